@@ -1,0 +1,36 @@
+# Native Linux build: the platform-neutral code and its tests, with
+# AddressSanitizer and UndefinedBehaviorSanitizer.
+find_package(GTest REQUIRED)
+
+set(ORVANA_SANITIZE -fsanitize=address,undefined -fno-omit-frame-pointer -fno-sanitize-recover=all)
+
+add_library(orvana_neutral STATIC ${ORVANA_NEUTRAL_SOURCES})
+target_include_directories(orvana_neutral PUBLIC ${PROJECT_SOURCE_DIR} /usr/include/stb)
+target_compile_options(orvana_neutral PUBLIC ${ORVANA_SANITIZE} -Wall -Wextra)
+target_link_options(orvana_neutral PUBLIC ${ORVANA_SANITIZE})
+find_package(ZLIB)
+if(ZLIB_FOUND)
+    target_link_libraries(orvana_neutral PUBLIC ZLIB::ZLIB)
+endif()
+
+file(GLOB ORVANA_NATIVE_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*Test.cpp)
+foreach(test_source ${ORVANA_NATIVE_TESTS})
+    get_filename_component(test_name ${test_source} NAME_WE)
+    add_executable(${test_name} ${test_source})
+    target_link_libraries(${test_name} PRIVATE orvana_neutral GTest::gtest GTest::gtest_main)
+    add_test(NAME native.${test_name} COMMAND ${test_name})
+    set_tests_properties(native.${test_name} PROPERTIES
+        ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
+endforeach()
+
+# Fuzzers need clang's libFuzzer; they are built when clang is the compiler.
+if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
+    file(GLOB ORVANA_FUZZERS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fuzz/*Fuzzer.cpp)
+    foreach(fuzz_source ${ORVANA_FUZZERS})
+        get_filename_component(fuzz_name ${fuzz_source} NAME_WE)
+        add_executable(${fuzz_name} ${fuzz_source})
+        target_compile_options(${fuzz_name} PRIVATE -fsanitize=fuzzer)
+        target_link_options(${fuzz_name} PRIVATE -fsanitize=fuzzer)
+        target_link_libraries(${fuzz_name} PRIVATE orvana_neutral)
+    endforeach()
+endif()

@@ -1,0 +1,87 @@
+# Cross build for 32-bit Windows: the product Orvana.exe and the test
+# executables that ctest runs under Wine.
+
+set(ORVANA_DEPS_PREFIX "" CACHE PATH "Install prefix of the cross-built FFmpeg and x264")
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+
+set(ORVANA_WARNINGS -Wall -Wextra -Wno-unused-parameter -Wno-cast-function-type)
+# Everything is linked in statically so the exe imports only system DLLs.
+set(ORVANA_STATIC_LINK -static -static-libgcc -static-libstdc++)
+
+# --- FFmpeg, x264, zlib --------------------------------------------------
+add_library(orvana_media INTERFACE)
+if(ORVANA_DEPS_PREFIX)
+    set(ffmpeg_modules libavdevice libavfilter libavformat libavcodec libswscale libswresample libavutil)
+    execute_process(
+        COMMAND ${CMAKE_COMMAND} -E env PKG_CONFIG_LIBDIR=${ORVANA_DEPS_PREFIX}/lib/pkgconfig
+                pkg-config --static --libs ${ffmpeg_modules}
+        OUTPUT_VARIABLE ffmpeg_libs OUTPUT_STRIP_TRAILING_WHITESPACE
+        RESULT_VARIABLE ffmpeg_found)
+    if(NOT ffmpeg_found EQUAL 0)
+        message(FATAL_ERROR "FFmpeg not found under ${ORVANA_DEPS_PREFIX}; run scripts/build-deps.sh")
+    endif()
+    separate_arguments(ffmpeg_libs UNIX_COMMAND "${ffmpeg_libs}")
+    target_include_directories(orvana_media INTERFACE ${ORVANA_DEPS_PREFIX}/include)
+    target_link_libraries(orvana_media INTERFACE ${ffmpeg_libs})
+    target_compile_definitions(orvana_media INTERFACE ORVANA_HAVE_FFMPEG=1)
+endif()
+target_link_libraries(orvana_media INTERFACE z)
+
+# --- resources: the skin archive and the icon ---------------------------
+file(GLOB_RECURSE ORVANA_SKIN_FILES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/skin/*)
+set(ORVANA_SKIN_ZIP ${CMAKE_BINARY_DIR}/generated/skin.zip)
+set(ORVANA_ICON ${CMAKE_BINARY_DIR}/generated/Orvana.ico)
+add_custom_command(
+    OUTPUT ${ORVANA_SKIN_ZIP}
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/pack_skin.py
+            ${PROJECT_SOURCE_DIR}/skin ${ORVANA_SKIN_ZIP}
+    DEPENDS ${ORVANA_SKIN_FILES} ${PROJECT_SOURCE_DIR}/tools/pack_skin.py
+    COMMENT "Packing the skin archive")
+add_custom_command(
+    OUTPUT ${ORVANA_ICON}
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/make_icon.py ${ORVANA_ICON}
+    DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.py
+    COMMENT "Drawing the program icon")
+add_custom_target(orvana_resources DEPENDS ${ORVANA_SKIN_ZIP} ${ORVANA_ICON})
+configure_file(${PROJECT_SOURCE_DIR}/app/Orvana.rc.in ${CMAKE_BINARY_DIR}/generated/Orvana.rc @ONLY)
+set(ORVANA_RC ${CMAKE_BINARY_DIR}/generated/Orvana.rc)
+set_source_files_properties(${ORVANA_RC} PROPERTIES OBJECT_DEPENDS "${ORVANA_SKIN_ZIP};${ORVANA_ICON}")
+
+# --- the program's code, shared by the exe and the Wine tests ------------
+add_library(orvana_core STATIC ${ORVANA_NEUTRAL_SOURCES} ${ORVANA_WIN32_SOURCES})
+target_include_directories(orvana_core PUBLIC ${PROJECT_SOURCE_DIR} /usr/include/stb)
+target_compile_definitions(orvana_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+target_compile_options(orvana_core PRIVATE ${ORVANA_WARNINGS})
+target_link_libraries(orvana_core PUBLIC orvana_media
+    strmiids ole32 oleaut32 uuid psapi shlwapi shell32 bcrypt ws2_32 secur32 gdi32 user32
+    vfw32 msimg32 imm32 comctl32 winmm d3d9 setupapi)
+target_link_options(orvana_core PUBLIC ${ORVANA_STATIC_LINK})
+
+add_executable(Orvana WIN32 app/Main.cpp ${ORVANA_RC})
+add_dependencies(Orvana orvana_resources)
+target_link_libraries(Orvana PRIVATE orvana_core)
+target_compile_options(Orvana PRIVATE ${ORVANA_WARNINGS})
+set_target_properties(Orvana PROPERTIES OUTPUT_NAME Orvana SUFFIX .exe
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
+# --- tests under Wine ----------------------------------------------------
+add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
+
+file(GLOB ORVANA_WINE_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win32/*Test.cpp)
+foreach(test_source ${ORVANA_WINE_TESTS})
+    get_filename_component(test_name ${test_source} NAME_WE)
+    add_executable(${test_name} ${test_source} ${PROJECT_SOURCE_DIR}/tests/win32/WineTestMain.cpp ${ORVANA_RC})
+    add_dependencies(${test_name} orvana_resources)
+    target_link_libraries(${test_name} PRIVATE orvana_core gtest)
+    # Each test program gets a folder of its own: some write setting.ini beside themselves.
+    set_target_properties(${test_name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${test_name})
+    add_test(NAME wine.${test_name} COMMAND ${test_name})
+    set_tests_properties(wine.${test_name} PROPERTIES TIMEOUT 300)
+endforeach()
+
+# Whole-program checks: the exe's imports, and the window under Wine.
+add_test(NAME wine.OrvanaImports
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/check-imports.sh $<TARGET_FILE:Orvana>)
+add_test(NAME wine.OrvanaWindow
+    COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script ${PROJECT_SOURCE_DIR}/tests/wine/app-window.sh $<TARGET_FILE:Orvana>)
+set_tests_properties(wine.OrvanaWindow PROPERTIES TIMEOUT 300)

@@ -1,0 +1,57 @@
+#!/usr/bin/env bash
+# Installs the Debian packages the cross build and the Wine test run need.
+# Safe to run again: it skips work that is already done.
+set -euo pipefail
+
+if [ "$(id -u)" -ne 0 ]; then
+    echo "install-packages.sh must run as root (apt-get, dpkg)" >&2
+    exit 1
+fi
+
+export DEBIAN_FRONTEND=noninteractive
+
+packages=(
+    cmake ninja-build pkg-config dpkg-dev
+    g++-mingw-w64-i686-posix mingw-w64-i686-dev nasm
+    libz-mingw-w64-dev libstb-dev
+    wine wine32:i386 xvfb xauth xdotool imagemagick ffmpeg
+    googletest libgtest-dev
+    locales fonts-wqy-microhei fonts-noto-core fonts-dejavu-core
+    python3 python3-pil
+)
+
+stamp=/var/lib/orvana-packages.stamp
+want="$(printf '%s\n' "${packages[@]}" | sha1sum | cut -c1-16)"
+if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
+    exit 0
+fi
+
+if ! dpkg --print-foreign-architectures | grep -qx i386; then
+    dpkg --add-architecture i386
+fi
+
+src=/etc/apt/sources.list.d/orvana-deb-src.sources
+if [ ! -f "$src" ]; then
+    cat >"$src" <<'SRC'
+Types: deb-src
+URIs: http://deb.debian.org/debian
+Suites: bookworm bookworm-updates
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+
+Types: deb-src
+URIs: http://deb.debian.org/debian-security
+Suites: bookworm-security
+Components: main
+Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
+SRC
+fi
+
+apt-get update -qq
+apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+
+# The posix thread model gives std::thread and std::mutex; make it the default.
+update-alternatives --set i686-w64-mingw32-g++ /usr/bin/i686-w64-mingw32-g++-posix >/dev/null 2>&1 || true
+update-alternatives --set i686-w64-mingw32-gcc /usr/bin/i686-w64-mingw32-gcc-posix >/dev/null 2>&1 || true
+
+echo "$want" >"$stamp"

@@ -1,0 +1,72 @@
+#!/usr/bin/env bash
+# Runs one Windows test program under Wine, in a throwaway Wine prefix and on
+# a private Xvfb display, and exits with the program's exit code.
+#
+#   wine-run.sh program.exe [args...]
+#   wine-run.sh --script script.sh [args...]   (script sees WINEPREFIX and DISPLAY)
+#
+# A fresh prefix is copied from a template that is made once per Wine version
+# and kept in the dependency cache.
+set -uo pipefail
+
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+cache_root="${ORVANA_DEPS_CACHE:-/var/cache/orvana-deps}"
+wine_version="$(wine --version 2>/dev/null || echo unknown)"
+setup_key="$(cat "$here/prefix-setup.sh" | sha1sum | cut -c1-8)"
+template="$cache_root/wineprefix-${wine_version}-${setup_key}"
+
+export WINEARCH=win32
+export WINEDEBUG="${WINEDEBUG:--all}"
+# No Mono or Gecko downloads, no desktop menu entries.
+export WINEDLLOVERRIDES="${WINEDLLOVERRIDES:-mscoree,mshtml=;winemenubuilder.exe=d}"
+
+make_template() {
+    mkdir -p "$cache_root"
+    exec 9>"$cache_root/.wineprefix.lock"
+    flock 9
+    if [ ! -f "$template/.complete" ]; then
+        local staging="$template.staging.$$"
+        rm -rf "$staging"
+        WINEPREFIX="$staging" wineboot -i >/dev/null 2>&1
+        WINEPREFIX="$staging" bash "$here/prefix-setup.sh" >/dev/null 2>&1
+        WINEPREFIX="$staging" wineserver -w
+        touch "$staging/.complete"
+        rm -rf "$template"
+        mv "$staging" "$template"
+    fi
+    flock -u 9
+    exec 9>&-
+}
+
+[ -f "$template/.complete" ] || make_template
+
+work="$(mktemp -d "${TMPDIR:-/tmp}/orvana-wine.XXXXXX")"
+export WINEPREFIX="$work/prefix"
+cp -a "$template" "$WINEPREFIX"
+
+xvfb_pid=""
+cleanup() {
+    WINEPREFIX="$WINEPREFIX" wineserver -k >/dev/null 2>&1
+    [ -n "$xvfb_pid" ] && kill "$xvfb_pid" >/dev/null 2>&1
+    wait >/dev/null 2>&1
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+# A private display; -displayfd avoids races between tests run in parallel.
+Xvfb -displayfd 8 -screen 0 1920x1080x24 -nolisten tcp 8>"$work/display" >/dev/null 2>&1 &
+xvfb_pid=$!
+for _ in $(seq 100); do
+    [ -s "$work/display" ] && break
+    sleep 0.05
+done
+export DISPLAY=":$(head -n 1 "$work/display")"
+
+if [ "${1:-}" = "--script" ]; then
+    shift
+    bash "$@"
+else
+    wine "$@"
+fi
+rc=$?
+exit $rc
