@@ -5,9 +5,28 @@
 # WIN32 sources need the Windows headers and are only cross-built.
 
 set(ORVANA_NEUTRAL_SOURCES
+    app/LanguageTable.cpp
     settings/AppSettings.cpp
     settings/SettingsFormat.cpp
     ui/UiString.cpp
+    ui/ImageDecoder.cpp
+    ui/AttributeValues.cpp
+    ui/ImageDescription.cpp
+    ui/ImageSlicing.cpp
+    ui/PixelConversion.cpp
+    ui/LayoutMath.cpp
+    ui/SizeEstimation.cpp
+    ui/ScrollMath.cpp
+    ui/SliderMath.cpp
+    ui/DropDownPlacement.cpp
+    ui/XmlDocument.cpp
+    ui/ZipArchive.cpp
+    ui/ResourceArchive.cpp
+)
+
+# Stand-ins for Windows-only services, used by the native build alone.
+set(ORVANA_NATIVE_ONLY_SOURCES
+    ui/TextEncodingUtf8.cpp
 )
 
 set(ORVANA_WIN32_SOURCES
@@ -17,8 +36,11 @@ set(ORVANA_WIN32_SOURCES
     ui/ControlUI.cpp
     ui/ContainerUI.cpp
     ui/VerticalLayoutUI.cpp
+    ui/HorizontalLayoutUI.cpp
+    ui/ControlFactory.cpp
+    ui/Render.cpp
     ui/SkinBuilder.cpp
-    ui/ResourceArchive.cpp
+    ui/TextEncodingWin32.cpp
     Core/CameraRegistry.cpp
     Core/OrvanaCamera.cpp
     Core/OrvanaAudio.cpp

@@ -1,0 +1,8 @@
+#include "Core/OrvanaCamera.h"
+
+HRESULT OrvanaCamera::Close() {
+    running = false;
+    graphBuilt = false;
+    opened = false;
+    return 0;
+}

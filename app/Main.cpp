@@ -1,0 +1,27 @@
+// The program's entry: a frameless skinned window and its message loop.
+#include <windows.h>
+#include <objbase.h>
+
+#include "app/MainWindow.h"
+#include "ui/PaintManager.h"
+
+int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
+    Ui::CPaintManager::SetInstance(instance);
+    Ui::CPaintManager::SetResourcePath(Ui::CPaintManager::GetInstancePath());
+
+    if (FAILED(::CoInitialize(nullptr))) {
+        return 0;
+    }
+
+    static MainWindow window;
+    // WS_POPUP | WS_VISIBLE | WS_CLIPSIBLINGS | WS_CLIPCHILDREN | WS_CAPTION | WS_SYSMENU;
+    // the caption goes again in WM_CREATE, once the skin has drawn its own.
+    window.Create(nullptr, nullptr, 0x96C80000, 0, CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT,
+                  CW_USEDEFAULT, nullptr);
+    window.CenterWindow();
+    window.ShowWindow(true, true);
+    Ui::CPaintManager::MessageLoop();
+
+    ::CoUninitialize();
+    return 0;
+}

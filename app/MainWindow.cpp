@@ -1,0 +1,335 @@
+#include "app/MainWindow.h"
+
+#include <windowsx.h>
+#include <dbt.h>
+#include <mbstring.h>
+
+#include <cstring>
+
+#include "Core/CameraRegistry.h"
+#include "Core/OrvanaAudio.h"
+#include "Core/OrvanaCamera.h"
+#include "app/ControlPanel.h"
+#include "app/LanguageTable.h"
+#include "capture/CaptureEngine.h"
+#include "preview/CaptureViewUI.h"
+#include "settings/SettingsFile.h"
+#include "ui/ControlUI.h"
+
+namespace {
+
+// KSCATEGORY_CAPTURE: capture devices, the class whose arrival and removal we hear of.
+const GUID kCaptureCategory = {
+    0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
+
+} // namespace
+
+MainWindow::MainWindow() = default;
+
+MainWindow::~MainWindow() = default;
+
+const char* MainWindow::GetWndClassName() const { return "UIFrame"; }
+
+UINT MainWindow::GetClassStyle() const {
+    return CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_SAVEBITS;
+}
+
+Ui::CControlUI* MainWindow::CreateControl(const char* className) {
+    if (className != nullptr &&
+        _mbsicmp(reinterpret_cast<const unsigned char*>(className),
+                 reinterpret_cast<const unsigned char*>("CaptureView")) == 0) {
+        return new CaptureViewUI();
+    }
+    return nullptr;
+}
+
+LRESULT MainWindow::OnCreate() {
+    // 1. The skin archive, copied out of the resource for the life of the process.
+    HINSTANCE resources = Ui::CPaintManager::GetResourceDll();
+    HRSRC resource =
+        ::FindResourceA(resources, MAKEINTRESOURCEA(kSkinResourceId), kSkinResourceType);
+    if (resource == nullptr) {
+        return 0;
+    }
+    HGLOBAL loaded = ::LoadResource(resources, resource);
+    if (loaded == nullptr) {
+        ::FreeResource(loaded);
+        return 0;
+    }
+    DWORD size = ::SizeofResource(resources, resource);
+    if (size == 0) {
+        return 0;
+    }
+    const void* bytes = ::LockResource(loaded);
+    if (bytes == nullptr) {
+        return 0;
+    }
+    const auto* begin = static_cast<const unsigned char*>(bytes);
+    m_skinArchive.assign(begin, begin + size);
+    ::FreeResource(loaded);
+    Ui::CPaintManager::SetResourceZip(m_skinArchive.data(), size);
+
+    // 2, 3. Icon, and a window without the system's caption.
+    SetIcon(kIconResourceId);
+    LONG style = ::GetWindowLongA(m_hwnd, GWL_STYLE);
+    style &= ~WS_CAPTION;
+    style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
+    ::SetWindowLongA(m_hwnd, GWL_STYLE, style);
+
+    // 4. The skin file follows the language of the settings or of the thread locale.
+    AppSettings settings{};
+    bool settingsLoaded = LoadSettings(settings);
+    const char* skinFile = ChooseSkinFile(settingsLoaded, settings.Language,
+                                          static_cast<unsigned>(::GetThreadLocale()));
+
+    // 5, 6. The control tree; the notifier comes after it.
+    m_paintManager.Init(m_hwnd);
+    {
+        Ui::CSkinBuilder builder;
+        Ui::CControlUI* root = builder.Create(skinFile, nullptr, this, &m_paintManager, nullptr);
+        m_paintManager.AttachDialog(root);
+        m_paintManager.AddNotifier(this);
+    }
+
+    // 7. Controls the window itself keeps.
+    m_minimizeButton = m_paintManager.FindControl("id_btn_min");
+    m_maximizeButton = m_paintManager.FindControl("id_btn_max");
+    m_closeButton = m_paintManager.FindControl("id_btn_close");
+    m_tabLayout = m_paintManager.FindControl("id_tab_layout");
+    Ui::CControlUI* preview = m_paintManager.FindControl("id_view_capture");
+    m_preview = preview != nullptr
+                    ? static_cast<CaptureViewUI*>(preview->GetInterface("CaptureView"))
+                    : nullptr;
+
+    // 8, 9. The panel, empty until a camera is chosen.
+    m_controlPanel = new ControlPanel(m_tabLayout, m_hwnd, m_preview);
+    m_controlPanel->FindControls(m_paintManager);
+    m_controlPanel->RefreshFormatLists(nullptr);
+
+    // 10. The preview window.
+    if (m_preview != nullptr) {
+        m_preview->Attach(m_hwnd);
+    }
+
+    // 11. Hear of capture devices coming and going.
+    DEV_BROADCAST_DEVICEINTERFACE_A filter{};
+    filter.dbcc_size = 32;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = kCaptureCategory;
+    m_deviceNotify = ::RegisterDeviceNotificationA(m_hwnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+
+    // 12. The settings the photo and record actions use.
+    LoadSettings(settings);
+    CurrentSettings = settings;
+
+    // 13. Devices.
+    CameraRegistry& registry = CameraRegistry::Instance();
+    OrvanaCamera* cameras[CameraRegistry::kMaxDevices] = {};
+    OrvanaAudio* microphones[CameraRegistry::kMaxDevices] = {};
+    int cameraCount = 0;
+    int microphoneCount = 0;
+    registry.EnumerateDevices(cameras, cameraCount, microphones, microphoneCount);
+    bool cameraRemoved = false;
+    bool microphoneRemoved = false;
+    registry.MergeDevices(cameras, cameraCount, cameraRemoved, microphones, microphoneCount,
+                          microphoneRemoved);
+
+    // 14. Open the first camera.
+    if (cameraCount > 0) {
+        m_controlPanel->FillCameraList(0);
+        if (!registry.cameras.empty()) {
+            registry.currentCamera = registry.cameras.front();
+        }
+        if (!registry.microphones.empty()) {
+            registry.currentMicrophone = registry.microphones.front();
+        }
+        registry.SelectCamera(registry.currentCamera, registry.currentMicrophone, m_hwnd);
+        m_controlPanel->RefreshFormatLists(registry.cameras.empty() ? nullptr
+                                                                    : registry.cameras.front());
+        ::Sleep(500);
+        PostMessage(WM_MOVE, 0, 0);
+    }
+    return 0;
+}
+
+void MainWindow::Shutdown() {
+    if (m_controlPanel != nullptr) {
+        m_controlPanel->StopRecordingIfActive();
+    } else if (CaptureEngine::Instance().recording) {
+        CaptureEngine::Instance().StopRecording();
+    }
+    CaptureEngine::Instance().RequestStop();
+    ::Sleep(100);
+    CameraRegistry& registry = CameraRegistry::Instance();
+    if (registry.cameras.empty()) {
+        registry.currentCamera = nullptr;
+    } else {
+        if (registry.currentCamera == nullptr) {
+            registry.currentCamera = registry.cameras.front();
+        }
+        if (registry.currentCamera->opened) {
+            registry.currentCamera->Close();
+        }
+    }
+    ::PostQuitMessage(0);
+}
+
+bool MainWindow::OnDeviceChange(WPARAM, LPARAM) { return true; }
+
+void MainWindow::Notify(Ui::CNotifyEvent& event) {
+    if (event.type == "click" && event.sender != nullptr) {
+        const Ui::CUiString& name = event.sender->GetName();
+        if (name == "id_btn_close") {
+            Shutdown();
+            return;
+        }
+        if (name == "id_btn_max") {
+            SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
+            return;
+        }
+        if (name == "id_btn_resetore") {
+            SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
+            return;
+        }
+        if (name == "id_btn_min") {
+            SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
+            return;
+        }
+    }
+    if (m_controlPanel != nullptr) {
+        m_controlPanel->OnNotify(event);
+    }
+}
+
+LRESULT MainWindow::HitTest(LPARAM lParam) {
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ::ScreenToClient(m_hwnd, &point);
+    RECT client{};
+    ::GetClientRect(m_hwnd, &client);
+
+    if (!::IsZoomed(m_hwnd)) {
+        const RECT& border = m_paintManager.GetSizeBox();
+        if (point.y < client.top + border.top) {
+            if (point.x < client.left + border.left) {
+                return HTTOPLEFT;
+            }
+            if (point.x > client.right - border.right) {
+                return HTTOPRIGHT;
+            }
+            return HTTOP;
+        }
+        if (point.y > client.bottom - border.bottom) {
+            if (point.x < client.left + border.left) {
+                return HTBOTTOMLEFT;
+            }
+            if (point.x > client.right - border.right) {
+                return HTBOTTOMRIGHT;
+            }
+            return HTBOTTOM;
+        }
+        if (point.x < client.left + border.left) {
+            return HTLEFT;
+        }
+        if (point.x > client.right - border.right) {
+            return HTRIGHT;
+        }
+    }
+
+    const RECT& caption = m_paintManager.GetCaptionRect();
+    if (point.x >= client.left + caption.left && point.x < client.right - caption.right &&
+        point.y >= caption.top && point.y < caption.bottom) {
+        // Labels, the logo and layouts drag the window; buttons stay clickable.
+        Ui::CControlUI* control = m_paintManager.FindControl(point);
+        if (control != nullptr && std::strcmp(control->GetClass(), "Button") != 0) {
+            return HTCAPTION;
+        }
+    }
+    return HTCLIENT;
+}
+
+void MainWindow::UpdateWindowRegion() {
+    SIZE corner = m_paintManager.GetRoundCorner();
+    if (::IsIconic(m_hwnd) || (corner.cx == 0 && corner.cy == 0)) {
+        return;
+    }
+    RECT window{};
+    ::GetWindowRect(m_hwnd, &window);
+    ::OffsetRect(&window, -window.left, -window.top);
+    HRGN region =
+        ::CreateRoundRectRgn(window.left, window.top, window.right + 1, window.bottom + 1,
+                             corner.cx, corner.cy);
+    ::SetWindowRgn(m_hwnd, region, TRUE);
+    ::DeleteObject(region);
+}
+
+void MainWindow::SwapMaximizeButtons(bool maximized) {
+    Ui::CControlUI* maximize = m_paintManager.FindControl("id_btn_max");
+    Ui::CControlUI* restore = m_paintManager.FindControl("id_btn_resetore");
+    if (maximize != nullptr) {
+        maximize->SetVisible(!maximized);
+    }
+    if (restore != nullptr) {
+        restore->SetVisible(maximized);
+    }
+}
+
+LRESULT MainWindow::DefaultPath(UINT message, WPARAM wParam, LPARAM lParam) {
+    LRESULT result = 0;
+    if (m_paintManager.MessageHandler(message, wParam, lParam, result)) {
+        return result;
+    }
+    return CWindowBase::HandleMessage(message, wParam, lParam);
+}
+
+LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
+    switch (message) {
+    case WM_CREATE:
+        return OnCreate();
+    case WM_DESTROY:
+        Shutdown();
+        break;
+    case WM_MOVE:
+        if (m_preview != nullptr) {
+            m_preview->FitPreview();
+        }
+        break;
+    case WM_SIZE:
+        UpdateWindowRegion();
+        CaptureEngine::Instance().minimized = (wParam == SIZE_MINIMIZED);
+        break;
+    case WM_NCCALCSIZE:
+    case WM_NCPAINT:
+        return 0;
+    case WM_NCHITTEST:
+        return HitTest(lParam);
+    case WM_NCACTIVATE:
+        if (!::IsIconic(m_hwnd)) {
+            return wParam == 0 ? TRUE : FALSE;
+        }
+        break;
+    case WM_SYSCOMMAND: {
+        if (wParam == SC_CLOSE) {
+            Shutdown();
+            return 0;
+        }
+        bool wasMaximized = ::IsZoomed(m_hwnd) != FALSE;
+        LRESULT result = CWindowBase::HandleMessage(message, wParam, lParam);
+        bool isMaximized = ::IsZoomed(m_hwnd) != FALSE;
+        if (wasMaximized != isMaximized) {
+            SwapMaximizeButtons(isMaximized);
+        }
+        return result;
+    }
+    case WM_TIMER:
+        if (m_controlPanel != nullptr) {
+            m_controlPanel->OnTimer(wParam, lParam);
+        }
+        break;
+    case WM_DEVICECHANGE:
+        OnDeviceChange(wParam, lParam);
+        break;
+    default:
+        break;
+    }
+    return DefaultPath(message, wParam, lParam);
+}

@@ -1,0 +1,62 @@
+// MainWindow: the one frameless top-level window. The skin draws all of it,
+// including the caption band and the title-bar buttons; the window procedure
+// answers the non-client messages itself so the system draws nothing.
+#pragma once
+
+#include <windows.h>
+
+#include <vector>
+
+#include "ui/NotifyEvent.h"
+#include "ui/PaintManager.h"
+#include "ui/SkinBuilder.h"
+#include "ui/WindowBase.h"
+
+class CaptureViewUI;
+class ControlPanel;
+
+class MainWindow : public Ui::CWindowBase, public Ui::INotifyListener, public Ui::ISkinBuilderCallback {
+public:
+    static constexpr UINT kSkinResourceId = 101;
+    static constexpr UINT kIconResourceId = 102;
+    static constexpr const char* kSkinResourceType = "ZIPRES";
+
+    MainWindow();
+    ~MainWindow() override;
+
+    // CWindowBase
+    const char* GetWndClassName() const override;
+    UINT GetClassStyle() const override;
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
+
+    // INotifyListener: the title-bar buttons here, everything else to the panel.
+    void Notify(Ui::CNotifyEvent& event) override;
+    // ISkinBuilderCallback: the program's own "CaptureView" element.
+    Ui::CControlUI* CreateControl(const char* className) override;
+
+    // Stops a recording, asks the worker to end, closes the camera, posts WM_QUIT.
+    void Shutdown();
+    // Capture-device arrival and removal.
+    bool OnDeviceChange(WPARAM event, LPARAM header);
+
+    Ui::CPaintManager& GetPaintManager() { return m_paintManager; }
+    ControlPanel* GetControlPanel() const { return m_controlPanel; }
+    CaptureViewUI* GetPreview() const { return m_preview; }
+
+private:
+    LRESULT OnCreate();
+    LRESULT HitTest(LPARAM lParam);
+    void UpdateWindowRegion();
+    void SwapMaximizeButtons(bool maximized);
+    LRESULT DefaultPath(UINT message, WPARAM wParam, LPARAM lParam);
+
+    HDEVNOTIFY m_deviceNotify = nullptr;
+    Ui::CPaintManager m_paintManager;
+    Ui::CControlUI* m_minimizeButton = nullptr;
+    Ui::CControlUI* m_maximizeButton = nullptr;
+    Ui::CControlUI* m_closeButton = nullptr;
+    Ui::CControlUI* m_tabLayout = nullptr;
+    CaptureViewUI* m_preview = nullptr;
+    ControlPanel* m_controlPanel = nullptr;
+    std::vector<unsigned char> m_skinArchive;
+};

@@ -1,0 +1,711 @@
+// Checks the shipped skin documents and images in skin/Orvana against what the
+// program and the framework need of them. Self-contained on purpose: a small
+// scanner for the markup subset the skins use, and PNG sizes from IHDR.
+#include <cstdint>
+#include <cstdlib>
+#include <fstream>
+#include <map>
+#include <set>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+namespace {
+
+std::string SkinDir() {
+    const std::string source = __FILE__;
+    return source.substr(0, source.rfind("/tests/")) + "/skin/Orvana/";
+}
+
+bool ReadFile(const std::string& path, std::string& out) {
+    std::ifstream in(path, std::ios::binary);
+    if (!in) {
+        return false;
+    }
+    std::ostringstream bytes;
+    bytes << in.rdbuf();
+    out = bytes.str();
+    return true;
+}
+
+// --- markup ----------------------------------------------------------------------
+
+struct Element {
+    std::string name;
+    std::vector<std::pair<std::string, std::string>> attrs;
+    int parent = -1;
+    std::vector<int> children;
+
+    const std::string* Attr(const std::string& key) const {
+        for (const auto& attr : attrs) {
+            if (attr.first == key) {
+                return &attr.second;
+            }
+        }
+        return nullptr;
+    }
+    std::string AttrOr(const std::string& key, const std::string& fallback = "") const {
+        const std::string* value = Attr(key);
+        return value != nullptr ? *value : fallback;
+    }
+};
+
+std::string DecodeEntities(const std::string& raw) {
+    static const std::pair<const char*, char> kEntities[] = {
+        {"&quot;", '"'}, {"&amp;", '&'}, {"&lt;", '<'}, {"&gt;", '>'}, {"&apos;", '\''}};
+    std::string out;
+    for (std::size_t i = 0; i < raw.size();) {
+        bool replaced = false;
+        for (const auto& entity : kEntities) {
+            const std::size_t length = std::char_traits<char>::length(entity.first);
+            if (raw.compare(i, length, entity.first) == 0) {
+                out += entity.second;
+                i += length;
+                replaced = true;
+                break;
+            }
+        }
+        if (!replaced) {
+            out += raw[i++];
+        }
+    }
+    return out;
+}
+
+bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+
+// Parses elements and double-quoted attributes; skips declarations, comments
+// and text. Element 0 is the root. Returns an error text, empty on success.
+std::string ParseMarkup(const std::string& text, std::vector<Element>& out) {
+    std::size_t pos = text.compare(0, 3, "\xEF\xBB\xBF") == 0 ? 3 : 0;
+    std::vector<int> open;
+    int roots = 0;
+    while (true) {
+        pos = text.find('<', pos);
+        if (pos == std::string::npos) {
+            break;
+        }
+        if (text.compare(pos, 2, "<?") == 0 || text.compare(pos, 4, "<!--") == 0) {
+            const bool declaration = text[pos + 1] == '?';
+            const std::size_t end = text.find(declaration ? "?>" : "-->", pos);
+            if (end == std::string::npos) {
+                return "unterminated declaration or comment";
+            }
+            pos = end + (declaration ? 2 : 3);
+            continue;
+        }
+        if (text.compare(pos, 2, "</") == 0) {
+            const std::size_t end = text.find('>', pos);
+            if (end == std::string::npos) {
+                return "unterminated closing tag";
+            }
+            std::string name = text.substr(pos + 2, end - pos - 2);
+            while (!name.empty() && IsBlank(name.back())) {
+                name.pop_back();
+            }
+            if (open.empty() || out[open.back()].name != name) {
+                return "unmatched closing tag </" + name + ">";
+            }
+            open.pop_back();
+            pos = end + 1;
+            continue;
+        }
+        Element element;
+        ++pos;
+        while (pos < text.size() && !IsBlank(text[pos]) && text[pos] != '>' && text[pos] != '/') {
+            element.name += text[pos++];
+        }
+        if (element.name.empty()) {
+            return "empty element name";
+        }
+        bool selfClosing = false;
+        while (true) {
+            while (pos < text.size() && IsBlank(text[pos])) {
+                ++pos;
+            }
+            if (pos >= text.size()) {
+                return "unterminated start tag <" + element.name;
+            }
+            if (text.compare(pos, 2, "/>") == 0) {
+                selfClosing = true;
+                pos += 2;
+                break;
+            }
+            if (text[pos] == '>') {
+                ++pos;
+                break;
+            }
+            const std::size_t eq = text.find('=', pos);
+            if (eq == std::string::npos || text[eq + 1] != '"') {
+                return "malformed attribute in <" + element.name;
+            }
+            const std::size_t close = text.find('"', eq + 2);
+            if (close == std::string::npos) {
+                return "unterminated attribute value in <" + element.name;
+            }
+            std::string key = text.substr(pos, eq - pos);
+            if (key.find_first_of("<>\" \t\r\n") != std::string::npos) {
+                return "malformed attribute name '" + key + "'";
+            }
+            std::string raw = text.substr(eq + 2, close - eq - 2);
+            if (raw.find('<') != std::string::npos) {
+                return "'<' inside the value of " + key;
+            }
+            element.attrs.emplace_back(key, DecodeEntities(raw));
+            pos = close + 1;
+        }
+        element.parent = open.empty() ? -1 : open.back();
+        if (element.parent < 0 && ++roots > 1) {
+            return "more than one root element";
+        }
+        const int index = static_cast<int>(out.size());
+        if (element.parent >= 0) {
+            out[element.parent].children.push_back(index);
+        }
+        out.push_back(std::move(element));
+        if (!selfClosing) {
+            open.push_back(index);
+        }
+    }
+    if (!open.empty()) {
+        return "unclosed element <" + out[open.back()].name + ">";
+    }
+    return roots == 1 ? "" : "no root element";
+}
+
+// --- values -----------------------------------------------------------------------
+
+std::vector<int> Numbers(const std::string& text) {
+    std::vector<int> values;
+    std::stringstream in(text);
+    for (std::string part; std::getline(in, part, ',');) {
+        values.push_back(std::atoi(part.c_str()));
+    }
+    return values;
+}
+
+int Side(const Element& e, const char* key, int index) {
+    const std::vector<int> values = Numbers(e.AttrOr(key, "0,0,0,0"));
+    return index < static_cast<int>(values.size()) ? values[index] : 0;
+}
+
+bool Visible(const Element& e) { return e.AttrOr("visible") != "false"; }
+
+// An image description in the framework's key='value' form, or a bare name.
+// Returns false when the text breaks the syntax before its end.
+bool ParseImageDescription(const std::string& text, std::map<std::string, std::string>& keys) {
+    if (text.find('\'') == std::string::npos) {
+        keys["file"] = text;
+        return true;
+    }
+    std::size_t pos = 0;
+    while (true) {
+        while (pos < text.size() && text[pos] == ' ') {
+            ++pos;
+        }
+        if (pos == text.size()) {
+            return true;
+        }
+        const std::size_t eq = text.find('=', pos);
+        if (eq == std::string::npos || eq + 1 >= text.size() || text[eq + 1] != '\'') {
+            return false;
+        }
+        const std::size_t close = text.find('\'', eq + 2);
+        if (close == std::string::npos) {
+            return false;
+        }
+        keys[text.substr(pos, eq - pos)] = text.substr(eq + 2, close - eq - 2);
+        pos = close + 1;
+        if (pos < text.size() && text[pos] != ' ') {
+            return false;
+        }
+    }
+}
+
+// A default attribute list: name="value" pairs, each followed by exactly one
+// blank when another pair follows. Returns false when the list stops early.
+bool ParseAttributeList(const std::string& text,
+                        std::vector<std::pair<std::string, std::string>>& pairs) {
+    std::size_t pos = 0;
+    while (pos < text.size()) {
+        const std::size_t eq = text.find('=', pos);
+        if (eq == std::string::npos || eq + 1 >= text.size() || text[eq + 1] != '"') {
+            return false;
+        }
+        const std::size_t close = text.find('"', eq + 2);
+        if (close == std::string::npos) {
+            return false;
+        }
+        pairs.emplace_back(text.substr(pos, eq - pos), text.substr(eq + 2, close - eq - 2));
+        pos = close + 1;
+        if (pos == text.size()) {
+            return true;
+        }
+        if (text[pos] != ' ' || pos + 1 >= text.size() || text[pos + 1] == ' ') {
+            return false;
+        }
+        ++pos;
+    }
+    return false;
+}
+
+bool PngSize(const std::string& path, int& width, int& height) {
+    std::string bytes;
+    if (!ReadFile(path, bytes) || bytes.size() < 24 ||
+        bytes.compare(0, 8, "\x89PNG\r\n\x1A\n") != 0 || bytes.compare(12, 4, "IHDR") != 0) {
+        return false;
+    }
+    auto be32 = [&](std::size_t at) {
+        uint32_t v = 0;
+        for (int i = 0; i < 4; ++i) {
+            v = (v << 8) | static_cast<unsigned char>(bytes[at + i]);
+        }
+        return static_cast<int>(v);
+    };
+    width = be32(16);
+    height = be32(20);
+    return true;
+}
+
+// --- the shipped set ------------------------------------------------------------------
+
+struct Language {
+    const char* file;
+    const char* apply; // each language's own word, so swapped outputs show
+    const char* headingElement;
+    int nameFontSize;
+    bool hasSmallFont;
+};
+
+const Language kLanguages[] = {
+    {"Orvana_English.xml", "Apply", "Button", 20, false},
+    {"Orvana_French.xml", "Appliquer", "Button", 20, false},
+    {"Orvana_German.xml", "Anwenden", "Button", 20, false},
+    {"Orvana_Spanish.xml", "Aplicar", "Button", 20, false},
+    {"Orvana_Arabic.xml", "تطبيق", "Button", 20, false},
+    {"Orvana_Korean.xml", "대다", "Label", 20, false},
+    {"Orvana_Russian.xml", "Подать заявление", "Button", 16, true},
+    {"Orvana_Japanese.xml", "適用する", "Button", 18, false},
+    {"Orvana_Simplified.xml", "应用", "Label", 20, false},
+    {"Orvana_Traditional.xml", "應用", "Button", 20, false},
+    {"Orvana_Portuguese.xml", "Aplique", "Button", 20, false},
+    {"Orvana_Italian.xml", "Applicare", "Button", 20, false},
+};
+
+const std::map<std::string, std::pair<int, int>> kImages = {
+    {"btn_control.png", {206, 101}}, {"btn_normal.png", {159, 97}},
+    {"capture_img.png", {8, 8}},     {"logo.png", {110, 64}},
+    {"property_control.png", {613, 291}}, {"scroll.png", {16, 144}},
+    {"title_text.png", {520, 52}},
+};
+
+const char* const kWords[] = {"brightness", "contrasts", "saturations", "sharpness",
+                              "hue",        "whitebalance", "zoom",    "focus"};
+
+std::map<std::string, std::string> RequiredControls() {
+    std::map<std::string, std::string> required = {
+        {"id_btn_min", "Button"},
+        {"id_btn_max", "Button"},
+        {"id_btn_resetore", "Button"},
+        {"id_btn_close", "Button"},
+        {"id_view_capture", "CaptureView"},
+        {"id_combo_cameras", "Combo"},
+        {"id_cap_time_show", "HorizontalLayout"},
+        {"id_cap_time_label", "Label"},
+        {"id_tab_menu", "VerticalLayout"},
+        {"id_property_zoom_visible", "HorizontalLayout"},
+        {"id_property_focus_visible", "HorizontalLayout"},
+        {"id_btn_io_normal", "Option"},
+        {"id_btn_io_mirrored", "Option"},
+        {"id_combo_photo_resolution", "Combo"},
+        {"id_combo_video_resolution", "Combo"},
+        {"id_combo_file_format", "Combo"},
+        {"id_combo_refresh_rate", "Combo"},
+        {"id_slider_microphone", "Slider"},
+        {"id_slider_speaker", "Slider"},
+        {"id_label_microphone", "Label"},
+        {"id_label_speaker", "Label"},
+        {"id_btn_photo", "Button"},
+        {"id_btn_open_dir", "Button"},
+        {"id_btn_capture", "Option"},
+        {"id_btn_default", "Button"},
+        {"id_btn_cancel", "Button"},
+        {"id_btn_apply", "Button"},
+    };
+    for (const char* word : kWords) {
+        required[std::string("id_slider_") + word] = "Slider";
+        required[std::string("id_label_") + word] = "Label";
+        required[std::string("id_btn_auto_") + word] = "Option";
+    }
+    return required;
+}
+
+class SkinDocument : public ::testing::TestWithParam<Language> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(ReadFile(SkinDir() + GetParam().file, bytes_)) << GetParam().file;
+        const std::string error = ParseMarkup(bytes_, elements_);
+        ASSERT_EQ(error, "") << GetParam().file;
+        for (std::size_t i = 0; i < elements_.size(); ++i) {
+            if (const std::string* name = elements_[i].Attr("name")) {
+                if (elements_[i].name != "Font" && elements_[i].name != "Default") {
+                    named_.emplace(*name, static_cast<int>(i));
+                }
+            }
+        }
+    }
+
+    const Element* Named(const std::string& name) const {
+        auto it = named_.find(name);
+        return it == named_.end() ? nullptr : &elements_[it->second];
+    }
+
+    // The width a child gets from its parents, when it is fixed somewhere above.
+    int KnownWidth(int index) const {
+        const Element& e = elements_[index];
+        if (e.Attr("width") != nullptr) {
+            return std::atoi(e.Attr("width")->c_str());
+        }
+        if (e.parent < 0 || elements_[e.parent].name != "VerticalLayout") {
+            return -1;
+        }
+        const int parentWidth = KnownWidth(e.parent);
+        if (parentWidth < 0) {
+            return -1;
+        }
+        const Element& parent = elements_[e.parent];
+        return parentWidth - Side(parent, "inset", 0) - Side(parent, "inset", 2) -
+               Side(e, "padding", 0) - Side(e, "padding", 2);
+    }
+
+    std::string bytes_;
+    std::vector<Element> elements_;
+    std::multimap<std::string, int> named_;
+};
+
+TEST_P(SkinDocument, StartsWithByteOrderMarkAndHasTheWindowAttributes) {
+    EXPECT_EQ(bytes_.compare(0, 3, "\xEF\xBB\xBF"), 0);
+    const Element& window = elements_[0];
+    ASSERT_EQ(window.name, "Window");
+    const std::map<std::string, std::string> expected = {
+        {"size", "1308,800"},       {"caption", "0,0,0,76"},
+        {"sizebox", "4,4,4,4"},     {"mininfo", "800,600"},
+        {"defaultfontcolor", "0xFFFFFFFF"}, {"minwidth", "1289"},
+        {"minheight", "759"},       {"bordersize", "1,0,1,1"},
+        {"bordercolor", "#FFBCBCBC"}, {"inset", "1,0,1,1"},
+    };
+    for (const auto& [key, value] : expected) {
+        EXPECT_EQ(window.AttrOr(key, "<missing>"), value) << key;
+    }
+    EXPECT_EQ(window.Attr("roundcorner"), nullptr);
+}
+
+TEST_P(SkinDocument, DefinesTheSharedFontsAndUsesOnlyThose) {
+    std::map<int, int> sizes;
+    int defaults = 0;
+    for (int child : elements_[0].children) {
+        const Element& font = elements_[child];
+        if (font.name != "Font") {
+            continue;
+        }
+        EXPECT_EQ(font.AttrOr("name"), "微软雅黑");
+        EXPECT_EQ(font.AttrOr("shared"), "true");
+        sizes[std::atoi(font.AttrOr("id").c_str())] = std::atoi(font.AttrOr("size").c_str());
+        defaults += font.AttrOr("default") == "true" ? 1 : 0;
+        if (font.AttrOr("default") == "true") {
+            EXPECT_EQ(font.AttrOr("id"), "0");
+        }
+    }
+    std::map<int, int> expected = {{0, 32}, {1, 25}, {2, 20}, {3, 17},
+                                   {4, 15}, {5, 21}, {6, GetParam().nameFontSize}};
+    if (GetParam().hasSmallFont) {
+        expected[7] = 13;
+    }
+    EXPECT_EQ(sizes, expected);
+    EXPECT_EQ(defaults, 1);
+
+    for (const Element& e : elements_) {
+        for (const char* key : {"font", "itemfont"}) {
+            if (const std::string* id = e.Attr(key)) {
+                EXPECT_EQ(sizes.count(std::atoi(id->c_str())), 1u)
+                    << e.name << " " << e.AttrOr("name") << " uses font " << *id;
+            }
+        }
+    }
+}
+
+TEST_P(SkinDocument, HasEveryControlTheProgramLooksUp) {
+    for (const auto& [name, element] : RequiredControls()) {
+        EXPECT_EQ(named_.count(name), 1u) << name;
+        const Element* control = Named(name);
+        if (control != nullptr) {
+            EXPECT_EQ(control->name, element) << name;
+        }
+    }
+    EXPECT_EQ(Named("id_tab_layout"), nullptr);
+}
+
+TEST_P(SkinDocument, ControlsStartInTheirDocumentedState) {
+    auto attr = [&](const char* name, const char* key) {
+        const Element* e = Named(name);
+        return e != nullptr ? e->AttrOr(key, "<unset>") : "<no control>";
+    };
+    EXPECT_EQ(attr("id_btn_resetore", "visible"), "false");
+    EXPECT_EQ(attr("id_cap_time_show", "visible"), "false");
+    EXPECT_EQ(attr("id_cap_time_label", "text"), "00:00");
+    for (const char* word : kWords) {
+        EXPECT_EQ(attr((std::string("id_label_") + word).c_str(), "text"), "0") << word;
+        EXPECT_NE(attr((std::string("id_btn_auto_") + word).c_str(), "selected"), "true");
+    }
+    EXPECT_EQ(attr("id_btn_io_normal", "group"), "io_mirro_group");
+    EXPECT_EQ(attr("id_btn_io_mirrored", "group"), "io_mirro_group");
+    EXPECT_EQ(attr("id_btn_io_normal", "selected"), "true");
+    EXPECT_NE(attr("id_btn_io_mirrored", "selected"), "true");
+    for (const char* list : {"id_combo_photo_resolution", "id_combo_video_resolution",
+                             "id_combo_file_format", "id_combo_refresh_rate"}) {
+        EXPECT_EQ(attr(list, "text"), "Empty") << list;
+    }
+    for (const char* slider : {"id_slider_microphone", "id_slider_speaker"}) {
+        EXPECT_EQ(attr(slider, "value"), "0");
+        EXPECT_EQ(attr(slider, "min"), "0");
+        EXPECT_EQ(attr(slider, "max"), "99");
+    }
+    EXPECT_EQ(attr("id_label_microphone", "text"), "0");
+    EXPECT_EQ(attr("id_label_speaker", "text"), "0");
+    EXPECT_NE(attr("id_btn_capture", "selected"), "true");
+
+    // The volume rows and the photo/record row are shipped hidden.
+    for (const char* name : {"id_slider_microphone", "id_slider_speaker", "id_btn_photo",
+                             "id_btn_capture", "id_btn_open_dir"}) {
+        const Element* e = Named(name);
+        ASSERT_NE(e, nullptr);
+        bool hidden = false;
+        for (int at = e->parent; at >= 0; at = elements_[at].parent) {
+            hidden = hidden || !Visible(elements_[at]);
+        }
+        EXPECT_TRUE(hidden) << name;
+    }
+}
+
+TEST_P(SkinDocument, CarriesItsOwnLanguage) {
+    const Element* apply = Named("id_btn_apply");
+    ASSERT_NE(apply, nullptr);
+    EXPECT_EQ(apply->AttrOr("text"), GetParam().apply);
+
+    // The "Auto" heading is the only text at 460 from the panel's left.
+    const Element* panel = Named("id_tab_menu");
+    ASSERT_NE(panel, nullptr);
+    ASSERT_FALSE(panel->children.empty());
+    const Element& headingRow = elements_[panel->children.front()];
+    ASSERT_EQ(headingRow.children.size(), 1u);
+    const Element& heading = elements_[headingRow.children.front()];
+    EXPECT_EQ(heading.name, GetParam().headingElement);
+    EXPECT_EQ(Side(heading, "padding", 0), 460);
+
+    // The untranslated texts.
+    std::set<std::string> texts;
+    for (const Element& e : elements_) {
+        texts.insert(e.AttrOr("text"));
+    }
+    for (const char* text : {"Microphone", "Speaker", "Version:2.02"}) {
+        EXPECT_EQ(texts.count(text), 1u) << text;
+    }
+}
+
+TEST_P(SkinDocument, ImagesExistAndSourcesLieInsideThem) {
+    std::vector<std::pair<std::string, std::string>> descriptions;
+    for (const Element& e : elements_) {
+        for (const auto& [key, value] : e.attrs) {
+            if (e.name == "Default" && key == "value") {
+                std::vector<std::pair<std::string, std::string>> pairs;
+                EXPECT_TRUE(ParseAttributeList(value, pairs)) << value;
+                EXPECT_GT(pairs.size(), 4u);
+                for (const auto& pair : pairs) {
+                    if (pair.first.find("image") != std::string::npos) {
+                        descriptions.emplace_back(pair.first, pair.second);
+                    }
+                }
+            } else if (key.size() >= 5 && key.compare(key.size() - 5, 5, "image") == 0) {
+                descriptions.emplace_back(key, value);
+            }
+        }
+    }
+    ASSERT_GT(descriptions.size(), 50u);
+    std::set<std::string> used;
+    for (const auto& [key, text] : descriptions) {
+        SCOPED_TRACE(key + "=" + text);
+        std::map<std::string, std::string> keys;
+        ASSERT_TRUE(ParseImageDescription(text, keys));
+        const std::string file = keys["file"];
+        ASSERT_EQ(file.compare(0, 7, "Orvana\\"), 0);
+        const std::string image = file.substr(7);
+        if (image == "btn_slider.png") {
+            continue; // deliberately not shipped: its sliders sit in hidden rows
+        }
+        used.insert(image);
+        int width = 0;
+        int height = 0;
+        ASSERT_TRUE(PngSize(SkinDir() + image, width, height));
+        if (keys.count("source") != 0) {
+            const std::vector<int> r = Numbers(keys["source"]);
+            ASSERT_EQ(r.size(), 4u);
+            EXPECT_TRUE(0 <= r[0] && r[0] < r[2] && r[2] <= width) << width;
+            EXPECT_TRUE(0 <= r[1] && r[1] < r[3] && r[3] <= height) << height;
+            if (keys.count("corner") != 0) {
+                const std::vector<int> c = Numbers(keys["corner"]);
+                ASSERT_EQ(c.size(), 4u);
+                EXPECT_LT(c[0] + c[2], r[2] - r[0]);
+                EXPECT_LT(c[1] + c[3], r[3] - r[1] + 1);
+            }
+        }
+    }
+    // Every shipped image is used by every skin.
+    std::set<std::string> shipped;
+    for (const auto& image : kImages) {
+        shipped.insert(image.first);
+    }
+    EXPECT_EQ(used, shipped);
+}
+
+TEST_P(SkinDocument, FixedSizesAddUpInsideTheirContainers) {
+    for (std::size_t i = 0; i < elements_.size(); ++i) {
+        const Element& box = elements_[i];
+        const bool horizontal = box.name == "HorizontalLayout";
+        if (!horizontal && box.name != "VerticalLayout") {
+            continue;
+        }
+        std::vector<const Element*> shown;
+        for (int child : box.children) {
+            if (Visible(elements_[child])) {
+                shown.push_back(&elements_[child]);
+            }
+        }
+        const int gap = std::atoi(box.AttrOr("childpadding", "0").c_str());
+        // Along the layout's own axis.
+        const int along = horizontal ? KnownWidth(static_cast<int>(i))
+                                     : std::atoi(box.AttrOr("height", "-1").c_str());
+        if (along >= 0 && !shown.empty()) {
+            int used = gap * static_cast<int>(shown.size() - 1) +
+                       Side(box, "inset", horizontal ? 0 : 1) +
+                       Side(box, "inset", horizontal ? 2 : 3);
+            for (const Element* child : shown) {
+                used += std::atoi(child->AttrOr(horizontal ? "width" : "height", "0").c_str()) +
+                        Side(*child, "padding", horizontal ? 0 : 1) +
+                        Side(*child, "padding", horizontal ? 2 : 3);
+            }
+            EXPECT_LE(used, along) << box.name << " " << box.AttrOr("name") << " #" << i;
+        }
+        // Across it: every child fits the row's height (or the column's width).
+        const int across = horizontal ? std::atoi(box.AttrOr("height", "-1").c_str())
+                                      : KnownWidth(static_cast<int>(i));
+        if (across < 0) {
+            continue;
+        }
+        for (const Element* child : shown) {
+            const int size =
+                std::atoi(child->AttrOr(horizontal ? "height" : "width", "0").c_str()) +
+                Side(*child, "padding", horizontal ? 1 : 0) +
+                Side(*child, "padding", horizontal ? 3 : 2);
+            EXPECT_LE(size, across) << child->name << " " << child->AttrOr("name") << " in #"
+                                    << i;
+        }
+    }
+}
+
+TEST_P(SkinDocument, MirrorOptionsArePaddedForTheLanguage) {
+    const Element* normal = Named("id_btn_io_normal");
+    const Element* mirrored = Named("id_btn_io_mirrored");
+    ASSERT_NE(normal, nullptr);
+    ASSERT_NE(mirrored, nullptr);
+    const int pad = Side(*normal, "padding", 0);
+    EXPECT_EQ(Side(*mirrored, "padding", 0), pad);
+    const std::string file = GetParam().file;
+    if (file == "Orvana_English.xml" || file == "Orvana_German.xml" ||
+        file == "Orvana_Korean.xml") {
+        EXPECT_EQ(pad, 15);
+    } else if (file == "Orvana_Japanese.xml") {
+        EXPECT_EQ(pad, 10);
+    } else if (file == "Orvana_Arabic.xml" || file == "Orvana_Russian.xml" ||
+               file == "Orvana_Simplified.xml" || file == "Orvana_Traditional.xml") {
+        EXPECT_EQ(pad, 25);
+    } else {
+        EXPECT_GT(pad, 15);
+        EXPECT_LE(pad, 30);
+    }
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, SkinDocument, ::testing::ValuesIn(kLanguages),
+                         [](const ::testing::TestParamInfo<Language>& info) {
+                             std::string name = info.param.file;
+                             return name.substr(7, name.size() - 11); // Orvana_X.xml -> X
+                         });
+
+TEST(SkinDocuments, AllLanguagesNameTheSameControlsInTheSameOrder) {
+    auto names = [](const char* file) {
+        std::string bytes;
+        std::vector<Element> elements;
+        EXPECT_TRUE(ReadFile(SkinDir() + file, bytes)) << file;
+        EXPECT_EQ(ParseMarkup(bytes, elements), "") << file;
+        std::vector<std::string> out;
+        for (const Element& e : elements) {
+            if (e.Attr("name") != nullptr && e.name != "Font" && e.name != "Default") {
+                out.push_back(e.name + ":" + *e.Attr("name"));
+            }
+        }
+        return out;
+    };
+    const std::vector<std::string> english = names("Orvana_English.xml");
+    EXPECT_GT(english.size(), 50u);
+    for (const Language& language : kLanguages) {
+        EXPECT_EQ(names(language.file), english) << language.file;
+    }
+}
+
+TEST(SkinDocuments, ImagesHaveTheirDocumentedSizes) {
+    for (const auto& [name, size] : kImages) {
+        int width = 0;
+        int height = 0;
+        ASSERT_TRUE(PngSize(SkinDir() + name, width, height)) << name;
+        EXPECT_EQ(width, size.first) << name;
+        EXPECT_EQ(height, size.second) << name;
+    }
+    int width = 0;
+    int height = 0;
+    EXPECT_FALSE(PngSize(SkinDir() + "btn_slider.png", width, height));
+}
+
+TEST(SkinMarkupScanner, RejectsBrokenDocuments) {
+    std::vector<Element> elements;
+    EXPECT_NE(ParseMarkup("<Window><Label></Window>", elements), "");
+    elements.clear();
+    EXPECT_NE(ParseMarkup("<Window><Label text=\"x\">", elements), "");
+    elements.clear();
+    EXPECT_NE(ParseMarkup("<Window a='1' />", elements), "");
+    elements.clear();
+    EXPECT_NE(ParseMarkup("<A /><B />", elements), "");
+    elements.clear();
+    EXPECT_EQ(ParseMarkup("\xEF\xBB\xBF<?xml?><!-- c --><W a=\"&quot;x&quot;\"b=\"2\"/>", elements),
+              "");
+    ASSERT_EQ(elements.size(), 1u);
+    EXPECT_EQ(elements[0].AttrOr("a"), "\"x\"");
+    EXPECT_EQ(elements[0].AttrOr("b"), "2");
+}
+
+TEST(SkinMarkupScanner, ImageAndAttributeListSyntax) {
+    std::map<std::string, std::string> keys;
+    EXPECT_TRUE(ParseImageDescription("file='a.png' source='1,2,3,4'", keys));
+    EXPECT_EQ(keys["source"], "1,2,3,4");
+    keys.clear();
+    EXPECT_FALSE(ParseImageDescription("file='a.png'source='1,2,3,4'", keys));
+    std::vector<std::pair<std::string, std::string>> pairs;
+    EXPECT_TRUE(ParseAttributeList("a=\"1\" b=\"x y\"", pairs));
+    EXPECT_EQ(pairs.size(), 2u);
+    pairs.clear();
+    EXPECT_FALSE(ParseAttributeList("a=\"1\"  b=\"2\"", pairs));
+    pairs.clear();
+    EXPECT_FALSE(ParseAttributeList("a=\"1\"b=\"2\"", pairs));
+}
+
+} // namespace

@@ -1,0 +1,124 @@
+// setting.ini on disk: its place beside the executable and its exact bytes
+// through the C runtime's text mode.
+#include <windows.h>
+
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+#include <gtest/gtest.h>
+
+#include "settings/SettingsFile.h"
+
+namespace {
+
+std::string ReadBytes(const std::wstring& path) {
+    std::ifstream file(path.c_str(), std::ios::binary);
+    std::ostringstream bytes;
+    bytes << file.rdbuf();
+    return bytes.str();
+}
+
+void WriteBytes(const std::wstring& path, const std::string& bytes) {
+    std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
+    file << bytes;
+}
+
+const char kCommentBlock[] =
+    "\r\n//select lanauage\r\n//Language=english\r\n//Language=french\r\n//Language=spanish\r\n"
+    "//Language=arabic\r\n//Language=korean\r\n//Language=russian\r\n//Language=japanese\r\n"
+    "//Language=simplified chinese\r\n//Language=traditional chinese\r\n"
+    "//Language=portuguese\r\n//Language=italian\r\n";
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        path = SettingsFilePath();
+        ::DeleteFileW(path.c_str());
+    }
+    void TearDown() override { ::DeleteFileW(path.c_str()); }
+
+    AppSettings Sample() const {
+        AppSettings s{};
+        s.PhotoResolution_Width = 1920;
+        s.PhotoResolution_Height = 1080;
+        s.VideoResolution_Width = 640;
+        s.VideoResolution_Height = 480;
+        SetSettingsText(s.FileFormat, kFileFormatWidth, "YUY2");
+        SetSettingsText(s.Language, kLanguageWidth, "german");
+        return s;
+    }
+
+    std::wstring path;
+};
+
+} // namespace
+
+TEST_F(SettingsFileTest, LivesBesideTheExecutable) {
+    wchar_t module[MAX_PATH] = {};
+    ::GetModuleFileNameW(nullptr, module, MAX_PATH);
+    std::wstring folder(module);
+    folder.resize(folder.rfind(L'\\') + 1);
+    EXPECT_EQ(path, folder + L"setting.ini");
+}
+
+TEST_F(SettingsFileTest, MissingFileLeavesTheRecordAlone) {
+    AppSettings s{};
+    s.PhotoResolution_Width = 77;
+    EXPECT_FALSE(LoadSettings(s));
+    EXPECT_EQ(s.PhotoResolution_Width, 77);
+}
+
+TEST_F(SettingsFileTest, SaveOverMissingFileWritesNineteenCrLfLines) {
+    ASSERT_TRUE(SaveSettings(Sample()));
+    std::string expected = std::string("PhotoResolution_Width=1920\r\nPhotoResolution_Height=1080\r\n"
+                                       "VideoResolution_Width=640\r\nVideoResolution_Height=480\r\n"
+                                       "FileFormat=YUY2\r\n") +
+                           kCommentBlock + "Language=\r\n";
+    EXPECT_EQ(ReadBytes(path), expected) << "the record's own language is never written";
+}
+
+TEST_F(SettingsFileTest, SaveOverHandEditedFileKeepsItsLanguage) {
+    WriteBytes(path, "photoresolution_width=320\r\n"
+                     "// my notes\r\n"
+                     "Language=japanese\r\n"
+                     "FileFormat=MJPG\r\n");
+    AppSettings loaded{};
+    ASSERT_TRUE(LoadSettings(loaded));
+    EXPECT_EQ(loaded.PhotoResolution_Width, 320);
+    EXPECT_STREQ(loaded.Language, "japanese\n");
+    EXPECT_STREQ(loaded.FileFormat, "MJPG\n");
+
+    ASSERT_TRUE(SaveSettings(Sample()));
+    std::string expected = std::string("PhotoResolution_Width=1920\r\nPhotoResolution_Height=1080\r\n"
+                                       "VideoResolution_Width=640\r\nVideoResolution_Height=480\r\n"
+                                       "FileFormat=YUY2\r\n") +
+                           kCommentBlock + "Language=japanese\r\n\r\n";
+    EXPECT_EQ(ReadBytes(path), expected);
+
+    // Saving what was read keeps the line feed of the file format too.
+    ASSERT_TRUE(SaveSettings(loaded));
+    std::string again = ReadBytes(path);
+    EXPECT_NE(again.find("FileFormat=MJPG\r\n\r\n"), std::string::npos);
+    AppSettings reread{};
+    ASSERT_TRUE(LoadSettings(reread));
+    EXPECT_STREQ(reread.Language, "japanese\n");
+}
+
+TEST_F(SettingsFileTest, EmptyFileReadsSuccessfully) {
+    WriteBytes(path, "");
+    AppSettings s{};
+    EXPECT_TRUE(LoadSettings(s));
+    EXPECT_EQ(s.VideoResolution_Width, 0);
+}
+
+TEST_F(SettingsFileTest, UnwritableFileFailsTheSave) {
+    // A folder in the file's place cannot be opened for writing (read-only
+    // attributes do not stop the root user the tests may run as).
+    ASSERT_TRUE(::CreateDirectoryW(path.c_str(), nullptr));
+    EXPECT_FALSE(SaveSettings(Sample()));
+    AppSettings s{};
+    EXPECT_FALSE(LoadSettings(s));
+    ::RemoveDirectoryW(path.c_str());
+}

@@ -1,0 +1,18 @@
+// Entry of every test program that runs under Wine: the framework knows its
+// module, COM is up, then GoogleTest runs.
+#include <windows.h>
+#include <objbase.h>
+
+#include <gtest/gtest.h>
+
+#include "ui/PaintManager.h"
+
+int main(int argc, char** argv) {
+    ::testing::InitGoogleTest(&argc, argv);
+    Ui::CPaintManager::SetInstance(::GetModuleHandleA(nullptr));
+    Ui::CPaintManager::SetResourcePath(Ui::CPaintManager::GetInstancePath());
+    ::CoInitialize(nullptr);
+    int result = RUN_ALL_TESTS();
+    ::CoUninitialize();
+    return result;
+}

@@ -1,0 +1,401 @@
+#!/usr/bin/env python3
+"""Writes the twelve language skins skin/Orvana/Orvana_<Language>.xml.
+
+All skins share one layout (the template below); a language only brings its
+texts and the few sizes that make its longer texts fit. The image rectangles
+come from tools/draw_skin_images.py, which draws the sprite sheets, so the
+documents and the images cannot drift apart.
+
+Usage: make_skins.py [SKIN_DIR]   (default: <repo>/skin)
+"""
+import os
+import sys
+
+sys.path.insert(0, os.path.dirname(os.path.abspath(__file__)))
+from draw_skin_images import PROPERTIES, SPRITES, sprite_image  # noqa: E402
+
+FACE = "微软雅黑"
+BLUE = "0xFF00A8E2"
+BLACK = "0xFF000000"
+WHITE = "0xFFFFFFFF"
+SLIDER_IMAGE = "Orvana\\btn_slider.png"  # not shipped: its sliders sit in hidden rows
+
+# Sizes of the shared fonts 0..6 in the English layout.
+BASE_FONTS = [32, 25, 20, 17, 15, 21, 20]
+F_NAME = 6    # property names, captions, buttons
+F_SMALL = 3   # the lines of a two-line name, the version text
+F_VALUE = 4   # value labels
+F_TIME = 2    # recording time
+F_ITEMS = 1   # list entries
+
+ROLES = ["heading", "brightness", "contrasts", "saturations", "sharpness", "hue",
+         "whitebalance", "zoom", "focus", "mirror", "normal", "mirrored", "photo", "video",
+         "format", "refresh", "default", "cancel", "apply"]
+
+# One column per role above; a tuple is a name shown on two lines.
+TEXTS = {
+    "English": ["Auto", "Brightness", "Contrasts", "Saturations", "Sharpness", "Hue",
+                "White Balance", "Zoom", "Focus", "Image Orientation", "Normal", "Mirrored",
+                "Photo Resolution", "Video Resolution", "File Format", "Refresh Rate",
+                "Default", "Cancel", "Apply"],
+    "German": ["Auto", "Helligkeit", "Kontrast", "Sättigungen", "Schärfe", "Farbton",
+               "Weißabgleich", "Zoomen", "Fokus", "Bildorientierung", "Normal", "Gespiegelt",
+               "Fotoauflösung", "Video Auflösung", "Datei Format", "Aktualisierungsrate",
+               "Standard", "Stornieren", "Anwenden"],
+    "French": ["Auto", "Luminosité", "Contraste", "Les saturations", "Acuité", "Teinte",
+               ("Balance des", "blancs"), "Zoom", "Focus", ("Orientation", "de l'image"),
+               "Ordinaire", "Miroir", "Résolution photo", "Résolution vidéo",
+               "Format de fichier", "Fréquence de rafraîchissement", "Défaut", "Annuler",
+               "Appliquer"],
+    "Spanish": ["Auto", "Brillo", "Contraste", "Saturaciones", "Nitidez", "Matiz",
+                ("Balance de ", "blancos"), "Enfocar", "Atención",
+                ("Orientación de ", "la imagen"), "Normal", "Gespiegelt",
+                ("Resolución de ", "la foto"), ("Resolución de ", "de video"),
+                ("Formato de ", "archivo"), ("Frecuencia de ", "actualización"), "Defecto",
+                "Cancelar", "Aplicar"],
+    "Italian": ["Auto", "Luminosità", "Contrasto", "Saturazioni", "Nitidezza", "Hue",
+                ("Bilanciamento ", "del bianco"), "Ingrandisci", ("Messa a", "fuoco"),
+                ("Orientamento", "dell'immagine"), "Normale", "Rispecchiato",
+                "Risoluzione foto", "Risoluzione video", "Formato del file",
+                ("Frequenza di", "aggiornamento"), "Predefinito", "Annulla", "Applicare"],
+    "Portuguese": ["Auto", "Brilho", "Contrastes", "Saturações", "Nitidez", "Matiz",
+                   ("Balanço de ", "Branco"), "Ampliação", "Foco", ("Orientação da ", "imagem"),
+                   "Normal", "Espelhado", ("Resolução da ", "foto"), ("Resolução de ", "vídeo"),
+                   ("Formato de ", "arquivo"), ("Taxa de ", "atualização"), "Padrão",
+                   "Cancelar", "Aplique"],
+    "Russian": ["Авто", "Яркость", "Контрасты", "Насыщенности", "Четкость", "Оттенок",
+                "Баланс белого", "Увеличить", "Фокус", "Ориентация изображения", "Нормальный",
+                "Зеркальный", "Разрешение фото", "Разрешение видео", "Формат файла",
+                "Частота обновления", "По умолчанию", "Отмена", "Подать заявление"],
+    "Arabic": ["آلي", "سطوع", "التباين", "إشباع", "حدة", "مسحة", "توازن اللون الأبيض", "تكبير",
+               "ركز", "اتجاه الصورة", "عادي", "معكوسة", "دقة الصورة", "دقة الفيديو",
+               "تنسيق الملف", "معدل التحديث", "إفتراضي", "إلغاء", "تطبيق"],
+    "Japanese": ["自動", "輝度", "コントラスト", "飽和", "シャープネス", "色相", "ホワイトバランス",
+                 "ズーム", "フォーカス", "画像の向き", "正常", "ミラーリング", "写真解像度",
+                 "ビデオ解像度", "ファイルフォーマット", "リフレッシュレート", "デフォルト",
+                 "キャンセル", "適用する"],
+    "Korean": ["자동", "명도", "대조", "채도", "날카로움", "색조", "화이트 밸런스", "줌", "초점",
+               "이미지 방향", "표준", "미러링 됨", "사진 해상도", "비디오 해상도", "파일 형식",
+               "재생률", "기본", "취소", "대다"],
+    "Simplified": ["自动", "亮度", "对比度", "饱和度", "清晰度", "色调", "白平衡", "放大", "焦距",
+                   "影像方向", "正常", "镜像", "照片分辨率", "视频分辨率", "文件格式", "刷新率",
+                   "默认", "取消", "应用"],
+    "Traditional": ["自動", "亮度", "對比度", "飽和度", "清晰度", "色調", "白平衡", "放大", "焦距",
+                    "影像方向", "正常", "鏡像", "照片解析度", "視頻解析度", "檔案格式", "刷新率",
+                    "默認", "取消", "應用"],
+}
+
+# Per-language layout differences from English.
+#   name_font: size of font 6; fonts: extra fonts; heading: element of the "Auto" heading;
+#   mirror_pad: left padding of each mirror option; buttons: (width, font, gap before Cancel)
+LAYOUT = {
+    "English": {},
+    "German": {},
+    "French": {"mirror_pad": 30},
+    "Spanish": {"mirror_pad": 30},
+    "Italian": {"mirror_pad": 20},
+    "Portuguese": {"mirror_pad": 30},
+    "Russian": {"name_font": 16, "fonts": [(7, 13)], "mirror_pad": 25, "buttons": (130, 7, 100)},
+    "Arabic": {"mirror_pad": 25},
+    "Japanese": {"name_font": 18, "mirror_pad": 10},
+    "Korean": {"heading": "Label"},
+    "Simplified": {"heading": "Label", "mirror_pad": 25},
+    "Traditional": {"mirror_pad": 25},
+}
+
+LANGUAGES = ["English", "French", "German", "Spanish", "Arabic", "Korean", "Russian",
+             "Japanese", "Simplified", "Traditional", "Portuguese", "Italian"]
+
+
+# --- markup helpers --------------------------------------------------------------
+
+
+def esc(value):
+    return (str(value).replace("&", "&amp;").replace("<", "&lt;").replace(">", "&gt;")
+            .replace('"', "&quot;"))
+
+
+def img(key, corner=None):
+    """An image description taking one sprite out of its sheet."""
+    left, top, right, bottom = SPRITES[key]
+    text = f"file='Orvana\\{sprite_image(key)}' source='{left},{top},{right},{bottom}'"
+    if corner:
+        text += f" corner='{corner}'"
+    return text
+
+
+class Node:
+    def __init__(self, tag, children=None, **attrs):
+        self.tag = tag
+        # Keyword names cannot hold every attribute name; a trailing underscore is dropped.
+        self.attrs = [(k.rstrip("_"), v) for k, v in attrs.items() if v is not None]
+        self.children = children or []
+
+    def render(self, depth=0):
+        pad = "    " * depth
+        attrs = "".join(f' {k}="{esc(v)}"' for k, v in self.attrs)
+        if not self.children:
+            return [f"{pad}<{self.tag}{attrs} />"]
+        lines = [f"{pad}<{self.tag}{attrs}>"]
+        for child in self.children:
+            lines += child.render(depth + 1)
+        lines.append(f"{pad}</{self.tag}>")
+        return lines
+
+
+def spring():
+    return Node("HorizontalLayout")
+
+
+def gap(width):
+    return Node("HorizontalLayout", width=width)
+
+
+# --- the shared layout ------------------------------------------------------------------
+
+
+class Skin:
+    def __init__(self, language):
+        texts = TEXTS[language]
+        assert len(texts) == len(ROLES), language
+        self.text = dict(zip(ROLES, texts))
+        layout = LAYOUT[language]
+        self.name_font_size = layout.get("name_font", BASE_FONTS[F_NAME])
+        self.extra_fonts = layout.get("fonts", [])
+        self.heading_tag = layout.get("heading", "Button")
+        self.mirror_pad = layout.get("mirror_pad", 15)
+        self.button_width, self.button_font, self.cancel_gap = layout.get(
+            "buttons", (120, F_NAME, 130))
+
+    # A name cell: one label, or two stacked lines for a name given in two parts.
+    def name_cell(self, role, width, line_height=18):
+        text = self.text[role]
+        if isinstance(text, tuple):
+            return Node("VerticalLayout", [
+                Node("Label", text=line, height=line_height, font=F_SMALL, endellipsis="true")
+                for line in text], width=width, height=2 * line_height)
+        return Node("Label", text=text, width=width, font=F_NAME, endellipsis="true")
+
+    def row_height(self, role, single, double):
+        return double if isinstance(self.text[role], tuple) else single
+
+    def top_bar(self):
+        def title_button(name, kind, visible=None):
+            return Node("Button", name=name, width=45, height=45, maxwidth=45, maxheight=45,
+                        visible=visible, normalimage=img(f"title.{kind}.normal"),
+                        hotimage=img(f"title.{kind}.hot"),
+                        pushedimage=img(f"title.{kind}.pushed"))
+
+        return Node("HorizontalLayout", [
+            Node("Label", width=110, height=64, padding="0,5,0,0", bkimage="Orvana\\logo.png"),
+            gap(25),
+            spring(),
+            Node("Label", width=520, height=52, padding="0,11,0,0",
+                 bkimage="Orvana\\title_text.png"),
+            spring(),
+            Node("HorizontalLayout", [
+                title_button("id_btn_min", "min"),
+                title_button("id_btn_max", "max"),
+                title_button("id_btn_resetore", "restore", visible="false"),
+                title_button("id_btn_close", "close"),
+            ], width=135, height=45),
+        ], height=74)
+
+    def list_control(self, name, width, height, frame, padding, dropbox):
+        return Node(
+            "Combo", name=name, text="Empty", width=width, height=height, padding=padding,
+            normalimage=img(f"{frame}.normal", "8,0,40,0"),
+            hotimage=img(f"{frame}.hot", "8,0,40,0"),
+            pushedimage=img(f"{frame}.pushed", "8,0,40,0"),
+            focusedimage=img(f"{frame}.normal", "8,0,40,0"),
+            disabledimage=img(f"{frame}.disabled", "8,0,40,0"),
+            textpadding="15,0,45,0", textcolor=WHITE, dropboxsize=dropbox,
+            itemfont=F_ITEMS, itemtextpadding="15,0,0,0", itemtextcolor=WHITE,
+            itembkcolor=BLACK, itemhottextcolor=WHITE, itemhotbkcolor="0xFF333435",
+            itemselectedtextcolor=WHITE, itemselectedbkcolor="0xFF0086B4",
+            itemdisabledtextcolor="0xFF666666", itemdisabledbkcolor=BLACK)
+
+    def preview_column(self):
+        camera_row = Node("HorizontalLayout", [
+            self.list_control("id_combo_cameras", 520, 43, "list43", "25,20,0,0", "0,200"),
+            Node("HorizontalLayout", [
+                spring(),
+                Node("Label", width=8, height=8, padding="0,47,0,0",
+                     bkimage="Orvana\\capture_img.png"),
+                Node("Label", name="id_cap_time_label", text="00:00", width=70, height=20,
+                     padding="6,41,0,0", font=F_TIME, align="center", textcolor=WHITE),
+                spring(),
+            ], name="id_cap_time_show", visible="false"),
+        ], height=80)
+        preview = Node("CaptureView", name="id_view_capture", padding="25,0,0,15",
+                       bkcolor=BLACK, bordersize="2", bordercolor=WHITE)
+        return Node("VerticalLayout", [camera_row, preview])
+
+    def heading(self):
+        return Node("HorizontalLayout", [
+            Node(self.heading_tag, text=self.text["heading"], width=60, height=30,
+                 padding="460,0,0,0", font=F_NAME, align="center", textcolor=WHITE),
+        ], height=30)
+
+    def property_row(self, word):
+        row_name = {"zoom": "id_property_zoom_visible",
+                    "focus": "id_property_focus_visible"}.get(word)
+        return Node("HorizontalLayout", [
+            self.name_cell(word, 140),
+            Node("Label", width=24, height=24, padding="10,0,0,0",
+                 bkimage=img(f"icon.{word}.low")),
+            Node("Slider", name=f"id_slider_{word}", width=190, height=25, padding="8,0,0,0",
+                 min="0", max="100", value="0", thumbsize="12,25",
+                 bkimage=img("slider.track", "4,0,4,0"),
+                 foreimage=img("slider.progress", "4,0,4,0"),
+                 thumbimage=img("thumb.normal"), thumbhotimage=img("thumb.hot"),
+                 thumbpushedimage=img("thumb.pushed"),
+                 disabledimage=img("slider.disabled", "4,0,4,0")),
+            Node("Label", width=24, height=24, padding="8,0,0,0",
+                 bkimage=img(f"icon.{word}.high")),
+            Node("Label", name=f"id_label_{word}", text="0", width=50, height=25,
+                 padding="8,0,0,0", font=F_VALUE, align="center", textcolor=WHITE,
+                 bkimage=img("value")),
+            Node("Option", name=f"id_btn_auto_{word}", width=20, height=20, padding="18,0,0,0",
+                 normalimage=img("check.normal"), hotimage=img("check.hot"),
+                 selectedimage=img("check.selected"),
+                 selectedhotimage=img("check.selectedhot"),
+                 disabledimage=img("check.disabled")),
+        ], name=row_name, height=self.row_height(word, 35, 40), childvalign="vcenter")
+
+    def mirror_row(self):
+        def option(name, selected):
+            return Node("Option", name=name, width=26, height=26,
+                        padding=f"{self.mirror_pad},0,0,0", group="io_mirro_group",
+                        selected=selected, normalimage=img("radio.normal"),
+                        hotimage=img("radio.hot"), selectedimage=img("radio.selected"),
+                        selectedhotimage=img("radio.selectedhot"),
+                        disabledimage=img("radio.disabled"))
+
+        def caption(role):
+            return Node("Label", text=self.text[role], font=F_NAME, textpadding="8,0,0,0")
+
+        return Node("HorizontalLayout", [
+            self.name_cell("mirror", 190, line_height=20),
+            option("id_btn_io_normal", "true"),
+            caption("normal"),
+            option("id_btn_io_mirrored", None),
+            caption("mirrored"),
+        ], height=self.row_height("mirror", 35, 40), childvalign="vcenter")
+
+    def format_block(self):
+        rows = []
+        for role, name in (("photo", "id_combo_photo_resolution"),
+                           ("video", "id_combo_video_resolution"),
+                           ("format", "id_combo_file_format"),
+                           ("refresh", "id_combo_refresh_rate")):
+            rows.append(Node("HorizontalLayout", [
+                self.name_cell(role, 180),
+                self.list_control(name, 300, 38, "list38", "20,0,0,0", "0,300"),
+            ], height=40, childvalign="vcenter"))
+        return Node("VerticalLayout", rows, height=200, inset="0,10,0,0", childpadding="10")
+
+    def volume_row(self, word, text):
+        return Node("HorizontalLayout", [
+            Node("Label", text=text, width=140, font=F_NAME, endellipsis="true"),
+            Node("Slider", name=f"id_slider_{word}", width=190, height=25, padding="42,0,0,0",
+                 value="0", min="0", max="99", thumbsize="12,25",
+                 bkimage=f"file='{SLIDER_IMAGE}' source='0,0,190,25'",
+                 foreimage=f"file='{SLIDER_IMAGE}' source='0,25,190,50'",
+                 thumbimage=f"file='{SLIDER_IMAGE}' source='190,0,202,25'",
+                 thumbhotimage=f"file='{SLIDER_IMAGE}' source='202,0,214,25'",
+                 thumbpushedimage=f"file='{SLIDER_IMAGE}' source='214,0,226,25'"),
+            Node("Label", name=f"id_label_{word}", text="0", width=50, height=25,
+                 padding="40,0,0,0", font=F_VALUE, align="center", textcolor=WHITE,
+                 bkimage=img("value")),
+        ], height=35, childvalign="vcenter", visible="false")
+
+    def panel(self):
+        return Node("VerticalLayout", [
+            self.heading(),
+            *[self.property_row(word) for word in PROPERTIES],
+            self.mirror_row(),
+            self.format_block(),
+            self.volume_row("microphone", "Microphone"),
+            self.volume_row("speaker", "Speaker"),
+        ], name="id_tab_menu", width=520, padding="20,55,0,0")
+
+    def bottom_bar(self):
+        def control(tag, name, kind, padding):
+            return Node(tag, name=name, width=68, height=33, padding=padding,
+                        normalimage=img(f"control.{kind}.normal"),
+                        hotimage=img(f"control.{kind}.hot"),
+                        **({"selectedimage": img(f"control.{kind}.selected")} if tag == "Option"
+                           else {"pushedimage": img(f"control.{kind}.selected")}))
+
+        def wide(name, role, padding):
+            return Node("Button", name=name, text=self.text[role], width=self.button_width,
+                        height=38, padding=padding, borderround="5,5", font=self.button_font,
+                        align="center", textcolor=WHITE,
+                        normalimage=img("wide.normal", "6,6,6,6"),
+                        hotimage=img("wide.hot", "6,6,6,6"),
+                        pushedimage=img("wide.pushed", "6,6,6,6"),
+                        disabledimage=img("wide.disabled", "6,6,6,6"))
+
+        return Node("HorizontalLayout", [
+            Node("HorizontalLayout", [
+                control("Button", "id_btn_photo", "photo", None),
+                control("Option", "id_btn_capture", "record", "20,0,0,0"),
+                control("Button", "id_btn_open_dir", "folder", "20,0,0,0"),
+            ], width=244, padding="25,0,0,0", childvalign="vcenter", visible="false"),
+            spring(),
+            Node("HorizontalLayout", [
+                Node("Label", text="Version:2.02", width=120, font=F_SMALL,
+                     textcolor="0xFFA0A0A0"),
+                wide("id_btn_default", "default", "20,0,0,0"),
+                wide("id_btn_cancel", "cancel", f"{self.cancel_gap},0,0,0"),
+                wide("id_btn_apply", "apply", "20,0,0,0"),
+            ], width=700, childvalign="vcenter"),
+        ], height=67, bkcolor=BLACK)
+
+    def scroll_defaults(self):
+        pairs = []
+        for part, prefix in (("up", "button1"), ("down", "button2"), ("thumb", "thumb")):
+            corner = "0,4,0,4" if part == "thumb" else None
+            for state in ("normal", "hot", "pushed"):
+                pairs.append((f"{prefix}{state}image", img(f"scroll.{part}.{state}", corner)))
+        pairs.append(("railnormalimage", img("scroll.rail")))
+        pairs.append(("bkcolor", "0xFF141414"))
+        # The framework reads name="value" pairs separated by exactly one blank.
+        return " ".join(f'{name}="{value}"' for name, value in pairs)
+
+    def document(self):
+        fonts = [(i, size) for i, size in enumerate(BASE_FONTS)]
+        fonts[F_NAME] = (F_NAME, self.name_font_size)
+        fonts += self.extra_fonts
+        window = Node("Window", [
+            *[Node("Font", id=str(i), name=FACE, size=str(size), bold="false",
+                   default="true" if i == 0 else None, shared="true") for i, size in fonts],
+            Node("Default", name="VScrollBar", shared="true", value=self.scroll_defaults()),
+            Node("VerticalLayout", [
+                self.top_bar(),
+                Node("HorizontalLayout", [self.preview_column(), self.panel()], bkcolor=BLACK),
+                Node("HorizontalLayout", height=3, bkcolor=BLUE),
+                self.bottom_bar(),
+            ], bkcolor=BLUE),
+        ], size="1308,800", caption="0,0,0,76", sizebox="4,4,4,4", mininfo="800,600",
+            defaultfontcolor=WHITE, minwidth="1289", minheight="759", bordersize="1,0,1,1",
+            bordercolor="#FFBCBCBC", inset="1,0,1,1")
+        lines = ['<?xml version="1.0" encoding="UTF-8" standalone="yes"?>'] + window.render()
+        return "\ufeff" + "\n".join(lines) + "\n"
+
+
+def main(argv):
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    skin_dir = argv[1] if len(argv) > 1 else os.path.join(root, "skin")
+    out_dir = os.path.join(skin_dir, "Orvana")
+    os.makedirs(out_dir, exist_ok=True)
+    for language in LANGUAGES:
+        text = Skin(language).document()
+        with open(os.path.join(out_dir, f"Orvana_{language}.xml"), "w", encoding="utf-8",
+                  newline="\n") as f:
+            f.write(text)
+
+
+if __name__ == "__main__":
+    main(sys.argv)

@@ -1,0 +1,291 @@
+#include "ui/ContainerUI.h"
+
+#include <algorithm>
+#include <cstring>
+
+#include "ui/AttributeValues.h"
+#include "ui/PaintManager.h"
+#include "ui/WinGeometry.h"
+
+namespace Ui {
+
+CContainerUI::CContainerUI() = default;
+
+CContainerUI::~CContainerUI() {
+    RemoveAll();
+    delete m_cover;
+}
+
+const char* CContainerUI::GetClass() const { return "Container"; }
+
+void* CContainerUI::GetInterface(const char* name) {
+    if (std::strcmp(name, "IContainer") == 0) {
+        return static_cast<IContainerUI*>(this);
+    }
+    if (std::strcmp(name, "Container") == 0) {
+        return static_cast<CContainerUI*>(this);
+    }
+    return CControlUI::GetInterface(name);
+}
+
+CControlUI* CContainerUI::GetItemAt(int index) const {
+    if (index < 0 || index >= GetCount()) {
+        return nullptr;
+    }
+    return m_items[static_cast<size_t>(index)];
+}
+
+int CContainerUI::GetItemIndex(CControlUI* control) const {
+    auto found = std::find(m_items.begin(), m_items.end(), control);
+    return found == m_items.end() ? -1 : static_cast<int>(found - m_items.begin());
+}
+
+bool CContainerUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
+
+bool CContainerUI::AddAt(CControlUI* control, int index) {
+    if (control == nullptr || index < 0 || index > GetCount()) {
+        return false;
+    }
+    if (m_manager != nullptr) {
+        m_manager->InitControls(control, this);
+    } else {
+        control->SetManager(nullptr, this, false);
+    }
+    if (!IsVisible()) {
+        control->SetInternVisible(false);
+    }
+    m_items.insert(m_items.begin() + index, control);
+    NeedUpdate();
+    return true;
+}
+
+bool CContainerUI::Remove(CControlUI* control) { return RemoveAt(GetItemIndex(control)); }
+
+bool CContainerUI::RemoveAt(int index) {
+    CControlUI* control = GetItemAt(index);
+    if (control == nullptr) {
+        return false;
+    }
+    m_items.erase(m_items.begin() + index);
+    delete control;
+    NeedUpdate();
+    return true;
+}
+
+void CContainerUI::RemoveAll() {
+    std::vector<CControlUI*> items;
+    items.swap(m_items);
+    for (CControlUI* control : items) {
+        delete control;
+    }
+    if (!items.empty()) {
+        NeedUpdate();
+    }
+}
+
+void CContainerUI::SetCover(CControlUI* cover) {
+    delete m_cover;
+    m_cover = cover;
+    if (m_cover != nullptr) {
+        m_cover->SetManager(m_manager, this, m_manager != nullptr);
+    }
+    NeedUpdate();
+}
+
+void CContainerUI::SetInset(RECT inset) {
+    m_inset = inset;
+    NeedUpdate();
+}
+
+void CContainerUI::SetChildPadding(int padding) {
+    m_childPadding = padding < 0 ? 0 : padding;
+    NeedUpdate();
+}
+
+void CContainerUI::SetManager(CPaintManager* manager, CControlUI* parent, bool init) {
+    for (CControlUI* control : m_items) {
+        control->SetManager(manager, this, init);
+    }
+    if (m_cover != nullptr) {
+        m_cover->SetManager(manager, this, init);
+    }
+    CControlUI::SetManager(manager, parent, init);
+}
+
+void CContainerUI::ForEach(const std::function<void(CControlUI*)>& visit) {
+    visit(this);
+    for (CControlUI* control : m_items) {
+        control->ForEach(visit);
+    }
+    if (m_cover != nullptr) {
+        m_cover->ForEach(visit);
+    }
+}
+
+CControlUI* CContainerUI::FindControlAt(POINT point) {
+    if (!IsVisible() || !::PtInRect(&m_rect, point)) {
+        return nullptr;
+    }
+    if (m_cover != nullptr) {
+        if (CControlUI* found = m_cover->FindControlAt(point)) {
+            return found;
+        }
+    }
+    if (m_mouseChildEnabled) {
+        // Later siblings are painted over earlier ones, so they are hit first.
+        for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
+            if (CControlUI* found = (*it)->FindControlAt(point)) {
+                return found;
+            }
+        }
+    }
+    return this;
+}
+
+void CContainerUI::SetVisible(bool visible) {
+    if (m_visible == visible) {
+        return;
+    }
+    CControlUI::SetVisible(visible);
+    for (CControlUI* control : m_items) {
+        control->SetInternVisible(IsVisible());
+    }
+}
+
+void CContainerUI::SetInternVisible(bool visible) {
+    CControlUI::SetInternVisible(visible);
+    for (CControlUI* control : m_items) {
+        control->SetInternVisible(IsVisible());
+    }
+}
+
+void CContainerUI::SetAttribute(const char* name, const char* value) {
+    if (std::strcmp(name, "inset") == 0) {
+        SetInset(ToRECT(ParseRect(value)));
+    } else if (std::strcmp(name, "childpadding") == 0) {
+        SetChildPadding(ParseInt(value));
+    } else if (std::strcmp(name, "childalign") == 0) {
+        if (std::strcmp(value, "center") == 0) {
+            m_childAlign = DT_CENTER;
+        } else if (std::strcmp(value, "right") == 0) {
+            m_childAlign = DT_RIGHT;
+        } else {
+            m_childAlign = DT_LEFT;
+        }
+        NeedUpdate();
+    } else if (std::strcmp(name, "childvalign") == 0) {
+        if (std::strcmp(value, "vcenter") == 0) {
+            m_childVAlign = DT_VCENTER;
+        } else if (std::strcmp(value, "bottom") == 0) {
+            m_childVAlign = DT_BOTTOM;
+        } else {
+            m_childVAlign = DT_TOP;
+        }
+        NeedUpdate();
+    } else if (std::strcmp(name, "mousechild") == 0) {
+        m_mouseChildEnabled = ParseBool(value);
+    } else {
+        CControlUI::SetAttribute(name, value);
+    }
+}
+
+RECT CContainerUI::GetInnerRect() const {
+    RECT inner = m_rect;
+    inner.left += m_inset.left;
+    inner.top += m_inset.top;
+    inner.right -= m_inset.right;
+    inner.bottom -= m_inset.bottom;
+    if (inner.right < inner.left) {
+        inner.right = inner.left;
+    }
+    if (inner.bottom < inner.top) {
+        inner.bottom = inner.top;
+    }
+    return inner;
+}
+
+void CContainerUI::PlaceFloatingChild(CControlUI* control) {
+    // A floating child keeps its own "pos", relative to the container.
+    RECT pos = control->GetFixedPos();
+    ::OffsetRect(&pos, m_rect.left, m_rect.top);
+    control->SetPos(pos, false);
+}
+
+void CContainerUI::StackChildren(LayoutDirection direction, ChildAlignment alignment) {
+    std::vector<CControlUI*> stacked;
+    std::vector<LayoutChild> children;
+    for (CControlUI* control : m_items) {
+        if (!control->IsVisible()) {
+            continue;
+        }
+        if (control->IsFloat()) {
+            PlaceFloatingChild(control);
+            continue;
+        }
+        LayoutChild child;
+        child.fixed = UiSize{control->GetFixedWidth(), control->GetFixedHeight()};
+        child.minSize = UiSize{control->GetMinWidth(), control->GetMinHeight()};
+        child.maxSize = UiSize{control->GetMaxWidth(), control->GetMaxHeight()};
+        child.padding = ToUiRect(control->GetPadding());
+        child.estimate = [control](UiSize available) {
+            return ToUiSize(control->EstimateSize(ToSIZE(available)));
+        };
+        stacked.push_back(control);
+        children.push_back(std::move(child));
+    }
+    StackLayout layout =
+        LayoutStack(direction, ToUiRect(GetInnerRect()), m_childPadding, alignment, children);
+    for (size_t i = 0; i < stacked.size() && i < layout.rects.size(); ++i) {
+        stacked[i]->SetPos(ToRECT(layout.rects[i]), false);
+    }
+}
+
+void CContainerUI::SetPos(RECT rect, bool needInvalidate) {
+    CControlUI::SetPos(rect, needInvalidate);
+    RECT inner = GetInnerRect();
+    for (CControlUI* control : m_items) {
+        if (!control->IsVisible()) {
+            continue;
+        }
+        if (control->IsFloat()) {
+            PlaceFloatingChild(control);
+        } else {
+            control->SetPos(inner, false);
+        }
+    }
+    if (m_cover != nullptr && m_cover->IsVisible()) {
+        m_cover->SetPos(rect, false);
+    }
+}
+
+void CContainerUI::DoPaint(HDC hdc, const RECT& paint) {
+    RECT visible{};
+    if (!::IntersectRect(&visible, &paint, &m_rect)) {
+        return;
+    }
+    CControlUI::DoPaint(hdc, paint);
+    RECT inner = GetInnerRect();
+    RECT childPaint{};
+    if (::IntersectRect(&childPaint, &visible, &inner)) {
+        for (CControlUI* control : m_items) {
+            if (!control->IsVisible()) {
+                continue;
+            }
+            RECT childRect = control->GetPos();
+            RECT overlap{};
+            if (!::IntersectRect(&overlap, &childPaint, &childRect)) {
+                continue;
+            }
+            control->DoPaint(hdc, childPaint);
+        }
+    }
+    if (m_cover != nullptr && m_cover->IsVisible()) {
+        m_cover->DoPaint(hdc, visible);
+    }
+}
+
+void CContainerUI::DoEvent(TEventUI& event) {
+    CControlUI::DoEvent(event);
+}
+
+} // namespace Ui

@@ -1,0 +1,83 @@
+// CContainerUI: a control that owns child controls and paints them inside
+// its inner area. The layouts decide where the children go.
+#pragma once
+
+#include <vector>
+
+#include "ui/ControlUI.h"
+#include "ui/LayoutMath.h"
+
+namespace Ui {
+
+class IContainerUI {
+public:
+    virtual CControlUI* GetItemAt(int index) const = 0;
+    virtual int GetItemIndex(CControlUI* control) const = 0;
+    virtual int GetCount() const = 0;
+    virtual bool Add(CControlUI* control) = 0;
+    virtual bool AddAt(CControlUI* control, int index) = 0;
+    virtual bool Remove(CControlUI* control) = 0;
+    virtual bool RemoveAt(int index) = 0;
+    virtual void RemoveAll() = 0;
+
+protected:
+    ~IContainerUI() = default;
+};
+
+class CContainerUI : public CControlUI, public IContainerUI {
+public:
+    CContainerUI();
+    ~CContainerUI() override;
+
+    const char* GetClass() const override;
+    void* GetInterface(const char* name) override;
+
+    // IContainerUI: the container owns its children and deletes them.
+    CControlUI* GetItemAt(int index) const override;
+    int GetItemIndex(CControlUI* control) const override;
+    int GetCount() const override { return static_cast<int>(m_items.size()); }
+    bool Add(CControlUI* control) override;
+    bool AddAt(CControlUI* control, int index) override;
+    bool Remove(CControlUI* control) override;
+    bool RemoveAt(int index) override;
+    void RemoveAll() override;
+
+    // The control drawn over the children, e.g. a floating overlay.
+    void SetCover(CControlUI* cover);
+    CControlUI* GetCover() const { return m_cover; }
+
+    const RECT& GetInset() const { return m_inset; }
+    void SetInset(RECT inset);
+    int GetChildPadding() const { return m_childPadding; }
+    void SetChildPadding(int padding);
+    UINT GetChildAlign() const { return m_childAlign; }
+    UINT GetChildVAlign() const { return m_childVAlign; }
+    bool IsMouseChildEnabled() const { return m_mouseChildEnabled; }
+
+    void SetManager(CPaintManager* manager, CControlUI* parent, bool init = true) override;
+    void ForEach(const std::function<void(CControlUI*)>& visit) override;
+    CControlUI* FindControlAt(POINT point) override;
+    void SetVisible(bool visible = true) override;
+    void SetInternVisible(bool visible = true) override;
+    void SetAttribute(const char* name, const char* value) override;
+    void SetPos(RECT rect, bool needInvalidate = true) override;
+    void DoPaint(HDC hdc, const RECT& paint) override;
+    void DoEvent(TEventUI& event) override;
+
+protected:
+    // The rectangle minus the inset.
+    RECT GetInnerRect() const;
+    void PlaceFloatingChild(CControlUI* control);
+    // Stacks the visible children along one axis (the two layouts' SetPos).
+    void StackChildren(LayoutDirection direction, ChildAlignment alignment);
+
+    std::vector<CControlUI*> m_items;
+    CControlUI* m_cover = nullptr;
+    RECT m_inset{};
+    int m_childPadding = 0;
+    UINT m_childAlign = DT_LEFT;
+    UINT m_childVAlign = DT_TOP;
+    bool m_mouseChildEnabled = true;
+};
+
+} // namespace Ui

@@ -1,0 +1,339 @@
+#include "ui/ControlUI.h"
+
+#include <cstring>
+
+#include "ui/AttributeValues.h"
+#include "ui/WinGeometry.h"
+#include "ui/PaintManager.h"
+#include "ui/Render.h"
+
+namespace Ui {
+
+CControlUI::CControlUI() = default;
+
+CControlUI::~CControlUI() {
+    if (m_manager != nullptr) {
+        m_manager->ReapObject(this);
+    }
+}
+
+const char* CControlUI::GetClass() const { return "Control"; }
+
+void* CControlUI::GetInterface(const char* name) {
+    return std::strcmp(name, "Control") == 0 ? this : nullptr;
+}
+
+void CControlUI::SetManager(CPaintManager* manager, CControlUI* parent, bool init) {
+    m_manager = manager;
+    m_parent = parent;
+    if (init && m_parent != nullptr) {
+        Init();
+    }
+}
+
+void CControlUI::ForEach(const std::function<void(CControlUI*)>& visit) { visit(this); }
+
+CControlUI* CControlUI::FindControlAt(POINT point) {
+    if (!IsVisible()) {
+        return nullptr;
+    }
+    return ::PtInRect(&m_rect, point) ? this : nullptr;
+}
+
+void CControlUI::SetText(const char* text) {
+    if (m_text == text) {
+        return;
+    }
+    m_text = text;
+    Invalidate();
+}
+
+void CControlUI::SetVisible(bool visible) {
+    if (m_visible == visible) {
+        return;
+    }
+    bool wasVisible = IsVisible();
+    m_visible = visible;
+    if (m_focused) {
+        m_focused = false;
+    }
+    if (IsVisible() != wasVisible) {
+        NeedParentUpdate();
+    }
+}
+
+void CControlUI::SetInternVisible(bool visible) { m_internVisible = visible; }
+
+void CControlUI::SetEnabled(bool enabled) {
+    if (m_enabled == enabled) {
+        return;
+    }
+    m_enabled = enabled;
+    Invalidate();
+}
+
+void CControlUI::SetFocus() {
+    if (m_manager != nullptr) {
+        m_manager->SetFocus(this);
+    }
+}
+
+bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
+
+void CControlUI::SetPos(RECT rect, bool needInvalidate) {
+    if (rect.right < rect.left) {
+        rect.right = rect.left;
+    }
+    if (rect.bottom < rect.top) {
+        rect.bottom = rect.top;
+    }
+    if (needInvalidate) {
+        Invalidate();
+    }
+    m_rect = rect;
+    m_updateNeeded = false;
+    if (m_manager != nullptr && !m_inOnSize) {
+        m_inOnSize = true;
+        OnSize.Raise(this);
+        m_inOnSize = false;
+    }
+    if (needInvalidate) {
+        Invalidate();
+    }
+}
+
+SIZE CControlUI::EstimateSize(SIZE) { return m_fixed; }
+
+void CControlUI::SetFixedWidth(int width) {
+    m_fixed.cx = width < 0 ? 0 : width;
+    NeedParentUpdate();
+}
+
+void CControlUI::SetFixedHeight(int height) {
+    m_fixed.cy = height < 0 ? 0 : height;
+    NeedParentUpdate();
+}
+
+void CControlUI::SetMinWidth(int width) {
+    m_min.cx = width < 0 ? 0 : width;
+    NeedParentUpdate();
+}
+
+void CControlUI::SetMinHeight(int height) {
+    m_min.cy = height < 0 ? 0 : height;
+    NeedParentUpdate();
+}
+
+void CControlUI::SetMaxWidth(int width) {
+    m_max.cx = width < 0 ? 0 : width;
+    NeedParentUpdate();
+}
+
+void CControlUI::SetMaxHeight(int height) {
+    m_max.cy = height < 0 ? 0 : height;
+    NeedParentUpdate();
+}
+
+void CControlUI::SetPadding(RECT padding) {
+    m_padding = padding;
+    NeedParentUpdate();
+}
+
+void CControlUI::SetBkColor(DWORD color) {
+    m_bkColor = color;
+    Invalidate();
+}
+
+void CControlUI::SetBkImage(const char* image) {
+    m_bkImage = image;
+    Invalidate();
+}
+
+void CControlUI::SetBorderColor(DWORD color) {
+    m_borderColor = color;
+    Invalidate();
+}
+
+void CControlUI::SetBorderSize(RECT size) {
+    m_borderSize = size;
+    Invalidate();
+}
+
+void CControlUI::SetBorderRound(SIZE round) {
+    m_borderRound = round;
+    Invalidate();
+}
+
+void CControlUI::SetAttribute(const char* name, const char* value) {
+    if (std::strcmp(name, "name") == 0) {
+        SetName(value);
+    } else if (std::strcmp(name, "text") == 0) {
+        SetText(value);
+    } else if (std::strcmp(name, "tooltip") == 0) {
+        m_toolTip = value;
+    } else if (std::strcmp(name, "userdata") == 0) {
+        m_userData = value;
+    } else if (std::strcmp(name, "visible") == 0) {
+        SetVisible(ParseBool(value));
+    } else if (std::strcmp(name, "enabled") == 0) {
+        SetEnabled(ParseBool(value));
+    } else if (std::strcmp(name, "width") == 0) {
+        SetFixedWidth(ParseInt(value));
+    } else if (std::strcmp(name, "height") == 0) {
+        SetFixedHeight(ParseInt(value));
+    } else if (std::strcmp(name, "minwidth") == 0) {
+        SetMinWidth(ParseInt(value));
+    } else if (std::strcmp(name, "minheight") == 0) {
+        SetMinHeight(ParseInt(value));
+    } else if (std::strcmp(name, "maxwidth") == 0) {
+        SetMaxWidth(ParseInt(value));
+    } else if (std::strcmp(name, "maxheight") == 0) {
+        SetMaxHeight(ParseInt(value));
+    } else if (std::strcmp(name, "padding") == 0) {
+        SetPadding(ToRECT(ParseRect(value)));
+    } else if (std::strcmp(name, "pos") == 0) {
+        RECT pos = ToRECT(ParseRect(value));
+        m_fixedPos = pos;
+        m_fixed.cx = pos.right - pos.left;
+        m_fixed.cy = pos.bottom - pos.top;
+        SetPos(pos);
+    } else if (std::strcmp(name, "float") == 0) {
+        // "true", or four fractions, make the control float.
+        m_float = std::strchr(value, ',') != nullptr || ParseBool(value);
+        NeedParentUpdate();
+    } else if (std::strcmp(name, "bkcolor") == 0) {
+        SetBkColor(ParseColor(value));
+    } else if (std::strcmp(name, "bkimage") == 0) {
+        SetBkImage(value);
+    } else if (std::strcmp(name, "bordercolor") == 0) {
+        SetBorderColor(ParseColor(value));
+    } else if (std::strcmp(name, "bordersize") == 0) {
+        if (std::strchr(value, ',') != nullptr) {
+            SetBorderSize(ToRECT(ParseRect(value)));
+        } else {
+            int size = ParseInt(value);
+            SetBorderSize(RECT{size, size, size, size});
+        }
+    } else if (std::strcmp(name, "borderround") == 0) {
+        SetBorderRound(ToSIZE(ParseSize(value)));
+    } else if (std::strcmp(name, "mouse") == 0) {
+        m_mouseEnabled = ParseBool(value);
+    } else if (std::strcmp(name, "keyboard") == 0) {
+        m_keyboardEnabled = ParseBool(value);
+    } else if (std::strcmp(name, "shortcut") == 0) {
+        m_shortcut = value[0];
+    } else {
+        m_customAttributes[CUiString(name)] = value;
+    }
+}
+
+const char* CControlUI::GetCustomAttribute(const char* name) const {
+    auto found = m_customAttributes.find(CUiString(name));
+    return found == m_customAttributes.end() ? nullptr : found->second.GetData();
+}
+
+void CControlUI::Invalidate() {
+    if (m_manager != nullptr && IsVisible()) {
+        m_manager->Invalidate(m_rect);
+    }
+}
+
+void CControlUI::NeedUpdate() {
+    if (!IsVisible()) {
+        return;
+    }
+    m_updateNeeded = true;
+    Invalidate();
+    if (m_manager != nullptr) {
+        m_manager->NeedUpdate();
+    }
+}
+
+void CControlUI::NeedParentUpdate() {
+    if (m_parent != nullptr) {
+        m_parent->NeedUpdate();
+        m_parent->Invalidate();
+    } else {
+        NeedUpdate();
+    }
+    if (m_manager != nullptr) {
+        m_manager->NeedUpdate();
+    }
+}
+
+void CControlUI::DoPaint(HDC hdc, const RECT& paint) {
+    RECT visible{};
+    if (!::IntersectRect(&visible, &paint, &m_rect)) {
+        return;
+    }
+    CRender::ClipScope clip(hdc, visible, m_borderRound);
+    PaintBkColor(hdc);
+    PaintBkImage(hdc);
+    PaintStatusImage(hdc);
+    PaintText(hdc);
+    PaintBorder(hdc);
+}
+
+void CControlUI::PaintBkColor(HDC hdc) {
+    if (m_bkColor != 0) {
+        CRender::FillColor(hdc, m_rect, m_bkColor);
+    }
+}
+
+void CControlUI::PaintBkImage(HDC hdc) {
+    if (!m_bkImage.IsEmpty()) {
+        DrawImage(hdc, m_bkImage);
+    }
+}
+
+void CControlUI::PaintBorder(HDC hdc) {
+    if (m_borderColor == 0) {
+        return;
+    }
+    if (m_borderRound.cx > 0 || m_borderRound.cy > 0) {
+        CRender::DrawRoundRect(hdc, m_rect, m_borderSize.left, m_borderRound, m_borderColor);
+    } else {
+        CRender::DrawBorder(hdc, m_rect, m_borderSize, m_borderColor);
+    }
+}
+
+bool CControlUI::DrawImage(HDC hdc, const char* description) {
+    if (m_manager == nullptr || description == nullptr || *description == '\0') {
+        return false;
+    }
+    return CRender::DrawImage(hdc, m_manager, m_rect, m_manager->GetPaintRect(), description);
+}
+
+void CControlUI::Event(TEventUI& event) {
+    if (OnEvent.Raise(&event)) {
+        DoEvent(event);
+    }
+}
+
+void CControlUI::DoEvent(TEventUI& event) {
+    switch (event.type) {
+    case UiEvent::SetCursor:
+        ::SetCursor(::LoadCursorA(nullptr, IDC_ARROW));
+        return;
+    case UiEvent::SetFocus:
+        m_focused = true;
+        Invalidate();
+        return;
+    case UiEvent::KillFocus:
+        m_focused = false;
+        Invalidate();
+        return;
+    case UiEvent::Timer:
+        if (m_manager != nullptr) {
+            m_manager->SendNotify(this, "timer", event.wParam, event.lParam);
+        }
+        return;
+    default:
+        break;
+    }
+    if (m_parent != nullptr) {
+        m_parent->DoEvent(event);
+    }
+}
+
+} // namespace Ui

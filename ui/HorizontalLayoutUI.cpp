@@ -1,0 +1,24 @@
+#include "ui/HorizontalLayoutUI.h"
+
+#include <cstring>
+
+namespace Ui {
+
+const char* CHorizontalLayoutUI::GetClass() const { return "HorizontalLayout"; }
+
+void* CHorizontalLayoutUI::GetInterface(const char* name) {
+    if (std::strcmp(name, "HorizontalLayout") == 0) {
+        return static_cast<CHorizontalLayoutUI*>(this);
+    }
+    return CContainerUI::GetInterface(name);
+}
+
+void CHorizontalLayoutUI::SetPos(RECT rect, bool needInvalidate) {
+    CControlUI::SetPos(rect, needInvalidate);
+    StackChildren(LayoutDirection::Horizontal, m_childVAlign == DT_VCENTER ? ChildAlignment::Center : m_childVAlign == DT_BOTTOM ? ChildAlignment::End : ChildAlignment::Start);
+    if (m_cover != nullptr && m_cover->IsVisible()) {
+        m_cover->SetPos(rect, false);
+    }
+}
+
+} // namespace Ui

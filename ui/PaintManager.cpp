@@ -1,0 +1,1078 @@
+#include "ui/PaintManager.h"
+
+#include <windowsx.h>
+
+#include <algorithm>
+#include <cstdio>
+#include <cstring>
+
+#include "ui/AttributeValues.h"
+#include "ui/ControlUI.h"
+#include "ui/Render.h"
+#include "ui/ResourceArchive.h"
+#include "ui/WinGeometry.h"
+
+namespace Ui {
+
+namespace {
+
+HINSTANCE& Instance() {
+    static HINSTANCE instance = nullptr;
+    return instance;
+}
+
+// Managers that take part in message pre-translation, in order of enrolment.
+std::vector<CPaintManager*>& PreTranslateManagers() {
+    static std::vector<CPaintManager*> managers;
+    return managers;
+}
+
+std::map<CUiString, TFontInfo>& SharedFonts() {
+    static std::map<CUiString, TFontInfo> fonts;
+    return fonts;
+}
+
+std::map<CUiString, std::unique_ptr<TImageInfo>>& SharedImages() {
+    static std::map<CUiString, std::unique_ptr<TImageInfo>> images;
+    return images;
+}
+
+std::map<CUiString, CUiString>& SharedDefaultAttributes() {
+    static std::map<CUiString, CUiString> lists;
+    return lists;
+}
+
+CUiString FontKey(int id) {
+    CUiString key;
+    key.Format("%d", id);
+    return key;
+}
+
+// Off-screen bitmap the size of the client area; painted then copied.
+class OffscreenBuffer {
+public:
+    OffscreenBuffer(HDC target, int width, int height)
+        : m_dc(::CreateCompatibleDC(target)),
+          m_bitmap(::CreateCompatibleBitmap(target, width, height)),
+          m_old(::SelectObject(m_dc, m_bitmap)) {}
+    ~OffscreenBuffer() {
+        ::SelectObject(m_dc, m_old);
+        ::DeleteObject(m_bitmap);
+        ::DeleteDC(m_dc);
+    }
+    OffscreenBuffer(const OffscreenBuffer&) = delete;
+    OffscreenBuffer& operator=(const OffscreenBuffer&) = delete;
+    HDC dc() const { return m_dc; }
+    bool ok() const { return m_dc != nullptr && m_bitmap != nullptr; }
+
+private:
+    HDC m_dc;
+    HBITMAP m_bitmap;
+    HGDIOBJ m_old;
+};
+
+} // namespace
+
+CPaintManager::CPaintManager() {
+    LOGFONTA lf{};
+    ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    m_defaultFont.faceName = lf.lfFaceName;
+    m_defaultFont.size = -lf.lfHeight;
+}
+
+CPaintManager::~CPaintManager() {
+    auto& managers = PreTranslateManagers();
+    managers.erase(std::remove(managers.begin(), managers.end(), this), managers.end());
+    CControlUI* root = m_root;
+    m_root = nullptr;
+    delete root;
+    ReleaseFonts();
+    if (m_paintDC != nullptr && m_hwnd != nullptr) {
+        ::ReleaseDC(m_hwnd, m_paintDC);
+    }
+}
+
+// --- process-wide resources ------------------------------------------------
+
+void CPaintManager::SetInstance(HINSTANCE instance) { Instance() = instance; }
+
+HINSTANCE CPaintManager::GetInstance() { return Instance(); }
+
+CUiString CPaintManager::GetInstancePath() {
+    char path[MAX_PATH + 1] = {};
+    ::GetModuleFileNameA(Instance(), path, MAX_PATH);
+    char* slash = std::strrchr(path, '\\');
+    if (slash != nullptr) {
+        slash[1] = '\0';
+    }
+    return CUiString(path);
+}
+
+void CPaintManager::SetResourcePath(const char* path) { Ui::SetResourcePath(path); }
+
+const char* CPaintManager::GetResourcePath() { return Ui::GetResourcePath(); }
+
+HINSTANCE CPaintManager::GetResourceDll() { return Instance(); }
+
+void CPaintManager::SetResourceZip(const void* data, unsigned int size) {
+    Ui::SetResourceZip(data, size);
+}
+
+// --- window binding and the tree ------------------------------------------
+
+void CPaintManager::Init(HWND hwnd, const char* name) {
+    m_names.clear();
+    m_asyncNotify.clear();
+    m_hot = m_click = m_focus = nullptr;
+    m_name = name;
+    if (m_hwnd != hwnd) {
+        if (m_paintDC != nullptr && m_hwnd != nullptr) {
+            ::ReleaseDC(m_hwnd, m_paintDC);
+        }
+        m_hwnd = hwnd;
+        m_paintDC = ::GetDC(hwnd);
+    }
+    auto& managers = PreTranslateManagers();
+    if (std::find(managers.begin(), managers.end(), this) == managers.end()) {
+        managers.push_back(this);
+    }
+}
+
+bool CPaintManager::AttachDialog(CControlUI* root) {
+    if (root == nullptr) {
+        return false;
+    }
+    ::SetFocus(nullptr);
+    m_hot = m_click = m_focus = nullptr;
+    m_asyncNotify.clear();
+    if (m_root != nullptr && m_root != root) {
+        CControlUI* old = m_root;
+        m_root = nullptr;
+        delete old;
+    }
+    m_names.clear();
+    m_root = root;
+    m_updateNeeded = true;
+    m_firstLayout = true;
+    return InitControls(root, nullptr);
+}
+
+bool CPaintManager::InitControls(CControlUI* control, CControlUI* parent) {
+    if (control == nullptr) {
+        return false;
+    }
+    control->SetManager(this, parent != nullptr ? parent : control->GetParent(), true);
+    control->ForEach([this](CControlUI* each) {
+        if (!each->GetName().IsEmpty()) {
+            // A later control with the same name replaces an earlier one.
+            m_names[each->GetName()] = each;
+        }
+    });
+    return true;
+}
+
+void CPaintManager::ReapObject(CControlUI* control) {
+    KillTimers(control);
+    if (control == m_hot) {
+        m_hot = nullptr;
+    }
+    if (control == m_click) {
+        m_click = nullptr;
+        if (m_mouseCaptured) {
+            ReleaseCapture();
+        }
+    }
+    if (control == m_focus) {
+        m_focus = nullptr;
+    }
+    if (!control->GetName().IsEmpty()) {
+        auto found = m_names.find(control->GetName());
+        if (found != m_names.end() && found->second == control) {
+            m_names.erase(found);
+        }
+    }
+    m_asyncNotify.erase(std::remove_if(m_asyncNotify.begin(), m_asyncNotify.end(),
+                                       [control](const CNotifyEvent& e) { return e.sender == control; }),
+                        m_asyncNotify.end());
+}
+
+CControlUI* CPaintManager::FindControl(const char* name) const {
+    if (name == nullptr) {
+        return nullptr;
+    }
+    auto found = m_names.find(CUiString(name));
+    return found == m_names.end() ? nullptr : found->second;
+}
+
+CControlUI* CPaintManager::FindControl(POINT point) const {
+    return m_root != nullptr ? m_root->FindControlAt(point) : nullptr;
+}
+
+// --- focus and capture -----------------------------------------------------
+
+void CPaintManager::SetFocus(CControlUI* control) {
+    HWND focusWindow = ::GetFocus();
+    if (focusWindow != m_hwnd && control != m_focus && !m_noActivate) {
+        ::SetFocus(m_hwnd);
+    }
+    if (control == m_focus) {
+        return;
+    }
+    if (m_focus != nullptr) {
+        CControlUI* old = m_focus;
+        m_focus = nullptr;
+        SendEvent(old, UiEvent::KillFocus, m_lastMousePos);
+        SendNotify(old, "killfocus");
+    }
+    if (control != nullptr && control->GetManager() == this && control->IsVisible() &&
+        control->IsEnabled()) {
+        m_focus = control;
+        SendEvent(control, UiEvent::SetFocus, m_lastMousePos);
+        SendNotify(control, "setfocus");
+    }
+}
+
+bool CPaintManager::SetNextTabControl(bool forward) {
+    if (m_root == nullptr) {
+        return false;
+    }
+    std::vector<CControlUI*> order;
+    m_root->ForEach([&order](CControlUI* control) {
+        if (control->IsVisible() && control->IsEnabled() && control->IsKeyboardEnabled() &&
+            control->GetInterface("Container") == nullptr) {
+            order.push_back(control);
+        }
+    });
+    if (order.empty()) {
+        return false;
+    }
+    auto current = std::find(order.begin(), order.end(), m_focus);
+    CControlUI* next = nullptr;
+    if (current == order.end()) {
+        next = forward ? order.front() : order.back();
+    } else if (forward) {
+        next = (current + 1 == order.end()) ? order.front() : *(current + 1);
+    } else {
+        next = (current == order.begin()) ? order.back() : *(current - 1);
+    }
+    SetFocus(next);
+    return true;
+}
+
+void CPaintManager::SetCapture() {
+    ::SetCapture(m_hwnd);
+    m_mouseCaptured = true;
+}
+
+void CPaintManager::ReleaseCapture() {
+    ::ReleaseCapture();
+    m_mouseCaptured = false;
+}
+
+// --- timers ----------------------------------------------------------------
+
+bool CPaintManager::SetTimer(CControlUI* control, UINT id, UINT elapse) {
+    if (control == nullptr || m_hwnd == nullptr) {
+        return false;
+    }
+    for (ControlTimer& timer : m_timers) {
+        if (timer.control == control && timer.id == id) {
+            return ::SetTimer(m_hwnd, timer.windowTimer, elapse, nullptr) != 0;
+        }
+    }
+    UINT_PTR windowTimer = m_nextTimer++;
+    if (::SetTimer(m_hwnd, windowTimer, elapse, nullptr) == 0) {
+        return false;
+    }
+    m_timers.push_back(ControlTimer{control, id, windowTimer});
+    return true;
+}
+
+bool CPaintManager::KillTimer(CControlUI* control, UINT id) {
+    for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
+        if (it->control == control && it->id == id) {
+            ::KillTimer(m_hwnd, it->windowTimer);
+            m_timers.erase(it);
+            return true;
+        }
+    }
+    return false;
+}
+
+void CPaintManager::KillTimers(CControlUI* control) {
+    for (auto it = m_timers.begin(); it != m_timers.end();) {
+        if (it->control == control) {
+            ::KillTimer(m_hwnd, it->windowTimer);
+            it = m_timers.erase(it);
+        } else {
+            ++it;
+        }
+    }
+}
+
+// --- layout and painting ---------------------------------------------------
+
+void CPaintManager::Invalidate(const RECT& rect) {
+    if (m_hwnd != nullptr) {
+        ::InvalidateRect(m_hwnd, &rect, FALSE);
+    }
+}
+
+void CPaintManager::Layout() {
+    RECT client{};
+    ::GetClientRect(m_hwnd, &client);
+    if (::IsRectEmpty(&client)) {
+        return;
+    }
+    m_updateNeeded = false;
+    if (m_root->IsUpdateNeeded()) {
+        m_root->SetPos(client, true);
+    } else {
+        std::vector<CControlUI*> pending;
+        m_root->ForEach([&pending](CControlUI* control) {
+            if (control->IsUpdateNeeded() && control->IsVisible()) {
+                pending.push_back(control);
+            }
+        });
+        for (CControlUI* control : pending) {
+            control->SetPos(control->GetPos(), true);
+        }
+    }
+    if (m_firstLayout) {
+        m_firstLayout = false;
+        SendNotify(m_root, "windowinit");
+    }
+}
+
+void CPaintManager::Paint() {
+    if (m_root == nullptr) {
+        PAINTSTRUCT ps;
+        ::BeginPaint(m_hwnd, &ps);
+        ::EndPaint(m_hwnd, &ps);
+        return;
+    }
+    if (m_updateNeeded) {
+        Layout();
+    }
+    PAINTSTRUCT ps;
+    HDC dc = ::BeginPaint(m_hwnd, &ps);
+    RECT client{};
+    ::GetClientRect(m_hwnd, &client);
+    OffscreenBuffer buffer(dc, client.right - client.left, client.bottom - client.top);
+    m_paintRect = ps.rcPaint;
+    if (buffer.ok()) {
+        m_root->DoPaint(buffer.dc(), ps.rcPaint);
+        ::BitBlt(dc, ps.rcPaint.left, ps.rcPaint.top, ps.rcPaint.right - ps.rcPaint.left,
+                 ps.rcPaint.bottom - ps.rcPaint.top, buffer.dc(), ps.rcPaint.left, ps.rcPaint.top,
+                 SRCCOPY);
+    } else {
+        m_root->DoPaint(dc, ps.rcPaint);
+    }
+    ::EndPaint(m_hwnd, &ps);
+}
+
+// --- skin settings ---------------------------------------------------------
+
+void CPaintManager::SetInitSize(int width, int height) {
+    m_initSize = SIZE{width, height};
+    if (m_root == nullptr && m_hwnd != nullptr) {
+        ::SetWindowPos(m_hwnd, nullptr, 0, 0, width, height,
+                       SWP_NOZORDER | SWP_NOMOVE | SWP_NOACTIVATE);
+    }
+}
+
+void CPaintManager::SetMinInfo(int cx, int cy) {
+    if (cx >= 0 && cy >= 0) {
+        m_minInfo = SIZE{cx, cy};
+    }
+}
+
+void CPaintManager::SetMaxInfo(int cx, int cy) {
+    if (cx >= 0 && cy >= 0) {
+        m_maxInfo = SIZE{cx, cy};
+    }
+}
+
+void CPaintManager::SetOpacity(BYTE opacity) { m_opacity = opacity; }
+
+void CPaintManager::SetWindowAttribute(const char* name, const char* value) {
+    auto is = [name](const char* key) { return _stricmp(name, key) == 0; };
+    if (is("size")) {
+        SIZE size = ToSIZE(ParseSize(value));
+        SetInitSize(size.cx, size.cy);
+    } else if (is("caption")) {
+        SetCaptionRect(ToRECT(ParseRect(value)));
+    } else if (is("sizebox")) {
+        SetSizeBox(ToRECT(ParseRect(value)));
+    } else if (is("roundcorner")) {
+        SIZE size = ToSIZE(ParseSize(value));
+        SetRoundCorner(size.cx, size.cy);
+    } else if (is("mininfo")) {
+        SIZE size = ToSIZE(ParseSize(value));
+        SetMinInfo(size.cx, size.cy);
+    } else if (is("maxinfo")) {
+        SIZE size = ToSIZE(ParseSize(value));
+        SetMaxInfo(size.cx, size.cy);
+    } else if (is("showdirty")) {
+        m_showUpdateRect = ParseBool(value);
+    } else if (is("noactivate")) {
+        m_noActivate = ParseBool(value);
+    } else if (is("opacity") || is("layeredopacity")) {
+        int opacity = ParseInt(value);
+        SetOpacity(static_cast<BYTE>(opacity < 0 ? 0 : (opacity > 255 ? 255 : opacity)));
+    } else if (is("defaultfontcolor")) {
+        m_defaultFontColor = ParseColor(value);
+    } else if (is("disabledfontcolor")) {
+        m_defaultDisabledColor = ParseColor(value);
+    } else if (is("linkfontcolor")) {
+        m_defaultLinkFontColor = ParseColor(value);
+    } else if (is("linkhoverfontcolor")) {
+        m_defaultLinkHoverFontColor = ParseColor(value);
+    } else if (is("selectedcolor")) {
+        m_defaultSelectedBkColor = ParseColor(value);
+    } else {
+        m_windowCustomAttributes[CUiString(name)] = value;
+    }
+}
+
+const char* CPaintManager::GetWindowCustomAttribute(const char* name) const {
+    auto found = m_windowCustomAttributes.find(CUiString(name));
+    return found == m_windowCustomAttributes.end() ? nullptr : found->second.GetData();
+}
+
+// --- fonts -----------------------------------------------------------------
+
+TFontInfo CPaintManager::MakeFont(HDC dc, const char* faceName, int size, bool bold, bool underline,
+                                  bool italic) {
+    LOGFONTA lf{};
+    ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
+    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", faceName != nullptr ? faceName : "");
+    lf.lfCharSet = DEFAULT_CHARSET;
+    lf.lfHeight = -size;
+    if (bold) {
+        lf.lfWeight = std::min<LONG>(lf.lfWeight + FW_BOLD, FW_HEAVY);
+    }
+    lf.lfUnderline = underline ? TRUE : FALSE;
+    lf.lfItalic = italic ? TRUE : FALSE;
+
+    TFontInfo info;
+    info.font = ::CreateFontIndirectA(&lf);
+    info.faceName = lf.lfFaceName;
+    info.size = size;
+    info.bold = bold;
+    info.underline = underline;
+    info.italic = italic;
+    if (info.font != nullptr && dc != nullptr) {
+        HGDIOBJ old = ::SelectObject(dc, info.font);
+        ::GetTextMetricsA(dc, &info.metrics);
+        ::SelectObject(dc, old);
+    }
+    return info;
+}
+
+HFONT CPaintManager::AddFont(int id, const char* faceName, int size, bool bold, bool underline,
+                             bool italic, bool shared) {
+    TFontInfo info = MakeFont(m_paintDC, faceName, size, bold, underline, italic);
+    if (info.font == nullptr) {
+        return nullptr;
+    }
+    auto& table = shared ? SharedFonts() : m_fonts;
+    CUiString key = FontKey(id);
+    auto found = table.find(key);
+    if (found != table.end()) {
+        ::DeleteObject(found->second.font);
+    }
+    table[key] = info;
+    return info.font;
+}
+
+void CPaintManager::SetDefaultFont(const char* faceName, int size, bool bold, bool underline,
+                                   bool italic, bool) {
+    TFontInfo info = MakeFont(m_paintDC, faceName, size, bold, underline, italic);
+    if (info.font == nullptr) {
+        return;
+    }
+    if (m_defaultFont.font != nullptr) {
+        ::DeleteObject(m_defaultFont.font);
+    }
+    m_defaultFont = info;
+}
+
+const TFontInfo* CPaintManager::GetDefaultFontInfo() {
+    if (m_defaultFont.font == nullptr) {
+        m_defaultFont = MakeFont(m_paintDC, m_defaultFont.faceName, m_defaultFont.size, false,
+                                 false, false);
+    }
+    return &m_defaultFont;
+}
+
+const TFontInfo* CPaintManager::GetFontInfo(int id) {
+    if (id >= 0) {
+        CUiString key = FontKey(id);
+        auto found = m_fonts.find(key);
+        if (found != m_fonts.end()) {
+            return &found->second;
+        }
+        found = SharedFonts().find(key);
+        if (found != SharedFonts().end()) {
+            return &found->second;
+        }
+    }
+    return GetDefaultFontInfo();
+}
+
+HFONT CPaintManager::GetFont(int id) { return GetFontInfo(id)->font; }
+
+void CPaintManager::ReleaseFonts() {
+    for (auto& entry : m_fonts) {
+        ::DeleteObject(entry.second.font);
+    }
+    m_fonts.clear();
+    if (m_defaultFont.font != nullptr) {
+        ::DeleteObject(m_defaultFont.font);
+        m_defaultFont.font = nullptr;
+    }
+}
+
+// --- images ----------------------------------------------------------------
+
+const TImageInfo* CPaintManager::GetImage(const char* name) {
+    auto found = m_images.find(CUiString(name));
+    if (found != m_images.end()) {
+        return found->second.get();
+    }
+    found = SharedImages().find(CUiString(name));
+    return found == SharedImages().end() ? nullptr : found->second.get();
+}
+
+const TImageInfo* CPaintManager::GetImageEx(const char* name, const char* type, DWORD mask,
+                                            bool shared) {
+    if (const TImageInfo* image = GetImage(name)) {
+        return image;
+    }
+    return AddImage(name, type, mask, shared);
+}
+
+const TImageInfo* CPaintManager::AddImage(const char* name, const char* type, DWORD mask,
+                                          bool shared) {
+    if (name == nullptr || *name == '\0') {
+        return nullptr;
+    }
+    std::unique_ptr<TImageInfo> image = CRender::LoadImage(name, type, mask);
+    if (!image) {
+        return nullptr;
+    }
+    auto& table = shared ? SharedImages() : m_images;
+    TImageInfo* result = image.get();
+    table[CUiString(name)] = std::move(image);
+    return result;
+}
+
+// --- default attribute lists -----------------------------------------------
+
+void CPaintManager::AddDefaultAttributeList(const char* controlName, const char* list, bool shared) {
+    (shared ? SharedDefaultAttributes() : m_defaultAttributes)[CUiString(controlName)] = list;
+}
+
+const char* CPaintManager::GetDefaultAttributeList(const char* controlName) const {
+    auto found = m_defaultAttributes.find(CUiString(controlName));
+    if (found != m_defaultAttributes.end()) {
+        return found->second.GetData();
+    }
+    found = SharedDefaultAttributes().find(CUiString(controlName));
+    return found == SharedDefaultAttributes().end() ? nullptr : found->second.GetData();
+}
+
+// --- notifications ---------------------------------------------------------
+
+bool CPaintManager::AddNotifier(INotifyListener* listener) {
+    if (listener == nullptr ||
+        std::find(m_notifiers.begin(), m_notifiers.end(), listener) != m_notifiers.end()) {
+        return false;
+    }
+    m_notifiers.push_back(listener);
+    return true;
+}
+
+bool CPaintManager::RemoveNotifier(INotifyListener* listener) {
+    auto found = std::find(m_notifiers.begin(), m_notifiers.end(), listener);
+    if (found == m_notifiers.end()) {
+        return false;
+    }
+    m_notifiers.erase(found);
+    return true;
+}
+
+void CPaintManager::SendNotify(CControlUI* sender, const char* type, WPARAM wParam, LPARAM lParam,
+                               bool async, bool allowRepeat) {
+    CNotifyEvent event;
+    event.type = type;
+    event.sender = sender;
+    event.wParam = wParam;
+    event.lParam = lParam;
+    SendNotify(event, async, allowRepeat);
+}
+
+void CPaintManager::SendNotify(CNotifyEvent& event, bool async, bool allowRepeat) {
+    event.mousePoint = m_lastMousePos;
+    event.timestamp = ::GetTickCount();
+    if (!async) {
+        if (event.sender != nullptr) {
+            event.sender->OnNotify.Raise(&event);
+        }
+        // A listener may remove itself (or others) while being called.
+        std::vector<INotifyListener*> listeners = m_notifiers;
+        for (INotifyListener* listener : listeners) {
+            if (std::find(m_notifiers.begin(), m_notifiers.end(), listener) != m_notifiers.end()) {
+                listener->Notify(event);
+            }
+        }
+        return;
+    }
+    if (!allowRepeat) {
+        for (CNotifyEvent& queued : m_asyncNotify) {
+            if (queued.sender == event.sender && queued.type == event.type) {
+                queued = event;
+                return;
+            }
+        }
+    }
+    m_asyncNotify.push_back(event);
+    if (m_hwnd != nullptr) {
+        ::PostMessageA(m_hwnd, kAsyncNotifyMessage, 0, 0);
+    }
+}
+
+void CPaintManager::DeliverQueuedNotifications() {
+    std::vector<CNotifyEvent> queue;
+    queue.swap(m_asyncNotify);
+    for (CNotifyEvent& event : queue) {
+        if (event.sender != nullptr) {
+            event.sender->OnNotify.Raise(&event);
+        }
+        std::vector<INotifyListener*> listeners = m_notifiers;
+        for (INotifyListener* listener : listeners) {
+            listener->Notify(event);
+        }
+    }
+}
+
+// --- messages --------------------------------------------------------------
+
+bool CPaintManager::AddMessageFilter(IMessageFilterUI* filter) {
+    if (filter == nullptr) {
+        return false;
+    }
+    m_messageFilters.push_back(filter);
+    return true;
+}
+
+bool CPaintManager::RemoveMessageFilter(IMessageFilterUI* filter) {
+    auto found = std::find(m_messageFilters.begin(), m_messageFilters.end(), filter);
+    if (found == m_messageFilters.end()) {
+        return false;
+    }
+    m_messageFilters.erase(found);
+    return true;
+}
+
+bool CPaintManager::AddPreMessageFilter(IMessageFilterUI* filter) {
+    if (filter == nullptr) {
+        return false;
+    }
+    m_preMessageFilters.push_back(filter);
+    return true;
+}
+
+bool CPaintManager::AddTranslateAccelerator(ITranslateAccelerator* translator) {
+    if (translator == nullptr) {
+        return false;
+    }
+    m_translators.push_back(translator);
+    return true;
+}
+
+void CPaintManager::SendEvent(CControlUI* control, UiEvent type, POINT point, WPARAM wParam,
+                              LPARAM lParam) {
+    if (control == nullptr) {
+        return;
+    }
+    TEventUI event;
+    event.type = type;
+    event.sender = control;
+    event.timestamp = ::GetTickCount();
+    event.mouse = point;
+    event.wParam = wParam;
+    event.lParam = lParam;
+    event.keyState = static_cast<WORD>(wParam);
+    control->Event(event);
+}
+
+void CPaintManager::SetHot(CControlUI* control, POINT point) {
+    if (control == m_hot) {
+        return;
+    }
+    CControlUI* old = m_hot;
+    m_hot = control;
+    SendEvent(old, UiEvent::MouseLeave, point);
+    SendEvent(m_hot, UiEvent::MouseEnter, point);
+}
+
+bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (m_hwnd == nullptr) {
+        return false;
+    }
+    for (IMessageFilterUI* filter : std::vector<IMessageFilterUI*>(m_messageFilters)) {
+        bool handled = false;
+        LRESULT filtered = filter->MessageHandler(message, wParam, lParam, handled);
+        if (handled) {
+            result = filtered;
+            return true;
+        }
+    }
+
+    switch (message) {
+    case kAsyncNotifyMessage:
+        DeliverQueuedNotifications();
+        result = 0;
+        return true;
+    case WM_CLOSE: {
+        POINT point = m_lastMousePos;
+        if (m_hot != nullptr) {
+            CControlUI* hot = m_hot;
+            m_hot = nullptr;
+            SendEvent(hot, UiEvent::MouseLeave, point);
+        }
+        if (m_click != nullptr) {
+            CControlUI* click = m_click;
+            m_click = nullptr;
+            SendEvent(click, UiEvent::ButtonUp, point);
+        }
+        SetFocus(nullptr);
+        if (::GetActiveWindow() == m_hwnd) {
+            HWND owner = ::GetWindow(m_hwnd, GW_OWNER);
+            HWND parent = owner != nullptr ? owner : ::GetParent(m_hwnd);
+            if (parent != nullptr) {
+                ::SetFocus(parent);
+            }
+        }
+        return false;
+    }
+    case WM_ERASEBKGND:
+        result = 1;
+        return true;
+    case WM_PAINT: {
+        RECT update{};
+        if (!::GetUpdateRect(m_hwnd, &update, FALSE)) {
+            result = 0;
+            return true;
+        }
+        Paint();
+        result = 0;
+        return true;
+    }
+    case WM_PRINTCLIENT: {
+        if (m_root == nullptr) {
+            return false;
+        }
+        RECT client{};
+        ::GetClientRect(m_hwnd, &client);
+        m_paintRect = client;
+        m_root->DoPaint(reinterpret_cast<HDC>(wParam), client);
+        result = 0;
+        return true;
+    }
+    case WM_GETMINMAXINFO: {
+        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
+        if (m_minInfo.cx > 0) {
+            info->ptMinTrackSize.x = m_minInfo.cx;
+        }
+        if (m_minInfo.cy > 0) {
+            info->ptMinTrackSize.y = m_minInfo.cy;
+        }
+        if (m_maxInfo.cx > 0) {
+            info->ptMaxTrackSize.x = m_maxInfo.cx;
+        }
+        if (m_maxInfo.cy > 0) {
+            info->ptMaxTrackSize.y = m_maxInfo.cy;
+        }
+        return false;
+    }
+    case WM_SIZE:
+        if (m_focus != nullptr) {
+            SendEvent(m_focus, UiEvent::WindowSize, m_lastMousePos, wParam, lParam);
+        }
+        if (m_root != nullptr) {
+            m_root->NeedUpdate();
+        }
+        m_updateNeeded = true;
+        result = 0;
+        return true;
+    case WM_MOUSEMOVE: {
+        if (!m_mouseTracking) {
+            TRACKMOUSEEVENT track{};
+            track.cbSize = sizeof track;
+            track.dwFlags = TME_LEAVE;
+            track.hwndTrack = m_hwnd;
+            if (::TrackMouseEvent(&track)) {
+                m_mouseTracking = true;
+            }
+        }
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_lastMousePos = point;
+        CControlUI* control = FindControl(point);
+        if (control != nullptr && control->GetManager() != this) {
+            return false;
+        }
+        SetHot(control, point);
+        CControlUI* target = m_click != nullptr ? m_click : control;
+        SendEvent(target, UiEvent::MouseMove, point, wParam, lParam);
+        return false;
+    }
+    case WM_MOUSELEAVE: {
+        m_mouseTracking = false;
+        if (m_hot != nullptr && m_click == nullptr) {
+            CControlUI* hot = m_hot;
+            m_hot = nullptr;
+            SendEvent(hot, UiEvent::MouseLeave, m_lastMousePos);
+        }
+        return false;
+    }
+    case WM_LBUTTONDOWN: {
+        if (!m_noActivate) {
+            ::SetFocus(m_hwnd);
+        }
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_lastMousePos = point;
+        CControlUI* control = FindControl(point);
+        if (control == nullptr || control->GetManager() != this) {
+            return false;
+        }
+        m_click = control;
+        control->SetFocus();
+        SetCapture();
+        SendEvent(control, UiEvent::ButtonDown, point, wParam, lParam);
+        return false;
+    }
+    case WM_LBUTTONDBLCLK: {
+        if (!m_noActivate) {
+            ::SetFocus(m_hwnd);
+        }
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_lastMousePos = point;
+        CControlUI* control = FindControl(point);
+        if (control == nullptr || control->GetManager() != this) {
+            return false;
+        }
+        SetCapture();
+        SendEvent(control, UiEvent::DblClick, point, wParam, lParam);
+        m_click = control;
+        return false;
+    }
+    case WM_LBUTTONUP: {
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_lastMousePos = point;
+        if (m_click == nullptr) {
+            return false;
+        }
+        ReleaseCapture();
+        CControlUI* click = m_click;
+        m_click = nullptr;
+        SendEvent(click, UiEvent::ButtonUp, point, wParam, lParam);
+        return false;
+    }
+    case WM_RBUTTONDOWN: {
+        if (!m_noActivate) {
+            ::SetFocus(m_hwnd);
+        }
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        m_lastMousePos = point;
+        CControlUI* control = FindControl(point);
+        if (control == nullptr || control->GetManager() != this) {
+            return false;
+        }
+        control->SetFocus();
+        SendEvent(control, UiEvent::RButtonDown, point, wParam, lParam);
+        return false;
+    }
+    case WM_MOUSEWHEEL: {
+        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+        ::ScreenToClient(m_hwnd, &point);
+        m_lastMousePos = point;
+        CControlUI* control = FindControl(point);
+        if (control == nullptr || control->GetManager() != this) {
+            return false;
+        }
+        // 0: turned away from the user, 1: towards the user.
+        int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+        SendEvent(control, UiEvent::ScrollWheel, point, delta > 0 ? 0 : 1, lParam);
+        ::SendMessageA(m_hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(m_lastMousePos.x, m_lastMousePos.y));
+        return false;
+    }
+    case WM_SETCURSOR: {
+        if (LOWORD(lParam) != HTCLIENT) {
+            return false;
+        }
+        POINT point{};
+        ::GetCursorPos(&point);
+        ::ScreenToClient(m_hwnd, &point);
+        CControlUI* control = FindControl(point);
+        if (control == nullptr || !control->IsEnabled()) {
+            return false;
+        }
+        SendEvent(control, UiEvent::SetCursor, point, wParam, lParam);
+        result = TRUE;
+        return true;
+    }
+    case WM_KEYDOWN:
+        if (m_focus != nullptr) {
+            TEventUI event;
+            event.type = UiEvent::KeyDown;
+            event.sender = m_focus;
+            event.key = static_cast<char>(wParam);
+            event.mouse = m_lastMousePos;
+            event.wParam = wParam;
+            event.lParam = lParam;
+            event.timestamp = ::GetTickCount();
+            m_focus->Event(event);
+        }
+        return false;
+    case WM_KEYUP:
+        if (m_focus != nullptr) {
+            SendEvent(m_focus, UiEvent::KeyUp, m_lastMousePos, wParam, lParam);
+        }
+        return false;
+    case WM_CHAR:
+        if (m_focus != nullptr) {
+            TEventUI event;
+            event.type = UiEvent::Char;
+            event.sender = m_focus;
+            event.key = static_cast<char>(wParam);
+            event.mouse = m_lastMousePos;
+            event.wParam = wParam;
+            event.lParam = lParam;
+            event.timestamp = ::GetTickCount();
+            m_focus->Event(event);
+        }
+        return false;
+    case WM_TIMER:
+        for (const ControlTimer& timer : std::vector<ControlTimer>(m_timers)) {
+            if (timer.windowTimer == wParam) {
+                SendEvent(timer.control, UiEvent::Timer, m_lastMousePos, timer.id, lParam);
+                result = 0;
+                return true;
+            }
+        }
+        return false;
+    default:
+        return false;
+    }
+}
+
+bool CPaintManager::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    for (IMessageFilterUI* filter : std::vector<IMessageFilterUI*>(m_preMessageFilters)) {
+        bool handled = false;
+        LRESULT filtered = filter->MessageHandler(message, wParam, lParam, handled);
+        if (handled) {
+            result = filtered;
+            return true;
+        }
+    }
+    switch (message) {
+    case WM_KEYDOWN:
+        if (wParam == VK_TAB) {
+            SetNextTabControl((::GetKeyState(VK_SHIFT) & 0x8000) == 0);
+            return true;
+        }
+        return false;
+    case WM_SYSKEYDOWN:
+        if (m_focus != nullptr) {
+            TEventUI event;
+            event.type = UiEvent::SysKey;
+            event.sender = m_focus;
+            event.key = static_cast<char>(wParam);
+            event.mouse = m_lastMousePos;
+            event.wParam = wParam;
+            event.lParam = lParam;
+            event.timestamp = ::GetTickCount();
+            m_focus->Event(event);
+        }
+        return false;
+    case WM_SYSCHAR: {
+        if (m_root == nullptr) {
+            return false;
+        }
+        char wanted = static_cast<char>(::toupper(static_cast<unsigned char>(wParam)));
+        CControlUI* target = nullptr;
+        m_root->ForEach([&](CControlUI* control) {
+            if (target == nullptr && control->IsVisible() && control->IsEnabled() &&
+                control->GetShortcut() != 0 &&
+                ::toupper(static_cast<unsigned char>(control->GetShortcut())) == wanted) {
+                target = control;
+            }
+        });
+        if (target == nullptr) {
+            return false;
+        }
+        target->SetFocus();
+        target->Activate();
+        return true;
+    }
+    default:
+        return false;
+    }
+}
+
+bool CPaintManager::TranslateAccelerator(MSG* message) {
+    for (ITranslateAccelerator* translator : m_translators) {
+        if (translator->TranslateAccelerator(message) == S_OK) {
+            return true;
+        }
+    }
+    return false;
+}
+
+bool CPaintManager::TranslateMessage(const MSG* message) {
+    auto& managers = PreTranslateManagers();
+    LONG style = ::GetWindowLongA(message->hwnd, GWL_STYLE);
+    LRESULT result = 0;
+    MSG copy = *message;
+    if ((style & WS_CHILD) != 0) {
+        for (auto it = managers.rbegin(); it != managers.rend(); ++it) {
+            CPaintManager* manager = *it;
+            for (HWND window = message->hwnd; window != nullptr; window = ::GetParent(window)) {
+                if (window != manager->m_hwnd) {
+                    continue;
+                }
+                if (manager->TranslateAccelerator(&copy) ||
+                    manager->PreMessageHandler(message->message, message->wParam,
+                                               message->lParam, result)) {
+                    return true;
+                }
+                break;
+            }
+        }
+        return false;
+    }
+    for (CPaintManager* manager : std::vector<CPaintManager*>(managers)) {
+        if (message->hwnd == manager->m_hwnd) {
+            return manager->TranslateAccelerator(&copy) ||
+                   manager->PreMessageHandler(message->message, message->wParam, message->lParam,
+                                              result);
+        }
+    }
+    return false;
+}
+
+int CPaintManager::MessageLoop() {
+    MSG message{};
+    while (::GetMessageA(&message, nullptr, 0, 0) > 0) {
+        if (!TranslateMessage(&message)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
+}
+
+} // namespace Ui

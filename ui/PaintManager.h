@@ -1,0 +1,230 @@
+// CPaintManager: one per window. Owns the control tree, turns window
+// messages into control events, lays out and paints the tree, keeps the
+// window's skin settings, fonts, images and default attribute lists, and
+// delivers notifications to the program.
+#pragma once
+
+#include <windows.h>
+
+#include <map>
+#include <memory>
+#include <vector>
+
+#include "ui/NotifyEvent.h"
+#include "ui/UiEvent.h"
+#include "ui/UiString.h"
+
+namespace Ui {
+
+class CControlUI;
+struct TImageInfo;
+
+// A font of the skin's font table.
+struct TFontInfo {
+    HFONT font = nullptr;
+    CUiString faceName;
+    int size = 0;
+    bool bold = false;
+    bool underline = false;
+    bool italic = false;
+    TEXTMETRICA metrics{};
+};
+
+class IMessageFilterUI {
+public:
+    virtual LRESULT MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) = 0;
+
+protected:
+    ~IMessageFilterUI() = default;
+};
+
+class ITranslateAccelerator {
+public:
+    virtual LRESULT TranslateAccelerator(MSG* message) = 0;
+
+protected:
+    ~ITranslateAccelerator() = default;
+};
+
+class CPaintManager {
+public:
+    // Message used to deliver queued asynchronous notifications.
+    static constexpr UINT kAsyncNotifyMessage = WM_APP + 1;
+
+    CPaintManager();
+    ~CPaintManager();
+    CPaintManager(const CPaintManager&) = delete;
+    CPaintManager& operator=(const CPaintManager&) = delete;
+
+    // Process-wide resources
+    static void SetInstance(HINSTANCE instance);
+    static HINSTANCE GetInstance();
+    static CUiString GetInstancePath();
+    static void SetResourcePath(const char* path);
+    static const char* GetResourcePath();
+    static HINSTANCE GetResourceDll();
+    static void SetResourceZip(const void* data, unsigned int size);
+
+    // Window binding
+    void Init(HWND hwnd, const char* name = nullptr);
+    HWND GetPaintWindow() const { return m_hwnd; }
+    HDC GetPaintDC() const { return m_paintDC; }
+    POINT GetMousePos() const { return m_lastMousePos; }
+
+    // Control tree
+    bool AttachDialog(CControlUI* root);
+    CControlUI* GetRoot() const { return m_root; }
+    // Binds a control (and its children) to this manager and enters its names.
+    bool InitControls(CControlUI* control, CControlUI* parent = nullptr);
+    // Forgets a control that is being destroyed.
+    void ReapObject(CControlUI* control);
+    CControlUI* FindControl(const char* name) const;
+    CControlUI* FindControl(POINT point) const;
+
+    // Focus and capture
+    CControlUI* GetFocus() const { return m_focus; }
+    void SetFocus(CControlUI* control);
+    bool SetNextTabControl(bool forward = true);
+    void SetCapture();
+    void ReleaseCapture();
+    bool IsCaptured() const { return m_mouseCaptured; }
+
+    // Timers of controls: each tick reaches the control as a timer event.
+    bool SetTimer(CControlUI* control, UINT id, UINT elapse);
+    bool KillTimer(CControlUI* control, UINT id);
+    void KillTimers(CControlUI* control);
+
+    // Layout and painting
+    void Invalidate(const RECT& rect);
+    void NeedUpdate() { m_updateNeeded = true; }
+    const RECT& GetPaintRect() const { return m_paintRect; }
+
+    // Skin settings of the window
+    SIZE GetInitSize() const { return m_initSize; }
+    void SetInitSize(int width, int height);
+    const RECT& GetCaptionRect() const { return m_captionRect; }
+    void SetCaptionRect(const RECT& rect) { m_captionRect = rect; }
+    const RECT& GetSizeBox() const { return m_sizeBox; }
+    void SetSizeBox(const RECT& rect) { m_sizeBox = rect; }
+    SIZE GetRoundCorner() const { return m_roundCorner; }
+    void SetRoundCorner(int cx, int cy) { m_roundCorner = SIZE{cx, cy}; }
+    SIZE GetMinInfo() const { return m_minInfo; }
+    void SetMinInfo(int cx, int cy);
+    SIZE GetMaxInfo() const { return m_maxInfo; }
+    void SetMaxInfo(int cx, int cy);
+    bool IsNoActivate() const { return m_noActivate; }
+    void SetNoActivate(bool noActivate) { m_noActivate = noActivate; }
+    bool IsShowUpdateRect() const { return m_showUpdateRect; }
+    BYTE GetOpacity() const { return m_opacity; }
+    void SetOpacity(BYTE opacity);
+    // Applies one attribute of the skin's root "Window" element.
+    void SetWindowAttribute(const char* name, const char* value);
+    const char* GetWindowCustomAttribute(const char* name) const;
+
+    // Default colours
+    DWORD GetDefaultFontColor() const { return m_defaultFontColor; }
+    DWORD GetDefaultDisabledColor() const { return m_defaultDisabledColor; }
+    DWORD GetDefaultLinkFontColor() const { return m_defaultLinkFontColor; }
+    DWORD GetDefaultLinkHoverFontColor() const { return m_defaultLinkHoverFontColor; }
+    DWORD GetDefaultSelectedBkColor() const { return m_defaultSelectedBkColor; }
+
+    // Fonts: ids are kept as decimal text; -1 or an unknown id means the default font.
+    HFONT AddFont(int id, const char* faceName, int size, bool bold, bool underline, bool italic,
+                  bool shared);
+    void SetDefaultFont(const char* faceName, int size, bool bold, bool underline, bool italic,
+                        bool shared);
+    HFONT GetFont(int id);
+    const TFontInfo* GetFontInfo(int id);
+    const TFontInfo* GetDefaultFontInfo();
+
+    // Images: loaded on first use and cached (shared ones process-wide).
+    const TImageInfo* GetImage(const char* name);
+    const TImageInfo* GetImageEx(const char* name, const char* type = nullptr, DWORD mask = 0,
+                                 bool shared = false);
+    const TImageInfo* AddImage(const char* name, const char* type, DWORD mask, bool shared);
+
+    // Default attribute lists by element name (shared ones process-wide).
+    void AddDefaultAttributeList(const char* controlName, const char* list, bool shared);
+    const char* GetDefaultAttributeList(const char* controlName) const;
+
+    // Notifications
+    bool AddNotifier(INotifyListener* listener);
+    bool RemoveNotifier(INotifyListener* listener);
+    void SendNotify(CNotifyEvent& event, bool async = false, bool allowRepeat = true);
+    void SendNotify(CControlUI* sender, const char* type, WPARAM wParam = 0, LPARAM lParam = 0,
+                    bool async = false, bool allowRepeat = true);
+
+    // Message handling
+    bool AddMessageFilter(IMessageFilterUI* filter);
+    bool RemoveMessageFilter(IMessageFilterUI* filter);
+    bool AddPreMessageFilter(IMessageFilterUI* filter);
+    bool AddTranslateAccelerator(ITranslateAccelerator* translator);
+    bool MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool TranslateAccelerator(MSG* message);
+    static bool TranslateMessage(const MSG* message);
+    static int MessageLoop();
+
+private:
+    void Layout();
+    void Paint();
+    void DeliverQueuedNotifications();
+    void SendEvent(CControlUI* control, UiEvent type, POINT point, WPARAM wParam = 0,
+                   LPARAM lParam = 0);
+    void SetHot(CControlUI* control, POINT point);
+    void ReleaseFonts();
+    static TFontInfo MakeFont(HDC dc, const char* faceName, int size, bool bold, bool underline,
+                              bool italic);
+
+    HWND m_hwnd = nullptr;
+    HDC m_paintDC = nullptr;
+    CUiString m_name;
+    CControlUI* m_root = nullptr;
+    CControlUI* m_focus = nullptr;
+    CControlUI* m_hot = nullptr;
+    CControlUI* m_click = nullptr;
+    bool m_updateNeeded = false;
+    bool m_firstLayout = true;
+    bool m_mouseTracking = false;
+    bool m_mouseCaptured = false;
+    bool m_showUpdateRect = false;
+    bool m_noActivate = false;
+    BYTE m_opacity = 255;
+    POINT m_lastMousePos{-1, -1};
+    RECT m_paintRect{};
+
+    SIZE m_initSize{};
+    RECT m_captionRect{};
+    RECT m_sizeBox{};
+    SIZE m_roundCorner{};
+    SIZE m_minInfo{};
+    SIZE m_maxInfo{};
+    std::map<CUiString, CUiString> m_windowCustomAttributes;
+
+    DWORD m_defaultFontColor = 0xFF000000;
+    DWORD m_defaultDisabledColor = 0xFFA7A6AA;
+    DWORD m_defaultLinkFontColor = 0xFF0000FF;
+    DWORD m_defaultLinkHoverFontColor = 0xFFD3215F;
+    DWORD m_defaultSelectedBkColor = 0xFFBAE4FF;
+
+    std::map<CUiString, CControlUI*> m_names;
+    std::vector<INotifyListener*> m_notifiers;
+    std::vector<IMessageFilterUI*> m_messageFilters;
+    std::vector<IMessageFilterUI*> m_preMessageFilters;
+    std::vector<ITranslateAccelerator*> m_translators;
+    std::vector<CNotifyEvent> m_asyncNotify;
+    struct ControlTimer {
+        CControlUI* control;
+        UINT id;
+        UINT_PTR windowTimer;
+    };
+    std::vector<ControlTimer> m_timers;
+    UINT_PTR m_nextTimer = 0x1000;
+
+    std::map<CUiString, TFontInfo> m_fonts;
+    TFontInfo m_defaultFont;
+    std::map<CUiString, std::unique_ptr<TImageInfo>> m_images;
+    std::map<CUiString, CUiString> m_defaultAttributes;
+};
+
+} // namespace Ui

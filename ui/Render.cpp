@@ -1,0 +1,318 @@
+#include "ui/Render.h"
+
+#include <cstdio>
+#include <cstring>
+#include <vector>
+
+#include "ui/AttributeValues.h"
+#include "ui/ImageDecoder.h"
+#include "ui/ImageDescription.h"
+#include "ui/ImageSlicing.h"
+#include "ui/PaintManager.h"
+#include "ui/PixelConversion.h"
+#include "ui/ResourceArchive.h"
+#include "ui/WinGeometry.h"
+
+namespace Ui {
+
+namespace {
+
+// Images may be larger than skin documents.
+constexpr std::size_t kMaxImageFileSize = 64u * 1024u * 1024u;
+
+using AlphaBlendFunction = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int,
+                                         BLENDFUNCTION);
+
+AlphaBlendFunction AlphaBlendEntry() {
+    static AlphaBlendFunction entry = [] {
+        HMODULE module = ::LoadLibraryA("msimg32.dll");
+        return module != nullptr
+                   ? reinterpret_cast<AlphaBlendFunction>(::GetProcAddress(module, "AlphaBlend"))
+                   : nullptr;
+    }();
+    return entry;
+}
+
+// A memory DC with a bitmap selected; puts the old one back.
+class SelectedBitmap {
+public:
+    SelectedBitmap(HDC reference, HBITMAP bitmap)
+        : m_dc(::CreateCompatibleDC(reference)), m_old(::SelectObject(m_dc, bitmap)) {}
+    ~SelectedBitmap() {
+        ::SelectObject(m_dc, m_old);
+        ::DeleteDC(m_dc);
+    }
+    SelectedBitmap(const SelectedBitmap&) = delete;
+    SelectedBitmap& operator=(const SelectedBitmap&) = delete;
+    HDC dc() const { return m_dc; }
+
+private:
+    HDC m_dc;
+    HGDIOBJ m_old;
+};
+
+bool ReadWholeFile(const char* path, std::vector<unsigned char>& bytes) {
+    std::FILE* file = std::fopen(path, "rb");
+    if (file == nullptr) {
+        return false;
+    }
+    bytes.clear();
+    unsigned char chunk[8192];
+    std::size_t got = 0;
+    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
+        if (bytes.size() + got > kMaxImageFileSize) {
+            std::fclose(file);
+            return false;
+        }
+        bytes.insert(bytes.end(), chunk, chunk + got);
+    }
+    std::fclose(file);
+    return !bytes.empty();
+}
+
+bool ReadResourceBytes(const char* name, const char* type, std::vector<unsigned char>& bytes) {
+    HINSTANCE module = CPaintManager::GetResourceDll();
+    HRSRC resource = ::FindResourceA(module, name, type);
+    if (resource == nullptr) {
+        return false;
+    }
+    HGLOBAL loaded = ::LoadResource(module, resource);
+    DWORD size = ::SizeofResource(module, resource);
+    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+    if (data == nullptr || size == 0) {
+        return false;
+    }
+    const auto* begin = static_cast<const unsigned char*>(data);
+    bytes.assign(begin, begin + size);
+    return true;
+}
+
+std::unique_ptr<TImageInfo> MakeBitmap(const uint32_t* pixels, int width, int height, bool alpha,
+                                       DWORD mask) {
+    BITMAPINFO info{};
+    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
+    info.bmiHeader.biWidth = width;
+    info.bmiHeader.biHeight = -height; // top-down
+    info.bmiHeader.biPlanes = 1;
+    info.bmiHeader.biBitCount = 32;
+    info.bmiHeader.biCompression = BI_RGB;
+    void* bits = nullptr;
+    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    if (bitmap == nullptr || bits == nullptr) {
+        if (bitmap != nullptr) {
+            ::DeleteObject(bitmap);
+        }
+        return nullptr;
+    }
+    std::memcpy(bits, pixels, static_cast<std::size_t>(width) * height * 4);
+    auto image = std::make_unique<TImageInfo>();
+    image->bitmap = bitmap;
+    image->width = width;
+    image->height = height;
+    image->alpha = alpha;
+    image->mask = mask;
+    return image;
+}
+
+void CopyPiece(HDC target, HDC source, const UiRect& from, const UiRect& to, bool blend,
+               BYTE fade) {
+    if (from.empty() || to.empty()) {
+        return;
+    }
+    if (blend) {
+        AlphaBlendFunction alphaBlend = AlphaBlendEntry();
+        if (alphaBlend != nullptr) {
+            BLENDFUNCTION function{AC_SRC_OVER, 0, fade, AC_SRC_ALPHA};
+            alphaBlend(target, to.left, to.top, to.width(), to.height(), source, from.left,
+                       from.top, from.width(), from.height(), function);
+            return;
+        }
+    }
+    if (from.width() == to.width() && from.height() == to.height()) {
+        ::BitBlt(target, to.left, to.top, to.width(), to.height(), source, from.left, from.top,
+                 SRCCOPY);
+    } else {
+        int oldMode = ::SetStretchBltMode(target, COLORONCOLOR);
+        ::StretchBlt(target, to.left, to.top, to.width(), to.height(), source, from.left, from.top,
+                     from.width(), from.height(), SRCCOPY);
+        ::SetStretchBltMode(target, oldMode);
+    }
+}
+
+COLORREF ToColorRef(DWORD argb) {
+    return RGB((argb >> 16) & 0xFF, (argb >> 8) & 0xFF, argb & 0xFF);
+}
+
+} // namespace
+
+TImageInfo::~TImageInfo() {
+    if (bitmap != nullptr) {
+        ::DeleteObject(bitmap);
+    }
+}
+
+CRender::ClipScope::ClipScope(HDC hdc, const RECT& rect, SIZE round)
+    : m_hdc(hdc), m_saved(::SaveDC(hdc)) {
+    if (round.cx > 0 || round.cy > 0) {
+        HRGN region = ::CreateRoundRectRgn(rect.left, rect.top, rect.right + 1, rect.bottom + 1,
+                                           round.cx, round.cy);
+        ::ExtSelectClipRgn(hdc, region, RGN_AND);
+        ::DeleteObject(region);
+    } else {
+        ::IntersectClipRect(hdc, rect.left, rect.top, rect.right, rect.bottom);
+    }
+}
+
+CRender::ClipScope::~ClipScope() { ::RestoreDC(m_hdc, m_saved); }
+
+std::unique_ptr<TImageInfo> CRender::LoadImage(const char* name, const char* type, DWORD mask) {
+    if (name == nullptr || *name == '\0') {
+        return nullptr;
+    }
+    if (type != nullptr && std::strcmp(type, "*COLOR*") == 0) {
+        uint32_t color = ParseColor(name);
+        uint8_t rgba[4] = {static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
+                           static_cast<uint8_t>(color), static_cast<uint8_t>(color >> 24)};
+        ConvertedPixels pixel;
+        if (!ConvertRgbaToPremultipliedBgra(rgba, 1, 1, 0, pixel)) {
+            return nullptr;
+        }
+        return MakeBitmap(pixel.pixels.data(), 1, 1, pixel.hasTransparency, 0);
+    }
+
+    std::vector<unsigned char> bytes;
+    bool found = false;
+    if (type != nullptr && *type != '\0') {
+        found = ReadResourceBytes(name, type, bytes);
+    } else {
+        found = ReadResourceFile(name, bytes, nullptr, kMaxImageFileSize);
+    }
+    if (!found) {
+        found = ReadWholeFile(name, bytes);
+    }
+    if (!found) {
+        return nullptr;
+    }
+
+    std::vector<uint8_t> rgba;
+    int width = 0;
+    int height = 0;
+    if (!DecodeImage(bytes.data(), bytes.size(), rgba, width, height)) {
+        return nullptr;
+    }
+    ConvertedPixels converted;
+    if (!ConvertRgbaToPremultipliedBgra(rgba.data(), width, height, mask, converted)) {
+        return nullptr;
+    }
+    return MakeBitmap(converted.pixels.data(), width, height, converted.hasTransparency, mask);
+}
+
+bool CRender::DrawImage(HDC hdc, CPaintManager* manager, const RECT& control, const RECT& paint,
+                        const char* text) {
+    if (manager == nullptr || text == nullptr || *text == '\0') {
+        return false;
+    }
+    ImageDescription description = ParseImageDescription(text);
+    if (description.file.IsEmpty()) {
+        return false;
+    }
+    const TImageInfo* image =
+        description.isColor
+            ? manager->GetImageEx(description.file, "*COLOR*")
+            : manager->GetImageEx(description.file,
+                                  description.resType.IsEmpty() ? nullptr
+                                                                : description.resType.GetData(),
+                                  description.hasMask ? description.mask : 0);
+    if (image == nullptr || image->bitmap == nullptr) {
+        return false;
+    }
+    UiRect controlRect = ToUiRect(control);
+    UiRect dest = ImageDestRect(controlRect, description);
+    UiRect clip = IntersectRect(controlRect, ToUiRect(paint));
+    if (dest.empty() || clip.empty()) {
+        return true;
+    }
+    UiRect source = ImageSourceRect(description, image->width, image->height);
+    bool blend = image->alpha || description.fade < 255;
+    SelectedBitmap selected(hdc, image->bitmap);
+    for (const ImagePiece& piece : SliceImage(dest, source, description)) {
+        ForEachTile(piece, clip, [&](const UiRect& from, const UiRect& to) {
+            CopyPiece(hdc, selected.dc(), from, to, blend, description.fade);
+        });
+    }
+    return true;
+}
+
+void CRender::FillColor(HDC hdc, const RECT& rect, DWORD color) {
+    if (::IsRectEmpty(&rect)) {
+        return;
+    }
+    BYTE alpha = static_cast<BYTE>(color >> 24);
+    if (alpha == 255) {
+        HBRUSH brush = ::CreateSolidBrush(ToColorRef(color));
+        ::FillRect(hdc, &rect, brush);
+        ::DeleteObject(brush);
+        return;
+    }
+    if (alpha == 0) {
+        return;
+    }
+    // One premultiplied pixel stretched over the rectangle.
+    uint8_t rgba[4] = {static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
+                       static_cast<uint8_t>(color), alpha};
+    ConvertedPixels pixel;
+    if (!ConvertRgbaToPremultipliedBgra(rgba, 1, 1, 0, pixel)) {
+        return;
+    }
+    std::unique_ptr<TImageInfo> image = MakeBitmap(pixel.pixels.data(), 1, 1, true, 0);
+    if (!image) {
+        return;
+    }
+    SelectedBitmap selected(hdc, image->bitmap);
+    CopyPiece(hdc, selected.dc(), UiRect{0, 0, 1, 1}, ToUiRect(rect), true, 255);
+}
+
+void CRender::DrawBorder(HDC hdc, const RECT& rect, const RECT& widths, DWORD color) {
+    FillColor(hdc, RECT{rect.left, rect.top, rect.left + widths.left, rect.bottom}, color);
+    FillColor(hdc, RECT{rect.left, rect.top, rect.right, rect.top + widths.top}, color);
+    FillColor(hdc, RECT{rect.right - widths.right, rect.top, rect.right, rect.bottom}, color);
+    FillColor(hdc, RECT{rect.left, rect.bottom - widths.bottom, rect.right, rect.bottom}, color);
+}
+
+void CRender::DrawRoundRect(HDC hdc, const RECT& rect, int width, SIZE round, DWORD color) {
+    if (width <= 0) {
+        width = 1;
+    }
+    HPEN pen = ::CreatePen(PS_SOLID, width, ToColorRef(color));
+    HGDIOBJ oldPen = ::SelectObject(hdc, pen);
+    HGDIOBJ oldBrush = ::SelectObject(hdc, ::GetStockObject(NULL_BRUSH));
+    ::RoundRect(hdc, rect.left, rect.top, rect.right, rect.bottom, round.cx, round.cy);
+    ::SelectObject(hdc, oldBrush);
+    ::SelectObject(hdc, oldPen);
+    ::DeleteObject(pen);
+}
+
+void CRender::DrawText(HDC hdc, CPaintManager* manager, RECT rect, const char* text, DWORD color,
+                       int font, UINT style) {
+    if (text == nullptr || *text == '\0' || manager == nullptr) {
+        return;
+    }
+    ::SetBkMode(hdc, TRANSPARENT);
+    ::SetTextColor(hdc, ToColorRef(color));
+    HGDIOBJ old = ::SelectObject(hdc, manager->GetFont(font));
+    ::DrawTextA(hdc, text, -1, &rect, style | DT_NOPREFIX);
+    ::SelectObject(hdc, old);
+}
+
+SIZE CRender::MeasureText(HDC hdc, CPaintManager* manager, RECT rect, const char* text, int font,
+                          UINT style) {
+    if (text == nullptr || *text == '\0' || manager == nullptr) {
+        return SIZE{};
+    }
+    HGDIOBJ old = ::SelectObject(hdc, manager->GetFont(font));
+    ::DrawTextA(hdc, text, -1, &rect, style | DT_CALCRECT | DT_NOPREFIX);
+    ::SelectObject(hdc, old);
+    return SIZE{rect.right - rect.left, rect.bottom - rect.top};
+}
+
+} // namespace Ui
