@@ -90,10 +90,9 @@ const char* ChooseSkinFile(bool settingsLoaded, const char* language, uint32_t t
 const char* ChooseSkinFile(bool settingsLoaded, const AppSettings& settings,
                            uint32_t threadLocale) {
     const void* end = std::memchr(settings.Language, 0, sizeof settings.Language);
-    const std::size_t length = end != nullptr
-                                   ? static_cast<std::size_t>(static_cast<const char*>(end) -
-                                                              settings.Language)
-                                   : sizeof settings.Language;
+    const std::size_t length =
+        end != nullptr ? static_cast<std::size_t>(static_cast<const char*>(end) - settings.Language)
+                       : sizeof settings.Language;
     const std::string language(settings.Language, length);
     return ChooseSkinFile(settingsLoaded, language.c_str(), threadLocale);
 }

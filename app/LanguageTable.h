@@ -31,5 +31,4 @@ const char* ChooseSkinFile(bool settingsLoaded, const char* language, uint32_t t
 
 // The same for a settings record; reads Language only up to the field's end,
 // so an unterminated field is safe.
-const char* ChooseSkinFile(bool settingsLoaded, const AppSettings& settings,
-                           uint32_t threadLocale);
+const char* ChooseSkinFile(bool settingsLoaded, const AppSettings& settings, uint32_t threadLocale);

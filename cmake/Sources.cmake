@@ -38,6 +38,11 @@ set(ORVANA_WIN32_SOURCES
     ui/VerticalLayoutUI.cpp
     ui/HorizontalLayoutUI.cpp
     ui/ControlFactory.cpp
+    ui/LabelUI.cpp
+    ui/ButtonUI.cpp
+    ui/OptionUI.cpp
+    ui/ProgressUI.cpp
+    ui/SliderUI.cpp
     ui/Render.cpp
     ui/SkinBuilder.cpp
     ui/TextEncodingWin32.cpp

@@ -17,7 +17,10 @@ import math
 import os
 import sys
 
-from PIL import Image, ImageDraw, ImageFilter, ImageFont
+try:
+    from PIL import Image, ImageDraw, ImageFilter, ImageFont
+except ImportError:  # make_skins.py needs only the sprite table below
+    Image = None
 
 SCALE = 4  # supersampling factor
 
@@ -617,6 +620,8 @@ def main(argv):
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     skin_dir = argv[1] if len(argv) > 1 else os.path.join(root, "skin")
     out_dir = os.path.join(skin_dir, "Orvana")
+    if Image is None:
+        sys.exit("drawing the skin images needs Pillow (Debian package python3-pil)")
     os.makedirs(out_dir, exist_ok=True)
     for path in (FONT_BOLD, FONT_REGULAR):
         if not os.path.exists(path):

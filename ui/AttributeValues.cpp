@@ -7,7 +7,9 @@ namespace Ui {
 
 namespace {
 
-bool IsSpace(char c) { return c == ' ' || (c >= '\t' && c <= '\r'); }
+bool IsSpace(char c) {
+    return c == ' ' || (c >= '\t' && c <= '\r');
+}
 
 int HexDigit(char c) {
     if (c >= '0' && c <= '9') {
@@ -24,7 +26,9 @@ int HexDigit(char c) {
 
 // Steps over the one separator that follows a number, but never over the
 // terminating zero: a short value such as "10" must not be read beyond its end.
-const char* SkipSeparator(const char* p) { return *p != '\0' ? p + 1 : p; }
+const char* SkipSeparator(const char* p) {
+    return *p != '\0' ? p + 1 : p;
+}
 
 } // namespace
 
@@ -120,7 +124,9 @@ int ParseInt(const char* value) {
     return detail::ReadDecimal(value, &end);
 }
 
-bool ParseBool(const char* value) { return value != nullptr && std::strcmp(value, "true") == 0; }
+bool ParseBool(const char* value) {
+    return value != nullptr && std::strcmp(value, "true") == 0;
+}
 
 std::vector<std::pair<CUiString, CUiString>> ParseAttributeList(const char* list) {
     std::vector<std::pair<CUiString, CUiString>> pairs;

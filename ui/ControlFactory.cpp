@@ -4,9 +4,14 @@
 #include <map>
 #include <mbstring.h>
 
+#include "ui/ButtonUI.h"
 #include "ui/ContainerUI.h"
 #include "ui/ControlUI.h"
 #include "ui/HorizontalLayoutUI.h"
+#include "ui/LabelUI.h"
+#include "ui/OptionUI.h"
+#include "ui/ProgressUI.h"
+#include "ui/SliderUI.h"
 #include "ui/UiString.h"
 #include "ui/VerticalLayoutUI.h"
 
@@ -26,6 +31,11 @@ const Builtin kBuiltins[] = {
     {"Container", &Make<CContainerUI>},
     {"VerticalLayout", &Make<CVerticalLayoutUI>},
     {"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+    {"Label", &Make<CLabelUI>},
+    {"Button", &Make<CButtonUI>},
+    {"Option", &Make<COptionUI>},
+    {"Progress", &Make<CProgressUI>},
+    {"Slider", &Make<CSliderUI>},
 };
 
 bool SameNameNoCase(const char* a, const char* b) {

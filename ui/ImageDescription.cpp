@@ -9,7 +9,9 @@ namespace Ui {
 namespace {
 
 // Blanks as the markup reader knows them: every character up to the space.
-bool IsBlank(char c) { return c != '\0' && static_cast<unsigned char>(c) <= ' '; }
+bool IsBlank(char c) {
+    return c != '\0' && static_cast<unsigned char>(c) <= ' ';
+}
 
 const char* SkipBlanks(const char* p) {
     while (IsBlank(*p)) {
@@ -18,7 +20,9 @@ const char* SkipBlanks(const char* p) {
     return p;
 }
 
-bool Is(const CUiString& key, const char* name) { return std::strcmp(key.GetData(), name) == 0; }
+bool Is(const CUiString& key, const char* name) {
+    return std::strcmp(key.GetData(), name) == 0;
+}
 
 void ApplyKey(ImageDescription& description, const CUiString& key, const CUiString& value) {
     if (value.IsEmpty()) {

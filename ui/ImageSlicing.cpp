@@ -19,8 +19,7 @@ void FitBorders(int& nearSide, int& farSide, int sourceLength, int destLength) {
     const int room = std::max(0, std::min(sourceLength, destLength));
     nearSide = ClampInt(nearSide, 0, room);
     farSide = ClampInt(farSide, 0, room - nearSide);
-    if (nearSide + farSide < destLength && nearSide + farSide >= sourceLength &&
-        sourceLength > 0) {
+    if (nearSide + farSide < destLength && nearSide + farSide >= sourceLength && sourceLength > 0) {
         if (farSide > 0) {
             --farSide;
         } else {
@@ -45,14 +44,14 @@ UiRect ImageDestRect(const UiRect& control, const ImageDescription& description)
         return control;
     }
     UiRect moved;
-    moved.left = ClampInt(static_cast<int64_t>(control.left) + description.dest.left, INT32_MIN,
-                          INT32_MAX);
+    moved.left =
+        ClampInt(static_cast<int64_t>(control.left) + description.dest.left, INT32_MIN, INT32_MAX);
     moved.top =
         ClampInt(static_cast<int64_t>(control.top) + description.dest.top, INT32_MIN, INT32_MAX);
-    moved.right = ClampInt(static_cast<int64_t>(control.left) + description.dest.right, INT32_MIN,
-                           INT32_MAX);
-    moved.bottom = ClampInt(static_cast<int64_t>(control.top) + description.dest.bottom,
-                            INT32_MIN, INT32_MAX);
+    moved.right =
+        ClampInt(static_cast<int64_t>(control.left) + description.dest.right, INT32_MIN, INT32_MAX);
+    moved.bottom =
+        ClampInt(static_cast<int64_t>(control.top) + description.dest.bottom, INT32_MIN, INT32_MAX);
     return IntersectRect(moved, control);
 }
 
@@ -142,4 +141,3 @@ void ForEachTile(const ImagePiece& piece, const UiRect& clip,
 }
 
 } // namespace Ui
-

@@ -22,7 +22,8 @@ struct Axial {
 // two directions differ.
 class AxisMap {
 public:
-    explicit AxisMap(LayoutDirection direction) : m_vertical(direction == LayoutDirection::Vertical) {}
+    explicit AxisMap(LayoutDirection direction)
+        : m_vertical(direction == LayoutDirection::Vertical) {}
 
     Axial Size(const UiSize& size) const {
         return m_vertical ? Axial{size.cy, size.cx} : Axial{size.cx, size.cy};
@@ -88,15 +89,14 @@ StackLayout LayoutStack(LayoutDirection direction, const UiRect& inner, int chil
 
         // A negative offer (paddings wider than the area) is offered as 0.
         Axial offer;
-        offer.main = std::min(place.fixed.main != 0 ? place.fixed.main : place.maximum.main,
-                              innerSize.main);
+        offer.main =
+            std::min(place.fixed.main != 0 ? place.fixed.main : place.maximum.main, innerSize.main);
         offer.cross = std::min(place.fixed.cross != 0 ? place.fixed.cross : place.maximum.cross,
                                innerSize.cross - place.padStart.cross - place.padEnd.cross);
         offer.main = std::max<int64_t>(offer.main, 0);
         offer.cross = std::max<int64_t>(offer.cross, 0);
 
-        const UiSize estimate =
-            child.estimate ? child.estimate(axes.ToSize(offer)) : child.fixed;
+        const UiSize estimate = child.estimate ? child.estimate(axes.ToSize(offer)) : child.fixed;
         const int64_t asked = axes.Size(estimate).main;
         if (asked != 0) {
             place.mainSize = Clamp(asked, place.minimum.main, place.maximum.main);
@@ -108,8 +108,8 @@ StackLayout LayoutStack(LayoutDirection direction, const UiRect& inner, int chil
     }
 
     if (stretchCount > 0) {
-        const int64_t share =
-            std::max<int64_t>(0, (innerSize.main - fixedTotal) / static_cast<int64_t>(stretchCount));
+        const int64_t share = std::max<int64_t>(0, (innerSize.main - fixedTotal) /
+                                                       static_cast<int64_t>(stretchCount));
         int64_t given = 0;
         std::size_t seen = 0;
         for (Placement& place : placements) {

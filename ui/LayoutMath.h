@@ -23,10 +23,10 @@ constexpr int kDefaultMaxExtent = 9999;
 
 // One visible, non-floating child as the container sees it.
 struct LayoutChild {
-    UiSize fixed;                                   // 0 = not fixed
-    UiSize minSize;                                 // default 0
+    UiSize fixed;   // 0 = not fixed
+    UiSize minSize; // default 0
     UiSize maxSize{kDefaultMaxExtent, kDefaultMaxExtent};
-    UiRect padding;                                 // outer margins
+    UiRect padding; // outer margins
     // The size the child asks for given the size on offer. Without one the
     // child asks for its fixed size.
     std::function<UiSize(UiSize available)> estimate;

@@ -70,8 +70,7 @@ int ThumbDragOffset(int mouseDelta, int range, const ScrollBarGeometry& geometry
     if (!geometry.hasThumb) {
         return 0;
     }
-    const int64_t travel =
-        static_cast<int64_t>(geometry.rail.height()) - geometry.thumb.height();
+    const int64_t travel = static_cast<int64_t>(geometry.rail.height()) - geometry.thumb.height();
     if (travel <= 0) {
         return 0;
     }

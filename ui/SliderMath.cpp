@@ -75,7 +75,8 @@ int SliderValueFromPoint(const UiRect& control, const UiSize& thumb, int minimum
 }
 
 int SliderWheelValue(int value, int step, int minimum, int maximum, bool awayFromUser) {
-    int64_t next = static_cast<int64_t>(value) + (awayFromUser ? step : -static_cast<int64_t>(step));
+    int64_t next =
+        static_cast<int64_t>(value) + (awayFromUser ? step : -static_cast<int64_t>(step));
     // Limit to the range; with max below min the minimum wins, as for SetValue.
     next = std::min<int64_t>(next, maximum);
     next = std::max<int64_t>(next, minimum);

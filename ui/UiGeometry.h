@@ -48,14 +48,24 @@ struct UiRect {
     }
 };
 
-inline bool operator==(const UiPoint& a, const UiPoint& b) { return a.x == b.x && a.y == b.y; }
-inline bool operator!=(const UiPoint& a, const UiPoint& b) { return !(a == b); }
-inline bool operator==(const UiSize& a, const UiSize& b) { return a.cx == b.cx && a.cy == b.cy; }
-inline bool operator!=(const UiSize& a, const UiSize& b) { return !(a == b); }
+inline bool operator==(const UiPoint& a, const UiPoint& b) {
+    return a.x == b.x && a.y == b.y;
+}
+inline bool operator!=(const UiPoint& a, const UiPoint& b) {
+    return !(a == b);
+}
+inline bool operator==(const UiSize& a, const UiSize& b) {
+    return a.cx == b.cx && a.cy == b.cy;
+}
+inline bool operator!=(const UiSize& a, const UiSize& b) {
+    return !(a == b);
+}
 inline bool operator==(const UiRect& a, const UiRect& b) {
     return a.left == b.left && a.top == b.top && a.right == b.right && a.bottom == b.bottom;
 }
-inline bool operator!=(const UiRect& a, const UiRect& b) { return !(a == b); }
+inline bool operator!=(const UiRect& a, const UiRect& b) {
+    return !(a == b);
+}
 
 // The common part of two rectangles; an empty result has right == left or
 // bottom == top (never a negative extent).

@@ -11,77 +11,51 @@
 
 using namespace Ui;
 
-TEST(ParseColor, AcceptsHashAndHexPrefixes) {
+TEST(ParseColor, PrefixesAndOversizedValues) {
     EXPECT_EQ(ParseColor("0xFF00A8E2"), 0xFF00A8E2u);
     EXPECT_EQ(ParseColor("#FFBCBCBC"), 0xFFBCBCBCu);
-    EXPECT_EQ(ParseColor("#0xff333435"), 0xFF333435u);
-    EXPECT_EQ(ParseColor("FFFFFFFF"), 0xFFFFFFFFu);
-}
-
-TEST(ParseColor, MalformedOrOversizedValues) {
-    EXPECT_EQ(ParseColor(nullptr), 0u);
-    EXPECT_EQ(ParseColor(""), 0u);
-    EXPECT_EQ(ParseColor("#"), 0u);
-    EXPECT_EQ(ParseColor("red"), 0u);
     EXPECT_EQ(ParseColor("#12zz"), 0x12u);
-    // Nine digits do not fit: the value saturates on every platform instead of
-    // wrapping to the low 32 bits.
+    EXPECT_EQ(ParseColor("red"), 0u);
+    EXPECT_EQ(ParseColor(nullptr), 0u);
+    // Nine digits saturate on every platform instead of keeping the low 32 bits.
     EXPECT_EQ(ParseColor("100000000"), 0xFFFFFFFFu);
-    EXPECT_EQ(ParseColor("#FFFFFFFFFFFFFFFFFFFF0"), 0xFFFFFFFFu);
 }
 
 TEST(ParseRect, SkipsExactlyOneSeparatorAfterEachNumber) {
-    EXPECT_EQ(ParseRect("1,2,3,4"), (UiRect{1, 2, 3, 4}));
     EXPECT_EQ(ParseRect("10, 0, 0 ,0"), (UiRect{10, 0, 0, 0}));
     EXPECT_EQ(ParseRect("-5,+6,7,8"), (UiRect{-5, 6, 7, 8}));
-    // " ,9": the blank after 3 is the one separator, so the last number starts
-    // at the comma and reads 0.
+    // The blank after 3 is the one separator, so the last number reads 0.
     EXPECT_EQ(ParseRect("1,2,3 ,9"), (UiRect{1, 2, 3, 0}));
+    EXPECT_EQ(ParseSize("0, 150"), (UiSize{0, 150}));
 }
 
-TEST(ParseRect, ShortValuesStopAtTheirEnd) {
-    // Each of these would step past the terminating zero if the separator were
-    // skipped unconditionally; ASan reports that read.
-    const char* shortValues[] = {"", "7", "7,", "7,8", "7,8,9"};
-    for (const char* text : shortValues) {
-        const std::string copy(text);
-        std::unique_ptr<char[]> exact(new char[copy.size() + 1]);
-        std::memcpy(exact.get(), copy.c_str(), copy.size() + 1);
+TEST(ParseRect, ShortValuesAreNotReadPastTheirEnd) {
+    // Exact-size copies: skipping a separator past the terminator is an
+    // out-of-bounds read that the address sanitizer reports.
+    for (const char* text : {"", "7", "7,", "7,8", "7,8,9"}) {
+        const size_t length = std::strlen(text) + 1;
+        std::unique_ptr<char[]> exact(new char[length]);
+        std::memcpy(exact.get(), text, length);
         ParseRect(exact.get());
+        ParseSize(exact.get());
     }
     EXPECT_EQ(ParseRect("7,8"), (UiRect{7, 8, 0, 0}));
-    EXPECT_EQ(ParseRect(nullptr), (UiRect{}));
 }
 
-TEST(ParseSize, ReadsTwoNumbers) {
-    EXPECT_EQ(ParseSize("1308,800"), (UiSize{1308, 800}));
-    EXPECT_EQ(ParseSize("0, 150"), (UiSize{0, 150}));
-    EXPECT_EQ(ParseSize("42"), (UiSize{42, 0}));
-}
-
-TEST(ParseInt, ReadsLikeStrtol) {
+TEST(ParseInt, ReadsLikeStrtolAndSaturates) {
     EXPECT_EQ(ParseInt("3,0,0,0"), 3);
-    EXPECT_EQ(ParseInt("10, 0, 0 ,0"), 10);
     EXPECT_EQ(ParseInt("  -12px"), -12);
-    EXPECT_EQ(ParseInt("+7"), 7);
     EXPECT_EQ(ParseInt("x1"), 0);
-    EXPECT_EQ(ParseInt("-"), 0);
-    EXPECT_EQ(ParseInt(nullptr), 0);
-}
-
-TEST(ParseInt, SaturatesOutOfRangeValues) {
-    EXPECT_EQ(ParseInt("2147483647"), INT_MAX);
     EXPECT_EQ(ParseInt("2147483648"), INT_MAX);
     EXPECT_EQ(ParseInt("-2147483648"), INT_MIN);
     EXPECT_EQ(ParseInt("-99999999999999999999999"), INT_MIN);
-    EXPECT_EQ(ParseRect("99999999999,1,2,3"), (UiRect{INT_MAX, 1, 2, 3}));
+    EXPECT_EQ(ParseRect("99999999999,1,2,3").left, INT_MAX);
 }
 
 TEST(ParseBool, OnlyExactTrue) {
     EXPECT_TRUE(ParseBool("true"));
     EXPECT_FALSE(ParseBool("True"));
     EXPECT_FALSE(ParseBool("true "));
-    EXPECT_FALSE(ParseBool("1"));
     EXPECT_FALSE(ParseBool(nullptr));
 }
 
@@ -95,21 +69,18 @@ std::string Joined(const char* list) {
 }
 } // namespace
 
-TEST(ParseAttributeList, ReadsPairsSeparatedByOneBlank) {
+TEST(ParseAttributeList, PairsSeparatedByOneBlank) {
     EXPECT_EQ(Joined("width=\"16\" thumbnormalimage=\"file='a.png' source='0,0,16,16'\""),
               "width=16;thumbnormalimage=file='a.png' source='0,0,16,16';");
     EXPECT_EQ(Joined("a=\"\" b=\"x y\""), "a=;b=x y;");
-    EXPECT_EQ(Joined(""), "");
-    EXPECT_EQ(Joined(nullptr), "");
+    // A second blank becomes part of the next name.
+    EXPECT_EQ(Joined("a=\"1\"  b=\"2\""), "a=1; b=2;");
 }
 
 TEST(ParseAttributeList, StopsAtFirstViolationKeepingEarlierPairs) {
-    EXPECT_EQ(Joined("a=\"1\"  b=\"2\""), "a=1; b=2;"); // the second blank belongs to the name
-    EXPECT_EQ(Joined("a=\"1\",b=\"2\""), "a=1;");
-    EXPECT_EQ(Joined("a=\"1\"b=\"2\""), "a=1;");
-    EXPECT_EQ(Joined("a=\"1\" b= \"2\""), "a=1;");
-    EXPECT_EQ(Joined("a=\"1\" b='2'"), "a=1;");
-    EXPECT_EQ(Joined("a=\"1\" b=\"unterminated"), "a=1;");
-    EXPECT_EQ(Joined("a=\"1\" b"), "a=1;");
-    EXPECT_EQ(Joined("a=\"1\" "), "a=1;");
+    for (const char* list : {"a=\"1\",b=\"2\"", "a=\"1\"b=\"2\"", "a=\"1\" b= \"2\"",
+                             "a=\"1\" b='2'", "a=\"1\" b=\"open", "a=\"1\" b", "a=\"1\" "}) {
+        EXPECT_EQ(Joined(list), "a=1;") << list;
+    }
+    EXPECT_EQ(Joined(nullptr), "");
 }

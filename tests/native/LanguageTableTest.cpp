@@ -67,8 +67,15 @@ TEST(LanguageTable, ValuesMatchOnlyExactlyAndOverTheirWholeLength) {
         " french",    // leading blank
         "FRENCH",     // capitals throughout
         "french\r\n", // a line end from a text-mode editor
-        "french\n\n", "frenc", "frenchy", "french ", "Simplified chinese",
-        "simplified Chinese", "chinese", "", "english\nfrench",
+        "french\n\n",
+        "frenc",
+        "frenchy",
+        "french ",
+        "Simplified chinese",
+        "simplified Chinese",
+        "chinese",
+        "",
+        "english\nfrench",
     };
     for (const char* value : rejected) {
         SCOPED_TRACE(value);
@@ -106,8 +113,8 @@ TEST(ChooseSkinFile, WithoutUsableSettingsTheLocaleDecides) {
         const char* file;
     };
     const Case cases[] = {
-        {0x0804, "Orvana/Orvana_Simplified.xml"}, {0x0C04, "Orvana/Orvana_Traditional.xml"},
-        {0x0419, "Orvana/Orvana_Russian.xml"},    {kDutch, "Orvana/Orvana_English.xml"},
+        {0x0804, "Orvana/Orvana_Simplified.xml"},     {0x0C04, "Orvana/Orvana_Traditional.xml"},
+        {0x0419, "Orvana/Orvana_Russian.xml"},        {kDutch, "Orvana/Orvana_English.xml"},
         {kGermanGermany, "Orvana/Orvana_German.xml"}, {0x0411, "Orvana/Orvana_Japanese.xml"},
         {0x0000, "Orvana/Orvana_English.xml"},
     };

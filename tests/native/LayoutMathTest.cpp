@@ -17,7 +17,14 @@ LayoutChild Fixed(int width, int height) {
     return child;
 }
 
-LayoutChild Stretching() { return LayoutChild{}; }
+LayoutChild Stretching() {
+    return LayoutChild{};
+}
+
+StackLayout Column(const std::vector<LayoutChild>& children, int gap = 0,
+                   ChildAlignment align = ChildAlignment::Start, UiRect inner = {0, 0, 200, 100}) {
+    return LayoutStack(LayoutDirection::Vertical, inner, gap, align, children);
+}
 
 std::vector<int> Heights(const StackLayout& layout) {
     std::vector<int> heights;
@@ -27,44 +34,41 @@ std::vector<int> Heights(const StackLayout& layout) {
     return heights;
 }
 
-const UiRect kColumn{0, 0, 200, 100};
-
 } // namespace
 
 TEST(VerticalLayout, StretchingChildrenShareTheFreeHeight) {
     const std::vector<LayoutChild> children = {Fixed(0, 30), Stretching(), Stretching()};
-    StackLayout layout =
-        LayoutStack(LayoutDirection::Vertical, kColumn, 0, ChildAlignment::Start, children);
+    StackLayout layout = Column(children);
     EXPECT_EQ(Heights(layout), (std::vector<int>{30, 35, 35}));
     EXPECT_EQ(layout.rects[2], (UiRect{0, 65, 200, 100}));
     EXPECT_EQ(layout.extent, 100);
 
-    layout = LayoutStack(LayoutDirection::Vertical, kColumn, 10, ChildAlignment::Start, children);
+    layout = Column(children, 10);
     EXPECT_EQ(Heights(layout), (std::vector<int>{30, 25, 25}));
-    EXPECT_EQ(layout.rects[1].top, 40);
     EXPECT_EQ(layout.rects[2].top, 75);
+
+    // Uneven shares: the last stretching child takes the odd pixel.
+    EXPECT_EQ(Heights(Column({Stretching(), Stretching(), Stretching()})),
+              (std::vector<int>{33, 33, 34}));
 }
 
-TEST(VerticalLayout, LastStretchingChildTakesTheRest) {
+TEST(VerticalLayout, LimitsOnStretchingAndFixedChildren) {
     LayoutChild limited = Stretching();
     limited.maxSize.cy = 20;
-    LayoutChild layout3 = Stretching();
-    StackLayout layout = LayoutStack(LayoutDirection::Vertical, kColumn, 0, ChildAlignment::Start,
-                                     {Fixed(0, 30), limited, layout3});
-    EXPECT_EQ(Heights(layout), (std::vector<int>{30, 20, 50}));
+    EXPECT_EQ(Heights(Column({Fixed(0, 30), limited, Stretching()})),
+              (std::vector<int>{30, 20, 50}));
 
-    // Uneven shares: 100 / 3 = 33 for the first two, the last gets 34.
-    layout = LayoutStack(LayoutDirection::Vertical, kColumn, 0, ChildAlignment::Start,
-                         {Stretching(), Stretching(), Stretching()});
-    EXPECT_EQ(Heights(layout), (std::vector<int>{33, 33, 34}));
+    LayoutChild small = Fixed(0, 5);
+    small.minSize.cy = 12;
+    LayoutChild big = Fixed(0, 500);
+    big.maxSize.cy = 40;
+    EXPECT_EQ(Heights(Column({small, big})), (std::vector<int>{12, 40}));
 }
 
 TEST(VerticalLayout, OverfullColumnNeverGivesNegativeHeights) {
     LayoutChild greedy = Stretching();
     greedy.minSize.cy = 80;
-    const StackLayout layout = LayoutStack(LayoutDirection::Vertical, kColumn, 0,
-                                           ChildAlignment::Start,
-                                           {Fixed(0, 60), greedy, Stretching()});
+    const StackLayout layout = Column({Fixed(0, 60), greedy, Stretching()});
     EXPECT_EQ(Heights(layout), (std::vector<int>{60, 80, 0}));
     EXPECT_EQ(layout.extent, 140);
 }
@@ -72,53 +76,28 @@ TEST(VerticalLayout, OverfullColumnNeverGivesNegativeHeights) {
 TEST(VerticalLayout, PaddingCountsInTheColumnButNotInTheSize) {
     LayoutChild padded = Fixed(0, 50);
     padded.padding = {25, 20, 0, 15};
-    const StackLayout layout = LayoutStack(LayoutDirection::Vertical, {10, 10, 210, 300}, 0,
-                                           ChildAlignment::Start, {padded, Fixed(0, 10)});
+    const StackLayout layout =
+        Column({padded, Fixed(0, 10)}, 0, ChildAlignment::Start, {10, 10, 210, 300});
     EXPECT_EQ(layout.rects[0], (UiRect{35, 30, 210, 80}));
     EXPECT_EQ(layout.rects[1].top, 10 + 85);
-    EXPECT_EQ(layout.extent, 95);
-}
-
-TEST(VerticalLayout, FixedHeightsAreLimitedByMinAndMax) {
-    LayoutChild small = Fixed(0, 5);
-    small.minSize.cy = 12;
-    LayoutChild big = Fixed(0, 500);
-    big.maxSize.cy = 40;
-    const StackLayout layout =
-        LayoutStack(LayoutDirection::Vertical, kColumn, 0, ChildAlignment::Start, {small, big});
-    EXPECT_EQ(Heights(layout), (std::vector<int>{12, 40}));
 }
 
 TEST(VerticalLayout, WidthsAndAlignment) {
-    const UiRect column{0, 0, 520, 400};
+    const UiRect inner{0, 0, 520, 400};
     LayoutChild narrow = Fixed(50, 10);
-    EXPECT_EQ(LayoutStack(LayoutDirection::Vertical, column, 0, ChildAlignment::Center, {narrow})
-                  .rects[0]
-                  .left,
-              235);
+    EXPECT_EQ(Column({narrow}, 0, ChildAlignment::Center, inner).rects[0].left, 235);
     narrow.padding = {0, 0, 20, 0};
-    EXPECT_EQ(
-        LayoutStack(LayoutDirection::Vertical, column, 0, ChildAlignment::End, {narrow}).rects[0],
-        (UiRect{450, 0, 500, 10}));
+    EXPECT_EQ(Column({narrow}, 0, ChildAlignment::End, inner).rects[0], (UiRect{450, 0, 500, 10}));
 
     // No fixed width: the inner width minus padding, within min and max.
     LayoutChild wide = Fixed(0, 10);
     wide.padding = {30, 0, 40, 0};
-    EXPECT_EQ(LayoutStack(LayoutDirection::Vertical, column, 0, ChildAlignment::Start, {wide})
-                  .rects[0],
-              (UiRect{30, 0, 480, 10}));
+    EXPECT_EQ(Column({wide}, 0, ChildAlignment::Start, inner).rects[0], (UiRect{30, 0, 480, 10}));
     wide.maxSize.cx = 100;
-    EXPECT_EQ(LayoutStack(LayoutDirection::Vertical, column, 0, ChildAlignment::Start, {wide})
-                  .rects[0]
-                  .width(),
-              100);
-    // Paddings wider than the column: width 0, then raised to the minimum.
+    EXPECT_EQ(Column({wide}, 0, ChildAlignment::Start, inner).rects[0].width(), 100);
     wide.padding = {300, 0, 300, 0};
     wide.minSize.cx = 7;
-    EXPECT_EQ(LayoutStack(LayoutDirection::Vertical, column, 0, ChildAlignment::Start, {wide})
-                  .rects[0]
-                  .width(),
-              7);
+    EXPECT_EQ(Column({wide}, 0, ChildAlignment::Start, inner).rects[0].width(), 7);
 }
 
 TEST(VerticalLayout, EstimateSeesTheOfferedSize) {
@@ -129,54 +108,49 @@ TEST(VerticalLayout, EstimateSeesTheOfferedSize) {
         offered = available;
         return UiSize{0, 23};
     };
-    const StackLayout layout = LayoutStack(LayoutDirection::Vertical, kColumn, 0,
-                                           ChildAlignment::Start, {label, Stretching()});
+    EXPECT_EQ(Heights(Column({label, Stretching()})), (std::vector<int>{23, 77}));
     EXPECT_EQ(offered, (UiSize{180, 100}));
-    EXPECT_EQ(Heights(layout), (std::vector<int>{23, 77}));
-
     // Paddings wider than the area never offer a negative width.
     label.padding = {150, 0, 150, 0};
-    LayoutStack(LayoutDirection::Vertical, kColumn, 0, ChildAlignment::Start, {label});
+    Column({label});
     EXPECT_EQ(offered.cx, 0);
 }
 
-TEST(HorizontalLayout, MirrorsTheVerticalRules) {
-    // Two empty springs centre a fixed child in a title bar.
+TEST(HorizontalLayout, SpringsCentreAFixedChild) {
     const UiRect bar{0, 10, 300, 50};
     LayoutChild title = Fixed(100, 20);
     title.padding = {0, 5, 0, 0};
-    const StackLayout layout = LayoutStack(LayoutDirection::Horizontal, bar, 0,
-                                           ChildAlignment::Start, {Stretching(), title, Stretching()});
+    const StackLayout layout =
+        LayoutStack(LayoutDirection::Horizontal, bar, 0, ChildAlignment::Start,
+                    {Stretching(), title, Stretching()});
     EXPECT_EQ(layout.rects[0], (UiRect{0, 10, 100, 50}));
     EXPECT_EQ(layout.rects[1], (UiRect{100, 15, 200, 35}));
     EXPECT_EQ(layout.rects[2], (UiRect{200, 10, 300, 50}));
-
-    EXPECT_EQ(
-        LayoutStack(LayoutDirection::Horizontal, bar, 0, ChildAlignment::Center, {title}).rects[0],
-        (UiRect{0, 20, 100, 40}));
     EXPECT_EQ(
         LayoutStack(LayoutDirection::Horizontal, bar, 0, ChildAlignment::End, {title}).rects[0],
         (UiRect{0, 30, 100, 50}));
+}
 
+TEST(HorizontalLayout, GapsAndLimitsAlongTheRow) {
     LayoutChild capped = Stretching();
     capped.maxSize.cx = 20;
-    const StackLayout gaps = LayoutStack(LayoutDirection::Horizontal, {0, 0, 100, 10}, 10,
-                                         ChildAlignment::Start, {capped, Stretching(), Fixed(30, 0)});
-    EXPECT_EQ(gaps.rects[0], (UiRect{0, 0, 20, 10}));
-    EXPECT_EQ(gaps.rects[1], (UiRect{30, 0, 60, 10}));
-    EXPECT_EQ(gaps.rects[2], (UiRect{70, 0, 100, 10}));
+    const StackLayout layout =
+        LayoutStack(LayoutDirection::Horizontal, {0, 0, 100, 10}, 10, ChildAlignment::Start,
+                    {capped, Stretching(), Fixed(30, 0)});
+    EXPECT_EQ(layout.rects[0], (UiRect{0, 0, 20, 10}));
+    EXPECT_EQ(layout.rects[1], (UiRect{30, 0, 60, 10}));
+    EXPECT_EQ(layout.rects[2], (UiRect{70, 0, 100, 10}));
 }
 
 TEST(StackLayout, HostileSizesDoNotOverflow) {
     LayoutChild huge = Fixed(INT_MAX, INT_MAX);
     huge.maxSize = {INT_MAX, INT_MAX};
     huge.padding = {INT_MAX, INT_MAX, INT_MAX, INT_MAX};
-    const StackLayout layout = LayoutStack(LayoutDirection::Vertical, {INT_MIN, 0, INT_MAX, 10},
-                                           INT_MAX, ChildAlignment::Center, {huge, huge, Stretching()});
+    const StackLayout layout =
+        LayoutStack(LayoutDirection::Vertical, {INT_MIN, 0, INT_MAX, 10}, INT_MAX,
+                    ChildAlignment::Center, {huge, huge, Stretching()});
     ASSERT_EQ(layout.rects.size(), 3u);
     for (const UiRect& rect : layout.rects) {
         EXPECT_LE(rect.top, rect.bottom);
     }
-    EXPECT_TRUE(LayoutStack(LayoutDirection::Vertical, kColumn, 5, ChildAlignment::Start, {})
-                    .rects.empty());
 }

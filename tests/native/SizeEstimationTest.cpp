@@ -6,49 +6,42 @@
 using namespace Ui;
 
 namespace {
-LabelTextMetrics Text(int charHeight, bool multiline, int* lastWrap = nullptr) {
+// A text 120 pixels long on one line, wrapping into 20-pixel lines.
+LabelTextMetrics Text(bool multiline, int* lastWrap) {
     LabelTextMetrics text;
-    text.charHeight = charHeight;
+    text.charHeight = 17;
     text.multiline = multiline;
-    // A text of 120 pixels on one line that wraps into 20-pixel lines.
     text.measure = [lastWrap](int wrapWidth) {
-        if (lastWrap != nullptr) {
-            *lastWrap = wrapWidth;
-        }
+        *lastWrap = wrapWidth;
         if (wrapWidth < 0) {
             return UiSize{120, 20};
         }
-        const int lines = wrapWidth > 0 ? (120 + wrapWidth - 1) / wrapWidth : 120;
-        return UiSize{wrapWidth, lines * 20};
+        return UiSize{wrapWidth, wrapWidth > 0 ? (120 + wrapWidth - 1) / wrapWidth * 20 : 2400};
     };
     return text;
 }
 } // namespace
 
-TEST(LabelSize, SingleLineFillsMissingSides) {
-    const UiRect padding{3, 4, 5, 6};
-    EXPECT_EQ(EstimateLabelSize({0, 0}, {500, 500}, padding, Text(17, false)),
+TEST(LabelSize, SingleLineFillsOnlyMissingSides) {
+    int wrap = 0;
+    EXPECT_EQ(EstimateLabelSize({0, 0}, {500, 500}, {3, 4, 5, 6}, Text(false, &wrap)),
               (UiSize{3 + 5 + 120, 4 + 6 + 17 + 8}));
-    EXPECT_EQ(EstimateLabelSize({60, 0}, {500, 500}, {}, Text(17, false)), (UiSize{60, 25}));
-    EXPECT_EQ(EstimateLabelSize({0, 40}, {500, 500}, {}, Text(17, false)), (UiSize{120, 40}));
-    EXPECT_EQ(EstimateLabelSize({70, 40}, {500, 500}, {}, Text(17, false)), (UiSize{70, 40}));
+    EXPECT_EQ(wrap, -1);
+    EXPECT_EQ(EstimateLabelSize({60, 0}, {500, 500}, {}, Text(false, &wrap)), (UiSize{60, 25}));
+    EXPECT_EQ(EstimateLabelSize({0, 40}, {500, 500}, {}, Text(false, &wrap)), (UiSize{120, 40}));
 }
 
-TEST(LabelSize, MultiLineWrapsToTheWidthInsideThePadding) {
+TEST(LabelSize, MultiLineWrapsInsideThePadding) {
     int wrap = 0;
-    EXPECT_EQ(EstimateLabelSize({0, 0}, {70, 500}, {5, 1, 5, 2}, Text(17, true, &wrap)),
+    EXPECT_EQ(EstimateLabelSize({0, 0}, {70, 500}, {5, 1, 5, 2}, Text(true, &wrap)),
               (UiSize{70, 2 * 20 + 3}));
     EXPECT_EQ(wrap, 60);
-    EXPECT_EQ(EstimateLabelSize({40, 0}, {500, 500}, {}, Text(17, true, &wrap)),
-              (UiSize{40, 3 * 20}));
-    EXPECT_EQ(wrap, 40);
-    // Padding wider than the label wraps at 0 rather than a negative width.
-    EstimateLabelSize({10, 0}, {500, 500}, {20, 0, 20, 0}, Text(17, true, &wrap));
+    // Padding wider than the label wraps at 0, not at a negative width.
+    EstimateLabelSize({10, 0}, {500, 500}, {20, 0, 20, 0}, Text(true, &wrap));
     EXPECT_EQ(wrap, 0);
 }
 
 TEST(ButtonSize, FontHeightUnlessFixed) {
-    EXPECT_EQ(EstimateButtonSize({0, 0}, 20), (UiSize{0, 28}));
     EXPECT_EQ(EstimateButtonSize({45, 0}, 20), (UiSize{45, 28}));
     EXPECT_EQ(EstimateButtonSize({45, 30}, 20), (UiSize{45, 30}));
 }

@@ -74,7 +74,9 @@ std::string DecodeEntities(const std::string& raw) {
     return out;
 }
 
-bool IsBlank(char c) { return static_cast<unsigned char>(c) <= ' '; }
+bool IsBlank(char c) {
+    return static_cast<unsigned char>(c) <= ' ';
+}
 
 // Parses elements and double-quoted attributes; skips declarations, comments
 // and text. Element 0 is the root. Returns an error text, empty on success.
@@ -191,7 +193,9 @@ int Side(const Element& e, const char* key, int index) {
     return index < static_cast<int>(values.size()) ? values[index] : 0;
 }
 
-bool Visible(const Element& e) { return e.AttrOr("visible") != "false"; }
+bool Visible(const Element& e) {
+    return e.AttrOr("visible") != "false";
+}
 
 // An image description in the framework's key='value' form, or a bare name.
 // Returns false when the text breaks the syntax before its end.
@@ -279,6 +283,10 @@ struct Language {
     bool hasSmallFont;
 };
 
+void PrintTo(const Language& language, std::ostream* os) {
+    *os << language.file;
+}
+
 const Language kLanguages[] = {
     {"Orvana_English.xml", "Apply", "Button", 20, false},
     {"Orvana_French.xml", "Appliquer", "Button", 20, false},
@@ -295,14 +303,14 @@ const Language kLanguages[] = {
 };
 
 const std::map<std::string, std::pair<int, int>> kImages = {
-    {"btn_control.png", {206, 101}}, {"btn_normal.png", {159, 97}},
-    {"capture_img.png", {8, 8}},     {"logo.png", {110, 64}},
+    {"btn_control.png", {206, 101}},      {"btn_normal.png", {159, 97}},
+    {"capture_img.png", {8, 8}},          {"logo.png", {110, 64}},
     {"property_control.png", {613, 291}}, {"scroll.png", {16, 144}},
     {"title_text.png", {520, 52}},
 };
 
-const char* const kWords[] = {"brightness", "contrasts", "saturations", "sharpness",
-                              "hue",        "whitebalance", "zoom",    "focus"};
+const char* const kWords[] = {"brightness", "contrasts",    "saturations", "sharpness",
+                              "hue",        "whitebalance", "zoom",        "focus"};
 
 std::map<std::string, std::string> RequiredControls() {
     std::map<std::string, std::string> required = {
@@ -390,11 +398,16 @@ TEST_P(SkinDocument, StartsWithByteOrderMarkAndHasTheWindowAttributes) {
     const Element& window = elements_[0];
     ASSERT_EQ(window.name, "Window");
     const std::map<std::string, std::string> expected = {
-        {"size", "1308,800"},       {"caption", "0,0,0,76"},
-        {"sizebox", "4,4,4,4"},     {"mininfo", "800,600"},
-        {"defaultfontcolor", "0xFFFFFFFF"}, {"minwidth", "1289"},
-        {"minheight", "759"},       {"bordersize", "1,0,1,1"},
-        {"bordercolor", "#FFBCBCBC"}, {"inset", "1,0,1,1"},
+        {"size", "1308,800"},
+        {"caption", "0,0,0,76"},
+        {"sizebox", "4,4,4,4"},
+        {"mininfo", "800,600"},
+        {"defaultfontcolor", "0xFFFFFFFF"},
+        {"minwidth", "1289"},
+        {"minheight", "759"},
+        {"bordersize", "1,0,1,1"},
+        {"bordercolor", "#FFBCBCBC"},
+        {"inset", "1,0,1,1"},
     };
     for (const auto& [key, value] : expected) {
         EXPECT_EQ(window.AttrOr(key, "<missing>"), value) << key;
@@ -418,8 +431,8 @@ TEST_P(SkinDocument, DefinesTheSharedFontsAndUsesOnlyThose) {
             EXPECT_EQ(font.AttrOr("id"), "0");
         }
     }
-    std::map<int, int> expected = {{0, 32}, {1, 25}, {2, 20}, {3, 17},
-                                   {4, 15}, {5, 21}, {6, GetParam().nameFontSize}};
+    std::map<int, int> expected = {
+        {0, 32}, {1, 25}, {2, 20}, {3, 17}, {4, 15}, {5, 21}, {6, GetParam().nameFontSize}};
     if (GetParam().hasSmallFont) {
         expected[7] = 13;
     }
@@ -556,8 +569,8 @@ TEST_P(SkinDocument, ImagesExistAndSourcesLieInsideThem) {
             if (keys.count("corner") != 0) {
                 const std::vector<int> c = Numbers(keys["corner"]);
                 ASSERT_EQ(c.size(), 4u);
-                EXPECT_LT(c[0] + c[2], r[2] - r[0]);
-                EXPECT_LT(c[1] + c[3], r[3] - r[1] + 1);
+                EXPECT_LE(c[0] + c[2], r[2] - r[0]);
+                EXPECT_LE(c[1] + c[3], r[3] - r[1]);
             }
         }
     }
@@ -608,10 +621,41 @@ TEST_P(SkinDocument, FixedSizesAddUpInsideTheirContainers) {
                 std::atoi(child->AttrOr(horizontal ? "height" : "width", "0").c_str()) +
                 Side(*child, "padding", horizontal ? 1 : 0) +
                 Side(*child, "padding", horizontal ? 3 : 2);
-            EXPECT_LE(size, across) << child->name << " " << child->AttrOr("name") << " in #"
-                                    << i;
+            EXPECT_LE(size, across) << child->name << " " << child->AttrOr("name") << " in #" << i;
         }
     }
+}
+
+TEST_P(SkinDocument, PanelFitsTheMiddleOfTheInitialWindow) {
+    // The root column: fixed bars above and below, the middle takes the rest.
+    const Element* root = nullptr;
+    for (int child : elements_[0].children) {
+        if (elements_[child].name == "VerticalLayout") {
+            root = &elements_[child];
+            break;
+        }
+    }
+    ASSERT_NE(root, nullptr);
+    int middle = Numbers(elements_[0].AttrOr("size")).at(1);
+    int stretching = 0;
+    for (int child : root->children) {
+        const Element& bar = elements_[child];
+        middle -= std::atoi(bar.AttrOr("height", "0").c_str());
+        stretching += bar.Attr("height") == nullptr ? 1 : 0;
+    }
+    EXPECT_EQ(stretching, 1);
+    const Element* panel = Named("id_tab_menu");
+    ASSERT_NE(panel, nullptr);
+    int used = Side(*panel, "padding", 1) + Side(*panel, "padding", 3);
+    for (int child : panel->children) {
+        const Element& row = elements_[child];
+        ASSERT_NE(row.Attr("height"), nullptr) << "panel rows have fixed heights";
+        if (Visible(row)) {
+            used += std::atoi(row.AttrOr("height").c_str()) + Side(row, "padding", 1) +
+                    Side(row, "padding", 3);
+        }
+    }
+    EXPECT_LE(used, middle);
 }
 
 TEST_P(SkinDocument, MirrorOptionsArePaddedForTheLanguage) {

@@ -1,0 +1,185 @@
+#include "ui/ButtonUI.h"
+
+#include <cstring>
+
+#include "ui/AttributeValues.h"
+#include "ui/PaintManager.h"
+#include "ui/Render.h"
+#include "ui/SizeEstimation.h"
+#include "ui/WinGeometry.h"
+
+namespace Ui {
+
+CButtonUI::CButtonUI() { m_textStyle = DT_SINGLELINE | DT_VCENTER | DT_CENTER; }
+
+const char* CButtonUI::GetClass() const { return "Button"; }
+
+void* CButtonUI::GetInterface(const char* name) {
+    if (std::strcmp(name, "Button") == 0) {
+        return static_cast<CButtonUI*>(this);
+    }
+    return CLabelUI::GetInterface(name);
+}
+
+bool CButtonUI::Activate() {
+    if (!CControlUI::Activate()) {
+        return false;
+    }
+    if (m_manager != nullptr) {
+        m_manager->SendNotify(this, "click");
+    }
+    return true;
+}
+
+void CButtonUI::SetEnabled(bool enabled) {
+    CControlUI::SetEnabled(enabled);
+    if (!enabled) {
+        m_buttonState = 0;
+    }
+}
+
+SIZE CButtonUI::EstimateSize(SIZE) {
+    return ToSIZE(EstimateButtonSize(ToUiSize(m_fixed), CharHeight()));
+}
+
+void CButtonUI::SetAttribute(const char* name, const char* value) {
+    if (std::strcmp(name, "normalimage") == 0) {
+        m_normalImage = value;
+    } else if (std::strcmp(name, "hotimage") == 0) {
+        m_hotImage = value;
+    } else if (std::strcmp(name, "pushedimage") == 0) {
+        m_pushedImage = value;
+    } else if (std::strcmp(name, "focusedimage") == 0) {
+        m_focusedImage = value;
+    } else if (std::strcmp(name, "disabledimage") == 0) {
+        m_disabledImage = value;
+    } else if (std::strcmp(name, "foreimage") == 0) {
+        m_foreImage = value;
+    } else if (std::strcmp(name, "hotforeimage") == 0) {
+        m_hotForeImage = value;
+    } else if (std::strcmp(name, "hotbkcolor") == 0) {
+        m_hotBkColor = ParseColor(value);
+    } else if (std::strcmp(name, "hottextcolor") == 0) {
+        m_hotTextColor = ParseColor(value);
+    } else if (std::strcmp(name, "pushedtextcolor") == 0) {
+        m_pushedTextColor = ParseColor(value);
+    } else if (std::strcmp(name, "focusedtextcolor") == 0) {
+        m_focusedTextColor = ParseColor(value);
+    } else {
+        CLabelUI::SetAttribute(name, value);
+        return;
+    }
+    Invalidate();
+}
+
+void CButtonUI::DoEvent(TEventUI& event) {
+    if (!IsMouseEnabled() && event.type != UiEvent::SetFocus && event.type != UiEvent::KillFocus) {
+        CLabelUI::DoEvent(event);
+        return;
+    }
+    switch (event.type) {
+    case UiEvent::SetFocus:
+    case UiEvent::KillFocus:
+        CLabelUI::DoEvent(event);
+        return;
+    case UiEvent::KeyDown:
+        if (event.key == VK_SPACE || event.key == VK_RETURN) {
+            Activate();
+            return;
+        }
+        break;
+    case UiEvent::ButtonDown:
+    case UiEvent::DblClick:
+        if (::PtInRect(&m_rect, event.mouse) && IsEnabled()) {
+            m_buttonState |= kStatePushed | kStateCaptured;
+            Invalidate();
+        }
+        return;
+    case UiEvent::MouseMove:
+        if ((m_buttonState & kStateCaptured) != 0) {
+            // While held, the pushed look follows whether the mouse is inside.
+            if (::PtInRect(&m_rect, event.mouse)) {
+                m_buttonState |= kStatePushed;
+            } else {
+                m_buttonState &= ~kStatePushed;
+            }
+            Invalidate();
+        }
+        return;
+    case UiEvent::ButtonUp:
+        if ((m_buttonState & kStateCaptured) != 0) {
+            bool inside = ::PtInRect(&m_rect, event.mouse) != FALSE;
+            m_buttonState &= ~(kStatePushed | kStateCaptured);
+            Invalidate();
+            if (inside) {
+                Activate();
+            }
+        }
+        return;
+    case UiEvent::SetCursor:
+        ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
+        return;
+    case UiEvent::MouseEnter:
+        if (IsEnabled()) {
+            m_buttonState |= kStateHot;
+            Invalidate();
+        }
+        return;
+    case UiEvent::MouseLeave:
+        if (IsEnabled()) {
+            m_buttonState &= ~kStateHot;
+            Invalidate();
+        }
+        return;
+    default:
+        break;
+    }
+    CLabelUI::DoEvent(event);
+}
+
+DWORD CButtonUI::GetPaintTextColor() const {
+    if (IsEnabled()) {
+        if ((m_buttonState & kStatePushed) != 0 && m_pushedTextColor != 0) {
+            return m_pushedTextColor;
+        }
+        if ((m_buttonState & kStateHot) != 0 && m_hotTextColor != 0) {
+            return m_hotTextColor;
+        }
+        if (IsFocused() && m_focusedTextColor != 0) {
+            return m_focusedTextColor;
+        }
+    }
+    return CLabelUI::GetPaintTextColor();
+}
+
+void CButtonUI::PaintButtonState(HDC hdc, bool allowPushed) {
+    if (!IsEnabled()) {
+        if (!DrawImage(hdc, m_disabledImage)) {
+            DrawImage(hdc, m_normalImage);
+        }
+    } else if (allowPushed && (m_buttonState & kStatePushed) != 0) {
+        if (!DrawImage(hdc, m_pushedImage)) {
+            DrawImage(hdc, m_normalImage);
+        }
+    } else if ((m_buttonState & kStateHot) != 0) {
+        if (!DrawImage(hdc, m_hotImage)) {
+            DrawImage(hdc, m_normalImage);
+        }
+        if (!DrawImage(hdc, m_hotForeImage) && m_hotBkColor != 0) {
+            CRender::FillColor(hdc, m_rect, m_hotBkColor);
+        }
+    } else if (IsFocused()) {
+        if (!DrawImage(hdc, m_focusedImage)) {
+            DrawImage(hdc, m_normalImage);
+        }
+    } else {
+        DrawImage(hdc, m_normalImage);
+    }
+}
+
+void CButtonUI::PaintStatusImage(HDC hdc) {
+    PaintButtonState(hdc, true);
+    DrawImage(hdc, m_foreImage);
+}
+
+} // namespace Ui

@@ -1,0 +1,175 @@
+#include "ui/LabelUI.h"
+
+#include <cstring>
+
+#include "ui/AttributeValues.h"
+#include "ui/PaintManager.h"
+#include "ui/Render.h"
+#include "ui/SizeEstimation.h"
+#include "ui/WinGeometry.h"
+
+namespace Ui {
+
+CLabelUI::CLabelUI() = default;
+
+const char* CLabelUI::GetClass() const { return "Label"; }
+
+void* CLabelUI::GetInterface(const char* name) {
+    if (std::strcmp(name, "Label") == 0) {
+        return static_cast<CLabelUI*>(this);
+    }
+    return CControlUI::GetInterface(name);
+}
+
+void CLabelUI::SetText(const char* text) {
+    if (m_text == text) {
+        return;
+    }
+    m_measureValid = false;
+    CControlUI::SetText(text);
+    if (m_fixed.cx == 0 || m_fixed.cy == 0) {
+        NeedParentUpdate();
+    }
+}
+
+void CLabelUI::SetFont(int font) {
+    m_font = font;
+    m_measureValid = false;
+    Invalidate();
+}
+
+void CLabelUI::SetTextColor(DWORD color) {
+    m_textColor = color;
+    Invalidate();
+}
+
+void CLabelUI::SetTextPadding(RECT padding) {
+    m_textPadding = padding;
+    m_measureValid = false;
+    Invalidate();
+}
+
+int CLabelUI::CharHeight() const {
+    if (m_manager == nullptr) {
+        return 0;
+    }
+    const TFontInfo* font = m_manager->GetFontInfo(m_font);
+    return font != nullptr ? font->metrics.tmHeight : 0;
+}
+
+SIZE CLabelUI::EstimateSize(SIZE available) {
+    if (m_fixed.cx > 0 && m_fixed.cy > 0) {
+        return m_fixed;
+    }
+    LabelTextMetrics metrics;
+    metrics.charHeight = CharHeight();
+    metrics.multiline = IsMultiLine();
+    metrics.measure = [this](int wrapWidth) {
+        if (!m_measureValid || m_measuredWidth != wrapWidth) {
+            RECT bounds{0, 0, wrapWidth < 0 ? 9999 : wrapWidth, 9999};
+            UINT style = wrapWidth < 0 ? (DT_SINGLELINE | DT_LEFT) : (DT_WORDBREAK | DT_LEFT);
+            HDC dc = m_manager != nullptr ? m_manager->GetPaintDC() : nullptr;
+            m_measured = dc != nullptr ? CRender::MeasureText(dc, m_manager, bounds, m_text,
+                                                              m_font, style)
+                                       : SIZE{};
+            m_measuredWidth = wrapWidth;
+            m_measureValid = true;
+        }
+        return ToUiSize(m_measured);
+    };
+    if (m_text.IsEmpty()) {
+        metrics.measure = [](int) { return UiSize{}; };
+    }
+    return ToSIZE(EstimateLabelSize(ToUiSize(m_fixed), ToUiSize(available),
+                                    ToUiRect(m_textPadding), metrics));
+}
+
+void CLabelUI::SetAttribute(const char* name, const char* value) {
+    if (std::strcmp(name, "align") == 0) {
+        // Tested as substrings, as the skins write them.
+        if (std::strstr(value, "left") != nullptr) {
+            m_textStyle &= ~(DT_CENTER | DT_RIGHT);
+            m_textStyle |= DT_LEFT;
+        }
+        if (std::strstr(value, "center") != nullptr) {
+            m_textStyle &= ~(DT_LEFT | DT_RIGHT);
+            m_textStyle |= DT_CENTER;
+        }
+        if (std::strstr(value, "right") != nullptr) {
+            m_textStyle &= ~(DT_LEFT | DT_CENTER);
+            m_textStyle |= DT_RIGHT;
+        }
+        Invalidate();
+    } else if (std::strcmp(name, "valign") == 0) {
+        if (std::strstr(value, "top") != nullptr) {
+            m_textStyle &= ~(DT_BOTTOM | DT_VCENTER);
+            m_textStyle |= DT_TOP;
+        }
+        if (std::strstr(value, "vcenter") != nullptr) {
+            m_textStyle &= ~(DT_TOP | DT_BOTTOM);
+            m_textStyle |= DT_VCENTER;
+        }
+        if (std::strstr(value, "bottom") != nullptr) {
+            m_textStyle &= ~(DT_TOP | DT_VCENTER);
+            m_textStyle |= DT_BOTTOM;
+        }
+        Invalidate();
+    } else if (std::strcmp(name, "font") == 0) {
+        SetFont(ParseInt(value));
+    } else if (std::strcmp(name, "textcolor") == 0) {
+        SetTextColor(ParseColor(value));
+    } else if (std::strcmp(name, "disabledtextcolor") == 0) {
+        m_disabledTextColor = ParseColor(value);
+        Invalidate();
+    } else if (std::strcmp(name, "textpadding") == 0) {
+        SetTextPadding(ToRECT(ParseRect(value)));
+    } else if (std::strcmp(name, "multiline") == 0) {
+        if (ParseBool(value)) {
+            m_textStyle &= ~DT_SINGLELINE;
+            m_textStyle |= DT_WORDBREAK;
+        } else {
+            m_textStyle &= ~DT_WORDBREAK;
+            m_textStyle |= DT_SINGLELINE;
+        }
+        m_measureValid = false;
+        NeedParentUpdate();
+    } else if (std::strcmp(name, "endellipsis") == 0) {
+        if (ParseBool(value)) {
+            m_textStyle |= DT_END_ELLIPSIS;
+        } else {
+            m_textStyle &= ~DT_END_ELLIPSIS;
+        }
+        Invalidate();
+    } else if (std::strcmp(name, "showhtml") == 0) {
+        m_showHtml = ParseBool(value);
+    } else {
+        CControlUI::SetAttribute(name, value);
+    }
+}
+
+DWORD CLabelUI::GetPaintTextColor() const {
+    if (!IsEnabled()) {
+        if (m_disabledTextColor != 0) {
+            return m_disabledTextColor;
+        }
+        return m_manager != nullptr ? m_manager->GetDefaultDisabledColor() : 0xFFA7A6AA;
+    }
+    if (m_textColor != 0) {
+        return m_textColor;
+    }
+    return m_manager != nullptr ? m_manager->GetDefaultFontColor() : 0xFF000000;
+}
+
+void CLabelUI::PaintText(HDC hdc) {
+    if (m_text.IsEmpty()) {
+        return;
+    }
+    RECT rect = m_rect;
+    rect.left += m_textPadding.left;
+    rect.top += m_textPadding.top;
+    rect.right -= m_textPadding.right;
+    rect.bottom -= m_textPadding.bottom;
+    CRender::DrawText(hdc, m_manager, rect, m_text, GetPaintTextColor(), m_font, m_textStyle);
+}
+
+} // namespace Ui
