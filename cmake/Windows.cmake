@@ -61,6 +61,8 @@ add_executable(Orvana WIN32 app/Main.cpp ${ORVANA_RC})
 add_dependencies(Orvana orvana_resources)
 target_link_libraries(Orvana PRIVATE orvana_core)
 target_compile_options(Orvana PRIVATE ${ORVANA_WARNINGS})
+# The shipped program carries no symbols.
+target_link_options(Orvana PRIVATE $<$<CONFIG:Release>:-s>)
 set_target_properties(Orvana PROPERTIES OUTPUT_NAME Orvana SUFFIX .exe
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
@@ -70,13 +72,31 @@ add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM
 file(GLOB ORVANA_WINE_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win32/*Test.cpp)
 foreach(test_source ${ORVANA_WINE_TESTS})
     get_filename_component(test_name ${test_source} NAME_WE)
-    add_executable(${test_name} ${test_source} ${PROJECT_SOURCE_DIR}/tests/win32/WineTestMain.cpp ${ORVANA_RC})
+    add_executable(${test_name} ${test_source} ${PROJECT_SOURCE_DIR}/tests/win32/WineTestMain.cpp
+        ${PROJECT_SOURCE_DIR}/tests/win32/TestWindow.cpp ${ORVANA_RC})
     add_dependencies(${test_name} orvana_resources)
     target_link_libraries(${test_name} PRIVATE orvana_core gtest)
     # Each test program gets a folder of its own: some write setting.ini beside themselves.
     set_target_properties(${test_name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${test_name})
     add_test(NAME wine.${test_name} COMMAND ${test_name})
     set_tests_properties(wine.${test_name} PROPERTIES TIMEOUT 300)
+endforeach()
+
+# Each language's skin under its own locale (Wine takes the code page from it).
+add_executable(SkinLanguages tests/win32/SkinLanguages.cpp tests/win32/WineTestMain.cpp
+    tests/win32/TestWindow.cpp ${ORVANA_RC})
+add_dependencies(SkinLanguages orvana_resources)
+target_link_libraries(SkinLanguages PRIVATE orvana_core gtest)
+set_target_properties(SkinLanguages PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/SkinLanguages)
+foreach(entry English:en_US French:fr_FR German:de_DE Spanish:es_ES Arabic:ar_EG Korean:ko_KR
+              Russian:ru_RU Japanese:ja_JP Simplified:zh_CN Traditional:zh_TW Portuguese:pt_PT
+              Italian:it_IT)
+    string(REPLACE ":" ";" parts ${entry})
+    list(GET parts 0 language)
+    list(GET parts 1 locale)
+    add_test(NAME wine.SkinLanguage.${language} COMMAND SkinLanguages)
+    set_tests_properties(wine.SkinLanguage.${language} PROPERTIES TIMEOUT 300
+        ENVIRONMENT "ORVANA_SKIN_LANGUAGE=${language};LANG=${locale}.UTF-8;LC_ALL=${locale}.UTF-8")
 endforeach()
 
 # Whole-program checks: the exe's imports, and the window under Wine.

@@ -20,8 +20,15 @@ packages=(
     python3 python3-pil
 )
 
+# Under Wine the ANSI code page follows the Unix locale: the tests run each
+# language's skin under one of these.
+locales=(
+    en_US.UTF-8 fr_FR.UTF-8 de_DE.UTF-8 es_ES.UTF-8 ar_EG.UTF-8 ko_KR.UTF-8
+    ru_RU.UTF-8 ja_JP.UTF-8 zh_CN.UTF-8 zh_TW.UTF-8 pt_PT.UTF-8 it_IT.UTF-8
+)
+
 stamp=/var/lib/orvana-packages.stamp
-want="$(printf '%s\n' "${packages[@]}" | sha1sum | cut -c1-16)"
+want="$(printf '%s\n' "${packages[@]}" "${locales[@]}" | sha1sum | cut -c1-16)"
 if [ -f "$stamp" ] && [ "$(cat "$stamp")" = "$want" ]; then
     exit 0
 fi
@@ -53,5 +60,10 @@ apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
 # The posix thread model gives std::thread and std::mutex; make it the default.
 update-alternatives --set i686-w64-mingw32-g++ /usr/bin/i686-w64-mingw32-g++-posix >/dev/null 2>&1 || true
 update-alternatives --set i686-w64-mingw32-gcc /usr/bin/i686-w64-mingw32-gcc-posix >/dev/null 2>&1 || true
+
+for name in "${locales[@]}"; do
+    grep -qx "$name UTF-8" /etc/locale.gen || echo "$name UTF-8" >>/etc/locale.gen
+done
+locale-gen >/dev/null
 
 echo "$want" >"$stamp"

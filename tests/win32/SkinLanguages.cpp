@@ -1,0 +1,153 @@
+// One language's skin in a process whose code page and thread locale are
+// that language's (the harness sets the Unix locale, which Wine follows):
+// the locale picks the skin, the texts survive the conversion to the code
+// page, the required controls are there and the text is drawn.
+#include <windows.h>
+
+#include <cstdlib>
+#include <cstring>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "app/LanguageTable.h"
+#include "ui/ButtonUI.h"
+#include "ui/ControlUI.h"
+#include "ui/LabelUI.h"
+#include "ui/PaintManager.h"
+#include "ui/SkinBuilder.h"
+#include "ui/WindowBase.h"
+#include "tests/win32/TestWindow.h"
+
+namespace {
+
+struct Language {
+    const char* name;
+    unsigned codePage;
+    const char* skinFile;
+    const char* applyText; // UTF-8
+};
+
+const Language kLanguages[] = {
+    {"English", 1252, "Orvana/Orvana_English.xml", "Apply"},
+    {"French", 1252, "Orvana/Orvana_French.xml", nullptr},
+    {"German", 1252, "Orvana/Orvana_German.xml", nullptr},
+    {"Spanish", 1252, "Orvana/Orvana_Spanish.xml", nullptr},
+    {"Arabic", 1256, "Orvana/Orvana_Arabic.xml", "تطبيق"},
+    {"Korean", 949, "Orvana/Orvana_Korean.xml", "대다"},
+    {"Russian", 1251, "Orvana/Orvana_Russian.xml", "Подать заявление"},
+    {"Japanese", 932, "Orvana/Orvana_Japanese.xml", "適用する"},
+    {"Simplified", 936, "Orvana/Orvana_Simplified.xml", "应用"},
+    {"Traditional", 950, "Orvana/Orvana_Traditional.xml", "應用"},
+    {"Portuguese", 1252, "Orvana/Orvana_Portuguese.xml", nullptr},
+    {"Italian", 1252, "Orvana/Orvana_Italian.xml", nullptr},
+};
+
+const char* const kRequiredControls[] = {
+    "id_btn_min", "id_btn_max", "id_btn_resetore", "id_btn_close", "id_view_capture",
+    "id_combo_cameras", "id_cap_time_show", "id_cap_time_label", "id_tab_menu",
+    "id_slider_brightness", "id_label_brightness", "id_btn_auto_brightness",
+    "id_slider_focus", "id_label_focus", "id_btn_auto_focus", "id_property_zoom_visible",
+    "id_btn_io_normal", "id_btn_io_mirrored", "id_combo_photo_resolution",
+    "id_combo_video_resolution", "id_combo_file_format", "id_combo_refresh_rate",
+    "id_slider_microphone", "id_slider_speaker", "id_btn_photo", "id_btn_open_dir",
+    "id_btn_capture", "id_btn_default", "id_btn_cancel", "id_btn_apply",
+};
+
+const Language* CurrentLanguage() {
+    const char* wanted = std::getenv("ORVANA_SKIN_LANGUAGE");
+    for (const Language& language : kLanguages) {
+        if (wanted != nullptr && std::strcmp(wanted, language.name) == 0) {
+            return &language;
+        }
+    }
+    return nullptr;
+}
+
+std::string ToAnsi(const char* utf8) {
+    wchar_t wide[256] = {};
+    ::MultiByteToWideChar(CP_UTF8, 0, utf8, -1, wide, 256);
+    char ansi[512] = {};
+    ::WideCharToMultiByte(CP_ACP, 0, wide, -1, ansi, sizeof ansi, nullptr, nullptr);
+    return ansi;
+}
+
+class SkinLanguageTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        language = CurrentLanguage();
+        ASSERT_NE(language, nullptr) << "ORVANA_SKIN_LANGUAGE names no language";
+        TestSupport::UseSkinArchive();
+    }
+
+    const Language* language = nullptr;
+};
+
+} // namespace
+
+TEST_F(SkinLanguageTest, ThreadLocaleChoosesThisSkin) {
+    EXPECT_EQ(::GetACP(), language->codePage) << "the harness runs this language's code page";
+    EXPECT_STREQ(ChooseSkinFile(false, "", static_cast<uint32_t>(::GetThreadLocale())),
+                 language->skinFile);
+}
+
+TEST_F(SkinLanguageTest, BuildsWithEveryRequiredControlAndReadableTexts) {
+    TestSupport::TestWindow window;
+    Ui::CControlUI* root = window.Build(language->skinFile, 1308, 800);
+    ASSERT_NE(root, nullptr);
+
+    EXPECT_EQ(window.manager.GetInitSize().cx, 1308);
+    EXPECT_EQ(window.manager.GetInitSize().cy, 800);
+    EXPECT_EQ(window.manager.GetCaptionRect().bottom, 76);
+    EXPECT_EQ(window.manager.GetMinInfo().cx, 800);
+
+    for (const char* name : kRequiredControls) {
+        // The preview element is the program's own; the bare builder skips it.
+        if (std::strcmp(name, "id_view_capture") == 0) {
+            continue;
+        }
+        EXPECT_NE(window.manager.FindControl(name), nullptr) << name;
+    }
+
+    // Every text converted to this code page without a substitute character.
+    int texts = 0;
+    root->ForEach([&texts](Ui::CControlUI* control) {
+        Ui::CUiString text = control->GetText();
+        if (!text.IsEmpty()) {
+            ++texts;
+            EXPECT_EQ(text.Find('?'), -1) << control->GetName().GetData() << ": " << text.GetData();
+        }
+    });
+    EXPECT_GT(texts, 30);
+
+    Ui::CControlUI* apply = window.manager.FindControl("id_btn_apply");
+    ASSERT_NE(apply, nullptr);
+    if (language->applyText != nullptr) {
+        EXPECT_EQ(std::string(apply->GetText().GetData()), ToAnsi(language->applyText));
+    }
+}
+
+TEST_F(SkinLanguageTest, ButtonTextIsDrawn) {
+    TestSupport::TestWindow window;
+    ASSERT_NE(window.Build(language->skinFile, 1308, 800), nullptr);
+
+    Ui::CControlUI* apply = window.manager.FindControl("id_btn_apply");
+    ASSERT_NE(apply, nullptr);
+    RECT button = apply->GetPos();
+    ASSERT_GT(button.right - button.left, 0);
+
+    std::vector<uint32_t> pixels = window.Render();
+
+    // White text on the blue button: count near-white pixels inside it.
+    int white = 0;
+    for (int y = button.top; y < button.bottom; ++y) {
+        for (int x = button.left; x < button.right; ++x) {
+            uint32_t p = window.PixelAt(pixels, x, y);
+            if ((p & 0xFF) > 0xE0 && ((p >> 8) & 0xFF) > 0xE0 && ((p >> 16) & 0xFF) > 0xE0) {
+                ++white;
+            }
+        }
+    }
+    EXPECT_GT(white, 20) << "the button's label was drawn";
+}
