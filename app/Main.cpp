@@ -1,6 +1,6 @@
 // The program's entry: a frameless skinned window and its message loop.
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include "app/MainWindow.h"
 #include "ui/PaintManager.h"

@@ -1,8 +1,8 @@
 #include "app/MainWindow.h"
 
-#include <windowsx.h>
 #include <dbt.h>
 #include <mbstring.h>
+#include <windowsx.h>
 
 #include <cstring>
 
@@ -28,7 +28,9 @@ MainWindow::MainWindow() = default;
 
 MainWindow::~MainWindow() = default;
 
-const char* MainWindow::GetWndClassName() const { return "UIFrame"; }
+const char* MainWindow::GetWndClassName() const {
+    return "UIFrame";
+}
 
 UINT MainWindow::GetClassStyle() const {
     return CS_VREDRAW | CS_HREDRAW | CS_DBLCLKS | CS_SAVEBITS;
@@ -174,7 +176,9 @@ void MainWindow::Shutdown() {
     ::PostQuitMessage(0);
 }
 
-bool MainWindow::OnDeviceChange(WPARAM, LPARAM) { return true; }
+bool MainWindow::OnDeviceChange(WPARAM, LPARAM) {
+    return true;
+}
 
 void MainWindow::Notify(Ui::CNotifyEvent& event) {
     if (event.type == "click" && event.sender != nullptr) {
@@ -255,9 +259,8 @@ void MainWindow::UpdateWindowRegion() {
     RECT window{};
     ::GetWindowRect(m_hwnd, &window);
     ::OffsetRect(&window, -window.left, -window.top);
-    HRGN region =
-        ::CreateRoundRectRgn(window.left, window.top, window.right + 1, window.bottom + 1,
-                             corner.cx, corner.cy);
+    HRGN region = ::CreateRoundRectRgn(window.left, window.top, window.right + 1, window.bottom + 1,
+                                       corner.cx, corner.cy);
     ::SetWindowRgn(m_hwnd, region, TRUE);
     ::DeleteObject(region);
 }

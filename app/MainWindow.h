@@ -15,7 +15,9 @@
 class CaptureViewUI;
 class ControlPanel;
 
-class MainWindow : public Ui::CWindowBase, public Ui::INotifyListener, public Ui::ISkinBuilderCallback {
+class MainWindow : public Ui::CWindowBase,
+                   public Ui::INotifyListener,
+                   public Ui::ISkinBuilderCallback {
 public:
     static constexpr UINT kSkinResourceId = 101;
     static constexpr UINT kIconResourceId = 102;

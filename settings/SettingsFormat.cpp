@@ -25,7 +25,9 @@ const KeyName kKeys[] = {
     {"Language=", Key::Language},
 };
 
-char AsciiLower(char c) { return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c; }
+char AsciiLower(char c) {
+    return (c >= 'A' && c <= 'Z') ? static_cast<char>(c - 'A' + 'a') : c;
+}
 
 bool StartsWithNoCase(const char* line, std::size_t length, const char* key) {
     std::size_t keyLength = std::strlen(key);
@@ -72,19 +74,18 @@ bool WriteAll(std::FILE* stream, const CUiString& text) {
     return length == 0 || std::fwrite(text.GetData(), 1, length, stream) == length;
 }
 
-const char kLanguageComments[] =
-    "//select lanauage\n"
-    "//Language=english\n"
-    "//Language=french\n"
-    "//Language=spanish\n"
-    "//Language=arabic\n"
-    "//Language=korean\n"
-    "//Language=russian\n"
-    "//Language=japanese\n"
-    "//Language=simplified chinese\n"
-    "//Language=traditional chinese\n"
-    "//Language=portuguese\n"
-    "//Language=italian\n";
+const char kLanguageComments[] = "//select lanauage\n"
+                                 "//Language=english\n"
+                                 "//Language=french\n"
+                                 "//Language=spanish\n"
+                                 "//Language=arabic\n"
+                                 "//Language=korean\n"
+                                 "//Language=russian\n"
+                                 "//Language=japanese\n"
+                                 "//Language=simplified chinese\n"
+                                 "//Language=traditional chinese\n"
+                                 "//Language=portuguese\n"
+                                 "//Language=italian\n";
 
 } // namespace
 

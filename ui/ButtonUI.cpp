@@ -10,9 +10,13 @@
 
 namespace Ui {
 
-CButtonUI::CButtonUI() { m_textStyle = DT_SINGLELINE | DT_VCENTER | DT_CENTER; }
+CButtonUI::CButtonUI() {
+    m_textStyle = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
+}
 
-const char* CButtonUI::GetClass() const { return "Button"; }
+const char* CButtonUI::GetClass() const {
+    return "Button";
+}
 
 void* CButtonUI::GetInterface(const char* name) {
     if (std::strcmp(name, "Button") == 0) {

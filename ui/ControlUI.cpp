@@ -3,9 +3,9 @@
 #include <cstring>
 
 #include "ui/AttributeValues.h"
-#include "ui/WinGeometry.h"
 #include "ui/PaintManager.h"
 #include "ui/Render.h"
+#include "ui/WinGeometry.h"
 
 namespace Ui {
 
@@ -17,7 +17,9 @@ CControlUI::~CControlUI() {
     }
 }
 
-const char* CControlUI::GetClass() const { return "Control"; }
+const char* CControlUI::GetClass() const {
+    return "Control";
+}
 
 void* CControlUI::GetInterface(const char* name) {
     return std::strcmp(name, "Control") == 0 ? this : nullptr;
@@ -31,7 +33,9 @@ void CControlUI::SetManager(CPaintManager* manager, CControlUI* parent, bool ini
     }
 }
 
-void CControlUI::ForEach(const std::function<void(CControlUI*)>& visit) { visit(this); }
+void CControlUI::ForEach(const std::function<void(CControlUI*)>& visit) {
+    visit(this);
+}
 
 CControlUI* CControlUI::FindControlAt(POINT point) {
     if (!IsVisible()) {
@@ -62,7 +66,9 @@ void CControlUI::SetVisible(bool visible) {
     }
 }
 
-void CControlUI::SetInternVisible(bool visible) { m_internVisible = visible; }
+void CControlUI::SetInternVisible(bool visible) {
+    m_internVisible = visible;
+}
 
 void CControlUI::SetEnabled(bool enabled) {
     if (m_enabled == enabled) {
@@ -78,7 +84,9 @@ void CControlUI::SetFocus() {
     }
 }
 
-bool CControlUI::Activate() { return IsVisible() && IsEnabled(); }
+bool CControlUI::Activate() {
+    return IsVisible() && IsEnabled();
+}
 
 void CControlUI::SetPos(RECT rect, bool needInvalidate) {
     if (rect.right < rect.left) {
@@ -102,7 +110,9 @@ void CControlUI::SetPos(RECT rect, bool needInvalidate) {
     }
 }
 
-SIZE CControlUI::EstimateSize(SIZE) { return m_fixed; }
+SIZE CControlUI::EstimateSize(SIZE) {
+    return m_fixed;
+}
 
 void CControlUI::SetFixedWidth(int width) {
     m_fixed.cx = width < 0 ? 0 : width;

@@ -4,7 +4,9 @@
 
 namespace Ui {
 
-const char* CHorizontalLayoutUI::GetClass() const { return "HorizontalLayout"; }
+const char* CHorizontalLayoutUI::GetClass() const {
+    return "HorizontalLayout";
+}
 
 void* CHorizontalLayoutUI::GetInterface(const char* name) {
     if (std::strcmp(name, "HorizontalLayout") == 0) {
@@ -15,7 +17,10 @@ void* CHorizontalLayoutUI::GetInterface(const char* name) {
 
 void CHorizontalLayoutUI::SetPos(RECT rect, bool needInvalidate) {
     CControlUI::SetPos(rect, needInvalidate);
-    StackChildren(LayoutDirection::Horizontal, m_childVAlign == DT_VCENTER ? ChildAlignment::Center : m_childVAlign == DT_BOTTOM ? ChildAlignment::End : ChildAlignment::Start);
+    StackChildren(LayoutDirection::Horizontal, m_childVAlign == DT_VCENTER ? ChildAlignment::Center
+                                               : m_childVAlign == DT_BOTTOM
+                                                   ? ChildAlignment::End
+                                                   : ChildAlignment::Start);
     if (m_cover != nullptr && m_cover->IsVisible()) {
         m_cover->SetPos(rect, false);
     }

@@ -1,4 +1,5 @@
-// CHorizontalLayoutUI: a container with its children side by side from the left; stretching children share the free width.
+// CHorizontalLayoutUI: a container with its children side by side from the left; stretching
+// children share the free width.
 #pragma once
 
 #include "ui/ContainerUI.h"

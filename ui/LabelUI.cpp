@@ -12,7 +12,9 @@ namespace Ui {
 
 CLabelUI::CLabelUI() = default;
 
-const char* CLabelUI::GetClass() const { return "Label"; }
+const char* CLabelUI::GetClass() const {
+    return "Label";
+}
 
 void* CLabelUI::GetInterface(const char* name) {
     if (std::strcmp(name, "Label") == 0) {
@@ -69,9 +71,9 @@ SIZE CLabelUI::EstimateSize(SIZE available) {
             RECT bounds{0, 0, wrapWidth < 0 ? 9999 : wrapWidth, 9999};
             UINT style = wrapWidth < 0 ? (DT_SINGLELINE | DT_LEFT) : (DT_WORDBREAK | DT_LEFT);
             HDC dc = m_manager != nullptr ? m_manager->GetPaintDC() : nullptr;
-            m_measured = dc != nullptr ? CRender::MeasureText(dc, m_manager, bounds, m_text,
-                                                              m_font, style)
-                                       : SIZE{};
+            m_measured = dc != nullptr
+                             ? CRender::MeasureText(dc, m_manager, bounds, m_text, m_font, style)
+                             : SIZE{};
             m_measuredWidth = wrapWidth;
             m_measureValid = true;
         }
@@ -80,8 +82,8 @@ SIZE CLabelUI::EstimateSize(SIZE available) {
     if (m_text.IsEmpty()) {
         metrics.measure = [](int) { return UiSize{}; };
     }
-    return ToSIZE(EstimateLabelSize(ToUiSize(m_fixed), ToUiSize(available),
-                                    ToUiRect(m_textPadding), metrics));
+    return ToSIZE(EstimateLabelSize(ToUiSize(m_fixed), ToUiSize(available), ToUiRect(m_textPadding),
+                                    metrics));
 }
 
 void CLabelUI::SetAttribute(const char* name, const char* value) {

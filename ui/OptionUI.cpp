@@ -9,7 +9,9 @@
 
 namespace Ui {
 
-const char* COptionUI::GetClass() const { return "Option"; }
+const char* COptionUI::GetClass() const {
+    return "Option";
+}
 
 void* COptionUI::GetInterface(const char* name) {
     if (std::strcmp(name, "Option") == 0) {
@@ -28,7 +30,8 @@ void COptionUI::Selected(bool selected, bool notify) {
     } else {
         m_buttonState &= ~kStateSelected;
     }
-    if (m_manager != nullptr && !m_group.IsEmpty() && m_selected && m_manager->GetRoot() != nullptr) {
+    if (m_manager != nullptr && !m_group.IsEmpty() && m_selected &&
+        m_manager->GetRoot() != nullptr) {
         std::vector<COptionUI*> partners;
         m_manager->GetRoot()->ForEach([this, &partners](CControlUI* control) {
             auto* option = static_cast<COptionUI*>(control->GetInterface("Option"));

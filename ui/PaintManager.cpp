@@ -94,9 +94,13 @@ CPaintManager::~CPaintManager() {
 
 // --- process-wide resources ------------------------------------------------
 
-void CPaintManager::SetInstance(HINSTANCE instance) { Instance() = instance; }
+void CPaintManager::SetInstance(HINSTANCE instance) {
+    Instance() = instance;
+}
 
-HINSTANCE CPaintManager::GetInstance() { return Instance(); }
+HINSTANCE CPaintManager::GetInstance() {
+    return Instance();
+}
 
 CUiString CPaintManager::GetInstancePath() {
     char path[MAX_PATH + 1] = {};
@@ -108,11 +112,17 @@ CUiString CPaintManager::GetInstancePath() {
     return CUiString(path);
 }
 
-void CPaintManager::SetResourcePath(const char* path) { Ui::SetResourcePath(path); }
+void CPaintManager::SetResourcePath(const char* path) {
+    Ui::SetResourcePath(path);
+}
 
-const char* CPaintManager::GetResourcePath() { return Ui::GetResourcePath(); }
+const char* CPaintManager::GetResourcePath() {
+    return Ui::GetResourcePath();
+}
 
-HINSTANCE CPaintManager::GetResourceDll() { return Instance(); }
+HINSTANCE CPaintManager::GetResourceDll() {
+    return Instance();
+}
 
 void CPaintManager::SetResourceZip(const void* data, unsigned int size) {
     Ui::SetResourceZip(data, size);
@@ -191,9 +201,10 @@ void CPaintManager::ReapObject(CControlUI* control) {
             m_names.erase(found);
         }
     }
-    m_asyncNotify.erase(std::remove_if(m_asyncNotify.begin(), m_asyncNotify.end(),
-                                       [control](const CNotifyEvent& e) { return e.sender == control; }),
-                        m_asyncNotify.end());
+    m_asyncNotify.erase(
+        std::remove_if(m_asyncNotify.begin(), m_asyncNotify.end(),
+                       [control](const CNotifyEvent& e) { return e.sender == control; }),
+        m_asyncNotify.end());
 }
 
 CControlUI* CPaintManager::FindControl(const char* name) const {
@@ -393,7 +404,9 @@ void CPaintManager::SetMaxInfo(int cx, int cy) {
     }
 }
 
-void CPaintManager::SetOpacity(BYTE opacity) { m_opacity = opacity; }
+void CPaintManager::SetOpacity(BYTE opacity) {
+    m_opacity = opacity;
+}
 
 void CPaintManager::SetWindowAttribute(const char* name, const char* value) {
     auto is = [name](const char* key) { return _stricmp(name, key) == 0; };
@@ -500,8 +513,8 @@ void CPaintManager::SetDefaultFont(const char* faceName, int size, bool bold, bo
 
 const TFontInfo* CPaintManager::GetDefaultFontInfo() {
     if (m_defaultFont.font == nullptr) {
-        m_defaultFont = MakeFont(m_paintDC, m_defaultFont.faceName, m_defaultFont.size, false,
-                                 false, false);
+        m_defaultFont =
+            MakeFont(m_paintDC, m_defaultFont.faceName, m_defaultFont.size, false, false, false);
     }
     return &m_defaultFont;
 }
@@ -521,7 +534,9 @@ const TFontInfo* CPaintManager::GetFontInfo(int id) {
     return GetDefaultFontInfo();
 }
 
-HFONT CPaintManager::GetFont(int id) { return GetFontInfo(id)->font; }
+HFONT CPaintManager::GetFont(int id) {
+    return GetFontInfo(id)->font;
+}
 
 void CPaintManager::ReleaseFonts() {
     for (auto& entry : m_fonts) {
@@ -570,7 +585,8 @@ const TImageInfo* CPaintManager::AddImage(const char* name, const char* type, DW
 
 // --- default attribute lists -----------------------------------------------
 
-void CPaintManager::AddDefaultAttributeList(const char* controlName, const char* list, bool shared) {
+void CPaintManager::AddDefaultAttributeList(const char* controlName, const char* list,
+                                            bool shared) {
     (shared ? SharedDefaultAttributes() : m_defaultAttributes)[CUiString(controlName)] = list;
 }
 
@@ -1045,8 +1061,8 @@ bool CPaintManager::TranslateMessage(const MSG* message) {
                     continue;
                 }
                 if (manager->TranslateAccelerator(&copy) ||
-                    manager->PreMessageHandler(message->message, message->wParam,
-                                               message->lParam, result)) {
+                    manager->PreMessageHandler(message->message, message->wParam, message->lParam,
+                                               result)) {
                     return true;
                 }
                 break;

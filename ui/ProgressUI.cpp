@@ -23,7 +23,9 @@ CProgressUI::CProgressUI() {
     m_textStyle = DT_SINGLELINE | DT_CENTER;
 }
 
-const char* CProgressUI::GetClass() const { return "Progress"; }
+const char* CProgressUI::GetClass() const {
+    return "Progress";
+}
 
 void* CProgressUI::GetInterface(const char* name) {
     if (std::strcmp(name, "Progress") == 0) {

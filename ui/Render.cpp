@@ -163,7 +163,9 @@ CRender::ClipScope::ClipScope(HDC hdc, const RECT& rect, SIZE round)
     }
 }
 
-CRender::ClipScope::~ClipScope() { ::RestoreDC(m_hdc, m_saved); }
+CRender::ClipScope::~ClipScope() {
+    ::RestoreDC(m_hdc, m_saved);
+}
 
 std::unique_ptr<TImageInfo> CRender::LoadImage(const char* name, const char* type, DWORD mask) {
     if (name == nullptr || *name == '\0') {

@@ -55,9 +55,8 @@ bool ReadResourceBytes(const char* name, const char* type, std::vector<unsigned 
 
 } // namespace
 
-CControlUI* CSkinBuilder::Create(const char* skin, const char* type,
-                                 ISkinBuilderCallback* callback, CPaintManager* manager,
-                                 CControlUI* parent) {
+CControlUI* CSkinBuilder::Create(const char* skin, const char* type, ISkinBuilderCallback* callback,
+                                 CPaintManager* manager, CControlUI* parent) {
     if (!LoadDocument(skin, type)) {
         return nullptr;
     }
@@ -70,7 +69,8 @@ bool CSkinBuilder::LoadDocument(const char* skin, const char* type) {
     }
     if (type != nullptr && *type != '\0') {
         std::vector<unsigned char> bytes;
-        return ReadResourceBytes(skin, type, bytes) && m_xml.LoadFromMem(bytes.data(), bytes.size());
+        return ReadResourceBytes(skin, type, bytes) &&
+               m_xml.LoadFromMem(bytes.data(), bytes.size());
     }
     if (*skin == '<') {
         return m_xml.Load(skin);

@@ -11,9 +11,13 @@
 
 namespace Ui {
 
-CSliderUI::CSliderUI() { m_textStyle = DT_SINGLELINE | DT_CENTER; }
+CSliderUI::CSliderUI() {
+    m_textStyle = DT_SINGLELINE | DT_CENTER;
+}
 
-const char* CSliderUI::GetClass() const { return "Slider"; }
+const char* CSliderUI::GetClass() const {
+    return "Slider";
+}
 
 void* CSliderUI::GetInterface(const char* name) {
     if (std::strcmp(name, "Slider") == 0) {

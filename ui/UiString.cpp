@@ -82,13 +82,16 @@ int CUiString::CompareNoCase(const char* text) const {
     }
 }
 
-CUiString CUiString::Left(std::size_t length) const { return CUiString(m_text.substr(0, length)); }
+CUiString CUiString::Left(std::size_t length) const {
+    return CUiString(m_text.substr(0, length));
+}
 
 CUiString CUiString::Mid(std::size_t start, std::ptrdiff_t length) const {
     if (start >= m_text.size()) {
         return CUiString();
     }
-    return CUiString(m_text.substr(start, length < 0 ? std::string::npos : static_cast<std::size_t>(length)));
+    return CUiString(
+        m_text.substr(start, length < 0 ? std::string::npos : static_cast<std::size_t>(length)));
 }
 
 CUiString CUiString::Right(std::size_t length) const {
@@ -160,7 +163,9 @@ CUiString& CUiString::operator+=(const CUiString& text) {
     return *this;
 }
 
-CUiString operator+(const CUiString& a, const CUiString& b) { return CUiString(a.m_text + b.m_text); }
+CUiString operator+(const CUiString& a, const CUiString& b) {
+    return CUiString(a.m_text + b.m_text);
+}
 
 CUiString operator+(const CUiString& a, const char* b) {
     CUiString result(a);

@@ -11,7 +11,7 @@ namespace Ui {
 class CUiString {
 public:
     CUiString() = default;
-    CUiString(const char* text);  // NOLINT: implicit by design, like the C strings it replaces
+    CUiString(const char* text); // NOLINT: implicit by design, like the C strings it replaces
     CUiString(const char* text, std::size_t length);
     CUiString(char c);
     CUiString(const std::string& text) : m_text(text) {}

@@ -4,7 +4,9 @@
 
 namespace Ui {
 
-const char* CVerticalLayoutUI::GetClass() const { return "VerticalLayout"; }
+const char* CVerticalLayoutUI::GetClass() const {
+    return "VerticalLayout";
+}
 
 void* CVerticalLayoutUI::GetInterface(const char* name) {
     if (std::strcmp(name, "VerticalLayout") == 0) {
@@ -15,7 +17,9 @@ void* CVerticalLayoutUI::GetInterface(const char* name) {
 
 void CVerticalLayoutUI::SetPos(RECT rect, bool needInvalidate) {
     CControlUI::SetPos(rect, needInvalidate);
-    StackChildren(LayoutDirection::Vertical, m_childAlign == DT_CENTER ? ChildAlignment::Center : m_childAlign == DT_RIGHT ? ChildAlignment::End : ChildAlignment::Start);
+    StackChildren(LayoutDirection::Vertical, m_childAlign == DT_CENTER  ? ChildAlignment::Center
+                                             : m_childAlign == DT_RIGHT ? ChildAlignment::End
+                                                                        : ChildAlignment::Start);
     if (m_cover != nullptr && m_cover->IsVisible()) {
         m_cover->SetPos(rect, false);
     }

@@ -1,4 +1,5 @@
-// CVerticalLayoutUI: a container with its children stacked top to bottom; stretching children share the free height.
+// CVerticalLayoutUI: a container with its children stacked top to bottom; stretching children share
+// the free height.
 #pragma once
 
 #include "ui/ContainerUI.h"

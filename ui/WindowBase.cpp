@@ -6,13 +6,19 @@ namespace Ui {
 
 namespace {
 
-int RoundUpTo16(int value) { return (value + 15) / 16 * 16; }
+int RoundUpTo16(int value) {
+    return (value + 15) / 16 * 16;
+}
 
 } // namespace
 
-const char* CWindowBase::GetSuperClassName() const { return nullptr; }
+const char* CWindowBase::GetSuperClassName() const {
+    return nullptr;
+}
 
-UINT CWindowBase::GetClassStyle() const { return 0; }
+UINT CWindowBase::GetClassStyle() const {
+    return 0;
+}
 
 LRESULT CWindowBase::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return ::CallWindowProcA(m_previousProc, m_hwnd, message, wParam, lParam);
@@ -53,8 +59,8 @@ HWND CWindowBase::Create(HWND parent, const char* title, DWORD style, DWORD exSt
     if (!registered) {
         return nullptr;
     }
-    m_hwnd = ::CreateWindowExA(exStyle, GetWndClassName(), title, style, x, y, width, height, parent,
-                               menu, CPaintManager::GetInstance(), this);
+    m_hwnd = ::CreateWindowExA(exStyle, GetWndClassName(), title, style, x, y, width, height,
+                               parent, menu, CPaintManager::GetInstance(), this);
     return m_hwnd;
 }
 

@@ -58,8 +58,9 @@ TEST(SettingsRead, NumbersConvertLikeAtoi) {
     EXPECT_EQ(Read("PhotoResolution_Width=abc\n").PhotoResolution_Width, 0);
     EXPECT_EQ(Read("PhotoResolution_Width=-12px\n").PhotoResolution_Width, -12);
     EXPECT_EQ(Read("PhotoResolution_Width=99999999999\n").PhotoResolution_Width, INT32_MAX);
-    EXPECT_EQ(Read("VideoResolution_Width=1280\nVideoResolution_Width=1920\n").VideoResolution_Width,
-              1920)
+    EXPECT_EQ(
+        Read("VideoResolution_Width=1280\nVideoResolution_Width=1920\n").VideoResolution_Width,
+        1920)
         << "the last occurrence wins";
 }
 
@@ -112,7 +113,8 @@ TEST(SettingsRead, EmptyInputChangesNothing) {
 TEST(SettingsRead, OverlongLineIsReadInPieces) {
     // The first 1023 bytes are one piece whose value is too long; the rest
     // is a line of its own and here happens to carry a key.
-    std::string line = "Language=" + std::string(kSettingsLineBytes - 9, 'z') + "Language=spanish\n";
+    std::string line =
+        "Language=" + std::string(kSettingsLineBytes - 9, 'z') + "Language=spanish\n";
     AppSettings s = Read("Language=english\n" + line);
     EXPECT_STREQ(s.Language, "spanish\n");
 

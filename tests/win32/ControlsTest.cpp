@@ -115,8 +115,8 @@ TEST_F(ControlsTest, OptionGroupIsExclusiveAndClickComesFirst) {
     EXPECT_TRUE(one->IsSelected());
     POINT center = CenterOf(two);
     window.Click(center.x, center.y);
-    EXPECT_EQ(recorder.events, (Events{{"click", "two"}, {"selectchanged", "one"},
-                                       {"selectchanged", "two"}}));
+    EXPECT_EQ(recorder.events,
+              (Events{{"click", "two"}, {"selectchanged", "one"}, {"selectchanged", "two"}}));
     EXPECT_FALSE(one->IsSelected());
     EXPECT_TRUE(two->IsSelected());
 

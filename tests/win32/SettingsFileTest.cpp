@@ -72,10 +72,11 @@ TEST_F(SettingsFileTest, MissingFileLeavesTheRecordAlone) {
 
 TEST_F(SettingsFileTest, SaveOverMissingFileWritesNineteenCrLfLines) {
     ASSERT_TRUE(SaveSettings(Sample()));
-    std::string expected = std::string("PhotoResolution_Width=1920\r\nPhotoResolution_Height=1080\r\n"
-                                       "VideoResolution_Width=640\r\nVideoResolution_Height=480\r\n"
-                                       "FileFormat=YUY2\r\n") +
-                           kCommentBlock + "Language=\r\n";
+    std::string expected =
+        std::string("PhotoResolution_Width=1920\r\nPhotoResolution_Height=1080\r\n"
+                    "VideoResolution_Width=640\r\nVideoResolution_Height=480\r\n"
+                    "FileFormat=YUY2\r\n") +
+        kCommentBlock + "Language=\r\n";
     EXPECT_EQ(ReadBytes(path), expected) << "the record's own language is never written";
 }
 
@@ -91,10 +92,11 @@ TEST_F(SettingsFileTest, SaveOverHandEditedFileKeepsItsLanguage) {
     EXPECT_STREQ(loaded.FileFormat, "MJPG\n");
 
     ASSERT_TRUE(SaveSettings(Sample()));
-    std::string expected = std::string("PhotoResolution_Width=1920\r\nPhotoResolution_Height=1080\r\n"
-                                       "VideoResolution_Width=640\r\nVideoResolution_Height=480\r\n"
-                                       "FileFormat=YUY2\r\n") +
-                           kCommentBlock + "Language=japanese\r\n\r\n";
+    std::string expected =
+        std::string("PhotoResolution_Width=1920\r\nPhotoResolution_Height=1080\r\n"
+                    "VideoResolution_Width=640\r\nVideoResolution_Height=480\r\n"
+                    "FileFormat=YUY2\r\n") +
+        kCommentBlock + "Language=japanese\r\n\r\n";
     EXPECT_EQ(ReadBytes(path), expected);
 
     // Saving what was read keeps the line feed of the file format too.

@@ -12,13 +12,13 @@
 #include <gtest/gtest.h>
 
 #include "app/LanguageTable.h"
+#include "tests/win32/TestWindow.h"
 #include "ui/ButtonUI.h"
 #include "ui/ControlUI.h"
 #include "ui/LabelUI.h"
 #include "ui/PaintManager.h"
 #include "ui/SkinBuilder.h"
 #include "ui/WindowBase.h"
-#include "tests/win32/TestWindow.h"
 
 namespace {
 
@@ -45,14 +45,36 @@ const Language kLanguages[] = {
 };
 
 const char* const kRequiredControls[] = {
-    "id_btn_min", "id_btn_max", "id_btn_resetore", "id_btn_close", "id_view_capture",
-    "id_combo_cameras", "id_cap_time_show", "id_cap_time_label", "id_tab_menu",
-    "id_slider_brightness", "id_label_brightness", "id_btn_auto_brightness",
-    "id_slider_focus", "id_label_focus", "id_btn_auto_focus", "id_property_zoom_visible",
-    "id_btn_io_normal", "id_btn_io_mirrored", "id_combo_photo_resolution",
-    "id_combo_video_resolution", "id_combo_file_format", "id_combo_refresh_rate",
-    "id_slider_microphone", "id_slider_speaker", "id_btn_photo", "id_btn_open_dir",
-    "id_btn_capture", "id_btn_default", "id_btn_cancel", "id_btn_apply",
+    "id_btn_min",
+    "id_btn_max",
+    "id_btn_resetore",
+    "id_btn_close",
+    "id_view_capture",
+    "id_combo_cameras",
+    "id_cap_time_show",
+    "id_cap_time_label",
+    "id_tab_menu",
+    "id_slider_brightness",
+    "id_label_brightness",
+    "id_btn_auto_brightness",
+    "id_slider_focus",
+    "id_label_focus",
+    "id_btn_auto_focus",
+    "id_property_zoom_visible",
+    "id_btn_io_normal",
+    "id_btn_io_mirrored",
+    "id_combo_photo_resolution",
+    "id_combo_video_resolution",
+    "id_combo_file_format",
+    "id_combo_refresh_rate",
+    "id_slider_microphone",
+    "id_slider_speaker",
+    "id_btn_photo",
+    "id_btn_open_dir",
+    "id_btn_capture",
+    "id_btn_default",
+    "id_btn_cancel",
+    "id_btn_apply",
 };
 
 const Language* CurrentLanguage() {

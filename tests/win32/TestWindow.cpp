@@ -60,13 +60,17 @@ void TestWindow::Layout() {
     }
 }
 
-void TestWindow::MouseMove(int x, int y) { SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(x, y)); }
+void TestWindow::MouseMove(int x, int y) {
+    SendMessage(WM_MOUSEMOVE, 0, MAKELPARAM(x, y));
+}
 
 void TestWindow::LeftDown(int x, int y) {
     SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, MAKELPARAM(x, y));
 }
 
-void TestWindow::LeftUp(int x, int y) { SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, y)); }
+void TestWindow::LeftUp(int x, int y) {
+    SendMessage(WM_LBUTTONUP, 0, MAKELPARAM(x, y));
+}
 
 void TestWindow::Click(int x, int y) {
     MouseMove(x, y);

@@ -1,7 +1,7 @@
 // Entry of every test program that runs under Wine: the framework knows its
 // module, COM is up, then GoogleTest runs.
-#include <windows.h>
 #include <objbase.h>
+#include <windows.h>
 
 #include <gtest/gtest.h>
 
