@@ -35,6 +35,10 @@ set(ORVANA_WIN32_SOURCES
     ui/PaintManager.cpp
     ui/ControlUI.cpp
     ui/ContainerUI.cpp
+    ui/ScrollBarUI.cpp
+    ui/ListLabelElementUI.cpp
+    ui/ComboUI.cpp
+    ui/ComboWindow.cpp
     ui/VerticalLayoutUI.cpp
     ui/HorizontalLayoutUI.cpp
     ui/ControlFactory.cpp

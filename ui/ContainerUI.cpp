@@ -5,6 +5,8 @@
 
 #include "ui/AttributeValues.h"
 #include "ui/PaintManager.h"
+#include "ui/ScrollBarUI.h"
+#include "ui/ScrollMath.h"
 #include "ui/WinGeometry.h"
 
 namespace Ui {
@@ -14,6 +16,7 @@ CContainerUI::CContainerUI() = default;
 CContainerUI::~CContainerUI() {
     RemoveAll();
     delete m_cover;
+    delete m_verticalScrollBar;
 }
 
 const char* CContainerUI::GetClass() const { return "Container"; }
@@ -109,6 +112,9 @@ void CContainerUI::SetManager(CPaintManager* manager, CControlUI* parent, bool i
     if (m_cover != nullptr) {
         m_cover->SetManager(manager, this, init);
     }
+    if (m_verticalScrollBar != nullptr) {
+        m_verticalScrollBar->SetManager(manager, this, init);
+    }
     CControlUI::SetManager(manager, parent, init);
 }
 
@@ -131,6 +137,11 @@ CControlUI* CContainerUI::FindControlAt(POINT point) {
             return found;
         }
     }
+    if (m_verticalScrollBar != nullptr) {
+        if (CControlUI* found = m_verticalScrollBar->FindControlAt(point)) {
+            return found;
+        }
+    }
     if (m_mouseChildEnabled) {
         // Later siblings are painted over earlier ones, so they are hit first.
         for (auto it = m_items.rbegin(); it != m_items.rend(); ++it) {
@@ -150,12 +161,18 @@ void CContainerUI::SetVisible(bool visible) {
     for (CControlUI* control : m_items) {
         control->SetInternVisible(IsVisible());
     }
+    if (m_verticalScrollBar != nullptr) {
+        m_verticalScrollBar->SetInternVisible(IsVisible());
+    }
 }
 
 void CContainerUI::SetInternVisible(bool visible) {
     CControlUI::SetInternVisible(visible);
     for (CControlUI* control : m_items) {
         control->SetInternVisible(IsVisible());
+    }
+    if (m_verticalScrollBar != nullptr) {
+        m_verticalScrollBar->SetInternVisible(IsVisible());
     }
 }
 
@@ -184,6 +201,10 @@ void CContainerUI::SetAttribute(const char* name, const char* value) {
         NeedUpdate();
     } else if (std::strcmp(name, "mousechild") == 0) {
         m_mouseChildEnabled = ParseBool(value);
+    } else if (std::strcmp(name, "vscrollbar") == 0) {
+        EnableScrollBar(ParseBool(value), m_horizontalScrollEnabled);
+    } else if (std::strcmp(name, "hscrollbar") == 0) {
+        EnableScrollBar(m_verticalScrollBar != nullptr, ParseBool(value));
     } else {
         CControlUI::SetAttribute(name, value);
     }
@@ -195,6 +216,9 @@ RECT CContainerUI::GetInnerRect() const {
     inner.top += m_inset.top;
     inner.right -= m_inset.right;
     inner.bottom -= m_inset.bottom;
+    if (m_verticalScrollBar != nullptr && m_verticalScrollBar->IsVisible()) {
+        inner.right -= m_verticalScrollBar->GetFixedWidth();
+    }
     if (inner.right < inner.left) {
         inner.right = inner.left;
     }
@@ -235,13 +259,140 @@ void CContainerUI::StackChildren(LayoutDirection direction, ChildAlignment align
     }
     StackLayout layout =
         LayoutStack(direction, ToUiRect(GetInnerRect()), m_childPadding, alignment, children);
+    int offset = 0;
+    if (m_verticalScrollBar != nullptr) {
+        // Side by side, the children are limited to the inner height and never overflow.
+        auto contentHeight = [direction](const StackLayout& placed) {
+            return direction == LayoutDirection::Vertical ? placed.extent : 0;
+        };
+        if (UpdateScrollBar(contentHeight(layout))) {
+            // The bar came or went, so the inner width changed.
+            layout = LayoutStack(direction, ToUiRect(GetInnerRect()), m_childPadding, alignment,
+                                 children);
+            UpdateScrollBar(contentHeight(layout));
+        }
+        offset = m_verticalScrollBar->GetScrollPos();
+    }
     for (size_t i = 0; i < stacked.size() && i < layout.rects.size(); ++i) {
-        stacked[i]->SetPos(ToRECT(layout.rects[i]), false);
+        RECT rect = ToRECT(layout.rects[i]);
+        ::OffsetRect(&rect, 0, -offset);
+        stacked[i]->SetPos(rect, false);
     }
 }
 
+bool CContainerUI::UpdateScrollBar(int contentHeight) {
+    if (m_verticalScrollBar == nullptr) {
+        return false;
+    }
+    RECT inner = GetInnerRect();
+    const int range = ScrollRangeFor(contentHeight, inner.bottom - inner.top);
+    const bool show = range > 0;
+    const bool changed = show != m_verticalScrollBar->IsVisible();
+    if (changed) {
+        // This runs inside a layout pass: the request for another pass that
+        // showing or hiding a child makes is already being served.
+        const bool updateNeeded = m_updateNeeded;
+        m_verticalScrollBar->SetVisible(show);
+        m_updateNeeded = updateNeeded;
+        inner = GetInnerRect();
+    }
+    m_verticalScrollBar->SetScrollRange(range);
+    if (show) {
+        const int width = m_verticalScrollBar->GetFixedWidth();
+        m_verticalScrollBar->SetPos(RECT{inner.right, inner.top, inner.right + width, inner.bottom},
+                                    false);
+    }
+    return changed;
+}
+
+void CContainerUI::EnableScrollBar(bool enableVertical, bool enableHorizontal) {
+    m_horizontalScrollEnabled = enableHorizontal;
+    if (enableVertical && m_verticalScrollBar == nullptr) {
+        m_verticalScrollBar = new CScrollBarUI();
+        // Hidden until the children overflow.
+        m_verticalScrollBar->SetVisible(false);
+        m_verticalScrollBar->SetOwner(this);
+        m_verticalScrollBar->SetManager(m_manager, this, false);
+        if (m_manager != nullptr) {
+            if (const char* defaults = m_manager->GetDefaultAttributeList("VScrollBar")) {
+                for (const auto& attribute : ParseAttributeList(defaults)) {
+                    m_verticalScrollBar->SetAttribute(attribute.first, attribute.second);
+                }
+            }
+        }
+    } else if (!enableVertical && m_verticalScrollBar != nullptr) {
+        delete m_verticalScrollBar;
+        m_verticalScrollBar = nullptr;
+    }
+    NeedUpdate();
+}
+
+SIZE CContainerUI::GetScrollPos() const {
+    return SIZE{0, m_verticalScrollBar != nullptr ? m_verticalScrollBar->GetScrollPos() : 0};
+}
+
+SIZE CContainerUI::GetScrollRange() const {
+    return SIZE{0, m_verticalScrollBar != nullptr ? m_verticalScrollBar->GetScrollRange() : 0};
+}
+
+void CContainerUI::SetScrollPos(SIZE position) {
+    if (m_verticalScrollBar == nullptr) {
+        return;
+    }
+    const int old = m_verticalScrollBar->GetScrollPos();
+    m_verticalScrollBar->SetScrollPos(position.cy);
+    const int delta = m_verticalScrollBar->GetScrollPos() - old;
+    if (delta == 0) {
+        return;
+    }
+    for (CControlUI* control : m_items) {
+        if (!control->IsVisible() || control->IsFloat()) {
+            continue;
+        }
+        RECT rect = control->GetPos();
+        ::OffsetRect(&rect, 0, -delta);
+        control->SetPos(rect, false);
+    }
+    Invalidate();
+}
+
+int CContainerUI::GetScrollLineStep() const {
+    const int lineSize = m_verticalScrollBar != nullptr ? m_verticalScrollBar->GetLineSize() : 0;
+    int charHeight = 0;
+    if (m_manager != nullptr) {
+        charHeight = m_manager->GetDefaultFontInfo()->metrics.tmHeight;
+    }
+    return ScrollLineStep(lineSize, charHeight);
+}
+
+int CContainerUI::GetScrollPageStep() const {
+    return (m_rect.bottom - m_rect.top) - m_inset.top - m_inset.bottom;
+}
+
+void CContainerUI::LineUp() {
+    SetScrollPos(SIZE{0, GetScrollPos().cy - GetScrollLineStep()});
+}
+
+void CContainerUI::LineDown() {
+    SetScrollPos(SIZE{0, GetScrollPos().cy + GetScrollLineStep()});
+}
+
+void CContainerUI::PageUp() {
+    SetScrollPos(SIZE{0, GetScrollPos().cy - GetScrollPageStep()});
+}
+
+void CContainerUI::PageDown() {
+    SetScrollPos(SIZE{0, GetScrollPos().cy + GetScrollPageStep()});
+}
+
+void CContainerUI::HomeUp() { SetScrollPos(SIZE{0, 0}); }
+
+void CContainerUI::EndDown() { SetScrollPos(SIZE{0, GetScrollRange().cy}); }
+
 void CContainerUI::SetPos(RECT rect, bool needInvalidate) {
     CControlUI::SetPos(rect, needInvalidate);
+    // Children that fill the inner area never overflow it.
+    UpdateScrollBar(0);
     RECT inner = GetInnerRect();
     for (CControlUI* control : m_items) {
         if (!control->IsVisible()) {
@@ -279,12 +430,25 @@ void CContainerUI::DoPaint(HDC hdc, const RECT& paint) {
             control->DoPaint(hdc, childPaint);
         }
     }
+    if (m_verticalScrollBar != nullptr && m_verticalScrollBar->IsVisible()) {
+        m_verticalScrollBar->DoPaint(hdc, visible);
+    }
     if (m_cover != nullptr && m_cover->IsVisible()) {
         m_cover->DoPaint(hdc, visible);
     }
 }
 
 void CContainerUI::DoEvent(TEventUI& event) {
+    if (event.type == UiEvent::ScrollWheel && m_verticalScrollBar != nullptr &&
+        m_verticalScrollBar->IsVisible() && m_verticalScrollBar->IsEnabled()) {
+        // 0: turned away from the user.
+        if (event.wParam == 0) {
+            LineUp();
+        } else {
+            LineDown();
+        }
+        return;
+    }
     CControlUI::DoEvent(event);
 }
 

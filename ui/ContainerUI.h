@@ -9,6 +9,8 @@
 
 namespace Ui {
 
+class CScrollBarUI;
+
 class IContainerUI {
 public:
     virtual CControlUI* GetItemAt(int index) const = 0;
@@ -54,6 +56,28 @@ public:
     UINT GetChildVAlign() const { return m_childVAlign; }
     bool IsMouseChildEnabled() const { return m_mouseChildEnabled; }
 
+    // Scrolling. Only the vertical bar scrolls; "hscrollbar" is remembered but
+    // children never overflow sideways in the stacking layouts. The bar shows
+    // itself only while the children do not fit.
+    virtual void EnableScrollBar(bool enableVertical = true, bool enableHorizontal = false);
+    CScrollBarUI* GetVerticalScrollBar() const { return m_verticalScrollBar; }
+    bool IsHorizontalScrollEnabled() const { return m_horizontalScrollEnabled; }
+    // cy is the vertical position and range; cx is always 0.
+    virtual SIZE GetScrollPos() const;
+    virtual SIZE GetScrollRange() const;
+    // Moves the bar (rounded and limited by it) and shifts the children by the change.
+    virtual void SetScrollPos(SIZE position);
+    virtual void LineUp();
+    virtual void LineDown();
+    virtual void PageUp();
+    virtual void PageDown();
+    virtual void HomeUp();
+    virtual void EndDown();
+    // One line: the bar's line size above 1, else the default font's height + 8.
+    int GetScrollLineStep() const;
+    // One page: the height minus the vertical inset.
+    int GetScrollPageStep() const;
+
     void SetManager(CPaintManager* manager, CControlUI* parent, bool init = true) override;
     void ForEach(const std::function<void(CControlUI*)>& visit) override;
     CControlUI* FindControlAt(POINT point) override;
@@ -65,8 +89,12 @@ public:
     void DoEvent(TEventUI& event) override;
 
 protected:
-    // The rectangle minus the inset.
+    // The rectangle minus the inset and minus a visible vertical bar.
     RECT GetInnerRect() const;
+    // Sets the bar's range for children `contentHeight` high, shows the bar
+    // only when they overflow and places it. True when its visibility changed
+    // (the inner width changed with it).
+    bool UpdateScrollBar(int contentHeight);
     void PlaceFloatingChild(CControlUI* control);
     // Stacks the visible children along one axis (the two layouts' SetPos).
     void StackChildren(LayoutDirection direction, ChildAlignment alignment);
@@ -78,6 +106,8 @@ protected:
     UINT m_childAlign = DT_LEFT;
     UINT m_childVAlign = DT_TOP;
     bool m_mouseChildEnabled = true;
+    CScrollBarUI* m_verticalScrollBar = nullptr;
+    bool m_horizontalScrollEnabled = false;
 };
 
 } // namespace Ui

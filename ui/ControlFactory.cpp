@@ -5,12 +5,15 @@
 #include <mbstring.h>
 
 #include "ui/ButtonUI.h"
+#include "ui/ComboUI.h"
 #include "ui/ContainerUI.h"
 #include "ui/ControlUI.h"
 #include "ui/HorizontalLayoutUI.h"
 #include "ui/LabelUI.h"
+#include "ui/ListLabelElementUI.h"
 #include "ui/OptionUI.h"
 #include "ui/ProgressUI.h"
+#include "ui/ScrollBarUI.h"
 #include "ui/SliderUI.h"
 #include "ui/UiString.h"
 #include "ui/VerticalLayoutUI.h"
@@ -31,6 +34,9 @@ const Builtin kBuiltins[] = {
     {"Container", &Make<CContainerUI>},
     {"VerticalLayout", &Make<CVerticalLayoutUI>},
     {"HorizontalLayout", &Make<CHorizontalLayoutUI>},
+    {"Combo", &Make<CComboUI>},
+    {"ScrollBar", &Make<CScrollBarUI>},
+    {"ListLabelElement", &Make<CListLabelElementUI>},
     {"Label", &Make<CLabelUI>},
     {"Button", &Make<CButtonUI>},
     {"Option", &Make<COptionUI>},

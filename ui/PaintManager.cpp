@@ -250,7 +250,8 @@ bool CPaintManager::SetNextTabControl(bool forward) {
     std::vector<CControlUI*> order;
     m_root->ForEach([&order](CControlUI* control) {
         if (control->IsVisible() && control->IsEnabled() && control->IsKeyboardEnabled() &&
-            control->GetInterface("Container") == nullptr) {
+            (control->GetInterface("Container") == nullptr ||
+             control->GetInterface("Combo") != nullptr)) {
             order.push_back(control);
         }
     });
