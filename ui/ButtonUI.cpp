@@ -10,6 +10,27 @@
 
 namespace Ui {
 
+bool TrackHotState(CControlUI& control, UINT& state, const TEventUI& event) {
+    switch (event.type) {
+    case UiEvent::SetCursor:
+        ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
+        return true;
+    case UiEvent::MouseEnter:
+    case UiEvent::MouseLeave:
+        if (control.IsEnabled()) {
+            if (event.type == UiEvent::MouseEnter) {
+                state |= kStateHot;
+            } else {
+                state &= ~kStateHot;
+            }
+            control.Invalidate();
+        }
+        return true;
+    default:
+        return false;
+    }
+}
+
 CButtonUI::CButtonUI() {
     m_textStyle = DT_SINGLELINE | DT_VCENTER | DT_CENTER;
 }
@@ -81,6 +102,9 @@ void CButtonUI::DoEvent(TEventUI& event) {
         CLabelUI::DoEvent(event);
         return;
     }
+    if (TrackHotState(*this, m_buttonState, event)) {
+        return;
+    }
     switch (event.type) {
     case UiEvent::SetFocus:
     case UiEvent::KillFocus:
@@ -118,21 +142,6 @@ void CButtonUI::DoEvent(TEventUI& event) {
             if (inside) {
                 Activate();
             }
-        }
-        return;
-    case UiEvent::SetCursor:
-        ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
-        return;
-    case UiEvent::MouseEnter:
-        if (IsEnabled()) {
-            m_buttonState |= kStateHot;
-            Invalidate();
-        }
-        return;
-    case UiEvent::MouseLeave:
-        if (IsEnabled()) {
-            m_buttonState &= ~kStateHot;
-            Invalidate();
         }
         return;
     default:

@@ -16,6 +16,11 @@ enum ControlState : UINT {
     kStateCaptured = 0x40,
 };
 
+// Keeps the hot bit of `state` in step with the mouse entering and leaving
+// an enabled control and shows the hand cursor over it. True when the event
+// was one of those.
+bool TrackHotState(CControlUI& control, UINT& state, const TEventUI& event);
+
 class CButtonUI : public CLabelUI {
 public:
     CButtonUI();

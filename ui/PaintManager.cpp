@@ -128,6 +128,24 @@ void CPaintManager::SetResourceZip(const void* data, unsigned int size) {
     Ui::SetResourceZip(data, size);
 }
 
+bool CPaintManager::ReadModuleResource(const char* name, const char* type,
+                                       std::vector<unsigned char>& bytes) {
+    HINSTANCE module = GetResourceDll();
+    HRSRC resource = ::FindResourceA(module, name, type);
+    if (resource == nullptr) {
+        return false;
+    }
+    HGLOBAL loaded = ::LoadResource(module, resource);
+    DWORD size = ::SizeofResource(module, resource);
+    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
+    if (data == nullptr || size == 0) {
+        return false;
+    }
+    const auto* begin = static_cast<const unsigned char*>(data);
+    bytes.assign(begin, begin + size);
+    return true;
+}
+
 // --- window binding and the tree ------------------------------------------
 
 void CPaintManager::Init(HWND hwnd, const char* name) {
@@ -710,7 +728,7 @@ bool CPaintManager::AddTranslateAccelerator(ITranslateAccelerator* translator) {
 }
 
 void CPaintManager::SendEvent(CControlUI* control, UiEvent type, POINT point, WPARAM wParam,
-                              LPARAM lParam) {
+                              LPARAM lParam, char key) {
     if (control == nullptr) {
         return;
     }
@@ -722,6 +740,7 @@ void CPaintManager::SendEvent(CControlUI* control, UiEvent type, POINT point, WP
     event.wParam = wParam;
     event.lParam = lParam;
     event.keyState = static_cast<WORD>(wParam);
+    event.key = key;
     control->Event(event);
 }
 
@@ -943,15 +962,8 @@ bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, L
     }
     case WM_KEYDOWN:
         if (m_focus != nullptr) {
-            TEventUI event;
-            event.type = UiEvent::KeyDown;
-            event.sender = m_focus;
-            event.key = static_cast<char>(wParam);
-            event.mouse = m_lastMousePos;
-            event.wParam = wParam;
-            event.lParam = lParam;
-            event.timestamp = ::GetTickCount();
-            m_focus->Event(event);
+            SendEvent(m_focus, UiEvent::KeyDown, m_lastMousePos, wParam, lParam,
+                      static_cast<char>(wParam));
         }
         return false;
     case WM_KEYUP:
@@ -961,15 +973,8 @@ bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, L
         return false;
     case WM_CHAR:
         if (m_focus != nullptr) {
-            TEventUI event;
-            event.type = UiEvent::Char;
-            event.sender = m_focus;
-            event.key = static_cast<char>(wParam);
-            event.mouse = m_lastMousePos;
-            event.wParam = wParam;
-            event.lParam = lParam;
-            event.timestamp = ::GetTickCount();
-            m_focus->Event(event);
+            SendEvent(m_focus, UiEvent::Char, m_lastMousePos, wParam, lParam,
+                      static_cast<char>(wParam));
         }
         return false;
     case WM_TIMER:
@@ -1004,15 +1009,8 @@ bool CPaintManager::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam
         return false;
     case WM_SYSKEYDOWN:
         if (m_focus != nullptr) {
-            TEventUI event;
-            event.type = UiEvent::SysKey;
-            event.sender = m_focus;
-            event.key = static_cast<char>(wParam);
-            event.mouse = m_lastMousePos;
-            event.wParam = wParam;
-            event.lParam = lParam;
-            event.timestamp = ::GetTickCount();
-            m_focus->Event(event);
+            SendEvent(m_focus, UiEvent::SysKey, m_lastMousePos, wParam, lParam,
+                      static_cast<char>(wParam));
         }
         return false;
     case WM_SYSCHAR: {

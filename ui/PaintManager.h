@@ -64,6 +64,9 @@ public:
     static const char* GetResourcePath();
     static HINSTANCE GetResourceDll();
     static void SetResourceZip(const void* data, unsigned int size);
+    // Copies a resource of the resource module; false when absent or empty.
+    static bool ReadModuleResource(const char* name, const char* type,
+                                   std::vector<unsigned char>& bytes);
 
     // Window binding
     void Init(HWND hwnd, const char* name = nullptr);
@@ -170,7 +173,7 @@ private:
     void Paint();
     void DeliverQueuedNotifications();
     void SendEvent(CControlUI* control, UiEvent type, POINT point, WPARAM wParam = 0,
-                   LPARAM lParam = 0);
+                   LPARAM lParam = 0, char key = 0);
     void SetHot(CControlUI* control, POINT point);
     void ReleaseFonts();
     static TFontInfo MakeFont(HDC dc, const char* faceName, int size, bool bold, bool underline,

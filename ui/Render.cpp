@@ -70,23 +70,6 @@ bool ReadWholeFile(const char* path, std::vector<unsigned char>& bytes) {
     return !bytes.empty();
 }
 
-bool ReadResourceBytes(const char* name, const char* type, std::vector<unsigned char>& bytes) {
-    HINSTANCE module = CPaintManager::GetResourceDll();
-    HRSRC resource = ::FindResourceA(module, name, type);
-    if (resource == nullptr) {
-        return false;
-    }
-    HGLOBAL loaded = ::LoadResource(module, resource);
-    DWORD size = ::SizeofResource(module, resource);
-    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-    if (data == nullptr || size == 0) {
-        return false;
-    }
-    const auto* begin = static_cast<const unsigned char*>(data);
-    bytes.assign(begin, begin + size);
-    return true;
-}
-
 std::unique_ptr<TImageInfo> MakeBitmap(const uint32_t* pixels, int width, int height, bool alpha,
                                        DWORD mask) {
     BITMAPINFO info{};
@@ -185,7 +168,7 @@ std::unique_ptr<TImageInfo> CRender::LoadImage(const char* name, const char* typ
     std::vector<unsigned char> bytes;
     bool found = false;
     if (type != nullptr && *type != '\0') {
-        found = ReadResourceBytes(name, type, bytes);
+        found = CPaintManager::ReadModuleResource(name, type, bytes);
     } else {
         found = ReadResourceFile(name, bytes, nullptr, kMaxImageFileSize);
     }

@@ -36,23 +36,6 @@ void ApplyAttributeList(CControlUI* control, const char* list) {
     }
 }
 
-bool ReadResourceBytes(const char* name, const char* type, std::vector<unsigned char>& bytes) {
-    HINSTANCE module = CPaintManager::GetResourceDll();
-    HRSRC resource = ::FindResourceA(module, name, type);
-    if (resource == nullptr) {
-        return false;
-    }
-    HGLOBAL loaded = ::LoadResource(module, resource);
-    DWORD size = ::SizeofResource(module, resource);
-    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-    if (data == nullptr || size == 0) {
-        return false;
-    }
-    const auto* begin = static_cast<const unsigned char*>(data);
-    bytes.assign(begin, begin + size);
-    return true;
-}
-
 } // namespace
 
 CControlUI* CSkinBuilder::Create(const char* skin, const char* type, ISkinBuilderCallback* callback,
@@ -69,7 +52,7 @@ bool CSkinBuilder::LoadDocument(const char* skin, const char* type) {
     }
     if (type != nullptr && *type != '\0') {
         std::vector<unsigned char> bytes;
-        return ReadResourceBytes(skin, type, bytes) &&
+        return CPaintManager::ReadModuleResource(skin, type, bytes) &&
                m_xml.LoadFromMem(bytes.data(), bytes.size());
     }
     if (*skin == '<') {

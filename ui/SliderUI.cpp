@@ -72,6 +72,9 @@ void CSliderUI::SetAttribute(const char* name, const char* value) {
 }
 
 void CSliderUI::DoEvent(TEventUI& event) {
+    if (TrackHotState(*this, m_buttonState, event)) {
+        return;
+    }
     switch (event.type) {
     case UiEvent::ButtonDown:
     case UiEvent::DblClick:
@@ -105,21 +108,6 @@ void CSliderUI::DoEvent(TEventUI& event) {
             if (m_manager != nullptr) {
                 m_manager->SendNotify(this, "valuechanged");
             }
-        }
-        return;
-    case UiEvent::SetCursor:
-        ::SetCursor(::LoadCursorA(nullptr, IDC_HAND));
-        return;
-    case UiEvent::MouseEnter:
-        if (IsEnabled()) {
-            m_buttonState |= kStateHot;
-            Invalidate();
-        }
-        return;
-    case UiEvent::MouseLeave:
-        if (IsEnabled()) {
-            m_buttonState &= ~kStateHot;
-            Invalidate();
         }
         return;
     default:

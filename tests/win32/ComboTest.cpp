@@ -14,42 +14,16 @@
 #include "ui/PaintManager.h"
 #include "ui/SkinBuilder.h"
 #include "ui/WindowBase.h"
+#include "tests/win32/TestWindow.h"
 
 namespace {
 
 using Ui::CComboUI;
 using Ui::CListLabelElementUI;
 
-void Pump(DWORD milliseconds = 0) {
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        if (milliseconds > 0) {
-            ::Sleep(5);
-        }
-    } while (::GetTickCount() - start < milliseconds);
-}
+void Pump(DWORD milliseconds = 0) { TestSupport::PumpFor(milliseconds); }
 
-class HostWindow : public Ui::CWindowBase {
-public:
-    Ui::CPaintManager manager;
-    const char* GetWndClassName() const override { return "ComboTestHost"; }
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_CREATE) {
-            manager.Init(m_hwnd);
-            return 0;
-        }
-        LRESULT result = 0;
-        if (manager.MessageHandler(message, wParam, lParam, result)) {
-            return result;
-        }
-        return CWindowBase::HandleMessage(message, wParam, lParam);
-    }
-};
+using HostWindow = TestSupport::TestWindow;
 
 struct Recorded {
     std::string type;
@@ -87,11 +61,7 @@ class ComboTest : public ::testing::Test {
 protected:
     void Open(const char* markup, int x = 100, int y = 100) {
         m_window = std::make_unique<HostWindow>();
-        ASSERT_NE(m_window->Create(nullptr, "host", WS_POPUP, 0, x, y, 400, 300), nullptr);
-        Ui::CSkinBuilder builder;
-        Ui::CControlUI* root = builder.Create(markup, nullptr, nullptr, &Manager());
-        ASSERT_NE(root, nullptr);
-        Manager().AttachDialog(root);
+        ASSERT_NE(m_window->Build(markup, 400, 300, x, y), nullptr);
         Manager().AddNotifier(&m_recorder);
         m_window->ShowWindow(true, true);
         ::UpdateWindow(Hwnd());

@@ -13,42 +13,16 @@
 #include "ui/ScrollBarUI.h"
 #include "ui/SkinBuilder.h"
 #include "ui/WindowBase.h"
+#include "tests/win32/TestWindow.h"
 
 namespace {
 
 using Ui::CContainerUI;
 using Ui::CScrollBarUI;
 
-void Pump(DWORD milliseconds = 0) {
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        if (milliseconds > 0) {
-            ::Sleep(5);
-        }
-    } while (::GetTickCount() - start < milliseconds);
-}
+void Pump(DWORD milliseconds = 0) { TestSupport::PumpFor(milliseconds); }
 
-class HostWindow : public Ui::CWindowBase {
-public:
-    Ui::CPaintManager manager;
-    const char* GetWndClassName() const override { return "ScrollBarTestHost"; }
-    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_CREATE) {
-            manager.Init(m_hwnd);
-            return 0;
-        }
-        LRESULT result = 0;
-        if (manager.MessageHandler(message, wParam, lParam, result)) {
-            return result;
-        }
-        return CWindowBase::HandleMessage(message, wParam, lParam);
-    }
-};
+using HostWindow = TestSupport::TestWindow;
 
 // A 150-pixel high list of thirty 15-pixel rows: 300 pixels to scroll.
 std::string ListMarkup(const char* defaults = "") {
@@ -67,11 +41,7 @@ class ScrollBarTest : public ::testing::Test {
 protected:
     void Open(const std::string& markup) {
         m_window = std::make_unique<HostWindow>();
-        ASSERT_NE(m_window->Create(nullptr, "host", WS_POPUP, 0, 50, 50, 300, 200), nullptr);
-        Ui::CSkinBuilder builder;
-        Ui::CControlUI* root = builder.Create(markup.c_str(), nullptr, nullptr, &Manager());
-        ASSERT_NE(root, nullptr);
-        Manager().AttachDialog(root);
+        ASSERT_NE(m_window->Build(markup.c_str(), 300, 200), nullptr);
         m_window->ShowWindow(true, true);
         ::UpdateWindow(m_window->GetHWND());
         Pump();

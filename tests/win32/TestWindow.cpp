@@ -9,14 +9,9 @@ void UseSkinArchive() {
     if (!archive.empty()) {
         return;
     }
-    HINSTANCE module = Ui::CPaintManager::GetResourceDll();
-    HRSRC resource = ::FindResourceA(module, MAKEINTRESOURCEA(101), "ZIPRES");
-    if (resource == nullptr) {
+    if (!Ui::CPaintManager::ReadModuleResource(MAKEINTRESOURCEA(101), "ZIPRES", archive)) {
         return;
     }
-    auto* bytes =
-        static_cast<const unsigned char*>(::LockResource(::LoadResource(module, resource)));
-    archive.assign(bytes, bytes + ::SizeofResource(module, resource));
     Ui::CPaintManager::SetResourceZip(archive.data(), static_cast<unsigned>(archive.size()));
 }
 
@@ -34,19 +29,19 @@ LRESULT TestWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     return CWindowBase::HandleMessage(message, wParam, lParam);
 }
 
-Ui::CControlUI* TestWindow::Build(const char* markup, int width, int height) {
+Ui::CControlUI* TestWindow::Build(const char* markup, int width, int height, int x, int y) {
     m_width = width;
     m_height = height;
     // Hidden: messages are sent directly and pixels come from WM_PRINTCLIENT,
     // and Wine need not wait for a window manager to map it.
-    Create(nullptr, "test", WS_POPUP, 0, 50, 50, width, height);
+    Create(nullptr, "test", WS_POPUP, 0, x, y, width, height);
     manager.Init(GetHWND());
     Ui::CSkinBuilder builder;
     Ui::CControlUI* root = builder.Create(markup, nullptr, nullptr, &manager, nullptr);
     if (root == nullptr) {
         return nullptr;
     }
-    ::SetWindowPos(GetHWND(), nullptr, 50, 50, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+    ::SetWindowPos(GetHWND(), nullptr, x, y, width, height, SWP_NOZORDER | SWP_NOACTIVATE);
     manager.AttachDialog(root);
     Layout();
     return root;
@@ -93,11 +88,21 @@ void TestWindow::Key(UINT virtualKey) {
 }
 
 void TestWindow::Pump() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
+    PumpFor(0);
+}
+
+void PumpFor(DWORD milliseconds) {
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        if (milliseconds > 0) {
+            ::Sleep(5);
+        }
+    } while (::GetTickCount() - start < milliseconds);
 }
 
 std::vector<uint32_t> TestWindow::Render() {

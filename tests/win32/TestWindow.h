@@ -26,7 +26,8 @@ public:
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override;
 
     // Creates the window and builds the tree; the root fills the client area.
-    Ui::CControlUI* Build(const char* markup, int width = 400, int height = 300);
+    Ui::CControlUI* Build(const char* markup, int width = 400, int height = 300, int x = 50,
+                          int y = 50);
     Ui::CControlUI* Find(const char* name) { return manager.FindControl(name); }
     // Lays the tree out at the client size, as the first paint would.
     void Layout();
@@ -66,5 +67,8 @@ public:
 };
 
 POINT CenterOf(Ui::CControlUI* control);
+
+// Runs the thread's queued messages, for at least `milliseconds` (timers fire).
+void PumpFor(DWORD milliseconds = 0);
 
 } // namespace TestSupport
