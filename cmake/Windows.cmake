@@ -105,3 +105,4 @@ add_test(NAME wine.OrvanaImports
 add_test(NAME wine.OrvanaWindow
     COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script ${PROJECT_SOURCE_DIR}/tests/wine/app-window.sh $<TARGET_FILE:Orvana>)
 set_tests_properties(wine.OrvanaWindow PROPERTIES TIMEOUT 300)
+include(${PROJECT_SOURCE_DIR}/cmake/TestDevices.cmake)

@@ -15,4 +15,11 @@ if [ -z "${DISPLAY:-}" ]; then
     export DISPLAY=:77
     sleep 1
 fi
+# With no camera of its own the program gets the synthetic test camera and microphone
+# (tools/testdevices), registered in this prefix.
+devices="$top/build/win32/testdevices/OrvanaTestDevices.dll"
+if ! ls /dev/video* >/dev/null 2>&1 && [ -f "$devices" ]; then
+    wine regsvr32 /s "$(winepath -w "$devices")" >/dev/null 2>&1 ||
+        echo "Could not register the test devices ($devices)" >&2
+fi
 exec wine "$top/build/win32/bin/Orvana.exe"

@@ -62,6 +62,14 @@ for _ in $(seq 100); do
 done
 export DISPLAY=":$(head -n 1 "$work/display")"
 
+# Synthetic capture devices (tools/testdevices) for tests that need a camera or microphone.
+if [ -n "${ORVANA_TEST_DEVICES:-}" ]; then
+    if ! wine regsvr32 /s "$(winepath -w "$ORVANA_TEST_DEVICES" 2>/dev/null)" >/dev/null 2>&1; then
+        echo "wine-run.sh: could not register $ORVANA_TEST_DEVICES" >&2
+        exit 1
+    fi
+fi
+
 if [ "${1:-}" = "--script" ]; then
     shift
     bash "$@"

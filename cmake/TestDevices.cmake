@@ -1,0 +1,54 @@
+# Synthetic DirectShow capture devices (tools/testdevices): the COM server DLL that the system
+# device enumerator lists like hardware, and the control library that test programs use to
+# configure, fault, unplug and replug them.
+
+set(ORVANA_TESTDEVICES_DIR ${PROJECT_SOURCE_DIR}/tools/testdevices)
+
+add_library(orvana_testdevice_control STATIC
+    ${ORVANA_TESTDEVICES_DIR}/ConfigText.cpp
+    ${ORVANA_TESTDEVICES_DIR}/Defaults.cpp
+    ${ORVANA_TESTDEVICES_DIR}/RegistryKey.cpp
+    ${ORVANA_TESTDEVICES_DIR}/ConfigStore.cpp
+    ${ORVANA_TESTDEVICES_DIR}/Enumeration.cpp)
+target_include_directories(orvana_testdevice_control PUBLIC ${PROJECT_SOURCE_DIR})
+target_compile_definitions(orvana_testdevice_control PUBLIC
+    WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0601 WINVER=0x0601)
+target_compile_options(orvana_testdevice_control PRIVATE ${ORVANA_WARNINGS})
+target_link_libraries(orvana_testdevice_control PUBLIC ole32 advapi32 user32)
+
+add_library(OrvanaTestDevices SHARED
+    ${ORVANA_TESTDEVICES_DIR}/ComModule.cpp
+    ${ORVANA_TESTDEVICES_DIR}/SourceFilter.cpp
+    ${ORVANA_TESTDEVICES_DIR}/OutputPin.cpp
+    ${ORVANA_TESTDEVICES_DIR}/Enumerators.cpp
+    ${ORVANA_TESTDEVICES_DIR}/MediaTypes.cpp
+    ${ORVANA_TESTDEVICES_DIR}/CameraProperties.cpp
+    ${ORVANA_TESTDEVICES_DIR}/TestPicture.cpp
+    ${ORVANA_TESTDEVICES_DIR}/VideoSampleSource.cpp
+    ${ORVANA_TESTDEVICES_DIR}/ToneSampleSource.cpp
+    ${ORVANA_TESTDEVICES_DIR}/OrvanaTestDevices.def)
+target_compile_options(OrvanaTestDevices PRIVATE ${ORVANA_WARNINGS})
+target_link_libraries(OrvanaTestDevices PRIVATE orvana_testdevice_control orvana_media
+    strmiids ole32 oleaut32 uuid advapi32 user32)
+target_link_options(OrvanaTestDevices PRIVATE ${ORVANA_STATIC_LINK})
+set_target_properties(OrvanaTestDevices PROPERTIES PREFIX "" OUTPUT_NAME OrvanaTestDevices
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/testdevices
+    ARCHIVE_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/testdevices)
+
+# Wine tests whose source uses the control header (or names ORVANA_TEST_DEVICES) get the
+# control library, and wine-run.sh registers the DLL in their throwaway prefix.
+foreach(test_source ${ORVANA_WINE_TESTS})
+    get_filename_component(test_name ${test_source} NAME_WE)
+    file(READ ${test_source} test_text)
+    set_property(DIRECTORY APPEND PROPERTY CMAKE_CONFIGURE_DEPENDS ${test_source})
+    if(test_text MATCHES "TestDeviceControl\\.h|ORVANA_TEST_DEVICES")
+        target_link_libraries(${test_name} PRIVATE orvana_testdevice_control)
+        add_dependencies(${test_name} OrvanaTestDevices)
+        set_property(TEST wine.${test_name} APPEND PROPERTY
+            ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
+    endif()
+endforeach()
+
+# The program under Wine sees the default synthetic camera and microphone.
+set_property(TEST wine.OrvanaWindow APPEND PROPERTY
+    ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")

@@ -1,0 +1,26 @@
+// Text forms of the device records kept in the registry, and their validation.
+#pragma once
+
+#include <string>
+
+#include "tools/testdevices/TestDeviceControl.h"
+
+namespace TestDevices {
+
+DWORD SubtypeFourcc(VideoSubtype subtype);
+bool ValidFormat(const VideoFormat& format);
+bool ValidProperty(const PropertyRange& range);
+
+// "min max step default caps value flags"
+std::wstring PropertyText(const PropertyRange& range);
+bool ParsePropertyText(const std::wstring& text, PropertyRange& range);
+// "corrupt truncate zeroLength stallAfter stallMs actualFps endOfStreamAfter"
+std::wstring FaultsText(const Faults& faults);
+bool ParseFaultsText(const std::wstring& text, Faults& faults);
+
+// Key name under a category's Instance key for a device path.
+std::wstring InstanceKeyName(const std::wstring& devicePath);
+// Device paths compare without regard to case, as Windows compares them.
+bool SamePath(const std::wstring& a, const std::wstring& b);
+
+} // namespace TestDevices

@@ -1,0 +1,52 @@
+// Media types and stream capabilities of the synthetic devices.
+#pragma once
+
+#include <windows.h>
+
+#include <dshow.h>
+
+#include <vector>
+
+#include "tools/testdevices/TestDeviceControl.h"
+
+namespace TestDevices {
+
+// An AM_MEDIA_TYPE that owns its format block (CoTaskMem, as DirectShow frees it).
+class MediaType {
+public:
+    MediaType() { ZeroMemory(&type_, sizeof(type_)); }
+    explicit MediaType(const AM_MEDIA_TYPE& other) : MediaType() { Assign(other); }
+    MediaType(const MediaType& other) : MediaType() { Assign(other.type_); }
+    MediaType& operator=(const MediaType& other);
+    ~MediaType() { Clear(); }
+
+    bool Assign(const AM_MEDIA_TYPE& other);
+    void Clear();
+    const AM_MEDIA_TYPE& Get() const { return type_; }
+    AM_MEDIA_TYPE& Get() { return type_; }
+    bool Empty() const { return type_.majortype == GUID_NULL; }
+    // A CoTaskMem copy for the caller to free with DeleteMediaType.
+    AM_MEDIA_TYPE* CreateCopy() const;
+
+private:
+    AM_MEDIA_TYPE type_;
+};
+
+// Frees the format block and the held object of a media type, not the structure.
+void FreeMediaTypeContents(AM_MEDIA_TYPE& type);
+// Frees a media type allocated with CoTaskMemAlloc.
+void DeleteMediaType(AM_MEDIA_TYPE* type);
+bool CopyMediaTypeContents(AM_MEDIA_TYPE& target, const AM_MEDIA_TYPE& source);
+
+MediaType VideoMediaType(const VideoFormat& format);
+VIDEO_STREAM_CONFIG_CAPS VideoCaps(const VideoFormat& format);
+MediaType AudioMediaType(int sampleRate, int channels);
+AUDIO_STREAM_CONFIG_CAPS AudioCaps(int sampleRate, int channels);
+
+// Reads a video media type back into a format: false unless it is FORMAT_VideoInfo with one
+// of the three subtypes and a usable frame interval.
+bool ParseVideoMediaType(const AM_MEDIA_TYPE& type, VideoFormat& format);
+// Bytes of one uncompressed frame, also the buffer size offered for compressed ones.
+long FrameBufferSize(const VideoFormat& format);
+
+} // namespace TestDevices

@@ -1,0 +1,639 @@
+#include "tools/testdevices/OutputPin.h"
+
+#include <mmreg.h>
+#include <vfwmsgs.h>
+
+#include <algorithm>
+#include <cstring>
+#include <new>
+
+#include "tools/testdevices/Enumerators.h"
+#include "tools/testdevices/SourceFilter.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace TestDevices {
+
+namespace {
+
+// Audio buffers of 20 ms unless the downstream pin or a suggestion asks for others.
+long AudioBufferBytes(const AM_MEDIA_TYPE& type) {
+    const auto* wave = reinterpret_cast<const WAVEFORMATEX*>(type.pbFormat);
+    return std::max<long>(wave->nBlockAlign, wave->nAvgBytesPerSec / 50);
+}
+
+REFERENCE_TIME FrameInterval(const AM_MEDIA_TYPE& type) {
+    return reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame;
+}
+
+bool SameWaveFormat(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
+    if (a.formattype != FORMAT_WaveFormatEx || b.formattype != FORMAT_WaveFormatEx || !a.pbFormat ||
+        !b.pbFormat || a.cbFormat < sizeof(WAVEFORMATEX) || b.cbFormat < sizeof(WAVEFORMATEX)) {
+        return false;
+    }
+    const auto* x = reinterpret_cast<const WAVEFORMATEX*>(a.pbFormat);
+    const auto* y = reinterpret_cast<const WAVEFORMATEX*>(b.pbFormat);
+    return x->wFormatTag == y->wFormatTag && x->nChannels == y->nChannels &&
+           x->nSamplesPerSec == y->nSamplesPerSec && x->wBitsPerSample == y->wBitsPerSample;
+}
+
+LONGLONG Counter() {
+    LARGE_INTEGER now;
+    QueryPerformanceCounter(&now);
+    return now.QuadPart;
+}
+
+LONGLONG CounterFrequency() {
+    LARGE_INTEGER frequency;
+    QueryPerformanceFrequency(&frequency);
+    return frequency.QuadPart;
+}
+
+} // namespace
+
+OutputPin::OutputPin(SourceFilter* filter, std::wstring id, std::wstring name, const GUID& category,
+                     std::vector<PinFormat> formats, SourceFactory factory)
+    : filter_(filter), id_(std::move(id)), name_(std::move(name)), category_(category),
+      formats_(std::move(formats)), factory_(std::move(factory)),
+      audio_(!formats_.empty() && formats_[0].type.Get().majortype == MEDIATYPE_Audio) {
+    if (!formats_.empty())
+        active_ = formats_[0].type;
+    stopEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    runEvent_ = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+}
+
+OutputPin::~OutputPin() {
+    Deactivate();
+    if (allocator_)
+        allocator_->Decommit();
+    if (stopEvent_)
+        CloseHandle(stopEvent_);
+    if (runEvent_)
+        CloseHandle(runEvent_);
+}
+
+STDMETHODIMP OutputPin::QueryInterface(REFIID iid, void** out) {
+    if (!out)
+        return E_POINTER;
+    if (iid == IID_IUnknown || iid == IID_IPin) {
+        *out = static_cast<IPin*>(this);
+    } else if (iid == IID_IKsPropertySet) {
+        *out = static_cast<IKsPropertySet*>(this);
+    } else if (iid == IID_IAMStreamConfig) {
+        *out = static_cast<IAMStreamConfig*>(this);
+    } else if (iid == IID_IAMBufferNegotiation) {
+        *out = static_cast<IAMBufferNegotiation*>(this);
+    } else {
+        *out = nullptr;
+        return E_NOINTERFACE;
+    }
+    AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP_(ULONG) OutputPin::AddRef() {
+    return filter_->AddRef();
+}
+STDMETHODIMP_(ULONG) OutputPin::Release() {
+    return filter_->Release();
+}
+
+int OutputPin::MatchFormat(const AM_MEDIA_TYPE& type) const {
+    if (audio_) {
+        for (size_t i = 0; i < formats_.size(); ++i) {
+            if ((type.majortype == MEDIATYPE_Audio) &&
+                SameWaveFormat(type, formats_[i].type.Get())) {
+                return static_cast<int>(i);
+            }
+        }
+        return -1;
+    }
+    VideoFormat wanted;
+    if (type.majortype != MEDIATYPE_Video || !ParseVideoMediaType(type, wanted))
+        return -1;
+    const REFERENCE_TIME interval = FrameInterval(type);
+    for (size_t i = 0; i < formats_.size(); ++i) {
+        VideoFormat offered;
+        ParseVideoMediaType(formats_[i].type.Get(), offered);
+        if (offered.subtype != wanted.subtype || offered.width != wanted.width ||
+            offered.height != wanted.height) {
+            continue;
+        }
+        // Interval 0 leaves the rate to the device: the first one listed.
+        const REFERENCE_TIME own = FrameInterval(formats_[i].type.Get());
+        if (interval == 0 || std::llabs(own - interval) <= own / 1000)
+            return static_cast<int>(i);
+    }
+    return -1;
+}
+
+std::vector<MediaType> OutputPin::ConnectionTypes() const {
+    std::vector<MediaType> types;
+    if (active_.Empty())
+        return types;
+    types.push_back(active_);
+    if (formatChosen_)
+        return types; // a chosen format is the only one offered, as drivers do
+    const int activeIndex = MatchFormat(active_.Get());
+    for (size_t i = 0; i < formats_.size(); ++i) {
+        if (static_cast<int>(i) != activeIndex)
+            types.push_back(formats_[i].type);
+    }
+    return types;
+}
+
+long OutputPin::BufferSizeFor(const AM_MEDIA_TYPE& type) const {
+    if (audio_) {
+        return suggested_.cbBuffer > 0 ? suggested_.cbBuffer : AudioBufferBytes(type);
+    }
+    VideoFormat format;
+    return ParseVideoMediaType(type, format) ? FrameBufferSize(format) : 0;
+}
+
+STDMETHODIMP OutputPin::Connect(IPin* receivePin, const AM_MEDIA_TYPE* type) {
+    if (!receivePin)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> guard(filter_->Lock());
+    if (peer_)
+        return VFW_E_ALREADY_CONNECTED;
+    if (filter_->State() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
+    PIN_DIRECTION direction;
+    if (FAILED(receivePin->QueryDirection(&direction)) || direction != PINDIR_INPUT) {
+        return VFW_E_INVALID_DIRECTION;
+    }
+    // A complete media type names one format; a partial one narrows the offered list.
+    if (type && type->formattype != GUID_NULL && type->pbFormat) {
+        const int index = MatchFormat(*type);
+        if (index < 0)
+            return VFW_E_TYPE_NOT_ACCEPTED;
+        return TryConnection(receivePin, formats_[index].type);
+    }
+    HRESULT last = VFW_E_NO_ACCEPTABLE_TYPES;
+    for (const auto& candidate : ConnectionTypes()) {
+        const AM_MEDIA_TYPE& offered = candidate.Get();
+        if (type && ((type->majortype != GUID_NULL && type->majortype != offered.majortype) ||
+                     (type->subtype != GUID_NULL && type->subtype != offered.subtype))) {
+            continue;
+        }
+        HRESULT hr = TryConnection(receivePin, candidate);
+        if (SUCCEEDED(hr))
+            return hr;
+        if (hr != VFW_E_TYPE_NOT_ACCEPTED && hr != E_FAIL && hr != S_FALSE)
+            last = hr;
+    }
+    return last;
+}
+
+HRESULT OutputPin::TryConnection(IPin* receivePin, const MediaType& type) {
+    HRESULT hr = receivePin->ReceiveConnection(this, &type.Get());
+    if (hr != S_OK)
+        return FAILED(hr) ? hr : VFW_E_TYPE_NOT_ACCEPTED;
+    ComPtr<IMemInputPin> input;
+    hr = receivePin->QueryInterface(IID_PPV_ARGS(&input));
+    if (SUCCEEDED(hr))
+        hr = DecideAllocator(input.Get(), BufferSizeFor(type.Get()));
+    if (FAILED(hr)) {
+        receivePin->Disconnect();
+        return hr;
+    }
+    peer_ = receivePin;
+    peerInput_ = input;
+    connectedType_ = type;
+    active_ = type; // the connection's format is the one in force
+    return S_OK;
+}
+
+HRESULT OutputPin::DecideAllocator(IMemInputPin* input, long bufferSize) {
+    if (bufferSize <= 0)
+        return VFW_E_SIZENOTSET;
+    ALLOCATOR_PROPERTIES wanted = {};
+    input->GetAllocatorRequirements(&wanted); // optional; zeros otherwise
+    wanted.cBuffers = std::max<long>(wanted.cBuffers, audio_ ? 8 : 4);
+    wanted.cbBuffer = std::max<long>(wanted.cbBuffer, bufferSize);
+    wanted.cbAlign = std::max<long>(wanted.cbAlign, 1);
+    wanted.cbPrefix = std::max<long>(wanted.cbPrefix, 0);
+    if (suggested_.cBuffers > 0)
+        wanted.cBuffers = suggested_.cBuffers;
+    if (suggested_.cbAlign > 0)
+        wanted.cbAlign = suggested_.cbAlign;
+    if (suggested_.cbPrefix > 0)
+        wanted.cbPrefix = suggested_.cbPrefix;
+
+    auto tryAllocator = [&](IMemAllocator* allocator) {
+        ALLOCATOR_PROPERTIES actual = {};
+        if (FAILED(allocator->SetProperties(&wanted, &actual)) || actual.cbBuffer < bufferSize ||
+            FAILED(input->NotifyAllocator(allocator, FALSE))) {
+            return false;
+        }
+        allocator_ = allocator;
+        return true;
+    };
+    // The downstream pin's allocator first, then the system's memory allocator.
+    ComPtr<IMemAllocator> allocator;
+    if (SUCCEEDED(input->GetAllocator(&allocator)) && allocator && tryAllocator(allocator.Get())) {
+        return S_OK;
+    }
+    allocator.Reset();
+    HRESULT hr = CoCreateInstance(CLSID_MemoryAllocator, nullptr, CLSCTX_INPROC_SERVER,
+                                  IID_PPV_ARGS(&allocator));
+    if (FAILED(hr))
+        return hr;
+    return tryAllocator(allocator.Get()) ? S_OK : VFW_E_NO_ALLOCATOR;
+}
+
+STDMETHODIMP OutputPin::ReceiveConnection(IPin*, const AM_MEDIA_TYPE*) {
+    return E_UNEXPECTED;
+}
+
+STDMETHODIMP OutputPin::Disconnect() {
+    std::lock_guard<std::recursive_mutex> guard(filter_->Lock());
+    if (filter_->State() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
+    if (!peer_)
+        return S_FALSE;
+    if (allocator_)
+        allocator_->Decommit();
+    allocator_.Reset();
+    peerInput_.Reset();
+    peer_.Reset();
+    connectedType_.Clear();
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::ConnectedTo(IPin** pin) {
+    if (!pin)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> guard(filter_->Lock());
+    *pin = peer_.Get();
+    if (!*pin)
+        return VFW_E_NOT_CONNECTED;
+    (*pin)->AddRef();
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::ConnectionMediaType(AM_MEDIA_TYPE* type) {
+    if (!type)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> guard(filter_->Lock());
+    ZeroMemory(type, sizeof(*type));
+    if (!peer_)
+        return VFW_E_NOT_CONNECTED;
+    return CopyMediaTypeContents(*type, connectedType_.Get()) ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP OutputPin::QueryPinInfo(PIN_INFO* info) {
+    if (!info)
+        return E_POINTER;
+    info->pFilter = filter_;
+    filter_->AddRef();
+    info->dir = PINDIR_OUTPUT;
+    lstrcpynW(info->achName, name_.c_str(), MAX_PIN_NAME);
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::QueryDirection(PIN_DIRECTION* direction) {
+    if (!direction)
+        return E_POINTER;
+    *direction = PINDIR_OUTPUT;
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::QueryId(LPWSTR* id) {
+    if (!id)
+        return E_POINTER;
+    const size_t bytes = (id_.size() + 1) * sizeof(wchar_t);
+    *id = static_cast<LPWSTR>(CoTaskMemAlloc(bytes));
+    if (!*id)
+        return E_OUTOFMEMORY;
+    memcpy(*id, id_.c_str(), bytes);
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::QueryAccept(const AM_MEDIA_TYPE* type) {
+    if (!type)
+        return E_POINTER;
+    return MatchFormat(*type) >= 0 ? S_OK : S_FALSE;
+}
+
+STDMETHODIMP OutputPin::EnumMediaTypes(IEnumMediaTypes** types) {
+    if (!types)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> guard(filter_->Lock());
+    *types = new (std::nothrow) MediaTypeEnumerator(ConnectionTypes());
+    return *types ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP OutputPin::QueryInternalConnections(IPin**, ULONG*) {
+    return E_NOTIMPL;
+}
+STDMETHODIMP OutputPin::EndOfStream() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP OutputPin::BeginFlush() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP OutputPin::EndFlush() {
+    return E_UNEXPECTED;
+}
+STDMETHODIMP OutputPin::NewSegment(REFERENCE_TIME, REFERENCE_TIME, double) {
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::Set(REFGUID set, DWORD, LPVOID, DWORD, LPVOID, DWORD) {
+    // The category is read-only.
+    return set == AMPROPSETID_Pin ? E_PROP_ID_UNSUPPORTED : E_PROP_SET_UNSUPPORTED;
+}
+
+STDMETHODIMP OutputPin::Get(REFGUID set, DWORD id, LPVOID, DWORD, LPVOID data, DWORD dataLength,
+                            DWORD* returned) {
+    if (set != AMPROPSETID_Pin)
+        return E_PROP_SET_UNSUPPORTED;
+    if (id != AMPROPERTY_PIN_CATEGORY)
+        return E_PROP_ID_UNSUPPORTED;
+    if (!data && !returned)
+        return E_POINTER;
+    if (returned)
+        *returned = sizeof(GUID);
+    if (!data)
+        return S_OK; // the caller asked for the size only
+    if (dataLength < sizeof(GUID))
+        return E_UNEXPECTED;
+    memcpy(data, &category_, sizeof(GUID));
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::QuerySupported(REFGUID set, DWORD id, DWORD* support) {
+    if (set != AMPROPSETID_Pin)
+        return E_PROP_SET_UNSUPPORTED;
+    if (id != AMPROPERTY_PIN_CATEGORY)
+        return E_PROP_ID_UNSUPPORTED;
+    if (support)
+        *support = KSPROPERTY_SUPPORT_GET;
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::SetFormat(AM_MEDIA_TYPE* type) {
+    std::lock_guard<std::recursive_mutex> guard(filter_->Lock());
+    if (filter_->State() != State_Stopped)
+        return VFW_E_NOT_STOPPED;
+    MediaType chosen;
+    if (type) {
+        const int index = MatchFormat(*type);
+        if (index < 0)
+            return VFW_E_INVALIDMEDIATYPE;
+        chosen = formats_[index].type;
+    } else if (!formats_.empty()) {
+        chosen = formats_[0].type; // no type: back to the default format
+    }
+    const MediaType previous = active_;
+    const bool previousChosen = formatChosen_;
+    active_ = chosen;
+    formatChosen_ = type != nullptr;
+    if (!peer_ || MatchFormat(connectedType_.Get()) == MatchFormat(chosen.Get()))
+        return S_OK;
+
+    // Connected with another format: the graph reconnects the pin, which then offers the
+    // chosen format only.
+    ComPtr<IFilterGraph2> graph;
+    HRESULT hr = filter_->Graph() ? filter_->Graph()->QueryInterface(IID_PPV_ARGS(&graph))
+                                  : VFW_E_NOT_IN_GRAPH;
+    if (SUCCEEDED(hr)) {
+        hr = graph->ReconnectEx(this, nullptr);
+        if (FAILED(hr)) {
+            active_ = previous;
+            formatChosen_ = previousChosen;
+            if (!peer_)
+                graph->ReconnectEx(this, nullptr);
+        }
+    } else {
+        active_ = previous;
+        formatChosen_ = previousChosen;
+    }
+    return hr;
+}
+
+STDMETHODIMP OutputPin::GetFormat(AM_MEDIA_TYPE** type) {
+    if (!type)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> guard(filter_->Lock());
+    *type = active_.CreateCopy();
+    return *type ? S_OK : E_OUTOFMEMORY;
+}
+
+STDMETHODIMP OutputPin::GetNumberOfCapabilities(int* count, int* size) {
+    if (!count || !size)
+        return E_POINTER;
+    *count = static_cast<int>(formats_.size());
+    *size = audio_ ? sizeof(AUDIO_STREAM_CONFIG_CAPS) : sizeof(VIDEO_STREAM_CONFIG_CAPS);
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::GetStreamCaps(int index, AM_MEDIA_TYPE** type, BYTE* caps) {
+    if (!type || !caps)
+        return E_POINTER;
+    if (index < 0)
+        return E_INVALIDARG;
+    if (index >= static_cast<int>(formats_.size()))
+        return S_FALSE;
+    *type = formats_[index].type.CreateCopy();
+    if (!*type)
+        return E_OUTOFMEMORY;
+    memcpy(caps, formats_[index].caps.data(), formats_[index].caps.size());
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::SuggestAllocatorProperties(const ALLOCATOR_PROPERTIES* properties) {
+    if (!properties)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> guard(filter_->Lock());
+    if (peer_)
+        return VFW_E_ALREADY_CONNECTED;
+    suggested_ = *properties;
+    return S_OK;
+}
+
+STDMETHODIMP OutputPin::GetAllocatorProperties(ALLOCATOR_PROPERTIES* properties) {
+    if (!properties)
+        return E_POINTER;
+    std::lock_guard<std::recursive_mutex> guard(filter_->Lock());
+    if (!allocator_)
+        return E_FAIL;
+    return allocator_->GetProperties(properties);
+}
+
+HRESULT OutputPin::Activate() {
+    if (!peer_ || active_streaming_)
+        return S_OK;
+    if (!stopEvent_ || !runEvent_)
+        return E_OUTOFMEMORY;
+    HRESULT hr = allocator_->Commit();
+    if (FAILED(hr))
+        return hr;
+    ResetEvent(stopEvent_);
+    ResetEvent(runEvent_);
+    try {
+        thread_ = std::thread(&OutputPin::StreamLoop, this);
+    } catch (...) {
+        allocator_->Decommit();
+        return E_OUTOFMEMORY;
+    }
+    active_streaming_ = true;
+    return S_OK;
+}
+
+void OutputPin::SetRunning(bool running) {
+    if (!active_streaming_)
+        return;
+    if (running) {
+        ++runGeneration_;
+        SetEvent(runEvent_);
+    } else {
+        ResetEvent(runEvent_);
+    }
+}
+
+void OutputPin::Deactivate() {
+    if (!active_streaming_)
+        return;
+    SetEvent(stopEvent_);
+    // Decommitting wakes a thread that waits in GetBuffer.
+    if (allocator_)
+        allocator_->Decommit();
+    if (thread_.joinable())
+        thread_.join();
+    active_streaming_ = false;
+}
+
+bool OutputPin::WaitInterruptible(DWORD milliseconds) {
+    return WaitForSingleObject(stopEvent_, milliseconds) == WAIT_TIMEOUT;
+}
+
+void OutputPin::StreamLoop() {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    std::unique_ptr<SampleSource> source = factory_();
+    ALLOCATOR_PROPERTIES properties = {};
+    allocator_->GetProperties(&properties);
+    const bool started = source && source->Start(connectedType_.Get(), properties.cbBuffer);
+    const LONGLONG frequency = CounterFrequency();
+    unsigned generation = 0;
+    LONGLONG origin = 0;
+    uint64_t slot = 0;          // pacing slots since the run started
+    uint64_t delivered = 0;     // samples delivered in this run
+    uint64_t pictureNumber = 0; // keeps counting across runs, as the picture shows it
+    REFERENCE_TIME nextAudioTime = -1;
+    bool stalled = false, ended = false;
+    DeviceStatus status;
+    DWORD statusTick = 0;
+    REFERENCE_TIME pacedInterval = 0;
+
+    HANDLE waits[2] = {stopEvent_, runEvent_};
+    while (started) {
+        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+            break;
+        if (generation != runGeneration_.load()) {
+            generation = runGeneration_.load();
+            origin = Counter();
+            slot = delivered = 0;
+            stalled = ended = false;
+            nextAudioTime = -1;
+            statusTick = 0;
+            pacedInterval = 0;
+        }
+        if (statusTick == 0 || GetTickCount() - statusTick >= 250) {
+            status = filter_->Status();
+            statusTick = GetTickCount() | 1;
+        }
+        const Faults& faults = status.faults;
+        REFERENCE_TIME interval = source->Interval();
+        if (faults.actualFps > 0)
+            interval = 10000000LL / faults.actualFps;
+        // Wait for this slot's moment; far behind (after a stall or a slow encode), skip ahead.
+        const LONGLONG intervalTicks = std::max<LONGLONG>(1, interval * frequency / 10000000LL);
+        if (interval != pacedInterval) {
+            // A changed rate paces from now on, not from the start of the run.
+            if (pacedInterval != 0) {
+                origin = Counter();
+                slot = 0;
+            }
+            pacedInterval = interval;
+        }
+        LONGLONG due = origin + static_cast<LONGLONG>(slot) * intervalTicks;
+        LONGLONG now = Counter();
+        if (now - due > 3 * intervalTicks) {
+            slot = static_cast<uint64_t>((now - origin) / intervalTicks);
+            due = origin + static_cast<LONGLONG>(slot) * intervalTicks;
+        }
+        if (due > now && !WaitInterruptible(static_cast<DWORD>((due - now) * 1000 / frequency))) {
+            break;
+        }
+        ++slot;
+        if (WaitForSingleObject(runEvent_, 0) != WAIT_OBJECT_0)
+            continue; // paused meanwhile
+        if (!status.plugged || ended)
+            continue;
+        if (faults.stallAfter > 0 && faults.stallMs > 0 && delivered == faults.stallAfter &&
+            !stalled) {
+            stalled = true;
+            if (!WaitInterruptible(faults.stallMs))
+                break;
+            continue;
+        }
+        if (faults.endOfStreamAfter > 0 && delivered >= faults.endOfStreamAfter) {
+            ended = true;
+            peer_->EndOfStream();
+            continue;
+        }
+
+        IMediaSample* sample = nullptr;
+        if (FAILED(allocator_->GetBuffer(&sample, nullptr, nullptr, 0)) || !sample) {
+            if (WaitForSingleObject(stopEvent_, 0) == WAIT_OBJECT_0)
+                break;
+            continue;
+        }
+        BYTE* data = nullptr;
+        sample->GetPointer(&data);
+        bool keyFrame = true;
+        long length = data ? source->Produce(pictureNumber, data, sample->GetSize(), keyFrame) : -1;
+        ++pictureNumber;
+        if (length < 0) {
+            sample->Release();
+            continue;
+        }
+        const uint64_t number = delivered + 1;
+        if (faults.zeroLengthEvery > 0 && number % faults.zeroLengthEvery == 0) {
+            length = 0;
+        } else {
+            if (faults.truncateEvery > 0 && number % faults.truncateEvery == 0)
+                length /= 2;
+            if (faults.corruptEvery > 0 && number % faults.corruptEvery == 0) {
+                // Scramble the middle of the payload, keeping its first bytes (the headers
+                // that let a decoder start) so the damage reaches the decoder.
+                for (long i = length / 4; i < length; i += 7)
+                    data[i] ^= 0x5a;
+            }
+        }
+        sample->SetActualDataLength(length);
+        REFERENCE_TIME start = std::max<REFERENCE_TIME>(0, filter_->StreamTime());
+        if (audio_) {
+            // Sound is stamped contiguously from the first buffer of the run.
+            if (nextAudioTime < 0)
+                nextAudioTime = start;
+            start = nextAudioTime;
+            nextAudioTime += interval;
+        }
+        REFERENCE_TIME stop = start + interval;
+        sample->SetTime(&start, &stop);
+        sample->SetSyncPoint(keyFrame);
+        sample->SetDiscontinuity(delivered == 0);
+        sample->SetPreroll(FALSE);
+        peerInput_->Receive(sample);
+        sample->Release();
+        ++delivered;
+    }
+    if (source)
+        source->Stop();
+    CoUninitialize();
+}
+
+} // namespace TestDevices

@@ -1,0 +1,152 @@
+// Control of the synthetic DirectShow capture devices (OrvanaTestDevices.dll) for test programs.
+//
+// The devices' configuration lives under HKCU\Software\OrvanaTestDevices; the DLL's filters read
+// it when they are created and the streaming threads re-read the fault switches and the plug
+// state about four times a second. The enumeration entries (the category instances that the
+// system device enumerator lists) live under HKCR\CLSID\{category}\Instance and are rewritten
+// by SaveConfiguration, Unplug and Replug. The class identifiers themselves are registered by
+// "regsvr32 OrvanaTestDevices.dll" (DllRegisterServer).
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <vector>
+
+namespace TestDevices {
+
+// Class identifiers of the two filters.
+// {4F52564E-5443-4D01-8A11-5E57CA3E7A01}
+extern const CLSID CLSID_OrvanaTestCamera;
+// {4F52564E-5443-4D01-8A11-5E57CA3E7A02}
+extern const CLSID CLSID_OrvanaTestMicrophone;
+
+enum class VideoSubtype { MJPG, YUY2, H264 };
+
+struct VideoFormat {
+    VideoSubtype subtype = VideoSubtype::MJPG;
+    int width = 640;  // even, 16 to 4096
+    int height = 480; // even, 16 to 4096
+    int fps = 30;     // 1 to 120
+};
+
+bool operator==(const VideoFormat& a, const VideoFormat& b);
+
+// One IAMVideoProcAmp or IAMCameraControl property. capsFlags: 1 automatic, 2 manual, 3 both.
+// value and flags are the state now in force; Set through the interface changes them and the
+// filter writes the new state back (readable with LoadConfiguration).
+struct PropertyRange {
+    bool supported = false;
+    long minimum = 0;
+    long maximum = 0;
+    long step = 1;
+    long defaultValue = 0;
+    long capsFlags = 2;
+    long value = 0;
+    long flags = 2;
+};
+
+// Fault switches; 0 means off. Counting starts at 1 with the first sample of a run.
+struct Faults {
+    unsigned corruptEvery = 0;     // every Nth sample has bytes of its payload scrambled
+    unsigned truncateEvery = 0;    // every Nth sample is cut to half its length
+    unsigned zeroLengthEvery = 0;  // every Nth sample is delivered with length 0
+    unsigned stallAfter = 0;       // after this many samples of a run ...
+    unsigned stallMs = 0;          // ... delivery stops for this long (once per run)
+    unsigned actualFps = 0;        // deliver at this rate instead of the nominal one
+    unsigned endOfStreamAfter = 0; // after this many samples: EndOfStream, nothing more this run
+};
+
+bool operator==(const Faults& a, const Faults& b);
+
+constexpr int kProcAmpCount = 14;      // VideoProcAmp property numbers 0..13
+constexpr int kCameraControlCount = 7; // CameraControl property numbers 0..6
+
+struct CameraConfig {
+    std::wstring name;
+    std::wstring devicePath;
+    bool plugged = true;
+    std::vector<VideoFormat> capturePin; // first output pin (capture); the first entry is active
+    std::vector<VideoFormat> secondPin;  // empty: no second output pin
+    bool secondPinIsPreview = false;     // category of the second pin: preview, else capture
+    std::vector<VideoFormat> stillPin;   // empty: no still pin (PIN_CATEGORY_STILL)
+    bool hasVideoProcAmp = true;         // false: QueryInterface answers E_NOINTERFACE
+    bool hasCameraControl = true;
+    PropertyRange procAmp[kProcAmpCount];
+    PropertyRange cameraControl[kCameraControlCount];
+    Faults faults;
+};
+
+struct MicrophoneConfig {
+    std::wstring name;
+    std::wstring devicePath;
+    bool plugged = true;
+    int sampleRate = 48000; // 8000 to 192000
+    int channels = 2;       // 1 or 2; 16-bit PCM
+    int toneHz = 1000;      // sine tone, amplitude a quarter of full scale
+    Faults faults;          // corruption, zero length, stall, rate and end of stream apply
+};
+
+struct Configuration {
+    std::vector<CameraConfig> cameras;
+    std::vector<MicrophoneConfig> microphones;
+};
+
+// MJPG, YUY2 and H264, each at 640x480, 1280x720 and 1920x1080, each at 30 and 15 fps, in
+// that order (MJPG 640x480 at 30 fps first).
+std::vector<VideoFormat> StandardVideoFormats();
+// The property table of a typical webcam: VideoProcAmp 0-9 and 13 (power line: 0 off,
+// 1 50 Hz, 2 60 Hz), CameraControl zoom (3) and focus (6); values at their defaults.
+void SetStandardProperties(CameraConfig& camera);
+
+extern const wchar_t kDefaultCameraName[]; // "Orvana Test Camera"
+extern const wchar_t kDefaultCameraPath[]; // "\\?\root#orvana_test_camera#0000#{65e8...}\global"
+extern const wchar_t kDefaultMicrophoneName[]; // "Orvana Test Microphone"
+extern const wchar_t kDefaultMicrophonePath[];
+
+CameraConfig DefaultCamera(const std::wstring& name = kDefaultCameraName,
+                           const std::wstring& devicePath = kDefaultCameraPath);
+MicrophoneConfig DefaultMicrophone(const std::wstring& name = kDefaultMicrophoneName,
+                                   const std::wstring& devicePath = kDefaultMicrophonePath);
+// One default camera and one default microphone: what the devices are with nothing configured.
+Configuration DefaultConfiguration();
+
+// The stored configuration with the filters' property state applied, or the default one when
+// nothing is configured.
+Configuration LoadConfiguration();
+// Stores the configuration (dropping earlier property state) and updates the enumeration so
+// that exactly its plugged devices are listed. Answers false when the registry refuses, or
+// when the configuration is invalid (empty name or path, duplicate path, bad format).
+bool SaveConfiguration(const Configuration& configuration);
+// Forgets everything stored; the default devices are listed again.
+bool ResetConfiguration();
+
+// Changes the fault switches of one device (camera or microphone) by device path; a running
+// stream picks them up within a quarter of a second. False when no such device is configured.
+bool SetFaults(const std::wstring& devicePath, const Faults& faults);
+
+// Simulated unplug and replug: takes the device out of the enumeration (or puts it back), stops
+// (or resumes) the delivery of a running filter, and when notify is set sends WM_DEVICECHANGE
+// (DBT_DEVICEREMOVECOMPLETE or DBT_DEVICEARRIVAL, KSCATEGORY_CAPTURE, the device path as name)
+// to every top-level window of class "UIFrame". False when no such device is configured.
+bool Unplug(const std::wstring& devicePath, bool notify = true);
+bool Replug(const std::wstring& devicePath, bool notify = true);
+
+// Sends the WM_DEVICECHANGE message alone; answers the number of windows it reached.
+int NotifyDeviceChange(const std::wstring& devicePath, bool arrival);
+
+// Rewrites the category instances of the configured (or default) plugged devices and removes
+// those of devices that are no longer configured or are unplugged.
+bool UpdateEnumeration();
+// Removes every category instance that names one of the two class identifiers.
+bool RemoveEnumeration();
+
+// Text forms used in the registry: "MJPG 640x480@30"; lists separated by ';'.
+std::wstring FormatText(const VideoFormat& format);
+bool ParseFormat(const std::wstring& text, VideoFormat& format);
+std::wstring FormatListText(const std::vector<VideoFormat>& formats);
+bool ParseFormatList(const std::wstring& text, std::vector<VideoFormat>& formats);
+const char* SubtypeName(VideoSubtype subtype);
+GUID SubtypeGuid(VideoSubtype subtype);
+
+} // namespace TestDevices

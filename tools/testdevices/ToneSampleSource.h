@@ -1,0 +1,26 @@
+// Audio samples of the microphone: a continuous sine tone in 16-bit PCM.
+#pragma once
+
+#include "tools/testdevices/SampleSource.h"
+
+namespace TestDevices {
+
+class ToneSampleSource : public SampleSource {
+public:
+    explicit ToneSampleSource(int toneHz) : toneHz_(toneHz) {}
+
+    bool Start(const AM_MEDIA_TYPE& type, long bufferSize) override;
+    long Produce(uint64_t index, BYTE* buffer, long capacity, bool& keyFrame) override;
+    REFERENCE_TIME Interval() const override { return interval_; }
+    void Stop() override {}
+
+private:
+    int toneHz_;
+    int sampleRate_ = 48000;
+    int channels_ = 2;
+    long framesPerBuffer_ = 960;
+    REFERENCE_TIME interval_ = 200000;
+    uint64_t position_ = 0; // frames produced so far, so the tone stays continuous
+};
+
+} // namespace TestDevices

@@ -1,0 +1,38 @@
+// Video samples of the test picture: raw YUY2, or MJPEG and H.264 encoded with FFmpeg.
+#pragma once
+
+#include "tools/testdevices/SampleSource.h"
+#include "tools/testdevices/TestDeviceControl.h"
+
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+
+namespace TestDevices {
+
+class VideoSampleSource : public SampleSource {
+public:
+    VideoSampleSource() = default;
+    ~VideoSampleSource() override { Stop(); }
+    VideoSampleSource(const VideoSampleSource&) = delete;
+    VideoSampleSource& operator=(const VideoSampleSource&) = delete;
+
+    bool Start(const AM_MEDIA_TYPE& type, long bufferSize) override;
+    long Produce(uint64_t index, BYTE* buffer, long capacity, bool& keyFrame) override;
+    REFERENCE_TIME Interval() const override { return interval_; }
+    void Stop() override;
+
+private:
+    bool OpenEncoder();
+    long PackYuy2(BYTE* buffer, long capacity) const;
+    long Encode(uint64_t index, BYTE* buffer, long capacity, bool& keyFrame);
+
+    VideoFormat format_;
+    REFERENCE_TIME interval_ = 333333;
+    AVFrame* base_ = nullptr;  // the colour bars, drawn once
+    AVFrame* frame_ = nullptr; // the picture of the current sample
+    AVCodecContext* encoder_ = nullptr;
+    AVPacket* packet_ = nullptr;
+};
+
+} // namespace TestDevices
