@@ -1,29 +1,127 @@
 #include "Core/CameraRegistry.h"
 
+#include <windows.h>
+
+#include <dshow.h>
+#include <oleauto.h>
+#include <uuids.h>
+
+#include <string>
+
+#include "Core/ComHelpers.h"
+#include "Core/DeviceListMerge.h"
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// Reads a text property of a device; empty when the bag does not give one.
+std::wstring ReadText(IPropertyBag* bag, const wchar_t* name, bool acceptAnySuccess) {
+    ScopedVariant text;
+    text.value.vt = VT_BSTR;
+    text.value.bstrVal = nullptr;
+    const HRESULT hr = bag->Read(name, &text.value, nullptr);
+    const bool taken = acceptAnySuccess ? SUCCEEDED(hr) : hr == S_OK;
+    if (!taken || text.value.vt != VT_BSTR || text.value.bstrVal == nullptr) {
+        return std::wstring();
+    }
+    return std::wstring(text.value.bstrVal, ::SysStringLen(text.value.bstrVal));
+}
+
+// Moniker identity: two enumerations of the same device give equal monikers.
+template <class Device> bool SameDevice(const Device& registered, const Device& found) {
+    return registered.moniker && found.moniker &&
+           registered.moniker->IsEqual(found.moniker.Get()) == S_OK;
+}
+
+} // namespace
 
 CameraRegistry& CameraRegistry::Instance() {
     static CameraRegistry registry;
     return registry;
 }
 
-void CameraRegistry::EnumerateDevices(OrvanaCamera**, int& cameraCount, OrvanaAudio**,
-                                      int& microphoneCount) {
-    // Device enumeration through DirectShow comes with the device layer.
+void CameraRegistry::EnumerateDevices(OrvanaCamera** foundCameras, int& cameraCount,
+                                      OrvanaAudio** foundMicrophones, int& microphoneCount) {
     cameraCount = 0;
     microphoneCount = 0;
+    ComPtr<ICreateDevEnum> devices;
+    if (::CoCreateInstance(CLSID_SystemDeviceEnum, nullptr, CLSCTX_INPROC_SERVER,
+                           IID_ICreateDevEnum, &devices) != S_OK ||
+        !devices) {
+        return;
+    }
+    // Microphone objects are made anew by every enumeration; the old ones
+    // stay alive for whoever still points to them.
+    microphones.clear();
+
+    int microphonesFound = 0;
+    ComPtr<IEnumMoniker> audioMonikers;
+    if (devices->CreateClassEnumerator(CLSID_AudioInputDeviceCategory, &audioMonikers, 0) == S_OK &&
+        audioMonikers) {
+        ComPtr<IMoniker> device;
+        while (microphonesFound < kMaxDevices &&
+               audioMonikers->Next(1, device.ReleaseAndGetAddressOf(), nullptr) == S_OK && device) {
+            ComPtr<IPropertyBag> bag;
+            if (FAILED(device->BindToStorage(nullptr, nullptr, IID_IPropertyBag, &bag)) || !bag) {
+                continue;
+            }
+            std::wstring name = ReadText(bag.Get(), L"FriendlyName", false);
+            ComPtr<IBaseFilter> filter;
+            if (device->BindToObject(nullptr, nullptr, IID_IBaseFilter, &filter) != S_OK ||
+                !filter) {
+                continue;
+            }
+            foundMicrophones[microphonesFound++] =
+                new OrvanaAudio(device.Get(), filter.Get(), std::move(name));
+        }
+    }
+
+    // Without any camera nothing is reported, microphones included.
+    ComPtr<IEnumMoniker> videoMonikers;
+    if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &videoMonikers, 0) != S_OK ||
+        !videoMonikers) {
+        return;
+    }
+    videoMonikers->Reset();
+    int camerasFound = 0;
+    ComPtr<IMoniker> device;
+    while (camerasFound < kMaxDevices &&
+           videoMonikers->Next(1, device.ReleaseAndGetAddressOf(), nullptr) == S_OK && device) {
+        ComPtr<IPropertyBag> bag;
+        if (FAILED(device->BindToStorage(nullptr, nullptr, IID_IPropertyBag, &bag)) || !bag) {
+            continue;
+        }
+        std::wstring name = ReadText(bag.Get(), L"FriendlyName", false);
+        std::wstring path = ReadText(bag.Get(), L"DevicePath", true);
+        ComPtr<IBaseFilter> filter;
+        if (device->BindToObject(nullptr, nullptr, IID_IBaseFilter, &filter) != S_OK || !filter) {
+            continue;
+        }
+        foundCameras[camerasFound++] =
+            new OrvanaCamera(device.Get(), filter.Get(), std::move(name), std::move(path));
+    }
+    microphoneCount = microphonesFound;
+    cameraCount = camerasFound;
 }
 
-void CameraRegistry::MergeDevices(OrvanaCamera** found, int cameraCount, bool&,
-                                  OrvanaAudio** foundMicrophones, int microphoneCount, bool&) {
-    for (int i = 0; i < cameraCount; ++i) {
-        cameras.push_back(found[i]);
-    }
-    microphones.clear();
-    for (int i = 0; i < microphoneCount; ++i) {
-        microphones.push_back(foundMicrophones[i]);
-    }
+void CameraRegistry::MergeDevices(OrvanaCamera** foundCameras, int cameraCount, bool& cameraRemoved,
+                                  OrvanaAudio** foundMicrophones, int microphoneCount,
+                                  bool& microphoneRemoved) {
+    MergeDeviceList(cameras, foundCameras, cameraCount, SameDevice<OrvanaCamera>,
+                    [&cameraRemoved](OrvanaCamera& camera) {
+                        if (camera.opened) {
+                            camera.Close();
+                            cameraRemoved = true;
+                        }
+                    });
+    // Microphones never have a graph of their own open, so one that leaves
+    // needs no closing and never sets microphoneRemoved.
+    (void)microphoneRemoved;
+    MergeDeviceList(microphones, foundMicrophones, microphoneCount, SameDevice<OrvanaAudio>,
+                    [](OrvanaAudio&) {});
 }
 
 OrvanaCamera* CameraRegistry::CurrentCamera() {
@@ -64,13 +162,35 @@ OrvanaAudio* CameraRegistry::SetCurrentMicrophone(unsigned index) {
     return currentMicrophone;
 }
 
-void CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND notifyWindow) {
-    if (camera == nullptr || camera == currentCamera && camera->opened) {
+void CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND window) {
+    if (camera == nullptr) {
         return;
     }
-    if (currentCamera != nullptr && currentCamera->opened) {
-        currentCamera->Close();
+    OrvanaCamera* previous = currentCamera;
+    // The current camera, already open, is left as it is. A current camera
+    // that is not open (made current by CurrentCamera or SetCurrentCamera)
+    // is opened: otherwise it could never start.
+    if (previous != nullptr && previous->moniker.Get() == camera->moniker.Get() &&
+        previous->opened) {
+        return;
+    }
+    if (previous != nullptr) {
+        previous->Stop();
+        previous->Close();
     }
     currentCamera = camera;
-    camera->notifyWindow = notifyWindow;
+    if (camera->opened) {
+        camera->Close();
+    }
+    camera->notifyWindow = window;
+    camera->ReleaseGraphObjects();
+    if (FAILED(camera->CreateGraphObjects())) {
+        return;
+    }
+    if (FAILED(camera->BuildGraph(window, kGraphNotifyMessage))) {
+        return;
+    }
+    camera->frameCallback = frameHandler;
+    camera->opened = true;
+    camera->RunGraph();
 }

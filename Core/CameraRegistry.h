@@ -1,12 +1,14 @@
 // CameraRegistry: the attached cameras and microphones and the current one
-// of each. One per process; device objects live until the process ends.
+// of each. One per process; device objects live until the process ends, so
+// pointers to them stay valid on every thread.
 #pragma once
 
 #include <windows.h>
 
 #include <vector>
 
-class OrvanaCamera;
+#include "Core/OrvanaCamera.h"
+
 class OrvanaAudio;
 
 class CameraRegistry {
@@ -16,22 +18,32 @@ public:
     static CameraRegistry& Instance();
 
     // Fills the arrays (kMaxDevices entries each) with new device objects.
+    // With no camera attached both counts stay 0, microphones or not.
     void EnumerateDevices(OrvanaCamera** cameras, int& cameraCount, OrvanaAudio** microphones,
                           int& microphoneCount);
-    // Merges an enumeration into the lists; sets the flags when a device went away.
+    // Merges an enumeration into the lists, keeping the older object of every
+    // device already held. Sets a flag (never clears it) when an open device
+    // left; an open camera that left is stopped and closed first.
     void MergeDevices(OrvanaCamera** cameras, int cameraCount, bool& cameraRemoved,
                       OrvanaAudio** microphones, int microphoneCount, bool& microphoneRemoved);
+    // The current device; the first one becomes current when none is.
     OrvanaCamera* CurrentCamera();
     OrvanaAudio* CurrentMicrophone();
+    // Makes the device at index current (without opening it); nullptr and
+    // no change when index is out of range.
     OrvanaCamera* SetCurrentCamera(unsigned index);
     OrvanaAudio* SetCurrentMicrophone(unsigned index);
-    // Makes the camera current and opens and runs it.
+    // Closes the previous camera, makes camera current, opens and runs it.
+    // The microphone is accepted and not used.
     void SelectCamera(OrvanaCamera* camera, OrvanaAudio* microphone, HWND notifyWindow);
 
     OrvanaCamera* currentCamera = nullptr;
     OrvanaAudio* currentMicrophone = nullptr;
     std::vector<OrvanaCamera*> cameras;
     std::vector<OrvanaAudio*> microphones;
+    // Installed as the frame callback of every camera SelectCamera opens;
+    // the capture engine registers its sample handler here.
+    FrameCallback frameHandler = nullptr;
 
 private:
     CameraRegistry() = default;

@@ -1,23 +1,104 @@
-// OrvanaCamera: one video capture device and its DirectShow graph.
+// OrvanaCamera: one video capture device, its stream formats, its
+// sample-grabber graph and its image properties. The registry creates one
+// per device and keeps it for the life of the process.
 #pragma once
 
 #include <windows.h>
 
-#include <string>
+#include <dshow.h>
+#include <qedit.h>
+#include <wrl/client.h>
 
-class OrvanaCamera {
+#include <string>
+#include <vector>
+
+#include "Core/StreamFormat.h"
+
+// Receives every captured buffer: sample time in seconds, the bytes (valid
+// only during the call) and their number. Runs on the streaming thread.
+using FrameCallback = void (*)(double sampleTime, unsigned char* buffer, long length);
+
+// Video-processing property used as the mirror state (VideoProcAmp_Gain):
+// 0 normal, 1 mirrored.
+constexpr long kMirrorProperty = 9;
+// Video-processing property of the power-line frequency: 1 = 50 Hz, 2 = 60 Hz.
+constexpr long kPowerLineFrequencyProperty = 13;
+// Message number the graph's events are posted with when a camera is opened.
+constexpr UINT kGraphNotifyMessage = 78;
+
+// The first pin of filter whose connection state and direction are the given
+// ones; S_OK with one reference in *pin, or VFW_E_NOT_FOUND.
+HRESULT FindFilterPin(IBaseFilter* filter, bool connected, PIN_DIRECTION direction, IPin** pin);
+
+class OrvanaCamera : public ISampleGrabberCB {
 public:
-    OrvanaCamera() = default;
+    OrvanaCamera(IMoniker* moniker, IBaseFilter* captureFilter, std::wstring friendlyName,
+                 std::wstring devicePath);
     OrvanaCamera(const OrvanaCamera&) = delete;
     OrvanaCamera& operator=(const OrvanaCamera&) = delete;
+    ~OrvanaCamera();
 
+    // ISampleGrabberCB. The object's life belongs to the registry, so the
+    // reference count is fixed and nothing is freed through it.
+    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
+    ULONG STDMETHODCALLTYPE AddRef() override;
+    ULONG STDMETHODCALLTYPE Release() override;
+    HRESULT STDMETHODCALLTYPE SampleCB(double sampleTime, IMediaSample* sample) override;
+    HRESULT STDMETHODCALLTYPE BufferCB(double sampleTime, BYTE* buffer, LONG length) override;
+
+    // Lifecycle.
+    HRESULT Stop();
     // Stops, tears the graph down and marks the camera not opened; answers 0.
     HRESULT Close();
+    // Runs a built graph that is not running; a failure is not reported.
+    void RunGraph();
 
-    std::wstring friendlyName;
-    std::wstring devicePath;
+    // Graph (CaptureGraph.cpp).
+    HRESULT CreateGraphObjects();
+    // 0 built or nothing to do, 1 no usable pin, connection or format, or a failure code.
+    HRESULT BuildGraph(HWND notifyWindow, UINT notifyMessage);
+    // Disconnects and removes every filter downstream of filter; takes over the reference.
+    void RemoveDownstream(Microsoft::WRL::ComPtr<IBaseFilter> filter);
+    void ReleaseGraphObjects();
+
+    // Formats (CameraFormats.cpp).
+    void EnumerateFormats();
+    // 0 switched, 1 not opened or index out of range, E_UNEXPECTED when the
+    // graph would not stop, or the failure of rebuilding.
+    HRESULT SetFormat(UINT notifyMessage, unsigned index);
+    // 0 with the pin's active format, or 1 when it is not available.
+    HRESULT GetCurrentFormat(StreamFormat& format, int& frameRate);
+
+    // Image properties (CameraProperties.cpp): 0 or the failing HRESULT.
+    HRESULT GetVideoProcAmpRange(long property, long& minimum, long& maximum, long& steppingDelta,
+                                 long& defaultValue, long& capsFlags);
+    HRESULT GetVideoProcAmp(long property, long& value, long& flags);
+    HRESULT SetVideoProcAmp(long property, long value, long flags);
+    HRESULT GetCameraControlRange(long property, long& minimum, long& maximum, long& steppingDelta,
+                                  long& defaultValue, long& capsFlags);
+    HRESULT GetCameraControl(long property, long& value, long& flags);
+    HRESULT SetCameraControl(long property, long value, long flags);
+    HRESULT GetPowerLineFrequency(long& value);
+    HRESULT SetPowerLineFrequency(long value);
+    // Writes the mirror state with the mode flags the property has now.
+    HRESULT SetMirror(bool mirrored);
+
+    Microsoft::WRL::ComPtr<IMoniker> moniker;
+    Microsoft::WRL::ComPtr<IBaseFilter> captureFilter;
+    Microsoft::WRL::ComPtr<IBaseFilter> grabberFilter;
+    Microsoft::WRL::ComPtr<IBaseFilter> nullRenderer;
+    Microsoft::WRL::ComPtr<ISampleGrabber> sampleGrabber;
+    Microsoft::WRL::ComPtr<IGraphBuilder> graph;
+    Microsoft::WRL::ComPtr<ICaptureGraphBuilder2> captureBuilder;
+    Microsoft::WRL::ComPtr<IAMStreamConfig> streamConfig;
     bool opened = false;
     bool running = false;
     bool graphBuilt = false;
     HWND notifyWindow = nullptr;
+    std::vector<PinFormatGroup> pinGroups;
+    std::vector<StreamFormat> formats;
+    StreamFormat currentFormat;
+    FrameCallback frameCallback = nullptr;
+    std::wstring friendlyName;
+    std::wstring devicePath;
 };

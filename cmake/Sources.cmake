@@ -22,6 +22,7 @@ set(ORVANA_NEUTRAL_SOURCES
     ui/XmlDocument.cpp
     ui/ZipArchive.cpp
     ui/ResourceArchive.cpp
+    Core/FormatRules.cpp
 )
 
 # Stand-ins for Windows-only services, used by the native build alone.
@@ -52,6 +53,10 @@ set(ORVANA_WIN32_SOURCES
     ui/TextEncodingWin32.cpp
     Core/CameraRegistry.cpp
     Core/OrvanaCamera.cpp
+    Core/CaptureGraph.cpp
+    Core/CameraFormats.cpp
+    Core/CameraProperties.cpp
+    Core/MediaTypes.cpp
     Core/OrvanaAudio.cpp
     capture/CaptureEngine.cpp
     preview/CaptureViewUI.cpp

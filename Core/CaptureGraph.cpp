@@ -1,0 +1,250 @@
+// The camera's sample-grabber graph: capture filter -> Sample Grabber ->
+// Null Renderer, its creation, building, teardown and release.
+#include <windows.h>
+
+#include <dshow.h>
+#include <qedit.h>
+#include <uuids.h>
+
+#include "Core/ComHelpers.h"
+#include "Core/MediaTypes.h"
+#include "Core/OrvanaCamera.h"
+
+using Microsoft::WRL::ComPtr;
+
+namespace {
+
+// The system headers declare the grabber's interfaces but not these classes.
+constexpr CLSID kClsidSampleGrabber = {
+    0xC1F400A0, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
+constexpr CLSID kClsidNullRenderer = {
+    0xC1F400A4, 0x3F08, 0x11D3, {0x9F, 0x0B, 0x00, 0x60, 0x08, 0x03, 0x9E, 0x37}};
+
+} // namespace
+
+HRESULT FindFilterPin(IBaseFilter* filter, bool connected, PIN_DIRECTION direction, IPin** pin) {
+    if (filter == nullptr || pin == nullptr) {
+        return E_POINTER;
+    }
+    *pin = nullptr;
+    ComPtr<IEnumPins> pins;
+    HRESULT hr = filter->EnumPins(&pins);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (!pins) {
+        return VFW_E_NOT_FOUND;
+    }
+    ComPtr<IPin> candidate;
+    while (pins->Next(1, candidate.ReleaseAndGetAddressOf(), nullptr) == S_OK && candidate) {
+        ComPtr<IPin> peer;
+        const HRESULT state = candidate->ConnectedTo(&peer);
+        if (FAILED(state) && state != VFW_E_NOT_CONNECTED) {
+            return VFW_E_NOT_FOUND;
+        }
+        const bool isConnected = SUCCEEDED(state) && peer;
+        PIN_DIRECTION pinDirection = PINDIR_INPUT;
+        if (FAILED(candidate->QueryDirection(&pinDirection))) {
+            return VFW_E_NOT_FOUND;
+        }
+        if (isConnected == connected && pinDirection == direction) {
+            *pin = candidate.Detach();
+            return S_OK;
+        }
+    }
+    return VFW_E_NOT_FOUND;
+}
+
+HRESULT OrvanaCamera::CreateGraphObjects() {
+    HRESULT hr =
+        ::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER | CLSCTX_INPROC_HANDLER,
+                           IID_IGraphBuilder, &graph);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = ::CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
+                            IID_ICaptureGraphBuilder2, &captureBuilder);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = captureBuilder->SetFiltergraph(graph.Get());
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = ::CoCreateInstance(kClsidSampleGrabber, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                            &grabberFilter);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    // A camera whose capture pin offers no stream configuration cannot be opened.
+    ComPtr<IAMStreamConfig> captureConfig;
+    hr = captureBuilder->FindInterface(&PIN_CATEGORY_CAPTURE, nullptr, captureFilter.Get(),
+                                       IID_IAMStreamConfig, &captureConfig);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (!opened) {
+        EnumerateFormats();
+    }
+    return S_OK;
+}
+
+namespace {
+
+// Applies the pin's first capability of the chosen size and subtype; the
+// frame interval is not compared.
+void ApplyChosenFormat(IAMStreamConfig* config, const StreamFormat& chosen) {
+    int count = 0;
+    int capsSize = 0;
+    if (FAILED(config->GetNumberOfCapabilities(&count, &capsSize))) {
+        return;
+    }
+    std::vector<BYTE> caps(capsSize > 128 ? static_cast<size_t>(capsSize) : 128);
+    for (int i = 0; i < count; ++i) {
+        AM_MEDIA_TYPE* raw = nullptr;
+        const HRESULT hr = config->GetStreamCaps(i, &raw, caps.data());
+        MediaTypePtr type(raw);
+        VideoFormatInfo info;
+        if (FAILED(hr) || !type || !ReadVideoInfo(*type, info)) {
+            continue;
+        }
+        if (info.width == chosen.width && info.height == chosen.height &&
+            IsEqualGUID(type->subtype, chosen.subtype)) {
+            config->SetFormat(type.get());
+            return;
+        }
+    }
+}
+
+} // namespace
+
+HRESULT OrvanaCamera::BuildGraph(HWND window, UINT notifyMessage) {
+    if (graphBuilt || running) {
+        return 0;
+    }
+    graphBuilt = false;
+    if (!graph || !captureFilter || !grabberFilter) {
+        return E_POINTER;
+    }
+    HRESULT hr = graph->AddFilter(captureFilter.Get(), L"Video Capture");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = graph->AddFilter(grabberFilter.Get(), L"Grabber");
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = ::CoCreateInstance(kClsidNullRenderer, nullptr, CLSCTX_INPROC_SERVER, IID_IBaseFilter,
+                            &nullRenderer);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = graph->AddFilter(nullRenderer.Get(), L"NullRender");
+    if (FAILED(hr)) {
+        return hr;
+    }
+
+    const int group = ChooseBuildGroup(pinGroups, opened, currentFormat.pinIndex);
+    if (group < 0) {
+        return 1;
+    }
+    ComPtr<IPin> capturePin;
+    if (FAILED(captureFilter->FindPin(pinGroups[group].pinId, &capturePin)) || !capturePin) {
+        return 1;
+    }
+    if (FAILED(capturePin.As(&streamConfig))) {
+        return 1;
+    }
+
+    ComPtr<IPin> grabberInput;
+    if (FAILED(FindFilterPin(grabberFilter.Get(), false, PINDIR_INPUT, &grabberInput)) ||
+        FAILED(graph->Connect(capturePin.Get(), grabberInput.Get()))) {
+        return 1;
+    }
+    ComPtr<IPin> grabberOutput;
+    ComPtr<IPin> rendererInput;
+    if (FAILED(FindFilterPin(grabberFilter.Get(), false, PINDIR_OUTPUT, &grabberOutput)) ||
+        FAILED(FindFilterPin(nullRenderer.Get(), false, PINDIR_INPUT, &rendererInput)) ||
+        FAILED(graph->Connect(grabberOutput.Get(), rendererInput.Get()))) {
+        return 1;
+    }
+
+    if (opened) {
+        if (streamConfig) {
+            ApplyChosenFormat(streamConfig.Get(), currentFormat);
+        }
+    } else {
+        AM_MEDIA_TYPE* raw = nullptr;
+        hr = streamConfig->GetFormat(&raw);
+        MediaTypePtr active(raw);
+        if (FAILED(hr) || !active) {
+            return 1;
+        }
+        VideoFormatInfo info;
+        if (ReadVideoInfo(*active, info)) {
+            if (const StreamFormat* match =
+                    FindFormat(formats, info.width, info.height, active->subtype)) {
+                currentFormat = *match;
+            }
+        }
+    }
+
+    hr = grabberFilter.As(&sampleGrabber);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    sampleGrabber->SetOneShot(FALSE);
+    sampleGrabber->SetBufferSamples(FALSE);
+    hr = sampleGrabber->SetCallback(this, 1);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    if (notifyMessage != 0) {
+        ComPtr<IMediaEventEx> events;
+        if (graph->QueryInterface(IID_IMediaEventEx, &events) == S_OK && events) {
+            events->SetNotifyWindow(reinterpret_cast<OAHWND>(window), notifyMessage, 0);
+        }
+    }
+    graphBuilt = true;
+    return 0;
+}
+
+void OrvanaCamera::RemoveDownstream(ComPtr<IBaseFilter> filter) {
+    if (!filter) {
+        return;
+    }
+    ComPtr<IEnumPins> pins;
+    if (FAILED(filter->EnumPins(&pins)) || !pins) {
+        return;
+    }
+    ComPtr<IPin> pin;
+    while (pins->Next(1, pin.ReleaseAndGetAddressOf(), nullptr) == S_OK && pin) {
+        ComPtr<IPin> connected;
+        if (FAILED(pin->ConnectedTo(&connected)) || !connected) {
+            continue;
+        }
+        PIN_INFO info{};
+        if (FAILED(connected->QueryPinInfo(&info))) {
+            break;
+        }
+        ComPtr<IBaseFilter> downstream;
+        downstream.Attach(info.pFilter);
+        if (info.dir == PINDIR_INPUT) {
+            RemoveDownstream(downstream);
+            if (graph) {
+                graph->Disconnect(connected.Get());
+                graph->Disconnect(pin.Get());
+                graph->RemoveFilter(downstream.Get());
+            }
+        }
+    }
+}
+
+void OrvanaCamera::ReleaseGraphObjects() {
+    grabberFilter.Reset();
+    nullRenderer.Reset();
+    sampleGrabber.Reset();
+    graph.Reset();
+    captureBuilder.Reset();
+    streamConfig.Reset();
+}
