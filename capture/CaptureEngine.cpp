@@ -1,10 +1,267 @@
 #include "capture/CaptureEngine.h"
 
+#include <cstring>
+#include <new>
+#include <optional>
+
+extern "C" {
+#include <libavutil/frame.h>
+}
+
+#include "Core/CameraRegistry.h"
+#include "Core/OrvanaAudio.h"
+#include "Core/OrvanaCamera.h"
+#include "preview/PreviewWindow.h"
+
+namespace {
+
+// How long stopping waits for the worker to finish the picture in hand.
+constexpr DWORD kStopWaitMs = 5000;
+
+} // namespace
+
+void AudioFrameDeleter::operator()(AVFrame* frame) const { av_frame_free(&frame); }
+
 CaptureEngine& CaptureEngine::Instance() {
     static CaptureEngine engine;
     return engine;
 }
 
-void CaptureEngine::StopRecording() { recording = false; }
+CaptureEngine::CaptureEngine() {
+    m_worker = ::CreateThread(nullptr, 0, &CaptureEngine::WorkerEntry, this, 0, &m_workerId);
+}
 
-void CaptureEngine::RequestStop() { state = 2; }
+CaptureEngine::~CaptureEngine() {
+    if (!RequestStop()) {
+        // The worker is stuck inside a call that never came back; what it
+        // uses must outlive it, so it is left to the end of the process.
+        (void)renderer.release();
+        (void)pipeline.release();
+        return;
+    }
+    m_queue.Clear();
+}
+
+bool CaptureEngine::WorkerRunning() const {
+    return m_worker != nullptr && ::WaitForSingleObject(m_worker, 0) == WAIT_TIMEOUT;
+}
+
+bool CaptureEngine::RequestStop() {
+    threadState = 2;
+    if (m_worker == nullptr) {
+        return true;
+    }
+    if (::GetCurrentThreadId() == m_workerId) {
+        return false;
+    }
+    // Direct3D may send messages to windows of this thread while the worker
+    // presents; serve them so that the worker can finish.
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= kStopWaitMs) {
+            return ::WaitForSingleObject(m_worker, 0) == WAIT_OBJECT_0 ? true : false;
+        }
+        const DWORD result = ::MsgWaitForMultipleObjects(1, &m_worker, FALSE,
+                                                         kStopWaitMs - elapsed, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0) {
+            break;
+        }
+        if (result == WAIT_OBJECT_0 + 1) {
+            MSG message;
+            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            continue;
+        }
+        if (result == WAIT_FAILED) {
+            return false;
+        }
+    }
+    ::CloseHandle(m_worker);
+    m_worker = nullptr;
+    return true;
+}
+
+bool CaptureEngine::CreatePreviewWindow(HWND parent, HINSTANCE instance) {
+    if (!RegisterPreviewClass(instance)) {
+        return false;
+    }
+    HWND window = CreatePreviewWindowHandle(parent, instance);
+    if (window == nullptr) {
+        return false;
+    }
+    previewWindow = window;
+    renderer.reset(new (std::nothrow) PreviewRenderer());
+    pipeline.reset(new (std::nothrow) MediaPipeline());
+    if (!renderer || !pipeline) {
+        return false;
+    }
+    CameraRegistry::Instance().frameHandler = &CaptureEngine::FrameHandler;
+    previewReady = true;
+    return true;
+}
+
+void CaptureEngine::FrameHandler(double sampleTime, unsigned char* buffer, long length) {
+    Instance().OnVideoSample(sampleTime, buffer, static_cast<int32_t>(length));
+}
+
+int32_t CaptureEngine::OnVideoSample(double sampleTime, const uint8_t* buffer, int32_t length) {
+    if (length <= 0 || buffer == nullptr) {
+        return -1;
+    }
+    OrvanaCamera* camera = CameraRegistry::Instance().CurrentCamera();
+    if (camera == nullptr) {
+        return -1;
+    }
+    StreamFormat format{};
+    int frameRate = 0;
+    // Without its format (answer 1) the sample could not be decoded, and
+    // queuing it with an empty one would close the working decoder.
+    if (camera->GetCurrentFormat(format, frameRate) != 0) {
+        return -1;
+    }
+    return QueueVideoSample(format, sampleTime, buffer, length);
+}
+
+int32_t CaptureEngine::QueueVideoSample(const StreamFormat& format, double sampleTime,
+                                        const uint8_t* buffer, int32_t length) {
+    if (length <= 0 || buffer == nullptr) {
+        return -1;
+    }
+    CaptureItem item;
+    item.data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
+    if (!item.data) {
+        return -1;
+    }
+    std::memcpy(item.data.get(), buffer, static_cast<size_t>(length));
+    item.kind = CaptureItem::kVideo;
+    item.format = format;
+    item.sampleTime = sampleTime;
+    item.length = length;
+    m_queue.PushVideo(std::move(item));
+    return 0;
+}
+
+int32_t CaptureEngine::OnAudioFrame(AVStream* stream, AVFrame* frame, int64_t audioTime) {
+    AudioFramePtr owned(frame);
+    if (stream == nullptr || frame == nullptr) {
+        return -1;
+    }
+    OrvanaAudio* microphone = CameraRegistry::Instance().CurrentMicrophone();
+    if (microphone == nullptr) {
+        return -1;
+    }
+    AM_MEDIA_TYPE format{};
+    const HRESULT queried = microphone->GetCaptureFormat(format);
+    if (queried >= 0 && format.pbFormat != nullptr) {
+        ::CoTaskMemFree(format.pbFormat);
+    }
+    if (format.pUnk != nullptr) {
+        format.pUnk->Release();
+    }
+    if (queried < 0) {
+        return -1;
+    }
+    CaptureItem item;
+    item.kind = CaptureItem::kAudio;
+    item.audioStream = stream;
+    item.audioFrame = std::move(owned);
+    item.audioTime = audioTime;
+    m_queue.PushAudio(std::move(item));
+    return 0;
+}
+
+DWORD WINAPI CaptureEngine::WorkerEntry(void* engine) {
+    static_cast<CaptureEngine*>(engine)->WorkerLoop();
+    return 0;
+}
+
+void CaptureEngine::WorkerLoop() {
+    while (threadState == 1) {
+        std::optional<CaptureItem> item = m_queue.Pop();
+        if (!item) {
+            ::Sleep(1);
+            continue;
+        }
+        if (item->kind == CaptureItem::kVideo) {
+            ProcessVideo(*item);
+        } else if (item->kind == CaptureItem::kAudio) {
+            ProcessAudio(*item);
+        }
+    }
+}
+
+void CaptureEngine::ProcessVideo(CaptureItem& item) {
+    // Samples that arrive before the window, renderer and pipeline exist are
+    // dropped: there is nothing to decode them with yet.
+    if (!previewReady) {
+        return;
+    }
+    frameWidth = item.format.width;
+    frameHeight = item.format.height;
+    bool decoded = false;
+    {
+        // Decoding and everything that uses the new picture's FFmpeg frame
+        // (the recording's encoder, a pending photo) run under the pipeline's
+        // lock, which starting, stopping and preparing also take.
+        std::lock_guard<std::mutex> lock(pipeline->ContextLock());
+        decoded = pipeline->DecodeFrame(item.format, item.data.get(), item.length);
+    }
+    if (!decoded) {
+        return;
+    }
+    ++m_decoded;
+    if (minimized) {
+        return;
+    }
+    // The packed picture changes only on this thread, so it is read without the lock.
+    if (renderer->UploadFrame(previewWindow, item.format, pipeline->PackedPicture(),
+                              pipeline->PackedPictureSize())) {
+        renderer->Clear();
+        renderer->BeginScene();
+        renderer->EndScene();
+        renderer->PresentFrame();
+        ++m_presented;
+    }
+}
+
+void CaptureEngine::ProcessAudio(CaptureItem& item) {
+    // Without a running recording the frame has no use; it is freed with the item.
+    item.audioFrame.reset();
+}
+
+bool CaptureEngine::StopRecording() {
+    if (recording) {
+        recording = false;
+    }
+    return true;
+}
+
+void CaptureEngine::StopRecordingAndRepaint() {
+    StopRecording();
+    ::Sleep(100);
+    if (previewWindow != nullptr) {
+        RECT client{};
+        ::GetClientRect(previewWindow, &client);
+        ::InvalidateRect(previewWindow, &client, TRUE);
+    }
+}
+
+HRESULT CaptureEngine::SetMirror(bool mirrored) {
+    OrvanaCamera* camera = CameraRegistry::Instance().CurrentCamera();
+    if (camera == nullptr) {
+        return 1;
+    }
+    long value = 0;
+    long flags = 0;
+    HRESULT result = camera->GetVideoProcAmp(kMirrorProperty, value, flags);
+    if (FAILED(result)) {
+        return result;
+    }
+    return camera->SetVideoProcAmp(kMirrorProperty, mirrored ? 1 : 0, flags);
+}
+
+void CaptureEngine::SetRecordingVolume(int32_t percent) {
+    if (pipeline) {
+        pipeline->recordingVolume = percent;
+    }
+}

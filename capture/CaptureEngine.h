@@ -1,23 +1,91 @@
-// CaptureEngine: the queue of camera samples and the worker thread that
-// decodes, records, photographs and previews them.
+// CaptureEngine: the queue of camera samples and audio frames and the worker
+// thread that decodes each picture and draws it into the preview window. One
+// per process; the rest of the program reaches live video through it.
 #pragma once
 
+#include <windows.h>
+
 #include <atomic>
+#include <cstdint>
+#include <memory>
+
+#include "capture/CaptureItem.h"
+#include "capture/CaptureQueue.h"
+#include "capture/MediaPipeline.h"
+#include "preview/PreviewRenderer.h"
 
 class CaptureEngine {
 public:
     static CaptureEngine& Instance();
+    // Stops and joins the worker thread before anything it uses goes.
+    ~CaptureEngine();
+    CaptureEngine(const CaptureEngine&) = delete;
+    CaptureEngine& operator=(const CaptureEngine&) = delete;
 
-    // Finishes a running recording (the file's trailer is written).
-    void StopRecording();
-    // Asks the worker thread to end; does not wait.
-    void RequestStop();
+    // Registers "PreviewClass", creates the preview window as a child of
+    // parent, the renderer and the pipeline. Succeeds once per process.
+    bool CreatePreviewWindow(HWND parent, HINSTANCE instance);
 
-    // Flags shared with the worker thread; each is written by one thread only.
+    // The camera's frame callback (streaming thread): copies the sample with
+    // the current camera's format into the queue. 0 queued, -1 refused (empty
+    // sample, no camera, a camera that cannot tell its format, no memory).
+    int32_t OnVideoSample(double sampleTime, const uint8_t* buffer, int32_t length);
+    // Queues a sample whose format is already known; the same answers.
+    int32_t QueueVideoSample(const StreamFormat& format, double sampleTime, const uint8_t* buffer,
+                             int32_t length);
+    // The audio capture thread's callback: queues a decoded frame, which the
+    // engine owns from then on, also when it is refused (-1: no stream or
+    // frame, no microphone, a microphone that fails its format query).
+    int32_t OnAudioFrame(AVStream* stream, AVFrame* frame, int64_t audioTime);
+
+    // Finishes a running recording; always true.
+    bool StopRecording();
+    // Stops a running recording, then lets the preview window show its black
+    // background until the next picture.
+    void StopRecordingAndRepaint();
+    // Writes the camera's mirror state; the device layer's result, 1 without a camera.
+    HRESULT SetMirror(bool mirrored);
+    // Volume in percent for the next recording's sound.
+    void SetRecordingVolume(int32_t percent);
+    // Tells the worker thread to end and waits (up to a few seconds, serving
+    // messages sent to this thread meanwhile) until it has. Answers whether
+    // it has ended.
+    bool RequestStop();
+
+    // The plain function the camera registry installs in every camera.
+    static void FrameHandler(double sampleTime, unsigned char* buffer, long length);
+
+    // Camera samples the queue dropped to stay within its bound.
+    uint64_t DroppedSamples() const { return m_queue.Dropped(); }
+    std::size_t QueuedItems() const { return m_queue.Size(); }
+    // Pictures decoded and presented by the worker thread so far.
+    uint64_t DecodedFrames() const { return m_decoded; }
+    uint64_t PresentedFrames() const { return m_presented; }
+    bool WorkerRunning() const;
+
+    HWND previewWindow = nullptr;
+    std::atomic<bool> previewReady{false};
+    std::unique_ptr<PreviewRenderer> renderer;
+    std::unique_ptr<MediaPipeline> pipeline;
+    // Size of the last camera sample the worker took; read to fit the window.
+    std::atomic<int32_t> frameWidth{1080};
+    std::atomic<int32_t> frameHeight{720};
     std::atomic<bool> recording{false};
+    std::atomic<bool> photoPending{false};
+    std::atomic<int32_t> threadState{1};
+    // Set by the main window on every WM_SIZE; nothing is drawn while true.
     std::atomic<bool> minimized{false};
-    std::atomic<int> state{0};
 
 private:
-    CaptureEngine() = default;
+    CaptureEngine();
+    static DWORD WINAPI WorkerEntry(void* engine);
+    void WorkerLoop();
+    void ProcessVideo(CaptureItem& item);
+    void ProcessAudio(CaptureItem& item);
+
+    CaptureQueue<CaptureItem> m_queue;
+    HANDLE m_worker = nullptr;
+    DWORD m_workerId = 0;
+    std::atomic<uint64_t> m_decoded{0};
+    std::atomic<uint64_t> m_presented{0};
 };

@@ -23,6 +23,8 @@ set(ORVANA_NEUTRAL_SOURCES
     ui/ZipArchive.cpp
     ui/ResourceArchive.cpp
     Core/FormatRules.cpp
+    capture/PictureConversion.cpp
+    preview/PreviewFit.cpp
 )
 
 # Stand-ins for Windows-only services, used by the native build alone.
@@ -59,7 +61,10 @@ set(ORVANA_WIN32_SOURCES
     Core/MediaTypes.cpp
     Core/OrvanaAudio.cpp
     capture/CaptureEngine.cpp
+    capture/MediaPipeline.cpp
     preview/CaptureViewUI.cpp
+    preview/PreviewWindow.cpp
+    preview/PreviewRenderer.cpp
     app/MainWindow.cpp
     app/ControlPanel.cpp
 )

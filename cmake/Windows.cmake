@@ -57,6 +57,15 @@ target_link_libraries(orvana_core PUBLIC orvana_media
     vfw32 msimg32 imm32 comctl32 winmm d3d9 setupapi)
 target_link_options(orvana_core PUBLIC ${ORVANA_STATIC_LINK})
 
+# The YUY2 conversion loop is written for the vectoriser; let it use SSE2.
+set_source_files_properties(capture/PictureConversion.cpp PROPERTIES COMPILE_OPTIONS -msse2)
+
+# Decode and preview throughput, run by hand under Wine (see README.md).
+add_executable(DecodeBenchmark bench/DecodeBenchmark.cpp)
+target_link_libraries(DecodeBenchmark PRIVATE orvana_core)
+target_compile_options(DecodeBenchmark PRIVATE ${ORVANA_WARNINGS})
+set_target_properties(DecodeBenchmark PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+
 add_executable(Orvana WIN32 app/Main.cpp ${ORVANA_RC})
 add_dependencies(Orvana orvana_resources)
 target_link_libraries(Orvana PRIVATE orvana_core)

@@ -168,7 +168,8 @@ TEST_F(MainWindowTest, CaptureViewElementInAnyCase) {
     for (const char* name : {"CaptureView", "captureview", "CAPTUREVIEW"}) {
         Ui::CControlUI* control = g_window->CreateControl(name);
         ASSERT_NE(control, nullptr) << name;
-        EXPECT_STREQ(control->GetClass(), "CaptureView");
+        EXPECT_STREQ(control->GetClass(), "CaptureViewUI");
+        EXPECT_NE(control->GetInterface("captureview"), nullptr);
         delete control;
     }
     EXPECT_EQ(g_window->CreateControl("Label"), nullptr);

@@ -1,0 +1,308 @@
+#include "capture/MediaPipeline.h"
+
+#include <cstdio>
+#include <cstring>
+#include <new>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavutil/imgutils.h>
+#include <libavutil/mem.h>
+#include <libswscale/swscale.h>
+}
+
+#include "Core/FormatRules.h"
+#include "Core/MediaTypes.h"
+#include "capture/PictureConversion.h"
+
+namespace {
+
+// Plane rows of the converted frame start on this boundary so that
+// libswscale writes with aligned stores.
+constexpr int kConvertedAlign = 32;
+
+} // namespace
+
+MediaPipeline::MediaPipeline() = default;
+
+MediaPipeline::~MediaPipeline() {
+    std::lock_guard<std::mutex> lock(m_contextLock);
+    CloseDecoder();
+}
+
+const uint8_t* MediaPipeline::PackedPicture() const {
+    return m_havePicture ? m_packed.get() : nullptr;
+}
+
+void MediaPipeline::CloseDecoder() {
+    avcodec_free_context(&m_decoder);
+    sws_freeContext(m_scaler);
+    m_scaler = nullptr;
+    av_frame_free(&m_convertedFrame);
+    av_freep(&m_convertedBuffer);
+    av_frame_free(&m_decodedFrame);
+    av_packet_free(&m_packet);
+    avfilter_graph_free(&m_flipGraph);
+    m_flipSource = nullptr;
+    m_flipSink = nullptr;
+    av_frame_free(&m_filteredFrame);
+    m_packed.reset();
+    m_packedSize = 0;
+    m_havePicture = false;
+    m_currentPicture = nullptr;
+    m_input.clear();
+}
+
+bool MediaPipeline::OpenDecoder(const StreamFormat& format) {
+    m_scalerNeedsInit = true;
+    m_decoderReady = false;
+    CloseDecoder();
+    ++m_openCount;
+
+    const int width = format.width;
+    const int height = format.height;
+    if (width <= 0 || height <= 0 || PackedI420Size(width, height) == 0) {
+        return false;
+    }
+    const SubtypeKind kind = SubtypeKindOf(format.subtype);
+    AVCodecID codecId = AV_CODEC_ID_NONE;
+    if (kind == SubtypeKind::H264) {
+        codecId = AV_CODEC_ID_H264;
+    } else if (kind == SubtypeKind::Mjpg) {
+        codecId = AV_CODEC_ID_MJPEG;
+    } else if (kind != SubtypeKind::Yuy2) {
+        return false;
+    }
+
+    if (codecId != AV_CODEC_ID_NONE) {
+        const AVCodec* codec = avcodec_find_decoder(codecId);
+        if (codec == nullptr) {
+            return false;
+        }
+        m_decoder = avcodec_alloc_context3(codec);
+        if (m_decoder == nullptr) {
+            return false;
+        }
+        m_decoder->codec_type = AVMEDIA_TYPE_VIDEO;
+        if (avcodec_open2(m_decoder, codec, nullptr) < 0) {
+            return false;
+        }
+        m_packet = av_packet_alloc();
+        m_decodedFrame = av_frame_alloc();
+        if (m_packet == nullptr || m_decodedFrame == nullptr) {
+            return false;
+        }
+    }
+
+    m_convertedFrame = av_frame_alloc();
+    const int bufferSize =
+        av_image_get_buffer_size(AV_PIX_FMT_YUV420P, width, height, kConvertedAlign);
+    if (m_convertedFrame == nullptr || bufferSize <= 0) {
+        return false;
+    }
+    m_convertedBuffer = static_cast<uint8_t*>(av_malloc(static_cast<size_t>(bufferSize)));
+    if (m_convertedBuffer == nullptr ||
+        av_image_fill_arrays(m_convertedFrame->data, m_convertedFrame->linesize,
+                             m_convertedBuffer, AV_PIX_FMT_YUV420P, width, height,
+                             kConvertedAlign) < 0) {
+        return false;
+    }
+    m_convertedFrame->width = width;
+    m_convertedFrame->height = height;
+    m_convertedFrame->format = AV_PIX_FMT_YUV420P;
+
+    // Two bytes per pixel, as the renderer has always been handed; the
+    // picture itself takes one and a half.
+    m_packedSize = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 2;
+    m_packed.reset(new (std::nothrow) uint8_t[m_packedSize]);
+    if (!m_packed) {
+        m_packedSize = 0;
+        return false;
+    }
+
+    if (!BuildFlipGraph(width, height)) {
+        return false;
+    }
+    m_decoderReady = true;
+    return true;
+}
+
+bool MediaPipeline::BuildFlipGraph(int width, int height) {
+    m_flipGraph = avfilter_graph_alloc();
+    AVFilterInOut* outputs = avfilter_inout_alloc();
+    AVFilterInOut* inputs = avfilter_inout_alloc();
+    m_filteredFrame = av_frame_alloc();
+    bool built = false;
+    const AVFilter* source = avfilter_get_by_name("buffer");
+    const AVFilter* sink = avfilter_get_by_name("buffersink");
+    if (m_flipGraph != nullptr && outputs != nullptr && inputs != nullptr &&
+        m_filteredFrame != nullptr && source != nullptr && sink != nullptr) {
+        char arguments[512] = {};
+        std::snprintf(arguments, sizeof arguments,
+                      "video_size=%dx%d:pix_fmt=%d:time_base=%d/%d:pixel_aspect=%d/%d", width,
+                      height, static_cast<int>(AV_PIX_FMT_YUV420P), 1, 25, 1, 1);
+        if (avfilter_graph_create_filter(&m_flipSource, source, "in", arguments, nullptr,
+                                         m_flipGraph) >= 0 &&
+            avfilter_graph_create_filter(&m_flipSink, sink, "out", nullptr, nullptr,
+                                         m_flipGraph) >= 0) {
+            outputs->name = av_strdup("in");
+            outputs->filter_ctx = m_flipSource;
+            outputs->pad_idx = 0;
+            outputs->next = nullptr;
+            inputs->name = av_strdup("out");
+            inputs->filter_ctx = m_flipSink;
+            inputs->pad_idx = 0;
+            inputs->next = nullptr;
+            built = avfilter_graph_parse_ptr(m_flipGraph, "hflip", &inputs, &outputs, nullptr) >=
+                        0 &&
+                    avfilter_graph_config(m_flipGraph, nullptr) >= 0;
+        }
+    }
+    avfilter_inout_free(&inputs);
+    avfilter_inout_free(&outputs);
+    return built;
+}
+
+bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
+    // Decoders read ahead in whole words: hand them a copy that ends in the
+    // zeroed padding they may touch, never the camera's own buffer.
+    const std::size_t size = static_cast<std::size_t>(length);
+    if (m_input.size() < size + AV_INPUT_BUFFER_PADDING_SIZE) {
+        m_input.resize(size + AV_INPUT_BUFFER_PADDING_SIZE);
+    }
+    std::memcpy(m_input.data(), sample, size);
+    std::memset(m_input.data() + size, 0, AV_INPUT_BUFFER_PADDING_SIZE);
+
+    av_packet_unref(m_packet);
+    m_packet->data = m_input.data();
+    m_packet->size = length;
+    int sent = avcodec_send_packet(m_decoder, m_packet);
+    bool got = false;
+    AVFrame* latest = m_decodedFrame;
+    av_frame_unref(latest);
+    if (sent == AVERROR(EAGAIN)) {
+        // Pictures the decoder still holds come out first; the sample follows.
+        while (avcodec_receive_frame(m_decoder, latest) >= 0) {
+            got = true;
+        }
+        sent = avcodec_send_packet(m_decoder, m_packet);
+    }
+    m_packet->data = nullptr;
+    m_packet->size = 0;
+    if (sent < 0 && !got) {
+        return false;
+    }
+    // Keep only the newest picture the sample completed: the preview never lags.
+    AVFrame* next = av_frame_alloc();
+    if (next == nullptr) {
+        return false;
+    }
+    while (avcodec_receive_frame(m_decoder, next) >= 0) {
+        av_frame_unref(latest);
+        av_frame_move_ref(latest, next);
+        got = true;
+    }
+    av_frame_free(&next);
+    if (!got || latest->linesize[0] == 0) {
+        return false;
+    }
+    // A picture of another size than the stream announced would be read past
+    // its planes below; such a sample is dropped.
+    if (latest->width != m_format.width || latest->height != m_format.height) {
+        return false;
+    }
+    if (latest->format == AV_PIX_FMT_YUV420P) {
+        m_currentPicture = latest;
+        return true;
+    }
+    const AVPixelFormat sourceFormat = static_cast<AVPixelFormat>(latest->format);
+    if (m_scalerNeedsInit || static_cast<int>(sourceFormat) != m_scalerSource) {
+        // Made once per open; a stream that changes its pixel layout midway
+        // gets a scaler of its own instead of being read with the old one.
+        sws_freeContext(m_scaler);
+        m_scaler = sws_getContext(m_format.width, m_format.height, sourceFormat, m_format.width,
+                                  m_format.height, AV_PIX_FMT_YUV420P, SWS_FAST_BILINEAR,
+                                  nullptr, nullptr, nullptr);
+        if (m_scaler == nullptr) {
+            return false;
+        }
+        m_scalerSource = static_cast<int>(sourceFormat);
+        m_scalerNeedsInit = false;
+    }
+    if (sws_scale(m_scaler, latest->data, latest->linesize, 0, m_format.height,
+                  m_convertedFrame->data, m_convertedFrame->linesize) <= 0) {
+        return false;
+    }
+    m_currentPicture = m_convertedFrame;
+    return true;
+}
+
+bool MediaPipeline::ConvertYuy2(const uint8_t* sample, int32_t length) {
+    if (!Yuy2ToI420(sample, static_cast<std::size_t>(length), m_format.width, m_format.height,
+                    m_convertedFrame->data[0], m_convertedFrame->linesize[0],
+                    m_convertedFrame->data[1], m_convertedFrame->linesize[1],
+                    m_convertedFrame->data[2], m_convertedFrame->linesize[2])) {
+        return false;
+    }
+    m_currentPicture = m_convertedFrame;
+    return true;
+}
+
+bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sample,
+                                int32_t length) {
+    if (!m_formatKnown || !IsEqualGUID(format.subtype, m_format.subtype) ||
+        format.width != m_format.width || format.height != m_format.height) {
+        m_format = format;
+        m_formatKnown = true;
+        if (!OpenDecoder(format)) {
+            return false;
+        }
+    }
+    if (!m_decoderReady || sample == nullptr || length <= 0) {
+        return false;
+    }
+
+    bool decoded = false;
+    switch (SubtypeKindOf(m_format.subtype)) {
+    case SubtypeKind::Mjpg:
+    case SubtypeKind::H264:
+        decoded = DecodeCompressed(sample, length);
+        break;
+    case SubtypeKind::Yuy2:
+        decoded = ConvertYuy2(sample, length);
+        break;
+    default:
+        break;
+    }
+    if (!decoded) {
+        return false;
+    }
+    m_convertedFrame->width = m_format.width;
+    m_convertedFrame->height = m_format.height;
+    m_convertedFrame->format = AV_PIX_FMT_YUV420P;
+
+    if (softwareMirror) {
+        av_frame_unref(m_filteredFrame);
+        // The source keeps its own reference: the converted frame's planes
+        // stay ours for the next sample.
+        if (av_buffersrc_add_frame_flags(m_flipSource, m_currentPicture,
+                                         AV_BUFFERSRC_FLAG_KEEP_REF) >= 0 &&
+            av_buffersink_get_frame(m_flipSink, m_filteredFrame) >= 0) {
+            m_currentPicture = m_filteredFrame;
+        }
+    }
+
+    AVFrame* picture = m_currentPicture;
+    if (picture->data[0] == nullptr || picture->data[1] == nullptr ||
+        picture->data[2] == nullptr) {
+        return false;
+    }
+    const uint8_t* planes[3] = {picture->data[0], picture->data[1], picture->data[2]};
+    const int lineSizes[3] = {picture->linesize[0], picture->linesize[1], picture->linesize[2]};
+    PackI420(planes, lineSizes, m_format.width, m_format.height, m_packed.get());
+    m_havePicture = true;
+    return true;
+}

@@ -1,0 +1,92 @@
+// MediaPipeline: all FFmpeg state of the program. This part turns one camera
+// sample (MJPG, YUY2 or H264) into a planar 4:2:0 picture, kept both as an
+// FFmpeg frame (the current picture, which recording and photos encode) and
+// as a tightly packed I420 buffer (which the preview renderer uploads).
+#pragma once
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
+
+#include "Core/StreamFormat.h"
+
+struct AVCodecContext;
+struct AVFrame;
+struct AVPacket;
+struct AVFilterGraph;
+struct AVFilterContext;
+struct SwsContext;
+
+class MediaPipeline {
+public:
+    MediaPipeline();
+    ~MediaPipeline();
+    MediaPipeline(const MediaPipeline&) = delete;
+    MediaPipeline& operator=(const MediaPipeline&) = delete;
+
+    // Decodes one sample of the given format; true when the current picture
+    // and the packed picture hold the new picture. A new subtype or size
+    // re-opens the decoder first. Never reads past length bytes.
+    bool DecodeFrame(const StreamFormat& format, const uint8_t* sample, int32_t length);
+
+    // The picture of the last successful DecodeFrame: W x H luma, then U,
+    // then V, each (W/2) x (H/2), no gaps. Null before the first picture.
+    const uint8_t* PackedPicture() const;
+    std::size_t PackedPictureSize() const { return m_packedSize; }
+    // The FFmpeg frame holding that picture (not owned by the caller).
+    AVFrame* CurrentPicture() const { return m_currentPicture; }
+    bool DecoderReady() const { return m_decoderReady; }
+    // The format the decoder was last opened for.
+    const StreamFormat& RememberedFormat() const { return m_format; }
+
+    // Every run on the FFmpeg contexts of this pipeline (decoding together
+    // with the encode and photo steps that use its picture, starting and
+    // stopping a recording, preparing a photo) holds this lock, so no two of
+    // them ever overlap.
+    std::mutex& ContextLock() { return m_contextLock; }
+
+    // Pictures pass through the hflip graph while this is set.
+    bool softwareMirror = false;
+    // Volume in percent applied to the sound of the next recording.
+    std::atomic<int32_t> recordingVolume{100};
+
+    // Number of times the decoder was (re)opened; lets callers see re-opens.
+    unsigned OpenCount() const { return m_openCount; }
+
+private:
+    bool OpenDecoder(const StreamFormat& format);
+    void CloseDecoder();
+    bool BuildFlipGraph(int width, int height);
+    bool DecodeCompressed(const uint8_t* sample, int32_t length);
+    bool ConvertYuy2(const uint8_t* sample, int32_t length);
+
+    std::mutex m_contextLock;
+    StreamFormat m_format{};
+    bool m_formatKnown = false;
+    bool m_decoderReady = false;
+    unsigned m_openCount = 0;
+
+    AVCodecContext* m_decoder = nullptr;
+    AVPacket* m_packet = nullptr;
+    AVFrame* m_decodedFrame = nullptr;
+    AVFrame* m_convertedFrame = nullptr;
+    uint8_t* m_convertedBuffer = nullptr;
+    SwsContext* m_scaler = nullptr;
+    bool m_scalerNeedsInit = true;
+    int m_scalerSource = -1; // pixel format the scaler was made for
+    // Copy of a compressed sample followed by the decoder's zeroed padding.
+    std::vector<uint8_t> m_input;
+    AVFrame* m_currentPicture = nullptr;
+
+    std::unique_ptr<uint8_t[]> m_packed;
+    std::size_t m_packedSize = 0;
+    bool m_havePicture = false;
+
+    AVFilterGraph* m_flipGraph = nullptr;
+    AVFilterContext* m_flipSource = nullptr;
+    AVFilterContext* m_flipSink = nullptr;
+    AVFrame* m_filteredFrame = nullptr;
+};

@@ -1,0 +1,38 @@
+// Byte shuffling between the picture layouts of the capture path: packed
+// YUY2 camera samples, FFmpeg's planar 4:2:0 frames, the tightly packed I420
+// buffer the renderer uploads, and Direct3D's YV12 surfaces. Free of Windows
+// and FFmpeg headers so that it is tested natively.
+#pragma once
+
+#include <cstddef>
+#include <cstdint>
+
+// Bytes of a tightly packed I420 picture: W x H luma, two (W/2) x (H/2) chroma planes.
+std::size_t PackedI420Size(int width, int height);
+
+// Bytes a whole YUY2 picture of width x height occupies (two bytes per pixel),
+// or 0 for a size that is not positive or does not fit in memory arithmetic.
+std::size_t Yuy2PictureSize(int width, int height);
+
+// Converts a packed 4:2:2 YUY2 picture (bytes Y0 U Y1 V, rows of width x 2
+// bytes) into three planes. Each pair of rows gives two luma rows and one
+// chroma row, the chroma taken from the upper row of the pair. With an odd
+// width or height the last column or row is not written. Answers false and
+// writes nothing when the sample is shorter than a whole picture or the size
+// is not positive.
+bool Yuy2ToI420(const uint8_t* sample, std::size_t sampleLength, int width, int height,
+                uint8_t* yPlane, int yStride, uint8_t* uPlane, int uStride, uint8_t* vPlane,
+                int vStride);
+
+// Copies three planes (read at their own line sizes) into a tightly packed
+// I420 buffer of PackedI420Size(width, height) bytes: Y, then U, then V.
+void PackI420(const uint8_t* const planes[3], const int lineSizes[3], int width, int height,
+              uint8_t* packed);
+
+// Writes a packed I420 picture into a locked YV12 surface whose rows are
+// pitch bytes apart: the Y rows first, then the V plane, then the U plane,
+// each chroma row pitch/2 bytes apart.
+void CopyI420ToYv12(const uint8_t* packed, int width, int height, uint8_t* surface, int pitch);
+
+// Bytes a YV12 surface of height rows with the given pitch spans.
+std::size_t Yv12SurfaceSize(int height, int pitch);

@@ -1,0 +1,52 @@
+// PreviewRenderer: draws each decoded picture into the preview window with
+// Direct3D 9. The picture goes into an off-screen YV12 surface of its own
+// size; the device's StretchRect converts and scales it onto the back buffer.
+// Only the capture engine's worker thread calls it.
+#pragma once
+
+#include <windows.h>
+
+#include <d3d9.h>
+#include <wrl/client.h>
+
+#include <cstddef>
+#include <cstdint>
+
+#include "Core/StreamFormat.h"
+
+class PreviewRenderer {
+public:
+    // Copies a packed I420 picture (Y, then U, then V, no gaps; pictureSize
+    // bytes) into the surface, making Direct3D, the device and the surface
+    // when they are missing, when the picture size changes, or when the
+    // window's client area no longer has the size the back buffer was made
+    // for. False when nothing can be drawn (no picture, a window without an
+    // area, a failed step, a surface that is busy).
+    bool UploadFrame(HWND window, const StreamFormat& format, const uint8_t* picture,
+                     std::size_t pictureSize);
+    // Clears the whole back buffer to opaque black; nothing unless ready.
+    void Clear();
+    void BeginScene();
+    void EndScene();
+    // Stretches the surface over the destination rectangle and presents it.
+    void PresentFrame();
+
+    bool Ready() const { return m_ready; }
+    // The client rectangle the back buffer was made for.
+    RECT Destination() const { return m_destination; }
+    // How many devices have been made so far.
+    unsigned DevicesMade() const { return m_devicesMade; }
+
+private:
+    bool CreateDevice(HWND window, UINT width, UINT height);
+    bool CreateSurface(int width, int height);
+    bool Remake(HWND window, const StreamFormat& format, const RECT& client);
+
+    Microsoft::WRL::ComPtr<IDirect3D9> m_direct3D;
+    Microsoft::WRL::ComPtr<IDirect3DDevice9> m_device;
+    Microsoft::WRL::ComPtr<IDirect3DSurface9> m_surface;
+    StreamFormat m_format{};
+    RECT m_destination{};
+    bool m_ready = false;
+    unsigned m_devicesMade = 0;
+};

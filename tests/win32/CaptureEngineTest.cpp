@@ -1,0 +1,273 @@
+// The capture engine: refusal of samples, the bounded queue, the worker
+// thread drawing into the preview window, and stopping the worker.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <mutex>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavutil/frame.h>
+}
+
+#include "Core/CameraRegistry.h"
+#include "Core/OrvanaAudio.h"
+#include "Core/OrvanaCamera.h"
+#include "capture/CaptureEngine.h"
+#include "preview/PreviewFit.h"
+#include "tests/win32/MediaTestSupport.h"
+
+namespace {
+
+LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+void Pump(DWORD milliseconds) {
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::DispatchMessageA(&message);
+        }
+        ::Sleep(5);
+    } while (::GetTickCount() - start < milliseconds);
+}
+
+template <class Condition> bool WaitFor(Condition condition, DWORD milliseconds = 3000) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > milliseconds) {
+            return false;
+        }
+        Pump(5);
+    }
+    return true;
+}
+
+// The main window stand-in: a white top-level window that owns the preview.
+HWND Parent() {
+    static HWND parent = [] {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = ParentProc;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(WHITE_BRUSH));
+        windowClass.lpszClassName = "EngineTestParent";
+        ::RegisterClassA(&windowClass);
+        HWND window = ::CreateWindowExA(WS_EX_TOPMOST, "EngineTestParent", "",
+                                        WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, 500, 500,
+                                        nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        ::UpdateWindow(window);
+        return window;
+    }();
+    return parent;
+}
+
+CaptureEngine& ReadyEngine() {
+    CaptureEngine& engine = CaptureEngine::Instance();
+    if (!engine.previewReady) {
+        EXPECT_TRUE(engine.CreatePreviewWindow(Parent(), ::GetModuleHandleA(nullptr)));
+    }
+    return engine;
+}
+
+COLORREF ScreenPixel(HWND window, int x, int y) {
+    POINT point{x, y};
+    ::ClientToScreen(window, &point);
+    HDC screen = ::GetDC(nullptr);
+    COLORREF colour = ::GetPixel(screen, point.x, point.y);
+    ::ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+void ClearRegistry() {
+    CameraRegistry& registry = CameraRegistry::Instance();
+    registry.cameras.clear();
+    registry.microphones.clear();
+    registry.currentCamera = nullptr;
+    registry.currentMicrophone = nullptr;
+}
+
+} // namespace
+
+TEST(CaptureEngine, PreviewWindowIsMadeOnceWithItsClass) {
+    CaptureEngine& engine = ReadyEngine();
+    ASSERT_TRUE(engine.previewReady);
+    ASSERT_NE(engine.previewWindow, nullptr);
+    char className[64] = {};
+    ::GetClassNameA(engine.previewWindow, className, sizeof className);
+    EXPECT_STREQ(className, "PreviewClass");
+    EXPECT_EQ(::GetParent(engine.previewWindow), Parent());
+    EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(engine.previewWindow, GWL_STYLE)) & 0x54000000u,
+              0x54000000u);
+    EXPECT_EQ(CameraRegistry::Instance().frameHandler, &CaptureEngine::FrameHandler);
+    // A second creation fails and changes nothing.
+    HWND before = engine.previewWindow;
+    EXPECT_FALSE(engine.CreatePreviewWindow(Parent(), ::GetModuleHandleA(nullptr)));
+    EXPECT_EQ(engine.previewWindow, before);
+    EXPECT_TRUE(engine.previewReady);
+}
+
+TEST(CaptureEngine, RefusesEmptySamplesAndSamplesWithoutACamera) {
+    CaptureEngine& engine = ReadyEngine();
+    ClearRegistry();
+    CameraRegistry& registry = CameraRegistry::Instance();
+    uint8_t bytes[16] = {1, 2, 3};
+    const StreamFormat format = MediaTest::Format("YUY2", 4, 2);
+    EXPECT_EQ(engine.QueueVideoSample(format, 0.0, bytes, 0), -1);
+    EXPECT_EQ(engine.OnVideoSample(0.0, bytes, 0), -1);
+    EXPECT_EQ(engine.OnVideoSample(0.0, nullptr, 16), -1);
+
+    // No camera: refused, and the registry's stale current camera is cleared.
+    OrvanaCamera stale(nullptr, nullptr, L"Gone", L"gone");
+    registry.currentCamera = &stale;
+    EXPECT_EQ(engine.OnVideoSample(0.0, bytes, 16), -1);
+    EXPECT_EQ(registry.currentCamera, nullptr);
+
+    // A camera that cannot tell its format (not opened) has its samples refused.
+    OrvanaCamera closed(nullptr, nullptr, L"Closed", L"closed");
+    registry.cameras.push_back(&closed);
+    EXPECT_EQ(engine.OnVideoSample(0.0, bytes, 16), -1);
+    EXPECT_EQ(registry.currentCamera, &closed);
+
+    // No microphone: audio refused (and the frame freed), current microphone cleared.
+    OrvanaAudio staleMic(nullptr, nullptr, L"Gone");
+    registry.currentMicrophone = &staleMic;
+    AVStream* someStream = reinterpret_cast<AVStream*>(&staleMic);
+    EXPECT_EQ(engine.OnAudioFrame(someStream, av_frame_alloc(), 0), -1);
+    EXPECT_EQ(registry.currentMicrophone, nullptr);
+    EXPECT_EQ(engine.OnAudioFrame(nullptr, av_frame_alloc(), 0), -1);
+    EXPECT_EQ(engine.OnAudioFrame(someStream, nullptr, 0), -1);
+    ClearRegistry();
+}
+
+TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFiveAndAudioNeverTrims) {
+    CaptureEngine& engine = ReadyEngine();
+    const StreamFormat format = MediaTest::Format("YUY2", 8, 4);
+    std::vector<uint8_t> sample = MediaTest::Yuy2Halves(8, 4, {16, 128, 128}, {235, 128, 128});
+    {
+        // Holding the pipeline's lock keeps the worker inside its first sample.
+        std::unique_lock<std::mutex> busy(engine.pipeline->ContextLock());
+        ASSERT_EQ(engine.QueueVideoSample(format, 1.0, sample.data(), 64), 0);
+        ASSERT_TRUE(WaitFor([&] { return engine.QueuedItems() == 0; }));
+        const uint64_t droppedBefore = engine.DroppedSamples();
+        for (int i = 0; i < 6; ++i) {
+            ASSERT_EQ(engine.QueueVideoSample(format, 2.0 + i, sample.data(), 64), 0);
+        }
+        EXPECT_EQ(engine.QueuedItems(), 5u);
+        EXPECT_EQ(engine.DroppedSamples(), droppedBefore + 1);
+
+        // Audio frames never make room; the next video sample trims the oldest.
+        CameraRegistry& registry = CameraRegistry::Instance();
+        OrvanaAudio microphone(nullptr, nullptr, L"Test Microphone");
+        registry.microphones.push_back(&microphone);
+        AVStream* stream = reinterpret_cast<AVStream*>(&microphone);
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_EQ(engine.OnAudioFrame(stream, av_frame_alloc(), i), 0);
+        }
+        EXPECT_EQ(engine.QueuedItems(), 8u);
+        EXPECT_EQ(registry.currentMicrophone, &microphone);
+        ASSERT_EQ(engine.QueueVideoSample(format, 9.0, sample.data(), 64), 0);
+        EXPECT_EQ(engine.QueuedItems(), 5u);
+        EXPECT_EQ(engine.DroppedSamples(), droppedBefore + 5);
+        ClearRegistry();
+    }
+    EXPECT_TRUE(WaitFor([&] { return engine.QueuedItems() == 0; }));
+}
+
+TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
+    CaptureEngine& engine = ReadyEngine();
+    const int width = 160, height = 90;
+    const StreamFormat format = MediaTest::Format("MJPG", width, height);
+    auto samples = MediaTest::Encode(AV_CODEC_ID_MJPEG, width, height, 1, 200);
+    ASSERT_EQ(samples.size(), 1u);
+    const uint64_t decodedBefore = engine.DecodedFrames();
+    // The first picture arrives while the preview window is still 0 x 0.
+    ASSERT_EQ(engine.QueueVideoSample(format, 0.0, samples[0].data(),
+                                      static_cast<int32_t>(samples[0].size())),
+              0);
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > decodedBefore; }));
+    EXPECT_EQ(engine.frameWidth, width);
+    EXPECT_EQ(engine.frameHeight, height);
+
+    // Placed as the preview control places it: a 16:9 picture in a square control.
+    const PreviewPlacement place = FitPreviewRect(50, 50, 454, 454, engine.frameWidth,
+                                                  engine.frameHeight);
+    EXPECT_EQ(place.width, 400);
+    EXPECT_EQ(place.height, 225);
+    ::MoveWindow(engine.previewWindow, place.x, place.y, place.width, place.height, TRUE);
+    Pump(50);
+    const uint64_t presentedBefore = engine.PresentedFrames();
+    for (int i = 0; i < 3; ++i) {
+        engine.QueueVideoSample(format, 1.0, samples[0].data(),
+                                static_cast<int32_t>(samples[0].size()));
+        Pump(100);
+    }
+    ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() >= presentedBefore + 3; }));
+    Pump(200);
+
+    // The preview window sits centred inside the border with the picture's
+    // aspect ratio; the parent's white shows in the strips above and below.
+    // (Wine composites a child window's Direct3D output off screen, so its
+    // colours are checked on a top-level window in PreviewRendererTest.)
+    HWND parent = Parent();
+    RECT placed{};
+    ::GetWindowRect(engine.previewWindow, &placed);
+    ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&placed), 2);
+    EXPECT_EQ(placed.left, 52);
+    EXPECT_EQ(placed.right, 452);
+    EXPECT_EQ(placed.top, place.y);
+    EXPECT_EQ(placed.bottom - placed.top, 225);
+    EXPECT_LE(std::abs((place.y - 52) - (452 - (place.y + place.height))), 1);
+    EXPECT_EQ(ScreenPixel(parent, 252, place.y - 3), RGB(255, 255, 255));
+    EXPECT_EQ(ScreenPixel(parent, 252, place.y + place.height + 2), RGB(255, 255, 255));
+    EXPECT_TRUE(engine.renderer->Ready());
+    EXPECT_EQ(engine.renderer->Destination().right, 400);
+    EXPECT_EQ(engine.renderer->Destination().bottom, 225);
+    const StreamFormat shown = engine.pipeline->RememberedFormat();
+    const uint8_t centreLuma = engine.pipeline->PackedPicture()[45 * width + 80];
+    EXPECT_NEAR(centreLuma, 16 + 200 * 219 / 255, 3);
+
+    // Damaged samples are dropped and the picture stays.
+    std::vector<uint8_t> truncated(samples[0].begin(), samples[0].begin() + 30);
+    std::vector<uint8_t> garbage(3000, 0xA5);
+    engine.QueueVideoSample(format, 2.0, truncated.data(), static_cast<int32_t>(truncated.size()));
+    engine.QueueVideoSample(format, 3.0, garbage.data(), static_cast<int32_t>(garbage.size()));
+    ASSERT_TRUE(WaitFor([&] { return engine.QueuedItems() == 0; }));
+    Pump(100);
+    EXPECT_EQ(engine.pipeline->PackedPicture()[45 * width + 80], centreLuma);
+    EXPECT_EQ(shown.width, width);
+
+    // Minimized: decoded, not drawn.
+    engine.minimized = true;
+    const uint64_t presented = engine.PresentedFrames();
+    const uint64_t decoded = engine.DecodedFrames();
+    engine.QueueVideoSample(format, 4.0, samples[0].data(),
+                            static_cast<int32_t>(samples[0].size()));
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > decoded; }));
+    EXPECT_EQ(engine.PresentedFrames(), presented);
+    engine.minimized = false;
+}
+
+TEST(CaptureEngine, StopRecordingWhenIdleAndMirrorWithoutCamera) {
+    CaptureEngine& engine = ReadyEngine();
+    ClearRegistry();
+    EXPECT_TRUE(engine.StopRecording());
+    EXPECT_FALSE(engine.recording);
+    EXPECT_EQ(engine.SetMirror(true), 1);
+    engine.SetRecordingVolume(40);
+    EXPECT_EQ(engine.pipeline->recordingVolume, 40);
+}
+
+// Last: the worker is stopped and joined; the engine then refuses nothing but draws no more.
+TEST(CaptureEngine, ZzRequestStopEndsAndJoinsTheWorker) {
+    CaptureEngine& engine = ReadyEngine();
+    EXPECT_TRUE(engine.WorkerRunning());
+    EXPECT_TRUE(engine.RequestStop());
+    EXPECT_FALSE(engine.WorkerRunning());
+    EXPECT_EQ(engine.threadState, 2);
+    EXPECT_TRUE(engine.RequestStop()); // a second request is harmless
+}

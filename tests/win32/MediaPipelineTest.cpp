@@ -1,0 +1,172 @@
+// Decoding of camera samples into the packed I420 picture: MJPG and H264
+// through FFmpeg, YUY2 by the program's own loop, re-opening on a format
+// change and damaged samples.
+#include <cstdlib>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "capture/MediaPipeline.h"
+#include "tests/win32/MediaTestSupport.h"
+
+using MediaTest::Encode;
+using MediaTest::Format;
+
+namespace {
+
+int LumaAt(const MediaPipeline& pipeline, int width, int x, int y) {
+    return pipeline.PackedPicture()[static_cast<size_t>(y) * width + x];
+}
+
+std::vector<uint8_t> Packed(const MediaPipeline& pipeline, int width, int height) {
+    const uint8_t* p = pipeline.PackedPicture();
+    return std::vector<uint8_t>(p, p + static_cast<size_t>(width) * height * 3 / 2);
+}
+
+bool Decode(MediaPipeline& pipeline, const StreamFormat& format,
+            const std::vector<uint8_t>& sample) {
+    return pipeline.DecodeFrame(format, sample.data(), static_cast<int32_t>(sample.size()));
+}
+
+} // namespace
+
+TEST(MediaPipeline, MjpgPicturesOfBothChromaLayoutsDecodeToTheirLuma) {
+    for (AVPixelFormat layout : {AV_PIX_FMT_YUVJ420P, AV_PIX_FMT_YUVJ422P}) {
+        MediaPipeline pipeline;
+        auto samples = Encode(AV_CODEC_ID_MJPEG, 320, 240, 3, 100, layout);
+        ASSERT_EQ(samples.size(), 3u);
+        const StreamFormat format = Format("MJPG", 320, 240);
+        for (int i = 0; i < 3; ++i) {
+            ASSERT_TRUE(Decode(pipeline, format, samples[i])) << i;
+            // Full-range JPEG luma comes out in video range: 16 + y * 219 / 255.
+            const int expected = 16 + (100 + 4 * i) * 219 / 255;
+            EXPECT_NEAR(LumaAt(pipeline, 320, 160, 120), expected, 3);
+            EXPECT_NEAR(pipeline.PackedPicture()[320 * 240 + 10], 128, 3); // U
+        }
+        EXPECT_EQ(pipeline.OpenCount(), 1u); // one open for the whole stream
+    }
+}
+
+TEST(MediaPipeline, H264StreamDecodesFrameByFrame) {
+    MediaPipeline pipeline;
+    auto samples = Encode(AV_CODEC_ID_H264, 320, 240, 8, 60);
+    ASSERT_GE(samples.size(), 8u);
+    const StreamFormat format = Format("H264", 320, 240);
+    int pictures = 0;
+    for (size_t i = 0; i < samples.size(); ++i) {
+        if (Decode(pipeline, format, samples[i])) {
+            ++pictures;
+            EXPECT_NEAR(LumaAt(pipeline, 320, 100, 100), 60 + 4 * static_cast<int>(i), 3);
+        }
+    }
+    EXPECT_GE(pictures, 7);
+}
+
+TEST(MediaPipeline, ReopensOnlyWhenSubtypeOrSizeChanges) {
+    MediaPipeline pipeline;
+    auto mjpg = Encode(AV_CODEC_ID_MJPEG, 320, 240, 1, 90);
+    auto mjpgSmall = Encode(AV_CODEC_ID_MJPEG, 160, 120, 1, 90);
+    auto yuy2 = MediaTest::Yuy2Halves(320, 240, {50, 128, 128}, {200, 128, 128});
+    StreamFormat format = Format("MJPG", 320, 240);
+    ASSERT_TRUE(Decode(pipeline, format, mjpg[0]));
+    // Fields other than subtype and size do not count.
+    format.frameRate = 15;
+    format.pinIndex = 1;
+    ASSERT_TRUE(Decode(pipeline, format, mjpg[0]));
+    EXPECT_EQ(pipeline.OpenCount(), 1u);
+
+    // MJPG -> YUY2 at the same size: re-opened, no decoder needed.
+    ASSERT_TRUE(Decode(pipeline, Format("YUY2", 320, 240), yuy2));
+    EXPECT_EQ(pipeline.OpenCount(), 2u);
+    EXPECT_EQ(LumaAt(pipeline, 320, 10, 10), 50);
+    EXPECT_EQ(LumaAt(pipeline, 320, 300, 10), 200);
+
+    // A new size re-opens too, and the packed picture follows it.
+    ASSERT_TRUE(Decode(pipeline, Format("MJPG", 160, 120), mjpgSmall[0]));
+    EXPECT_EQ(pipeline.OpenCount(), 3u);
+    EXPECT_EQ(pipeline.RememberedFormat().width, 160);
+    EXPECT_GE(pipeline.PackedPictureSize(), 160u * 120u * 3 / 2);
+
+    // An unknown subtype fails every time and leaves the decoder closed.
+    auto nv12 = std::vector<uint8_t>(160 * 120 * 2, 0x10);
+    EXPECT_FALSE(Decode(pipeline, Format("NV12", 160, 120), nv12));
+    EXPECT_FALSE(Decode(pipeline, Format("NV12", 160, 120), nv12));
+    EXPECT_FALSE(pipeline.DecoderReady());
+    EXPECT_EQ(pipeline.PackedPicture(), nullptr);
+    // ... until a known format comes back.
+    ASSERT_TRUE(Decode(pipeline, Format("MJPG", 160, 120), mjpgSmall[0]));
+}
+
+TEST(MediaPipeline, DamagedSamplesNeverCrashAndKeepTheLastPicture) {
+    MediaPipeline pipeline;
+    auto samples = Encode(AV_CODEC_ID_MJPEG, 320, 240, 2, 120);
+    const StreamFormat format = Format("MJPG", 320, 240);
+    ASSERT_TRUE(Decode(pipeline, format, samples[0]));
+    std::vector<uint8_t> last = Packed(pipeline, 320, 240);
+
+    std::vector<std::vector<uint8_t>> damaged;
+    damaged.emplace_back(samples[1].begin(), samples[1].begin() + 20); // header only
+    damaged.emplace_back(samples[1].begin(), samples[1].begin() + samples[1].size() / 2);
+    std::vector<uint8_t> garbage(5000);
+    srand(7);
+    for (uint8_t& b : garbage) b = static_cast<uint8_t>(rand());
+    damaged.push_back(garbage);
+    std::vector<uint8_t> scrambled = samples[1];
+    for (size_t i = 600; i < scrambled.size(); i += 37) scrambled[i] ^= 0x5A;
+    damaged.push_back(scrambled);
+    for (const auto& sample : damaged) {
+        if (Decode(pipeline, format, sample)) {
+            last = Packed(pipeline, 320, 240); // a partly decodable picture is still shown
+        } else {
+            ASSERT_EQ(Packed(pipeline, 320, 240), last) << "a failed sample changed the picture";
+        }
+    }
+    // Zero length and no bytes at all.
+    EXPECT_FALSE(pipeline.DecodeFrame(format, samples[0].data(), 0));
+    EXPECT_FALSE(pipeline.DecodeFrame(format, nullptr, 100));
+    EXPECT_EQ(Packed(pipeline, 320, 240), last);
+
+    // A JPEG picture smaller than the stream announces is not read past its planes.
+    auto small = Encode(AV_CODEC_ID_MJPEG, 160, 120, 1, 30);
+    EXPECT_FALSE(Decode(pipeline, format, small[0]));
+    // The stream goes on.
+    EXPECT_TRUE(Decode(pipeline, format, samples[1]));
+}
+
+TEST(MediaPipeline, ShortOrTruncatedYuy2AndH264SamplesAreDropped) {
+    MediaPipeline pipeline;
+    const StreamFormat yuy2 = Format("YUY2", 64, 48);
+    auto picture = MediaTest::Yuy2Halves(64, 48, {80, 100, 150}, {160, 150, 100});
+    ASSERT_TRUE(Decode(pipeline, yuy2, picture));
+    const std::vector<uint8_t> last = Packed(pipeline, 64, 48);
+    std::vector<uint8_t> shortSample(picture.begin(), picture.end() - 1);
+    EXPECT_FALSE(Decode(pipeline, yuy2, shortSample));
+    EXPECT_EQ(Packed(pipeline, 64, 48), last);
+    // Chroma planes follow the luma plane: U then V.
+    EXPECT_EQ(last[64 * 48 + 2], 100);
+    EXPECT_EQ(last[64 * 48 + 32 * 24 + 2], 150);
+
+    MediaPipeline h264Pipeline;
+    auto stream = Encode(AV_CODEC_ID_H264, 160, 120, 4, 90);
+    const StreamFormat h264 = Format("H264", 160, 120);
+    for (const auto& sample : stream) {
+        std::vector<uint8_t> cut(sample.begin(), sample.begin() + sample.size() / 3);
+        Decode(h264Pipeline, h264, cut);
+        std::vector<uint8_t> noise(sample.size(), 0xFF);
+        Decode(h264Pipeline, h264, noise);
+    }
+    SUCCEED();
+}
+
+TEST(MediaPipeline, SoftwareMirrorFlipsThePicture) {
+    MediaPipeline pipeline;
+    pipeline.softwareMirror = true;
+    auto picture = MediaTest::Yuy2Halves(64, 32, {30, 128, 128}, {220, 128, 128});
+    ASSERT_TRUE(Decode(pipeline, Format("YUY2", 64, 32), picture));
+    EXPECT_EQ(LumaAt(pipeline, 64, 2, 5), 220);
+    EXPECT_EQ(LumaAt(pipeline, 64, 61, 5), 30);
+    // The next picture still converts: the graph never took the frame's planes.
+    pipeline.softwareMirror = false;
+    ASSERT_TRUE(Decode(pipeline, Format("YUY2", 64, 32), picture));
+    EXPECT_EQ(LumaAt(pipeline, 64, 2, 5), 30);
+}

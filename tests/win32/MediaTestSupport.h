@@ -1,0 +1,118 @@
+// Helpers of the capture and preview tests: stream formats, flat-colour
+// pictures as YUY2 bytes, and MJPG/H264 samples made with FFmpeg's encoders.
+#pragma once
+
+#include <windows.h>
+
+#include <cstdint>
+#include <cstring>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavutil/opt.h>
+}
+
+#include "Core/StreamFormat.h"
+
+namespace MediaTest {
+
+inline StreamFormat Format(const char* name, int width, int height) {
+    StreamFormat format{};
+    format.width = width;
+    format.height = height;
+    std::memcpy(format.subtypeName, name, 4);
+    const DWORD fourcc = static_cast<DWORD>(static_cast<uint8_t>(name[0])) |
+                         static_cast<DWORD>(static_cast<uint8_t>(name[1])) << 8 |
+                         static_cast<DWORD>(static_cast<uint8_t>(name[2])) << 16 |
+                         static_cast<DWORD>(static_cast<uint8_t>(name[3])) << 24;
+    format.subtype = GUID{fourcc, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    return format;
+}
+
+struct Yuv {
+    uint8_t y, u, v;
+};
+
+// Left half one colour, right half another.
+inline std::vector<uint8_t> Yuy2Halves(int width, int height, Yuv left, Yuv right) {
+    std::vector<uint8_t> sample(static_cast<size_t>(width) * height * 2);
+    for (int row = 0; row < height; ++row) {
+        for (int x = 0; x < width; x += 2) {
+            const Yuv& c = x < width / 2 ? left : right;
+            uint8_t* p = &sample[(static_cast<size_t>(row) * width + x) * 2];
+            p[0] = c.y;
+            p[1] = c.u;
+            p[2] = c.y;
+            p[3] = c.v;
+        }
+    }
+    return sample;
+}
+
+// count samples of a flat picture whose luma is baseLuma + 4 x index,
+// encoded as MJPG (in pixelFormat) or H264 (libx264, zero latency).
+inline std::vector<std::vector<uint8_t>> Encode(AVCodecID id, int width, int height, int count,
+                                                int baseLuma = 60,
+                                                AVPixelFormat pixelFormat = AV_PIX_FMT_YUVJ420P) {
+    std::vector<std::vector<uint8_t>> samples;
+    const AVCodec* codec = id == AV_CODEC_ID_H264 ? avcodec_find_encoder_by_name("libx264")
+                                                  : avcodec_find_encoder(id);
+    AVCodecContext* context = codec != nullptr ? avcodec_alloc_context3(codec) : nullptr;
+    if (context == nullptr) {
+        return samples;
+    }
+    context->width = width;
+    context->height = height;
+    context->time_base = AVRational{1, 30};
+    context->pix_fmt = id == AV_CODEC_ID_H264 ? AV_PIX_FMT_YUV420P : pixelFormat;
+    if (id == AV_CODEC_ID_H264) {
+        context->max_b_frames = 0;
+        context->gop_size = 10;
+        av_opt_set(context->priv_data, "preset", "ultrafast", 0);
+        av_opt_set(context->priv_data, "tune", "zerolatency", 0);
+    } else {
+        context->flags |= AV_CODEC_FLAG_QSCALE;
+        context->global_quality = FF_QP2LAMBDA * 2;
+    }
+    AVFrame* frame = av_frame_alloc();
+    AVPacket* packet = av_packet_alloc();
+    if (avcodec_open2(context, codec, nullptr) >= 0 && frame != nullptr && packet != nullptr) {
+        frame->width = width;
+        frame->height = height;
+        frame->format = context->pix_fmt;
+        av_frame_get_buffer(frame, 0);
+        const int chromaRows = pixelFormat == AV_PIX_FMT_YUVJ422P && id != AV_CODEC_ID_H264
+                                   ? height
+                                   : (height + 1) / 2;
+        for (int i = 0; i < count; ++i) {
+            av_frame_make_writable(frame);
+            for (int row = 0; row < height; ++row) {
+                std::memset(frame->data[0] + row * frame->linesize[0], baseLuma + 4 * i, width);
+            }
+            for (int plane = 1; plane < 3; ++plane) {
+                for (int row = 0; row < chromaRows; ++row) {
+                    std::memset(frame->data[plane] + row * frame->linesize[plane], 128,
+                                (width + 1) / 2);
+                }
+            }
+            frame->pts = i;
+            avcodec_send_frame(context, frame);
+            while (avcodec_receive_packet(context, packet) >= 0) {
+                samples.emplace_back(packet->data, packet->data + packet->size);
+                av_packet_unref(packet);
+            }
+        }
+        avcodec_send_frame(context, nullptr);
+        while (avcodec_receive_packet(context, packet) >= 0) {
+            samples.emplace_back(packet->data, packet->data + packet->size);
+            av_packet_unref(packet);
+        }
+    }
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&context);
+    return samples;
+}
+
+} // namespace MediaTest

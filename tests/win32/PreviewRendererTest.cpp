@@ -1,0 +1,157 @@
+// The Direct3D 9 renderer drawing into a real window (Wine on Xvfb): colour
+// where expected, and devices made when the picture or the window changes.
+#include <windows.h>
+
+#include <vector>
+
+#include <gtest/gtest.h>
+
+#include "capture/PictureConversion.h"
+#include "preview/PreviewRenderer.h"
+#include "tests/win32/MediaTestSupport.h"
+
+namespace {
+
+LRESULT CALLBACK BlackProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+HWND MakeWindow(int width, int height) {
+    static bool registered = [] {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = BlackProc;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.hbrBackground = static_cast<HBRUSH>(::GetStockObject(BLACK_BRUSH));
+        windowClass.lpszClassName = "RendererTestWindow";
+        return ::RegisterClassA(&windowClass) != 0;
+    }();
+    EXPECT_TRUE(registered);
+    HWND window = ::CreateWindowExA(WS_EX_TOPMOST, "RendererTestWindow", "", WS_POPUP | WS_VISIBLE,
+                                    20, 20, width, height, nullptr, nullptr,
+                                    ::GetModuleHandleA(nullptr), nullptr);
+    ::UpdateWindow(window);
+    return window;
+}
+
+void Pump(DWORD milliseconds) {
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::DispatchMessageA(&message);
+        }
+        ::Sleep(10);
+    } while (::GetTickCount() - start < milliseconds);
+}
+
+// Packed I420 picture: left half red, right half blue (video-range BT.601).
+std::vector<uint8_t> RedBluePicture(int width, int height) {
+    std::vector<uint8_t> planes(static_cast<size_t>(width) * height * 2);
+    std::vector<uint8_t> sample =
+        MediaTest::Yuy2Halves(width, height, {81, 90, 240}, {41, 240, 110});
+    uint8_t* y = planes.data();
+    uint8_t* u = y + width * height;
+    uint8_t* v = u + (width / 2) * (height / 2);
+    EXPECT_TRUE(Yuy2ToI420(sample.data(), sample.size(), width, height, y, width, u, width / 2, v,
+                           width / 2));
+    return planes;
+}
+
+bool Draw(PreviewRenderer& renderer, HWND window, const StreamFormat& format,
+          const std::vector<uint8_t>& picture) {
+    if (!renderer.UploadFrame(window, format, picture.data(), picture.size())) {
+        return false;
+    }
+    renderer.Clear();
+    renderer.BeginScene();
+    renderer.EndScene();
+    renderer.PresentFrame();
+    return true;
+}
+
+// The colour on screen at a point of the window's client area.
+COLORREF ScreenPixel(HWND window, int x, int y) {
+    POINT point{x, y};
+    ::ClientToScreen(window, &point);
+    HDC screen = ::GetDC(nullptr);
+    COLORREF colour = ::GetPixel(screen, point.x, point.y);
+    ::ReleaseDC(nullptr, screen);
+    return colour;
+}
+
+bool IsRed(COLORREF c) { return GetRValue(c) > 160 && GetBValue(c) < 90 && GetGValue(c) < 90; }
+bool IsBlue(COLORREF c) { return GetBValue(c) > 160 && GetRValue(c) < 90 && GetGValue(c) < 90; }
+
+} // namespace
+
+TEST(PreviewRenderer, DrawsThePictureStretchedOverTheWindow) {
+    HWND window = MakeWindow(320, 180);
+    PreviewRenderer renderer;
+    const StreamFormat format = MediaTest::Format("YUY2", 160, 90);
+    const std::vector<uint8_t> picture = RedBluePicture(160, 90);
+    ASSERT_TRUE(Draw(renderer, window, format, picture));
+    EXPECT_TRUE(renderer.Ready());
+    EXPECT_EQ(renderer.DevicesMade(), 1u);
+    Pump(200);
+    ASSERT_TRUE(Draw(renderer, window, format, picture));
+    Pump(200);
+    // The second picture of the same size only uploads.
+    EXPECT_EQ(renderer.DevicesMade(), 1u);
+    for (int y : {5, 90, 175}) {
+        EXPECT_TRUE(IsRed(ScreenPixel(window, 10, y))) << std::hex << ScreenPixel(window, 10, y);
+        EXPECT_TRUE(IsRed(ScreenPixel(window, 150, y)));
+        EXPECT_TRUE(IsBlue(ScreenPixel(window, 170, y))) << std::hex << ScreenPixel(window, 170, y);
+        EXPECT_TRUE(IsBlue(ScreenPixel(window, 315, y)));
+    }
+    ::DestroyWindow(window);
+}
+
+TEST(PreviewRenderer, CatchesUpWithAWindowThatGetsItsSizeLate) {
+    // The preview window starts as 0 x 0 until the control places it.
+    HWND window = MakeWindow(0, 0);
+    PreviewRenderer renderer;
+    const StreamFormat format = MediaTest::Format("YUY2", 64, 36);
+    const std::vector<uint8_t> picture = RedBluePicture(64, 36);
+    EXPECT_FALSE(Draw(renderer, window, format, picture));
+    EXPECT_EQ(renderer.DevicesMade(), 0u);
+
+    ::MoveWindow(window, 20, 20, 256, 144, TRUE);
+    Pump(50);
+    ASSERT_TRUE(Draw(renderer, window, format, picture));
+    RECT destination = renderer.Destination();
+    EXPECT_EQ(destination.right - destination.left, 256);
+    EXPECT_EQ(destination.bottom - destination.top, 144);
+
+    // A later resize is followed too, and the picture fills the new area.
+    ::MoveWindow(window, 20, 20, 400, 225, TRUE);
+    Pump(50);
+    ASSERT_TRUE(Draw(renderer, window, format, picture));
+    EXPECT_EQ(renderer.DevicesMade(), 2u);
+    EXPECT_EQ(renderer.Destination().right, 400);
+    Pump(200);
+    ASSERT_TRUE(Draw(renderer, window, format, picture));
+    Pump(200);
+    EXPECT_TRUE(IsRed(ScreenPixel(window, 5, 220)));
+    EXPECT_TRUE(IsBlue(ScreenPixel(window, 395, 220)));
+
+    // A new picture size makes device and surface anew.
+    const StreamFormat larger = MediaTest::Format("YUY2", 128, 72);
+    ASSERT_TRUE(Draw(renderer, window, larger, RedBluePicture(128, 72)));
+    EXPECT_EQ(renderer.DevicesMade(), 3u);
+    ::DestroyWindow(window);
+}
+
+TEST(PreviewRenderer, RefusesMissingOrShortPictures) {
+    HWND window = MakeWindow(100, 100);
+    PreviewRenderer renderer;
+    const StreamFormat format = MediaTest::Format("YUY2", 64, 36);
+    std::vector<uint8_t> picture = RedBluePicture(64, 36);
+    EXPECT_FALSE(renderer.UploadFrame(window, format, nullptr, picture.size()));
+    EXPECT_FALSE(renderer.UploadFrame(window, format, picture.data(), 64 * 36));
+    EXPECT_FALSE(renderer.Ready());
+    // Nothing happens before the first upload.
+    renderer.Clear();
+    renderer.PresentFrame();
+    EXPECT_TRUE(renderer.UploadFrame(window, format, picture.data(), picture.size()));
+    ::DestroyWindow(window);
+}
