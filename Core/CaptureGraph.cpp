@@ -62,6 +62,13 @@ HRESULT OrvanaCamera::CreateGraphObjects() {
     if (FAILED(hr)) {
         return hr;
     }
+    // A live source is shown as it arrives: no reference clock. Without one the
+    // graph also starts no clock thread, whose shutdown can stall the graph's
+    // release (seen under Wine).
+    ComPtr<IMediaFilter> timing;
+    if (SUCCEEDED(graph.As(&timing))) {
+        timing->SetSyncSource(nullptr);
+    }
     hr = ::CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
                             IID_ICaptureGraphBuilder2, &captureBuilder);
     if (FAILED(hr)) {

@@ -143,6 +143,10 @@ public:
         HRESULT hr = CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
                                       IID_PPV_ARGS(&graph));
         if (SUCCEEDED(hr)) {
+            // No reference clock, as the program runs its graphs.
+            ComPtr<IMediaFilter> timing;
+            if (SUCCEEDED(graph.As(&timing)))
+                timing->SetSyncSource(nullptr);
             hr = CoCreateInstance(CLSID_CaptureGraphBuilder2, nullptr, CLSCTX_INPROC_SERVER,
                                   IID_PPV_ARGS(&builder));
         }
@@ -663,15 +667,19 @@ TEST_F(TestDevicesTest, FaultsShapeTheDeliveredSamples) {
     faults = Faults();
     faults.actualFps = 10;
     ASSERT_TRUE(SetFaults(kDefaultCameraPath, faults));
+    PumpFor(300); // the filter re-reads its faults at most every quarter of a second
     SampleCollector slow(0);
     ASSERT_EQ(graph.Build(filter.Get(), &slow, &format), S_OK);
     ComPtr<IMediaControl> control;
     ASSERT_EQ(graph.graph.As(&control), S_OK);
+    const DWORD started = GetTickCount();
     ASSERT_TRUE(SUCCEEDED(control->Run()));
     PumpFor(1000);
     const size_t beforeUnplug = slow.Count();
-    EXPECT_GE(beforeUnplug, 6u);
-    EXPECT_LE(beforeUnplug, 13u);
+    // Measured against the time that really passed: a loaded machine pumps longer.
+    const double seconds = (GetTickCount() - started) / 1000.0;
+    EXPECT_GE(beforeUnplug / seconds, 6.0);
+    EXPECT_LE(beforeUnplug / seconds, 13.0);
     ASSERT_TRUE(Unplug(kDefaultCameraPath, false));
     PumpFor(400); // the stream notices within a quarter of a second
     const size_t atUnplug = slow.Count();
