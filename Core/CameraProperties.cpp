@@ -27,66 +27,58 @@ template <class Interface> HRESULT Query(IBaseFilter* filter, ComPtr<Interface>&
     return hr;
 }
 
+// Asks the filter for the interface and makes one call on it.
+template <class Interface, class Call> HRESULT CallOn(IBaseFilter* filter, Call call) {
+    ComPtr<Interface> target;
+    HRESULT hr = Query(filter, target);
+    if (FAILED(hr)) {
+        return hr;
+    }
+    return Answer(call(target.Get()));
+}
+
 } // namespace
 
 HRESULT OrvanaCamera::GetVideoProcAmpRange(long property, long& minimum, long& maximum,
                                            long& steppingDelta, long& defaultValue,
                                            long& capsFlags) {
-    ComPtr<IAMVideoProcAmp> amp;
-    HRESULT hr = Query(captureFilter.Get(), amp);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    return Answer(
-        amp->GetRange(property, &minimum, &maximum, &steppingDelta, &defaultValue, &capsFlags));
+    return CallOn<IAMVideoProcAmp>(captureFilter.Get(), [&](IAMVideoProcAmp* amp) {
+        return amp->GetRange(property, &minimum, &maximum, &steppingDelta, &defaultValue,
+                             &capsFlags);
+    });
 }
 
 HRESULT OrvanaCamera::GetVideoProcAmp(long property, long& value, long& flags) {
-    ComPtr<IAMVideoProcAmp> amp;
-    HRESULT hr = Query(captureFilter.Get(), amp);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    return Answer(amp->Get(property, &value, &flags));
+    return CallOn<IAMVideoProcAmp>(captureFilter.Get(), [&](IAMVideoProcAmp* amp) {
+        return amp->Get(property, &value, &flags);
+    });
 }
 
 HRESULT OrvanaCamera::SetVideoProcAmp(long property, long value, long flags) {
-    ComPtr<IAMVideoProcAmp> amp;
-    HRESULT hr = Query(captureFilter.Get(), amp);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    return Answer(amp->Set(property, value, flags));
+    return CallOn<IAMVideoProcAmp>(captureFilter.Get(), [&](IAMVideoProcAmp* amp) {
+        return amp->Set(property, value, flags);
+    });
 }
 
 HRESULT OrvanaCamera::GetCameraControlRange(long property, long& minimum, long& maximum,
                                             long& steppingDelta, long& defaultValue,
                                             long& capsFlags) {
-    ComPtr<IAMCameraControl> control;
-    HRESULT hr = Query(captureFilter.Get(), control);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    return Answer(
-        control->GetRange(property, &minimum, &maximum, &steppingDelta, &defaultValue, &capsFlags));
+    return CallOn<IAMCameraControl>(captureFilter.Get(), [&](IAMCameraControl* control) {
+        return control->GetRange(property, &minimum, &maximum, &steppingDelta, &defaultValue,
+                                 &capsFlags);
+    });
 }
 
 HRESULT OrvanaCamera::GetCameraControl(long property, long& value, long& flags) {
-    ComPtr<IAMCameraControl> control;
-    HRESULT hr = Query(captureFilter.Get(), control);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    return Answer(control->Get(property, &value, &flags));
+    return CallOn<IAMCameraControl>(captureFilter.Get(), [&](IAMCameraControl* control) {
+        return control->Get(property, &value, &flags);
+    });
 }
 
 HRESULT OrvanaCamera::SetCameraControl(long property, long value, long flags) {
-    ComPtr<IAMCameraControl> control;
-    HRESULT hr = Query(captureFilter.Get(), control);
-    if (FAILED(hr)) {
-        return hr;
-    }
-    return Answer(control->Set(property, value, flags));
+    return CallOn<IAMCameraControl>(captureFilter.Get(), [&](IAMCameraControl* control) {
+        return control->Set(property, value, flags);
+    });
 }
 
 HRESULT OrvanaCamera::GetPowerLineFrequency(long& value) {

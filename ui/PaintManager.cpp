@@ -42,6 +42,24 @@ std::map<CUiString, CUiString>& SharedDefaultAttributes() {
     return lists;
 }
 
+// Appends an item once; false for null or an item already present.
+template <class T> bool AddOnce(std::vector<T*>& items, T* item) {
+    if (item == nullptr || std::find(items.begin(), items.end(), item) != items.end()) {
+        return false;
+    }
+    items.push_back(item);
+    return true;
+}
+
+template <class T> bool RemoveItem(std::vector<T*>& items, T* item) {
+    auto found = std::find(items.begin(), items.end(), item);
+    if (found == items.end()) {
+        return false;
+    }
+    items.erase(found);
+    return true;
+}
+
 CUiString FontKey(int id) {
     CUiString key;
     key.Format("%d", id);
@@ -621,21 +639,11 @@ const char* CPaintManager::GetDefaultAttributeList(const char* controlName) cons
 // --- notifications ---------------------------------------------------------
 
 bool CPaintManager::AddNotifier(INotifyListener* listener) {
-    if (listener == nullptr ||
-        std::find(m_notifiers.begin(), m_notifiers.end(), listener) != m_notifiers.end()) {
-        return false;
-    }
-    m_notifiers.push_back(listener);
-    return true;
+    return AddOnce(m_notifiers, listener);
 }
 
 bool CPaintManager::RemoveNotifier(INotifyListener* listener) {
-    auto found = std::find(m_notifiers.begin(), m_notifiers.end(), listener);
-    if (found == m_notifiers.end()) {
-        return false;
-    }
-    m_notifiers.erase(found);
-    return true;
+    return RemoveItem(m_notifiers, listener);
 }
 
 void CPaintManager::SendNotify(CControlUI* sender, const char* type, WPARAM wParam, LPARAM lParam,
@@ -695,36 +703,19 @@ void CPaintManager::DeliverQueuedNotifications() {
 // --- messages --------------------------------------------------------------
 
 bool CPaintManager::AddMessageFilter(IMessageFilterUI* filter) {
-    if (filter == nullptr) {
-        return false;
-    }
-    m_messageFilters.push_back(filter);
-    return true;
+    return AddOnce(m_messageFilters, filter);
 }
 
 bool CPaintManager::RemoveMessageFilter(IMessageFilterUI* filter) {
-    auto found = std::find(m_messageFilters.begin(), m_messageFilters.end(), filter);
-    if (found == m_messageFilters.end()) {
-        return false;
-    }
-    m_messageFilters.erase(found);
-    return true;
+    return RemoveItem(m_messageFilters, filter);
 }
 
 bool CPaintManager::AddPreMessageFilter(IMessageFilterUI* filter) {
-    if (filter == nullptr) {
-        return false;
-    }
-    m_preMessageFilters.push_back(filter);
-    return true;
+    return AddOnce(m_preMessageFilters, filter);
 }
 
 bool CPaintManager::AddTranslateAccelerator(ITranslateAccelerator* translator) {
-    if (translator == nullptr) {
-        return false;
-    }
-    m_translators.push_back(translator);
-    return true;
+    return AddOnce(m_translators, translator);
 }
 
 void CPaintManager::SendEvent(CControlUI* control, UiEvent type, POINT point, WPARAM wParam,
