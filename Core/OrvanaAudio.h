@@ -8,22 +8,20 @@
 #include <qedit.h>
 #include <wrl/client.h>
 
+#include "Core/GrabberCallback.h"
+
 #include <string>
 
 #include "Core/OrvanaCamera.h"
 
-class OrvanaAudio : public ISampleGrabberCB {
+class OrvanaAudio : public GrabberCallback {
 public:
     OrvanaAudio(IMoniker* moniker, IBaseFilter* captureFilter, std::wstring friendlyName);
     OrvanaAudio(const OrvanaAudio&) = delete;
     OrvanaAudio& operator=(const OrvanaAudio&) = delete;
     ~OrvanaAudio();
 
-    // ISampleGrabberCB, with the same fixed reference count as the camera.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE SampleCB(double sampleTime, IMediaSample* sample) override;
+    // Every buffer the grabber delivers goes to bufferCallback.
     HRESULT STDMETHODCALLTYPE BufferCB(double sampleTime, BYTE* buffer, LONG length) override;
 
     // The format of the microphone's own capture stream. No such stream is

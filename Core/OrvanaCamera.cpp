@@ -11,30 +11,6 @@ OrvanaCamera::OrvanaCamera(IMoniker* deviceMoniker, IBaseFilter* deviceFilter, s
 
 OrvanaCamera::~OrvanaCamera() = default;
 
-HRESULT STDMETHODCALLTYPE OrvanaCamera::QueryInterface(REFIID iid, void** out) {
-    if (out == nullptr) {
-        return E_POINTER;
-    }
-    if (IsEqualIID(iid, IID_ISampleGrabberCB) || IsEqualIID(iid, IID_IUnknown)) {
-        *out = static_cast<ISampleGrabberCB*>(this);
-        return S_OK;
-    }
-    *out = nullptr;
-    return E_NOINTERFACE;
-}
-
-ULONG STDMETHODCALLTYPE OrvanaCamera::AddRef() {
-    return 2;
-}
-
-ULONG STDMETHODCALLTYPE OrvanaCamera::Release() {
-    return 1;
-}
-
-HRESULT STDMETHODCALLTYPE OrvanaCamera::SampleCB(double, IMediaSample*) {
-    return S_OK;
-}
-
 HRESULT STDMETHODCALLTYPE OrvanaCamera::BufferCB(double sampleTime, BYTE* buffer, LONG length) {
     const FrameCallback callback = frameCallback;
     if (callback != nullptr) {

@@ -9,6 +9,8 @@
 #include <qedit.h>
 #include <wrl/client.h>
 
+#include "Core/GrabberCallback.h"
+
 #include <string>
 #include <vector>
 
@@ -30,7 +32,7 @@ constexpr UINT kGraphNotifyMessage = 78;
 // ones; S_OK with one reference in *pin, or VFW_E_NOT_FOUND.
 HRESULT FindFilterPin(IBaseFilter* filter, bool connected, PIN_DIRECTION direction, IPin** pin);
 
-class OrvanaCamera : public ISampleGrabberCB {
+class OrvanaCamera : public GrabberCallback {
 public:
     OrvanaCamera(IMoniker* moniker, IBaseFilter* captureFilter, std::wstring friendlyName,
                  std::wstring devicePath);
@@ -38,12 +40,7 @@ public:
     OrvanaCamera& operator=(const OrvanaCamera&) = delete;
     ~OrvanaCamera();
 
-    // ISampleGrabberCB. The object's life belongs to the registry, so the
-    // reference count is fixed and nothing is freed through it.
-    HRESULT STDMETHODCALLTYPE QueryInterface(REFIID iid, void** out) override;
-    ULONG STDMETHODCALLTYPE AddRef() override;
-    ULONG STDMETHODCALLTYPE Release() override;
-    HRESULT STDMETHODCALLTYPE SampleCB(double sampleTime, IMediaSample* sample) override;
+    // Every buffer the grabber delivers goes to frameCallback.
     HRESULT STDMETHODCALLTYPE BufferCB(double sampleTime, BYTE* buffer, LONG length) override;
 
     // Lifecycle.
