@@ -17,6 +17,8 @@ namespace {
 
 // How long stopping waits for the worker to finish the picture in hand.
 constexpr DWORD kStopWaitMs = 5000;
+// Newer camera samples waiting that make the worker skip drawing a picture.
+constexpr std::size_t kDrawingBacklog = 2;
 
 } // namespace
 
@@ -211,6 +213,16 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
     }
     ++m_decoded;
     if (minimized) {
+        return;
+    }
+    // Drawing costs more than decoding on slow devices. When drawing falls
+    // behind by more than one sample, this picture would be stale on screen:
+    // skip the drawing, not the decoding, so that the queue does not overflow
+    // and the recording still gets every picture.
+    const std::size_t waiting = m_queue.CountIf(
+        [](const CaptureItem& next) { return next.kind == CaptureItem::kVideo; });
+    if (waiting >= kDrawingBacklog) {
+        ++m_skippedDrawing;
         return;
     }
     // The packed picture changes only on this thread, so it is read without the lock.

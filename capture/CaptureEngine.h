@@ -61,6 +61,8 @@ public:
     // Pictures decoded and presented by the worker thread so far.
     uint64_t DecodedFrames() const { return m_decoded; }
     uint64_t PresentedFrames() const { return m_presented; }
+    // Decoded pictures not drawn because newer samples were already waiting.
+    uint64_t SkippedDrawings() const { return m_skippedDrawing; }
     bool WorkerRunning() const;
 
     HWND previewWindow = nullptr;
@@ -88,4 +90,5 @@ private:
     DWORD m_workerId = 0;
     std::atomic<uint64_t> m_decoded{0};
     std::atomic<uint64_t> m_presented{0};
+    std::atomic<uint64_t> m_skippedDrawing{0};
 };

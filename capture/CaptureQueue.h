@@ -57,6 +57,16 @@ public:
         return m_dropped;
     }
 
+    // How many queued items satisfy test, counted under the lock.
+    template <class Test> std::size_t CountIf(Test test) const {
+        std::lock_guard<std::mutex> lock(m_lock);
+        std::size_t count = 0;
+        for (const Item& item : m_items) {
+            count += test(item) ? 1 : 0;
+        }
+        return count;
+    }
+
     // Calls visit on every queued item, head first, under the lock.
     template <class Visit> void ForEach(Visit visit) const {
         std::lock_guard<std::mutex> lock(m_lock);

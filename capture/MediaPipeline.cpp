@@ -214,11 +214,30 @@ bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
     if (latest->width != m_format.width || latest->height != m_format.height) {
         return false;
     }
-    if (latest->format == AV_PIX_FMT_YUV420P) {
+    if (latest->format == AV_PIX_FMT_YUV420P && latest->color_range != AVCOL_RANGE_JPEG) {
         m_currentPicture = latest;
         return true;
     }
     const AVPixelFormat sourceFormat = static_cast<AVPixelFormat>(latest->format);
+    // Camera JPEG pictures are planar 4:2:2 (sometimes 4:2:0) in full range:
+    // our own pass is cheaper than libswscale for them.
+    const bool fullRange = sourceFormat == AV_PIX_FMT_YUVJ422P ||
+                           sourceFormat == AV_PIX_FMT_YUVJ420P ||
+                           latest->color_range == AVCOL_RANGE_JPEG;
+    const bool planar422 =
+        sourceFormat == AV_PIX_FMT_YUVJ422P || sourceFormat == AV_PIX_FMT_YUV422P;
+    const bool planar420 =
+        sourceFormat == AV_PIX_FMT_YUVJ420P || sourceFormat == AV_PIX_FMT_YUV420P;
+    if (planar422 || planar420) {
+        const uint8_t* source[3] = {latest->data[0], latest->data[1], latest->data[2]};
+        if (!PlanarYuvToI420(source, latest->linesize, m_format.width, m_format.height,
+                             planar422, fullRange, m_convertedFrame->data,
+                             m_convertedFrame->linesize)) {
+            return false;
+        }
+        m_currentPicture = m_convertedFrame;
+        return true;
+    }
     if (m_scalerNeedsInit || static_cast<int>(sourceFormat) != m_scalerSource) {
         // Made once per open; a stream that changes its pixel layout midway
         // gets a scaler of its own instead of being read with the old one.

@@ -1,5 +1,6 @@
 #include "capture/PictureConversion.h"
 
+#include <cstddef>
 #include <cstring>
 #include <limits>
 
@@ -22,7 +23,94 @@ void ConvertRowPair(const uint8_t* __restrict upper, const uint8_t* __restrict l
     }
 }
 
+// value x scale / 255 + offset, rounded, in 16-bit arithmetic so that the
+// loops below become SSE2 word operations. The largest intermediate,
+// 255 x 224 + 4207, stays below 65535, where (t + 1 + (t >> 8)) >> 8 equals t / 255.
+constexpr uint16_t kLumaScale = 219;   // 235 - 16
+constexpr uint16_t kChromaScale = 224; // 240 - 16
+constexpr uint16_t kRangeBias = 16 * 255 + 127;
+
+inline uint8_t Squeeze(uint16_t value, uint16_t scale) {
+    const uint16_t t = static_cast<uint16_t>(value * scale + kRangeBias);
+    return static_cast<uint8_t>((t + 1 + (t >> 8)) >> 8);
+}
+
+void SqueezeRow(const uint8_t* __restrict source, uint8_t* __restrict target, int count,
+                uint16_t scale) {
+    for (int i = 0; i < count; ++i) {
+        target[i] = Squeeze(source[i], scale);
+    }
+}
+
+// One output chroma row from two source rows: the rounded-up average.
+void AverageRows(const uint8_t* __restrict upper, const uint8_t* __restrict lower,
+                 uint8_t* __restrict target, int count) {
+    for (int i = 0; i < count; ++i) {
+        target[i] = static_cast<uint8_t>((upper[i] + lower[i] + 1) >> 1);
+    }
+}
+
+void AverageAndSqueezeRows(const uint8_t* __restrict upper, const uint8_t* __restrict lower,
+                           uint8_t* __restrict target, int count) {
+    for (int i = 0; i < count; ++i) {
+        const uint16_t mean = static_cast<uint16_t>((upper[i] + lower[i] + 1) >> 1);
+        target[i] = Squeeze(mean, kChromaScale);
+    }
+}
+
 } // namespace
+
+uint8_t FullToVideoLuma(uint8_t value) { return Squeeze(value, kLumaScale); }
+
+uint8_t FullToVideoChroma(uint8_t value) { return Squeeze(value, kChromaScale); }
+
+bool PlanarYuvToI420(const uint8_t* const source[3], const int sourceStrides[3], int width,
+                     int height, bool chroma422, bool fullRange, uint8_t* const target[3],
+                     const int targetStrides[3]) {
+    if (width <= 0 || height <= 0 || source == nullptr || target == nullptr ||
+        sourceStrides == nullptr || targetStrides == nullptr) {
+        return false;
+    }
+    for (int plane = 0; plane < 3; ++plane) {
+        if (source[plane] == nullptr || target[plane] == nullptr) {
+            return false;
+        }
+    }
+    for (int row = 0; row < height; ++row) {
+        const uint8_t* in = source[0] + static_cast<std::ptrdiff_t>(row) * sourceStrides[0];
+        uint8_t* out = target[0] + static_cast<std::ptrdiff_t>(row) * targetStrides[0];
+        if (fullRange) {
+            SqueezeRow(in, out, width, kLumaScale);
+        } else {
+            std::memcpy(out, in, static_cast<std::size_t>(width));
+        }
+    }
+    const int chromaWidth = (width + 1) / 2;
+    const int chromaHeight = (height + 1) / 2;
+    for (int plane = 1; plane < 3; ++plane) {
+        for (int row = 0; row < chromaHeight; ++row) {
+            uint8_t* out = target[plane] + static_cast<std::ptrdiff_t>(row) * targetStrides[plane];
+            const int upperRow = chroma422 ? 2 * row : row;
+            const uint8_t* upper =
+                source[plane] + static_cast<std::ptrdiff_t>(upperRow) * sourceStrides[plane];
+            // The last row of an odd-height 4:2:2 picture has no partner.
+            const bool pair = chroma422 && upperRow + 1 < height;
+            if (pair) {
+                const uint8_t* lower = upper + sourceStrides[plane];
+                if (fullRange) {
+                    AverageAndSqueezeRows(upper, lower, out, chromaWidth);
+                } else {
+                    AverageRows(upper, lower, out, chromaWidth);
+                }
+            } else if (fullRange) {
+                SqueezeRow(upper, out, chromaWidth, kChromaScale);
+            } else {
+                std::memcpy(out, upper, static_cast<std::size_t>(chromaWidth));
+            }
+        }
+    }
+    return true;
+}
 
 std::size_t PackedI420Size(int width, int height) {
     if (width <= 0 || height <= 0) {

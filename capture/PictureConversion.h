@@ -24,6 +24,22 @@ bool Yuy2ToI420(const uint8_t* sample, std::size_t sampleLength, int width, int 
                 uint8_t* yPlane, int yStride, uint8_t* uPlane, int uStride, uint8_t* vPlane,
                 int vStride);
 
+// Converts a planar 4:2:2 picture (chroma planes of (width+1)/2 x height) or a
+// planar 4:2:0 one (chroma of (width+1)/2 x (height+1)/2) into planar 4:2:0
+// with chroma of (width+1)/2 x (height+1)/2. From 4:2:2 each output chroma
+// sample is the rounded-up average of the two source rows it covers (an odd
+// last row stands alone). With fullRange the samples are squeezed from the
+// 0..255 range of JPEG pictures into the video range (luma 16..235, chroma
+// 16..240) that the encoders and the renderer expect. Answers false and
+// writes nothing for a size that is not positive or a missing plane.
+bool PlanarYuvToI420(const uint8_t* const source[3], const int sourceStrides[3], int width,
+                     int height, bool chroma422, bool fullRange, uint8_t* const target[3],
+                     const int targetStrides[3]);
+
+// The full-to-video range squeeze of one sample, as PlanarYuvToI420 applies it.
+uint8_t FullToVideoLuma(uint8_t value);
+uint8_t FullToVideoChroma(uint8_t value);
+
 // Copies three planes (read at their own line sizes) into a tightly packed
 // I420 buffer of PackedI420Size(width, height) bytes: Y, then U, then V.
 void PackI420(const uint8_t* const planes[3], const int lineSizes[3], int width, int height,

@@ -61,10 +61,13 @@ target_link_options(orvana_core PUBLIC ${ORVANA_STATIC_LINK})
 set_source_files_properties(capture/PictureConversion.cpp PROPERTIES COMPILE_OPTIONS -msse2)
 
 # Decode and preview throughput, run by hand under Wine (see README.md).
-add_executable(DecodeBenchmark bench/DecodeBenchmark.cpp)
-target_link_libraries(DecodeBenchmark PRIVATE orvana_core)
-target_compile_options(DecodeBenchmark PRIVATE ${ORVANA_WARNINGS})
-set_target_properties(DecodeBenchmark PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+# The engine benchmark feeds the capture engine at a camera's pace with the preview running.
+foreach(bench DecodeBenchmark EngineBenchmark)
+    add_executable(${bench} bench/${bench}.cpp bench/BenchSamples.cpp)
+    target_link_libraries(${bench} PRIVATE orvana_core)
+    target_compile_options(${bench} PRIVATE ${ORVANA_WARNINGS})
+    set_target_properties(${bench} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endforeach()
 
 add_executable(Orvana WIN32 app/Main.cpp ${ORVANA_RC})
 add_dependencies(Orvana orvana_resources)

@@ -102,3 +102,23 @@ TEST(CaptureQueue, ConcurrentProducersAndConsumerKeepTheBound) {
     consumer.join();
     EXPECT_EQ(static_cast<uint64_t>(taken) + queue.Dropped(), 2000u);
 }
+
+TEST(CaptureQueue, CountIfCountsWaitingVideoSamplesBehindAudio) {
+    // The worker skips drawing a picture only when newer camera samples wait.
+    auto releases = std::make_shared<int>(0);
+    CaptureQueue<Item> queue;
+    auto isVideo = [](const Item& item) { return item.kind == 1; };
+    EXPECT_EQ(queue.CountIf(isVideo), 0u);
+    queue.PushAudio(Item(2, 1, releases));
+    queue.PushVideo(Item(1, 2, releases));
+    queue.PushAudio(Item(2, 3, releases));
+    queue.PushVideo(Item(1, 4, releases));
+    EXPECT_EQ(queue.CountIf(isVideo), 2u);
+    queue.Pop();
+    queue.Pop();
+    EXPECT_EQ(queue.CountIf(isVideo), 1u);
+    queue.Pop();
+    queue.Pop();
+    EXPECT_EQ(queue.CountIf(isVideo), 0u);
+    EXPECT_EQ(*releases, 4);
+}

@@ -181,3 +181,141 @@ TEST(CopyI420ToYv12, RoundTripOfAConvertedYuy2Picture) {
     EXPECT_EQ(surface[vStart + 2 * (pitch / 2) + 7], ChromaV(7, 4));
     EXPECT_EQ(surface[uStart + 3 * (pitch / 2) + 1], ChromaU(1, 6));
 }
+
+namespace {
+
+// A planar picture with padding after every row, filled with a marker.
+struct PlanarBuffer {
+    int strides[3];
+    std::vector<uint8_t> planes[3];
+    PlanarBuffer(int width, int lumaRows, int chromaRows, int padding) {
+        const int chromaWidth = (width + 1) / 2;
+        strides[0] = width + padding;
+        strides[1] = strides[2] = chromaWidth + padding;
+        planes[0].assign(static_cast<size_t>(strides[0]) * lumaRows, 0xEE);
+        planes[1].assign(static_cast<size_t>(strides[1]) * chromaRows, 0xEE);
+        planes[2].assign(static_cast<size_t>(strides[2]) * chromaRows, 0xEE);
+    }
+    uint8_t& At(int plane, int x, int y) { return planes[plane][y * strides[plane] + x]; }
+    const uint8_t* const* Read() {
+        pointers[0] = planes[0].data();
+        pointers[1] = planes[1].data();
+        pointers[2] = planes[2].data();
+        return pointers;
+    }
+    uint8_t* const* Write() {
+        pointers[0] = planes[0].data();
+        pointers[1] = planes[1].data();
+        pointers[2] = planes[2].data();
+        return pointers;
+    }
+    uint8_t* pointers[3] = {};
+};
+
+uint8_t SourceChroma(int plane, int x, int y) {
+    return static_cast<uint8_t>(plane * 60 + x * 13 + y * 29);
+}
+
+} // namespace
+
+TEST(PlanarYuvToI420, RangeSqueezeMatchesTheExactRoundedScale) {
+    for (int v = 0; v < 256; ++v) {
+        const int luma = static_cast<int>(16 + v * 219.0 / 255.0 + 0.5);
+        const int chroma = static_cast<int>(16 + v * 224.0 / 255.0 + 0.5);
+        ASSERT_EQ(FullToVideoLuma(static_cast<uint8_t>(v)), luma) << v;
+        ASSERT_EQ(FullToVideoChroma(static_cast<uint8_t>(v)), chroma) << v;
+    }
+    // Black, white and neutral chroma land on the video-range anchors.
+    EXPECT_EQ(FullToVideoLuma(0), 16);
+    EXPECT_EQ(FullToVideoLuma(255), 235);
+    EXPECT_EQ(FullToVideoChroma(128), 128);
+}
+
+TEST(PlanarYuvToI420, FourTwoTwoAveragesChromaRowPairsRoundingUp) {
+    // Widths around the SIMD block sizes and odd sizes; padding must stay untouched.
+    for (auto size : {std::pair<int, int>{6, 4}, {33, 7}, {64, 10}, {1, 1}, {2, 3}}) {
+        const int width = size.first, height = size.second;
+        const int chromaWidth = (width + 1) / 2, chromaHeight = (height + 1) / 2;
+        PlanarBuffer in(width, height, height, 5);
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < width; ++x) in.At(0, x, y) = static_cast<uint8_t>(x * 7 + y);
+            for (int x = 0; x < chromaWidth; ++x) {
+                in.At(1, x, y) = SourceChroma(1, x, y);
+                in.At(2, x, y) = SourceChroma(2, x, y);
+            }
+        }
+        PlanarBuffer out(width, height, chromaHeight, 3);
+        ASSERT_TRUE(PlanarYuvToI420(in.Read(), in.strides, width, height, true, false,
+                                    out.Write(), out.strides));
+        for (int y = 0; y < height; ++y) {
+            for (int x = 0; x < out.strides[0]; ++x) {
+                ASSERT_EQ(out.At(0, x, y), x < width ? in.At(0, x, y) : 0xEE) << x << "," << y;
+            }
+        }
+        for (int plane = 1; plane < 3; ++plane) {
+            for (int r = 0; r < chromaHeight; ++r) {
+                for (int x = 0; x < out.strides[plane]; ++x) {
+                    int expected = 0xEE;
+                    if (x < chromaWidth) {
+                        const int a = SourceChroma(plane, x, 2 * r);
+                        // An odd last row has no partner and is taken as it is.
+                        const int b = 2 * r + 1 < height ? SourceChroma(plane, x, 2 * r + 1) : a;
+                        expected = (a + b + 1) / 2;
+                    }
+                    ASSERT_EQ(out.At(plane, x, r), expected)
+                        << width << "x" << height << " plane " << plane << " " << x << "," << r;
+                }
+            }
+        }
+    }
+}
+
+TEST(PlanarYuvToI420, FullRangeSqueezesAfterAveragingAndKeepsFourTwoZeroRows) {
+    const int width = 20, height = 6;
+    PlanarBuffer in422(width, height, height, 0);
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) in422.At(0, x, y) = static_cast<uint8_t>(x * 13 + y * 40);
+        for (int x = 0; x < width / 2; ++x) {
+            // Rows 0 and 1 of each pair are 0 and 255: the mean 128 must map to neutral.
+            in422.At(1, x, y) = (y % 2 == 0) ? 0 : 255;
+            in422.At(2, x, y) = SourceChroma(2, x, y);
+        }
+    }
+    PlanarBuffer out(width, height, height / 2, 0);
+    ASSERT_TRUE(PlanarYuvToI420(in422.Read(), in422.strides, width, height, true, true,
+                                out.Write(), out.strides));
+    for (int y = 0; y < height; ++y) {
+        for (int x = 0; x < width; ++x) {
+            ASSERT_EQ(out.At(0, x, y), FullToVideoLuma(in422.At(0, x, y)));
+        }
+    }
+    for (int r = 0; r < height / 2; ++r) {
+        for (int x = 0; x < width / 2; ++x) {
+            ASSERT_EQ(out.At(1, x, r), 128);
+            const int mean = (SourceChroma(2, x, 2 * r) + SourceChroma(2, x, 2 * r + 1) + 1) / 2;
+            ASSERT_EQ(out.At(2, x, r), FullToVideoChroma(static_cast<uint8_t>(mean)));
+        }
+    }
+
+    // A 4:2:0 source keeps its rows one to one and is only squeezed.
+    PlanarBuffer in420(width, height, height / 2, 0);
+    for (int r = 0; r < height / 2; ++r)
+        for (int x = 0; x < width / 2; ++x) in420.At(1, x, r) = in420.At(2, x, r) = SourceChroma(1, x, r);
+    PlanarBuffer out420(width, height, height / 2, 0);
+    ASSERT_TRUE(PlanarYuvToI420(in420.Read(), in420.strides, width, height, false, true,
+                                out420.Write(), out420.strides));
+    EXPECT_EQ(out420.At(1, 3, 2), FullToVideoChroma(SourceChroma(1, 3, 2)));
+    EXPECT_EQ(out420.At(2, 9, 0), FullToVideoChroma(SourceChroma(1, 9, 0)));
+}
+
+TEST(PlanarYuvToI420, BadSizesAndMissingPlanesAreRefusedWithoutWriting) {
+    PlanarBuffer in(8, 4, 4, 0);
+    PlanarBuffer out(8, 4, 2, 0);
+    EXPECT_FALSE(PlanarYuvToI420(in.Read(), in.strides, 0, 4, true, true, out.Write(), out.strides));
+    EXPECT_FALSE(PlanarYuvToI420(in.Read(), in.strides, 8, -1, true, true, out.Write(), out.strides));
+    const uint8_t* missing[3] = {in.planes[0].data(), nullptr, in.planes[2].data()};
+    EXPECT_FALSE(PlanarYuvToI420(missing, in.strides, 8, 4, true, true, out.Write(), out.strides));
+    for (const auto& plane : out.planes) {
+        for (uint8_t b : plane) ASSERT_EQ(b, 0xEE);
+    }
+}

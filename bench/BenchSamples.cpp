@@ -1,0 +1,112 @@
+#include "bench/BenchSamples.h"
+
+#include <mmsystem.h>
+#include <windows.h>
+
+#include <cstring>
+
+extern "C" {
+#include <libavutil/imgutils.h>
+#include <libavutil/opt.h>
+}
+
+double Now() {
+    static LARGE_INTEGER frequency = [] {
+        LARGE_INTEGER f;
+        ::QueryPerformanceFrequency(&f);
+        return f;
+    }();
+    LARGE_INTEGER counter;
+    ::QueryPerformanceCounter(&counter);
+    return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
+}
+
+// A moving picture with texture, so that encoders and decoders work as on camera content.
+void FillPicture(AVFrame* frame, int index) {
+    uint32_t seed = 12345u + static_cast<uint32_t>(index) * 7919u;
+    for (int y = 0; y < frame->height; ++y) {
+        uint8_t* row = frame->data[0] + y * frame->linesize[0];
+        for (int x = 0; x < frame->width; ++x) {
+            seed = seed * 1664525u + 1013904223u;
+            row[x] = static_cast<uint8_t>(((x + index * 8) ^ (y / 4)) + ((seed >> 28) & 7));
+        }
+    }
+    const int chromaHeight = AV_CEIL_RSHIFT(frame->height, 1);
+    const int chromaRows = frame->format == AV_PIX_FMT_YUVJ422P ? frame->height : chromaHeight;
+    for (int plane = 1; plane < 3; ++plane) {
+        for (int y = 0; y < chromaRows; ++y) {
+            uint8_t* row = frame->data[plane] + y * frame->linesize[plane];
+            for (int x = 0; x < AV_CEIL_RSHIFT(frame->width, 1); ++x) {
+                row[x] = static_cast<uint8_t>(128 + ((x + y + index * plane * 3) & 63) - 32);
+            }
+        }
+    }
+}
+
+std::vector<std::vector<uint8_t>> Encode(AVCodecID id, int width, int height) {
+    std::vector<std::vector<uint8_t>> samples;
+    const AVCodec* codec =
+        id == AV_CODEC_ID_H264 ? avcodec_find_encoder_by_name("libx264") : avcodec_find_encoder(id);
+    AVCodecContext* context = codec ? avcodec_alloc_context3(codec) : nullptr;
+    if (context == nullptr) {
+        return samples;
+    }
+    context->width = width;
+    context->height = height;
+    context->time_base = AVRational{1, 30};
+    context->framerate = AVRational{30, 1};
+    if (id == AV_CODEC_ID_H264) {
+        context->pix_fmt = AV_PIX_FMT_YUV420P;
+        context->gop_size = kDistinctFrames;
+        context->max_b_frames = 0;
+        context->bit_rate = 4000000;
+        av_opt_set(context->priv_data, "preset", "superfast", 0);
+        av_opt_set(context->priv_data, "tune", "zerolatency", 0);
+    } else {
+        // Webcams send 4:2:2 JPEG pictures.
+        context->pix_fmt = AV_PIX_FMT_YUVJ422P;
+        context->flags |= AV_CODEC_FLAG_QSCALE;
+        context->global_quality = FF_QP2LAMBDA * 4;
+    }
+    AVFrame* frame = av_frame_alloc();
+    AVPacket* packet = av_packet_alloc();
+    if (avcodec_open2(context, codec, nullptr) < 0 || frame == nullptr || packet == nullptr) {
+        avcodec_free_context(&context);
+        av_frame_free(&frame);
+        av_packet_free(&packet);
+        return samples;
+    }
+    frame->width = width;
+    frame->height = height;
+    frame->format = context->pix_fmt;
+    av_frame_get_buffer(frame, 0);
+    auto drain = [&] {
+        while (avcodec_receive_packet(context, packet) >= 0) {
+            samples.emplace_back(packet->data, packet->data + packet->size);
+            av_packet_unref(packet);
+        }
+    };
+    for (int i = 0; i < kDistinctFrames; ++i) {
+        av_frame_make_writable(frame);
+        FillPicture(frame, i);
+        frame->pts = i;
+        avcodec_send_frame(context, frame);
+        drain();
+    }
+    avcodec_send_frame(context, nullptr);
+    drain();
+    av_frame_free(&frame);
+    av_packet_free(&packet);
+    avcodec_free_context(&context);
+    return samples;
+}
+
+StreamFormat FormatOf(const char* name, int width, int height) {
+    StreamFormat format{};
+    format.width = width;
+    format.height = height;
+    std::memcpy(format.subtypeName, name, 4);
+    const DWORD fourcc = MAKEFOURCC(name[0], name[1], name[2], name[3]);
+    format.subtype = GUID{fourcc, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    return format;
+}
