@@ -74,15 +74,6 @@ CaptureEngine& ReadyEngine() {
     return engine;
 }
 
-COLORREF ScreenPixel(HWND window, int x, int y) {
-    POINT point{x, y};
-    ::ClientToScreen(window, &point);
-    HDC screen = ::GetDC(nullptr);
-    COLORREF colour = ::GetPixel(screen, point.x, point.y);
-    ::ReleaseDC(nullptr, screen);
-    return colour;
-}
-
 void ClearRegistry() {
     CameraRegistry& registry = CameraRegistry::Instance();
     registry.cameras.clear();
@@ -222,8 +213,8 @@ TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
     EXPECT_EQ(placed.top, place.y);
     EXPECT_EQ(placed.bottom - placed.top, 225);
     EXPECT_LE(std::abs((place.y - 52) - (452 - (place.y + place.height))), 1);
-    EXPECT_EQ(ScreenPixel(parent, 252, place.y - 3), RGB(255, 255, 255));
-    EXPECT_EQ(ScreenPixel(parent, 252, place.y + place.height + 2), RGB(255, 255, 255));
+    EXPECT_EQ(MediaTest::ScreenPixel(parent, 252, place.y - 3), RGB(255, 255, 255));
+    EXPECT_EQ(MediaTest::ScreenPixel(parent, 252, place.y + place.height + 2), RGB(255, 255, 255));
     EXPECT_TRUE(engine.renderer->Ready());
     EXPECT_EQ(engine.renderer->Destination().right, 400);
     EXPECT_EQ(engine.renderer->Destination().bottom, 225);

@@ -17,6 +17,16 @@ extern "C" {
 
 namespace MediaTest {
 
+// The colour on screen at a point of the window's client area.
+inline COLORREF ScreenPixel(HWND window, int x, int y) {
+    POINT point{x, y};
+    ::ClientToScreen(window, &point);
+    HDC screen = ::GetDC(nullptr);
+    COLORREF colour = ::GetPixel(screen, point.x, point.y);
+    ::ReleaseDC(nullptr, screen);
+    return colour;
+}
+
 inline StreamFormat Format(const char* name, int width, int height) {
     StreamFormat format{};
     format.width = width;

@@ -69,16 +69,6 @@ bool Draw(PreviewRenderer& renderer, HWND window, const StreamFormat& format,
     return true;
 }
 
-// The colour on screen at a point of the window's client area.
-COLORREF ScreenPixel(HWND window, int x, int y) {
-    POINT point{x, y};
-    ::ClientToScreen(window, &point);
-    HDC screen = ::GetDC(nullptr);
-    COLORREF colour = ::GetPixel(screen, point.x, point.y);
-    ::ReleaseDC(nullptr, screen);
-    return colour;
-}
-
 bool IsRed(COLORREF c) { return GetRValue(c) > 160 && GetBValue(c) < 90 && GetGValue(c) < 90; }
 bool IsBlue(COLORREF c) { return GetBValue(c) > 160 && GetRValue(c) < 90 && GetGValue(c) < 90; }
 
@@ -98,10 +88,10 @@ TEST(PreviewRenderer, DrawsThePictureStretchedOverTheWindow) {
     // The second picture of the same size only uploads.
     EXPECT_EQ(renderer.DevicesMade(), 1u);
     for (int y : {5, 90, 175}) {
-        EXPECT_TRUE(IsRed(ScreenPixel(window, 10, y))) << std::hex << ScreenPixel(window, 10, y);
-        EXPECT_TRUE(IsRed(ScreenPixel(window, 150, y)));
-        EXPECT_TRUE(IsBlue(ScreenPixel(window, 170, y))) << std::hex << ScreenPixel(window, 170, y);
-        EXPECT_TRUE(IsBlue(ScreenPixel(window, 315, y)));
+        EXPECT_TRUE(IsRed(MediaTest::ScreenPixel(window, 10, y))) << std::hex << MediaTest::ScreenPixel(window, 10, y);
+        EXPECT_TRUE(IsRed(MediaTest::ScreenPixel(window, 150, y)));
+        EXPECT_TRUE(IsBlue(MediaTest::ScreenPixel(window, 170, y))) << std::hex << MediaTest::ScreenPixel(window, 170, y);
+        EXPECT_TRUE(IsBlue(MediaTest::ScreenPixel(window, 315, y)));
     }
     ::DestroyWindow(window);
 }
@@ -131,8 +121,8 @@ TEST(PreviewRenderer, CatchesUpWithAWindowThatGetsItsSizeLate) {
     Pump(200);
     ASSERT_TRUE(Draw(renderer, window, format, picture));
     Pump(200);
-    EXPECT_TRUE(IsRed(ScreenPixel(window, 5, 220)));
-    EXPECT_TRUE(IsBlue(ScreenPixel(window, 395, 220)));
+    EXPECT_TRUE(IsRed(MediaTest::ScreenPixel(window, 5, 220)));
+    EXPECT_TRUE(IsBlue(MediaTest::ScreenPixel(window, 395, 220)));
 
     // A new picture size makes device and surface anew.
     const StreamFormat larger = MediaTest::Format("YUY2", 128, 72);
