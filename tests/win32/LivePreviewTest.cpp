@@ -1,0 +1,609 @@
+// Live preview end to end: the synthetic camera's graph feeds the capture
+// engine, whose worker decodes every sample and draws it into the preview
+// window of a real top-level window, wired as the main window wires it.
+// Wine keeps a child window's Direct3D output off the screen, so what
+// reached the preview is read from the engine's counters, the pipeline's
+// picture and the renderer's destination rather than from pixels.
+#include <windows.h>
+
+#include <algorithm>
+#include <cstdlib>
+#include <mutex>
+#include <ostream>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavutil/frame.h>
+#include <libavutil/pixfmt.h>
+}
+
+#include "Core/CameraRegistry.h"
+#include "Core/OrvanaAudio.h"
+#include "Core/OrvanaCamera.h"
+#include "capture/CaptureEngine.h"
+#include "preview/CaptureViewUI.h"
+#include "tests/win32/CameraTestSupport.h"
+#include "tools/testdevices/TestDeviceControl.h"
+#include "ui/PaintManager.h"
+#include "ui/SkinBuilder.h"
+#include "ui/WindowBase.h"
+
+namespace TestDevices {
+// Names the camera format in failure messages.
+void PrintTo(const VideoFormat& format, std::ostream* out) {
+    *out << SubtypeName(format.subtype) << ' ' << format.width << 'x' << format.height << '@'
+         << format.fps;
+}
+} // namespace TestDevices
+
+namespace {
+
+using TestDevices::Faults;
+using TestDevices::VideoFormat;
+using TestDevices::VideoSubtype;
+
+// Runs this thread's messages while waiting: Direct3D and the camera graph
+// both send messages to windows of the UI thread.
+void Pump(DWORD milliseconds) {
+    const DWORD start = ::GetTickCount();
+    do {
+        MSG message;
+        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
+            ::TranslateMessage(&message);
+            ::DispatchMessageA(&message);
+        }
+        ::Sleep(5);
+    } while (::GetTickCount() - start < milliseconds);
+}
+
+template <class Condition> bool WaitFor(Condition condition, DWORD milliseconds = 5000) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > milliseconds) {
+            return false;
+        }
+        Pump(10);
+    }
+    return true;
+}
+
+// The main window stand-in: a skinned top-level window whose "CaptureView"
+// control attaches the preview exactly as the program's window does, and
+// refits it on WM_MOVE.
+class LiveWindow : public Ui::CWindowBase, public Ui::ISkinBuilderCallback {
+public:
+    const char* GetWndClassName() const override { return "OrvanaLivePreviewTest"; }
+
+    Ui::CControlUI* CreateControl(const char* className) override {
+        if (className != nullptr && ::lstrcmpiA(className, "CaptureView") == 0) {
+            return new CaptureViewUI();
+        }
+        return nullptr;
+    }
+
+    LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
+        if (message == WM_MOVE && view != nullptr) {
+            view->FitPreview();
+        }
+        if (message == WM_SIZE) {
+            CaptureEngine::Instance().minimized = (wParam == SIZE_MINIMIZED);
+        }
+        LRESULT result = 0;
+        if (manager.MessageHandler(message, wParam, lParam, result)) {
+            return result;
+        }
+        return CWindowBase::HandleMessage(message, wParam, lParam);
+    }
+
+    bool Open() {
+        Create(nullptr, "live", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 40, 40, 700, 520);
+        manager.Init(GetHWND());
+        Ui::CSkinBuilder builder;
+        Ui::CControlUI* root = builder.Create(
+            R"(<Window size="700,520"><VerticalLayout bkcolor="0xFF303030">
+                 <CaptureView name="id_view_capture" padding="25,10,25,15" bkcolor="0xFF000000"
+                              bordersize="2" bordercolor="0xFFFFFFFF" />
+               </VerticalLayout></Window>)",
+            nullptr, this, &manager, nullptr);
+        if (root == nullptr) {
+            return false;
+        }
+        manager.AttachDialog(root);
+        Ui::CControlUI* control = manager.FindControl("id_view_capture");
+        view = control != nullptr
+                   ? static_cast<CaptureViewUI*>(control->GetInterface("CaptureView"))
+                   : nullptr;
+        if (view == nullptr) {
+            return false;
+        }
+        view->Attach(GetHWND());
+        RECT client{};
+        ::GetClientRect(GetHWND(), &client);
+        root->SetPos(client);
+        ::UpdateWindow(GetHWND());
+        return true;
+    }
+
+    Ui::CPaintManager manager;
+    CaptureViewUI* view = nullptr;
+};
+
+LiveWindow& Window() {
+    static LiveWindow* window = [] {
+        auto* made = new LiveWindow();
+        EXPECT_TRUE(made->Open());
+        return made;
+    }();
+    return *window;
+}
+
+// A consistent copy of the pipeline's latest picture, taken under the lock
+// the worker decodes under.
+struct Picture {
+    int width = 0;
+    int height = 0;
+    int frameWidth = 0;
+    int frameHeight = 0;
+    int frameFormat = -1;
+    std::vector<uint8_t> packed;
+
+    uint8_t Y(int x, int y) const { return packed[static_cast<size_t>(y) * width + x]; }
+    uint8_t U(int x, int y) const {
+        return packed[static_cast<size_t>(width) * height +
+                      static_cast<size_t>(y / 2) * (width / 2) + x / 2];
+    }
+    uint8_t V(int x, int y) const {
+        return packed[static_cast<size_t>(width) * height + (width / 2) * (height / 2) +
+                      static_cast<size_t>(y / 2) * (width / 2) + x / 2];
+    }
+    // The luma of the top-left corner, where the frame number is drawn.
+    std::vector<uint8_t> CounterRegion() const {
+        std::vector<uint8_t> region;
+        for (int y = 0; y < height / 4; ++y) {
+            for (int x = 0; x < width / 4; ++x) {
+                region.push_back(Y(x, y));
+            }
+        }
+        return region;
+    }
+};
+
+Picture Snapshot() {
+    CaptureEngine& engine = CaptureEngine::Instance();
+    Picture picture;
+    std::lock_guard<std::mutex> lock(engine.pipeline->ContextLock());
+    const uint8_t* packed = engine.pipeline->PackedPicture();
+    const AVFrame* current = engine.pipeline->CurrentPicture();
+    if (packed == nullptr || current == nullptr) {
+        return picture;
+    }
+    picture.width = engine.pipeline->RememberedFormat().width;
+    picture.height = engine.pipeline->RememberedFormat().height;
+    picture.frameWidth = current->width;
+    picture.frameHeight = current->height;
+    picture.frameFormat = current->format;
+    const size_t size = static_cast<size_t>(picture.width) * picture.height * 3 / 2;
+    if (engine.pipeline->PackedPictureSize() >= size) {
+        picture.packed.assign(packed, packed + size);
+    }
+    return picture;
+}
+
+struct Yuv {
+    int y, u, v;
+};
+
+// BT.601 at video levels: what every subtype's picture holds once the
+// pipeline has made it planar 4:2:0 (full-range JPEG pictures included).
+Yuv VideoLevels(int r, int g, int b) {
+    const double y = 0.299 * r + 0.587 * g + 0.114 * b;
+    const double u = -0.168736 * r - 0.331264 * g + 0.5 * b;
+    const double v = 0.5 * r - 0.418688 * g - 0.081312 * b;
+    return {static_cast<int>(16 + y * 219 / 255 + 0.5), static_cast<int>(128 + u * 224 / 255 + 0.5),
+            static_cast<int>(128 + v * 224 / 255 + 0.5)};
+}
+
+// Checks the eight 75% colour bars at the middle of each bar, halfway down
+// their visible part (below the frame number, above the dark band).
+void ExpectColourBars(const Picture& picture) {
+    static const int kBars[8][3] = {{191, 191, 191}, {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
+                                    {191, 0, 191},   {191, 0, 0},   {0, 0, 191},   {0, 0, 0}};
+    ASSERT_FALSE(picture.packed.empty());
+    const int y = picture.height * 3 / 8;
+    for (int bar = 0; bar < 8; ++bar) {
+        const int x = picture.width * (2 * bar + 1) / 16;
+        const Yuv expected = VideoLevels(kBars[bar][0], kBars[bar][1], kBars[bar][2]);
+        EXPECT_NEAR(picture.Y(x, y), expected.y, 6) << "bar " << bar << " luma";
+        EXPECT_NEAR(picture.U(x, y), expected.u, 8) << "bar " << bar << " U";
+        EXPECT_NEAR(picture.V(x, y), expected.v, 8) << "bar " << bar << " V";
+    }
+    // The dark band under the bars, away from the moving stripe's row ends.
+    const Yuv dark = VideoLevels(32, 32, 32);
+    int darkPoints = 0;
+    for (int i = 1; i < 8; ++i) {
+        darkPoints +=
+            std::abs(picture.Y(picture.width * i / 8, picture.height * 7 / 8) - dark.y) <= 6 ? 1
+                                                                                             : 0;
+    }
+    EXPECT_GE(darkPoints, 6); // the stripe covers one point at most
+}
+
+// Counts the engine gathers in a stretch of time.
+struct Progress {
+    uint64_t decoded;
+    uint64_t presented;
+    uint64_t dropped;
+};
+
+Progress Now() {
+    CaptureEngine& engine = CaptureEngine::Instance();
+    return {engine.DecodedFrames(), engine.PresentedFrames(), engine.DroppedSamples()};
+}
+
+Progress Over(DWORD milliseconds) {
+    const Progress before = Now();
+    Pump(milliseconds);
+    const Progress after = Now();
+    return {after.decoded - before.decoded, after.presented - before.presented,
+            after.dropped - before.dropped};
+}
+
+// Waits until no picture has been decoded for quietMs; false when pictures
+// keep coming for longer than limitMs.
+bool WaitUntilQuiet(DWORD quietMs, DWORD limitMs) {
+    const DWORD start = ::GetTickCount();
+    uint64_t last = CaptureEngine::Instance().DecodedFrames();
+    DWORD lastChange = ::GetTickCount();
+    while (::GetTickCount() - start < limitMs) {
+        Pump(20);
+        const uint64_t now = CaptureEngine::Instance().DecodedFrames();
+        if (now != last) {
+            last = now;
+            lastChange = ::GetTickCount();
+        } else if (::GetTickCount() - lastChange >= quietMs) {
+            return true;
+        }
+    }
+    return false;
+}
+
+const char* NameOf(VideoSubtype subtype) {
+    return TestDevices::SubtypeName(subtype);
+}
+
+class LivePreview : public ::testing::TestWithParam<VideoFormat> {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Window().view != nullptr);
+        CaptureEngine& engine = CaptureEngine::Instance();
+        ASSERT_TRUE(engine.previewReady);
+        ASSERT_TRUE(engine.WorkerRunning());
+        // Attaching the preview installed the engine's sample handler in the registry.
+        ASSERT_EQ(CameraRegistry::Instance().frameHandler, &CaptureEngine::FrameHandler);
+        ForgetDevices();
+        TestDevices::Configuration configuration = TestDevices::DefaultConfiguration();
+        configuration.cameras[0].capturePin = {GetParam()};
+        ASSERT_TRUE(TestDevices::SaveConfiguration(configuration));
+        CameraTest::Enumeration found = CameraTest::EnumerateAndMerge();
+        CameraRegistry& registry = CameraRegistry::Instance();
+        ASSERT_EQ(found.cameraCount, 1);
+        ASSERT_FALSE(registry.cameras.empty());
+        camera = registry.cameras.front();
+        registry.currentCamera = camera;
+        registry.SelectCamera(camera, registry.CurrentMicrophone(), Window().GetHWND());
+        ASSERT_TRUE(camera->opened);
+        ASSERT_EQ(camera->frameCallback, &CaptureEngine::FrameHandler);
+        // The main window refits the preview once the camera runs.
+        Window().PostMessage(WM_MOVE, 0, 0);
+    }
+
+    void TearDown() override {
+        TestDevices::SetFaults(TestDevices::kDefaultCameraPath, Faults{});
+        ForgetDevices();
+        TestDevices::ResetConfiguration();
+    }
+
+    // Closes every camera and empties the registry's lists; the engine's
+    // handler stays installed, as it does for the life of the program.
+    static void ForgetDevices() {
+        CameraRegistry& registry = CameraRegistry::Instance();
+        for (OrvanaCamera* each : registry.cameras) {
+            if (each->opened || each->running || each->graphBuilt) {
+                each->Close();
+            }
+        }
+        registry.cameras.clear();
+        registry.microphones.clear();
+        registry.currentCamera = nullptr;
+        registry.currentMicrophone = nullptr;
+    }
+
+    // A new run of the camera: the fault counters start again from its first sample.
+    void Restart() {
+        camera->Close();
+        CameraRegistry::Instance().SelectCamera(camera, nullptr, Window().GetHWND());
+        ASSERT_TRUE(camera->opened);
+    }
+
+    void SetFaults(const Faults& faults) {
+        ASSERT_TRUE(TestDevices::SetFaults(TestDevices::kDefaultCameraPath, faults));
+    }
+
+    // A picture of the camera's format is on hand and pictures keep coming.
+    void ExpectLive(const char* when) {
+        SCOPED_TRACE(when);
+        const uint64_t before = CaptureEngine::Instance().DecodedFrames();
+        EXPECT_TRUE(WaitFor([&] {
+            return CaptureEngine::Instance().DecodedFrames() >= before + 5;
+        })) << "decoding did not resume";
+        EXPECT_TRUE(CaptureEngine::Instance().WorkerRunning());
+    }
+
+    // Waits until pictures have come for a while, then the bars are right.
+    void ExpectGoodPicture(const char* when) {
+        SCOPED_TRACE(when);
+        ExpectLive(when);
+        // An H.264 stream damaged before needs its next key frame to heal.
+        Pump(GetParam().subtype == VideoSubtype::H264 ? 700 : 150);
+        const Picture picture = Snapshot();
+        ASSERT_EQ(picture.width, GetParam().width);
+        ASSERT_EQ(picture.height, GetParam().height);
+        ExpectColourBars(picture);
+    }
+
+    OrvanaCamera* camera = nullptr;
+};
+
+TEST_P(LivePreview, DecodesAndPresentsTheCameraContinuously) {
+    const VideoFormat format = GetParam();
+    CaptureEngine& engine = CaptureEngine::Instance();
+    ASSERT_TRUE(
+        WaitFor([&] { return engine.DecodedFrames() > 0 && engine.frameWidth == format.width; }));
+    Window().PostMessage(WM_MOVE, 0, 0);
+    ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() > 0; }));
+    Pump(300);
+
+    // Decoded and drawn all the time; a nominal 30 fps camera gives far more
+    // than a handful of pictures a second.
+    const Progress second = Over(1000);
+    EXPECT_GE(second.decoded, 10u);
+    EXPECT_GE(second.presented, 5u);
+    const Progress later = Over(1000);
+    EXPECT_GE(later.decoded, 10u);
+    EXPECT_GE(later.presented, 5u);
+    EXPECT_LE(engine.QueuedItems(), 5u);
+    EXPECT_EQ(engine.frameWidth, format.width);
+    EXPECT_EQ(engine.frameHeight, format.height);
+
+    // The picture has the camera's size, as frame and as packed planes.
+    const Picture first = Snapshot();
+    ASSERT_EQ(first.width, format.width);
+    ASSERT_EQ(first.height, format.height);
+    EXPECT_EQ(first.frameWidth, format.width);
+    EXPECT_EQ(first.frameHeight, format.height);
+    EXPECT_EQ(first.frameFormat, AV_PIX_FMT_YUV420P);
+    ExpectColourBars(first);
+
+    // The frame number moves on.
+    const uint64_t decoded = engine.DecodedFrames();
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 3; }));
+    const Picture moved = Snapshot();
+    EXPECT_NE(first.CounterRegion(), moved.CounterRegion());
+
+    // The preview window sits inside the control's 2-pixel border, centred,
+    // as large as fits, with the camera's aspect ratio.
+    const RECT control = Window().view->GetPos();
+    RECT placed{};
+    ::GetWindowRect(engine.previewWindow, &placed);
+    ::MapWindowPoints(nullptr, Window().GetHWND(), reinterpret_cast<POINT*>(&placed), 2);
+    const int innerWidth = control.right - control.left - 4;
+    const int innerHeight = control.bottom - control.top - 4;
+    const int width = placed.right - placed.left;
+    const int height = placed.bottom - placed.top;
+    ASSERT_GT(width, 0);
+    ASSERT_GT(height, 0);
+    EXPECT_GE(placed.left, control.left + 2);
+    EXPECT_GE(placed.top, control.top + 2);
+    EXPECT_LE(placed.right, control.right - 2);
+    EXPECT_LE(placed.bottom, control.bottom - 2);
+    EXPECT_LE(std::abs((placed.left - control.left - 2) - (control.right - 2 - placed.right)), 1);
+    EXPECT_LE(std::abs((placed.top - control.top - 2) - (control.bottom - 2 - placed.bottom)), 1);
+    EXPECT_TRUE(width >= innerWidth - 1 || height >= innerHeight - 1);
+    EXPECT_LE(std::abs(width * format.height - height * format.width),
+              std::max(format.width, format.height));
+
+    // The renderer draws into the whole of that window, so the picture keeps its shape.
+    const uint64_t presented = engine.PresentedFrames();
+    ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() >= presented + 2; }));
+    ASSERT_TRUE(engine.renderer->Ready());
+    const RECT destination = engine.renderer->Destination();
+    EXPECT_EQ(destination.left, 0);
+    EXPECT_EQ(destination.top, 0);
+    EXPECT_EQ(destination.right, width);
+    EXPECT_EQ(destination.bottom, height);
+}
+
+TEST_P(LivePreview, DamagedSamplesAreDroppedAndDecodingGoesOn) {
+    CaptureEngine& engine = CaptureEngine::Instance();
+    ExpectGoodPicture("before the faults");
+
+    struct Damage {
+        const char* name;
+        Faults faults;
+        // Whether every damaged sample must be refused whole, so that only
+        // intact pictures are shown meanwhile. A raw YUY2 sample cut short
+        // cannot be converted; empty samples never reach the engine. (The
+        // JPEG and H.264 decoders conceal damage instead of refusing it.)
+        bool intactMeanwhile;
+    };
+    Faults corrupt;
+    corrupt.corruptEvery = 2;
+    Faults truncated;
+    truncated.truncateEvery = 2;
+    Faults empty;
+    empty.zeroLengthEvery = 2;
+    const bool raw = GetParam().subtype == VideoSubtype::YUY2;
+    const bool compressedStream = GetParam().subtype == VideoSubtype::H264;
+    const Damage damages[] = {{"corrupt", corrupt, false},
+                              {"truncated", truncated, raw},
+                              {"empty", empty, !compressedStream}};
+    for (const Damage& damage : damages) {
+        SCOPED_TRACE(damage.name);
+        SetFaults(damage.faults);
+        Pump(400);
+        // Half the samples are whole: pictures still come, nothing stops.
+        EXPECT_GT(Over(1000).decoded, 0u);
+        EXPECT_TRUE(engine.WorkerRunning());
+        ExpectLive("with the fault");
+        if (damage.intactMeanwhile) {
+            for (int i = 0; i < 5; ++i) {
+                const Picture meanwhile = Snapshot();
+                ASSERT_EQ(meanwhile.width, GetParam().width);
+                ExpectColourBars(meanwhile);
+                Pump(70);
+            }
+        }
+        SetFaults(Faults{});
+        Pump(300);
+        ExpectGoodPicture("after the fault");
+    }
+}
+
+TEST_P(LivePreview, StallKeepsTheLastPictureUntilSamplesComeAgain) {
+    CaptureEngine& engine = CaptureEngine::Instance();
+    Faults stall;
+    stall.stallAfter = 20;
+    stall.stallMs = 1000;
+    SetFaults(stall);
+    Pump(300);
+    Restart();
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > 0; }));
+    // The stall shows as a stretch without pictures; the last one stays.
+    ASSERT_TRUE(WaitUntilQuiet(250, 4000)) << "no stall seen";
+    const Picture during = Snapshot();
+    const uint64_t decoded = engine.DecodedFrames();
+    Pump(300);
+    const Picture later = Snapshot();
+    EXPECT_EQ(engine.DecodedFrames(), decoded);
+    ASSERT_EQ(during.width, GetParam().width);
+    EXPECT_EQ(during.packed, later.packed);
+    ExpectColourBars(later);
+    EXPECT_TRUE(engine.WorkerRunning());
+    ExpectGoodPicture("after the stall");
+}
+
+TEST_P(LivePreview, SlowCameraIsFollowedWithoutDropping) {
+    CaptureEngine& engine = CaptureEngine::Instance();
+    ExpectLive("at the nominal rate");
+    Faults slow;
+    slow.actualFps = 4;
+    SetFaults(slow);
+    Pump(600);
+    const Progress atSlowRate = Over(2000);
+    // Four pictures a second arrive and every one is decoded.
+    EXPECT_GE(atSlowRate.decoded, 3u);
+    EXPECT_LE(atSlowRate.decoded, 12u);
+    EXPECT_EQ(atSlowRate.dropped, 0u);
+    EXPECT_LE(engine.QueuedItems(), 1u);
+    SetFaults(Faults{});
+    Pump(500);
+    const Progress atNominal = Over(1000);
+    EXPECT_GT(atNominal.decoded, atSlowRate.decoded / 2 + 3);
+    ExpectGoodPicture("back at the nominal rate");
+}
+
+TEST_P(LivePreview, EndOfStreamLeavesTheWorkerAndPictureForTheNextRun) {
+    CaptureEngine& engine = CaptureEngine::Instance();
+    Faults ending;
+    ending.endOfStreamAfter = 15;
+    SetFaults(ending);
+    Pump(300);
+    Restart();
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > 0; }));
+    ASSERT_TRUE(WaitUntilQuiet(400, 4000)) << "the stream did not end";
+    const Picture last = Snapshot();
+    EXPECT_EQ(Over(500).decoded, 0u);
+    EXPECT_TRUE(engine.WorkerRunning());
+    EXPECT_EQ(Snapshot().packed, last.packed);
+    ExpectColourBars(last);
+
+    // The next run of the camera brings pictures back.
+    SetFaults(Faults{});
+    Pump(300);
+    Restart();
+    ExpectGoodPicture("after the next run started");
+}
+
+std::string FormatName(const ::testing::TestParamInfo<VideoFormat>& info) {
+    return std::string(NameOf(info.param.subtype)) + "_" + std::to_string(info.param.width) + "x" +
+           std::to_string(info.param.height);
+}
+
+// Three shapes: 4:3, 4:3 at a small size, and 16:9.
+INSTANTIATE_TEST_SUITE_P(Formats, LivePreview,
+                         ::testing::Values(VideoFormat{VideoSubtype::MJPG, 640, 480, 30},
+                                           VideoFormat{VideoSubtype::YUY2, 320, 240, 30},
+                                           VideoFormat{VideoSubtype::H264, 640, 360, 30}),
+                         FormatName);
+
+// Last in the program: the worker is stopped for good. The open camera is
+// pulled out while previewing, then the program's shutdown runs: stopping
+// the worker and closing the camera both return in bounded time.
+// (Parameterized so that it is registered, and run, after the suite above.)
+class LivePreviewShutdown : public ::testing::TestWithParam<VideoFormat> {};
+
+TEST_P(LivePreviewShutdown, UnplugWhilePreviewingThenStopJoinsTheWorker) {
+    ASSERT_TRUE(Window().view != nullptr);
+    CaptureEngine& engine = CaptureEngine::Instance();
+    ASSERT_TRUE(engine.WorkerRunning());
+    TestDevices::Configuration configuration = TestDevices::DefaultConfiguration();
+    configuration.cameras[0].capturePin = {GetParam()};
+    ASSERT_TRUE(TestDevices::SaveConfiguration(configuration));
+    CameraRegistry& registry = CameraRegistry::Instance();
+    registry.cameras.clear();
+    registry.currentCamera = nullptr;
+    CameraTest::Enumeration found = CameraTest::EnumerateAndMerge();
+    ASSERT_EQ(found.cameraCount, 1);
+    OrvanaCamera* camera = registry.cameras.front();
+    registry.SelectCamera(camera, nullptr, Window().GetHWND());
+    ASSERT_TRUE(camera->opened);
+    const uint64_t before = engine.DecodedFrames();
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= before + 10; }));
+
+    ASSERT_TRUE(TestDevices::Unplug(TestDevices::kDefaultCameraPath));
+    ASSERT_TRUE(WaitUntilQuiet(500, 3000)) << "samples kept coming after the unplug";
+    EXPECT_TRUE(engine.WorkerRunning());
+
+    // The shutdown sequence of the main window.
+    DWORD start = ::GetTickCount();
+    EXPECT_TRUE(engine.RequestStop());
+    const DWORD stopTime = ::GetTickCount() - start;
+    EXPECT_LT(stopTime, 1000u);
+    EXPECT_FALSE(engine.WorkerRunning());
+    EXPECT_EQ(engine.threadState, 2);
+    ::Sleep(100);
+    start = ::GetTickCount();
+    camera->Close();
+    EXPECT_LT(::GetTickCount() - start, 3000u);
+    EXPECT_FALSE(camera->opened);
+
+    // Nothing is taken from the queue any more; late samples are bounded.
+    const uint8_t bytes[4] = {1, 2, 3, 4};
+    for (int i = 0; i < 8; ++i) {
+        engine.QueueVideoSample(camera->currentFormat, 0.0, bytes, 4);
+    }
+    EXPECT_LE(engine.QueuedItems(), 5u);
+
+    registry.cameras.clear();
+    registry.currentCamera = nullptr;
+    TestDevices::ResetConfiguration();
+}
+
+INSTANTIATE_TEST_SUITE_P(Mjpg, LivePreviewShutdown,
+                         ::testing::Values(VideoFormat{VideoSubtype::MJPG, 640, 480, 30}),
+                         FormatName);
+
+} // namespace
