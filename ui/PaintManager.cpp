@@ -745,6 +745,17 @@ void CPaintManager::SetHot(CControlUI* control, POINT point) {
     SendEvent(m_hot, UiEvent::MouseEnter, point);
 }
 
+CControlUI* CPaintManager::ControlPressedAt(LPARAM lParam, POINT& point) {
+    // A press activates the window first, unless it must not take the focus.
+    if (!m_noActivate) {
+        ::SetFocus(m_hwnd);
+    }
+    point = POINT{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    m_lastMousePos = point;
+    CControlUI* control = FindControl(point);
+    return control != nullptr && control->GetManager() == this ? control : nullptr;
+}
+
 bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (m_hwnd == nullptr) {
         return false;
@@ -866,13 +877,9 @@ bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, L
         return false;
     }
     case WM_LBUTTONDOWN: {
-        if (!m_noActivate) {
-            ::SetFocus(m_hwnd);
-        }
-        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        m_lastMousePos = point;
-        CControlUI* control = FindControl(point);
-        if (control == nullptr || control->GetManager() != this) {
+        POINT point{};
+        CControlUI* control = ControlPressedAt(lParam, point);
+        if (control == nullptr) {
             return false;
         }
         m_click = control;
@@ -882,13 +889,9 @@ bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, L
         return false;
     }
     case WM_LBUTTONDBLCLK: {
-        if (!m_noActivate) {
-            ::SetFocus(m_hwnd);
-        }
-        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        m_lastMousePos = point;
-        CControlUI* control = FindControl(point);
-        if (control == nullptr || control->GetManager() != this) {
+        POINT point{};
+        CControlUI* control = ControlPressedAt(lParam, point);
+        if (control == nullptr) {
             return false;
         }
         SetCapture();
@@ -909,13 +912,9 @@ bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, L
         return false;
     }
     case WM_RBUTTONDOWN: {
-        if (!m_noActivate) {
-            ::SetFocus(m_hwnd);
-        }
-        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        m_lastMousePos = point;
-        CControlUI* control = FindControl(point);
-        if (control == nullptr || control->GetManager() != this) {
+        POINT point{};
+        CControlUI* control = ControlPressedAt(lParam, point);
+        if (control == nullptr) {
             return false;
         }
         control->SetFocus();

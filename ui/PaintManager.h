@@ -175,6 +175,8 @@ private:
     void SendEvent(CControlUI* control, UiEvent type, POINT point, WPARAM wParam = 0,
                    LPARAM lParam = 0, char key = 0);
     void SetHot(CControlUI* control, POINT point);
+    // The control of this manager under a mouse press, after focusing the window.
+    CControlUI* ControlPressedAt(LPARAM lParam, POINT& point);
     void ReleaseFonts();
     static TFontInfo MakeFont(HDC dc, const char* faceName, int size, bool bold, bool underline,
                               bool italic);
