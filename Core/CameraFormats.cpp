@@ -16,30 +16,14 @@ using Microsoft::WRL::ComPtr;
 
 namespace {
 
-// Room for what GetStreamCaps writes: at least a VIDEO_STREAM_CONFIG_CAPS,
-// more when the pin says its capability records are larger.
-constexpr int kCapsBufferSize = 128;
-
 // Adds the kept capabilities of one pin to its group.
 void ReadPinCapabilities(IAMStreamConfig* config, PinFormatGroup& group) {
-    int count = 0;
-    int capsSize = 0;
-    if (FAILED(config->GetNumberOfCapabilities(&count, &capsSize))) {
-        return;
-    }
-    std::vector<BYTE> caps(capsSize > kCapsBufferSize ? static_cast<size_t>(capsSize)
-                                                      : kCapsBufferSize);
-    for (int i = 0; i < count; ++i) {
-        AM_MEDIA_TYPE* raw = nullptr;
-        const HRESULT hr = config->GetStreamCaps(i, &raw, caps.data());
-        MediaTypePtr type(raw);
-        VideoFormatInfo info;
-        if (FAILED(hr) || !type || !ReadVideoInfo(*type, info)) {
-            continue;
-        }
-        AddCapability(group, SubtypeKindOf(type->subtype), type->subtype, info.width, info.height,
-                      info.avgTimePerFrame);
-    }
+    ForEachVideoCapability(config,
+                           [&group](const AM_MEDIA_TYPE& type, const VideoFormatInfo& info) {
+                               AddCapability(group, SubtypeKindOf(type.subtype), type.subtype,
+                                             info.width, info.height, info.avgTimePerFrame);
+                               return true;
+                           });
 }
 
 } // namespace

@@ -101,26 +101,14 @@ namespace {
 // Applies the pin's first capability of the chosen size and subtype; the
 // frame interval is not compared.
 void ApplyChosenFormat(IAMStreamConfig* config, const StreamFormat& chosen) {
-    int count = 0;
-    int capsSize = 0;
-    if (FAILED(config->GetNumberOfCapabilities(&count, &capsSize))) {
-        return;
-    }
-    std::vector<BYTE> caps(capsSize > 128 ? static_cast<size_t>(capsSize) : 128);
-    for (int i = 0; i < count; ++i) {
-        AM_MEDIA_TYPE* raw = nullptr;
-        const HRESULT hr = config->GetStreamCaps(i, &raw, caps.data());
-        MediaTypePtr type(raw);
-        VideoFormatInfo info;
-        if (FAILED(hr) || !type || !ReadVideoInfo(*type, info)) {
-            continue;
-        }
+    ForEachVideoCapability(config, [&](const AM_MEDIA_TYPE& type, const VideoFormatInfo& info) {
         if (info.width == chosen.width && info.height == chosen.height &&
-            IsEqualGUID(type->subtype, chosen.subtype)) {
-            config->SetFormat(type.get());
-            return;
+            IsEqualGUID(type.subtype, chosen.subtype)) {
+            config->SetFormat(const_cast<AM_MEDIA_TYPE*>(&type));
+            return false;
         }
-    }
+        return true;
+    });
 }
 
 } // namespace

@@ -3,6 +3,10 @@
 #include <dvdmedia.h>
 #include <uuids.h>
 
+#include <vector>
+
+#include "Core/ComHelpers.h"
+
 SubtypeKind SubtypeKindOf(const GUID& subtype) {
     if (IsEqualGUID(subtype, MEDIASUBTYPE_MJPG)) {
         return SubtypeKind::Mjpg;
@@ -41,4 +45,31 @@ bool ReadAnyVideoInfo(const AM_MEDIA_TYPE& type, VideoFormatInfo& info) {
     info.height = header->bmiHeader.biHeight;
     info.avgTimePerFrame = header->AvgTimePerFrame;
     return true;
+}
+
+void ForEachVideoCapability(
+    IAMStreamConfig* config,
+    const std::function<bool(const AM_MEDIA_TYPE& type, const VideoFormatInfo& info)>& visit) {
+    int count = 0;
+    int capsSize = 0;
+    if (config == nullptr || FAILED(config->GetNumberOfCapabilities(&count, &capsSize))) {
+        return;
+    }
+    // Room for what GetStreamCaps writes: at least a VIDEO_STREAM_CONFIG_CAPS,
+    // more when the pin says its capability records are larger.
+    constexpr int kCapsBufferSize = 128;
+    std::vector<BYTE> caps(capsSize > kCapsBufferSize ? static_cast<size_t>(capsSize)
+                                                      : kCapsBufferSize);
+    for (int i = 0; i < count; ++i) {
+        AM_MEDIA_TYPE* raw = nullptr;
+        const HRESULT hr = config->GetStreamCaps(i, &raw, caps.data());
+        MediaTypePtr type(raw);
+        VideoFormatInfo info;
+        if (FAILED(hr) || !type || !ReadVideoInfo(*type, info)) {
+            continue;
+        }
+        if (!visit(*type, info)) {
+            return;
+        }
+    }
 }

@@ -6,6 +6,8 @@
 
 #include <dshow.h>
 
+#include <functional>
+
 #include "Core/FormatRules.h"
 
 // {34363248-0000-0010-8000-00AA00389B71}: the FourCC "H264"; the system
@@ -29,3 +31,9 @@ bool ReadVideoInfo(const AM_MEDIA_TYPE& type, VideoFormatInfo& info);
 // Reads a FORMAT_VideoInfo or FORMAT_VideoInfo2 block, each by its own
 // header; false otherwise.
 bool ReadAnyVideoInfo(const AM_MEDIA_TYPE& type, VideoFormatInfo& info);
+
+// Calls `visit` with each capability of a pin that carries a readable video
+// format block, in the pin's order, until `visit` answers false.
+void ForEachVideoCapability(
+    IAMStreamConfig* config,
+    const std::function<bool(const AM_MEDIA_TYPE& type, const VideoFormatInfo& info)>& visit);

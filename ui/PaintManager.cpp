@@ -42,6 +42,21 @@ std::map<CUiString, CUiString>& SharedDefaultAttributes() {
     return lists;
 }
 
+// Offers a message to each filter in turn; true once one has handled it.
+bool RunFilters(const std::vector<IMessageFilterUI*>& filters, UINT message, WPARAM wParam,
+                LPARAM lParam, LRESULT& result) {
+    // A filter may add or remove filters while it runs.
+    for (IMessageFilterUI* filter : std::vector<IMessageFilterUI*>(filters)) {
+        bool handled = false;
+        LRESULT filtered = filter->MessageHandler(message, wParam, lParam, handled);
+        if (handled) {
+            result = filtered;
+            return true;
+        }
+    }
+    return false;
+}
+
 // Appends an item once; false for null or an item already present.
 template <class T> bool AddOnce(std::vector<T*>& items, T* item) {
     if (item == nullptr || std::find(items.begin(), items.end(), item) != items.end()) {
@@ -760,13 +775,8 @@ bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, L
     if (m_hwnd == nullptr) {
         return false;
     }
-    for (IMessageFilterUI* filter : std::vector<IMessageFilterUI*>(m_messageFilters)) {
-        bool handled = false;
-        LRESULT filtered = filter->MessageHandler(message, wParam, lParam, handled);
-        if (handled) {
-            result = filtered;
-            return true;
-        }
+    if (RunFilters(m_messageFilters, message, wParam, lParam, result)) {
+        return true;
     }
 
     switch (message) {
@@ -982,13 +992,8 @@ bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, L
 }
 
 bool CPaintManager::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    for (IMessageFilterUI* filter : std::vector<IMessageFilterUI*>(m_preMessageFilters)) {
-        bool handled = false;
-        LRESULT filtered = filter->MessageHandler(message, wParam, lParam, handled);
-        if (handled) {
-            result = filtered;
-            return true;
-        }
+    if (RunFilters(m_preMessageFilters, message, wParam, lParam, result)) {
+        return true;
     }
     switch (message) {
     case WM_KEYDOWN:

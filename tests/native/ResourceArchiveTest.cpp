@@ -9,22 +9,14 @@
 #include <gtest/gtest.h>
 #include <zlib.h>
 
+#include "tests/native/ZipWriter.h"
 #include "ui/ResourceArchive.h"
 #include "ui/XmlDocument.h"
 
 namespace {
 
-using Bytes = std::vector<unsigned char>;
-
-void Put16(Bytes& out, unsigned value) {
-    out.push_back(static_cast<unsigned char>(value));
-    out.push_back(static_cast<unsigned char>(value >> 8));
-}
-
-void Put32(Bytes& out, std::uint32_t value) {
-    Put16(out, value & 0xFFFF);
-    Put16(out, value >> 16);
-}
+using TestSupport::Bytes;
+using TestSupport::ZipWriter;
 
 struct StoredFile {
     std::string name;
@@ -32,60 +24,19 @@ struct StoredFile {
     bool badCrc;
 };
 
-// A minimal archive of stored (uncompressed) entries.
+// An archive of stored (uncompressed) entries; a bad CRC is written into both headers.
 Bytes StoredZip(const std::vector<StoredFile>& files) {
-    Bytes out;
-    Bytes directory;
+    ZipWriter writer;
     for (const StoredFile& file : files) {
-        const std::uint32_t offset = static_cast<std::uint32_t>(out.size());
-        std::uint32_t crc =
-            static_cast<std::uint32_t>(crc32(0, reinterpret_cast<const Bytef*>(file.data.data()),
-                                             static_cast<uInt>(file.data.size())));
-        if (file.badCrc) {
-            crc ^= 1;
-        }
-        const std::uint32_t size = static_cast<std::uint32_t>(file.data.size());
-        const unsigned nameSize = static_cast<unsigned>(file.name.size());
-        Put32(out, 0x04034b50);
-        Put16(out, 20);
-        Put16(out, 0);
-        Put16(out, 0);
-        Put32(out, 0);
-        Put32(out, crc);
-        Put32(out, size);
-        Put32(out, size);
-        Put16(out, nameSize);
-        Put16(out, 0);
-        out.insert(out.end(), file.name.begin(), file.name.end());
-        out.insert(out.end(), file.data.begin(), file.data.end());
-
-        Put32(directory, 0x02014b50);
-        Put16(directory, 20);
-        Put16(directory, 20);
-        Put16(directory, 0);
-        Put16(directory, 0);
-        Put32(directory, 0);
-        Put32(directory, crc);
-        Put32(directory, size);
-        Put32(directory, size);
-        Put16(directory, nameSize);
-        Put16(directory, 0);
-        Put16(directory, 0);
-        Put16(directory, 0);
-        Put16(directory, 0);
-        Put32(directory, 0);
-        Put32(directory, offset);
-        directory.insert(directory.end(), file.name.begin(), file.name.end());
+        writer.Add(file.name, file.data, false);
     }
-    const std::uint32_t directoryOffset = static_cast<std::uint32_t>(out.size());
-    out.insert(out.end(), directory.begin(), directory.end());
-    Put32(out, 0x06054b50);
-    Put32(out, 0);
-    Put16(out, static_cast<unsigned>(files.size()));
-    Put16(out, static_cast<unsigned>(files.size()));
-    Put32(out, static_cast<std::uint32_t>(directory.size()));
-    Put32(out, directoryOffset);
-    Put16(out, 0);
+    Bytes out = writer.Build();
+    for (std::size_t i = 0; i < files.size(); ++i) {
+        if (files[i].badCrc) {
+            out[writer.localHeaders[i] + 14] ^= 1;
+            out[writer.centralHeaders[i] + 16] ^= 1;
+        }
+    }
     return out;
 }
 

@@ -19,6 +19,7 @@ extern "C" {
 #include "capture/CaptureEngine.h"
 #include "preview/PreviewFit.h"
 #include "tests/win32/MediaTestSupport.h"
+#include "tests/win32/TestWindow.h"
 
 namespace {
 
@@ -26,16 +27,7 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-void Pump(DWORD milliseconds) {
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::DispatchMessageA(&message);
-        }
-        ::Sleep(5);
-    } while (::GetTickCount() - start < milliseconds);
-}
+void Pump(DWORD milliseconds) { TestSupport::PumpFor(milliseconds); }
 
 template <class Condition> bool WaitFor(Condition condition, DWORD milliseconds = 3000) {
     const DWORD start = ::GetTickCount();

@@ -9,6 +9,7 @@
 #include "capture/PictureConversion.h"
 #include "preview/PreviewRenderer.h"
 #include "tests/win32/MediaTestSupport.h"
+#include "tests/win32/TestWindow.h"
 
 namespace {
 
@@ -33,16 +34,7 @@ HWND MakeWindow(int width, int height) {
     return window;
 }
 
-void Pump(DWORD milliseconds) {
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::DispatchMessageA(&message);
-        }
-        ::Sleep(10);
-    } while (::GetTickCount() - start < milliseconds);
-}
+void Pump(DWORD milliseconds) { TestSupport::PumpFor(milliseconds); }
 
 // Packed I420 picture: left half red, right half blue (video-range BT.601).
 std::vector<uint8_t> RedBluePicture(int width, int height) {
