@@ -198,8 +198,17 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
     if (!previewReady) {
         return;
     }
-    frameWidth = item.format.width;
-    frameHeight = item.format.height;
+    if (item.format.width != frameWidth || item.format.height != frameHeight) {
+        frameWidth = item.format.width;
+        frameHeight = item.format.height;
+        // The preview is fitted to the frame's shape when the main window
+        // moves; ask for that now rather than show the new size in the old
+        // shape until the user next moves the window. Posted: this thread
+        // never waits for the UI thread, which may be waiting to join it.
+        if (HWND parent = ::GetParent(previewWindow)) {
+            ::PostMessageA(parent, WM_MOVE, 0, 0);
+        }
+    }
     bool decoded = false;
     {
         // Decoding and everything that uses the new picture's FFmpeg frame

@@ -8,6 +8,7 @@ cd "$top"
 
 bash scripts/install-packages.sh
 prefix="$(bash scripts/build-deps.sh | tail -n 1)"
+bash scripts/fixed-wine.sh build >/dev/null
 
 build_type="${ORVANA_BUILD_TYPE:-Release}"
 cmake -S . -B build/win32 -G Ninja \

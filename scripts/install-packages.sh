@@ -19,6 +19,11 @@ packages=(
     googletest libgtest-dev
     locales fonts-wqy-microhei fonts-noto-core fonts-dejavu-core
     python3 python3-pil
+    # scripts/fixed-wine.sh: rebuilding Wine's X11 driver from Debian's source
+    gcc-multilib flex bison autoconf patch khronos-api libxml-libxml-perl unicode-data
+    libvulkan-dev libvulkan-dev:i386 libgl-dev:i386 libx11-dev:i386 libxext-dev:i386
+    libxfixes-dev:i386 libxrandr-dev:i386 libxcursor-dev:i386 libxrender-dev:i386
+    libxi-dev:i386 libxinerama-dev:i386 libxcomposite-dev:i386 libxxf86vm-dev:i386
 )
 
 # Under Wine the ANSI code page follows the Unix locale: the tests run each

@@ -1,9 +1,8 @@
 // Live preview end to end: the synthetic camera's graph feeds the capture
 // engine, whose worker decodes every sample and draws it into the preview
 // window of a real top-level window, wired as the main window wires it.
-// Wine keeps a child window's Direct3D output off the screen, so what
-// reached the preview is read from the engine's counters, the pipeline's
-// picture and the renderer's destination rather than from pixels.
+// What reached the preview is read from the engine's counters and the
+// pipeline's picture, and what the user sees from the screen itself.
 #include <windows.h>
 
 #include <algorithm>
@@ -26,6 +25,7 @@ extern "C" {
 #include "capture/CaptureEngine.h"
 #include "preview/CaptureViewUI.h"
 #include "tests/win32/CameraTestSupport.h"
+#include "tests/win32/MediaTestSupport.h"
 #include "tools/testdevices/TestDeviceControl.h"
 #include "ui/PaintManager.h"
 #include "ui/SkinBuilder.h"
@@ -296,8 +296,6 @@ protected:
         registry.SelectCamera(camera, registry.CurrentMicrophone(), Window().GetHWND());
         ASSERT_TRUE(camera->opened);
         ASSERT_EQ(camera->frameCallback, &CaptureEngine::FrameHandler);
-        // The main window refits the preview once the camera runs.
-        Window().PostMessage(WM_MOVE, 0, 0);
     }
 
     void TearDown() override {
@@ -354,6 +352,87 @@ protected:
         ExpectColourBars(picture);
     }
 
+    // The preview window sits inside the control's 2-pixel border, centred,
+    // as large as fits, with the camera's aspect ratio. Gives its place in
+    // the main window's client area.
+    RECT ExpectFittedInsideFrame(const VideoFormat& format) {
+        const RECT control = Window().view->GetPos();
+        RECT placed{};
+        ::GetWindowRect(CaptureEngine::Instance().previewWindow, &placed);
+        ::MapWindowPoints(nullptr, Window().GetHWND(), reinterpret_cast<POINT*>(&placed), 2);
+        const int innerWidth = control.right - control.left - 4;
+        const int innerHeight = control.bottom - control.top - 4;
+        const int width = placed.right - placed.left;
+        const int height = placed.bottom - placed.top;
+        EXPECT_GT(width, 0);
+        EXPECT_GT(height, 0);
+        EXPECT_GE(placed.left, control.left + 2);
+        EXPECT_GE(placed.top, control.top + 2);
+        EXPECT_LE(placed.right, control.right - 2);
+        EXPECT_LE(placed.bottom, control.bottom - 2);
+        EXPECT_LE(std::abs((placed.left - control.left - 2) - (control.right - 2 - placed.right)),
+                  1);
+        EXPECT_LE(std::abs((placed.top - control.top - 2) - (control.bottom - 2 - placed.bottom)),
+                  1);
+        EXPECT_TRUE(width >= innerWidth - 1 || height >= innerHeight - 1);
+        EXPECT_LE(std::abs(width * format.height - height * format.width),
+                  std::max(format.width, format.height));
+        return placed;
+    }
+
+    // On screen: the white frame around the control, black where the picture
+    // leaves room, and the eight colour bars where the fitted picture puts them.
+    void ExpectOnScreen(const char* when) {
+        SCOPED_TRACE(when);
+        const VideoFormat format = GetParam();
+        const RECT placed = ExpectFittedInsideFrame(format);
+        const RECT control = Window().view->GetPos();
+        // Two pictures drawn at the new size before looking.
+        const uint64_t presented = CaptureEngine::Instance().PresentedFrames();
+        ASSERT_TRUE(
+            WaitFor([&] { return CaptureEngine::Instance().PresentedFrames() >= presented + 2; }));
+        Pump(100);
+        const MediaTest::ScreenShot shot(Window().GetHWND());
+        ASSERT_FALSE(shot.Empty());
+
+        auto white = [](COLORREF c) {
+            return GetRValue(c) > 230 && GetGValue(c) > 230 && GetBValue(c) > 230;
+        };
+        auto black = [](COLORREF c) {
+            return GetRValue(c) < 25 && GetGValue(c) < 25 && GetBValue(c) < 25;
+        };
+        const int midX = (control.left + control.right) / 2;
+        const int midY = (control.top + control.bottom) / 2;
+        for (int i = 0; i < 2; ++i) {
+            EXPECT_TRUE(white(shot.At(control.left + i, midY))) << "left edge " << i;
+            EXPECT_TRUE(white(shot.At(control.right - 1 - i, midY))) << "right edge " << i;
+            EXPECT_TRUE(white(shot.At(midX, control.top + i))) << "top edge " << i;
+            EXPECT_TRUE(white(shot.At(midX, control.bottom - 1 - i))) << "bottom edge " << i;
+        }
+        if (placed.top - control.top - 2 >= 4) {
+            EXPECT_TRUE(black(shot.At(midX, (control.top + 2 + placed.top) / 2)));
+            EXPECT_TRUE(black(shot.At(midX, (placed.bottom + control.bottom - 2) / 2)));
+        }
+        if (placed.left - control.left - 2 >= 4) {
+            EXPECT_TRUE(black(shot.At((control.left + 2 + placed.left) / 2, midY)));
+            EXPECT_TRUE(black(shot.At((placed.right + control.right - 2) / 2, midY)));
+        }
+
+        static const int kBars[8][3] = {{191, 191, 191}, {191, 191, 0}, {0, 191, 191},
+                                        {0, 191, 0},     {191, 0, 191}, {191, 0, 0},
+                                        {0, 0, 191},     {0, 0, 0}};
+        const int width = placed.right - placed.left;
+        const int height = placed.bottom - placed.top;
+        const int y = placed.top + height * 3 / 8;
+        for (int bar = 0; bar < 8; ++bar) {
+            const int x = placed.left + width * (2 * bar + 1) / 16;
+            const COLORREF seen = shot.At(x, y);
+            EXPECT_NEAR(GetRValue(seen), kBars[bar][0], 40) << "bar " << bar << " red";
+            EXPECT_NEAR(GetGValue(seen), kBars[bar][1], 40) << "bar " << bar << " green";
+            EXPECT_NEAR(GetBValue(seen), kBars[bar][2], 40) << "bar " << bar << " blue";
+        }
+    }
+
     OrvanaCamera* camera = nullptr;
 };
 
@@ -362,7 +441,7 @@ TEST_P(LivePreview, DecodesAndPresentsTheCameraContinuously) {
     CaptureEngine& engine = CaptureEngine::Instance();
     ASSERT_TRUE(
         WaitFor([&] { return engine.DecodedFrames() > 0 && engine.frameWidth == format.width; }));
-    Window().PostMessage(WM_MOVE, 0, 0);
+    // Nobody moves the window: the engine has the preview refitted to the new frame size.
     ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() > 0; }));
     Pump(300);
 
@@ -393,37 +472,56 @@ TEST_P(LivePreview, DecodesAndPresentsTheCameraContinuously) {
     const Picture moved = Snapshot();
     EXPECT_NE(first.CounterRegion(), moved.CounterRegion());
 
-    // The preview window sits inside the control's 2-pixel border, centred,
-    // as large as fits, with the camera's aspect ratio.
-    const RECT control = Window().view->GetPos();
-    RECT placed{};
-    ::GetWindowRect(engine.previewWindow, &placed);
-    ::MapWindowPoints(nullptr, Window().GetHWND(), reinterpret_cast<POINT*>(&placed), 2);
-    const int innerWidth = control.right - control.left - 4;
-    const int innerHeight = control.bottom - control.top - 4;
-    const int width = placed.right - placed.left;
-    const int height = placed.bottom - placed.top;
-    ASSERT_GT(width, 0);
-    ASSERT_GT(height, 0);
-    EXPECT_GE(placed.left, control.left + 2);
-    EXPECT_GE(placed.top, control.top + 2);
-    EXPECT_LE(placed.right, control.right - 2);
-    EXPECT_LE(placed.bottom, control.bottom - 2);
-    EXPECT_LE(std::abs((placed.left - control.left - 2) - (control.right - 2 - placed.right)), 1);
-    EXPECT_LE(std::abs((placed.top - control.top - 2) - (control.bottom - 2 - placed.bottom)), 1);
-    EXPECT_TRUE(width >= innerWidth - 1 || height >= innerHeight - 1);
-    EXPECT_LE(std::abs(width * format.height - height * format.width),
-              std::max(format.width, format.height));
-
-    // The renderer draws into the whole of that window, so the picture keeps its shape.
+    // The renderer draws into the whole of the fitted window, so the picture keeps its shape.
+    const RECT placed = ExpectFittedInsideFrame(format);
     const uint64_t presented = engine.PresentedFrames();
     ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() >= presented + 2; }));
     ASSERT_TRUE(engine.renderer->Ready());
     const RECT destination = engine.renderer->Destination();
     EXPECT_EQ(destination.left, 0);
     EXPECT_EQ(destination.top, 0);
-    EXPECT_EQ(destination.right, width);
-    EXPECT_EQ(destination.bottom, height);
+    EXPECT_EQ(destination.right, placed.right - placed.left);
+    EXPECT_EQ(destination.bottom, placed.bottom - placed.top);
+}
+
+TEST_P(LivePreview, ScreenShowsTheMovingPictureInsideTheFrame) {
+    const VideoFormat format = GetParam();
+    ExpectGoodPicture("on start");
+    ExpectOnScreen("as opened");
+
+    // The frame number moves on screen too.
+    const RECT placed = ExpectFittedInsideFrame(format);
+    const RECT counter{placed.left, placed.top, placed.left + (placed.right - placed.left) / 4,
+                       placed.top + (placed.bottom - placed.top) / 4};
+    const std::vector<uint32_t> before = MediaTest::ScreenShot(Window().GetHWND()).Region(counter);
+    Pump(1000);
+    const std::vector<uint32_t> after = MediaTest::ScreenShot(Window().GetHWND()).Region(counter);
+    EXPECT_NE(before, after) << "the picture on screen did not move in a second";
+}
+
+TEST_P(LivePreview, PictureFollowsResizingAndMaximising) {
+    HWND window = Window().GetHWND();
+    ExpectGoodPicture("on start");
+
+    ::MoveWindow(window, 40, 40, 1000, 600, TRUE);
+    Pump(600);
+    ExpectOnScreen("wider and taller");
+
+    ::MoveWindow(window, 40, 40, 560, 700, TRUE);
+    Pump(600);
+    ExpectOnScreen("narrow and tall");
+
+    ::ShowWindow(window, SW_MAXIMIZE);
+    Pump(800);
+    RECT client{};
+    ::GetClientRect(window, &client);
+    EXPECT_GT(client.right, 1000);
+    ExpectOnScreen("maximised");
+
+    ::ShowWindow(window, SW_RESTORE);
+    ::MoveWindow(window, 40, 40, 700, 520, TRUE);
+    Pump(600);
+    ExpectOnScreen("restored");
 }
 
 TEST_P(LivePreview, DamagedSamplesAreDroppedAndDecodingGoesOn) {

@@ -27,6 +27,75 @@ inline COLORREF ScreenPixel(HWND window, int x, int y) {
     return colour;
 }
 
+// What the screen shows over a window's client area, read in one go so that
+// every point belongs to the same moment.
+class ScreenShot {
+public:
+    explicit ScreenShot(HWND window) {
+        RECT client{};
+        ::GetClientRect(window, &client);
+        width_ = client.right;
+        height_ = client.bottom;
+        if (width_ <= 0 || height_ <= 0) {
+            width_ = height_ = 0;
+            return;
+        }
+        POINT origin{0, 0};
+        ::ClientToScreen(window, &origin);
+        BITMAPINFO info{};
+        info.bmiHeader.biSize = sizeof(info.bmiHeader);
+        info.bmiHeader.biWidth = width_;
+        info.bmiHeader.biHeight = -height_;
+        info.bmiHeader.biPlanes = 1;
+        info.bmiHeader.biBitCount = 32;
+        info.bmiHeader.biCompression = BI_RGB;
+        HDC screen = ::GetDC(nullptr);
+        HDC memory = ::CreateCompatibleDC(screen);
+        void* bits = nullptr;
+        HBITMAP bitmap = ::CreateDIBSection(screen, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+        if (bitmap != nullptr && bits != nullptr) {
+            HGDIOBJ previous = ::SelectObject(memory, bitmap);
+            ::BitBlt(memory, 0, 0, width_, height_, screen, origin.x, origin.y, SRCCOPY);
+            ::GdiFlush();
+            const auto* first = static_cast<const uint32_t*>(bits);
+            pixels_.assign(first, first + static_cast<size_t>(width_) * height_);
+            ::SelectObject(memory, previous);
+        }
+        if (bitmap != nullptr) {
+            ::DeleteObject(bitmap);
+        }
+        ::DeleteDC(memory);
+        ::ReleaseDC(nullptr, screen);
+    }
+
+    bool Empty() const { return pixels_.empty(); }
+
+    // Client coordinates; a point outside the window reads as 0xFFFFFFFF.
+    COLORREF At(int x, int y) const {
+        if (pixels_.empty() || x < 0 || y < 0 || x >= width_ || y >= height_) {
+            return 0xFFFFFFFF;
+        }
+        const uint32_t p = pixels_[static_cast<size_t>(y) * width_ + x];
+        return RGB((p >> 16) & 0xFF, (p >> 8) & 0xFF, p & 0xFF);
+    }
+
+    // The pixels of a rectangle, row by row, for comparing two moments.
+    std::vector<uint32_t> Region(const RECT& rect) const {
+        std::vector<uint32_t> region;
+        for (int y = rect.top; y < rect.bottom; ++y) {
+            for (int x = rect.left; x < rect.right; ++x) {
+                region.push_back(At(x, y));
+            }
+        }
+        return region;
+    }
+
+private:
+    int width_ = 0;
+    int height_ = 0;
+    std::vector<uint32_t> pixels_;
+};
+
 inline StreamFormat Format(const char* name, int width, int height) {
     StreamFormat format{};
     format.width = width;

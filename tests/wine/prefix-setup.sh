@@ -9,3 +9,7 @@ reg_file="$(mktemp --suffix=.reg)"
 python3 "$here/font-registry.py" "$reg_file"
 wine regedit /S "$(winepath -w "$reg_file")"
 rm -f "$reg_file"
+# No window manager runs on the test screen. Wine then places and sizes
+# every window itself, so that maximising a window resizes it on screen too
+# (a managed maximised window waits for a window manager to do that).
+wine reg add 'HKCU\Software\Wine\X11 Driver' /v Managed /d N /f

@@ -11,6 +11,10 @@ set -uo pipefail
 
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 cache_root="${ORVANA_DEPS_CACHE:-/var/cache/orvana-deps}"
+# The installed Wine with its X11 driver fixed for child window Direct3D
+# output (scripts/fixed-wine.sh, built by scripts/build.sh).
+fixed_wine="$(bash "$here/../../scripts/fixed-wine.sh" path)" || exit 1
+export PATH="$fixed_wine/bin:$PATH"
 wine_version="$(wine --version 2>/dev/null || echo unknown)"
 setup_key="$(cat "$here/prefix-setup.sh" | sha1sum | cut -c1-8)"
 template="$cache_root/wineprefix-${wine_version}-${setup_key}"
