@@ -52,3 +52,22 @@ endforeach()
 # The program under Wine sees the default synthetic camera and microphone.
 set_property(TEST wine.OrvanaWindow APPEND PROPERTY
     ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
+
+# Sets the synthetic camera's formats from a script.
+add_executable(OrvanaTestDeviceSetup ${ORVANA_TESTDEVICES_DIR}/TestDeviceSetup.cpp)
+target_compile_options(OrvanaTestDeviceSetup PRIVATE ${ORVANA_WARNINGS})
+target_link_options(OrvanaTestDeviceSetup PRIVATE -municode ${ORVANA_STATIC_LINK})
+target_link_libraries(OrvanaTestDeviceSetup PRIVATE orvana_testdevice_control)
+set_target_properties(OrvanaTestDeviceSetup PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/testdevices)
+
+# The program's live preview on screen, for each kind of sample the camera sends.
+foreach(format "MJPG 1280x720@30" "YUY2 640x480@30" "H264 1280x720@30")
+    string(REGEX MATCH "^[A-Z0-9]+" subtype "${format}")
+    add_test(NAME wine.OrvanaPreview.${subtype}
+        COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script
+            ${PROJECT_SOURCE_DIR}/tests/wine/app-preview.sh $<TARGET_FILE:Orvana>
+            $<TARGET_FILE:OrvanaTestDeviceSetup> "${format}")
+    set_tests_properties(wine.OrvanaPreview.${subtype} PROPERTIES TIMEOUT 300
+        ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
+endforeach()

@@ -18,7 +18,7 @@ packages=(
     libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libxcomposite1:i386
     googletest libgtest-dev
     locales fonts-wqy-microhei fonts-noto-core fonts-dejavu-core
-    python3 python3-pil
+    python3 python3-pil python3-numpy
     # scripts/fixed-wine.sh: rebuilding Wine's X11 driver from Debian's source
     gcc-multilib flex bison autoconf patch khronos-api libxml-libxml-perl unicode-data
     libvulkan-dev libvulkan-dev:i386 libgl-dev:i386 libx11-dev:i386 libxext-dev:i386

@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Starts the program under Wine (run through wine-run.sh --script) with the
+# synthetic camera sending one format, and checks the live preview on screen
+# as opened, maximised (the title bar's button), restored, and made smaller
+# by dragging the window's corner; then Alt+F4 ends the program with code 0.
+#
+#   app-preview.sh Orvana.exe OrvanaTestDeviceSetup.exe "YUY2 640x480@30"
+set -uo pipefail
+exe="$1"
+setup="$2"
+format="$3"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-preview.XXXXXX")"
+pid=""
+
+fail() {
+    echo "FAIL: $*"
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    echo "screenshots kept in $shots"
+    exit 1
+}
+
+size="${format#* }"
+size="${size%@*}"
+frame_width="${size%x*}"
+frame_height="${size#*x}"
+
+wine "$setup" "$format" || fail "could not configure the test camera for $format"
+
+wine "$exe" &
+pid=$!
+
+window=""
+for _ in $(seq 300); do
+    window="$(xdotool search --onlyvisible --class 'orvana' 2>/dev/null | head -n 1)"
+    [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || fail "the program ended before showing a window"
+    sleep 0.1
+done
+[ -n "$window" ] || fail "no window appeared within 30 s"
+
+# Takes two screenshots a second apart and checks the preview in them.
+check_preview() {
+    local name="$1"
+    sleep 2
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    echo "== $name: window ${WIDTH}x${HEIGHT} at $X,$Y"
+    import -window root "$shots/$name-a.png" 2>/dev/null
+    sleep 1
+    import -window root "$shots/$name-b.png" 2>/dev/null
+    /usr/bin/python3 "$here/preview_check.py" "$shots/$name-a.png" "$shots/$name-b.png" \
+        --window "$X" "$Y" "$WIDTH" "$HEIGHT" --size "$frame_width" "$frame_height" ||
+        fail "preview $name"
+}
+
+# The title bar's maximise/restore button sits 68 pixels left of the
+# window's right edge, 22 below its top.
+click_max_restore() {
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    xdotool mousemove $((X + WIDTH - 68)) $((Y + 22)) click 1
+}
+
+sleep 2
+check_preview opened
+
+click_max_restore
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$WIDTH" -eq 1920 ] && [ "$HEIGHT" -eq 1080 ] || fail "maximised to ${WIDTH}x${HEIGHT}"
+check_preview maximised
+
+click_max_restore
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$WIDTH" -eq 1308 ] && [ "$HEIGHT" -eq 800 ] || fail "restored to ${WIDTH}x${HEIGHT}"
+check_preview restored
+
+# Drag the bottom-right corner up and to the left.
+right=$((X + WIDTH - 2))
+bottom=$((Y + HEIGHT - 2))
+xdotool mousemove "$right" "$bottom" mousedown 1 \
+    mousemove $((right - 150)) $((bottom - 60)) sleep 0.3 \
+    mousemove $((right - 300)) $((bottom - 120)) sleep 0.3 mouseup 1
+sleep 1
+eval "$(xdotool getwindowgeometry --shell "$window")"
+[ "$WIDTH" -lt 1308 ] && [ "$HEIGHT" -lt 800 ] || fail "dragging the corner left ${WIDTH}x${HEIGHT}"
+check_preview smaller
+
+xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+xdotool key --clearmodifiers alt+F4
+for _ in $(seq 50); do
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.1
+done
+kill -0 "$pid" 2>/dev/null && fail "still running 5 s after Alt+F4"
+wait "$pid"
+rc=$?
+[ "$rc" -eq 0 ] || fail "exit code $rc"
+rm -rf "$shots"
+echo "PASS"
