@@ -384,15 +384,18 @@ protected:
     // leaves room, and the eight colour bars where the fitted picture puts them.
     void ExpectOnScreen(const char* when) {
         SCOPED_TRACE(when);
-        const VideoFormat format = GetParam();
-        const RECT placed = ExpectFittedInsideFrame(format);
-        const RECT control = Window().view->GetPos();
         // Two pictures drawn at the new size before looking.
         const uint64_t presented = CaptureEngine::Instance().PresentedFrames();
         ASSERT_TRUE(
             WaitFor([&] { return CaptureEngine::Instance().PresentedFrames() >= presented + 2; }));
         Pump(100);
-        const MediaTest::ScreenShot shot(Window().GetHWND());
+        ExpectScreenShows(MediaTest::ScreenShot(Window().GetHWND()));
+    }
+
+    void ExpectScreenShows(const MediaTest::ScreenShot& shot) {
+        const VideoFormat format = GetParam();
+        const RECT placed = ExpectFittedInsideFrame(format);
+        const RECT control = Window().view->GetPos();
         ASSERT_FALSE(shot.Empty());
 
         auto white = [](COLORREF c) {
@@ -582,13 +585,22 @@ TEST_P(LivePreview, StallKeepsTheLastPictureUntilSamplesComeAgain) {
     // The stall shows as a stretch without pictures; the last one stays.
     ASSERT_TRUE(WaitUntilQuiet(250, 4000)) << "no stall seen";
     const Picture during = Snapshot();
+    const MediaTest::ScreenShot shownDuring(Window().GetHWND());
     const uint64_t decoded = engine.DecodedFrames();
     Pump(300);
     const Picture later = Snapshot();
+    const MediaTest::ScreenShot shownLater(Window().GetHWND());
     EXPECT_EQ(engine.DecodedFrames(), decoded);
     ASSERT_EQ(during.width, GetParam().width);
     EXPECT_EQ(during.packed, later.packed);
     ExpectColourBars(later);
+    // The screen keeps showing that last picture, unchanged.
+    {
+        SCOPED_TRACE("on screen during the stall");
+        ExpectScreenShows(shownLater);
+        const RECT placed = ExpectFittedInsideFrame(GetParam());
+        EXPECT_EQ(shownDuring.Region(placed), shownLater.Region(placed));
+    }
     EXPECT_TRUE(engine.WorkerRunning());
     ExpectGoodPicture("after the stall");
 }
