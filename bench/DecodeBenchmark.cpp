@@ -149,16 +149,21 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-// Upload and present of the pipeline's packed picture in a window of the picture's size.
+// Upload and present of the pipeline's packed picture into a child window of
+// the picture's size, as the program's preview is.
 double PresentFps(const StreamFormat& format, const std::vector<std::vector<uint8_t>>& samples,
                   int iterations) {
     MediaPipeline pipeline;
     if (!pipeline.DecodeFrame(format, samples[0].data(), static_cast<int32_t>(samples[0].size()))) {
         return 0.0;
     }
-    HWND window = ::CreateWindowExA(0, "OrvanaBenchWindow", "bench", WS_POPUP | WS_VISIBLE, 0, 0,
-                                    format.width, format.height, nullptr, nullptr,
-                                    ::GetModuleHandleA(nullptr), nullptr);
+    HWND top = ::CreateWindowExA(0, "OrvanaBenchWindow", "bench",
+                                 WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, format.width,
+                                 format.height, nullptr, nullptr, ::GetModuleHandleA(nullptr),
+                                 nullptr);
+    HWND window = ::CreateWindowExA(0, "OrvanaBenchWindow", "", WS_CHILD | WS_VISIBLE |
+                                    WS_CLIPSIBLINGS, 0, 0, format.width, format.height, top,
+                                    nullptr, ::GetModuleHandleA(nullptr), nullptr);
     PreviewRenderer renderer;
     auto frame = [&] {
         if (renderer.UploadFrame(window, format, pipeline.PackedPicture(),
@@ -182,7 +187,7 @@ double PresentFps(const StreamFormat& format, const std::vector<std::vector<uint
         }
     }
     const double fps = presented / (Now() - start);
-    ::DestroyWindow(window);
+    ::DestroyWindow(top);
     return fps;
 }
 
