@@ -20,7 +20,7 @@ packages=(
     locales fonts-wqy-microhei fonts-noto-core fonts-dejavu-core
     python3 python3-pil python3-numpy
     # scripts/fixed-wine.sh: rebuilding Wine's X11 driver from Debian's source
-    gcc-multilib flex bison autoconf patch khronos-api libxml-libxml-perl unicode-data
+    make xz-utils gcc-multilib flex bison autoconf patch khronos-api libxml-libxml-perl unicode-data
     libvulkan-dev libvulkan-dev:i386 libgl-dev:i386 libx11-dev:i386 libxext-dev:i386
     libxfixes-dev:i386 libxrandr-dev:i386 libxcursor-dev:i386 libxrender-dev:i386
     libxi-dev:i386 libxinerama-dev:i386 libxcomposite-dev:i386 libxxf86vm-dev:i386

@@ -193,9 +193,8 @@ TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
     Pump(200);
 
     // The preview window sits centred inside the border with the picture's
-    // aspect ratio; the parent's white shows in the strips above and below.
-    // (Wine composites a child window's Direct3D output off screen, so its
-    // colours are checked on a top-level window in PreviewRendererTest.)
+    // aspect ratio; the parent's white shows in the strips above and below,
+    // the picture's grey inside.
     HWND parent = Parent();
     RECT placed{};
     ::GetWindowRect(engine.previewWindow, &placed);
@@ -207,6 +206,14 @@ TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
     EXPECT_LE(std::abs((place.y - 52) - (452 - (place.y + place.height))), 1);
     EXPECT_EQ(MediaTest::ScreenPixel(parent, 252, place.y - 3), RGB(255, 255, 255));
     EXPECT_EQ(MediaTest::ScreenPixel(parent, 252, place.y + place.height + 2), RGB(255, 255, 255));
+    // Wine's Direct3D turns YV12 into RGB as full range, drivers on Windows
+    // as video range: the grey comes out between 188 and 200.
+    auto grey = [](COLORREF c) {
+        return std::abs(GetRValue(c) - 194) <= 10 && std::abs(GetGValue(c) - 194) <= 10 &&
+               std::abs(GetBValue(c) - 194) <= 10;
+    };
+    EXPECT_TRUE(grey(MediaTest::ScreenPixel(parent, 252, place.y + place.height / 2)));
+    EXPECT_TRUE(grey(MediaTest::ScreenPixel(parent, 54, place.y + 2)));
     EXPECT_TRUE(engine.renderer->Ready());
     EXPECT_EQ(engine.renderer->Destination().right, 400);
     EXPECT_EQ(engine.renderer->Destination().bottom, 225);
@@ -222,6 +229,7 @@ TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
     ASSERT_TRUE(WaitFor([&] { return engine.QueuedItems() == 0; }));
     Pump(100);
     EXPECT_EQ(engine.pipeline->PackedPicture()[45 * width + 80], centreLuma);
+    EXPECT_TRUE(grey(MediaTest::ScreenPixel(parent, 252, place.y + place.height / 2)));
     EXPECT_EQ(shown.width, width);
 
     // Minimized: decoded, not drawn.
