@@ -384,10 +384,17 @@ protected:
     // leaves room, and the eight colour bars where the fitted picture puts them.
     void ExpectOnScreen(const char* when) {
         SCOPED_TRACE(when);
-        // Two pictures drawn at the new size before looking.
-        const uint64_t presented = CaptureEngine::Instance().PresentedFrames();
-        ASSERT_TRUE(
-            WaitFor([&] { return CaptureEngine::Instance().PresentedFrames() >= presented + 2; }));
+        // The renderer has taken up the window's new size, and two pictures
+        // were drawn at it, before looking.
+        CaptureEngine& engine = CaptureEngine::Instance();
+        const RECT placed = ExpectFittedInsideFrame(GetParam());
+        ASSERT_TRUE(WaitFor([&] {
+            const RECT drawn = engine.renderer->Destination();
+            return drawn.right == placed.right - placed.left &&
+                   drawn.bottom == placed.bottom - placed.top;
+        })) << "the renderer did not follow the window's size";
+        const uint64_t presented = engine.PresentedFrames();
+        ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() >= presented + 2; }));
         Pump(100);
         ExpectScreenShows(MediaTest::ScreenShot(Window().GetHWND()));
     }
