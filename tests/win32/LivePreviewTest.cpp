@@ -26,6 +26,7 @@ extern "C" {
 #include "preview/CaptureViewUI.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaTestSupport.h"
+#include "tests/win32/TestWindow.h"
 #include "tools/testdevices/TestDeviceControl.h"
 #include "ui/PaintManager.h"
 #include "ui/SkinBuilder.h"
@@ -47,17 +48,7 @@ using TestDevices::VideoSubtype;
 
 // Runs this thread's messages while waiting: Direct3D and the camera graph
 // both send messages to windows of the UI thread.
-void Pump(DWORD milliseconds) {
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        ::Sleep(5);
-    } while (::GetTickCount() - start < milliseconds);
-}
+void Pump(DWORD milliseconds) { TestSupport::PumpFor(milliseconds); }
 
 template <class Condition> bool WaitFor(Condition condition, DWORD milliseconds = 5000) {
     const DWORD start = ::GetTickCount();

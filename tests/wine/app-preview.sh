@@ -20,6 +20,9 @@ fail() {
     exit 1
 }
 
+# shellcheck source=tests/wine/app-lib.sh
+source "$here/app-lib.sh"
+
 size="${format#* }"
 size="${size%@*}"
 frame_width="${size%x*}"
@@ -27,17 +30,7 @@ frame_height="${size#*x}"
 
 wine "$setup" "$format" || fail "could not configure the test camera for $format"
 
-wine "$exe" &
-pid=$!
-
-window=""
-for _ in $(seq 300); do
-    window="$(xdotool search --onlyvisible --class 'orvana' 2>/dev/null | head -n 1)"
-    [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before showing a window"
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window appeared within 30 s"
+start_program "$exe"
 
 # Takes two screenshots a second apart and checks the preview in them.
 check_preview() {
@@ -86,15 +79,6 @@ eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" -lt 1308 ] && [ "$HEIGHT" -lt 800 ] || fail "dragging the corner left ${WIDTH}x${HEIGHT}"
 check_preview smaller
 
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-xdotool key --clearmodifiers alt+F4
-for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running 5 s after Alt+F4"
-wait "$pid"
-rc=$?
-[ "$rc" -eq 0 ] || fail "exit code $rc"
+close_with_alt_f4 5
 rm -rf "$shots"
 echo "PASS"

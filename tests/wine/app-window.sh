@@ -5,19 +5,12 @@
 set -uo pipefail
 exe="$1"
 
-fail() { echo "FAIL: $*"; kill "$pid" 2>/dev/null; exit 1; }
+pid=""
+fail() { echo "FAIL: $*"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
+# shellcheck source=tests/wine/app-lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/app-lib.sh"
 
-wine "$exe" &
-pid=$!
-
-window=""
-for _ in $(seq 300); do
-    window="$(xdotool search --onlyvisible --class 'orvana' 2>/dev/null | head -n 1)"
-    [ -n "$window" ] && break
-    kill -0 "$pid" 2>/dev/null || fail "the program ended before showing a window"
-    sleep 0.1
-done
-[ -n "$window" ] || fail "no window appeared within 30 s"
+start_program "$exe"
 sleep 1
 
 geometry="$(xdotool getwindowgeometry --shell "$window")"
@@ -30,19 +23,5 @@ if [ -n "${ORVANA_SCREENSHOT:-}" ]; then
     import -window root "$ORVANA_SCREENSHOT" 2>/dev/null
 fi
 
-xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
-xdotool key --clearmodifiers alt+F4
-start=$(date +%s%N)
-for _ in $(seq 30); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-if kill -0 "$pid" 2>/dev/null; then
-    fail "still running 3 s after Alt+F4"
-fi
-wait "$pid"
-rc=$?
-elapsed=$((($(date +%s%N) - start) / 1000000))
-echo "exit code $rc after ${elapsed} ms"
-[ "$rc" -eq 0 ] || fail "exit code $rc"
+close_with_alt_f4 3
 echo "PASS"

@@ -1,0 +1,35 @@
+# Shared steps of the whole-program checks (sourced by app-*.sh, which run
+# through wine-run.sh --script). The caller defines fail().
+
+# Starts the program under Wine and waits for its main window; sets pid and window.
+start_program() {
+    wine "$1" &
+    pid=$!
+    window=""
+    for _ in $(seq 300); do
+        window="$(xdotool search --onlyvisible --class 'orvana' 2>/dev/null | head -n 1)"
+        [ -n "$window" ] && return 0
+        kill -0 "$pid" 2>/dev/null || fail "the program ended before showing a window"
+        sleep 0.1
+    done
+    fail "no window appeared within 30 s"
+}
+
+# Presses Alt+F4 on the main window; the program must end with exit code 0
+# within the given number of seconds.
+close_with_alt_f4() {
+    local seconds="$1" start rc elapsed
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+    xdotool key --clearmodifiers alt+F4
+    start=$(date +%s%N)
+    for _ in $(seq $((seconds * 10))); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    kill -0 "$pid" 2>/dev/null && fail "still running $seconds s after Alt+F4"
+    wait "$pid"
+    rc=$?
+    elapsed=$((($(date +%s%N) - start) / 1000000))
+    echo "exit code $rc after ${elapsed} ms"
+    [ "$rc" -eq 0 ] || fail "exit code $rc"
+}
