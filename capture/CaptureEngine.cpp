@@ -190,6 +190,12 @@ void CaptureEngine::WorkerLoop() {
             ProcessAudio(*item);
         }
     }
+    // The device was made on this thread and is used only here: release it
+    // now, before the preview window goes and long before the process ends,
+    // rather than from whatever thread destroys the engine.
+    if (renderer) {
+        renderer->Release();
+    }
 }
 
 void CaptureEngine::ProcessVideo(CaptureItem& item) {

@@ -105,6 +105,13 @@ bool PreviewRenderer::UploadFrame(HWND window, const StreamFormat& format, const
     return SUCCEEDED(m_surface->UnlockRect());
 }
 
+void PreviewRenderer::Release() {
+    m_ready = false;
+    m_surface.Reset();
+    m_device.Reset();
+    m_direct3D.Reset();
+}
+
 void PreviewRenderer::Clear() {
     if (m_ready) {
         m_device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(0xFF, 0, 0, 0), 1.0f, 0);

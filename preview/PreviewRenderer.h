@@ -30,6 +30,10 @@ public:
     void EndScene();
     // Stretches the surface over the destination rectangle and presents it.
     void PresentFrame();
+    // Lets go of the surface, the device and Direct3D. The thread that drew
+    // calls it before it ends, while the window still exists; the next
+    // upload starts from the beginning.
+    void Release();
 
     bool Ready() const { return m_ready; }
     // The client rectangle the back buffer was made for.

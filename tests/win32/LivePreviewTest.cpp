@@ -692,6 +692,8 @@ TEST_P(LivePreviewShutdown, UnplugWhilePreviewingThenStopJoinsTheWorker) {
     EXPECT_LT(stopTime, 1000u);
     EXPECT_FALSE(engine.WorkerRunning());
     EXPECT_EQ(engine.threadState, 2);
+    // The worker let go of its Direct3D device before it ended.
+    EXPECT_FALSE(engine.renderer->Ready());
     ::Sleep(100);
     start = ::GetTickCount();
     camera->Close();

@@ -85,6 +85,19 @@ TEST(PreviewRenderer, DrawsThePictureStretchedOverTheWindow) {
         EXPECT_TRUE(IsBlue(MediaTest::ScreenPixel(window, 170, y))) << std::hex << MediaTest::ScreenPixel(window, 170, y);
         EXPECT_TRUE(IsBlue(MediaTest::ScreenPixel(window, 315, y)));
     }
+    // Released (as the drawing thread does before it ends), nothing is drawn
+    // until the next upload, which starts again from Direct3D.
+    renderer.Release();
+    EXPECT_FALSE(renderer.Ready());
+    renderer.Clear();
+    renderer.PresentFrame();
+    ASSERT_TRUE(Draw(renderer, window, format, picture));
+    EXPECT_EQ(renderer.DevicesMade(), 2u);
+    Pump(200);
+    ASSERT_TRUE(Draw(renderer, window, format, picture));
+    Pump(200);
+    EXPECT_TRUE(IsBlue(MediaTest::ScreenPixel(window, 170, 90)));
+    renderer.Release();
     ::DestroyWindow(window);
 }
 
