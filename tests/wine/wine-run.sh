@@ -92,7 +92,7 @@ run_once() {
 run_once "$@"
 rc=$?
 # Exit status 139 is the Wine process killed by SIGSEGV on the host side:
-# a fault in a native thread (Mesa's llvmpipe workers) while the process
+# a fault in a native thread (most likely the GL driver's) while the process
 # exits, which Wine cannot turn into a Windows exception. A crash of the
 # program itself ends as an unhandled Windows exception with its own status.
 # The host fault is rare; the whole run is repeated once in a fresh prefix,
