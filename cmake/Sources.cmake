@@ -24,6 +24,7 @@ set(ORVANA_NEUTRAL_SOURCES
     ui/ResourceArchive.cpp
     Core/FormatRules.cpp
     capture/PictureConversion.cpp
+    capture/OutputNaming.cpp
     preview/PreviewFit.cpp
 )
 
@@ -62,6 +63,7 @@ set(ORVANA_WIN32_SOURCES
     Core/OrvanaAudio.cpp
     capture/CaptureEngine.cpp
     capture/MediaPipeline.cpp
+    capture/OutputFolder.cpp
     preview/CaptureViewUI.cpp
     preview/PreviewWindow.cpp
     preview/PreviewRenderer.cpp
