@@ -6,6 +6,7 @@
 
 set(ORVANA_NEUTRAL_SOURCES
     app/LanguageTable.cpp
+    app/FormatLists.cpp
     settings/AppSettings.cpp
     settings/SettingsFormat.cpp
     ui/UiString.cpp
