@@ -53,10 +53,6 @@ void CameraRegistry::EnumerateDevices(OrvanaCamera** foundCameras, int& cameraCo
         !devices) {
         return;
     }
-    // Microphone objects are made anew by every enumeration; the old ones
-    // stay alive for whoever still points to them.
-    microphones.clear();
-
     int microphonesFound = 0;
     ComPtr<IEnumMoniker> audioMonikers;
     if (devices->CreateClassEnumerator(CLSID_AudioInputDeviceCategory, &audioMonikers, 0) == S_OK &&
@@ -79,10 +75,15 @@ void CameraRegistry::EnumerateDevices(OrvanaCamera** foundCameras, int& cameraCo
         }
     }
 
-    // Without any camera nothing is reported, microphones included.
+    // Without any camera nothing is reported, microphones included; the
+    // microphone objects made above go again.
     ComPtr<IEnumMoniker> videoMonikers;
     if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &videoMonikers, 0) != S_OK ||
         !videoMonikers) {
+        for (int i = 0; i < microphonesFound; ++i) {
+            delete foundMicrophones[i];
+            foundMicrophones[i] = nullptr;
+        }
         return;
     }
     videoMonikers->Reset();
@@ -110,21 +111,37 @@ void CameraRegistry::EnumerateDevices(OrvanaCamera** foundCameras, int& cameraCo
 void CameraRegistry::MergeDevices(OrvanaCamera** foundCameras, int cameraCount, bool& cameraRemoved,
                                   OrvanaAudio** foundMicrophones, int microphoneCount,
                                   bool& microphoneRemoved) {
-    MergeDeviceList(cameras, foundCameras, cameraCount, SameDevice<OrvanaCamera>,
-                    [&cameraRemoved](OrvanaCamera& camera) {
-                        if (camera.opened) {
-                            camera.Close();
-                            cameraRemoved = true;
-                        }
-                    });
-    // Microphones never have a graph of their own open, so one that leaves
-    // needs no closing and never sets microphoneRemoved.
+    // Merged into copies (only this thread writes the lists), swapped in
+    // under the lock, and the cameras that left closed outside it: closing
+    // waits for the streaming thread, which may be waiting for the lock.
+    std::vector<OrvanaCamera*> mergedCameras = cameras;
+    std::vector<OrvanaCamera*> leftCameras;
+    MergeDeviceList(mergedCameras, foundCameras, cameraCount, SameDevice<OrvanaCamera>,
+                    [&leftCameras](OrvanaCamera& camera) { leftCameras.push_back(&camera); });
+    // Microphones are known by identity like cameras, so the current one stays
+    // the listed object. None ever has a graph of its own open, so one that
+    // leaves needs no closing and never sets microphoneRemoved.
     (void)microphoneRemoved;
-    MergeDeviceList(microphones, foundMicrophones, microphoneCount, SameDevice<OrvanaAudio>,
+    std::vector<OrvanaAudio*> mergedMicrophones = microphones;
+    MergeDeviceList(mergedMicrophones, foundMicrophones, microphoneCount, SameDevice<OrvanaAudio>,
                     [](OrvanaAudio&) {});
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        cameras.swap(mergedCameras);
+        microphones.swap(mergedMicrophones);
+    }
+    for (OrvanaCamera* camera : leftCameras) {
+        if (camera->opened) {
+            camera->Close();
+            cameraRemoved = true;
+        }
+    }
+    DeleteUntaken(cameras, foundCameras, cameraCount);
+    DeleteUntaken(microphones, foundMicrophones, microphoneCount);
 }
 
 OrvanaCamera* CameraRegistry::CurrentCamera() {
+    std::lock_guard<std::mutex> hold(m_lock);
     if (cameras.empty()) {
         currentCamera = nullptr;
         return nullptr;
@@ -136,6 +153,7 @@ OrvanaCamera* CameraRegistry::CurrentCamera() {
 }
 
 OrvanaAudio* CameraRegistry::CurrentMicrophone() {
+    std::lock_guard<std::mutex> hold(m_lock);
     if (microphones.empty()) {
         currentMicrophone = nullptr;
         return nullptr;
@@ -147,6 +165,7 @@ OrvanaAudio* CameraRegistry::CurrentMicrophone() {
 }
 
 OrvanaCamera* CameraRegistry::SetCurrentCamera(unsigned index) {
+    std::lock_guard<std::mutex> hold(m_lock);
     if (index >= cameras.size()) {
         return nullptr;
     }
@@ -155,6 +174,7 @@ OrvanaCamera* CameraRegistry::SetCurrentCamera(unsigned index) {
 }
 
 OrvanaAudio* CameraRegistry::SetCurrentMicrophone(unsigned index) {
+    std::lock_guard<std::mutex> hold(m_lock);
     if (index >= microphones.size()) {
         return nullptr;
     }
@@ -178,7 +198,10 @@ void CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND windo
         previous->Stop();
         previous->Close();
     }
-    currentCamera = camera;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        currentCamera = camera;
+    }
     if (camera->opened) {
         camera->Close();
     }

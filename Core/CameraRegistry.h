@@ -1,10 +1,17 @@
 // CameraRegistry: the attached cameras and microphones and the current one
-// of each. One per process; device objects live until the process ends, so
-// pointers to them stay valid on every thread.
+// of each. One per process; device objects it has listed live until the
+// process ends, so pointers to them stay valid on every thread.
+//
+// The lists and the current pointers are written on the user-interface
+// thread only. The streaming and audio threads read them through
+// CurrentCamera and CurrentMicrophone; those reads and every write take the
+// registry's lock, so a re-enumeration never frees a list another thread is
+// walking. The user-interface thread reads the fields directly.
 #pragma once
 
 #include <windows.h>
 
+#include <mutex>
 #include <vector>
 
 #include "Core/OrvanaCamera.h"
@@ -22,8 +29,9 @@ public:
     void EnumerateDevices(OrvanaCamera** cameras, int& cameraCount, OrvanaAudio** microphones,
                           int& microphoneCount);
     // Merges an enumeration into the lists, keeping the older object of every
-    // device already held. Sets a flag (never clears it) when an open device
-    // left; an open camera that left is stopped and closed first.
+    // device already held and deleting the enumeration's new object for it.
+    // Sets a flag (never clears it) when an open device left; an open camera
+    // that left is stopped and closed first.
     void MergeDevices(OrvanaCamera** cameras, int cameraCount, bool& cameraRemoved,
                       OrvanaAudio** microphones, int microphoneCount, bool& microphoneRemoved);
     // The current device; the first one becomes current when none is.
@@ -47,4 +55,6 @@ public:
 
 private:
     CameraRegistry() = default;
+
+    std::mutex m_lock;
 };

@@ -40,3 +40,24 @@ void MergeDeviceList(std::vector<Device*>& registered, Device* const* found, int
         }
     }
 }
+
+// Deletes every found object that the merge did not take into `registered`
+// (a device the list already held) and clears its slot; the objects taken
+// stay. Each enumeration makes new objects, so skipping this leaks one per
+// device and plug event.
+template <class Device>
+void DeleteUntaken(const std::vector<Device*>& registered, Device** found, int foundCount) {
+    for (int i = 0; i < foundCount; ++i) {
+        if (found[i] == nullptr) {
+            continue;
+        }
+        bool taken = false;
+        for (Device* device : registered) {
+            taken = taken || device == found[i];
+        }
+        if (!taken) {
+            delete found[i];
+            found[i] = nullptr;
+        }
+    }
+}

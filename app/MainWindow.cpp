@@ -162,22 +162,78 @@ void MainWindow::Shutdown() {
     }
     CaptureEngine::Instance().RequestStop();
     ::Sleep(100);
-    CameraRegistry& registry = CameraRegistry::Instance();
-    if (registry.cameras.empty()) {
-        registry.currentCamera = nullptr;
-    } else {
-        if (registry.currentCamera == nullptr) {
-            registry.currentCamera = registry.cameras.front();
-        }
-        if (registry.currentCamera->opened) {
-            registry.currentCamera->Close();
-        }
+    OrvanaCamera* camera = CameraRegistry::Instance().CurrentCamera();
+    if (camera != nullptr && camera->opened) {
+        camera->Close();
     }
     ::PostQuitMessage(0);
 }
 
-bool MainWindow::OnDeviceChange(WPARAM, LPARAM) {
+bool MainWindow::OnDeviceChange(WPARAM event, LPARAM header) {
+    if (event != DBT_DEVICEARRIVAL && event != DBT_DEVICEREMOVECOMPLETE) {
+        return true;
+    }
+    const auto* broadcast = reinterpret_cast<const DEV_BROADCAST_HDR*>(header);
+    if (broadcast == nullptr || broadcast->dbch_devicetype != DBT_DEVTYP_DEVICEINTERFACE ||
+        broadcast->dbch_size < sizeof(DEV_BROADCAST_HDR) + sizeof(GUID)) {
+        return true;
+    }
+    const auto* device = reinterpret_cast<const DEV_BROADCAST_DEVICEINTERFACE_A*>(header);
+    if (std::memcmp(&device->dbcc_classguid, &kCaptureCategory, sizeof(GUID)) != 0) {
+        return true;
+    }
+    if (event == DBT_DEVICEARRIVAL) {
+        // Give the new device time to settle before it is enumerated.
+        ::Sleep(1000);
+    }
+    CameraRegistry& registry = CameraRegistry::Instance();
+    OrvanaCamera* cameras[CameraRegistry::kMaxDevices] = {};
+    OrvanaAudio* microphones[CameraRegistry::kMaxDevices] = {};
+    int cameraCount = 0;
+    int microphoneCount = 0;
+    bool cameraRemoved = false;
+    bool microphoneRemoved = false;
+    registry.EnumerateDevices(cameras, cameraCount, microphones, microphoneCount);
+    registry.MergeDevices(cameras, cameraCount, cameraRemoved, microphones, microphoneCount,
+                          microphoneRemoved);
+
+    if (event == DBT_DEVICEREMOVECOMPLETE && !cameraRemoved) {
+        // The shown camera is still there: only the list must lose the
+        // entries of the cameras that went, so that its positions keep
+        // matching the registry.
+        if (m_controlPanel != nullptr) {
+            m_controlPanel->SyncCameraList();
+        }
+        return true;
+    }
+    if (event == DBT_DEVICEREMOVECOMPLETE && CaptureEngine::Instance().recording &&
+        m_controlPanel != nullptr) {
+        m_controlPanel->StopRecordingAndReset();
+    }
+    RefreshAfterDeviceChange();
     return true;
+}
+
+void MainWindow::RefreshAfterDeviceChange() {
+    CameraRegistry& registry = CameraRegistry::Instance();
+    if (m_controlPanel != nullptr) {
+        m_controlPanel->FillCameraList(0);
+    }
+    if (registry.cameras.empty()) {
+        if (m_controlPanel != nullptr) {
+            m_controlPanel->RefreshFormatLists(nullptr);
+        }
+        CaptureEngine::Instance().StopRecordingAndRepaint();
+        return;
+    }
+    registry.SetCurrentCamera(0);
+    registry.SetCurrentMicrophone(0);
+    if (m_controlPanel != nullptr) {
+        m_controlPanel->RefreshFormatLists(registry.CurrentCamera());
+    }
+    registry.SelectCamera(registry.CurrentCamera(), registry.CurrentMicrophone(), m_hwnd);
+    ::Sleep(500);
+    PostMessage(WM_MOVE, 0, 0);
 }
 
 void MainWindow::Notify(Ui::CNotifyEvent& event) {

@@ -51,6 +51,9 @@ private:
     void UpdateWindowRegion();
     void SwapMaximizeButtons(bool maximized);
     LRESULT DefaultPath(UINT message, WPARAM wParam, LPARAM lParam);
+    // After a device change: the first camera selected, open and shown, or
+    // an empty panel and a blank preview when none is left.
+    void RefreshAfterDeviceChange();
 
     HDEVNOTIFY m_deviceNotify = nullptr;
     Ui::CPaintManager m_paintManager;

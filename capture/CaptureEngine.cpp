@@ -256,6 +256,15 @@ void CaptureEngine::ProcessAudio(CaptureItem& item) {
     item.audioFrame.reset();
 }
 
+// Recording and photos are not built yet: both answer that nothing started.
+bool CaptureEngine::StartRecording() {
+    return false;
+}
+
+bool CaptureEngine::TakePhoto() {
+    return false;
+}
+
 bool CaptureEngine::StopRecording() {
     if (recording) {
         recording = false;

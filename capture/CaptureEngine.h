@@ -38,6 +38,10 @@ public:
     // frame, no microphone, a microphone that fails its format query).
     int32_t OnAudioFrame(AVStream* stream, AVFrame* frame, int64_t audioTime);
 
+    // Starts a recording into a new time-stamped file; true when it runs.
+    bool StartRecording();
+    // Prepares a photo that the worker writes from the next picture.
+    bool TakePhoto();
     // Finishes a running recording; always true.
     bool StopRecording();
     // Stops a running recording, then lets the preview window show its black

@@ -15,8 +15,9 @@ protected:
         Configuration configuration;
         configuration.cameras.push_back(config);
         EXPECT_TRUE(TestDevices::SaveConfiguration(configuration));
-        Enumeration found = EnumerateAndMerge();
-        return found.cameraCount == 1 ? found.cameras[0] : nullptr;
+        EnumerateAndMerge();
+        const std::vector<OrvanaCamera*>& cameras = CameraRegistry::Instance().cameras;
+        return cameras.size() == 1 ? cameras[0] : nullptr;
     }
 
     static PropertyRange Stored(bool procAmp, int property) {
