@@ -502,7 +502,7 @@ void ControlPanel::FillFormatLists(OrvanaCamera& camera) {
                 AddEntry(m_videoResolutionList,
                          VideoResolutionText(entry.width, entry.height, entry.frameRate));
             }
-            const int match = MatchingResolution(entries, current.width, current.height);
+            const int match = MatchingResolution(entries, current.width, current.height, frameRate);
             if (match >= 0) {
                 SelectEntry(m_videoResolutionList, match);
                 SelectEntry(m_photoResolutionList, match);

@@ -53,14 +53,18 @@ FormatsNamed(const std::vector<BasicStreamFormat<Guid>>& formats, const char* na
     return named;
 }
 
-// Position of the last entry of the given size (frame rate not compared), or
-// -1. Several frame rates of one size: the last one stays selected.
+// Position of the entry that stands for the camera's current format: the
+// first of its size and frame rate, else the last of its size (a camera may
+// not report its rate), or -1 when no entry has that size.
 template <class Guid>
 int MatchingResolution(const std::vector<BasicStreamFormat<Guid>>& entries, int32_t width,
-                       int32_t height) {
+                       int32_t height, int frameRate) {
     int match = -1;
     for (std::size_t i = 0; i < entries.size(); ++i) {
         if (entries[i].width == width && entries[i].height == height) {
+            if (entries[i].frameRate == frameRate) {
+                return static_cast<int>(i);
+            }
             match = static_cast<int>(i);
         }
     }

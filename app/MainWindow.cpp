@@ -126,15 +126,8 @@ LRESULT MainWindow::OnCreate() {
 
     // 13. Devices.
     CameraRegistry& registry = CameraRegistry::Instance();
-    OrvanaCamera* cameras[CameraRegistry::kMaxDevices] = {};
-    OrvanaAudio* microphones[CameraRegistry::kMaxDevices] = {};
     int cameraCount = 0;
-    int microphoneCount = 0;
-    registry.EnumerateDevices(cameras, cameraCount, microphones, microphoneCount);
-    bool cameraRemoved = false;
-    bool microphoneRemoved = false;
-    registry.MergeDevices(cameras, cameraCount, cameraRemoved, microphones, microphoneCount,
-                          microphoneRemoved);
+    EnumerateAndMerge(cameraCount);
 
     // 14. Open the first camera.
     if (cameraCount > 0) {
@@ -186,16 +179,8 @@ bool MainWindow::OnDeviceChange(WPARAM event, LPARAM header) {
         // Give the new device time to settle before it is enumerated.
         ::Sleep(1000);
     }
-    CameraRegistry& registry = CameraRegistry::Instance();
-    OrvanaCamera* cameras[CameraRegistry::kMaxDevices] = {};
-    OrvanaAudio* microphones[CameraRegistry::kMaxDevices] = {};
     int cameraCount = 0;
-    int microphoneCount = 0;
-    bool cameraRemoved = false;
-    bool microphoneRemoved = false;
-    registry.EnumerateDevices(cameras, cameraCount, microphones, microphoneCount);
-    registry.MergeDevices(cameras, cameraCount, cameraRemoved, microphones, microphoneCount,
-                          microphoneRemoved);
+    const bool cameraRemoved = EnumerateAndMerge(cameraCount);
 
     if (event == DBT_DEVICEREMOVECOMPLETE && !cameraRemoved) {
         // The shown camera is still there: only the list must lose the
@@ -212,6 +197,19 @@ bool MainWindow::OnDeviceChange(WPARAM event, LPARAM header) {
     }
     RefreshAfterDeviceChange();
     return true;
+}
+
+bool MainWindow::EnumerateAndMerge(int& cameraCount) {
+    CameraRegistry& registry = CameraRegistry::Instance();
+    OrvanaCamera* cameras[CameraRegistry::kMaxDevices] = {};
+    OrvanaAudio* microphones[CameraRegistry::kMaxDevices] = {};
+    int microphoneCount = 0;
+    bool cameraRemoved = false;
+    bool microphoneRemoved = false;
+    registry.EnumerateDevices(cameras, cameraCount, microphones, microphoneCount);
+    registry.MergeDevices(cameras, cameraCount, cameraRemoved, microphones, microphoneCount,
+                          microphoneRemoved);
+    return cameraRemoved;
 }
 
 void MainWindow::RefreshAfterDeviceChange() {

@@ -51,6 +51,9 @@ private:
     void UpdateWindowRegion();
     void SwapMaximizeButtons(bool maximized);
     LRESULT DefaultPath(UINT message, WPARAM wParam, LPARAM lParam);
+    // Enumerates the devices into the registry; answers whether an open
+    // camera has left. cameraCount: the cameras the enumeration found.
+    bool EnumerateAndMerge(int& cameraCount);
     // After a device change: the first camera selected, open and shown, or
     // an empty panel and a blank preview when none is left.
     void RefreshAfterDeviceChange();

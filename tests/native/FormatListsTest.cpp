@@ -70,12 +70,15 @@ TEST(FormatListsTest, EntriesOfOneFormatKeepTheCameraOrder) {
     EXPECT_EQ(FormatNameWithoutLineEnd("YUY2"), "YUY2");
 }
 
-TEST(FormatListsTest, TheLastEntryOfTheCurrentSizeIsSelected) {
+TEST(FormatListsTest, TheEntryOfTheCurrentSizeAndRateIsSelected) {
     const std::vector<Format> entries = {Entry("MJPG", 640, 480, 30), Entry("MJPG", 1280, 720, 30),
                                          Entry("MJPG", 1280, 720, 15)};
-    EXPECT_EQ(MatchingResolution(entries, 1280, 720), 2);
-    EXPECT_EQ(MatchingResolution(entries, 640, 480), 0);
-    EXPECT_EQ(MatchingResolution(entries, 480, 640), -1);
+    EXPECT_EQ(MatchingResolution(entries, 1280, 720, 30), 1);
+    EXPECT_EQ(MatchingResolution(entries, 1280, 720, 15), 2);
+    // A rate that matches no entry: the last entry of the size.
+    EXPECT_EQ(MatchingResolution(entries, 1280, 720, 0), 2);
+    EXPECT_EQ(MatchingResolution(entries, 640, 480, 0), 0);
+    EXPECT_EQ(MatchingResolution(entries, 480, 640, 30), -1);
 }
 
 TEST(FormatListsTest, ApplySavesOnlyPositionsInsideTheFormatsEntries) {

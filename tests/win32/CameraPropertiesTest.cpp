@@ -15,6 +15,8 @@ protected:
         Configuration configuration;
         configuration.cameras.push_back(config);
         EXPECT_TRUE(TestDevices::SaveConfiguration(configuration));
+        // A fresh object: its filter reads the configuration just saved.
+        ResetRegistry();
         EnumerateAndMerge();
         const std::vector<OrvanaCamera*>& cameras = CameraRegistry::Instance().cameras;
         return cameras.size() == 1 ? cameras[0] : nullptr;

@@ -1,0 +1,318 @@
+// The right-hand panel and the bottom bar of the real main window on the
+// synthetic cameras: what start-up and a camera change load, what the
+// sliders, options and lists do to the device, Apply and Default, and the
+// window's answer to cameras coming and going.
+#include "tests/win32/CameraTestSupport.h"
+#include "tools/testdevices/TestDeviceControl.h"
+
+#include <cstdio>
+#include <string>
+
+#include "app/ControlPanel.h"
+#include "app/MainWindow.h"
+#include "settings/SettingsFile.h"
+#include "ui/ComboUI.h"
+#include "ui/OptionUI.h"
+#include "ui/SliderUI.h"
+
+using namespace CameraTest;
+
+namespace {
+
+// The framework keeps reading the skin archive the window owns: one window
+// per process, as in the program.
+MainWindow* g_window = nullptr;
+
+constexpr long kBrightness = 0;
+constexpr long kContrast = 1;
+constexpr long kPowerLine = 13;
+
+Configuration ThreeCameras() {
+    Configuration configuration;
+    configuration.cameras.push_back(Camera(1, TestDevices::StandardVideoFormats()));
+    configuration.cameras.push_back(Camera(2, {{VideoSubtype::YUY2, 320, 240, 30}}));
+    configuration.cameras.push_back(
+        Camera(3, {{VideoSubtype::MJPG, 640, 360, 15}, {VideoSubtype::H264, 1280, 720, 30}}));
+    configuration.microphones.push_back(TestDevices::DefaultMicrophone());
+    return configuration;
+}
+
+class ControlPanelTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ASSERT_TRUE(TestDevices::SaveConfiguration(ThreeCameras()));
+        g_window = new MainWindow();
+        ASSERT_NE(g_window->Create(nullptr, nullptr, 0x96C80000, 0), nullptr);
+        g_window->ShowWindow(true, true);
+        Pump(200);
+    }
+
+    // Every test starts with the three cameras attached and the first shown,
+    // as a device arrival leaves the window.
+    void SetUp() override {
+        ASSERT_TRUE(TestDevices::SaveConfiguration(ThreeCameras()));
+        TestDevices::NotifyDeviceChange(PathOf(1), true);
+        Pump(100);
+        ASSERT_EQ(Registry().cameras.size(), 3u);
+        ASSERT_EQ(Registry().currentCamera, Registry().cameras[0]);
+    }
+
+    static CameraRegistry& Registry() { return CameraRegistry::Instance(); }
+    static ControlPanel& Panel() { return *g_window->GetControlPanel(); }
+    template <class T> static T* Control(const char* name, const char* kind) {
+        Ui::CControlUI* control = g_window->GetPaintManager().FindControl(name);
+        return control != nullptr ? static_cast<T*>(control->GetInterface(kind)) : nullptr;
+    }
+    static Ui::CComboUI* List(const char* name) { return Control<Ui::CComboUI>(name, "Combo"); }
+    static Ui::CSliderUI* Slider(const char* word) {
+        return Control<Ui::CSliderUI>(("id_slider_" + std::string(word)).c_str(), "Slider");
+    }
+    static Ui::COptionUI* Option(const char* name) {
+        return Control<Ui::COptionUI>(name, "Option");
+    }
+    static std::string Text(const char* name) {
+        return g_window->GetPaintManager().FindControl(name)->GetText().GetData();
+    }
+    static std::vector<std::string> Entries(const char* name) {
+        std::vector<std::string> texts;
+        Ui::CComboUI* list = List(name);
+        for (int i = 0; list != nullptr && i < list->GetCount(); ++i) {
+            texts.push_back(list->GetItemAt(i)->GetText().GetData());
+        }
+        return texts;
+    }
+
+    // A left click at the control's centre, shifted by dx, as real messages.
+    static void Click(const char* name, int dx = 0) {
+        const RECT r = g_window->GetPaintManager().FindControl(name)->GetPos();
+        const LPARAM at = MAKELPARAM((r.left + r.right) / 2 + dx, (r.top + r.bottom) / 2);
+        g_window->SendMessage(WM_MOUSEMOVE, 0, at);
+        g_window->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+        g_window->SendMessage(WM_LBUTTONUP, 0, at);
+        Pump(50);
+    }
+
+    // The property state the device itself holds.
+    static TestDevices::PropertyRange DeviceProcAmp(int camera, long property) {
+        const Configuration configuration = TestDevices::LoadConfiguration();
+        return configuration.cameras.at(static_cast<size_t>(camera)).procAmp[property];
+    }
+    static StreamFormat CurrentFormat() {
+        StreamFormat format{};
+        int rate = 0;
+        EXPECT_EQ(Registry().CurrentCamera()->GetCurrentFormat(format, rate), 0);
+        return format;
+    }
+};
+
+TEST_F(ControlPanelTest, ACameraLoadsItsPropertiesModesAndFormats) {
+    Ui::CSliderUI* brightness = Slider("brightness");
+    EXPECT_EQ(brightness->GetMinValue(), -64);
+    EXPECT_EQ(brightness->GetMaxValue(), 64);
+    EXPECT_TRUE(brightness->IsEnabled());
+    EXPECT_EQ(Slider("zoom")->GetMinValue(), 100);
+    EXPECT_EQ(Text("id_label_zoom"), "100");
+    // Contrast offers both modes and runs automatically: its range and value
+    // are loaded, its slider waits, its option shows automatic.
+    EXPECT_EQ(Slider("contrasts")->GetValue(), 32);
+    EXPECT_FALSE(Slider("contrasts")->IsEnabled());
+    EXPECT_TRUE(Option("id_btn_auto_contrasts")->IsEnabled());
+    EXPECT_TRUE(Option("id_btn_auto_contrasts")->IsSelected());
+    EXPECT_FALSE(Option("id_btn_auto_brightness")->IsEnabled());
+
+    EXPECT_EQ(Entries("id_combo_file_format"), (std::vector<std::string>{"MJPG", "YUY2", "H264"}));
+    EXPECT_EQ(List("id_combo_file_format")->GetCurSel(), 0);
+    const std::vector<std::string> video = Entries("id_combo_video_resolution");
+    ASSERT_EQ(video.size(), 6u);
+    EXPECT_EQ(video[0], "480P 4:3 30fps");
+    EXPECT_EQ(video[5], "1080P 16:9 15fps");
+    EXPECT_EQ(Entries("id_combo_photo_resolution")[2], "0.92MP 16:9 (1280 x 720)");
+    // MJPG 640x480 at 30 fps runs: its own entry, not the 15 fps one.
+    EXPECT_EQ(List("id_combo_video_resolution")->GetCurSel(), 0);
+    EXPECT_EQ(List("id_combo_photo_resolution")->GetCurSel(), 0);
+    EXPECT_EQ(Entries("id_combo_refresh_rate"),
+              (std::vector<std::string>{"NTSC-50HZ", "NTSC-60HZ"}));
+    EXPECT_EQ(List("id_combo_refresh_rate")->GetCurSel(), 0);
+    EXPECT_TRUE(Option("id_btn_io_normal")->IsSelected());
+}
+
+TEST_F(ControlPanelTest, SlidersOptionsAndMirrorReachTheDevice) {
+    // A click on the slider's right part moves it there; the release sets
+    // the property in manual mode and shows the value.
+    Click("id_slider_brightness", 40);
+    const int value = Slider("brightness")->GetValue();
+    EXPECT_GT(value, 0);
+    EXPECT_EQ(DeviceProcAmp(0, kBrightness).value, value);
+    EXPECT_EQ(DeviceProcAmp(0, kBrightness).flags, 2);
+    EXPECT_EQ(Text("id_label_brightness"), std::to_string(value));
+
+    Click("id_btn_auto_contrasts");
+    EXPECT_EQ(DeviceProcAmp(0, kContrast).flags, 2);
+    EXPECT_TRUE(Slider("contrasts")->IsEnabled());
+    EXPECT_FALSE(Option("id_btn_auto_contrasts")->IsSelected());
+    Click("id_btn_auto_contrasts");
+    EXPECT_EQ(DeviceProcAmp(0, kContrast).flags, 1);
+    EXPECT_FALSE(Slider("contrasts")->IsEnabled());
+
+    Click("id_btn_io_mirrored");
+    EXPECT_EQ(DeviceProcAmp(0, kMirrorProperty).value, 1);
+    EXPECT_TRUE(Option("id_btn_io_mirrored")->IsSelected());
+    EXPECT_FALSE(Option("id_btn_io_normal")->IsSelected());
+
+    // Default puts every property back and the mirror with it.
+    Click("id_btn_default");
+    EXPECT_EQ(DeviceProcAmp(0, kBrightness).value, 0);
+    EXPECT_EQ(Slider("brightness")->GetValue(), 0);
+    EXPECT_EQ(Text("id_label_brightness"), "0");
+    EXPECT_EQ(DeviceProcAmp(0, kMirrorProperty).value, 0);
+    EXPECT_TRUE(Option("id_btn_io_normal")->IsSelected());
+}
+
+TEST_F(ControlPanelTest, AppliedFormatIsWhatTheNextSwitchUsesAfterARestart) {
+    // The user picks H264: both resolution lists follow, first entries chosen.
+    List("id_combo_file_format")->SelectItem(2);
+    EXPECT_EQ(Entries("id_combo_photo_resolution")[0], "0.31M 4:3 (640 x 480)");
+    EXPECT_EQ(List("id_combo_video_resolution")->GetCurSel(), 0);
+
+    List("id_combo_file_format")->SelectItem(1);
+    List("id_combo_video_resolution")->SelectItem(3);
+    List("id_combo_photo_resolution")->SelectItem(4);
+    List("id_combo_refresh_rate")->SelectItem(1);
+    ::DeleteFileW(SettingsFilePath().c_str());
+    Click("id_btn_apply");
+
+    EXPECT_EQ(DeviceProcAmp(0, kPowerLine).value, 2);
+    AppSettings saved{};
+    ASSERT_TRUE(LoadSettings(saved));
+    EXPECT_EQ(saved.VideoResolution_Width, 1280);
+    EXPECT_EQ(saved.PhotoResolution_Width, 1920);
+    // Read back, the name still ends in its line feed; the switch must match
+    // it all the same.
+    EXPECT_STREQ(saved.FileFormat, "YUY2\n");
+    ASSERT_TRUE(Panel().SwitchFormat(saved.FileFormat, saved.VideoResolution_Width,
+                                     saved.VideoResolution_Height));
+    const StreamFormat current = CurrentFormat();
+    EXPECT_STREQ(current.subtypeName, "YUY2");
+    EXPECT_EQ(current.width, 1280);
+    EXPECT_EQ(current.height, 720);
+
+    // Leave the camera as the other tests expect it.
+    ::DeleteFileW(SettingsFilePath().c_str());
+    Registry().CurrentCamera()->SetPowerLineFrequency(1);
+    Panel().SwitchFormat("MJPG", 640, 480);
+}
+
+TEST_F(ControlPanelTest, RemovingACameraThatIsNotShownKeepsListAndRegistryInStep) {
+    OrvanaCamera* shown = Registry().cameras[0];
+    ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
+    Pump(100);
+    ASSERT_EQ(Registry().cameras.size(), 2u);
+    EXPECT_EQ(Registry().currentCamera, shown);
+    EXPECT_TRUE(shown->running);
+    EXPECT_EQ(Entries("id_combo_cameras"),
+              (std::vector<std::string>{"Test Camera 1", "Test Camera 3"}));
+    EXPECT_EQ(List("id_combo_cameras")->GetCurSel(), 0);
+
+    // The second entry now opens camera 3, with its own formats.
+    List("id_combo_cameras")->SelectItem(1);
+    EXPECT_EQ(Registry().currentCamera->friendlyName, L"Test Camera 3");
+    EXPECT_TRUE(Registry().currentCamera->running);
+    EXPECT_FALSE(shown->opened);
+    EXPECT_EQ(Entries("id_combo_file_format"), (std::vector<std::string>{"MJPG", "H264"}));
+    EXPECT_EQ(List("id_combo_file_format")->GetCurSel(), 0);
+    EXPECT_EQ(Entries("id_combo_video_resolution"), (std::vector<std::string>{"360P 16:9 15fps"}));
+}
+
+TEST_F(ControlPanelTest, RemovingTheShownCameraShowsTheNextAndTheLastEmptiesThePanel) {
+    OrvanaCamera* next = Registry().cameras[1];
+    ASSERT_TRUE(TestDevices::Unplug(PathOf(1)));
+    Pump(100);
+    ASSERT_EQ(Registry().cameras.size(), 2u);
+    EXPECT_EQ(Registry().currentCamera, next);
+    EXPECT_TRUE(next->running);
+    EXPECT_EQ(List("id_combo_cameras")->GetCurSel(), 0);
+    EXPECT_EQ(Entries("id_combo_cameras")[0], std::string(next->friendlyName.begin(),
+                                                          next->friendlyName.end()));
+
+    ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
+    ASSERT_TRUE(TestDevices::Unplug(PathOf(3)));
+    Pump(100);
+    EXPECT_TRUE(Registry().cameras.empty());
+    EXPECT_TRUE(Entries("id_combo_cameras").empty());
+    EXPECT_TRUE(Entries("id_combo_file_format").empty());
+    EXPECT_TRUE(Entries("id_combo_refresh_rate").empty());
+    EXPECT_FALSE(Slider("brightness")->IsEnabled());
+    EXPECT_EQ(Text("id_label_brightness"), "0");
+    // Nothing to act on: the buttons must not touch a camera that is gone.
+    Click("id_btn_apply");
+    Click("id_btn_default");
+    Click("id_btn_auto_focus");
+
+    // Plugging one back shows it.
+    ASSERT_TRUE(TestDevices::Replug(PathOf(3)));
+    Pump(100);
+    ASSERT_EQ(Registry().cameras.size(), 1u);
+    EXPECT_TRUE(Registry().currentCamera->running);
+    EXPECT_EQ(Entries("id_combo_cameras"), (std::vector<std::string>{"Test Camera 3"}));
+}
+
+TEST_F(ControlPanelTest, PlugCyclesKeepTheShownCameraRunningAndLeakNoHandles) {
+    OrvanaCamera* shown = Registry().cameras[0];
+    IGraphBuilder* graph = shown->graph.Get();
+    // One cycle first: handles that Wine keeps once (registry keys, the
+    // device enumerator's caches) are taken before counting.
+    ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
+    ASSERT_TRUE(TestDevices::Replug(PathOf(2)));
+    DWORD before = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &before);
+    for (int cycle = 0; cycle < 5; ++cycle) {
+        ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
+        ASSERT_TRUE(TestDevices::Replug(PathOf(2)));
+    }
+    Pump(100);
+    DWORD after = 0;
+    ::GetProcessHandleCount(::GetCurrentProcess(), &after);
+    EXPECT_LE(after, before + 5);
+    EXPECT_EQ(Registry().cameras.size(), 3u);
+    EXPECT_EQ(Registry().currentCamera, shown);
+    EXPECT_EQ(shown->graph.Get(), graph);
+    EXPECT_TRUE(shown->running);
+    EXPECT_EQ(Entries("id_combo_cameras").size(), 3u);
+}
+
+// A skin without the panel's controls: every action skips what is missing.
+TEST(ControlPanelWithoutControlsTest, ActionsSkipMissingControls) {
+    ASSERT_TRUE(TestDevices::SaveConfiguration(ThreeCameras()));
+    EnumerateAndMerge();
+    CameraRegistry& registry = CameraRegistry::Instance();
+    ASSERT_FALSE(registry.cameras.empty());
+    Ui::CPaintManager manager;
+    ControlPanel panel(nullptr, nullptr, nullptr);
+    panel.FindControls(manager);
+    panel.RefreshFormatLists(registry.cameras[0]);
+    panel.FillCameraList(0);
+    panel.SyncCameraList();
+    panel.Apply();
+    panel.RestoreDefaults();
+    for (const char* name : {"id_btn_auto_contrasts", "id_btn_auto_focus", "id_btn_io_normal"}) {
+        Ui::CControlUI sender;
+        sender.SetName(name);
+        Ui::CNotifyEvent click;
+        click.type = "click";
+        click.sender = &sender;
+        panel.OnNotify(click);
+    }
+    for (const char* name : {"id_slider_hue", "id_slider_microphone", "id_combo_file_format",
+                             "id_combo_cameras"}) {
+        Ui::CControlUI sender;
+        sender.SetName(name);
+        Ui::CNotifyEvent event;
+        event.type = std::string(name).find("slider") != std::string::npos ? "valuechanged"
+                                                                            : "itemselect";
+        event.sender = &sender;
+        panel.OnNotify(event);
+    }
+    EXPECT_EQ(registry.cameras.size(), 3u);
+}
+
+} // namespace
