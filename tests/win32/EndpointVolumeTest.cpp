@@ -39,8 +39,7 @@ public:
 
 class FakeEndpointVolume : public FakeObject<IAudioEndpointVolume> {
 public:
-    HRESULT STDMETHODCALLTYPE SetMasterVolumeLevelScalar(FLOAT level,
-                                                         LPCGUID context) override {
+    HRESULT STDMETHODCALLTYPE SetMasterVolumeLevelScalar(FLOAT level, LPCGUID context) override {
         ++scalarCalls;
         scalar = level;
         scalarContext = context;
@@ -305,9 +304,9 @@ TEST_F(EndpointVolumeTest, EachFailingStepRaisesItsTextAndReleasesWhatItHeld) {
 // Whatever endpoints the Wine prefix has (often none, or one that cannot set
 // its volume), each call either does its work or fails with one of its texts.
 TEST(EndpointVolumeOnSystem, DefaultEndpointsSetOrFailWithAKnownText) {
-    const char* const knownTexts[] = {"CoCreateInstance", "GetDefaultAudioEndpoint",
-                                      "pDevice->Active",  "SetMute",
-                                      "SetMasterVolumeLevelScalar", "Invalid Arg"};
+    const char* const knownTexts[] = {
+        "CoCreateInstance", "GetDefaultAudioEndpoint",    "pDevice->Active",
+        "SetMute",          "SetMasterVolumeLevelScalar", "Invalid Arg"};
     const struct {
         const char* name;
         bool (*set)(int);
