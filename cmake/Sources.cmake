@@ -62,6 +62,7 @@ set(ORVANA_WIN32_SOURCES
     Core/CameraProperties.cpp
     Core/MediaTypes.cpp
     Core/OrvanaAudio.cpp
+    Core/EndpointVolume.cpp
     capture/CaptureEngine.cpp
     capture/MediaPipeline.cpp
     capture/OutputFolder.cpp
