@@ -7,6 +7,7 @@
 #include <vector>
 
 #include "Core/CameraRegistry.h"
+#include "Core/EndpointVolume.h"
 #include "Core/OrvanaCamera.h"
 #include "app/FormatLists.h"
 #include "capture/CaptureEngine.h"
@@ -349,9 +350,37 @@ void ControlPanel::SetPropertyFromSlider(int row) {
     SetText(m_propertyLabels[row], IntText(value).c_str());
 }
 
-void ControlPanel::SetMicrophoneLevel() {}
+void ControlPanel::SetMicrophoneLevel() {
+    if (m_microphoneSlider == nullptr) {
+        return;
+    }
+    const int value = m_microphoneSlider->GetValue();
+    if (CameraRegistry::Instance().CurrentMicrophone() == nullptr) {
+        return;
+    }
+    CaptureEngine::Instance().SetRecordingVolume(value);
+    // The endpoint's failure (none under Wine without a sound server) leaves
+    // the label as it was.
+    try {
+        if (SetMicrophoneVolume(value)) {
+            SetText(m_microphoneLabel, IntText(value).c_str());
+        }
+    } catch (const EndpointVolumeError&) {
+    }
+}
 
-void ControlPanel::SetSpeakerLevel() {}
+void ControlPanel::SetSpeakerLevel() {
+    if (m_speakerSlider == nullptr) {
+        return;
+    }
+    const int value = m_speakerSlider->GetValue();
+    try {
+        if (SetSpeakerVolume(value)) {
+            SetText(m_speakerLabel, IntText(value).c_str());
+        }
+    } catch (const EndpointVolumeError&) {
+    }
+}
 
 // --- formats -----------------------------------------------------------------
 
