@@ -75,3 +75,11 @@ foreach(format "MJPG 1280x720@30" "YUY2 640x480@30" "H264 1280x720@30")
     set_tests_properties(wine.OrvanaPreview.${subtype} PROPERTIES TIMEOUT 300
         ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
 endforeach()
+
+# Device changes reach the running program: unplugging and replugging its cameras.
+add_test(NAME wine.OrvanaDeviceChange
+    COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script
+        ${PROJECT_SOURCE_DIR}/tests/wine/app-devicechange.sh $<TARGET_FILE:Orvana>
+        $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_tests_properties(wine.OrvanaDeviceChange PROPERTIES TIMEOUT 300
+    ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")

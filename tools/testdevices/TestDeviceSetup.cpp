@@ -6,7 +6,6 @@
 #include <fcntl.h>
 #include <io.h>
 
-#include <algorithm>
 #include <cstdio>
 #include <string>
 
@@ -35,9 +34,9 @@ const Command kCommands[] = {
     {L"show", L"", 0, 0, ShowDevices, L"every device and its state, one fact a line"},
     {L"get", L"DEVICE GROUP N", 3, 3, GetProperty, L"print a camera property's \"VALUE FLAGS\""},
     {L"add-camera", L"NAME PATH [KEY=VALUE...]", 2, kAny, AddCamera,
-     L"a camera with the standard formats and properties, replacing one at PATH"},
+     L"standard formats and properties; replaces one at PATH"},
     {L"add-microphone", L"NAME PATH [KEY=VALUE...]", 2, kAny, AddMicrophone,
-     L"a microphone (48000 Hz, 2 channels, 1000 Hz), replacing one at PATH"},
+     L"48 kHz, stereo, 1 kHz tone; replaces one at PATH"},
     {L"remove", L"DEVICE", 1, 1, RemoveDevice, L"take the device out of the configuration"},
     {L"set", L"DEVICE KEY=VALUE...", 2, kAny, SetDevice, L"change a camera or microphone"},
     {L"property", L"DEVICE GROUP N KEY=VALUE...|unsupported", 4, kAny, SetProperty,
@@ -45,15 +44,15 @@ const Command kCommands[] = {
     {L"faults", L"DEVICE [KEY=VALUE...]", 1, kAny, SetDeviceFaults,
      L"the fault switches; those not named are off"},
     {L"unplug", L"DEVICE [--no-notify]", 1, 2, UnplugDevice,
-     L"unplug; print \"notified N\", the windows WM_DEVICECHANGE reached"},
-    {L"replug", L"DEVICE [--no-notify]", 1, 2, ReplugDevice, L"plug back in; the same"},
+     L"print \"notified N\": windows WM_DEVICECHANGE reached"},
+    {L"replug", L"DEVICE [--no-notify]", 1, 2, ReplugDevice, L"plug back in; the same output"},
     {L"notify", L"DEVICE|PATH arrival|removal", 2, 2, NotifyDevice,
-     L"send WM_DEVICECHANGE alone; print \"notified N\""},
+     L"WM_DEVICECHANGE alone; print \"notified N\""},
 };
 
 const wchar_t kUsageNotes[] =
-    L"  \"FORMAT[;FORMAT...]\"   older form: the defaults, the camera offering these formats\n"
-    L"  --reset                older form of reset\n"
+    L"  \"FORMAT[;FORMAT...]\"                    older form: defaults, camera offering these\n"
+    L"  --reset                                 older form of reset\n"
     L"\n"
     L"DEVICE      camera:N or microphone:N (position in show), a device path, or a name\n"
     L"GROUP N     procamp 0-13 (IAMVideoProcAmp) or cameracontrol 0-6 (IAMCameraControl)\n"
@@ -67,12 +66,19 @@ const wchar_t kUsageNotes[] =
     L"                        stallMs= actualFps= endOfStreamAfter=\n"
     L"Exit code: 0 done, 1 refused by the devices, 2 usage error (one line on stderr).\n";
 
+constexpr size_t kSummaryColumn = 42;
+
 std::wstring UsageText() {
     std::wstring text = L"usage: " + std::wstring(kProgram) + L" COMMAND [ARGUMENT...]\n\n";
     for (const auto& command : kCommands) {
-        std::wstring synopsis = std::wstring(command.name) + L" " + command.arguments;
-        synopsis.resize(std::max<size_t>(synopsis.size() + 1, 55), L' ');
-        text += L"  " + synopsis + command.summary + L"\n";
+        std::wstring line = L"  " + std::wstring(command.name) + L" " + command.arguments;
+        // A long synopsis puts its summary on a line of its own.
+        if (line.size() >= kSummaryColumn) {
+            text += line + L"\n";
+            line.clear();
+        }
+        line.resize(kSummaryColumn, L' ');
+        text += line + command.summary + L"\n";
     }
     return text + kUsageNotes;
 }
