@@ -53,8 +53,12 @@ endforeach()
 set_property(TEST wine.OrvanaWindow APPEND PROPERTY
     ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
 
-# Sets the synthetic camera's formats from a script.
-add_executable(OrvanaTestDeviceSetup ${ORVANA_TESTDEVICES_DIR}/TestDeviceSetup.cpp)
+# The command-line front of the control library, for scripts that start the program itself.
+add_executable(OrvanaTestDeviceSetup
+    ${ORVANA_TESTDEVICES_DIR}/TestDeviceSetup.cpp
+    ${ORVANA_TESTDEVICES_DIR}/SetupCommands.cpp
+    ${ORVANA_TESTDEVICES_DIR}/SetupArguments.cpp
+    ${ORVANA_TESTDEVICES_DIR}/SetupReport.cpp)
 target_compile_options(OrvanaTestDeviceSetup PRIVATE ${ORVANA_WARNINGS})
 target_link_options(OrvanaTestDeviceSetup PRIVATE -municode ${ORVANA_STATIC_LINK})
 target_link_libraries(OrvanaTestDeviceSetup PRIVATE orvana_testdevice_control)
@@ -71,3 +75,11 @@ foreach(format "MJPG 1280x720@30" "YUY2 640x480@30" "H264 1280x720@30")
     set_tests_properties(wine.OrvanaPreview.${subtype} PROPERTIES TIMEOUT 300
         ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
 endforeach()
+
+# Device changes reach the running program: unplugging and replugging its cameras.
+add_test(NAME wine.OrvanaDeviceChange
+    COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script
+        ${PROJECT_SOURCE_DIR}/tests/wine/app-devicechange.sh $<TARGET_FILE:Orvana>
+        $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_tests_properties(wine.OrvanaDeviceChange PROPERTIES TIMEOUT 300
+    ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
