@@ -83,3 +83,11 @@ add_test(NAME wine.OrvanaDeviceChange
         $<TARGET_FILE:OrvanaTestDeviceSetup>)
 set_tests_properties(wine.OrvanaDeviceChange PROPERTIES TIMEOUT 300
     ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
+
+# The panel and bottom bar driven with the mouse and keys in the running program.
+add_test(NAME wine.OrvanaPanel
+    COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script
+        ${PROJECT_SOURCE_DIR}/tests/wine/app-panel.sh $<TARGET_FILE:Orvana>
+        $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_tests_properties(wine.OrvanaPanel PROPERTIES TIMEOUT 300
+    ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
