@@ -26,6 +26,24 @@ foreach(test_source ${ORVANA_NATIVE_TESTS})
         ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
 endforeach()
 
+# The skin-document test also checks the all-rows documents of OrvanaFull.exe, which the
+# build generates (cmake/Windows.cmake packs the same into its archive).
+find_package(Python3 REQUIRED COMPONENTS Interpreter)
+set(ORVANA_ALL_ROWS_DIR ${CMAKE_BINARY_DIR}/generated/skin-all-rows)
+set(ORVANA_ALL_ROWS_STAMP ${CMAKE_BINARY_DIR}/generated/skin-all-rows.stamp)
+add_custom_command(
+    OUTPUT ${ORVANA_ALL_ROWS_STAMP}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${ORVANA_ALL_ROWS_DIR}
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/make_skins.py --all-rows
+            ${ORVANA_ALL_ROWS_DIR}
+    COMMAND ${CMAKE_COMMAND} -E touch ${ORVANA_ALL_ROWS_STAMP}
+    DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_skins.py ${PROJECT_SOURCE_DIR}/tools/draw_skin_images.py
+    COMMENT "Writing the all-rows skin documents")
+add_custom_target(orvana_all_rows_skins DEPENDS ${ORVANA_ALL_ROWS_STAMP})
+add_dependencies(SkinDocumentsTest orvana_all_rows_skins)
+target_compile_definitions(SkinDocumentsTest PRIVATE
+    ORVANA_ALL_ROWS_SKIN_DIR="${ORVANA_ALL_ROWS_DIR}")
+
 # Fuzzers need clang's libFuzzer; they are built when clang is the compiler.
 if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
     file(GLOB ORVANA_FUZZERS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/fuzz/*Fuzzer.cpp)

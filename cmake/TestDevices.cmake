@@ -50,7 +50,7 @@ foreach(test_source ${ORVANA_WINE_TESTS})
 endforeach()
 
 # The program under Wine sees the default synthetic camera and microphone.
-set_property(TEST wine.OrvanaWindow APPEND PROPERTY
+set_property(TEST wine.OrvanaWindow wine.OrvanaFullWindow APPEND PROPERTY
     ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
 
 # The command-line front of the control library, for scripts that start the program itself.

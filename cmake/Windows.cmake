@@ -1,5 +1,5 @@
-# Cross build for 32-bit Windows: the product Orvana.exe and the test
-# executables that ctest runs under Wine.
+# Cross build for 32-bit Windows: the product Orvana.exe, its all-rows build
+# OrvanaFull.exe, and the test executables that ctest runs under Wine.
 
 set(ORVANA_DEPS_PREFIX "" CACHE PATH "Install prefix of the cross-built FFmpeg and x264")
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
@@ -42,10 +42,40 @@ add_custom_command(
     COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/make_icon.py ${ORVANA_ICON}
     DEPENDS ${PROJECT_SOURCE_DIR}/tools/make_icon.py
     COMMENT "Drawing the program icon")
-add_custom_target(orvana_resources DEPENDS ${ORVANA_SKIN_ZIP} ${ORVANA_ICON})
-configure_file(${PROJECT_SOURCE_DIR}/app/Orvana.rc.in ${CMAKE_BINARY_DIR}/generated/Orvana.rc @ONLY)
+
+# OrvanaFull.exe carries the all-rows skins: the twelve documents with the photo, record
+# and open-folder row and the microphone and speaker rows shown, generated here (never
+# committed), with the seven shipped images and the sliders' btn_slider.png, which is kept
+# outside skin/ so that the shipped archive goes without it.
+set(ORVANA_ALL_ROWS_DIR ${CMAKE_BINARY_DIR}/generated/skin-all-rows)
+set(ORVANA_ALL_ROWS_ZIP ${CMAKE_BINARY_DIR}/generated/skin-all-rows.zip)
+file(GLOB ORVANA_SKIN_IMAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/skin/Orvana/*.png)
+file(GLOB ORVANA_ALL_ROWS_IMAGES CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tools/all_rows_skin/Orvana/*.png)
+add_custom_command(
+    OUTPUT ${ORVANA_ALL_ROWS_ZIP}
+    COMMAND ${CMAKE_COMMAND} -E rm -rf ${ORVANA_ALL_ROWS_DIR}
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/make_skins.py --all-rows
+            ${ORVANA_ALL_ROWS_DIR}
+    COMMAND ${CMAKE_COMMAND} -E copy ${ORVANA_SKIN_IMAGES} ${ORVANA_ALL_ROWS_IMAGES}
+            ${ORVANA_ALL_ROWS_DIR}/Orvana
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tools/pack_skin.py
+            ${ORVANA_ALL_ROWS_DIR} ${ORVANA_ALL_ROWS_ZIP}
+    DEPENDS ${ORVANA_SKIN_IMAGES} ${ORVANA_ALL_ROWS_IMAGES}
+            ${PROJECT_SOURCE_DIR}/tools/make_skins.py ${PROJECT_SOURCE_DIR}/tools/draw_skin_images.py
+            ${PROJECT_SOURCE_DIR}/tools/pack_skin.py
+    COMMENT "Packing the all-rows skin archive")
+add_custom_target(orvana_resources DEPENDS ${ORVANA_SKIN_ZIP} ${ORVANA_ALL_ROWS_ZIP} ${ORVANA_ICON})
+
+# One resource script per skin archive, both from app/Orvana.rc.in.
+function(orvana_resource_script rc_file skin_zip)
+    set(ORVANA_SKIN_ZIP ${skin_zip})
+    configure_file(${PROJECT_SOURCE_DIR}/app/Orvana.rc.in ${rc_file} @ONLY)
+    set_source_files_properties(${rc_file} PROPERTIES OBJECT_DEPENDS "${skin_zip};${ORVANA_ICON}")
+endfunction()
 set(ORVANA_RC ${CMAKE_BINARY_DIR}/generated/Orvana.rc)
-set_source_files_properties(${ORVANA_RC} PROPERTIES OBJECT_DEPENDS "${ORVANA_SKIN_ZIP};${ORVANA_ICON}")
+set(ORVANA_FULL_RC ${CMAKE_BINARY_DIR}/generated/OrvanaFull.rc)
+orvana_resource_script(${ORVANA_RC} ${ORVANA_SKIN_ZIP})
+orvana_resource_script(${ORVANA_FULL_RC} ${ORVANA_ALL_ROWS_ZIP})
 
 # --- the program's code, shared by the exe and the Wine tests ------------
 add_library(orvana_core STATIC ${ORVANA_NEUTRAL_SOURCES} ${ORVANA_WIN32_SOURCES})
@@ -69,14 +99,20 @@ foreach(bench DecodeBenchmark EngineBenchmark)
     set_target_properties(${bench} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endforeach()
 
-add_executable(Orvana WIN32 app/Main.cpp ${ORVANA_RC})
-add_dependencies(Orvana orvana_resources)
-target_link_libraries(Orvana PRIVATE orvana_core)
-target_compile_options(Orvana PRIVATE ${ORVANA_WARNINGS})
-# The shipped program carries no symbols.
-target_link_options(Orvana PRIVATE $<$<CONFIG:Release>:-s>)
-set_target_properties(Orvana PROPERTIES OUTPUT_NAME Orvana SUFFIX .exe
-    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+# The shipped program, and the same program with the all-rows skins.
+foreach(program Orvana:ORVANA_RC OrvanaFull:ORVANA_FULL_RC)
+    string(REPLACE ":" ";" parts ${program})
+    list(GET parts 0 target)
+    list(GET parts 1 rc)
+    add_executable(${target} WIN32 app/Main.cpp ${${rc}})
+    add_dependencies(${target} orvana_resources)
+    target_link_libraries(${target} PRIVATE orvana_core)
+    target_compile_options(${target} PRIVATE ${ORVANA_WARNINGS})
+    # The programs carry no symbols.
+    target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-s>)
+    set_target_properties(${target} PROPERTIES OUTPUT_NAME ${target} SUFFIX .exe
+        RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
+endforeach()
 
 # --- tests under Wine ----------------------------------------------------
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
@@ -117,4 +153,11 @@ add_test(NAME wine.OrvanaImports
 add_test(NAME wine.OrvanaWindow
     COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script ${PROJECT_SOURCE_DIR}/tests/wine/app-window.sh $<TARGET_FILE:Orvana>)
 set_tests_properties(wine.OrvanaWindow PROPERTIES TIMEOUT 300)
+# OrvanaFull.exe: as self-contained as Orvana.exe, and its window shows the rows that the
+# shipped skins hide.
+add_test(NAME wine.OrvanaFullImports
+    COMMAND ${PROJECT_SOURCE_DIR}/tests/wine/check-imports.sh $<TARGET_FILE:OrvanaFull>)
+add_test(NAME wine.OrvanaFullWindow
+    COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script ${PROJECT_SOURCE_DIR}/tests/wine/app-full-window.sh $<TARGET_FILE:OrvanaFull>)
+set_tests_properties(wine.OrvanaFullWindow PROPERTIES TIMEOUT 300)
 include(${PROJECT_SOURCE_DIR}/cmake/TestDevices.cmake)

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Draws the seven PNG images of the Orvana skin into skin/Orvana/.
+"""Draws the seven PNG images of the Orvana skin into skin/Orvana/, and the
+slider image btn_slider.png of the all-rows skins into tools/all_rows_skin/Orvana/.
 
 The look is flat: white glyphs on the brand blue for the title bar, and light
 controls on the black body with the brand blue marking the active state.
@@ -11,7 +12,14 @@ files named below, so running it again gives the same files.
 The sprite rectangles are defined here once (SPRITES); tools/make_skins.py
 imports them, so the skin documents always pick the parts that were drawn.
 
-Usage: draw_skin_images.py [SKIN_DIR]   (default: <repo>/skin)
+btn_slider.png holds the microphone and speaker sliders. The shipped skins
+keep those sliders in hidden rows and the shipped archive goes without the
+image; the all-rows skins (tools/make_skins.py --all-rows, packed into
+OrvanaFull.exe) show the rows and carry it. It lives outside skin/ because
+everything under skin/ goes into the shipped archive.
+
+Usage: draw_skin_images.py [SKIN_DIR [ALL_ROWS_DIR]]
+       (defaults: <repo>/skin and <repo>/tools/all_rows_skin)
 """
 import math
 import os
@@ -92,6 +100,11 @@ def _sprites():
         s[f"scroll.down.{state}"] = _rect(0, 48 + i * 16, 16, 16)
         s[f"scroll.thumb.{state}"] = _rect(0, 96 + i * 10, 16, 10)
     s["scroll.rail"] = _rect(0, 126, 16, 16)
+    # btn_slider.png, 226 x 50: the microphone and speaker sliders (all-rows skins only)
+    s["volume.track"] = _rect(0, 0, 190, 25)
+    s["volume.progress"] = _rect(0, 25, 190, 25)
+    for i, state in enumerate(STATES3):
+        s[f"volume.thumb.{state}"] = _rect(190 + i * 12, 0, 12, 25)
     return s
 
 
@@ -107,12 +120,16 @@ IMAGE_SIZES = {
     "scroll.png": (16, 144),
     "title_text.png": (520, 52),
 }
+# The images that only the all-rows skins carry.
+ALL_ROWS_IMAGE_SIZES = {
+    "btn_slider.png": (226, 50),
+}
 
 
 def sprite_image(key):
     prefix = key.split(".", 1)[0]
-    return {"wide": "btn_normal.png", "control": "btn_control.png",
-            "scroll": "scroll.png"}.get(prefix, "property_control.png")
+    return {"wide": "btn_normal.png", "control": "btn_control.png", "scroll": "scroll.png",
+            "volume": "btn_slider.png"}.get(prefix, "property_control.png")
 
 
 # --- drawing helpers -----------------------------------------------------------
@@ -563,6 +580,19 @@ def draw_scroll():
     return img
 
 
+# --- volume sliders (all-rows skins) ---------------------------------------------------
+
+
+def draw_volume_sliders():
+    """The microphone and speaker sliders, drawn like the property sliders."""
+    img = Image.new("RGBA", ALL_ROWS_IMAGE_SIZES["btn_slider.png"], (0, 0, 0, 0))
+    place(img, "volume.track", slider_track((0x4A, 0x4A, 0x4A)))
+    place(img, "volume.progress", slider_track(BLUE))
+    for state in STATES3:
+        place(img, f"volume.thumb.{state}", slider_thumb(state))
+    return img
+
+
 # --- logo, title and recording dot ------------------------------------------------------
 
 
@@ -614,25 +644,31 @@ DRAWERS = {
     "scroll.png": draw_scroll,
     "title_text.png": draw_title,
 }
+ALL_ROWS_DRAWERS = {
+    "btn_slider.png": draw_volume_sliders,
+}
 
 
 def main(argv):
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
     skin_dir = argv[1] if len(argv) > 1 else os.path.join(root, "skin")
-    out_dir = os.path.join(skin_dir, "Orvana")
+    all_rows_dir = argv[2] if len(argv) > 2 else os.path.join(root, "tools", "all_rows_skin")
     if Image is None:
         sys.exit("drawing the skin images needs Pillow (Debian package python3-pil)")
-    os.makedirs(out_dir, exist_ok=True)
     for path in (FONT_BOLD, FONT_REGULAR):
         if not os.path.exists(path):
             sys.exit(f"missing font {path} (Debian package fonts-noto-core)")
+    sizes = {**IMAGE_SIZES, **ALL_ROWS_IMAGE_SIZES}
     for key, rect in SPRITES.items():
-        w, h = IMAGE_SIZES[sprite_image(key)]
+        w, h = sizes[sprite_image(key)]
         assert 0 <= rect[0] < rect[2] <= w and 0 <= rect[1] < rect[3] <= h, key
-    for name, draw in DRAWERS.items():
-        img = draw()
-        assert img.size == IMAGE_SIZES[name], (name, img.size)
-        img.save(os.path.join(out_dir, name), format="PNG", optimize=True)
+    for folder, drawers in ((skin_dir, DRAWERS), (all_rows_dir, ALL_ROWS_DRAWERS)):
+        out_dir = os.path.join(folder, "Orvana")
+        os.makedirs(out_dir, exist_ok=True)
+        for name, draw in drawers.items():
+            img = draw()
+            assert img.size == sizes[name], (name, img.size)
+            img.save(os.path.join(out_dir, name), format="PNG", optimize=True)
 
 
 if __name__ == "__main__":

@@ -6,7 +6,15 @@ texts and the few sizes that make its longer texts fit. The image rectangles
 come from tools/draw_skin_images.py, which draws the sprite sheets, so the
 documents and the images cannot drift apart.
 
-Usage: make_skins.py [SKIN_DIR]   (default: <repo>/skin)
+The shipped skins keep two rows hidden: the photo, record and open-folder
+buttons in the bottom bar, and the microphone and speaker sliders in the
+right-hand panel. With --all-rows the same twelve documents are written with
+those rows shown, for OrvanaFull.exe (built from them at build time, never
+committed); to make room for the two slider rows, the panel starts higher
+and the four format lists sit closer together (ALL_ROWS_LAYOUT).
+
+Usage: make_skins.py [SKIN_DIR]              (default: <repo>/skin)
+       make_skins.py --all-rows SKIN_DIR     (the all-rows variant)
 """
 import os
 import sys
@@ -18,7 +26,6 @@ FACE = "微软雅黑"
 BLUE = "0xFF00A8E2"
 BLACK = "0xFF000000"
 WHITE = "0xFFFFFFFF"
-SLIDER_IMAGE = "Orvana\\btn_slider.png"  # not shipped: its sliders sit in hidden rows
 
 # Sizes of the shared fonts 0..6 in the English layout.
 BASE_FONTS = [32, 25, 20, 17, 15, 21, 20]
@@ -103,6 +110,13 @@ LAYOUT = {
     "Traditional": {"mirror_pad": 25},
 }
 
+# The all-rows variant's layout differences from the shipped one (any language):
+#   panel_top: top padding of the panel (shipped 55; 20 puts the "Auto" heading level
+#   with the camera list); format_gap: gap between the four format lists (shipped 10);
+#   format_after: space below them, before the microphone row (shipped 0).
+ALL_ROWS_LAYOUT = {"panel_top": 20, "format_gap": 5, "format_after": 10}
+SHIPPED_LAYOUT = {"panel_top": 55, "format_gap": 10, "format_after": 0}
+
 LANGUAGES = ["English", "French", "German", "Spanish", "Arabic", "Korean", "Russian",
              "Japanese", "Simplified", "Traditional", "Portuguese", "Italian"]
 
@@ -155,7 +169,11 @@ def gap(width):
 
 
 class Skin:
-    def __init__(self, language):
+    def __init__(self, language, all_rows=False):
+        # The rows that the shipped skins hide get visible="false"; shown, they get no
+        # attribute (the framework's default).
+        self.hidden_row = None if all_rows else "false"
+        self.frame = ALL_ROWS_LAYOUT if all_rows else SHIPPED_LAYOUT
         texts = TEXTS[language]
         assert len(texts) == len(ROLES), language
         self.text = dict(zip(ROLES, texts))
@@ -293,22 +311,24 @@ class Skin:
                 self.name_cell(role, 180),
                 self.list_control(name, 300, 38, "list38", "20,0,0,0", "0,300"),
             ], height=40, childvalign="vcenter"))
-        return Node("VerticalLayout", rows, height=200, inset="0,10,0,0", childpadding="10")
+        gap = self.frame["format_gap"]
+        after = self.frame["format_after"]
+        return Node("VerticalLayout", rows, height=10 + 4 * 40 + 3 * gap + after,
+                    inset=f"0,10,0,{after}", childpadding=str(gap))
 
     def volume_row(self, word, text):
         return Node("HorizontalLayout", [
             Node("Label", text=text, width=140, font=F_NAME, endellipsis="true"),
             Node("Slider", name=f"id_slider_{word}", width=190, height=25, padding="42,0,0,0",
                  value="0", min="0", max="99", thumbsize="12,25",
-                 bkimage=f"file='{SLIDER_IMAGE}' source='0,0,190,25'",
-                 foreimage=f"file='{SLIDER_IMAGE}' source='0,25,190,50'",
-                 thumbimage=f"file='{SLIDER_IMAGE}' source='190,0,202,25'",
-                 thumbhotimage=f"file='{SLIDER_IMAGE}' source='202,0,214,25'",
-                 thumbpushedimage=f"file='{SLIDER_IMAGE}' source='214,0,226,25'"),
+                 # btn_slider.png is not in the shipped archive (its rows are hidden there)
+                 bkimage=img("volume.track"), foreimage=img("volume.progress"),
+                 thumbimage=img("volume.thumb.normal"), thumbhotimage=img("volume.thumb.hot"),
+                 thumbpushedimage=img("volume.thumb.pushed")),
             Node("Label", name=f"id_label_{word}", text="0", width=50, height=25,
                  padding="40,0,0,0", font=F_VALUE, align="center", textcolor=WHITE,
                  bkimage=img("value")),
-        ], height=35, childvalign="vcenter", visible="false")
+        ], height=35, childvalign="vcenter", visible=self.hidden_row)
 
     def panel(self):
         return Node("VerticalLayout", [
@@ -318,7 +338,7 @@ class Skin:
             self.format_block(),
             self.volume_row("microphone", "Microphone"),
             self.volume_row("speaker", "Speaker"),
-        ], name="id_tab_menu", width=520, padding="20,55,0,0")
+        ], name="id_tab_menu", width=520, padding=f"20,{self.frame['panel_top']},0,0")
 
     def bottom_bar(self):
         def control(tag, name, kind, padding):
@@ -342,7 +362,7 @@ class Skin:
                 control("Button", "id_btn_photo", "photo", None),
                 control("Option", "id_btn_capture", "record", "20,0,0,0"),
                 control("Button", "id_btn_open_dir", "folder", "20,0,0,0"),
-            ], width=244, padding="25,0,0,0", childvalign="vcenter", visible="false"),
+            ], width=244, padding="25,0,0,0", childvalign="vcenter", visible=self.hidden_row),
             spring(),
             Node("HorizontalLayout", [
                 Node("Label", text="Version:2.02", width=120, font=F_SMALL,
@@ -387,11 +407,17 @@ class Skin:
 
 def main(argv):
     root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
-    skin_dir = argv[1] if len(argv) > 1 else os.path.join(root, "skin")
+    args = argv[1:]
+    all_rows = bool(args) and args[0] == "--all-rows"
+    if all_rows:
+        args = args[1:]
+        if len(args) != 1:
+            sys.exit("usage: make_skins.py --all-rows SKIN_DIR")
+    skin_dir = args[0] if args else os.path.join(root, "skin")
     out_dir = os.path.join(skin_dir, "Orvana")
     os.makedirs(out_dir, exist_ok=True)
     for language in LANGUAGES:
-        text = Skin(language).document()
+        text = Skin(language, all_rows).document()
         with open(os.path.join(out_dir, f"Orvana_{language}.xml"), "w", encoding="utf-8",
                   newline="\n") as f:
             f.write(text)

@@ -1,6 +1,9 @@
 // Checks the shipped skin documents and images in skin/Orvana against what the
-// program and the framework need of them. Self-contained on purpose: a small
-// scanner for the markup subset the skins use, and PNG sizes from IHDR.
+// program and the framework need of them, and the all-rows documents of
+// OrvanaFull.exe (tools/make_skins.py --all-rows, generated into the build tree,
+// with tools/all_rows_skin/Orvana/btn_slider.png) against the same needs and
+// against the shipped ones. Self-contained on purpose: a small scanner for the
+// markup subset the skins use, and PNG sizes from IHDR.
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -14,9 +17,25 @@
 
 namespace {
 
-std::string SkinDir() {
+std::string SourceDir() {
     const std::string source = __FILE__;
-    return source.substr(0, source.rfind("/tests/")) + "/skin/Orvana/";
+    return source.substr(0, source.rfind("/tests/"));
+}
+
+std::string SkinDir() {
+    return SourceDir() + "/skin/Orvana/";
+}
+
+// The all-rows documents, written by the build (cmake/Native.cmake).
+std::string AllRowsDocumentDir() {
+    return ORVANA_ALL_ROWS_SKIN_DIR "/Orvana/";
+}
+
+// The image that only the all-rows archive carries.
+const char kSliderImage[] = "btn_slider.png";
+
+std::string AllRowsImageDir() {
+    return SourceDir() + "/tools/all_rows_skin/Orvana/";
 }
 
 bool ReadFile(const std::string& path, std::string& out) {
@@ -281,10 +300,13 @@ struct Language {
     const char* headingElement;
     int nameFontSize;
     bool hasSmallFont;
+    bool allRows = false; // the all-rows document of OrvanaFull.exe instead of the shipped one
+
+    std::string Path() const { return (allRows ? AllRowsDocumentDir() : SkinDir()) + file; }
 };
 
 void PrintTo(const Language& language, std::ostream* os) {
-    *os << language.file;
+    *os << (language.allRows ? "all-rows " : "") << language.file;
 }
 
 const Language kLanguages[] = {
@@ -301,6 +323,14 @@ const Language kLanguages[] = {
     {"Orvana_Portuguese.xml", "Aplique", "Button", 20, false},
     {"Orvana_Italian.xml", "Applicare", "Button", 20, false},
 };
+
+std::vector<Language> AllRowsLanguages() {
+    std::vector<Language> out(std::begin(kLanguages), std::end(kLanguages));
+    for (Language& language : out) {
+        language.allRows = true;
+    }
+    return out;
+}
 
 const std::map<std::string, std::pair<int, int>> kImages = {
     {"btn_control.png", {206, 101}},      {"btn_normal.png", {159, 97}},
@@ -353,7 +383,7 @@ std::map<std::string, std::string> RequiredControls() {
 class SkinDocument : public ::testing::TestWithParam<Language> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(ReadFile(SkinDir() + GetParam().file, bytes_)) << GetParam().file;
+        ASSERT_TRUE(ReadFile(GetParam().Path(), bytes_)) << GetParam().Path();
         const std::string error = ParseMarkup(bytes_, elements_);
         ASSERT_EQ(error, "") << GetParam().file;
         for (std::size_t i = 0; i < elements_.size(); ++i) {
@@ -489,7 +519,8 @@ TEST_P(SkinDocument, ControlsStartInTheirDocumentedState) {
     EXPECT_EQ(attr("id_label_speaker", "text"), "0");
     EXPECT_NE(attr("id_btn_capture", "selected"), "true");
 
-    // The volume rows and the photo/record row are shipped hidden.
+    // The volume rows and the photo/record row are shipped hidden; the all-rows
+    // documents show them.
     for (const char* name : {"id_slider_microphone", "id_slider_speaker", "id_btn_photo",
                              "id_btn_capture", "id_btn_open_dir"}) {
         const Element* e = Named(name);
@@ -498,7 +529,7 @@ TEST_P(SkinDocument, ControlsStartInTheirDocumentedState) {
         for (int at = e->parent; at >= 0; at = elements_[at].parent) {
             hidden = hidden || !Visible(elements_[at]);
         }
-        EXPECT_TRUE(hidden) << name;
+        EXPECT_EQ(hidden, !GetParam().allRows) << name;
     }
 }
 
@@ -554,13 +585,14 @@ TEST_P(SkinDocument, ImagesExistAndSourcesLieInsideThem) {
         const std::string file = keys["file"];
         ASSERT_EQ(file.compare(0, 7, "Orvana\\"), 0);
         const std::string image = file.substr(7);
-        if (image == "btn_slider.png") {
+        if (image == kSliderImage && !GetParam().allRows) {
             continue; // deliberately not shipped: its sliders sit in hidden rows
         }
         used.insert(image);
         int width = 0;
         int height = 0;
-        ASSERT_TRUE(PngSize(SkinDir() + image, width, height));
+        ASSERT_TRUE(PngSize((image == kSliderImage ? AllRowsImageDir() : SkinDir()) + image, width,
+                            height));
         if (keys.count("source") != 0) {
             const std::vector<int> r = Numbers(keys["source"]);
             ASSERT_EQ(r.size(), 4u);
@@ -574,10 +606,13 @@ TEST_P(SkinDocument, ImagesExistAndSourcesLieInsideThem) {
             }
         }
     }
-    // Every shipped image is used by every skin.
+    // Every shipped image is used by every skin, and btn_slider.png by every all-rows skin.
     std::set<std::string> shipped;
     for (const auto& image : kImages) {
         shipped.insert(image.first);
+    }
+    if (GetParam().allRows) {
+        shipped.insert(kSliderImage);
     }
     EXPECT_EQ(used, shipped);
 }
@@ -680,11 +715,97 @@ TEST_P(SkinDocument, MirrorOptionsArePaddedForTheLanguage) {
     }
 }
 
-INSTANTIATE_TEST_SUITE_P(Shipped, SkinDocument, ::testing::ValuesIn(kLanguages),
-                         [](const ::testing::TestParamInfo<Language>& info) {
-                             std::string name = info.param.file;
-                             return name.substr(7, name.size() - 11); // Orvana_X.xml -> X
-                         });
+std::string LanguageName(const ::testing::TestParamInfo<Language>& info) {
+    std::string name = info.param.file;
+    return name.substr(7, name.size() - 11); // Orvana_X.xml -> X
+}
+
+INSTANTIATE_TEST_SUITE_P(Shipped, SkinDocument, ::testing::ValuesIn(kLanguages), LanguageName);
+INSTANTIATE_TEST_SUITE_P(AllRows, SkinDocument, ::testing::ValuesIn(AllRowsLanguages()),
+                         LanguageName);
+
+// The all-rows documents are the shipped ones with the hidden rows shown; only the
+// panel's top padding and the spacing of the four format lists may change with them,
+// to make room for the two slider rows.
+TEST(SkinDocuments, AllRowsDocumentsDifferOnlyInTheShownRowsAndThePanelSpacing) {
+    for (const Language& language : kLanguages) {
+        SCOPED_TRACE(language.file);
+        Language allRows = language;
+        allRows.allRows = true;
+        std::string shippedBytes;
+        std::string allRowsBytes;
+        std::vector<Element> shipped;
+        std::vector<Element> shown;
+        ASSERT_TRUE(ReadFile(language.Path(), shippedBytes));
+        ASSERT_TRUE(ReadFile(allRows.Path(), allRowsBytes)) << allRows.Path();
+        ASSERT_EQ(ParseMarkup(shippedBytes, shipped), "");
+        ASSERT_EQ(ParseMarkup(allRowsBytes, shown), "");
+        ASSERT_EQ(shipped.size(), shown.size());
+
+        auto find = [&](const std::string& name) {
+            for (int at = 0; at < static_cast<int>(shipped.size()); ++at) {
+                if (shipped[at].AttrOr("name") == name && shipped[at].name != "Font") {
+                    return at;
+                }
+            }
+            return -1;
+        };
+        // Whether an element holds a named control, to tell the rows apart.
+        auto holds = [&](int index, const std::string& name) {
+            for (int at = find(name); at >= 0; at = shipped[at].parent) {
+                if (at == index) {
+                    return true;
+                }
+            }
+            return false;
+        };
+        // The block of the four format lists: the parent of the photo resolution's row.
+        const int photoList = find("id_combo_photo_resolution");
+        ASSERT_GE(photoList, 0);
+        const int formatBlock = shipped[shipped[photoList].parent].parent;
+        ASSERT_GE(formatBlock, 0);
+        std::vector<std::string> changed;
+        int rowsShown = 0;
+        for (std::size_t i = 0; i < shipped.size(); ++i) {
+            const Element& a = shipped[i];
+            const Element& b = shown[i];
+            ASSERT_EQ(a.name, b.name) << "#" << i;
+            ASSERT_EQ(a.parent, b.parent) << "#" << i;
+            std::set<std::string> keys;
+            for (const auto& attr : a.attrs) {
+                keys.insert(attr.first);
+            }
+            for (const auto& attr : b.attrs) {
+                keys.insert(attr.first);
+            }
+            for (const std::string& key : keys) {
+                if (a.AttrOr(key, "<unset>") == b.AttrOr(key, "<unset>")) {
+                    continue;
+                }
+                const int index = static_cast<int>(i);
+                const bool hiddenRow =
+                    key == "visible" && a.AttrOr(key) == "false" && Visible(b) &&
+                    (holds(index, "id_slider_microphone") || holds(index, "id_slider_speaker") ||
+                     holds(index, "id_btn_photo"));
+                const bool panelTop = key == "padding" && a.AttrOr("name") == "id_tab_menu" &&
+                                      Side(a, "padding", 0) == Side(b, "padding", 0) &&
+                                      Side(a, "padding", 2) == Side(b, "padding", 2) &&
+                                      Side(a, "padding", 3) == Side(b, "padding", 3);
+                const bool formatSpacing =
+                    index == formatBlock &&
+                    (key == "height" || key == "inset" || key == "childpadding");
+                rowsShown += hiddenRow ? 1 : 0;
+                if (!hiddenRow && !panelTop && !formatSpacing) {
+                    changed.push_back(a.name + " #" + std::to_string(i) + " " + key + ": \"" +
+                                      a.AttrOr(key, "<unset>") + "\" -> \"" +
+                                      b.AttrOr(key, "<unset>") + "\"");
+                }
+            }
+        }
+        EXPECT_EQ(rowsShown, 3); // the photo/record/folder row and the two slider rows
+        EXPECT_EQ(changed, std::vector<std::string>());
+    }
+}
 
 TEST(SkinDocuments, AllLanguagesNameTheSameControlsInTheSameOrder) {
     auto names = [](const char* file) {
@@ -715,9 +836,13 @@ TEST(SkinDocuments, ImagesHaveTheirDocumentedSizes) {
         EXPECT_EQ(width, size.first) << name;
         EXPECT_EQ(height, size.second) << name;
     }
+    // The sliders' image is drawn for the all-rows archive only, outside skin/.
     int width = 0;
     int height = 0;
-    EXPECT_FALSE(PngSize(SkinDir() + "btn_slider.png", width, height));
+    EXPECT_FALSE(PngSize(SkinDir() + kSliderImage, width, height));
+    ASSERT_TRUE(PngSize(AllRowsImageDir() + kSliderImage, width, height));
+    EXPECT_EQ(width, 226);
+    EXPECT_EQ(height, 50);
 }
 
 TEST(SkinMarkupScanner, RejectsBrokenDocuments) {
