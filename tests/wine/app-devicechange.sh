@@ -1,17 +1,26 @@
 #!/usr/bin/env bash
 # Starts the program under Wine (run through wine-run.sh --script) with two
-# synthetic cameras, then unplugs both (the shown one last) and plugs them back
-# in: every WM_DEVICECHANGE must reach the program's window and be answered
-# (the sender gives up after 10 s), the program must keep running without
-# cameras, and Alt+F4 must still end it with exit code 0.
+# synthetic cameras and checks the live preview as they come and go:
+# unplugging the shown camera shows the other, unplugging the last one blanks
+# the preview, plugging them back shows the first again, and plug cycles of
+# the camera that is not shown leave the picture running. Every
+# WM_DEVICECHANGE must reach the program's window and be answered (the sender
+# gives up after 10 s), and Alt+F4 must still end the program with code 0.
 #
 #   app-devicechange.sh Orvana.exe OrvanaTestDeviceSetup.exe
 set -uo pipefail
 exe="$1"
 setup="$2"
 
+cycles="${ORVANA_PLUG_CYCLES:-3}"
+shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-devices.XXXXXX")"
 pid=""
-fail() { echo "FAIL: $*"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
+fail() {
+    echo "FAIL: $*"
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    echo "screenshots kept in $shots"
+    exit 1
+}
 # shellcheck source=tests/wine/app-lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/app-lib.sh"
 
@@ -32,13 +41,30 @@ change() {
     kill -0 "$pid" 2>/dev/null || fail "the program ended after $1 $2"
 }
 
-change unplug camera:1
+check_preview "camera-A" 640 480
 change unplug camera:0
-sleep 1
+check_preview "camera-B" 1280 720
+change unplug camera:1
+check_preview "no-camera" blank
 change replug camera:0
 change replug camera:1
-sleep 2
-kill -0 "$pid" 2>/dev/null || fail "the program ended after the cameras came back"
+check_preview "camera-A-again" 640 480
+
+# Open files and resident memory of the program, before and after the cycles.
+usage() {
+    echo "$(ls "/proc/$pid/fd" 2>/dev/null | wc -l) $(awk '/VmRSS/ {print $2}' "/proc/$pid/status")"
+}
+read -r files_before rss_before <<<"$(usage)"
+for cycle in $(seq "$cycles"); do
+    change unplug camera:1
+    change replug camera:1
+done
+read -r files_after rss_after <<<"$(usage)"
+echo "$cycles plug cycles of the camera not shown:" \
+    "open files $files_before -> $files_after, resident kB $rss_before -> $rss_after"
+[ "$files_after" -le $((files_before + 8)) ] || fail "open files grew by the plug cycles"
+check_preview "after-cycles" 640 480
 
 close_with_alt_f4 5
+rm -rf "$shots"
 echo "PASS"

@@ -33,3 +33,25 @@ close_with_alt_f4() {
     echo "exit code $rc after ${elapsed} ms"
     [ "$rc" -eq 0 ] || fail "exit code $rc"
 }
+
+# Takes two screenshots of the program's window a second apart into the
+# folder $shots and checks the live preview in them: "NAME W H" for a camera
+# picture of that size, "NAME blank" for no picture at all.
+check_preview() {
+    local name="$1"
+    local here
+    here="$(dirname "${BASH_SOURCE[0]}")"
+    sleep 2
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    echo "== $name: window ${WIDTH}x${HEIGHT} at $X,$Y"
+    import -window root "$shots/$name-a.png" 2>/dev/null
+    sleep 1
+    import -window root "$shots/$name-b.png" 2>/dev/null
+    if [ "$2" = blank ]; then
+        set -- --blank
+    else
+        set -- --size "$2" "$3"
+    fi
+    /usr/bin/python3 "$here/preview_check.py" "$shots/$name-a.png" "$shots/$name-b.png" \
+        --window "$X" "$Y" "$WIDTH" "$HEIGHT" "$@" || fail "preview $name"
+}

@@ -32,20 +32,6 @@ wine "$setup" "$format" || fail "could not configure the test camera for $format
 
 start_program "$exe"
 
-# Takes two screenshots a second apart and checks the preview in them.
-check_preview() {
-    local name="$1"
-    sleep 2
-    eval "$(xdotool getwindowgeometry --shell "$window")"
-    echo "== $name: window ${WIDTH}x${HEIGHT} at $X,$Y"
-    import -window root "$shots/$name-a.png" 2>/dev/null
-    sleep 1
-    import -window root "$shots/$name-b.png" 2>/dev/null
-    /usr/bin/python3 "$here/preview_check.py" "$shots/$name-a.png" "$shots/$name-b.png" \
-        --window "$X" "$Y" "$WIDTH" "$HEIGHT" --size "$frame_width" "$frame_height" ||
-        fail "preview $name"
-}
-
 # The title bar's maximise/restore button sits 68 pixels left of the
 # window's right edge, 22 below its top.
 click_max_restore() {
@@ -54,19 +40,19 @@ click_max_restore() {
 }
 
 sleep 2
-check_preview opened
+check_preview opened "$frame_width" "$frame_height"
 
 click_max_restore
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" -eq 1920 ] && [ "$HEIGHT" -eq 1080 ] || fail "maximised to ${WIDTH}x${HEIGHT}"
-check_preview maximised
+check_preview maximised "$frame_width" "$frame_height"
 
 click_max_restore
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" -eq 1308 ] && [ "$HEIGHT" -eq 800 ] || fail "restored to ${WIDTH}x${HEIGHT}"
-check_preview restored
+check_preview restored "$frame_width" "$frame_height"
 
 # Drag the bottom-right corner up and to the left.
 right=$((X + WIDTH - 2))
@@ -77,7 +63,7 @@ xdotool mousemove "$right" "$bottom" mousedown 1 \
 sleep 1
 eval "$(xdotool getwindowgeometry --shell "$window")"
 [ "$WIDTH" -lt 1308 ] && [ "$HEIGHT" -lt 800 ] || fail "dragging the corner left ${WIDTH}x${HEIGHT}"
-check_preview smaller
+check_preview smaller "$frame_width" "$frame_height"
 
 close_with_alt_f4 5
 rm -rf "$shots"

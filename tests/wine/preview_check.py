@@ -5,9 +5,11 @@ The preview control is found by its 2-pixel white frame. Inside it the
 picture must sit where the program's fitting puts a frame of the camera's
 size (centred, as large as fits, same aspect ratio), show the test camera's
 colour bars in place, leave black strips where it does not fill the frame,
-and differ between the two shots where the frame number is drawn.
+and differ between the two shots where the frame number is drawn. With
+--blank instead of --size the frame's inside must be black in both shots:
+no camera is shown.
 
-    preview_check.py A.png B.png --window X Y W H --size W H
+    preview_check.py A.png B.png --window X Y W H (--size W H | --blank)
 """
 import argparse
 import sys
@@ -118,16 +120,36 @@ def check(first, second, width, height):
     return problems, (x, y, w, h)
 
 
+def check_blank(first, second):
+    frame = find_frame(first)
+    if frame is None:
+        return ["no white frame found"]
+    left, top, right, bottom = frame
+    problems = []
+    for name, image in (("first", first), ("second", second)):
+        inside = image[top + 4:bottom - 4, left + 4:right - 4]
+        lit = int(np.any(inside > 40, axis=2).sum())
+        print(f"{name} shot: {lit} lit pixels inside the frame")
+        if lit > inside.shape[0] * inside.shape[1] // 1000:
+            problems.append(f"the {name} shot still shows a picture ({lit} lit pixels)")
+    return problems
+
+
 def main():
     parser = argparse.ArgumentParser()
     parser.add_argument("first")
     parser.add_argument("second")
     parser.add_argument("--window", type=int, nargs=4, required=True)
-    parser.add_argument("--size", type=int, nargs=2, required=True)
+    shown = parser.add_mutually_exclusive_group(required=True)
+    shown.add_argument("--size", type=int, nargs=2)
+    shown.add_argument("--blank", action="store_true")
     args = parser.parse_args()
     first = load(args.first, args.window)
     second = load(args.second, args.window)
-    problems, _ = check(first, second, *args.size)
+    if args.blank:
+        problems = check_blank(first, second)
+    else:
+        problems, _ = check(first, second, *args.size)
     for problem in problems:
         print("FAIL:", problem)
     return 1 if problems else 0
