@@ -132,15 +132,10 @@ LRESULT MainWindow::OnCreate() {
     // 14. Open the first camera.
     if (cameraCount > 0) {
         m_controlPanel->FillCameraList(0);
-        if (!registry.cameras.empty()) {
-            registry.currentCamera = registry.cameras.front();
-        }
-        if (!registry.microphones.empty()) {
-            registry.currentMicrophone = registry.microphones.front();
-        }
-        registry.SelectCamera(registry.currentCamera, registry.currentMicrophone, m_hwnd);
-        m_controlPanel->RefreshFormatLists(registry.cameras.empty() ? nullptr
-                                                                    : registry.cameras.front());
+        registry.SetCurrentCamera(0);
+        registry.SetCurrentMicrophone(0);
+        registry.SelectCamera(registry.CurrentCamera(), registry.CurrentMicrophone(), m_hwnd);
+        m_controlPanel->RefreshFormatLists(registry.CurrentCamera());
         ::Sleep(500);
         PostMessage(WM_MOVE, 0, 0);
     }
