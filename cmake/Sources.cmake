@@ -25,6 +25,7 @@ set(ORVANA_NEUTRAL_SOURCES
     Core/FormatRules.cpp
     capture/PictureConversion.cpp
     capture/OutputNaming.cpp
+    capture/RecordingClock.cpp
     preview/PreviewFit.cpp
 )
 
