@@ -11,6 +11,8 @@ extern "C" {
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
+#include "capture/MonotonicClock.h"
+#include "capture/OutputFolder.h"
 #include "preview/PreviewWindow.h"
 
 namespace {
@@ -135,6 +137,7 @@ int32_t CaptureEngine::QueueVideoSample(const StreamFormat& format, double sampl
         return -1;
     }
     std::memcpy(item.data.get(), buffer, static_cast<size_t>(length));
+    item.arrivalUs = MonotonicMicros();
     item.kind = CaptureItem::kVideo;
     item.format = format;
     item.sampleTime = sampleTime;
@@ -222,6 +225,16 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
         // lock, which starting, stopping and preparing also take.
         std::lock_guard<std::mutex> lock(pipeline->ContextLock());
         decoded = pipeline->DecodeFrame(item.format, item.data.get(), item.length);
+        if (decoded && recording && pipeline->EncodeVideoFrame(item.arrivalUs)) {
+            ++m_recorded;
+        }
+        if (decoded && photoPending) {
+            // Tried once: a photo that fails to write is not retried.
+            if (pipeline->WritePhotoFrame()) {
+                ++m_photos;
+            }
+            photoPending = false;
+        }
     }
     if (!decoded) {
         return;
@@ -253,13 +266,71 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
 
 void CaptureEngine::ProcessAudio(CaptureItem& item) {
     // Without a running recording the frame has no use; it is freed with the item.
+    if (recording && previewReady) {
+        std::lock_guard<std::mutex> lock(pipeline->ContextLock());
+        pipeline->EncodeAudioFrame(item.audioStream, item.audioFrame.get(), item.audioTime);
+    }
     item.audioFrame.reset();
+}
+
+bool CaptureEngine::StartRecording() {
+    if (!previewReady) {
+        return false;
+    }
+    // A running recording is closed before the new name is chosen, so the
+    // new file never takes the old one's name.
+    StopRecording();
+    return StartRecordingTo(NewOutputFilePath(previewWindow, ".mp4"));
+}
+
+bool CaptureEngine::StartRecordingTo(const std::string& path) {
+    if (!previewReady) {
+        return false;
+    }
+    StopRecording();
+    CameraRegistry& registry = CameraRegistry::Instance();
+    OrvanaCamera* camera = registry.CurrentCamera();
+    if (camera == nullptr) {
+        return false;
+    }
+    StreamFormat format{};
+    int frameRate = 0;
+    if (camera->GetCurrentFormat(format, frameRate) != 0) {
+        return false;
+    }
+    OrvanaAudio* microphone = registry.CurrentMicrophone();
+    const std::wstring microphoneName = microphone != nullptr ? microphone->friendlyName : L"";
+    auto onSound = [this](AVStream* stream, AVFrame* frame, int64_t readUs) {
+        OnAudioFrame(stream, frame, readUs);
+    };
+    if (!pipeline->StartRecording(path, frameWidth, frameHeight, frameRate, microphoneName,
+                                  onSound)) {
+        return false;
+    }
+    recording = true;
+    return true;
 }
 
 bool CaptureEngine::StopRecording() {
     if (recording) {
         recording = false;
+        pipeline->StopRecording();
     }
+    return true;
+}
+
+bool CaptureEngine::TakePhoto() {
+    if (!previewReady) {
+        return false;
+    }
+    return TakePhotoTo(NewOutputFilePath(previewWindow, ".jpg"));
+}
+
+bool CaptureEngine::TakePhotoTo(const std::string& path) {
+    if (!previewReady || !pipeline->PreparePhoto(path)) {
+        return false;
+    }
+    photoPending = true;
     return true;
 }
 

@@ -16,6 +16,7 @@ extern "C" {
 
 #include "Core/FormatRules.h"
 #include "Core/MediaTypes.h"
+#include "capture/MonotonicClock.h"
 #include "capture/PictureConversion.h"
 
 namespace {
@@ -29,7 +30,9 @@ constexpr int kConvertedAlign = 32;
 MediaPipeline::MediaPipeline() = default;
 
 MediaPipeline::~MediaPipeline() {
+    StopRecording();
     std::lock_guard<std::mutex> lock(m_contextLock);
+    m_photo.Cancel();
     CloseDecoder();
 }
 
@@ -324,4 +327,89 @@ bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sampl
     PackI420(planes, lineSizes, m_format.width, m_format.height, m_packed.get());
     m_havePicture = true;
     return true;
+}
+
+bool MediaPipeline::StartRecording(const std::string& path, int width, int height, int frameRate,
+                                   const std::wstring& microphoneName,
+                                   AudioInput::FrameCallback onSound) {
+    {
+        std::lock_guard<std::mutex> lock(m_contextLock);
+        if (!m_decoderReady) {
+            return false;
+        }
+    }
+    StopRecording();
+    // Opening the devices and the file takes a while: the preview goes on
+    // meanwhile, and only the hand-over below holds the lock.
+    auto microphone = std::make_unique<AudioInput>();
+    const bool haveSound = microphone->Open(microphoneName);
+    const SoundFormat sound = microphone->Format();
+    auto file = std::make_unique<RecordingFile>();
+    if (!file->Open(path, width, height, frameRate, haveSound ? &sound : nullptr)) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(m_contextLock);
+    const int64_t start = MonotonicMicros();
+    file->Begin(start);
+    // The picture on screen when the recording starts is its first: the
+    // file's picture begins at 0 even when the camera's next sample is late.
+    if (m_havePicture && m_currentPicture != nullptr) {
+        file->WriteVideo(m_currentPicture, start);
+    }
+    m_recording = std::move(file);
+    if (haveSound && microphone->Start(m_recording->EncoderSound(), recordingVolume,
+                                       std::move(onSound))) {
+        m_microphone = std::move(microphone);
+    }
+    return true;
+}
+
+bool MediaPipeline::EncodeVideoFrame(int64_t arrivalUs) {
+    if (!m_decoderReady || !m_recording || m_currentPicture == nullptr) {
+        return false;
+    }
+    return m_recording->WriteVideo(m_currentPicture, arrivalUs);
+}
+
+bool MediaPipeline::EncodeAudioFrame(AVStream* stream, const AVFrame* frame, int64_t readUs) {
+    if (!m_recording || stream == nullptr || frame == nullptr) {
+        return false;
+    }
+    return m_recording->WriteAudio(frame, readUs);
+}
+
+bool MediaPipeline::StopRecording() {
+    std::unique_ptr<RecordingFile> file;
+    std::unique_ptr<AudioInput> microphone;
+    {
+        std::lock_guard<std::mutex> lock(m_contextLock);
+        file = std::move(m_recording);
+        microphone = std::move(m_microphone);
+    }
+    // The thread is joined before the file closes; frames it queued meanwhile
+    // find no recording and are dropped.
+    microphone.reset();
+    return file ? file->Finish() : true;
+}
+
+bool MediaPipeline::RecordingActive() {
+    std::lock_guard<std::mutex> lock(m_contextLock);
+    return m_recording != nullptr;
+}
+
+bool MediaPipeline::RecordingHasSound() {
+    std::lock_guard<std::mutex> lock(m_contextLock);
+    return m_recording != nullptr && m_recording->HasSound() && m_microphone != nullptr;
+}
+
+bool MediaPipeline::PreparePhoto(const std::string& path) {
+    std::lock_guard<std::mutex> lock(m_contextLock);
+    return m_photo.Prepare(path);
+}
+
+bool MediaPipeline::WritePhotoFrame() {
+    if (!m_decoderReady || m_currentPicture == nullptr) {
+        return false;
+    }
+    return m_photo.Write(m_currentPicture);
 }

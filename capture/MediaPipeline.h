@@ -9,13 +9,18 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "Core/StreamFormat.h"
+#include "capture/AudioInput.h"
+#include "capture/PhotoWriter.h"
+#include "capture/RecordingFile.h"
 
 struct AVCodecContext;
 struct AVFrame;
 struct AVPacket;
+struct AVStream;
 struct AVFilterGraph;
 struct AVFilterContext;
 struct SwsContext;
@@ -47,6 +52,34 @@ public:
     // stopping a recording, preparing a photo) holds this lock, so no two of
     // them ever overlap.
     std::mutex& ContextLock() { return m_contextLock; }
+
+    // Recording. Start and stop run on the UI thread and take ContextLock
+    // themselves; the encode steps run on the worker thread, which holds
+    // ContextLock around them, so no encode step overlaps a start or stop.
+    //
+    // Opens the file for a width x height recording (the size of the last
+    // picture) with the microphone of that name; without a microphone, or
+    // when it does not open, the file has no sound. False, with nothing left
+    // open, before the first picture or when the file cannot be made. A
+    // running recording is finished first.
+    bool StartRecording(const std::string& path, int width, int height, int frameRate,
+                        const std::wstring& microphoneName, AudioInput::FrameCallback onSound);
+    // Encodes the current picture, which arrived at arrivalUs (MonotonicMicros).
+    bool EncodeVideoFrame(int64_t arrivalUs);
+    // Encodes a frame from the microphone, read at readUs. Frames are
+    // described by their own fields; stream only names their source.
+    bool EncodeAudioFrame(AVStream* stream, const AVFrame* frame, int64_t readUs);
+    // Ends the microphone's thread, drains the encoders and writes the
+    // trailer, without holding up the preview meanwhile. True when a
+    // recording was finished completely or none was running.
+    bool StopRecording();
+    bool RecordingActive();
+    bool RecordingHasSound();
+
+    // Photos: the file is made now, the next picture goes into it.
+    bool PreparePhoto(const std::string& path);
+    // Writes the current picture into the prepared photo (ContextLock held).
+    bool WritePhotoFrame();
 
     // Pictures pass through the hflip graph while this is set.
     bool softwareMirror = false;
@@ -84,6 +117,10 @@ private:
     std::unique_ptr<uint8_t[]> m_packed;
     std::size_t m_packedSize = 0;
     bool m_havePicture = false;
+
+    std::unique_ptr<RecordingFile> m_recording;
+    std::unique_ptr<AudioInput> m_microphone;
+    PhotoWriter m_photo;
 
     AVFilterGraph* m_flipGraph = nullptr;
     AVFilterContext* m_flipSource = nullptr;

@@ -65,6 +65,10 @@ set(ORVANA_WIN32_SOURCES
     capture/CaptureEngine.cpp
     capture/MediaPipeline.cpp
     capture/OutputFolder.cpp
+    capture/MonotonicClock.cpp
+    capture/RecordingFile.cpp
+    capture/AudioInput.cpp
+    capture/PhotoWriter.cpp
     preview/CaptureViewUI.cpp
     preview/PreviewWindow.cpp
     preview/PreviewRenderer.cpp

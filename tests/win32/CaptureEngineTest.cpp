@@ -127,7 +127,7 @@ TEST(CaptureEngine, RefusesEmptySamplesAndSamplesWithoutACamera) {
     ClearRegistry();
 }
 
-TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFiveAndAudioNeverTrims) {
+TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFiveAndSoundIsNeverTrimmedForThem) {
     CaptureEngine& engine = ReadyEngine();
     const StreamFormat format = MediaTest::Format("YUY2", 8, 4);
     std::vector<uint8_t> sample = MediaTest::Yuy2Halves(8, 4, {16, 128, 128}, {235, 128, 128});
@@ -143,7 +143,8 @@ TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFiveAndAudioNeverTrims) {
         EXPECT_EQ(engine.QueuedItems(), 5u);
         EXPECT_EQ(engine.DroppedSamples(), droppedBefore + 1);
 
-        // Audio frames never make room; the next video sample trims the oldest.
+        // Audio frames never make room, and never lose theirs to a picture:
+        // the next video sample drops the oldest picture only.
         CameraRegistry& registry = CameraRegistry::Instance();
         OrvanaAudio microphone(nullptr, nullptr, L"Test Microphone");
         registry.microphones.push_back(&microphone);
@@ -154,8 +155,9 @@ TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFiveAndAudioNeverTrims) {
         EXPECT_EQ(engine.QueuedItems(), 8u);
         EXPECT_EQ(registry.currentMicrophone, &microphone);
         ASSERT_EQ(engine.QueueVideoSample(format, 9.0, sample.data(), 64), 0);
-        EXPECT_EQ(engine.QueuedItems(), 5u);
-        EXPECT_EQ(engine.DroppedSamples(), droppedBefore + 5);
+        EXPECT_EQ(engine.QueuedItems(), 8u);
+        EXPECT_EQ(engine.DroppedSamples(), droppedBefore + 2);
+        EXPECT_EQ(engine.DroppedAudioFrames(), 0u);
         ClearRegistry();
     }
     EXPECT_TRUE(WaitFor([&] { return engine.QueuedItems() == 0; }));
@@ -247,6 +249,8 @@ TEST(CaptureEngine, StopRecordingWhenIdleAndMirrorWithoutCamera) {
     CaptureEngine& engine = ReadyEngine();
     ClearRegistry();
     EXPECT_TRUE(engine.StopRecording());
+    // No camera: no recording, whatever the pipeline could do.
+    EXPECT_FALSE(engine.StartRecordingTo("never.mp4"));
     EXPECT_FALSE(engine.recording);
     EXPECT_EQ(engine.SetMirror(true), 1);
     engine.SetRecordingVolume(40);
