@@ -21,6 +21,8 @@ namespace {
 constexpr DWORD kStopWaitMs = 5000;
 // Newer camera samples waiting that make the worker skip drawing a picture.
 constexpr std::size_t kDrawingBacklog = 2;
+// The longest the preview goes without drawing while it skips (microseconds).
+constexpr int64_t kLongestUndrawnUs = 100000;
 
 } // namespace
 
@@ -247,12 +249,17 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
     // behind by more than one sample, this picture would be stale on screen:
     // skip the drawing, not the decoding, so that the queue does not overflow
     // and the recording still gets every picture.
+    // Skipping is bounded in time, though: on a machine too busy to catch
+    // up (a recording encodes meanwhile) every picture would be skipped and
+    // the preview would freeze.
     const std::size_t waiting = m_queue.CountIf(
         [](const CaptureItem& next) { return next.kind == CaptureItem::kVideo; });
-    if (waiting >= kDrawingBacklog) {
+    const int64_t now = MonotonicMicros();
+    if (waiting >= kDrawingBacklog && now - m_lastDrawnUs < kLongestUndrawnUs) {
         ++m_skippedDrawing;
         return;
     }
+    m_lastDrawnUs = now;
     // The packed picture changes only on this thread, so it is read without the lock.
     if (renderer->UploadFrame(previewWindow, item.format, pipeline->PackedPicture(),
                               pipeline->PackedPictureSize())) {

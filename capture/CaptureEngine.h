@@ -110,5 +110,6 @@ private:
     std::atomic<uint64_t> m_presented{0};
     std::atomic<uint64_t> m_skippedDrawing{0};
     std::atomic<uint64_t> m_recorded{0};
+    int64_t m_lastDrawnUs = 0; // worker thread only
     std::atomic<uint64_t> m_photos{0};
 };

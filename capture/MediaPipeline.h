@@ -16,6 +16,7 @@
 #include "capture/AudioInput.h"
 #include "capture/PhotoWriter.h"
 #include "capture/RecordingFile.h"
+#include "capture/RecordingThread.h"
 
 struct AVCodecContext;
 struct AVFrame;
@@ -56,6 +57,8 @@ public:
     // Recording. Start and stop run on the UI thread and take ContextLock
     // themselves; the encode steps run on the worker thread, which holds
     // ContextLock around them, so no encode step overlaps a start or stop.
+    // The encode steps only hand the picture or sound to the recording's own
+    // thread: the preview never waits for the encoder.
     //
     // Opens the file for a width x height recording (the size of the last
     // picture) with the microphone of that name; without a microphone, or
@@ -75,6 +78,10 @@ public:
     bool StopRecording();
     bool RecordingActive();
     bool RecordingHasSound();
+    // Pictures the last finished recording holds, and those its encoder
+    // dropped because it was behind.
+    uint64_t LastRecordingPictures() const { return m_lastPictures; }
+    uint64_t LastRecordingDropped() const { return m_lastDropped; }
 
     // Photos: the file is made now, the next picture goes into it.
     bool PreparePhoto(const std::string& path);
@@ -106,7 +113,6 @@ private:
     AVPacket* m_packet = nullptr;
     AVFrame* m_decodedFrame = nullptr;
     AVFrame* m_convertedFrame = nullptr;
-    uint8_t* m_convertedBuffer = nullptr;
     SwsContext* m_scaler = nullptr;
     bool m_scalerNeedsInit = true;
     int m_scalerSource = -1; // pixel format the scaler was made for
@@ -118,7 +124,9 @@ private:
     std::size_t m_packedSize = 0;
     bool m_havePicture = false;
 
-    std::unique_ptr<RecordingFile> m_recording;
+    std::unique_ptr<RecordingThread> m_recording;
+    std::atomic<uint64_t> m_lastPictures{0};
+    std::atomic<uint64_t> m_lastDropped{0};
     std::unique_ptr<AudioInput> m_microphone;
     PhotoWriter m_photo;
 

@@ -17,7 +17,9 @@ namespace {
 constexpr int kVideoTimeScale = 90000;
 constexpr int64_t kVideoBitRate = 4000000;
 constexpr int kGopSize = 12;
-constexpr int kEncoderThreads = 4;
+// x264 runs on the recording's own thread only: threads of its own would
+// compete with the preview's worker for the cores at normal priority.
+constexpr int kEncoderThreads = 1;
 constexpr int64_t kAudioBitRate = 32000;
 // Lateness of sound tolerated before the timeline jumps: more than the
 // jitter of reading the device, less than anyone hears as out of sync.
@@ -193,8 +195,12 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
 const AVFrame* RecordingFile::FitPicture(const AVFrame* picture) {
     if (picture->width == m_video->width && picture->height == m_video->height &&
         picture->format == AV_PIX_FMT_YUV420P) {
-        // The encoder copies what it keeps: pointing at the caller's planes is enough.
         av_frame_unref(m_shallow);
+        // A reference-counted picture is handed on by reference; any other
+        // is copied by the encoder as it takes it.
+        if (picture->buf[0] != nullptr && av_frame_ref(m_shallow, picture) >= 0) {
+            return m_shallow;
+        }
         for (int plane = 0; plane < 3; ++plane) {
             m_shallow->data[plane] = picture->data[plane];
             m_shallow->linesize[plane] = picture->linesize[plane];

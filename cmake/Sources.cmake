@@ -67,6 +67,7 @@ set(ORVANA_WIN32_SOURCES
     capture/OutputFolder.cpp
     capture/MonotonicClock.cpp
     capture/RecordingFile.cpp
+    capture/RecordingThread.cpp
     capture/AudioInput.cpp
     capture/PhotoWriter.cpp
     preview/CaptureViewUI.cpp
