@@ -149,7 +149,6 @@ bool AudioInput::Start(const SoundFormat& target, int volumePercent, FrameCallba
     }
     m_callback = std::move(callback);
     m_stop = false;
-    m_ended = false;
     m_thread = std::thread([this] { ReadLoop(); });
     return true;
 }
@@ -173,7 +172,6 @@ void AudioInput::ReadLoop() {
         }
         av_packet_unref(m_packet);
     }
-    m_ended = true;
 }
 
 void AudioInput::Deliver(int64_t readUs) {

@@ -45,8 +45,6 @@ public:
     // Ends and joins the thread, then closes the device. Safe to call twice.
     void Close();
 
-    bool Reading() const { return m_thread.joinable() && !m_ended; }
-
 private:
     bool BuildFilters(const SoundFormat& target, int volumePercent);
     void ReadLoop();
@@ -65,5 +63,4 @@ private:
     FrameCallback m_callback;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};
-    std::atomic<bool> m_ended{false};
 };

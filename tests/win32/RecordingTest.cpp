@@ -232,9 +232,13 @@ TEST_F(Recording, UnwritableFolderRefusesTheStartAndLeavesNothingOpen) {
     EXPECT_FALSE(engine.pipeline->RecordingActive());
     EXPECT_FALSE(engine.TakePhotoTo(MediaProbe::WindowsPath("missing\\a.jpg")));
     EXPECT_FALSE(engine.photoPending);
-    // The microphone was let go: the next recording has it again.
-    Record("after.mp4", 800);
+    // The microphone was let go: the next recording has it again, at the
+    // volume set meanwhile (half: 6 dB below the tone's -15 dB).
+    engine.SetRecordingVolume(50);
+    Record("after.mp4", 1000);
+    engine.SetRecordingVolume(100);
     EXPECT_EQ(MediaProbe::Streams("after.mp4").size(), 2u);
+    EXPECT_NEAR(MediaProbe::MeanVolume("after.mp4"), -21.0, 2.0);
 }
 
 // Photos are fed exact pictures, without a camera: black and white halves.
