@@ -38,12 +38,18 @@ CaptureEngine::CaptureEngine() {
 }
 
 CaptureEngine::~CaptureEngine() {
+    recording = false;
     if (!RequestStop()) {
         // The worker is stuck inside a call that never came back; what it
         // uses must outlive it, so it is left to the end of the process.
         (void)renderer.release();
         (void)pipeline.release();
         return;
+    }
+    // The microphone's thread queues into m_queue: it is joined here, while
+    // the queue still exists.
+    if (pipeline) {
+        pipeline->StopRecording();
     }
     m_queue.Clear();
 }
@@ -153,21 +159,9 @@ int32_t CaptureEngine::OnAudioFrame(AVStream* stream, AVFrame* frame, int64_t au
     if (stream == nullptr || frame == nullptr) {
         return -1;
     }
-    OrvanaAudio* microphone = CameraRegistry::Instance().CurrentMicrophone();
-    if (microphone == nullptr) {
-        return -1;
-    }
-    AM_MEDIA_TYPE format{};
-    const HRESULT queried = microphone->GetCaptureFormat(format);
-    if (queried >= 0 && format.pbFormat != nullptr) {
-        ::CoTaskMemFree(format.pbFormat);
-    }
-    if (format.pUnk != nullptr) {
-        format.pUnk->Release();
-    }
-    if (queried < 0) {
-        return -1;
-    }
+    // The frame comes from the microphone the running recording opened; the
+    // registry is not asked. It belongs to the UI thread, which changes its
+    // lists when devices come and go, also while a recording runs.
     CaptureItem item;
     item.kind = CaptureItem::kAudio;
     item.audioStream = stream;

@@ -36,8 +36,7 @@ public:
                              int32_t length);
     // The audio capture thread's callback: queues a decoded frame, read at
     // audioTime (MonotonicMicros), which the engine owns from then on, also
-    // when it is refused (-1: no stream or frame, no microphone, a microphone
-    // that fails its format query).
+    // when it is refused (-1: no stream or no frame).
     int32_t OnAudioFrame(AVStream* stream, AVFrame* frame, int64_t audioTime);
 
     // Starts recording the current camera (and microphone, when there is
