@@ -266,7 +266,7 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
 }
 
 void CaptureEngine::ProcessAudio(CaptureItem& item) {
-    // Without a running recording the frame has no use; it is freed with the item.
+    // Without a running recording the frame has no use and just goes.
     if (recording && previewReady) {
         std::lock_guard<std::mutex> lock(pipeline->ContextLock());
         pipeline->EncodeAudioFrame(item.audioStream, item.audioFrame.get(), item.audioTime);

@@ -400,11 +400,6 @@ bool MediaPipeline::RecordingActive() {
     return m_recording != nullptr;
 }
 
-bool MediaPipeline::RecordingHasSound() {
-    std::lock_guard<std::mutex> lock(m_contextLock);
-    return m_recording != nullptr && m_recording->HasSound() && m_microphone != nullptr;
-}
-
 bool MediaPipeline::PreparePhoto(const std::string& path) {
     std::lock_guard<std::mutex> lock(m_contextLock);
     return m_photo.Prepare(path);

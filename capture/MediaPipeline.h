@@ -1,7 +1,9 @@
-// MediaPipeline: all FFmpeg state of the program. This part turns one camera
-// sample (MJPG, YUY2 or H264) into a planar 4:2:0 picture, kept both as an
-// FFmpeg frame (the current picture, which recording and photos encode) and
-// as a tightly packed I420 buffer (which the preview renderer uploads).
+// MediaPipeline: all FFmpeg state of the program. It turns one camera sample
+// (MJPG, YUY2 or H264) into a planar 4:2:0 picture, kept both as an FFmpeg
+// frame (the current picture, which recording and photos encode) and as a
+// tightly packed I420 buffer (which the preview renderer uploads), and it
+// holds the running recording (RecordingThread, AudioInput) and the pending
+// photo (PhotoWriter).
 #pragma once
 
 #include <atomic>
@@ -67,17 +69,18 @@ public:
     // running recording is finished first.
     bool StartRecording(const std::string& path, int width, int height, int frameRate,
                         const std::wstring& microphoneName, AudioInput::FrameCallback onSound);
-    // Encodes the current picture, which arrived at arrivalUs (MonotonicMicros).
+    // Hands the current picture, which arrived at arrivalUs (MonotonicMicros),
+    // to the recording (ContextLock held).
     bool EncodeVideoFrame(int64_t arrivalUs);
-    // Encodes a frame from the microphone, read at readUs. Frames are
-    // described by their own fields; stream only names their source.
+    // Hands a frame from the microphone, read at readUs, to the recording
+    // (ContextLock held). Frames are described by their own fields; stream
+    // only names their source and is not read.
     bool EncodeAudioFrame(AVStream* stream, const AVFrame* frame, int64_t readUs);
     // Ends the microphone's thread, drains the encoders and writes the
     // trailer, without holding up the preview meanwhile. True when a
     // recording was finished completely or none was running.
     bool StopRecording();
     bool RecordingActive();
-    bool RecordingHasSound();
     // Pictures the last finished recording holds, and those its encoder
     // dropped because it was behind.
     uint64_t LastRecordingPictures() const { return m_lastPictures; }
