@@ -153,9 +153,13 @@ void ExpectVideo(const std::string& name, const Fields& video, const Recorded& r
     EXPECT_EQ(MediaProbe::DecodeErrors(name), "");
 }
 
+void TakePhotoMeanwhile(CaptureEngine& engine) {
+    EXPECT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("during.jpg")));
+}
+
 TEST_F(Recording, PictureAndSoundFollowTheClockAndStartAndEndTogether) {
     OpenDevices();
-    const Recorded recorded = Record("both.mp4", 3000);
+    const Recorded recorded = Record("both.mp4", 3000, TakePhotoMeanwhile);
     EXPECT_LT(recorded.stopMs, 1000u);
     const std::vector<Fields> streams = MediaProbe::Streams("both.mp4");
     ASSERT_EQ(streams.size(), 2u);
@@ -176,6 +180,16 @@ TEST_F(Recording, PictureAndSoundFollowTheClockAndStartAndEndTogether) {
                 0.1);
     // The 1 kHz tone at a quarter of full scale is -15 dB (RMS) at volume 100.
     EXPECT_NEAR(MediaProbe::MeanVolume("both.mp4"), -15.0, 2.0);
+
+    // The photo taken meanwhile shows the camera's bars at their true levels:
+    // the 75 % grey bar at 191, the black bar at 0.
+    const std::vector<uint8_t> rgb = MediaProbe::Rgb("during.jpg");
+    ASSERT_EQ(rgb.size(), 640u * 480u * 3u);
+    const size_t row = 480 * 3 / 8 * 640;
+    for (int channel = 0; channel < 3; ++channel) {
+        EXPECT_NEAR(rgb[(row + 640 / 16) * 3 + channel], 191, 6) << "grey bar";
+        EXPECT_LE(rgb[(row + 640 * 15 / 16) * 3 + channel], 6) << "black bar";
+    }
 }
 
 void ChangeSizeForAMoment(CaptureEngine& engine) {
