@@ -87,8 +87,8 @@ double Bare(const std::vector<AVFrame*>& pictures, int count) {
     if (avcodec_open2(context, codec, nullptr) >= 0) {
         const double began = Now();
         for (int i = 0; i <= count; ++i) {
-            AVFrame* picture = i < count ? pictures[static_cast<size_t>(i) % pictures.size()]
-                                         : nullptr;
+            AVFrame* picture =
+                i < count ? pictures[static_cast<size_t>(i) % pictures.size()] : nullptr;
             if (picture != nullptr) {
                 picture->pts = static_cast<int64_t>(i) * 3000;
             }

@@ -27,8 +27,8 @@ std::string Utf8(const std::wstring& text) {
     if (text.empty()) {
         return {};
     }
-    const int size = ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr,
-                                           nullptr);
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
     if (size <= 0) {
         return {};
     }
@@ -48,7 +48,9 @@ std::string LayoutName(int channels) {
 
 } // namespace
 
-AudioInput::~AudioInput() { Close(); }
+AudioInput::~AudioInput() {
+    Close();
+}
 
 bool AudioInput::Open(const std::wstring& microphoneName) {
     Close();
@@ -82,8 +84,7 @@ bool AudioInput::Open(const std::wstring& microphoneName) {
     const AVCodec* codec =
         m_stream != nullptr ? avcodec_find_decoder(m_stream->codecpar->codec_id) : nullptr;
     m_decoder = codec != nullptr ? avcodec_alloc_context3(codec) : nullptr;
-    if (m_decoder == nullptr ||
-        avcodec_parameters_to_context(m_decoder, m_stream->codecpar) < 0) {
+    if (m_decoder == nullptr || avcodec_parameters_to_context(m_decoder, m_stream->codecpar) < 0) {
         Close();
         return false;
     }
@@ -138,8 +139,7 @@ bool AudioInput::BuildFilters(const SoundFormat& target, int volumePercent) {
            avfilter_graph_create_filter(&m_sink, avfilter_get_by_name("abuffersink"), "sink",
                                         nullptr, nullptr, m_graph) >= 0 &&
            avfilter_link(m_source, 0, gain, 0) >= 0 && avfilter_link(gain, 0, format, 0) >= 0 &&
-           avfilter_link(format, 0, m_sink, 0) >= 0 &&
-           avfilter_graph_config(m_graph, nullptr) >= 0;
+           avfilter_link(format, 0, m_sink, 0) >= 0 && avfilter_graph_config(m_graph, nullptr) >= 0;
 }
 
 bool AudioInput::Start(const SoundFormat& target, int volumePercent, FrameCallback callback) {

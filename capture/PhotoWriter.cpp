@@ -36,8 +36,8 @@ bool EncodeJpeg(const AVFrame* picture, AVPacket* packet) {
         const uint8_t* source[3] = {picture->data[0], picture->data[1], picture->data[2]};
         encoded = avcodec_open2(encoder, codec, nullptr) >= 0 &&
                   av_frame_get_buffer(full, 0) >= 0 &&
-                  I420VideoToFullRange(source, picture->linesize, picture->width,
-                                       picture->height, full->data, full->linesize) &&
+                  I420VideoToFullRange(source, picture->linesize, picture->width, picture->height,
+                                       full->data, full->linesize) &&
                   avcodec_send_frame(encoder, full) >= 0 &&
                   avcodec_receive_packet(encoder, packet) >= 0 && packet->size > 0;
     }
@@ -48,7 +48,9 @@ bool EncodeJpeg(const AVFrame* picture, AVPacket* packet) {
 
 } // namespace
 
-PhotoWriter::~PhotoWriter() { Cancel(); }
+PhotoWriter::~PhotoWriter() {
+    Cancel();
+}
 
 void PhotoWriter::Cancel() {
     if (m_file != nullptr) {

@@ -7,7 +7,9 @@ constexpr int kHighestFrameRate = 240;
 constexpr int64_t kMicrosPerSecond = 1000000;
 
 // a x b / c rounded to nearest, for non-negative a and positive b, c.
-int64_t ScaleRounded(int64_t a, int64_t b, int64_t c) { return (a * b + c / 2) / c; }
+int64_t ScaleRounded(int64_t a, int64_t b, int64_t c) {
+    return (a * b + c / 2) / c;
+}
 
 } // namespace
 
@@ -28,7 +30,8 @@ int64_t VideoTimeline::Stamp(int64_t sinceStartUs) {
 }
 
 AudioTimeline::AudioTimeline(int sampleRate, int64_t slackUs)
-    : m_sampleRate(sampleRate), m_slackSamples(ScaleRounded(slackUs, sampleRate, kMicrosPerSecond)) {}
+    : m_sampleRate(sampleRate),
+      m_slackSamples(ScaleRounded(slackUs, sampleRate, kMicrosPerSecond)) {}
 
 AudioTimeline::Placement AudioTimeline::Place(int count, int64_t readUs, int64_t waiting) {
     Placement placement;

@@ -39,8 +39,8 @@ public:
     AudioTimeline(int sampleRate, int64_t slackUs);
 
     struct Placement {
-        int skip = 0;         // leading samples of the frame to throw away
-        bool jumped = false;  // the waiting samples now start at a later position
+        int skip = 0;        // leading samples of the frame to throw away
+        bool jumped = false; // the waiting samples now start at a later position
     };
 
     // A frame of count samples whose last sample was captured at readUs

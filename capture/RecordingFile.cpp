@@ -39,7 +39,9 @@ bool SupportsRate(const AVCodec* codec, int rate) {
 
 } // namespace
 
-RecordingFile::~RecordingFile() { Release(); }
+RecordingFile::~RecordingFile() {
+    Release();
+}
 
 void RecordingFile::Release() {
     avcodec_free_context(&m_video);
@@ -167,11 +169,10 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
     m_audioFrames = 0;
     frameRate = RecordingFrameRate(frameRate);
     bool created = false;
-    bool opened =
-        width > 0 && height > 0 && width % 2 == 0 && height % 2 == 0 &&
-        avformat_alloc_output_context2(&m_output, nullptr, nullptr, path.c_str()) >= 0 &&
-        m_output != nullptr && AddVideoStream(width, height, frameRate) &&
-        (sound == nullptr || AddAudioStream(*sound));
+    bool opened = width > 0 && height > 0 && width % 2 == 0 && height % 2 == 0 &&
+                  avformat_alloc_output_context2(&m_output, nullptr, nullptr, path.c_str()) >= 0 &&
+                  m_output != nullptr && AddVideoStream(width, height, frameRate) &&
+                  (sound == nullptr || AddAudioStream(*sound));
     m_packet = opened ? av_packet_alloc() : nullptr;
     m_shallow = opened ? av_frame_alloc() : nullptr;
     opened = opened && m_packet != nullptr && m_shallow != nullptr;

@@ -81,8 +81,8 @@ private:
     AVCodecContext* m_audio = nullptr;
     AVStream* m_audioStream = nullptr;
     AVPacket* m_packet = nullptr;
-    AVFrame* m_shallow = nullptr;   // points into the caller's picture
-    AVFrame* m_scaled = nullptr;    // a picture of another size, scaled
+    AVFrame* m_shallow = nullptr; // the caller's picture, referenced
+    AVFrame* m_scaled = nullptr;  // a picture of another size, scaled
     SwsContext* m_scaler = nullptr;
     AVAudioFifo* m_fifo = nullptr;
     AVFrame* m_soundFrame = nullptr; // one encoder frame of sound

@@ -8,16 +8,19 @@ extern "C" {
 #include <libavutil/frame.h>
 }
 
-void RecordingThread::FrameDeleter::operator()(AVFrame* frame) const { av_frame_free(&frame); }
+void RecordingThread::FrameDeleter::operator()(AVFrame* frame) const {
+    av_frame_free(&frame);
+}
 
-RecordingThread::RecordingThread(std::unique_ptr<RecordingFile> file)
-    : m_file(std::move(file)) {
+RecordingThread::RecordingThread(std::unique_ptr<RecordingFile> file) : m_file(std::move(file)) {
     m_hasSound = m_file && m_file->HasSound();
     m_sound = m_file ? m_file->EncoderSound() : SoundFormat{};
     m_thread = std::thread([this] { Run(); });
 }
 
-RecordingThread::~RecordingThread() { Finish(); }
+RecordingThread::~RecordingThread() {
+    Finish();
+}
 
 bool RecordingThread::Push(int kind, const AVFrame* frame, int64_t time) {
     if (frame == nullptr || m_ending) {

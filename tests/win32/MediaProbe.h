@@ -39,8 +39,12 @@ inline const Scratch& Folder() {
     return folder;
 }
 
-inline std::string WindowsPath(const std::string& name) { return Folder().windows + "\\" + name; }
-inline std::string UnixPath(const std::string& name) { return Folder().unix + "/" + name; }
+inline std::string WindowsPath(const std::string& name) {
+    return Folder().windows + "\\" + name;
+}
+inline std::string UnixPath(const std::string& name) {
+    return Folder().unix + "/" + name;
+}
 
 inline bool Exists(const std::string& name) {
     return ::GetFileAttributesA(WindowsPath(name).c_str()) != INVALID_FILE_ATTRIBUTES;
@@ -95,11 +99,11 @@ inline std::string Text(const Fields& fields, const char* key) {
 
 // The streams of a file in order; empty when it cannot be read.
 inline std::vector<Fields> Streams(const std::string& name) {
-    const std::string output = Run(
-        "ffprobe -v error -show_entries "
-        "stream=index,codec_name,codec_type,pix_fmt,width,height,sample_rate,channels,"
-        "start_time,duration,nb_frames -of default=nw=1 " +
-        UnixPath(name));
+    const std::string output =
+        Run("ffprobe -v error -show_entries "
+            "stream=index,codec_name,codec_type,pix_fmt,width,height,sample_rate,channels,"
+            "start_time,duration,nb_frames -of default=nw=1 " +
+            UnixPath(name));
     std::vector<Fields> streams;
     std::istringstream lines(output);
     std::string line;

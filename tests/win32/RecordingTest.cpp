@@ -32,7 +32,9 @@ using TestDevices::Faults;
 using TestDevices::VideoFormat;
 using TestDevices::VideoSubtype;
 
-void Pump(DWORD milliseconds) { TestSupport::PumpFor(milliseconds); }
+void Pump(DWORD milliseconds) {
+    TestSupport::PumpFor(milliseconds);
+}
 
 template <class Condition> bool WaitFor(Condition condition, DWORD milliseconds = 5000) {
     const DWORD start = ::GetTickCount();
@@ -56,9 +58,9 @@ CaptureEngine& Engine() {
         windowClass.hInstance = ::GetModuleHandleA(nullptr);
         windowClass.lpszClassName = "RecordingTestParent";
         ::RegisterClassA(&windowClass);
-        HWND window = ::CreateWindowExA(0, "RecordingTestParent", "", WS_POPUP | WS_VISIBLE, 0, 0,
-                                        660, 500, nullptr, nullptr, ::GetModuleHandleA(nullptr),
-                                        nullptr);
+        HWND window =
+            ::CreateWindowExA(0, "RecordingTestParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 660, 500,
+                              nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
         CaptureEngine::Instance().CreatePreviewWindow(window, ::GetModuleHandleA(nullptr));
         ::MoveWindow(CaptureEngine::Instance().previewWindow, 10, 10, 640, 480, TRUE);
         return window;
@@ -107,9 +109,8 @@ protected:
         registry.SelectCamera(registry.cameras.front(), nullptr, nullptr);
         ASSERT_TRUE(registry.cameras.front()->opened);
         const uint64_t decoded = Engine().DecodedFrames();
-        ASSERT_TRUE(WaitFor([&] {
-            return Engine().DecodedFrames() >= decoded + 5 && Engine().frameWidth == 640;
-        }));
+        ASSERT_TRUE(WaitFor(
+            [&] { return Engine().DecodedFrames() >= decoded + 5 && Engine().frameWidth == 640; }));
     }
 
     // Records into name for about the given time, serving messages meanwhile.
@@ -281,7 +282,8 @@ TEST_F(Recording, PhotoIsAFullRangeJpegOfTheNextPictureAtItsOwnSize) {
         const char* name;
         int width, height;
     };
-    for (const Expected& photo : {Expected{"first.jpg", 320, 240}, Expected{"second.jpg", 640, 360}}) {
+    for (const Expected& photo :
+         {Expected{"first.jpg", 320, 240}, Expected{"second.jpg", 640, 360}}) {
         SCOPED_TRACE(photo.name);
         const std::vector<Fields> streams = MediaProbe::Streams(photo.name);
         ASSERT_EQ(streams.size(), 1u);
