@@ -7,6 +7,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 #include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
@@ -181,7 +182,18 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         created = avio_open(&m_output->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0;
         opened = created;
     }
-    opened = opened && avformat_write_header(m_output, nullptr) >= 0;
+    if (opened) {
+        // One fragment per group of pictures (under half a second), written
+        // as it is complete: a recording cut off (power lost, program killed)
+        // keeps everything up to its last fragment, where a single index
+        // written at the end would lose the whole file.
+        AVDictionary* options = nullptr;
+        av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
+        // Each packet's bytes go to the file at once, not when a buffer fills.
+        m_output->flush_packets = 1;
+        opened = avformat_write_header(m_output, &options) >= 0;
+        av_dict_free(&options);
+    }
     if (!opened) {
         Release();
         if (created) {

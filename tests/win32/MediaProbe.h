@@ -100,9 +100,9 @@ inline std::string Text(const Fields& fields, const char* key) {
 // The streams of a file in order; empty when it cannot be read.
 inline std::vector<Fields> Streams(const std::string& name) {
     const std::string output =
-        Run("ffprobe -v error -show_entries "
+        Run("ffprobe -v error -count_packets -show_entries "
             "stream=index,codec_name,codec_type,pix_fmt,width,height,sample_rate,channels,"
-            "start_time,duration,nb_frames -of default=nw=1 " +
+            "start_time,duration,nb_read_packets -of default=nw=1 " +
             UnixPath(name));
     std::vector<Fields> streams;
     std::istringstream lines(output);

@@ -156,6 +156,10 @@ void ExpectVideo(const std::string& name, const Fields& video, const Recorded& r
 
 void TakePhotoMeanwhile(CaptureEngine& engine) {
     EXPECT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("during.jpg")));
+    // What a recording cut off now (the program killed) leaves on disk.
+    Pump(600);
+    ::CopyFileA(MediaProbe::WindowsPath("both.mp4").c_str(),
+                MediaProbe::WindowsPath("cut.mp4").c_str(), FALSE);
 }
 
 TEST_F(Recording, PictureAndSoundFollowTheClockAndStartAndEndTogether) {
@@ -167,8 +171,11 @@ TEST_F(Recording, PictureAndSoundFollowTheClockAndStartAndEndTogether) {
     const Fields& video = streams[0];
     const Fields& sound = streams[1];
     ExpectVideo("both.mp4", video, recorded);
-    // A nominal 30 fps camera gives about 30 pictures a second.
-    EXPECT_NEAR(Number(video, "nb_frames") / recorded.wallSeconds, 30.0, 5.0);
+    // A nominal 30 fps camera gives up to 30 pictures a second (fewer when
+    // a busy machine holds the camera up), none counted twice.
+    const double rate = Number(video, "nb_read_packets") / recorded.wallSeconds;
+    EXPECT_GE(rate, 15.0);
+    EXPECT_LE(rate, 31.0);
 
     EXPECT_EQ(Text(sound, "codec_type"), "audio");
     EXPECT_EQ(Text(sound, "codec_name"), "aac");
@@ -181,6 +188,12 @@ TEST_F(Recording, PictureAndSoundFollowTheClockAndStartAndEndTogether) {
                 0.1);
     // The 1 kHz tone at a quarter of full scale is -15 dB (RMS) at volume 100.
     EXPECT_NEAR(MediaProbe::MeanVolume("both.mp4"), -15.0, 2.0);
+
+    // A recording cut off halfway keeps its first second or so, playable.
+    const std::vector<Fields> cut = MediaProbe::Streams("cut.mp4");
+    ASSERT_EQ(cut.size(), 2u);
+    EXPECT_GE(Number(cut[0], "duration"), 0.9);
+    EXPECT_EQ(MediaProbe::DecodeErrors("cut.mp4"), "");
 
     // The photo taken meanwhile shows the camera's bars at their true levels:
     // the 75 % grey bar at 191, the black bar at 0.
@@ -213,7 +226,9 @@ TEST_F(Recording, CameraAtHalfItsRateStillGivesTheTrueDuration) {
     ASSERT_EQ(streams.size(), 2u);
     // Pictures of another size went in scaled to the file's size.
     ExpectVideo("half.mp4", streams[0], recorded);
-    EXPECT_NEAR(Number(streams[0], "nb_frames") / recorded.wallSeconds, 15.0, 4.0);
+    const double rate = Number(streams[0], "nb_read_packets") / recorded.wallSeconds;
+    EXPECT_GE(rate, 8.0);
+    EXPECT_LE(rate, 16.5);
 }
 
 TEST_F(Recording, StopDuringAMicrophoneStallIsPromptAndKeepsWhatWasRecorded) {
