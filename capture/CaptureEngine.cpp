@@ -11,6 +11,8 @@ extern "C" {
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
+#include "capture/MonotonicClock.h"
+#include "capture/OutputFolder.h"
 #include "preview/PreviewWindow.h"
 
 namespace {
@@ -19,6 +21,8 @@ namespace {
 constexpr DWORD kStopWaitMs = 5000;
 // Newer camera samples waiting that make the worker skip drawing a picture.
 constexpr std::size_t kDrawingBacklog = 2;
+// The longest the preview goes without drawing while it skips (microseconds).
+constexpr int64_t kLongestUndrawnUs = 100000;
 
 } // namespace
 
@@ -34,12 +38,18 @@ CaptureEngine::CaptureEngine() {
 }
 
 CaptureEngine::~CaptureEngine() {
+    recording = false;
     if (!RequestStop()) {
         // The worker is stuck inside a call that never came back; what it
         // uses must outlive it, so it is left to the end of the process.
         (void)renderer.release();
         (void)pipeline.release();
         return;
+    }
+    // The microphone's thread queues into m_queue: it is joined here, while
+    // the queue still exists.
+    if (pipeline) {
+        pipeline->StopRecording();
     }
     m_queue.Clear();
 }
@@ -135,6 +145,7 @@ int32_t CaptureEngine::QueueVideoSample(const StreamFormat& format, double sampl
         return -1;
     }
     std::memcpy(item.data.get(), buffer, static_cast<size_t>(length));
+    item.arrivalUs = MonotonicMicros();
     item.kind = CaptureItem::kVideo;
     item.format = format;
     item.sampleTime = sampleTime;
@@ -148,21 +159,9 @@ int32_t CaptureEngine::OnAudioFrame(AVStream* stream, AVFrame* frame, int64_t au
     if (stream == nullptr || frame == nullptr) {
         return -1;
     }
-    OrvanaAudio* microphone = CameraRegistry::Instance().CurrentMicrophone();
-    if (microphone == nullptr) {
-        return -1;
-    }
-    AM_MEDIA_TYPE format{};
-    const HRESULT queried = microphone->GetCaptureFormat(format);
-    if (queried >= 0 && format.pbFormat != nullptr) {
-        ::CoTaskMemFree(format.pbFormat);
-    }
-    if (format.pUnk != nullptr) {
-        format.pUnk->Release();
-    }
-    if (queried < 0) {
-        return -1;
-    }
+    // The frame comes from the microphone the running recording opened; the
+    // registry is not asked. It belongs to the UI thread, which changes its
+    // lists when devices come and go, also while a recording runs.
     CaptureItem item;
     item.kind = CaptureItem::kAudio;
     item.audioStream = stream;
@@ -222,6 +221,16 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
         // lock, which starting, stopping and preparing also take.
         std::lock_guard<std::mutex> lock(pipeline->ContextLock());
         decoded = pipeline->DecodeFrame(item.format, item.data.get(), item.length);
+        if (decoded && recording && pipeline->EncodeVideoFrame(item.arrivalUs)) {
+            ++m_recorded;
+        }
+        if (decoded && photoPending) {
+            // Tried once: a photo that fails to write is not retried.
+            if (pipeline->WritePhotoFrame()) {
+                ++m_photos;
+            }
+            photoPending = false;
+        }
     }
     if (!decoded) {
         return;
@@ -234,12 +243,17 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
     // behind by more than one sample, this picture would be stale on screen:
     // skip the drawing, not the decoding, so that the queue does not overflow
     // and the recording still gets every picture.
+    // Skipping is bounded in time, though: on a machine too busy to catch
+    // up (a recording encodes meanwhile) every picture would be skipped and
+    // the preview would freeze.
     const std::size_t waiting = m_queue.CountIf(
         [](const CaptureItem& next) { return next.kind == CaptureItem::kVideo; });
-    if (waiting >= kDrawingBacklog) {
+    const int64_t now = MonotonicMicros();
+    if (waiting >= kDrawingBacklog && now - m_lastDrawnUs < kLongestUndrawnUs) {
         ++m_skippedDrawing;
         return;
     }
+    m_lastDrawnUs = now;
     // The packed picture changes only on this thread, so it is read without the lock.
     if (renderer->UploadFrame(previewWindow, item.format, pipeline->PackedPicture(),
                               pipeline->PackedPictureSize())) {
@@ -252,23 +266,72 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
 }
 
 void CaptureEngine::ProcessAudio(CaptureItem& item) {
-    // Without a running recording the frame has no use; it is freed with the item.
+    // Without a running recording the frame has no use and just goes.
+    if (recording && previewReady) {
+        std::lock_guard<std::mutex> lock(pipeline->ContextLock());
+        pipeline->EncodeAudioFrame(item.audioStream, item.audioFrame.get(), item.audioTime);
+    }
     item.audioFrame.reset();
 }
 
-// Recording and photos are not built yet: both answer that nothing started.
 bool CaptureEngine::StartRecording() {
-    return false;
+    if (!previewReady) {
+        return false;
+    }
+    // A running recording is closed before the new name is chosen, so the
+    // new file never takes the old one's name.
+    StopRecording();
+    return StartRecordingTo(NewOutputFilePath(previewWindow, ".mp4"));
 }
 
-bool CaptureEngine::TakePhoto() {
-    return false;
+bool CaptureEngine::StartRecordingTo(const std::string& path) {
+    if (!previewReady) {
+        return false;
+    }
+    StopRecording();
+    CameraRegistry& registry = CameraRegistry::Instance();
+    OrvanaCamera* camera = registry.CurrentCamera();
+    if (camera == nullptr) {
+        return false;
+    }
+    StreamFormat format{};
+    int frameRate = 0;
+    if (camera->GetCurrentFormat(format, frameRate) != 0) {
+        return false;
+    }
+    OrvanaAudio* microphone = registry.CurrentMicrophone();
+    const std::wstring microphoneName = microphone != nullptr ? microphone->friendlyName : L"";
+    auto onSound = [this](AVStream* stream, AVFrame* frame, int64_t readUs) {
+        OnAudioFrame(stream, frame, readUs);
+    };
+    if (!pipeline->StartRecording(path, frameWidth, frameHeight, frameRate, microphoneName,
+                                  onSound)) {
+        return false;
+    }
+    recording = true;
+    return true;
 }
 
 bool CaptureEngine::StopRecording() {
     if (recording) {
         recording = false;
+        pipeline->StopRecording();
     }
+    return true;
+}
+
+bool CaptureEngine::TakePhoto() {
+    if (!previewReady) {
+        return false;
+    }
+    return TakePhotoTo(NewOutputFilePath(previewWindow, ".jpg"));
+}
+
+bool CaptureEngine::TakePhotoTo(const std::string& path) {
+    if (!previewReady || !pipeline->PreparePhoto(path)) {
+        return false;
+    }
+    photoPending = true;
     return true;
 }
 

@@ -8,6 +8,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <string>
 
 #include "capture/CaptureItem.h"
 #include "capture/CaptureQueue.h"
@@ -33,17 +34,25 @@ public:
     // Queues a sample whose format is already known; the same answers.
     int32_t QueueVideoSample(const StreamFormat& format, double sampleTime, const uint8_t* buffer,
                              int32_t length);
-    // The audio capture thread's callback: queues a decoded frame, which the
-    // engine owns from then on, also when it is refused (-1: no stream or
-    // frame, no microphone, a microphone that fails its format query).
+    // The audio capture thread's callback: queues a decoded frame, read at
+    // audioTime (MonotonicMicros), which the engine owns from then on, also
+    // when it is refused (-1: no stream or no frame).
     int32_t OnAudioFrame(AVStream* stream, AVFrame* frame, int64_t audioTime);
 
-    // Starts a recording into a new time-stamped file; true when it runs.
+    // Starts recording the current camera (and microphone, when there is
+    // one) into a new time-stamped MP4 file in the output folder; a running
+    // recording is finished first. False, with the flags unchanged, when no
+    // picture has been decoded yet, there is no camera, or the file cannot
+    // be made.
     bool StartRecording();
-    // Prepares a photo that the worker writes from the next picture.
-    bool TakePhoto();
-    // Finishes a running recording; always true.
+    // The same into the given file.
+    bool StartRecordingTo(const std::string& path);
+    // Finishes a running recording (trailer written, file closed); always true.
     bool StopRecording();
+    // Makes a new time-stamped JPEG file; the next decoded picture goes into
+    // it. False when the file cannot be made.
+    bool TakePhoto();
+    bool TakePhotoTo(const std::string& path);
     // Stops a running recording, then lets the preview window show its black
     // background until the next picture.
     void StopRecordingAndRepaint();
@@ -61,6 +70,10 @@ public:
 
     // Camera samples the queue dropped to stay within its bound.
     uint64_t DroppedSamples() const { return m_queue.Dropped(); }
+    uint64_t DroppedAudioFrames() const { return m_queue.DroppedAudio(); }
+    // Pictures handed to the recording, and photos written, so far.
+    uint64_t RecordedFrames() const { return m_recorded; }
+    uint64_t PhotosWritten() const { return m_photos; }
     std::size_t QueuedItems() const { return m_queue.Size(); }
     // Pictures decoded and presented by the worker thread so far.
     uint64_t DecodedFrames() const { return m_decoded; }
@@ -95,4 +108,7 @@ private:
     std::atomic<uint64_t> m_decoded{0};
     std::atomic<uint64_t> m_presented{0};
     std::atomic<uint64_t> m_skippedDrawing{0};
+    std::atomic<uint64_t> m_recorded{0};
+    int64_t m_lastDrawnUs = 0; // worker thread only
+    std::atomic<uint64_t> m_photos{0};
 };

@@ -25,7 +25,10 @@ struct CaptureItem {
     double sampleTime = 0.0;
     std::unique_ptr<uint8_t[]> data;
     int32_t length = 0;
+    // MonotonicMicros when the sample reached the engine: its time in a recording.
+    int64_t arrivalUs = 0;
     AVStream* audioStream = nullptr;
     AudioFramePtr audioFrame;
+    // MonotonicMicros when the microphone's frame was read.
     int64_t audioTime = 0;
 };

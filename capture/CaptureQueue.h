@@ -1,7 +1,11 @@
 // The first-in first-out queue between the camera and audio producers and
-// the capture engine's worker thread. Video appends bound it to kLimit items
-// by dropping the oldest items (of either kind); audio appends never drop.
-// Items own what they carry, so a dropped item frees its buffers as it goes.
+// the capture engine's worker thread. Camera samples are bounded to kLimit by
+// dropping the oldest sample: the preview never lags, and a recording's
+// pictures are stamped by arrival, so a dropped one leaves no time gap.
+// Sound is never dropped to make room for pictures; it has a bound of its
+// own (kAudioLimit, seconds of sound) only so that a stuck worker cannot
+// make it grow without end. Items own what they carry, so a dropped item
+// frees its buffers as it goes. Item has `kind` and Item::kVideo.
 // Free of Windows headers: the rules are tested natively with a stand-in item.
 #pragma once
 
@@ -15,24 +19,26 @@
 template <class Item> class CaptureQueue {
 public:
     static constexpr std::size_t kLimit = 5;
+    static constexpr std::size_t kAudioLimit = 150;
 
-    // Appends a camera sample and trims the head; answers how many items went.
+    // Appends a camera sample and drops the oldest samples beyond kLimit;
+    // answers how many went.
     std::size_t PushVideo(Item item) {
         std::lock_guard<std::mutex> lock(m_lock);
         m_items.push_back(std::move(item));
-        std::size_t dropped = 0;
-        while (m_items.size() > kLimit) {
-            m_items.pop_front();
-            ++dropped;
-        }
+        const std::size_t dropped = DropOldest(true, kLimit);
         m_dropped += dropped;
         return dropped;
     }
 
-    // Appends an audio frame; sound is never thrown away to make room.
-    void PushAudio(Item item) {
+    // Appends an audio frame; answers how many of the oldest frames went
+    // because the sound waiting exceeded kAudioLimit.
+    std::size_t PushAudio(Item item) {
         std::lock_guard<std::mutex> lock(m_lock);
         m_items.push_back(std::move(item));
+        const std::size_t dropped = DropOldest(false, kAudioLimit);
+        m_droppedAudio += dropped;
+        return dropped;
     }
 
     // Removes the head item, or answers nothing when the queue is empty.
@@ -51,10 +57,14 @@ public:
         return m_items.size();
     }
 
-    // Items dropped by trimming since the queue was made.
+    // Camera samples dropped by trimming since the queue was made.
     uint64_t Dropped() const {
         std::lock_guard<std::mutex> lock(m_lock);
         return m_dropped;
+    }
+    uint64_t DroppedAudio() const {
+        std::lock_guard<std::mutex> lock(m_lock);
+        return m_droppedAudio;
     }
 
     // How many queued items satisfy test, counted under the lock.
@@ -81,7 +91,27 @@ public:
     }
 
 private:
+    // Drops the oldest items of one kind until at most limit of it remain.
+    std::size_t DropOldest(bool video, std::size_t limit) {
+        std::size_t count = 0;
+        for (const Item& item : m_items) {
+            count += (item.kind == Item::kVideo) == video ? 1 : 0;
+        }
+        std::size_t dropped = 0;
+        for (auto it = m_items.begin(); count > limit && it != m_items.end();) {
+            if ((it->kind == Item::kVideo) == video) {
+                it = m_items.erase(it);
+                --count;
+                ++dropped;
+            } else {
+                ++it;
+            }
+        }
+        return dropped;
+    }
+
     mutable std::mutex m_lock;
     std::deque<Item> m_items;
     uint64_t m_dropped = 0;
+    uint64_t m_droppedAudio = 0;
 };

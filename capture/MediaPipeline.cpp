@@ -16,6 +16,7 @@ extern "C" {
 
 #include "Core/FormatRules.h"
 #include "Core/MediaTypes.h"
+#include "capture/MonotonicClock.h"
 #include "capture/PictureConversion.h"
 
 namespace {
@@ -29,7 +30,9 @@ constexpr int kConvertedAlign = 32;
 MediaPipeline::MediaPipeline() = default;
 
 MediaPipeline::~MediaPipeline() {
+    StopRecording();
     std::lock_guard<std::mutex> lock(m_contextLock);
+    m_photo.Cancel();
     CloseDecoder();
 }
 
@@ -42,7 +45,6 @@ void MediaPipeline::CloseDecoder() {
     sws_freeContext(m_scaler);
     m_scaler = nullptr;
     av_frame_free(&m_convertedFrame);
-    av_freep(&m_convertedBuffer);
     av_frame_free(&m_decodedFrame);
     av_packet_free(&m_packet);
     avfilter_graph_free(&m_flipGraph);
@@ -97,22 +99,18 @@ bool MediaPipeline::OpenDecoder(const StreamFormat& format) {
         }
     }
 
+    // Reference-counted, so that a recording takes the picture by reference
+    // instead of copying it; a new buffer is made only while one is held.
     m_convertedFrame = av_frame_alloc();
-    const int bufferSize =
-        av_image_get_buffer_size(AV_PIX_FMT_YUV420P, width, height, kConvertedAlign);
-    if (m_convertedFrame == nullptr || bufferSize <= 0) {
-        return false;
-    }
-    m_convertedBuffer = static_cast<uint8_t*>(av_malloc(static_cast<size_t>(bufferSize)));
-    if (m_convertedBuffer == nullptr ||
-        av_image_fill_arrays(m_convertedFrame->data, m_convertedFrame->linesize,
-                             m_convertedBuffer, AV_PIX_FMT_YUV420P, width, height,
-                             kConvertedAlign) < 0) {
+    if (m_convertedFrame == nullptr) {
         return false;
     }
     m_convertedFrame->width = width;
     m_convertedFrame->height = height;
     m_convertedFrame->format = AV_PIX_FMT_YUV420P;
+    if (av_frame_get_buffer(m_convertedFrame, kConvertedAlign) < 0) {
+        return false;
+    }
 
     // Two bytes per pixel, as the renderer has always been handed; the
     // picture itself takes one and a half.
@@ -230,7 +228,8 @@ bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
         sourceFormat == AV_PIX_FMT_YUVJ420P || sourceFormat == AV_PIX_FMT_YUV420P;
     if (planar422 || planar420) {
         const uint8_t* source[3] = {latest->data[0], latest->data[1], latest->data[2]};
-        if (!PlanarYuvToI420(source, latest->linesize, m_format.width, m_format.height,
+        if (av_frame_make_writable(m_convertedFrame) < 0 ||
+            !PlanarYuvToI420(source, latest->linesize, m_format.width, m_format.height,
                              planar422, fullRange, m_convertedFrame->data,
                              m_convertedFrame->linesize)) {
             return false;
@@ -251,7 +250,8 @@ bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
         m_scalerSource = static_cast<int>(sourceFormat);
         m_scalerNeedsInit = false;
     }
-    if (sws_scale(m_scaler, latest->data, latest->linesize, 0, m_format.height,
+    if (av_frame_make_writable(m_convertedFrame) < 0 ||
+        sws_scale(m_scaler, latest->data, latest->linesize, 0, m_format.height,
                   m_convertedFrame->data, m_convertedFrame->linesize) <= 0) {
         return false;
     }
@@ -260,7 +260,8 @@ bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
 }
 
 bool MediaPipeline::ConvertYuy2(const uint8_t* sample, int32_t length) {
-    if (!Yuy2ToI420(sample, static_cast<std::size_t>(length), m_format.width, m_format.height,
+    if (av_frame_make_writable(m_convertedFrame) < 0 ||
+        !Yuy2ToI420(sample, static_cast<std::size_t>(length), m_format.width, m_format.height,
                     m_convertedFrame->data[0], m_convertedFrame->linesize[0],
                     m_convertedFrame->data[1], m_convertedFrame->linesize[1],
                     m_convertedFrame->data[2], m_convertedFrame->linesize[2])) {
@@ -324,4 +325,89 @@ bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sampl
     PackI420(planes, lineSizes, m_format.width, m_format.height, m_packed.get());
     m_havePicture = true;
     return true;
+}
+
+bool MediaPipeline::StartRecording(const std::string& path, int width, int height, int frameRate,
+                                   const std::wstring& microphoneName,
+                                   AudioInput::FrameCallback onSound) {
+    {
+        std::lock_guard<std::mutex> lock(m_contextLock);
+        if (!m_decoderReady) {
+            return false;
+        }
+    }
+    StopRecording();
+    // Opening the devices and the file takes a while: the preview goes on
+    // meanwhile, and only the hand-over below holds the lock.
+    auto microphone = std::make_unique<AudioInput>();
+    const bool haveSound = microphone->Open(microphoneName);
+    const SoundFormat sound = microphone->Format();
+    auto file = std::make_unique<RecordingFile>();
+    if (!file->Open(path, width, height, frameRate, haveSound ? &sound : nullptr)) {
+        return false;
+    }
+    std::lock_guard<std::mutex> lock(m_contextLock);
+    file->Begin(MonotonicMicros());
+    m_recording = std::make_unique<RecordingThread>(std::move(file));
+    // The picture on screen when the recording starts is its first: the
+    // file's picture begins at 0 even when the camera's next sample is late.
+    if (m_havePicture && m_currentPicture != nullptr) {
+        m_recording->PushVideo(m_currentPicture, MonotonicMicros());
+    }
+    if (haveSound && microphone->Start(m_recording->EncoderSound(), recordingVolume,
+                                       std::move(onSound))) {
+        m_microphone = std::move(microphone);
+    }
+    return true;
+}
+
+bool MediaPipeline::EncodeVideoFrame(int64_t arrivalUs) {
+    if (!m_decoderReady || !m_recording || m_currentPicture == nullptr) {
+        return false;
+    }
+    return m_recording->PushVideo(m_currentPicture, arrivalUs);
+}
+
+bool MediaPipeline::EncodeAudioFrame(AVStream* stream, const AVFrame* frame, int64_t readUs) {
+    if (!m_recording || stream == nullptr || frame == nullptr) {
+        return false;
+    }
+    return m_recording->HasSound() && m_recording->PushAudio(frame, readUs);
+}
+
+bool MediaPipeline::StopRecording() {
+    std::unique_ptr<RecordingThread> file;
+    std::unique_ptr<AudioInput> microphone;
+    {
+        std::lock_guard<std::mutex> lock(m_contextLock);
+        file = std::move(m_recording);
+        microphone = std::move(m_microphone);
+    }
+    // The thread is joined before the file closes; frames it queued meanwhile
+    // find no recording and are dropped.
+    microphone.reset();
+    if (!file) {
+        return true;
+    }
+    const bool complete = file->Finish();
+    m_lastPictures = file->WrittenPictures();
+    m_lastDropped = file->DroppedPictures();
+    return complete;
+}
+
+bool MediaPipeline::RecordingActive() {
+    std::lock_guard<std::mutex> lock(m_contextLock);
+    return m_recording != nullptr;
+}
+
+bool MediaPipeline::PreparePhoto(const std::string& path) {
+    std::lock_guard<std::mutex> lock(m_contextLock);
+    return m_photo.Prepare(path);
+}
+
+bool MediaPipeline::WritePhotoFrame() {
+    if (!m_decoderReady || m_currentPicture == nullptr) {
+        return false;
+    }
+    return m_photo.Write(m_currentPicture);
 }

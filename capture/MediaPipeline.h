@@ -1,7 +1,9 @@
-// MediaPipeline: all FFmpeg state of the program. This part turns one camera
-// sample (MJPG, YUY2 or H264) into a planar 4:2:0 picture, kept both as an
-// FFmpeg frame (the current picture, which recording and photos encode) and
-// as a tightly packed I420 buffer (which the preview renderer uploads).
+// MediaPipeline: all FFmpeg state of the program. It turns one camera sample
+// (MJPG, YUY2 or H264) into a planar 4:2:0 picture, kept both as an FFmpeg
+// frame (the current picture, which recording and photos encode) and as a
+// tightly packed I420 buffer (which the preview renderer uploads), and it
+// holds the running recording (RecordingThread, AudioInput) and the pending
+// photo (PhotoWriter).
 #pragma once
 
 #include <atomic>
@@ -9,13 +11,19 @@
 #include <cstdint>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <vector>
 
 #include "Core/StreamFormat.h"
+#include "capture/AudioInput.h"
+#include "capture/PhotoWriter.h"
+#include "capture/RecordingFile.h"
+#include "capture/RecordingThread.h"
 
 struct AVCodecContext;
 struct AVFrame;
 struct AVPacket;
+struct AVStream;
 struct AVFilterGraph;
 struct AVFilterContext;
 struct SwsContext;
@@ -48,6 +56,41 @@ public:
     // them ever overlap.
     std::mutex& ContextLock() { return m_contextLock; }
 
+    // Recording. Start and stop run on the UI thread and take ContextLock
+    // themselves; the encode steps run on the worker thread, which holds
+    // ContextLock around them, so no encode step overlaps a start or stop.
+    // The encode steps only hand the picture or sound to the recording's own
+    // thread: the preview never waits for the encoder.
+    //
+    // Opens the file for a width x height recording (the size of the last
+    // picture) with the microphone of that name; without a microphone, or
+    // when it does not open, the file has no sound. False, with nothing left
+    // open, before the first picture or when the file cannot be made. A
+    // running recording is finished first.
+    bool StartRecording(const std::string& path, int width, int height, int frameRate,
+                        const std::wstring& microphoneName, AudioInput::FrameCallback onSound);
+    // Hands the current picture, which arrived at arrivalUs (MonotonicMicros),
+    // to the recording (ContextLock held).
+    bool EncodeVideoFrame(int64_t arrivalUs);
+    // Hands a frame from the microphone, read at readUs, to the recording
+    // (ContextLock held). Frames are described by their own fields; stream
+    // only names their source and is not read.
+    bool EncodeAudioFrame(AVStream* stream, const AVFrame* frame, int64_t readUs);
+    // Ends the microphone's thread, drains the encoders and writes the
+    // trailer, without holding up the preview meanwhile. True when a
+    // recording was finished completely or none was running.
+    bool StopRecording();
+    bool RecordingActive();
+    // Pictures the last finished recording holds, and those its encoder
+    // dropped because it was behind.
+    uint64_t LastRecordingPictures() const { return m_lastPictures; }
+    uint64_t LastRecordingDropped() const { return m_lastDropped; }
+
+    // Photos: the file is made now, the next picture goes into it.
+    bool PreparePhoto(const std::string& path);
+    // Writes the current picture into the prepared photo (ContextLock held).
+    bool WritePhotoFrame();
+
     // Pictures pass through the hflip graph while this is set.
     bool softwareMirror = false;
     // Volume in percent applied to the sound of the next recording.
@@ -73,7 +116,6 @@ private:
     AVPacket* m_packet = nullptr;
     AVFrame* m_decodedFrame = nullptr;
     AVFrame* m_convertedFrame = nullptr;
-    uint8_t* m_convertedBuffer = nullptr;
     SwsContext* m_scaler = nullptr;
     bool m_scalerNeedsInit = true;
     int m_scalerSource = -1; // pixel format the scaler was made for
@@ -84,6 +126,12 @@ private:
     std::unique_ptr<uint8_t[]> m_packed;
     std::size_t m_packedSize = 0;
     bool m_havePicture = false;
+
+    std::unique_ptr<RecordingThread> m_recording;
+    std::atomic<uint64_t> m_lastPictures{0};
+    std::atomic<uint64_t> m_lastDropped{0};
+    std::unique_ptr<AudioInput> m_microphone;
+    PhotoWriter m_photo;
 
     AVFilterGraph* m_flipGraph = nullptr;
     AVFilterContext* m_flipSource = nullptr;

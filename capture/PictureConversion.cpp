@@ -64,6 +64,70 @@ uint8_t FullToVideoLuma(uint8_t value) { return Squeeze(value, kLumaScale); }
 
 uint8_t FullToVideoChroma(uint8_t value) { return Squeeze(value, kChromaScale); }
 
+namespace {
+
+// (value - low) x 255 / span, rounded and clamped to 0..255, for luma
+// (16, 219) and, around the centre 128, for chroma (16, 224).
+uint8_t Stretch(int value, int low, int span) {
+    const int scaled = ((value - low) * 255 * 2 + span) / (2 * span);
+    const int shifted = value < low ? 0 : scaled;
+    return static_cast<uint8_t>(shifted > 255 ? 255 : shifted);
+}
+
+struct StretchTables {
+    uint8_t luma[256];
+    uint8_t chroma[256];
+    StretchTables() {
+        for (int v = 0; v < 256; ++v) {
+            luma[v] = Stretch(v, 16, kLumaScale);
+            chroma[v] = Stretch(v, 16, kChromaScale);
+        }
+    }
+};
+
+const StretchTables& Tables() {
+    static const StretchTables tables;
+    return tables;
+}
+
+void MapRow(const uint8_t* __restrict source, uint8_t* __restrict target, int count,
+            const uint8_t* table) {
+    for (int i = 0; i < count; ++i) {
+        target[i] = table[source[i]];
+    }
+}
+
+} // namespace
+
+uint8_t VideoToFullLuma(uint8_t value) { return Tables().luma[value]; }
+
+uint8_t VideoToFullChroma(uint8_t value) { return Tables().chroma[value]; }
+
+bool I420VideoToFullRange(const uint8_t* const source[3], const int sourceStrides[3], int width,
+                          int height, uint8_t* const target[3], const int targetStrides[3]) {
+    if (width <= 0 || height <= 0 || source == nullptr || target == nullptr ||
+        sourceStrides == nullptr || targetStrides == nullptr) {
+        return false;
+    }
+    for (int plane = 0; plane < 3; ++plane) {
+        if (source[plane] == nullptr || target[plane] == nullptr) {
+            return false;
+        }
+    }
+    const StretchTables& tables = Tables();
+    for (int plane = 0; plane < 3; ++plane) {
+        const int columns = plane == 0 ? width : (width + 1) / 2;
+        const int rows = plane == 0 ? height : (height + 1) / 2;
+        const uint8_t* table = plane == 0 ? tables.luma : tables.chroma;
+        for (int row = 0; row < rows; ++row) {
+            MapRow(source[plane] + static_cast<std::ptrdiff_t>(row) * sourceStrides[plane],
+                   target[plane] + static_cast<std::ptrdiff_t>(row) * targetStrides[plane],
+                   columns, table);
+        }
+    }
+    return true;
+}
+
 bool PlanarYuvToI420(const uint8_t* const source[3], const int sourceStrides[3], int width,
                      int height, bool chroma422, bool fullRange, uint8_t* const target[3],
                      const int targetStrides[3]) {

@@ -40,6 +40,16 @@ bool PlanarYuvToI420(const uint8_t* const source[3], const int sourceStrides[3],
 uint8_t FullToVideoLuma(uint8_t value);
 uint8_t FullToVideoChroma(uint8_t value);
 
+// The reverse, for JPEG photos: stretches a planar 4:2:0 picture (chroma of
+// (width+1)/2 x (height+1)/2) from video range to the full 0..255 range that
+// JPEG viewers assume, so that black is 0 and white 255. Values outside the
+// video range are clamped. Answers false and writes nothing for a size that
+// is not positive or a missing plane.
+bool I420VideoToFullRange(const uint8_t* const source[3], const int sourceStrides[3], int width,
+                          int height, uint8_t* const target[3], const int targetStrides[3]);
+uint8_t VideoToFullLuma(uint8_t value);
+uint8_t VideoToFullChroma(uint8_t value);
+
 // Copies three planes (read at their own line sizes) into a tightly packed
 // I420 buffer of PackedI420Size(width, height) bytes: Y, then U, then V.
 void PackI420(const uint8_t* const planes[3], const int lineSizes[3], int width, int height,

@@ -26,6 +26,7 @@ set(ORVANA_NEUTRAL_SOURCES
     Core/FormatRules.cpp
     capture/PictureConversion.cpp
     capture/OutputNaming.cpp
+    capture/RecordingClock.cpp
     preview/PreviewFit.cpp
 )
 
@@ -66,6 +67,11 @@ set(ORVANA_WIN32_SOURCES
     capture/CaptureEngine.cpp
     capture/MediaPipeline.cpp
     capture/OutputFolder.cpp
+    capture/MonotonicClock.cpp
+    capture/RecordingFile.cpp
+    capture/RecordingThread.cpp
+    capture/AudioInput.cpp
+    capture/PhotoWriter.cpp
     preview/CaptureViewUI.cpp
     preview/PreviewWindow.cpp
     preview/PreviewRenderer.cpp

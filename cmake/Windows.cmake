@@ -91,8 +91,9 @@ target_link_options(orvana_core PUBLIC ${ORVANA_STATIC_LINK})
 set_source_files_properties(capture/PictureConversion.cpp PROPERTIES COMPILE_OPTIONS -msse2)
 
 # Decode and preview throughput, run by hand under Wine (see README.md).
-# The engine benchmark feeds the capture engine at a camera's pace with the preview running.
-foreach(bench DecodeBenchmark EngineBenchmark)
+# The engine benchmark feeds the capture engine at a camera's pace with the preview running
+# (and a recording); the encode benchmark sets our recording step against bare libx264.
+foreach(bench DecodeBenchmark EngineBenchmark EncodeBenchmark)
     add_executable(${bench} bench/${bench}.cpp bench/BenchSamples.cpp)
     target_link_libraries(${bench} PRIVATE orvana_core)
     target_compile_options(${bench} PRIVATE ${ORVANA_WARNINGS})

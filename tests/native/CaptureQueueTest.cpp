@@ -11,6 +11,7 @@ namespace {
 
 // Stands in for a queued sample: owns a buffer and counts its own release.
 struct Item {
+    static constexpr int kVideo = 1;
     int kind = 1;
     int id = 0;
     std::unique_ptr<int> buffer;
@@ -18,7 +19,17 @@ struct Item {
     Item(int k, int i, std::shared_ptr<int> counter)
         : kind(k), id(i), buffer(new int(i)), releases(std::move(counter)) {}
     Item(Item&&) = default;
-    Item& operator=(Item&&) = default;
+    // Overwriting an item (as erasing from the middle does) releases its buffer too.
+    Item& operator=(Item&& other) {
+        if (buffer && releases) {
+            ++*releases;
+        }
+        kind = other.kind;
+        id = other.id;
+        buffer = std::move(other.buffer);
+        releases = std::move(other.releases);
+        return *this;
+    }
     ~Item() {
         if (buffer && releases) {
             ++*releases;
@@ -47,18 +58,30 @@ TEST(CaptureQueue, SixVideoSamplesLeaveTheNewestFiveAndReleaseTheOldest) {
     EXPECT_EQ(queue.Dropped(), 1u);
 }
 
-TEST(CaptureQueue, AudioNeverTrimsButAVideoAppendDropsOldestOfEitherKind) {
+TEST(CaptureQueue, PicturesMakeRoomOnlyAmongPicturesAndSoundHasItsOwnBound) {
     auto releases = std::make_shared<int>(0);
     CaptureQueue<Item> queue;
-    for (int i = 1; i <= 7; ++i) {
-        queue.PushAudio(Item(2, i, releases));
+    // Sound interleaved with pictures: a picture append drops the oldest
+    // picture, wherever it sits, and never a frame of sound.
+    int id = 0;
+    for (int i = 0; i < 6; ++i) {
+        queue.PushAudio(Item(2, ++id, releases));
+        EXPECT_EQ(queue.PushVideo(Item(1, ++id, releases)), i < 5 ? 0u : 1u);
     }
-    EXPECT_EQ(queue.Size(), 7u);
-    EXPECT_EQ(*releases, 0);
-    EXPECT_EQ(queue.PushVideo(Item(1, 8, releases)), 3u);
-    EXPECT_EQ(Ids(queue), (std::vector<int>{4, 5, 6, 7, 8}));
-    EXPECT_EQ(*releases, 3);
-    EXPECT_EQ(queue.Dropped(), 3u);
+    EXPECT_EQ(Ids(queue), (std::vector<int>{1, 3, 4, 5, 6, 7, 8, 9, 10, 11, 12}));
+    EXPECT_EQ(*releases, 1);
+    EXPECT_EQ(queue.Dropped(), 1u);
+
+    // Past its bound, the oldest sound goes, and the pictures stay.
+    const std::size_t room = CaptureQueue<Item>::kAudioLimit - 6;
+    for (std::size_t i = 0; i < room; ++i) {
+        EXPECT_EQ(queue.PushAudio(Item(2, 1000, releases)), 0u);
+    }
+    EXPECT_EQ(queue.PushAudio(Item(2, 2000, releases)), 1u);
+    EXPECT_EQ(Ids(queue).front(), 3); // sound 1 went
+    EXPECT_EQ(queue.DroppedAudio(), 1u);
+    EXPECT_EQ(queue.Dropped(), 1u);
+    EXPECT_EQ(queue.Size(), CaptureQueue<Item>::kAudioLimit + 5);
 }
 
 TEST(CaptureQueue, PopIsFirstInFirstOutAndHandsOverOwnership) {

@@ -319,3 +319,45 @@ TEST(PlanarYuvToI420, BadSizesAndMissingPlanesAreRefusedWithoutWriting) {
         for (uint8_t b : plane) ASSERT_EQ(b, 0xEE);
     }
 }
+
+TEST(I420VideoToFullRange, StretchesAnchorsClampsOutliersAndUndoesTheSqueeze) {
+    EXPECT_EQ(VideoToFullLuma(16), 0);
+    EXPECT_EQ(VideoToFullLuma(235), 255);
+    EXPECT_EQ(VideoToFullLuma(5), 0);
+    EXPECT_EQ(VideoToFullLuma(250), 255);
+    EXPECT_EQ(VideoToFullChroma(128), 128);
+    EXPECT_EQ(VideoToFullChroma(16), 0);
+    EXPECT_EQ(VideoToFullChroma(240), 255);
+    for (int v = 0; v < 256; ++v) {
+        const uint8_t value = static_cast<uint8_t>(v);
+        ASSERT_NEAR(VideoToFullLuma(FullToVideoLuma(value)), v, 1) << v;
+        ASSERT_NEAR(VideoToFullChroma(FullToVideoChroma(value)), v, 1) << v;
+    }
+}
+
+TEST(I420VideoToFullRange, ConvertsEveryPlaneOfAnOddSizeAndLeavesPaddingAlone) {
+    const int width = 5, height = 3;
+    PlanarBuffer in(width, height, 2, 9);
+    PlanarBuffer out(width, height, 2, 9);
+    for (auto& plane : in.planes) {
+        std::fill(plane.begin(), plane.end(), 235);
+    }
+    for (auto& plane : out.planes) {
+        std::fill(plane.begin(), plane.end(), 7);
+    }
+    ASSERT_TRUE(I420VideoToFullRange(in.Read(), in.strides, width, height, out.Write(),
+                                     out.strides));
+    for (int plane = 0; plane < 3; ++plane) {
+        const int columns = plane == 0 ? width : 3, rows = plane == 0 ? height : 2;
+        for (int y = 0; y < rows; ++y) {
+            for (int x = 0; x < out.strides[plane]; ++x) {
+                // Chroma 235 is (235 - 128) x 255 / 224 + 128 = 249.8 in full range.
+                const uint8_t expected = x >= columns ? 7 : plane == 0 ? 255 : 249;
+                ASSERT_EQ(out.planes[plane][static_cast<size_t>(y) * out.strides[plane] + x],
+                          expected)
+                    << plane << " " << x << "," << y;
+            }
+        }
+    }
+    EXPECT_FALSE(I420VideoToFullRange(in.Read(), in.strides, 0, height, out.Write(), out.strides));
+}

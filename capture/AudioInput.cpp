@@ -1,0 +1,217 @@
+#include "capture/AudioInput.h"
+
+#include <windows.h>
+
+#include <cstdio>
+#include <vector>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavdevice/avdevice.h>
+#include <libavfilter/avfilter.h>
+#include <libavfilter/buffersink.h>
+#include <libavfilter/buffersrc.h>
+#include <libavformat/avformat.h>
+#include <libavutil/channel_layout.h>
+}
+
+#include "capture/MonotonicClock.h"
+
+namespace {
+
+// How long the thread rests when the microphone has nothing new; a 20 ms
+// device buffer is picked up within a quarter of its length.
+constexpr DWORD kPollMs = 5;
+
+std::string Utf8(const std::wstring& text) {
+    if (text.empty()) {
+        return {};
+    }
+    const int size =
+        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (size <= 0) {
+        return {};
+    }
+    std::vector<char> buffer(static_cast<size_t>(size));
+    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer.data(), size, nullptr, nullptr);
+    return buffer.data();
+}
+
+std::string LayoutName(int channels) {
+    AVChannelLayout layout{};
+    av_channel_layout_default(&layout, channels);
+    char name[64] = {};
+    av_channel_layout_describe(&layout, name, sizeof name);
+    av_channel_layout_uninit(&layout);
+    return name;
+}
+
+} // namespace
+
+AudioInput::~AudioInput() {
+    Close();
+}
+
+bool AudioInput::Open(const std::wstring& microphoneName) {
+    Close();
+    const std::string name = Utf8(microphoneName);
+    if (name.empty()) {
+        return false;
+    }
+    avdevice_register_all();
+    const AVInputFormat* dshow = av_find_input_format("dshow");
+    m_input = avformat_alloc_context();
+    if (dshow == nullptr || m_input == nullptr) {
+        Close();
+        return false;
+    }
+    // A read answers EAGAIN instead of waiting for the device, which is what
+    // lets the thread notice a stop during a stall.
+    m_input->flags |= AVFMT_FLAG_NONBLOCK;
+    const std::string url = "audio=" + name;
+    if (avformat_open_input(&m_input, url.c_str(), dshow, nullptr) < 0) {
+        m_input = nullptr; // freed by the failed open
+        Close();
+        return false;
+    }
+    for (unsigned i = 0; i < m_input->nb_streams; ++i) {
+        if (m_input->streams[i]->codecpar->codec_type == AVMEDIA_TYPE_AUDIO) {
+            m_streamIndex = static_cast<int>(i);
+            m_stream = m_input->streams[i];
+            break;
+        }
+    }
+    const AVCodec* codec =
+        m_stream != nullptr ? avcodec_find_decoder(m_stream->codecpar->codec_id) : nullptr;
+    m_decoder = codec != nullptr ? avcodec_alloc_context3(codec) : nullptr;
+    if (m_decoder == nullptr || avcodec_parameters_to_context(m_decoder, m_stream->codecpar) < 0) {
+        Close();
+        return false;
+    }
+    // DirectShow names only a channel count; give it the usual layout so
+    // that frames and filters agree on it.
+    if (m_decoder->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+        const int channels = m_decoder->ch_layout.nb_channels;
+        av_channel_layout_uninit(&m_decoder->ch_layout);
+        av_channel_layout_default(&m_decoder->ch_layout, channels);
+    }
+    m_packet = av_packet_alloc();
+    m_decoded = av_frame_alloc();
+    if (avcodec_open2(m_decoder, codec, nullptr) < 0 || m_packet == nullptr ||
+        m_decoded == nullptr || m_decoder->sample_rate <= 0 ||
+        m_decoder->ch_layout.nb_channels <= 0) {
+        Close();
+        return false;
+    }
+    m_format.sampleRate = m_decoder->sample_rate;
+    m_format.channels = m_decoder->ch_layout.nb_channels;
+    m_format.sampleFormat = m_decoder->sample_fmt;
+    return true;
+}
+
+bool AudioInput::BuildFilters(const SoundFormat& target, int volumePercent) {
+    m_graph = avfilter_graph_alloc();
+    if (m_graph == nullptr) {
+        return false;
+    }
+    char arguments[512] = {};
+    std::snprintf(arguments, sizeof arguments,
+                  "time_base=1/%d:sample_rate=%d:sample_fmt=%s:channel_layout=%s",
+                  m_format.sampleRate, m_format.sampleRate,
+                  av_get_sample_fmt_name(static_cast<AVSampleFormat>(m_format.sampleFormat)),
+                  LayoutName(m_format.channels).c_str());
+    char volume[64] = {};
+    std::snprintf(volume, sizeof volume, "volume=%.2f",
+                  (volumePercent < 0 ? 0 : volumePercent) / 100.0);
+    char conversion[512] = {};
+    std::snprintf(conversion, sizeof conversion,
+                  "sample_fmts=%s:sample_rates=%d:channel_layouts=%s",
+                  av_get_sample_fmt_name(static_cast<AVSampleFormat>(target.sampleFormat)),
+                  target.sampleRate, LayoutName(target.channels).c_str());
+    AVFilterContext* gain = nullptr;
+    AVFilterContext* format = nullptr;
+    return avfilter_graph_create_filter(&m_source, avfilter_get_by_name("abuffer"), "src",
+                                        arguments, nullptr, m_graph) >= 0 &&
+           avfilter_graph_create_filter(&gain, avfilter_get_by_name("volume"), "volume", volume,
+                                        nullptr, m_graph) >= 0 &&
+           avfilter_graph_create_filter(&format, avfilter_get_by_name("aformat"), "aformat",
+                                        conversion, nullptr, m_graph) >= 0 &&
+           avfilter_graph_create_filter(&m_sink, avfilter_get_by_name("abuffersink"), "sink",
+                                        nullptr, nullptr, m_graph) >= 0 &&
+           avfilter_link(m_source, 0, gain, 0) >= 0 && avfilter_link(gain, 0, format, 0) >= 0 &&
+           avfilter_link(format, 0, m_sink, 0) >= 0 && avfilter_graph_config(m_graph, nullptr) >= 0;
+}
+
+bool AudioInput::Start(const SoundFormat& target, int volumePercent, FrameCallback callback) {
+    if (m_input == nullptr || m_thread.joinable() || !callback ||
+        !BuildFilters(target, volumePercent)) {
+        return false;
+    }
+    m_callback = std::move(callback);
+    m_stop = false;
+    m_thread = std::thread([this] { ReadLoop(); });
+    return true;
+}
+
+void AudioInput::ReadLoop() {
+    while (!m_stop) {
+        const int read = av_read_frame(m_input, m_packet);
+        if (read == AVERROR(EAGAIN)) {
+            ::Sleep(kPollMs);
+            continue;
+        }
+        if (read < 0) {
+            // The device is gone or has ended: nothing more will come, and
+            // asking again would only spin. The recording goes on silent.
+            break;
+        }
+        const int64_t readUs = MonotonicMicros();
+        if (m_packet->stream_index == m_streamIndex &&
+            avcodec_send_packet(m_decoder, m_packet) >= 0) {
+            Deliver(readUs);
+        }
+        av_packet_unref(m_packet);
+    }
+}
+
+void AudioInput::Deliver(int64_t readUs) {
+    while (avcodec_receive_frame(m_decoder, m_decoded) >= 0) {
+        if (m_decoded->ch_layout.order == AV_CHANNEL_ORDER_UNSPEC) {
+            const int channels = m_decoded->ch_layout.nb_channels;
+            av_channel_layout_uninit(&m_decoded->ch_layout);
+            av_channel_layout_default(&m_decoded->ch_layout, channels);
+        }
+        // The source takes the decoded frame's reference and leaves it blank.
+        if (av_buffersrc_add_frame(m_source, m_decoded) < 0) {
+            av_frame_unref(m_decoded);
+            continue;
+        }
+        for (;;) {
+            AVFrame* filtered = av_frame_alloc();
+            if (filtered == nullptr || av_buffersink_get_frame(m_sink, filtered) < 0) {
+                av_frame_free(&filtered);
+                break;
+            }
+            // The callback owns the frame from here on, queued or not.
+            m_callback(m_stream, filtered, readUs);
+        }
+    }
+}
+
+void AudioInput::Close() {
+    m_stop = true;
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+    m_callback = nullptr;
+    avfilter_graph_free(&m_graph);
+    m_source = nullptr;
+    m_sink = nullptr;
+    av_packet_free(&m_packet);
+    av_frame_free(&m_decoded);
+    avcodec_free_context(&m_decoder);
+    avformat_close_input(&m_input);
+    m_stream = nullptr;
+    m_streamIndex = -1;
+    m_format = SoundFormat{};
+}

@@ -1,0 +1,100 @@
+#include "capture/PhotoWriter.h"
+
+#include <cstdio>
+
+extern "C" {
+#include <libavcodec/avcodec.h>
+#include <libavformat/avio.h>
+}
+
+#include "capture/PictureConversion.h"
+
+namespace {
+
+// JPEG quantiser scale: 2 keeps a camera picture close to what was seen.
+constexpr int kPhotoQuality = 2;
+
+// One picture as a JPEG in packet; false when the encoder refuses it.
+bool EncodeJpeg(const AVFrame* picture, AVPacket* packet) {
+    const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_MJPEG);
+    AVCodecContext* encoder = codec != nullptr ? avcodec_alloc_context3(codec) : nullptr;
+    AVFrame* full = av_frame_alloc();
+    bool encoded = false;
+    if (encoder != nullptr && full != nullptr) {
+        encoder->width = picture->width;
+        encoder->height = picture->height;
+        encoder->pix_fmt = AV_PIX_FMT_YUVJ420P;
+        encoder->color_range = AVCOL_RANGE_JPEG;
+        encoder->time_base = AVRational{1, 25};
+        encoder->flags |= AV_CODEC_FLAG_QSCALE;
+        encoder->global_quality = FF_QP2LAMBDA * kPhotoQuality;
+        full->width = picture->width;
+        full->height = picture->height;
+        full->format = AV_PIX_FMT_YUVJ420P;
+        full->color_range = AVCOL_RANGE_JPEG;
+        full->quality = encoder->global_quality;
+        const uint8_t* source[3] = {picture->data[0], picture->data[1], picture->data[2]};
+        encoded = avcodec_open2(encoder, codec, nullptr) >= 0 &&
+                  av_frame_get_buffer(full, 0) >= 0 &&
+                  I420VideoToFullRange(source, picture->linesize, picture->width, picture->height,
+                                       full->data, full->linesize) &&
+                  avcodec_send_frame(encoder, full) >= 0 &&
+                  avcodec_receive_packet(encoder, packet) >= 0 && packet->size > 0;
+    }
+    av_frame_free(&full);
+    avcodec_free_context(&encoder);
+    return encoded;
+}
+
+} // namespace
+
+PhotoWriter::~PhotoWriter() {
+    Cancel();
+}
+
+void PhotoWriter::Cancel() {
+    if (m_file != nullptr) {
+        avio_closep(&m_file);
+        std::remove(m_path.c_str());
+    }
+    m_path.clear();
+}
+
+bool PhotoWriter::Prepare(const std::string& path) {
+    Cancel();
+    if (avio_open(&m_file, path.c_str(), AVIO_FLAG_WRITE) < 0) {
+        m_file = nullptr;
+        return false;
+    }
+    m_path = path;
+    return true;
+}
+
+bool PhotoWriter::Write(const AVFrame* picture) {
+    if (m_file == nullptr) {
+        return false;
+    }
+    if (picture == nullptr || picture->width <= 0 || picture->height <= 0 ||
+        picture->format != AV_PIX_FMT_YUV420P) {
+        Cancel();
+        return false;
+    }
+    AVPacket* packet = av_packet_alloc();
+    bool written = packet != nullptr && EncodeJpeg(picture, packet);
+    if (written) {
+        avio_write(m_file, packet->data, packet->size);
+        avio_flush(m_file);
+        written = m_file->error >= 0;
+    }
+    av_packet_free(&packet);
+    if (!written) {
+        Cancel();
+        return false;
+    }
+    written = avio_closep(&m_file) >= 0;
+    if (!written) {
+        std::remove(m_path.c_str());
+    }
+    m_path.clear();
+    return written;
+}

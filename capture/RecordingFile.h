@@ -1,0 +1,96 @@
+// RecordingFile: one MP4 file being recorded: an H.264 video stream, an AAC
+// sound stream when the recording has sound, and the muxer that interleaves
+// them. Pictures and sound are placed by the wall clock (RecordingClock.h),
+// so the file lasts as long as the recording did whatever the camera's real
+// frame rate was. Used by one thread at a time (the pipeline serialises).
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "capture/RecordingClock.h"
+
+struct AVAudioFifo;
+struct AVCodecContext;
+struct AVFormatContext;
+struct AVFrame;
+struct AVPacket;
+struct AVStream;
+struct SwsContext;
+
+// Sample rate, channel count and FFmpeg sample format (an AVSampleFormat).
+struct SoundFormat {
+    int sampleRate = 0;
+    int channels = 0;
+    int sampleFormat = -1;
+};
+
+class RecordingFile {
+public:
+    RecordingFile() = default;
+    // Drops whatever is open without finishing the file.
+    ~RecordingFile();
+    RecordingFile(const RecordingFile&) = delete;
+    RecordingFile& operator=(const RecordingFile&) = delete;
+
+    // Creates the file with a width x height video stream and, when sound is
+    // given, a sound stream for its rate and channels; writes the header.
+    // False when anything fails, the file could not be created included:
+    // then nothing stays open and no partial file is left behind.
+    bool Open(const std::string& path, int width, int height, int frameRate,
+              const SoundFormat* sound);
+    // Sets the MonotonicMicros that is time 0 of the file; pictures and
+    // sound from before it are left out.
+    void Begin(int64_t startUs) { m_startUs = startUs; }
+
+    bool HasSound() const { return m_audio != nullptr; }
+    // The format sound frames must be handed in: the encoder's own.
+    SoundFormat EncoderSound() const;
+
+    // Encodes one planar 4:2:0 picture that arrived at arrivalUs; a picture
+    // of another size than the recording's is scaled to it. False when the
+    // picture is not taken (from before the start, or the encoder failed).
+    bool WriteVideo(const AVFrame* picture, int64_t arrivalUs);
+    // Adds a frame of sound in EncoderSound() format whose last sample was
+    // captured at readUs; encodes every whole encoder frame it completes.
+    bool WriteAudio(const AVFrame* sound, int64_t readUs);
+
+    // Drains both encoders into the file, writes the trailer and closes it.
+    // True when the file is complete on disk.
+    bool Finish();
+    // Frees everything (safe to call twice); the file is not finished.
+    void Release();
+
+    // Pictures and encoder frames of sound written so far.
+    int64_t VideoFrames() const { return m_videoFrames; }
+    int64_t AudioFrames() const { return m_audioFrames; }
+
+private:
+    bool AddVideoStream(int width, int height, int frameRate);
+    bool AddAudioStream(const SoundFormat& sound);
+    bool SendVideo(const AVFrame* frame);
+    bool SendAudio(AVFrame* frame);
+    bool DrainEncoder(AVCodecContext* encoder, AVStream* stream);
+    bool EncodeWaitingSound(int minimum);
+    const AVFrame* FitPicture(const AVFrame* picture);
+
+    std::string m_path;
+    AVFormatContext* m_output = nullptr;
+    AVCodecContext* m_video = nullptr;
+    AVStream* m_videoStream = nullptr;
+    AVCodecContext* m_audio = nullptr;
+    AVStream* m_audioStream = nullptr;
+    AVPacket* m_packet = nullptr;
+    AVFrame* m_shallow = nullptr; // the caller's picture, referenced
+    AVFrame* m_scaled = nullptr;  // a picture of another size, scaled
+    SwsContext* m_scaler = nullptr;
+    AVAudioFifo* m_fifo = nullptr;
+    AVFrame* m_soundFrame = nullptr; // one encoder frame of sound
+    int64_t m_startUs = 0;
+    int64_t m_videoFrameTicks = 0; // one nominal frame period in the video time base
+    VideoTimeline m_videoTimeline{90000};
+    AudioTimeline m_audioTimeline{48000, 0};
+    int64_t m_videoFrames = 0;
+    int64_t m_audioFrames = 0;
+    bool m_headerWritten = false;
+};

@@ -1,0 +1,83 @@
+#include "capture/RecordingThread.h"
+
+#include <windows.h>
+
+#include <optional>
+
+extern "C" {
+#include <libavutil/frame.h>
+}
+
+void RecordingThread::FrameDeleter::operator()(AVFrame* frame) const {
+    av_frame_free(&frame);
+}
+
+RecordingThread::RecordingThread(std::unique_ptr<RecordingFile> file) : m_file(std::move(file)) {
+    m_hasSound = m_file && m_file->HasSound();
+    m_sound = m_file ? m_file->EncoderSound() : SoundFormat{};
+    m_thread = std::thread([this] { Run(); });
+}
+
+RecordingThread::~RecordingThread() {
+    Finish();
+}
+
+bool RecordingThread::Push(int kind, const AVFrame* frame, int64_t time) {
+    if (frame == nullptr || m_ending) {
+        return false;
+    }
+    Item item;
+    item.kind = kind;
+    item.time = time;
+    item.frame.reset(av_frame_alloc());
+    if (!item.frame || av_frame_ref(item.frame.get(), frame) < 0) {
+        return false;
+    }
+    if (kind == Item::kVideo) {
+        m_queue.PushVideo(std::move(item));
+    } else {
+        m_queue.PushAudio(std::move(item));
+    }
+    return true;
+}
+
+bool RecordingThread::PushVideo(const AVFrame* picture, int64_t arrivalUs) {
+    return Push(Item::kVideo, picture, arrivalUs);
+}
+
+bool RecordingThread::PushAudio(const AVFrame* sound, int64_t readUs) {
+    return Push(Item::kAudio, sound, readUs);
+}
+
+void RecordingThread::Run() {
+    // The preview comes first: when the cores are busy the encoder falls
+    // behind and drops pictures, the screen does not freeze.
+    ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    for (;;) {
+        // Read before looking at the queue: once ending is seen, nothing
+        // more arrives, so an empty queue then means all is written.
+        const bool ending = m_ending;
+        std::optional<Item> item = m_queue.Pop();
+        if (!item) {
+            if (ending) {
+                break;
+            }
+            ::Sleep(1);
+            continue;
+        }
+        if (item->kind == Item::kVideo) {
+            m_written += m_file->WriteVideo(item->frame.get(), item->time) ? 1 : 0;
+        } else {
+            m_file->WriteAudio(item->frame.get(), item->time);
+        }
+    }
+    m_complete = m_file->Finish();
+}
+
+bool RecordingThread::Finish() {
+    m_ending = true;
+    if (m_thread.joinable()) {
+        m_thread.join();
+    }
+    return m_complete;
+}

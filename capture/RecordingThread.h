@@ -1,0 +1,66 @@
+// RecordingThread: runs a RecordingFile on a thread of its own, so that
+// encoding never holds up the preview. Pictures and sound are handed over
+// by reference with the time they were taken; when the encoder falls
+// behind, the oldest waiting pictures are dropped (their time stamps leave
+// no gap in time), never the sound.
+#pragma once
+
+#include <atomic>
+#include <cstdint>
+#include <memory>
+#include <thread>
+
+#include "capture/CaptureQueue.h"
+#include "capture/RecordingFile.h"
+
+struct AVFrame;
+
+class RecordingThread {
+public:
+    // Takes over an open file and starts encoding into it.
+    explicit RecordingThread(std::unique_ptr<RecordingFile> file);
+    // Finishes the file when Finish was not called.
+    ~RecordingThread();
+    RecordingThread(const RecordingThread&) = delete;
+    RecordingThread& operator=(const RecordingThread&) = delete;
+
+    bool HasSound() const { return m_hasSound; }
+    SoundFormat EncoderSound() const { return m_sound; }
+
+    // Hand a picture or a frame of sound over (a new reference is taken; the
+    // caller keeps its own). False when it could not be referenced.
+    bool PushVideo(const AVFrame* picture, int64_t arrivalUs);
+    bool PushAudio(const AVFrame* sound, int64_t readUs);
+
+    // Encodes what still waits, drains the encoders, writes the trailer and
+    // joins the thread. True when the file is complete. Safe to call twice.
+    bool Finish();
+
+    // Pictures encoded, and pictures dropped because the encoder was behind.
+    uint64_t WrittenPictures() const { return m_written; }
+    uint64_t DroppedPictures() const { return m_queue.Dropped(); }
+
+private:
+    struct FrameDeleter {
+        void operator()(AVFrame* frame) const;
+    };
+    struct Item {
+        static constexpr int kVideo = 1;
+        static constexpr int kAudio = 2;
+        int kind = 0;
+        std::unique_ptr<AVFrame, FrameDeleter> frame;
+        int64_t time = 0;
+    };
+
+    bool Push(int kind, const AVFrame* frame, int64_t time);
+    void Run();
+
+    std::unique_ptr<RecordingFile> m_file;
+    bool m_hasSound = false;
+    SoundFormat m_sound;
+    CaptureQueue<Item> m_queue;
+    std::atomic<bool> m_ending{false};
+    std::atomic<uint64_t> m_written{0};
+    bool m_complete = false;
+    std::thread m_thread;
+};

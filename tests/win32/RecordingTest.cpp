@@ -1,0 +1,337 @@
+// Recordings and photos end to end: the synthetic camera and microphone feed
+// the capture engine, which writes MP4 files and JPEG photos; the files are
+// then read with the host's ffprobe and ffmpeg, as a player would read them.
+#include <windows.h>
+
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include <gtest/gtest.h>
+
+extern "C" {
+#include <libavutil/log.h>
+}
+
+#include "Core/CameraRegistry.h"
+#include "Core/OrvanaCamera.h"
+#include "capture/CaptureEngine.h"
+#include "capture/MonotonicClock.h"
+#include "tests/win32/CameraTestSupport.h"
+#include "tests/win32/MediaProbe.h"
+#include "tests/win32/MediaTestSupport.h"
+#include "tests/win32/TestWindow.h"
+#include "tools/testdevices/TestDeviceControl.h"
+
+namespace {
+
+using MediaProbe::Fields;
+using MediaProbe::Number;
+using MediaProbe::Text;
+using TestDevices::Faults;
+using TestDevices::VideoFormat;
+using TestDevices::VideoSubtype;
+
+void Pump(DWORD milliseconds) {
+    TestSupport::PumpFor(milliseconds);
+}
+
+template <class Condition> bool WaitFor(Condition condition, DWORD milliseconds = 5000) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > milliseconds) {
+            return false;
+        }
+        Pump(10);
+    }
+    return true;
+}
+
+LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+CaptureEngine& Engine() {
+    static HWND parent = [] {
+        WNDCLASSA windowClass{};
+        windowClass.lpfnWndProc = ParentProc;
+        windowClass.hInstance = ::GetModuleHandleA(nullptr);
+        windowClass.lpszClassName = "RecordingTestParent";
+        ::RegisterClassA(&windowClass);
+        HWND window =
+            ::CreateWindowExA(0, "RecordingTestParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 660, 500,
+                              nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        CaptureEngine::Instance().CreatePreviewWindow(window, ::GetModuleHandleA(nullptr));
+        ::MoveWindow(CaptureEngine::Instance().previewWindow, 10, 10, 640, 480, TRUE);
+        return window;
+    }();
+    (void)parent;
+    return CaptureEngine::Instance();
+}
+
+struct Recorded {
+    double wallSeconds = 0; // from the start's return to the stop's call
+    DWORD stopMs = 0;       // how long stopping took
+};
+
+class Recording : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(Engine().previewReady);
+        CameraTest::ResetRegistry();
+        CameraRegistry::Instance().frameHandler = &CaptureEngine::FrameHandler;
+        ASSERT_TRUE(TestDevices::ResetConfiguration());
+    }
+
+    void TearDown() override {
+        Engine().StopRecording();
+        CameraTest::ResetRegistry();
+        TestDevices::ResetConfiguration();
+    }
+
+    // The synthetic camera (MJPG 640x480 at 30 fps) previewing, and the
+    // microphone in the registry unless left out.
+    void OpenDevices(const Faults& cameraFaults = {}, const Faults& microphoneFaults = {},
+                     bool withMicrophone = true) {
+        TestDevices::Configuration configuration = TestDevices::DefaultConfiguration();
+        configuration.cameras[0].capturePin = {VideoFormat{VideoSubtype::MJPG, 640, 480, 30}};
+        configuration.cameras[0].faults = cameraFaults;
+        configuration.microphones[0].faults = microphoneFaults;
+        ASSERT_TRUE(TestDevices::SaveConfiguration(configuration));
+        CameraTest::Enumeration found = CameraTest::EnumerateAndMerge();
+        CameraRegistry& registry = CameraRegistry::Instance();
+        ASSERT_EQ(found.cameraCount, 1);
+        ASSERT_EQ(found.microphoneCount, 1);
+        if (!withMicrophone) {
+            registry.microphones.clear();
+            registry.currentMicrophone = nullptr;
+        }
+        registry.SelectCamera(registry.cameras.front(), nullptr, nullptr);
+        ASSERT_TRUE(registry.cameras.front()->opened);
+        const uint64_t decoded = Engine().DecodedFrames();
+        ASSERT_TRUE(WaitFor(
+            [&] { return Engine().DecodedFrames() >= decoded + 5 && Engine().frameWidth == 640; }));
+    }
+
+    // Records into name for about the given time, serving messages meanwhile.
+    Recorded Record(const std::string& name, DWORD milliseconds,
+                    void (*meanwhile)(CaptureEngine&) = nullptr) {
+        Recorded result;
+        CaptureEngine& engine = Engine();
+        EXPECT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(name)));
+        const int64_t started = MonotonicMicros();
+        EXPECT_TRUE(engine.recording);
+        Pump(milliseconds / 2);
+        if (meanwhile != nullptr) {
+            meanwhile(engine);
+        }
+        Pump(milliseconds - milliseconds / 2);
+        result.wallSeconds = (MonotonicMicros() - started) / 1e6;
+        const DWORD stopping = ::GetTickCount();
+        EXPECT_TRUE(engine.StopRecording());
+        result.stopMs = ::GetTickCount() - stopping;
+        EXPECT_FALSE(engine.recording);
+        EXPECT_FALSE(engine.pipeline->RecordingActive());
+        return result;
+    }
+};
+
+// The file's video: H.264 in yuv420p at the camera's size, a key frame at
+// least every 12 pictures, as long as the recording lasted, every packet
+// decodable.
+void ExpectVideo(const std::string& name, const Fields& video, const Recorded& recorded) {
+    EXPECT_EQ(Text(video, "codec_type"), "video");
+    EXPECT_EQ(Text(video, "codec_name"), "h264");
+    EXPECT_EQ(Text(video, "pix_fmt"), "yuv420p");
+    EXPECT_EQ(Number(video, "width"), 640);
+    EXPECT_EQ(Number(video, "height"), 480);
+    EXPECT_LE(Number(video, "start_time"), 0.1);
+    EXPECT_NEAR(Number(video, "start_time") + Number(video, "duration"), recorded.wallSeconds,
+                recorded.wallSeconds * 0.05);
+    const MediaProbe::Gop gop = MediaProbe::VideoGop(name);
+    EXPECT_GE(gop.keyFrames, 2);
+    EXPECT_LE(gop.longest, 12);
+    EXPECT_EQ(MediaProbe::DecodeErrors(name), "");
+}
+
+void TakePhotoMeanwhile(CaptureEngine& engine) {
+    EXPECT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("during.jpg")));
+    // What a recording cut off now (the program killed) leaves on disk.
+    Pump(600);
+    ::CopyFileA(MediaProbe::WindowsPath("both.mp4").c_str(),
+                MediaProbe::WindowsPath("cut.mp4").c_str(), FALSE);
+}
+
+TEST_F(Recording, PictureAndSoundFollowTheClockAndStartAndEndTogether) {
+    OpenDevices();
+    const Recorded recorded = Record("both.mp4", 3000, TakePhotoMeanwhile);
+    EXPECT_LT(recorded.stopMs, 1000u);
+    const std::vector<Fields> streams = MediaProbe::Streams("both.mp4");
+    ASSERT_EQ(streams.size(), 2u);
+    const Fields& video = streams[0];
+    const Fields& sound = streams[1];
+    ExpectVideo("both.mp4", video, recorded);
+    // A nominal 30 fps camera gives up to 30 pictures a second (fewer when
+    // a busy machine holds the camera up), none counted twice.
+    const double rate = Number(video, "nb_read_packets") / recorded.wallSeconds;
+    EXPECT_GE(rate, 15.0);
+    EXPECT_LE(rate, 31.0);
+
+    EXPECT_EQ(Text(sound, "codec_type"), "audio");
+    EXPECT_EQ(Text(sound, "codec_name"), "aac");
+    EXPECT_EQ(Number(sound, "sample_rate"), 48000);
+    EXPECT_EQ(Number(sound, "channels"), 2);
+    const double videoStart = Number(video, "start_time");
+    const double soundStart = Number(sound, "start_time");
+    EXPECT_NEAR(soundStart, videoStart, 0.1);
+    EXPECT_NEAR(soundStart + Number(sound, "duration"), videoStart + Number(video, "duration"),
+                0.1);
+    // The 1 kHz tone at a quarter of full scale is -15 dB (RMS) at volume 100.
+    EXPECT_NEAR(MediaProbe::MeanVolume("both.mp4"), -15.0, 2.0);
+
+    // A recording cut off halfway keeps its first second or so, playable.
+    const std::vector<Fields> cut = MediaProbe::Streams("cut.mp4");
+    ASSERT_EQ(cut.size(), 2u);
+    EXPECT_GE(Number(cut[0], "duration"), 0.9);
+    EXPECT_EQ(MediaProbe::DecodeErrors("cut.mp4"), "");
+
+    // The photo taken meanwhile shows the camera's bars at their true levels:
+    // the 75 % grey bar at 191, the black bar at 0.
+    const std::vector<uint8_t> rgb = MediaProbe::Rgb("during.jpg");
+    ASSERT_EQ(rgb.size(), 640u * 480u * 3u);
+    const size_t row = 480 * 3 / 8 * 640;
+    for (int channel = 0; channel < 3; ++channel) {
+        EXPECT_NEAR(rgb[(row + 640 / 16) * 3 + channel], 191, 6) << "grey bar";
+        EXPECT_LE(rgb[(row + 640 * 15 / 16) * 3 + channel], 6) << "black bar";
+    }
+}
+
+void ChangeSizeForAMoment(CaptureEngine& engine) {
+    // Three pictures of another size, as after a format switch.
+    const std::vector<uint8_t> small =
+        MediaTest::Yuy2Halves(320, 240, {16, 128, 128}, {235, 128, 128});
+    for (int i = 0; i < 3; ++i) {
+        engine.QueueVideoSample(MediaTest::Format("YUY2", 320, 240), 0.0, small.data(),
+                                static_cast<int32_t>(small.size()));
+        Pump(20);
+    }
+}
+
+TEST_F(Recording, CameraAtHalfItsRateStillGivesTheTrueDuration) {
+    Faults halfRate;
+    halfRate.actualFps = 15;
+    OpenDevices(halfRate);
+    const Recorded recorded = Record("half.mp4", 3000, ChangeSizeForAMoment);
+    const std::vector<Fields> streams = MediaProbe::Streams("half.mp4");
+    ASSERT_EQ(streams.size(), 2u);
+    // Pictures of another size went in scaled to the file's size.
+    ExpectVideo("half.mp4", streams[0], recorded);
+    const double rate = Number(streams[0], "nb_read_packets") / recorded.wallSeconds;
+    EXPECT_GE(rate, 8.0);
+    EXPECT_LE(rate, 16.5);
+}
+
+TEST_F(Recording, StopDuringAMicrophoneStallIsPromptAndKeepsWhatWasRecorded) {
+    Faults stall;
+    stall.stallAfter = 25; // 20 ms buffers: half a second of sound, then nothing
+    stall.stallMs = 8000;
+    OpenDevices({}, stall);
+    const Recorded recorded = Record("stall.mp4", 2000);
+    EXPECT_LT(recorded.stopMs, 2000u);
+    const std::vector<Fields> streams = MediaProbe::Streams("stall.mp4");
+    ASSERT_EQ(streams.size(), 2u);
+    ExpectVideo("stall.mp4", streams[0], recorded);
+    EXPECT_GT(Number(streams[1], "duration"), 0.2);
+    EXPECT_LT(Number(streams[1], "duration"), 1.0);
+    EXPECT_TRUE(Engine().WorkerRunning());
+}
+
+TEST_F(Recording, WithoutAMicrophoneTheFileHasPictureOnly) {
+    OpenDevices({}, {}, false);
+    const Recorded recorded = Record("silent.mp4", 1500);
+    const std::vector<Fields> streams = MediaProbe::Streams("silent.mp4");
+    ASSERT_EQ(streams.size(), 1u);
+    ExpectVideo("silent.mp4", streams[0], recorded);
+}
+
+TEST_F(Recording, UnwritableFolderRefusesTheStartAndLeavesNothingOpen) {
+    OpenDevices();
+    CaptureEngine& engine = Engine();
+    EXPECT_FALSE(engine.StartRecordingTo(MediaProbe::WindowsPath("missing\\a.mp4")));
+    EXPECT_FALSE(engine.recording);
+    EXPECT_FALSE(engine.pipeline->RecordingActive());
+    EXPECT_FALSE(engine.TakePhotoTo(MediaProbe::WindowsPath("missing\\a.jpg")));
+    EXPECT_FALSE(engine.photoPending);
+    // The microphone was let go: the next recording has it again, at the
+    // volume set meanwhile (half: 6 dB below the tone's -15 dB).
+    engine.SetRecordingVolume(50);
+    Record("after.mp4", 1000);
+    engine.SetRecordingVolume(100);
+    EXPECT_EQ(MediaProbe::Streams("after.mp4").size(), 2u);
+    EXPECT_NEAR(MediaProbe::MeanVolume("after.mp4"), -21.0, 2.0);
+}
+
+// Photos are fed exact pictures, without a camera: black and white halves.
+TEST_F(Recording, PhotoIsAFullRangeJpegOfTheNextPictureAtItsOwnSize) {
+    CaptureEngine& engine = Engine();
+    auto feed = [&](int width, int height) {
+        const std::vector<uint8_t> halves =
+            MediaTest::Yuy2Halves(width, height, {16, 128, 128}, {235, 128, 128});
+        const uint64_t before = engine.PhotosWritten();
+        engine.QueueVideoSample(MediaTest::Format("YUY2", width, height), 0.0, halves.data(),
+                                static_cast<int32_t>(halves.size()));
+        return WaitFor([&] { return engine.PhotosWritten() > before; });
+    };
+    // Samples the closed camera left in the queue go first.
+    ASSERT_TRUE(WaitFor([&] { return engine.QueuedItems() == 0; }));
+    Pump(50);
+    // The engine last saw another size; the photo takes the picture's own.
+    ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("first.jpg")));
+    EXPECT_TRUE(engine.photoPending);
+    ASSERT_TRUE(feed(320, 240));
+    EXPECT_FALSE(engine.photoPending);
+    ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("second.jpg")));
+    ASSERT_TRUE(feed(640, 360));
+
+    struct Expected {
+        const char* name;
+        int width, height;
+    };
+    for (const Expected& photo :
+         {Expected{"first.jpg", 320, 240}, Expected{"second.jpg", 640, 360}}) {
+        SCOPED_TRACE(photo.name);
+        const std::vector<Fields> streams = MediaProbe::Streams(photo.name);
+        ASSERT_EQ(streams.size(), 1u);
+        EXPECT_EQ(Text(streams[0], "codec_name"), "mjpeg");
+        EXPECT_EQ(Number(streams[0], "width"), photo.width);
+        EXPECT_EQ(Number(streams[0], "height"), photo.height);
+        const std::vector<uint8_t> rgb = MediaProbe::Rgb(photo.name);
+        ASSERT_EQ(rgb.size(), static_cast<size_t>(photo.width) * photo.height * 3);
+        const size_t middle = static_cast<size_t>(photo.height / 2) * photo.width;
+        for (int channel = 0; channel < 3; ++channel) {
+            EXPECT_LE(rgb[(middle + photo.width / 4) * 3 + channel], 4) << "black half";
+            EXPECT_GE(rgb[(middle + photo.width * 3 / 4) * 3 + channel], 251) << "white half";
+        }
+    }
+    // A photo asked for and given up to a newer one leaves no empty file.
+    ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("dropped.jpg")));
+    ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("kept.jpg")));
+    EXPECT_FALSE(MediaProbe::Exists("dropped.jpg"));
+    ASSERT_TRUE(feed(320, 240));
+    EXPECT_TRUE(MediaProbe::Exists("kept.jpg"));
+}
+
+class Cleanup : public ::testing::Environment {
+public:
+    void SetUp() override { av_log_set_level(AV_LOG_ERROR); }
+    void TearDown() override {
+        CaptureEngine::Instance().RequestStop();
+        if (::getenv("ORVANA_KEEP_MEDIA") == nullptr) {
+            MediaProbe::RemoveAll();
+        }
+    }
+};
+
+const auto* const kCleanup = ::testing::AddGlobalTestEnvironment(new Cleanup());
+
+} // namespace
