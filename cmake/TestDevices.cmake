@@ -91,3 +91,11 @@ add_test(NAME wine.OrvanaPanel
         $<TARGET_FILE:OrvanaTestDeviceSetup>)
 set_tests_properties(wine.OrvanaPanel PROPERTIES TIMEOUT 300
     ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
+
+# Photo and recording through the buttons of the all-rows build.
+add_test(NAME wine.OrvanaRecord
+    COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script
+        ${PROJECT_SOURCE_DIR}/tests/wine/app-record.sh $<TARGET_FILE:OrvanaFull>
+        $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_tests_properties(wine.OrvanaRecord PROPERTIES TIMEOUT 300
+    ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")

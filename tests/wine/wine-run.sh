@@ -71,6 +71,15 @@ fresh_prefix() {
     wineserver -k >/dev/null 2>&1
     rm -rf "$WINEPREFIX"
     cp -a "$template" "$WINEPREFIX" || return 1
+    # Wine links the user's shell folders (Videos, Pictures...) to $HOME;
+    # each run gets folders of its own, so photos and recordings stay in the
+    # throwaway prefix and parallel runs never share them.
+    local link
+    for link in "$WINEPREFIX"/drive_c/users/*/*; do
+        if [ -L "$link" ]; then
+            rm -f "$link" && mkdir -p "$link"
+        fi
+    done
     if [ -n "${ORVANA_TEST_DEVICES:-}" ]; then
         if ! wine regsvr32 /s "$(winepath -w "$ORVANA_TEST_DEVICES" 2>/dev/null)" >/dev/null 2>&1; then
             echo "wine-run.sh: could not register $ORVANA_TEST_DEVICES" >&2

@@ -1,0 +1,125 @@
+#!/usr/bin/env bash
+# Takes a photo and makes a recording with the buttons of the all-rows build
+# (run through wine-run.sh --script), as a user would, and checks the files in
+# the Videos folder's "OrvanaCapture": the photo's size and colours, the
+# recording's streams and length, and the recording indicator on screen. Then
+# an output folder that cannot be written: the record button springs back and
+# the program goes on.
+#
+#   app-record.sh OrvanaFull.exe OrvanaTestDeviceSetup.exe
+set -uo pipefail
+exe="$1"
+setup="$2"
+
+shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-record.XXXXXX")"
+pid=""
+fail() {
+    echo "FAIL: $*"
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    echo "screenshots and files kept in $shots"
+    exit 1
+}
+# shellcheck source=tests/wine/app-lib.sh
+source "$(dirname "${BASH_SOURCE[0]}")/app-lib.sh"
+
+wine "$setup" reset || fail "could not reset the test devices"
+cp "$exe" "$shots/OrvanaFull.exe"
+videos="$(winepath -u "$(wine cmd /c echo '%USERPROFILE%' | tr -d '\r')")/Videos"
+output="$videos/OrvanaCapture"
+[ -d "$videos" ] || fail "no Videos folder at $videos"
+
+# The bottom bar's buttons and the recording dot, from the window's corner.
+photo=(59 766)
+record=(147 766)
+dot=(617 125)
+
+click() {
+    xdotool mousemove $((X + $1)) $((Y + $2)) click 1
+}
+
+# Whether the recording indicator's red dot is on screen.
+dot_shown() {
+    import -window root "$shots/dot.png" 2>/dev/null
+    local colour
+    colour="$(convert "$shots/dot.png" -format "%[pixel:p{$((X + dot[0])),$((Y + dot[1]))}]" info:)"
+    case "$colour" in srgb\(2[0-9][0-9],[0-9],*|srgb\(2[0-9][0-9],[0-9][0-9],*) return 0 ;; esac
+    return 1
+}
+
+# Waits up to $2 seconds for one file matching $1 in the output folder.
+wait_for_file() {
+    for _ in $(seq $(($2 * 10))); do
+        found="$(find "$output" -maxdepth 1 -name "$1" 2>/dev/null | head -n 1)"
+        [ -n "$found" ] && return 0
+        sleep 0.1
+    done
+    return 1
+}
+
+start_program "$shots/OrvanaFull.exe"
+sleep 3
+eval "$(xdotool getwindowgeometry --shell "$window")"
+
+# --- photo: the camera's 640 x 480 picture with its true black and white.
+click "${photo[@]}"
+wait_for_file '*.jpg' 5 || fail "no photo in $output"
+[[ "$(basename "$found")" =~ ^[0-9]{4}-[0-9]{2}-[0-9]{2}_[0-9]{2}-[0-9]{2}-[0-9]{2}\.jpg$ ]] ||
+    fail "photo name $(basename "$found")"
+size="$(ffprobe -v error -select_streams v -show_entries stream=width,height -of csv=p=0 "$found")"
+[ "$size" = "640,480" ] || fail "photo size $size"
+ffmpeg -v error -y -i "$found" "$shots/photo.png"
+# The last colour bar is black, the frame number's digits white.
+bar="$(convert "$shots/photo.png" -format '%[fx:int(255*p{600,200}.r)],%[fx:int(255*p{600,200}.g)]' info:)"
+digit="$(convert "$shots/photo.png" -crop 150x90+0+0 -format '%[fx:int(255*maxima.r)]' info:)"
+echo "photo $(basename "$found"): black bar $bar, brightest digit $digit"
+[ "${bar%%,*}" -le 12 ] || fail "the black bar is grey in the photo ($bar)"
+[ "$digit" -ge 245 ] || fail "white is dull in the photo ($digit)"
+
+# --- a recording of about ten seconds, as long as the time between the clicks.
+started=$(date +%s%N)
+click "${record[@]}"
+sleep 1
+dot_shown || fail "no recording indicator while recording"
+sleep 8
+click "${record[@]}"
+wall=$((($(date +%s%N) - started) / 1000000))
+sleep 1
+dot_shown && fail "the recording indicator stays after the stop"
+wait_for_file '*.mp4' 5 || fail "no recording in $output"
+ffprobe -v error -show_entries stream=codec_name,pix_fmt,width,height,sample_rate,channels,duration \
+    -of compact=p=0 "$found" | tee "$shots/streams.txt"
+grep -q '^codec_name=h264|width=640|height=480|pix_fmt=yuv420p|' "$shots/streams.txt" ||
+    fail "the picture stream is not 640x480 H.264 yuv420p"
+grep -q '^codec_name=aac|.*sample_rate=48000|channels=2|' "$shots/streams.txt" ||
+    fail "the sound stream is not 48 kHz stereo AAC"
+echo "wall clock between the clicks: $wall ms"
+awk -F'duration=' -v wall="$wall" '/duration=/ { d = $2 * 1000; if (d < wall - 700 || d > wall + 700) bad = 1 }
+    END { exit bad }' "$shots/streams.txt" || fail "a stream's length is not the time between the clicks"
+cp "$found" "$shots/"
+# Pictures are stamped when they arrive, so the file has a variable rate;
+# the null muxer's complaint about that is no decoding fault.
+ffmpeg -v error -i "$found" -f null - 2>&1 | grep -v -e 'non monotonically increasing dts' -e 'Last message repeated' >"$shots/decode.txt"
+[ ! -s "$shots/decode.txt" ] || fail "the recording does not decode cleanly: $(head -3 "$shots/decode.txt")"
+
+# --- an output folder that cannot be written: a read-only file system as the
+# Videos folder. The record button springs back and the program goes on.
+if mount -t tmpfs -o ro,size=1m orvana-ro "$videos" 2>/dev/null; then
+    click "${record[@]}"
+    sleep 2
+    dot_shown && { umount "$videos"; fail "a recording seems to run without a folder to write to"; }
+    kill -0 "$pid" 2>/dev/null || { umount "$videos"; fail "the program ended when it could not write"; }
+    umount "$videos"
+    # The button is ready for the next, successful recording.
+    rm -f "$output"/*.mp4
+    click "${record[@]}"
+    sleep 2
+    dot_shown || fail "no recording starts after the failed one"
+    click "${record[@]}"
+    wait_for_file '*.mp4' 5 || fail "no recording after the failed one"
+else
+    echo "(cannot mount a read-only folder here: unwritable-folder case skipped)"
+fi
+
+close_with_alt_f4 5
+rm -rf "$shots"
+echo "PASS"
