@@ -120,6 +120,37 @@ else
     echo "(cannot mount a read-only folder here: unwritable-folder case skipped)"
 fi
 
+# Checks that the newest recording reads completely and lasts about $1 s.
+complete_recording() {
+    local newest
+    newest="$(ls -t "$output"/*.mp4 | head -n 1)"
+    ffmpeg -v error -i "$newest" -f null - 2>&1 |
+        grep -v -e 'non monotonically increasing dts' -e 'Last message repeated' >"$shots/decode.txt"
+    [ ! -s "$shots/decode.txt" ] || fail "$2: the file does not read completely"
+    local length
+    length="$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$newest")"
+    echo "$2: $(basename "$newest") lasts $length s"
+    awk -v d="$length" -v want="$1" 'BEGIN { exit !(d >= want - 1 && d <= want + 2) }' ||
+        fail "$2: the file lasts $length s, expected about $1"
+}
+
+# Unplugging the camera in the middle of a recording finishes the file.
+rm -f "$output"/*.mp4
+click "${record[@]}"
+sleep 3
+wine "$setup" unplug camera:0 >/dev/null || fail "could not unplug the camera"
+sleep 1
+dot_shown && fail "the recording indicator stays after the camera left"
+complete_recording 3 "camera unplugged while recording"
+wine "$setup" replug camera:0 >/dev/null || fail "could not plug the camera back"
+sleep 3
+
+# Closing the window in the middle of a recording finishes the file too.
+rm -f "$output"/*.mp4
+click "${record[@]}"
+sleep 3
 close_with_alt_f4 5
+complete_recording 3 "window closed while recording"
+
 rm -rf "$shots"
 echo "PASS"
