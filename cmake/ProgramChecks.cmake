@@ -1,0 +1,22 @@
+# Whole-program acceptance checks: the real program under Wine driven with the mouse and keys,
+# read back from screenshots, setting.ini and the synthetic devices (tests/wine/app-*.sh).
+
+set(ORVANA_TEST_DEVICES_ENV "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
+
+function(orvana_program_check name script)
+    add_test(NAME wine.${name}
+        COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script ${PROJECT_SOURCE_DIR}/tests/wine/${script}
+            ${ARGN})
+    set_tests_properties(wine.${name} PROPERTIES TIMEOUT 300)
+endfunction()
+
+# Start-up with no camera, and with two cameras and the second picked in the camera list.
+orvana_program_check(OrvanaNoCamera app-no-camera.sh
+    $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+orvana_program_check(OrvanaTwoCameras app-two-cameras.sh
+    $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_property(TEST wine.OrvanaNoCamera wine.OrvanaTwoCameras APPEND PROPERTY
+    ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
+
+# Every language's skin on screen, chosen by setting.ini and by the locale; no devices needed.
+orvana_program_check(OrvanaLanguages app-languages.sh $<TARGET_FILE:Orvana> ${PROJECT_SOURCE_DIR}/skin)
