@@ -20,3 +20,11 @@ set_property(TEST wine.OrvanaNoCamera wine.OrvanaTwoCameras APPEND PROPERTY
 
 # Every language's skin on screen, chosen by setting.ini and by the locale; no devices needed.
 orvana_program_check(OrvanaLanguages app-languages.sh $<TARGET_FILE:Orvana> ${PROJECT_SOURCE_DIR}/skin)
+
+# Damaged and odd setting.ini files, with the default test camera so that Apply saves.
+orvana_program_check(OrvanaBadSettings app-bad-settings.sh $<TARGET_FILE:Orvana> ${PROJECT_SOURCE_DIR}/skin)
+set_property(TEST wine.OrvanaBadSettings APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
+
+# Settings applied, the language line edited by hand, and the program started again.
+orvana_program_check(OrvanaRestart app-restart.sh $<TARGET_FILE:Orvana> ${PROJECT_SOURCE_DIR}/skin)
+set_property(TEST wine.OrvanaRestart APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})

@@ -31,7 +31,7 @@ mkdir -p "$folder"
 cp "$exe" "$folder/Orvana.exe"
 
 # One run: the program under the given locale categories, a screenshot of
-# its window as NAME.png and the window's geometry in NAME.geometry.
+# its window as NAME.png.
 shoot() {
     local name="$1" ctype="$2" messages="$3"
     (
@@ -40,9 +40,7 @@ shoot() {
         start_program "$folder/Orvana.exe"
         # The first paint follows the window; the skin's images come with it.
         sleep 1
-        eval "$(xdotool getwindowgeometry --shell "$window")"
-        echo "$X $Y $WIDTH $HEIGHT" >"$shots/$name.geometry"
-        import -window root "$shots/$name.png" 2>/dev/null || fail "no screenshot of $name"
+        save_window_shot "$name"
         close_with_alt_f4 5
     ) || fail "$name"
 }

@@ -55,3 +55,12 @@ check_preview() {
     /usr/bin/python3 "$here/preview_check.py" "$shots/$name-a.png" "$shots/$name-b.png" \
         --window "$X" "$Y" "$WIDTH" "$HEIGHT" "$@" || fail "preview $name"
 }
+
+# Saves a screenshot as $shots/NAME.png and the window's place and size as
+# $shots/NAME.geometry ("X Y WIDTH HEIGHT", for language_check.py); sets X,
+# Y, WIDTH and HEIGHT.
+save_window_shot() {
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    echo "$X $Y $WIDTH $HEIGHT" >"$shots/$1.geometry"
+    import -window root "$shots/$1.png" 2>/dev/null || fail "no screenshot $1"
+}

@@ -1,8 +1,8 @@
 #!/usr/bin/env python3
 """Checks that screenshots of the program show each language's skin, legibly.
 
-For every NAME.png (with NAME.geometry: "X Y W H" of the window) named
-settings-LANGUAGE or locale-LANGUAGE, the three buttons of the bottom bar
+For every CASE-LANGUAGE.png (with CASE-LANGUAGE.geometry: "X Y W H" of the
+window), LANGUAGE a skin's name such as German, the three buttons of the bottom bar
 (Default, Cancel, Apply) are found by their blue faces, and the white text on
 each is compared with the text that each skin document gives that button,
 drawn here with the font the skins' face is substituted by. The text on
@@ -151,11 +151,11 @@ def main():
     problems = []
     checked = 0
     for name in sorted(os.listdir(shots)):
-        match = re.fullmatch(r"(settings|locale)-(\w+)\.png", name)
-        if not match:
+        match = re.fullmatch(r"[\w-]+-(\w+)\.png", name)
+        if not match or match.group(1) not in texts:
             continue
         checked += 1
-        problems += check_shot(os.path.join(shots, name), match.group(2), texts)
+        problems += check_shot(os.path.join(shots, name), match.group(1), texts)
     if checked == 0:
         problems.append("no screenshots")
     for problem in problems:
