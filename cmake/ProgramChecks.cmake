@@ -28,3 +28,25 @@ set_property(TEST wine.OrvanaBadSettings APPEND PROPERTY ENVIRONMENT ${ORVANA_TE
 # Settings applied, the language line edited by hand, and the program started again.
 orvana_program_check(OrvanaRestart app-restart.sh $<TARGET_FILE:Orvana> ${PROJECT_SOURCE_DIR}/skin)
 set_property(TEST wine.OrvanaRestart APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
+
+# OrvanaDamaged.exe: the program with a damaged copy of the skin archive (a document cut off,
+# one that no longer inflates, two undecodable images; tests/wine/damage_skin_archive.py).
+set(ORVANA_DAMAGED_ZIP ${CMAKE_BINARY_DIR}/generated/skin-damaged.zip)
+set(ORVANA_DAMAGED_RC ${CMAKE_BINARY_DIR}/generated/OrvanaDamaged.rc)
+add_custom_command(
+    OUTPUT ${ORVANA_DAMAGED_ZIP}
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tests/wine/damage_skin_archive.py
+            ${ORVANA_SKIN_ZIP} ${ORVANA_DAMAGED_ZIP}
+    DEPENDS ${ORVANA_SKIN_ZIP} ${PROJECT_SOURCE_DIR}/tests/wine/damage_skin_archive.py
+    COMMENT "Damaging a copy of the skin archive")
+add_custom_target(orvana_damaged_resources DEPENDS ${ORVANA_DAMAGED_ZIP})
+orvana_resource_script(${ORVANA_DAMAGED_RC} ${ORVANA_DAMAGED_ZIP})
+add_executable(OrvanaDamaged WIN32 app/Main.cpp ${ORVANA_DAMAGED_RC})
+add_dependencies(OrvanaDamaged orvana_resources orvana_damaged_resources)
+target_link_libraries(OrvanaDamaged PRIVATE orvana_core)
+target_link_options(OrvanaDamaged PRIVATE $<$<CONFIG:Release>:-s>)
+set_target_properties(OrvanaDamaged PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/OrvanaDamaged)
+orvana_program_check(OrvanaDamagedSkin app-damaged-skin.sh $<TARGET_FILE:OrvanaDamaged>
+    ${PROJECT_SOURCE_DIR}/skin)
+set_property(TEST wine.OrvanaDamagedSkin APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})

@@ -34,12 +34,11 @@ video_resolution=(1137 554)
 file_format=(1137 604)
 apply_button=(1197 766)
 
-# Opens a list with a click and moves its selection down by N entries.
+# Opens the list at X Y with a click and moves its selection down by N entries.
 choose() {
-    local -n at="$1"
-    xdotool mousemove $((X + at[0])) $((Y + at[1])) click 1
+    xdotool mousemove $((X + $1)) $((Y + $2)) click 1
     sleep 0.5
-    for _ in $(seq "$2"); do
+    for _ in $(seq "$3"); do
         xdotool key Down
     done
     xdotool key Return
@@ -69,9 +68,9 @@ start() {
 # photos (the camera's YUY2 entries run 640x480, 1280x720, 1920x1080, each
 # at 30 and 15 frames).
 start first-English
-choose file_format 1
-choose video_resolution 2
-choose photo_resolution 4
+choose "${file_format[@]}" 1
+choose "${video_resolution[@]}" 2
+choose "${photo_resolution[@]}" 4
 apply
 [ -f "$settings" ] || fail "Apply wrote no setting.ini"
 expect_saved 1920 1080 1280 720 YUY2
@@ -84,7 +83,7 @@ edited="$(md5sum <"$settings")"
 start second-German
 [ "$(md5sum <"$settings")" = "$edited" ] || fail "starting rewrote setting.ini"
 # H264, two entries below the camera's running MJPG; its first size.
-choose file_format 2
+choose "${file_format[@]}" 2
 apply
 expect_saved 640 480 640 480 H264
 tail -c 19 "$settings" | cmp -s - <(printf 'Language=german\r\n\r\n') ||
