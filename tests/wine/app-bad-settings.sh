@@ -42,8 +42,8 @@ start_and_shoot() {
     local started
     started=$(date +%s%N)
     start_program "$folder/Orvana.exe"
-    echo "== $1: window after $((($(date +%s%N) - started) / 1000000)) ms"
-    sleep 2
+    wait_for_paint
+    echo "== $1: window painted after $((($(date +%s%N) - started) / 1000000)) ms"
     save_window_shot "$1-$2"
 }
 

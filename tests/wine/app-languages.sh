@@ -38,8 +38,7 @@ shoot() {
         unset LANG LC_ALL
         export LC_CTYPE="$ctype.UTF-8" LC_MESSAGES="$messages.UTF-8"
         start_program "$folder/Orvana.exe"
-        # The first paint follows the window; the skin's images come with it.
-        sleep 1
+        wait_for_paint
         save_window_shot "$name"
         close_with_alt_f4 5
     ) || fail "$name"

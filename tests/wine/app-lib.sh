@@ -64,3 +64,17 @@ save_window_shot() {
     echo "$X $Y $WIDTH $HEIGHT" >"$shots/$1.geometry"
     import -window root "$shots/$1.png" 2>/dev/null || fail "no screenshot $1"
 }
+
+# Waits up to 10 s for the window's first paint to reach the screen: the
+# whole window is drawn at once, so the blue strip above the bottom bar
+# tells. Sets X, Y, WIDTH and HEIGHT.
+wait_for_paint() {
+    local pixel
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    for _ in $(seq 50); do
+        pixel="$(import -window root -crop "1x1+$((X + 10))+$((Y + HEIGHT - 69))" -depth 8 txt:- 2>/dev/null | tail -n 1)"
+        case "$pixel" in *"#00A8E2"*) return 0 ;; esac
+        sleep 0.2
+    done
+    fail "the window was not painted within 10 s"
+}

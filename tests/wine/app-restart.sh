@@ -60,7 +60,7 @@ expect_saved() {
 
 start() {
     start_program "$folder/Orvana.exe"
-    sleep 2
+    wait_for_paint
     save_window_shot "$1"
 }
 
