@@ -67,14 +67,15 @@ save_window_shot() {
 
 # Waits up to 10 s for the window's first paint to reach the screen: the
 # whole window is drawn at once, so the blue strip above the bottom bar
-# tells. Sets X, Y, WIDTH and HEIGHT.
+# tells. The window shows before it is sized and centred, so its place is
+# read anew each time. Sets X, Y, WIDTH and HEIGHT.
 wait_for_paint() {
     local pixel
-    eval "$(xdotool getwindowgeometry --shell "$window")"
     for _ in $(seq 50); do
+        eval "$(xdotool getwindowgeometry --shell "$window")"
         pixel="$(import -window root -crop "1x1+$((X + 10))+$((Y + HEIGHT - 69))" -depth 8 txt:- 2>/dev/null | tail -n 1)"
         case "$pixel" in *"#00A8E2"*) return 0 ;; esac
         sleep 0.2
     done
-    fail "the window was not painted within 10 s"
+    fail "the window (${WIDTH}x${HEIGHT} at $X,$Y) was not painted within 10 s: $pixel"
 }
