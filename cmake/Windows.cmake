@@ -162,3 +162,4 @@ add_test(NAME wine.OrvanaFullWindow
     COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script ${PROJECT_SOURCE_DIR}/tests/wine/app-full-window.sh $<TARGET_FILE:OrvanaFull>)
 set_tests_properties(wine.OrvanaFullWindow PROPERTIES TIMEOUT 300)
 include(${PROJECT_SOURCE_DIR}/cmake/TestDevices.cmake)
+include(${PROJECT_SOURCE_DIR}/cmake/ProgramChecks.cmake)

@@ -22,9 +22,12 @@ HINSTANCE& Instance() {
 }
 
 // Managers that take part in message pre-translation, in order of enrolment.
+// Never destroyed: the main window, a static of the entry function made
+// before this list, leaves it from its destructor at process exit, when a
+// list destroyed in reverse order of construction would already be gone.
 std::vector<CPaintManager*>& PreTranslateManagers() {
-    static std::vector<CPaintManager*> managers;
-    return managers;
+    static auto* managers = new std::vector<CPaintManager*>();
+    return *managers;
 }
 
 std::map<CUiString, TFontInfo>& SharedFonts() {

@@ -55,3 +55,27 @@ check_preview() {
     /usr/bin/python3 "$here/preview_check.py" "$shots/$name-a.png" "$shots/$name-b.png" \
         --window "$X" "$Y" "$WIDTH" "$HEIGHT" "$@" || fail "preview $name"
 }
+
+# Saves a screenshot as $shots/NAME.png and the window's place and size as
+# $shots/NAME.geometry ("X Y WIDTH HEIGHT", for language_check.py); sets X,
+# Y, WIDTH and HEIGHT.
+save_window_shot() {
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    echo "$X $Y $WIDTH $HEIGHT" >"$shots/$1.geometry"
+    import -window root "$shots/$1.png" 2>/dev/null || fail "no screenshot $1"
+}
+
+# Waits up to 10 s for the window's first paint to reach the screen: the
+# whole window is drawn at once, so the blue strip above the bottom bar
+# tells. The window shows before it is sized and centred, so its place is
+# read anew each time. Sets X, Y, WIDTH and HEIGHT.
+wait_for_paint() {
+    local pixel
+    for _ in $(seq 50); do
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        pixel="$(import -window root -crop "1x1+$((X + 10))+$((Y + HEIGHT - 69))" -depth 8 txt:- 2>/dev/null | tail -n 1)"
+        case "$pixel" in *"#00A8E2"*) return 0 ;; esac
+        sleep 0.2
+    done
+    fail "the window (${WIDTH}x${HEIGHT} at $X,$Y) was not painted within 10 s: $pixel"
+}

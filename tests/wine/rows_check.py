@@ -33,7 +33,7 @@ ROW = 35               # height of a slider row
 FACE = (0x1C, 0x1C, 0x1C)          # a control button's face (tools/draw_skin_images.py FIELD)
 RED = (0xE5, 0x39, 0x35)           # the record button's dot
 TRACK = (0x4A, 0x4A, 0x4A)         # a slider's track
-DISABLED_TRACK = (0x33, 0x33, 0x33)  # the track of a disabled slider (automatic mode)
+DISABLED_TRACK = (0x33, 0x33, 0x33)  # a disabled slider's (its property in automatic mode)
 PROGRESS = (0x00, 0xA8, 0xE2)      # a slider's progress part
 
 
@@ -62,8 +62,8 @@ def slider_tracks(image, width, height):
     left = width - PANEL_WIDTH + SLIDER_LEFT + THUMB + 2  # past a thumb at value 0
     right = width - PANEL_WIDTH + SLIDER_LEFT + SLIDER_WIDTH - 2
     middle = image[TOP_BAR:height - BOTTOM_BAR - STRIP, left:right]
-    drawn = (is_colour(middle, TRACK) | is_colour(middle, DISABLED_TRACK) |
-             is_colour(middle, PROGRESS))
+    drawn = (is_colour(middle, TRACK) | is_colour(middle, PROGRESS) |
+             is_colour(middle, DISABLED_TRACK))
     # Allow the thumb of a slider whose value is not 0 somewhere on its track.
     rows = np.nonzero(drawn.mean(axis=1) >= 0.85)[0]
     tracks = []

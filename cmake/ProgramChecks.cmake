@@ -1,0 +1,52 @@
+# Whole-program acceptance checks: the real program under Wine driven with the mouse and keys,
+# read back from screenshots, setting.ini and the synthetic devices (tests/wine/app-*.sh).
+
+set(ORVANA_TEST_DEVICES_ENV "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
+
+function(orvana_program_check name script)
+    add_test(NAME wine.${name}
+        COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script ${PROJECT_SOURCE_DIR}/tests/wine/${script}
+            ${ARGN})
+    set_tests_properties(wine.${name} PROPERTIES TIMEOUT 300)
+endfunction()
+
+# Start-up with no camera, and with two cameras and the second picked in the camera list.
+orvana_program_check(OrvanaNoCamera app-no-camera.sh
+    $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+orvana_program_check(OrvanaTwoCameras app-two-cameras.sh
+    $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_property(TEST wine.OrvanaNoCamera wine.OrvanaTwoCameras APPEND PROPERTY
+    ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
+
+# Every language's skin on screen, chosen by setting.ini and by the locale; no devices needed.
+orvana_program_check(OrvanaLanguages app-languages.sh $<TARGET_FILE:Orvana> ${PROJECT_SOURCE_DIR}/skin)
+
+# Damaged and odd setting.ini files, with the default test camera so that Apply saves.
+orvana_program_check(OrvanaBadSettings app-bad-settings.sh $<TARGET_FILE:Orvana> ${PROJECT_SOURCE_DIR}/skin)
+set_property(TEST wine.OrvanaBadSettings APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
+
+# Settings applied, the language line edited by hand, and the program started again.
+orvana_program_check(OrvanaRestart app-restart.sh $<TARGET_FILE:Orvana> ${PROJECT_SOURCE_DIR}/skin)
+set_property(TEST wine.OrvanaRestart APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
+
+# OrvanaDamaged.exe: the program with a damaged copy of the skin archive (a document cut off,
+# one that no longer inflates, two undecodable images; tests/wine/damage_skin_archive.py).
+set(ORVANA_DAMAGED_ZIP ${CMAKE_BINARY_DIR}/generated/skin-damaged.zip)
+set(ORVANA_DAMAGED_RC ${CMAKE_BINARY_DIR}/generated/OrvanaDamaged.rc)
+add_custom_command(
+    OUTPUT ${ORVANA_DAMAGED_ZIP}
+    COMMAND Python3::Interpreter ${PROJECT_SOURCE_DIR}/tests/wine/damage_skin_archive.py
+            ${ORVANA_SKIN_ZIP} ${ORVANA_DAMAGED_ZIP}
+    DEPENDS ${ORVANA_SKIN_ZIP} ${PROJECT_SOURCE_DIR}/tests/wine/damage_skin_archive.py
+    COMMENT "Damaging a copy of the skin archive")
+add_custom_target(orvana_damaged_resources DEPENDS ${ORVANA_DAMAGED_ZIP})
+orvana_resource_script(${ORVANA_DAMAGED_RC} ${ORVANA_DAMAGED_ZIP})
+add_executable(OrvanaDamaged WIN32 app/Main.cpp ${ORVANA_DAMAGED_RC})
+add_dependencies(OrvanaDamaged orvana_resources orvana_damaged_resources)
+target_link_libraries(OrvanaDamaged PRIVATE orvana_core)
+target_link_options(OrvanaDamaged PRIVATE $<$<CONFIG:Release>:-s>)
+set_target_properties(OrvanaDamaged PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/OrvanaDamaged)
+orvana_program_check(OrvanaDamagedSkin app-damaged-skin.sh $<TARGET_FILE:OrvanaDamaged>
+    ${PROJECT_SOURCE_DIR}/skin)
+set_property(TEST wine.OrvanaDamagedSkin APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})

@@ -1,0 +1,44 @@
+#!/usr/bin/env bash
+# Starts the program (through wine-run.sh --script) with no camera and no
+# microphone attached: the window opens at its size, every list is empty, the
+# preview is blank, Apply and Default do nothing (no setting.ini appears), and
+# Alt+F4 ends the program with code 0.
+#
+#   app-no-camera.sh Orvana.exe OrvanaTestDeviceSetup.exe
+set -uo pipefail
+exe="$1"
+setup="$2"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-nocamera.XXXXXX")"
+pid=""
+fail() {
+    echo "FAIL: $*"
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    echo "screenshots kept in $shots"
+    exit 1
+}
+# shellcheck source=tests/wine/app-lib.sh
+source "$here/app-lib.sh"
+
+# setting.ini goes beside the program: run a copy of its own.
+cp "$exe" "$shots/Orvana.exe"
+wine "$setup" clear || fail "could not remove the devices"
+
+start_program "$shots/Orvana.exe"
+check_preview no-camera blank
+[ "$WIDTH" -eq 1308 ] && [ "$HEIGHT" -eq 800 ] || fail "window ${WIDTH}x${HEIGHT}, expected 1308x800"
+/usr/bin/python3 "$here/lists_check.py" "$shots/no-camera-a.png" --window "$X" "$Y" "$WIDTH" "$HEIGHT" \
+    --empty || fail "lists with no camera"
+
+# Default, then Apply, in the bottom bar: with no camera there is nothing to
+# reset and nothing to save.
+for button in 807 1197; do
+    xdotool mousemove $((X + button)) $((Y + 766)) click 1
+    sleep 0.5
+done
+kill -0 "$pid" 2>/dev/null || fail "the program ended after Default and Apply"
+[ -e "$shots/setting.ini" ] && fail "Apply with no camera wrote setting.ini"
+
+close_with_alt_f4 5
+rm -rf "$shots"
+echo "PASS"

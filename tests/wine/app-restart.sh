@@ -1,0 +1,100 @@
+#!/usr/bin/env bash
+# Runs the program three times in one folder (through wine-run.sh --script,
+# English locale, the default test camera) as a user would across restarts:
+# picks a format and resolutions by keys and applies them; edits the language
+# line of the saved setting.ini by hand; restarts and finds the window in
+# that language; applies another format, which keeps the hand-edited line;
+# restarts and finds the language again. Starting never rewrites the file.
+#
+#   app-restart.sh Orvana.exe SKIN_FOLDER
+set -uo pipefail
+exe="$1"
+skins="$2"
+here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
+shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-restart.XXXXXX")"
+pid=""
+fail() {
+    echo "FAIL: $*"
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    echo "screenshots kept in $shots"
+    exit 1
+}
+# shellcheck source=tests/wine/app-lib.sh
+source "$here/app-lib.sh"
+
+unset LANG
+export LC_ALL=en_US.UTF-8
+folder="$shots/program"
+mkdir -p "$folder"
+cp "$exe" "$folder/Orvana.exe"
+settings="$folder/setting.ini"
+
+photo_resolution=(1137 504)
+video_resolution=(1137 554)
+file_format=(1137 604)
+apply_button=(1197 766)
+
+# Opens the list at X Y with a click and moves its selection down by N entries.
+choose() {
+    xdotool mousemove $((X + $1)) $((Y + $2)) click 1
+    sleep 0.5
+    for _ in $(seq "$3"); do
+        xdotool key Down
+    done
+    xdotool key Return
+    sleep 0.5
+}
+
+apply() {
+    xdotool mousemove $((X + apply_button[0])) $((Y + apply_button[1])) click 1
+    sleep 1
+}
+
+# The five lines Apply writes first: photo W H, video W H, format.
+expect_saved() {
+    local expected
+    expected="$(printf 'PhotoResolution_Width=%d\r\nPhotoResolution_Height=%d\r\nVideoResolution_Width=%d\r\nVideoResolution_Height=%d\r\nFileFormat=%s\r\n\r\n' "$@")"
+    head -c "${#expected}" "$settings" | cmp -s - <(printf '%s' "$expected") ||
+        fail "setting.ini begins: $(head -5 "$settings" | tr -d '\r' | tr '\n' ' ')"
+}
+
+start() {
+    start_program "$folder/Orvana.exe"
+    wait_for_paint
+    save_window_shot "$1"
+}
+
+# First run, no setting.ini: YUY2, then 1280x720 for video, 1920x1080 for
+# photos (the camera's YUY2 entries run 640x480, 1280x720, 1920x1080, each
+# at 30 and 15 frames).
+start first-English
+choose "${file_format[@]}" 1
+choose "${video_resolution[@]}" 2
+choose "${photo_resolution[@]}" 4
+apply
+[ -f "$settings" ] || fail "Apply wrote no setting.ini"
+expect_saved 1920 1080 1280 720 YUY2
+grep -a -q $'^Language=\r$' "$settings" || fail "the new setting.ini has no empty language line"
+close_with_alt_f4 5
+
+# The user names a language in the file.
+sed -i 's/^Language=\r$/Language=german\r/' "$settings"
+edited="$(md5sum <"$settings")"
+start second-German
+[ "$(md5sum <"$settings")" = "$edited" ] || fail "starting rewrote setting.ini"
+# H264, two entries below the camera's running MJPG; its first size.
+choose "${file_format[@]}" 2
+apply
+expect_saved 640 480 640 480 H264
+tail -c 19 "$settings" | cmp -s - <(printf 'Language=german\r\n\r\n') ||
+    fail "Apply lost the language line: $(tail -c 40 "$settings" | od -c)"
+close_with_alt_f4 5
+
+saved="$(md5sum <"$settings")"
+start third-German
+close_with_alt_f4 5
+[ "$(md5sum <"$settings")" = "$saved" ] || fail "starting and closing rewrote setting.ini"
+
+/usr/bin/python3 "$here/language_check.py" "$shots" "$skins" || fail "the languages on screen"
+rm -rf "$shots"
+echo "PASS"
