@@ -16,11 +16,15 @@ if(ZLIB_FOUND)
     target_link_libraries(orvana_neutral PUBLIC ZLIB::ZLIB)
 endif()
 
+# The tests' own main: shuffled order (tests/TestOrder.h).
+add_library(orvana_native_test_main STATIC ${PROJECT_SOURCE_DIR}/tests/native/NativeTestMain.cpp)
+target_link_libraries(orvana_native_test_main PUBLIC orvana_neutral GTest::gtest)
+
 file(GLOB ORVANA_NATIVE_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/native/*Test.cpp)
 foreach(test_source ${ORVANA_NATIVE_TESTS})
     get_filename_component(test_name ${test_source} NAME_WE)
     add_executable(${test_name} ${test_source})
-    target_link_libraries(${test_name} PRIVATE orvana_neutral GTest::gtest GTest::gtest_main)
+    target_link_libraries(${test_name} PRIVATE orvana_neutral orvana_native_test_main GTest::gtest)
     add_test(NAME native.${test_name} COMMAND ${test_name})
     set_tests_properties(native.${test_name} PROPERTIES
         ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")

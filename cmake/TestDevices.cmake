@@ -44,8 +44,12 @@ foreach(test_source ${ORVANA_WINE_TESTS})
     if(test_text MATCHES "TestDeviceControl\\.h|ORVANA_TEST_DEVICES")
         target_link_libraries(${test_name} PRIVATE orvana_testdevice_control)
         add_dependencies(${test_name} OrvanaTestDevices)
-        set_property(TEST wine.${test_name} APPEND PROPERTY
-            ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
+        foreach(entry wine.${test_name} wine.${test_name}.Shutdown)
+            if(TEST ${entry})
+                set_property(TEST ${entry} APPEND PROPERTY
+                    ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
+            endif()
+        endforeach()
     endif()
 endforeach()
 

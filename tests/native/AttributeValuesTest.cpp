@@ -31,15 +31,23 @@ TEST(ParseRect, SkipsExactlyOneSeparatorAfterEachNumber) {
 
 TEST(ParseRect, ShortValuesAreNotReadPastTheirEnd) {
     // Exact-size copies: skipping a separator past the terminator is an
-    // out-of-bounds read that the address sanitizer reports.
-    for (const char* text : {"", "7", "7,", "7,8", "7,8,9"}) {
-        const size_t length = std::strlen(text) + 1;
+    // out-of-bounds read that the address sanitizer reports; what is not
+    // there reads 0.
+    const struct {
+        const char* text;
+        UiRect rect;
+    } cases[] = {{"", {0, 0, 0, 0}},
+                 {"7", {7, 0, 0, 0}},
+                 {"7,", {7, 0, 0, 0}},
+                 {"7,8", {7, 8, 0, 0}},
+                 {"7,8,9", {7, 8, 9, 0}}};
+    for (const auto& value : cases) {
+        const size_t length = std::strlen(value.text) + 1;
         std::unique_ptr<char[]> exact(new char[length]);
-        std::memcpy(exact.get(), text, length);
-        ParseRect(exact.get());
-        ParseSize(exact.get());
+        std::memcpy(exact.get(), value.text, length);
+        EXPECT_EQ(ParseRect(exact.get()), value.rect) << value.text;
+        EXPECT_EQ(ParseSize(exact.get()), (UiSize{value.rect.left, value.rect.top})) << value.text;
     }
-    EXPECT_EQ(ParseRect("7,8"), (UiRect{7, 8, 0, 0}));
 }
 
 TEST(ParseInt, ReadsLikeStrtolAndSaturates) {

@@ -25,6 +25,7 @@ MainWindow* g_window = nullptr;
 
 constexpr long kBrightness = 0;
 constexpr long kContrast = 1;
+constexpr long kHue = 2;
 constexpr long kPowerLine = 13;
 
 Configuration ThreeCameras() {
@@ -40,6 +41,8 @@ Configuration ThreeCameras() {
 class ControlPanelTest : public ::testing::Test {
 protected:
     static void SetUpTestSuite() {
+        // Start-up reads setting.ini: one left by an interrupted run must not choose the skin.
+        ::DeleteFileW(SettingsFilePath().c_str());
         ASSERT_TRUE(TestDevices::SaveConfiguration(ThreeCameras()));
         g_window = new MainWindow();
         ASSERT_NE(g_window->Create(nullptr, nullptr, 0x96C80000, 0), nullptr);
@@ -47,14 +50,20 @@ protected:
         Pump(200);
     }
 
-    // Every test starts with the three cameras attached and the first shown,
-    // as a device arrival leaves the window.
+    // Every test starts with the three cameras arriving after all had gone, in
+    // their order and as new devices (first format, default properties), the
+    // first shown, and without setting.ini. An arrival alone would keep the
+    // cameras an earlier test left, in the order they came back.
     void SetUp() override {
+        ::DeleteFileW(SettingsFilePath().c_str());
+        ASSERT_TRUE(TestDevices::SaveConfiguration(Configuration()));
+        TestDevices::NotifyDeviceChange(PathOf(1), false);
         ASSERT_TRUE(TestDevices::SaveConfiguration(ThreeCameras()));
         TestDevices::NotifyDeviceChange(PathOf(1), true);
         Pump(100);
         ASSERT_EQ(Registry().cameras.size(), 3u);
         ASSERT_EQ(Registry().currentCamera, Registry().cameras[0]);
+        ASSERT_EQ(Registry().currentCamera->friendlyName, L"Test Camera 1");
     }
 
     static CameraRegistry& Registry() { return CameraRegistry::Instance(); }
@@ -178,7 +187,6 @@ TEST_F(ControlPanelTest, AppliedFormatIsWhatTheNextSwitchUsesAfterARestart) {
     List("id_combo_video_resolution")->SelectItem(3);
     List("id_combo_photo_resolution")->SelectItem(4);
     List("id_combo_refresh_rate")->SelectItem(1);
-    ::DeleteFileW(SettingsFilePath().c_str());
     Click("id_btn_apply");
 
     EXPECT_EQ(DeviceProcAmp(0, kPowerLine).value, 2);
@@ -195,11 +203,6 @@ TEST_F(ControlPanelTest, AppliedFormatIsWhatTheNextSwitchUsesAfterARestart) {
     EXPECT_STREQ(current.subtypeName, "YUY2");
     EXPECT_EQ(current.width, 1280);
     EXPECT_EQ(current.height, 720);
-
-    // Leave the camera as the other tests expect it.
-    ::DeleteFileW(SettingsFilePath().c_str());
-    Registry().CurrentCamera()->SetPowerLineFrequency(1);
-    Panel().SwitchFormat("MJPG", 640, 480);
 }
 
 TEST_F(ControlPanelTest, RemovingACameraThatIsNotShownKeepsListAndRegistryInStep) {
@@ -234,6 +237,7 @@ TEST_F(ControlPanelTest, RemovingTheShownCameraShowsTheNextAndTheLastEmptiesTheP
     EXPECT_EQ(Entries("id_combo_cameras")[0], std::string(next->friendlyName.begin(),
                                                           next->friendlyName.end()));
 
+    ASSERT_EQ(next->SetVideoProcAmp(kBrightness, 20, 2), 0);
     ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
     ASSERT_TRUE(TestDevices::Unplug(PathOf(3)));
     Pump(100);
@@ -247,6 +251,8 @@ TEST_F(ControlPanelTest, RemovingTheShownCameraShowsTheNextAndTheLastEmptiesTheP
     Click("id_btn_apply");
     Click("id_btn_default");
     Click("id_btn_auto_focus");
+    EXPECT_EQ(DeviceProcAmp(1, kBrightness).value, 20) << "the last camera shown keeps its own";
+    EXPECT_EQ(::GetFileAttributesW(SettingsFilePath().c_str()), INVALID_FILE_ATTRIBUTES);
 
     // Plugging one back shows it.
     ASSERT_TRUE(TestDevices::Replug(PathOf(3)));
@@ -280,20 +286,35 @@ TEST_F(ControlPanelTest, PlugCyclesKeepTheShownCameraRunningAndLeakNoHandles) {
     EXPECT_EQ(Entries("id_combo_cameras").size(), 3u);
 }
 
-// A skin without the panel's controls: every action skips what is missing.
+// A skin without the panel's controls: every action skips what is missing and
+// still does to the camera what needs no control.
 TEST(ControlPanelWithoutControlsTest, ActionsSkipMissingControls) {
     ASSERT_TRUE(TestDevices::SaveConfiguration(ThreeCameras()));
     EnumerateAndMerge();
     CameraRegistry& registry = CameraRegistry::Instance();
-    ASSERT_FALSE(registry.cameras.empty());
+    ASSERT_EQ(registry.cameras.size(), 3u);
+    OrvanaCamera* camera = registry.CurrentCamera();
+    const bool opened = camera->opened;
+    auto procAmp = [camera](long property) {
+        long value = -1, flags = 0;
+        camera->GetVideoProcAmp(property, value, flags);
+        return value;
+    };
+    ::DeleteFileW(SettingsFilePath().c_str());
     Ui::CPaintManager manager;
     ControlPanel panel(nullptr, nullptr, nullptr);
     panel.FindControls(manager);
-    panel.RefreshFormatLists(registry.cameras[0]);
+    panel.RefreshFormatLists(camera);
     panel.FillCameraList(0);
     panel.SyncCameraList();
     panel.Apply();
+    EXPECT_EQ(::GetFileAttributesW(SettingsFilePath().c_str()), INVALID_FILE_ATTRIBUTES)
+        << "no lists, nothing to save";
+    ASSERT_EQ(camera->SetVideoProcAmp(kBrightness, 20, 2), 0);
     panel.RestoreDefaults();
+    EXPECT_EQ(procAmp(kBrightness), 0) << "the defaults need no control";
+
+    ASSERT_EQ(camera->SetVideoProcAmp(kHue, 10, 2), 0);
     for (const char* name : {"id_btn_auto_contrasts", "id_btn_auto_focus", "id_btn_io_normal"}) {
         Ui::CControlUI sender;
         sender.SetName(name);
@@ -312,6 +333,10 @@ TEST(ControlPanelWithoutControlsTest, ActionsSkipMissingControls) {
         event.sender = &sender;
         panel.OnNotify(event);
     }
+    // No slider gives a value to write, no list a camera to switch to.
+    EXPECT_EQ(procAmp(kHue), 10);
+    EXPECT_EQ(registry.currentCamera, camera);
+    EXPECT_EQ(camera->opened, opened);
     EXPECT_EQ(registry.cameras.size(), 3u);
 }
 

@@ -147,6 +147,7 @@ TEST(PreviewRenderer, RefusesMissingOrShortPictures) {
     // Nothing happens before the first upload.
     renderer.Clear();
     renderer.PresentFrame();
+    EXPECT_EQ(renderer.DevicesMade(), 0u);
     EXPECT_TRUE(renderer.UploadFrame(window, format, picture.data(), picture.size()));
     ::DestroyWindow(window);
 }

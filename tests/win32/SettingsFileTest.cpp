@@ -36,6 +36,8 @@ protected:
     void SetUp() override {
         path = SettingsFilePath();
         ::DeleteFileW(path.c_str());
+        // The folder of an interrupted run would fail every later one.
+        ::RemoveDirectoryW(path.c_str());
     }
     void TearDown() override { ::DeleteFileW(path.c_str()); }
 

@@ -5,9 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include "tests/TestOrder.h"
 #include "ui/PaintManager.h"
 
 int main(int argc, char** argv) {
+    TestOrder::ShuffleUnlessChosen();
     ::testing::InitGoogleTest(&argc, argv);
     Ui::CPaintManager::SetInstance(::GetModuleHandleA(nullptr));
     Ui::CPaintManager::SetResourcePath(Ui::CPaintManager::GetInstancePath());
