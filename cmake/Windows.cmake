@@ -139,11 +139,6 @@ foreach(test_source ${ORVANA_WINE_TESTS})
     endif()
     set_tests_properties(wine.${test_name} PROPERTIES TIMEOUT 300)
 endforeach()
-# Its last test stops the engine's worker for good: written order until that test
-# moves to a suite of its own named ...Shutdown.
-if(TEST wine.CaptureEngineTest)
-    set_property(TEST wine.CaptureEngineTest APPEND PROPERTY ENVIRONMENT GTEST_SHUFFLE=0)
-endif()
 
 # Each language's skin under its own locale (Wine takes the code page from it).
 add_executable(SkinLanguages tests/win32/SkinLanguages.cpp tests/win32/WineTestMain.cpp

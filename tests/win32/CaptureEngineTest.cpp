@@ -255,8 +255,8 @@ TEST(CaptureEngine, StopRecordingWhenIdleAndMirrorWithoutCamera) {
     EXPECT_EQ(engine.pipeline->recordingVolume, 40);
 }
 
-// Last: the worker is stopped and joined; the engine then refuses nothing but draws no more.
-TEST(CaptureEngine, ZzRequestStopEndsAndJoinsTheWorker) {
+// Runs in a process of its own (a ...Shutdown suite): the worker is stopped and joined for good.
+TEST(CaptureEngineShutdown, RequestStopEndsAndJoinsTheWorker) {
     CaptureEngine& engine = ReadyEngine();
     EXPECT_TRUE(engine.WorkerRunning());
     EXPECT_TRUE(engine.RequestStop());
