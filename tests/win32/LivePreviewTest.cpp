@@ -441,12 +441,12 @@ TEST_P(LivePreview, DecodesAndPresentsTheCameraContinuously) {
     const VideoFormat format = GetParam();
     CaptureEngine& engine = CaptureEngine::Instance();
     // Counters run over the whole process: wait for pictures of this test's format.
-    const uint64_t presented = engine.PresentedFrames();
+    const uint64_t presentedBefore = engine.PresentedFrames();
     ASSERT_TRUE(WaitFor([&] {
         return engine.frameWidth == format.width && engine.frameHeight == format.height;
     }));
     // Nobody moves the window: the engine has the preview refitted to the new frame size.
-    ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() > presented; }));
+    ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() > presentedBefore; }));
     Pump(300);
 
     // Decoded and drawn all the time; a nominal 30 fps camera gives far more
@@ -581,9 +581,9 @@ TEST_P(LivePreview, StallKeepsTheLastPictureUntilSamplesComeAgain) {
     stall.stallMs = 1000;
     SetFaults(stall);
     Pump(300);
-    const uint64_t decoded = engine.DecodedFrames();
+    const uint64_t decodedBefore = engine.DecodedFrames();
     Restart();
-    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > decoded; }));
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > decodedBefore; }));
     // The stall shows as a stretch without pictures; the last one stays.
     ASSERT_TRUE(WaitUntilQuiet(250, 4000)) << "no stall seen";
     const Picture during = Snapshot();
@@ -633,9 +633,9 @@ TEST_P(LivePreview, EndOfStreamLeavesTheWorkerAndPictureForTheNextRun) {
     ending.endOfStreamAfter = 15;
     SetFaults(ending);
     Pump(300);
-    const uint64_t decoded = engine.DecodedFrames();
+    const uint64_t decodedBefore = engine.DecodedFrames();
     Restart();
-    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > decoded; }));
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > decodedBefore; }));
     ASSERT_TRUE(WaitUntilQuiet(400, 4000)) << "the stream did not end";
     const Picture last = Snapshot();
     EXPECT_EQ(Over(500).decoded, 0u);

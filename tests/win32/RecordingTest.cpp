@@ -1,6 +1,7 @@
 // Recordings and photos end to end: the synthetic camera and microphone feed
 // the capture engine, which writes MP4 files and JPEG photos; the files are
 // then read with the host's ffprobe and ffmpeg, as a player would read them.
+#include <algorithm>
 #include <windows.h>
 
 #include <cmath>
@@ -146,8 +147,10 @@ void ExpectVideo(const std::string& name, const Fields& video, const Recorded& r
     EXPECT_EQ(Number(video, "width"), 640);
     EXPECT_EQ(Number(video, "height"), 480);
     EXPECT_LE(Number(video, "start_time"), 0.1);
+    // 5 %, but never less than the few pictures a loaded machine may still
+    // hold back at the stop of a short recording.
     EXPECT_NEAR(Number(video, "start_time") + Number(video, "duration"), recorded.wallSeconds,
-                recorded.wallSeconds * 0.05);
+                std::max(recorded.wallSeconds * 0.05, 0.2));
     const MediaProbe::Gop gop = MediaProbe::VideoGop(name);
     EXPECT_GE(gop.keyFrames, 2);
     EXPECT_LE(gop.longest, 12);
