@@ -17,14 +17,7 @@ set -uo pipefail
 exe="$1"
 skins="$2"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-damaged.XXXXXX")"
-pid=""
-fail() {
-    echo "FAIL: $*"
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    echo "screenshots kept in $shots"
-    exit 1
-}
+check_name=damaged
 # shellcheck source=tests/wine/app-lib.sh
 source "$here/app-lib.sh"
 

@@ -13,14 +13,7 @@ exe="$1"
 setup="$2"
 
 cycles="${ORVANA_PLUG_CYCLES:-3}"
-shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-devices.XXXXXX")"
-pid=""
-fail() {
-    echo "FAIL: $*"
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    echo "screenshots kept in $shots"
-    exit 1
-}
+check_name=devices
 # shellcheck source=tests/wine/app-lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/app-lib.sh"
 

@@ -1,5 +1,19 @@
 # Shared steps of the whole-program checks (sourced by app-*.sh, which run
-# through wine-run.sh --script). The caller defines fail().
+# through wine-run.sh --script). A caller that sets $check_name first gets
+# $shots, a folder for its screenshots and files, and fail(), which ends the
+# program under test and keeps that folder for a look; other callers define
+# fail() themselves.
+
+if [ -n "${check_name:-}" ]; then
+    shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-$check_name.XXXXXX")"
+    pid=""
+    fail() {
+        echo "FAIL: $*"
+        [ -n "$pid" ] && kill "$pid" 2>/dev/null
+        echo "screenshots kept in $shots"
+        exit 1
+    }
+fi
 
 # Starts the program under Wine and waits for its main window; sets pid and window.
 start_program() {

@@ -9,14 +9,7 @@ set -uo pipefail
 exe="$1"
 setup="$2"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-nocamera.XXXXXX")"
-pid=""
-fail() {
-    echo "FAIL: $*"
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    echo "screenshots kept in $shots"
-    exit 1
-}
+check_name=nocamera
 # shellcheck source=tests/wine/app-lib.sh
 source "$here/app-lib.sh"
 

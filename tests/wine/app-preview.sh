@@ -10,15 +10,7 @@ exe="$1"
 setup="$2"
 format="$3"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-preview.XXXXXX")"
-pid=""
-
-fail() {
-    echo "FAIL: $*"
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    echo "screenshots kept in $shots"
-    exit 1
-}
+check_name=preview
 
 # shellcheck source=tests/wine/app-lib.sh
 source "$here/app-lib.sh"

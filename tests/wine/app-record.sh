@@ -11,14 +11,7 @@ set -uo pipefail
 exe="$1"
 setup="$2"
 
-shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-record.XXXXXX")"
-pid=""
-fail() {
-    echo "FAIL: $*"
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    echo "screenshots and files kept in $shots"
-    exit 1
-}
+check_name=record
 # shellcheck source=tests/wine/app-lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/app-lib.sh"
 

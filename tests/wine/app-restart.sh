@@ -11,14 +11,7 @@ set -uo pipefail
 exe="$1"
 skins="$2"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-restart.XXXXXX")"
-pid=""
-fail() {
-    echo "FAIL: $*"
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    echo "screenshots kept in $shots"
-    exit 1
-}
+check_name=restart
 # shellcheck source=tests/wine/app-lib.sh
 source "$here/app-lib.sh"
 
