@@ -55,6 +55,8 @@ run() {
     while read -r _ name value; do
         result["$prefix.$name"]="$value"
     done < <(tr -d '\r' <"$log" | grep '^RESULT ')
+    # The one-minute load average as the run ends: what the run shared the machine with.
+    result["$prefix.load"]="$(cut -d' ' -f1 /proc/loadavg)"
 }
 
 run decode DecodeBenchmark "$decode_samples"
@@ -67,7 +69,7 @@ done
 load_after="$(cut -d' ' -f1-3 /proc/loadavg)"
 
 failed=0
-line() { printf '%-46s %-14s %12s %12s  %s\n' "$@"; }
+line() { printf '%-46s %-14s %12s %12s  %-7s %s\n' "$@"; }
 # A figure against its target: op is le, lt or ge; "-" means no target.
 verdict() {
     local value="$1" op="$2" limit="$3"
@@ -96,13 +98,15 @@ row() {
         outcome=FAIL
         failed=1
     fi
-    line "$measure" "$target" "${small:-n/a}" "${large:-n/a}" "$outcome"
+    local load="${result[${key720%.*}.load]:-?}" load1080="${result[${key1080%.*}.load]:-?}"
+    [ "$load1080" != "$load" ] && load="$load / $load1080"
+    line "$measure" "$target" "${small:-n/a}" "${large:-n/a}" "$outcome" "$load"
 }
 
 echo
 echo "Orvana benchmarks ($([ "$full" = 1 ] && echo full || echo short) runs; load average" \
     "$load_before before, $load_after after; logs in $logs)"
-line "measure" "target" "1280x720" "1920x1080" "result"
+line "measure" "target" "1280x720" "1920x1080" "result" "load avg (1 min, end of run)"
 row "MJPG DecodeFrame / bare decode (time)" "<= 1.15" le 1.15 \
     decode.MJPG_ratio_1280x720 decode.MJPG_ratio_1920x1080
 row "H264 DecodeFrame / bare decode (time)" "<= 1.15" le 1.15 \
