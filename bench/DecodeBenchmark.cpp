@@ -3,6 +3,7 @@
 // FFmpeg decode of the same samples (for YUY2: against a memcpy of the same
 // bytes and libswscale's YUY2-to-I420), and upload+present through the
 // Direct3D 9 renderer. The samples are made here with FFmpeg's own encoders.
+// Lines starting with RESULT carry the figures for scripts.
 #include <windows.h>
 
 #include <algorithm>
@@ -249,11 +250,15 @@ int main(int argc, char** argv) {
                             name, label, pipelineFps, copyFps, copyFps / pipelineFps, presentFps);
                 std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  (vs libswscale YUY2->I420)\n",
                             name, label, pipelineFps, scaleFps, scaleFps / pipelineFps);
+                std::printf("RESULT YUY2_memcpy_ratio_%s %.3f\n", label, copyFps / pipelineFps);
+                std::printf("RESULT YUY2_swscale_ratio_%s %.3f\n", label, scaleFps / pipelineFps);
             } else {
                 const double bareFps = referenceFps;
                 std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  %.1f fps  (vs bare decode)\n",
                             name, label, pipelineFps, bareFps, bareFps / pipelineFps, presentFps);
+                std::printf("RESULT %s_ratio_%s %.3f\n", name, label, bareFps / pipelineFps);
             }
+            std::printf("RESULT %s_present_fps_%s %.1f\n", name, label, presentFps);
             if (decoded != count) {
                 std::printf("      %d of %d samples decoded\n", decoded, count);
             }

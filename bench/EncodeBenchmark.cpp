@@ -4,7 +4,8 @@
 // same settings (send, receive, nothing else). Both run x264 on the calling
 // thread, so the time counted is that thread's processor time: the builds
 // and tests of others on the machine do not enter it. Prints the ratio of
-// the two measured in one run, the best of five alternating rounds each.
+// the two measured in one run, the best of five alternating rounds each,
+// and a RESULT line per size for scripts.
 //
 //   EncodeBenchmark.exe [pictures-per-round=300]
 #include <windows.h>
@@ -150,6 +151,7 @@ int main(int argc, char** argv) {
         std::printf("%dx%d H.264, %d pictures: recording %.1f fps, bare libx264 %.1f fps "
                     "(of one core), ratio %.3f (target <= %.2f)\n",
                     size[0], size[1], count, count / ours, count / bare, ratio, kAllowedRatio);
+        std::printf("RESULT encode_ratio_%dx%d %.3f\n", size[0], size[1], ratio);
         for (AVFrame*& picture : pictures) {
             av_frame_free(&picture);
         }

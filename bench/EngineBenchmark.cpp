@@ -5,12 +5,16 @@
 // top-level window, and, with "record", while every picture also goes into
 // an MP4 recording. Prints the samples the queue had to drop, the pictures
 // drawn per second and the longest stretch without a new picture on screen
-// (a freeze), and exits with 1 when a limit is exceeded.
+// (a freeze), the delay from a sample's arrival to the Present of its
+// picture (median and 99th percentile), and exits with 1 when a limit is
+// exceeded. Lines starting with RESULT carry the figures for scripts.
 //
 //   EngineBenchmark.exe [seconds=60] [fps=30] [width=1920] [height=1080] [record]
 #include <windows.h>
 
+#include <algorithm>
 #include <atomic>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
@@ -33,6 +37,8 @@ constexpr double kAllowedDropShare = 0.01;
 constexpr double kLeastDrawnShare = 0.5;
 // ... and never stand still longer than this (seconds).
 constexpr double kLongestFreeze = 0.25;
+// Median delay from a sample's arrival to its Present at 1280x720 (ms).
+constexpr double kLatencyMedianAt720 = 50.0;
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcA(window, message, wParam, lParam);
@@ -40,6 +46,16 @@ LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 int Argument(int argc, char** argv, int index, int fallback) {
     return argc > index && std::atoi(argv[index]) > 0 ? std::atoi(argv[index]) : fallback;
+}
+
+// The value below which the share q of the sorted values lies (nearest rank).
+double Percentile(const std::vector<int64_t>& sorted, double q) {
+    if (sorted.empty()) {
+        return 0.0;
+    }
+    const double rank = std::ceil(q * static_cast<double>(sorted.size()));
+    const std::size_t index = rank < 1.0 ? 0 : static_cast<std::size_t>(rank) - 1;
+    return static_cast<double>(sorted[std::min(index, sorted.size() - 1)]);
 }
 
 void PumpMessages() {
@@ -135,10 +151,17 @@ int main(int argc, char** argv) {
     uint64_t lastPresented = engine.PresentedFrames();
     double lastChange = start;
     double longestFreeze = 0.0;
+    // Delays are counted after the first second too, once decoder and
+    // device have warmed up.
+    bool latencyLogging = false;
     while (fed < total) {
         PumpMessages();
         ::Sleep(2);
         const double now = Now();
+        if (!latencyLogging && now - start > 1.0) {
+            engine.StartPresentLatencyLog(static_cast<std::size_t>(total));
+            latencyLogging = true;
+        }
         const uint64_t presented = engine.PresentedFrames();
         if (presented != lastPresented) {
             lastPresented = presented;
@@ -155,6 +178,10 @@ int main(int argc, char** argv) {
         ::Sleep(10);
     }
     const double elapsed = Now() - start;
+    std::vector<int64_t> latencies = engine.StopPresentLatencyLog();
+    std::sort(latencies.begin(), latencies.end());
+    const double latencyMedian = Percentile(latencies, 0.5) / 1000.0;
+    const double latency99 = Percentile(latencies, 0.99) / 1000.0;
 
     const uint64_t dropped = engine.DroppedSamples();
     const double share = static_cast<double>(dropped) / total;
@@ -171,8 +198,23 @@ int main(int argc, char** argv) {
                 "(allowed %.0f ms)\n",
                 drawnPerSecond, fps, kLeastDrawnShare * 100.0, longestFreeze * 1000.0,
                 kLongestFreeze * 1000.0);
+    const bool latencyTarget = width == 1280 && height == 720;
+    std::printf("arrival to Present of %u pictures: median %.1f ms, 99th percentile %.1f ms",
+                static_cast<unsigned>(latencies.size()), latencyMedian, latency99);
+    if (latencyTarget) {
+        std::printf(" (median below %.0f ms)", kLatencyMedianAt720);
+    }
+    std::printf("\n");
     bool kept = refused == 0 && share <= kAllowedDropShare &&
-                drawnPerSecond >= kLeastDrawnShare * fps && longestFreeze <= kLongestFreeze;
+                drawnPerSecond >= kLeastDrawnShare * fps && longestFreeze <= kLongestFreeze &&
+                !latencies.empty() && (!latencyTarget || latencyMedian < kLatencyMedianAt720);
+    std::printf("RESULT refused %d\n", refused.load());
+    std::printf("RESULT dropped_percent %.3f\n", share * 100.0);
+    std::printf("RESULT drawn_per_second %.2f\n", drawnPerSecond);
+    std::printf("RESULT longest_freeze_ms %.1f\n", longestFreeze * 1000.0);
+    std::printf("RESULT latency_pictures %u\n", static_cast<unsigned>(latencies.size()));
+    std::printf("RESULT latency_median_ms %.2f\n", latencyMedian);
+    std::printf("RESULT latency_p99_ms %.2f\n", latency99);
     if (record) {
         engine.recording = false;
         const double stopping = Now();
@@ -183,6 +225,8 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long long>(recorded), 100.0 * recorded / total,
                     static_cast<unsigned long long>(engine.pipeline->LastRecordingDropped()),
                     complete ? "complete" : "INCOMPLETE", (Now() - stopping) * 1000.0);
+        std::printf("RESULT recorded_percent %.2f\n", 100.0 * recorded / total);
+        std::printf("RESULT recording_complete %d\n", complete ? 1 : 0);
         kept = kept && complete;
         ::DeleteFileA(recordingPath.c_str());
     }

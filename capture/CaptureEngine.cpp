@@ -262,6 +262,34 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
         renderer->EndScene();
         renderer->PresentFrame();
         ++m_presented;
+        if (m_latencyLogging.load(std::memory_order_relaxed)) {
+            LogPresentLatency(MonotonicMicros() - item.arrivalUs);
+        }
+    }
+}
+
+void CaptureEngine::StartPresentLatencyLog(std::size_t capacity) {
+    std::lock_guard<std::mutex> lock(m_latencyLock);
+    m_latencies.clear();
+    // Reserved here so that the worker never allocates while it logs.
+    m_latencies.reserve(capacity);
+    m_latencyCapacity = capacity;
+    m_latencyLogging = true;
+}
+
+std::vector<int64_t> CaptureEngine::StopPresentLatencyLog() {
+    m_latencyLogging = false;
+    std::lock_guard<std::mutex> lock(m_latencyLock);
+    std::vector<int64_t> kept;
+    kept.swap(m_latencies);
+    m_latencyCapacity = 0;
+    return kept;
+}
+
+void CaptureEngine::LogPresentLatency(int64_t micros) {
+    std::lock_guard<std::mutex> lock(m_latencyLock);
+    if (m_latencies.size() < m_latencyCapacity) {
+        m_latencies.push_back(micros);
     }
 }
 

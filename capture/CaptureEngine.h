@@ -8,7 +8,9 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <string>
+#include <vector>
 
 #include "capture/CaptureItem.h"
 #include "capture/CaptureQueue.h"
@@ -82,6 +84,14 @@ public:
     uint64_t SkippedDrawings() const { return m_skippedDrawing; }
     bool WorkerRunning() const;
 
+    // Measurement of preview delay, off unless started: for each presented
+    // picture, the microseconds from its sample's arrival (the stamp taken in
+    // QueueVideoSample) to the return of its Present, kept for at most
+    // capacity pictures. Costs one clock read per picture while on.
+    void StartPresentLatencyLog(std::size_t capacity);
+    // Ends the measurement and hands over what it kept, oldest first.
+    std::vector<int64_t> StopPresentLatencyLog();
+
     HWND previewWindow = nullptr;
     std::atomic<bool> previewReady{false};
     std::unique_ptr<PreviewRenderer> renderer;
@@ -111,4 +121,9 @@ private:
     std::atomic<uint64_t> m_recorded{0};
     int64_t m_lastDrawnUs = 0; // worker thread only
     std::atomic<uint64_t> m_photos{0};
+    void LogPresentLatency(int64_t micros);
+    std::atomic<bool> m_latencyLogging{false};
+    std::mutex m_latencyLock; // guards the two below
+    std::vector<int64_t> m_latencies;
+    std::size_t m_latencyCapacity = 0;
 };
