@@ -42,6 +42,18 @@ int Argument(int argc, char** argv, int index, int fallback) {
     return argc > index && std::atoi(argv[index]) > 0 ? std::atoi(argv[index]) : fallback;
 }
 
+// Processor time of the whole process (every thread), in seconds.
+double ProcessCpuSeconds() {
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+        return 0.0;
+    }
+    auto seconds = [](const FILETIME& time) {
+        return ((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
 void PumpMessages() {
     MSG message;
     while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -176,14 +188,25 @@ int main(int argc, char** argv) {
     if (record) {
         engine.recording = false;
         const double stopping = Now();
+        const double cpuBefore = ProcessCpuSeconds();
         const bool complete = engine.pipeline->StopRecording();
+        const double stopCpu = ProcessCpuSeconds() - cpuBefore;
         const uint64_t recorded = engine.pipeline->LastRecordingPictures();
         std::printf("recorded %llu pictures (%.1f %% of those fed; %llu dropped by the encoder "
-                    "falling behind), file %s, stop took %.0f ms\n",
+                    "falling behind), file %s, stop took %.0f ms (%.0f ms of processor time)\n",
                     static_cast<unsigned long long>(recorded), 100.0 * recorded / total,
                     static_cast<unsigned long long>(engine.pipeline->LastRecordingDropped()),
-                    complete ? "complete" : "INCOMPLETE", (Now() - stopping) * 1000.0);
-        kept = kept && complete;
+                    complete ? "complete" : "INCOMPLETE", (Now() - stopping) * 1000.0,
+                    stopCpu * 1000.0);
+        // The stop rewrites the crash-proof fragmented file as an ordinary MP4.
+        const Mp4RewriteResult rewrite = engine.pipeline->LastRecordingRewrite();
+        std::printf("fragmented file %.2f MB, ordinary MP4 %.2f MB (%+.2f %%), %s\n",
+                    rewrite.bytesBefore / 1e6, rewrite.bytesAfter / 1e6,
+                    rewrite.bytesBefore > 0
+                        ? 100.0 * (rewrite.bytesAfter - rewrite.bytesBefore) / rewrite.bytesBefore
+                        : 0.0,
+                    rewrite.rewritten ? "rewritten" : "NOT REWRITTEN");
+        kept = kept && complete && rewrite.rewritten;
         ::DeleteFileA(recordingPath.c_str());
     }
     std::printf("%s\n", kept ? "PASS" : "FAIL");

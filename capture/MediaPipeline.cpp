@@ -392,6 +392,7 @@ bool MediaPipeline::StopRecording() {
     const bool complete = file->Finish();
     m_lastPictures = file->WrittenPictures();
     m_lastDropped = file->DroppedPictures();
+    m_lastRewrite = file->Rewrite();
     return complete;
 }
 

@@ -85,6 +85,9 @@ public:
     // dropped because it was behind.
     uint64_t LastRecordingPictures() const { return m_lastPictures; }
     uint64_t LastRecordingDropped() const { return m_lastDropped; }
+    // The last recording's sizes before and after its rewrite into an
+    // ordinary MP4; read by the thread that stopped it.
+    Mp4RewriteResult LastRecordingRewrite() const { return m_lastRewrite; }
 
     // Photos: the file is made now, the next picture goes into it.
     bool PreparePhoto(const std::string& path);
@@ -130,6 +133,7 @@ private:
     std::unique_ptr<RecordingThread> m_recording;
     std::atomic<uint64_t> m_lastPictures{0};
     std::atomic<uint64_t> m_lastDropped{0};
+    Mp4RewriteResult m_lastRewrite;
     std::unique_ptr<AudioInput> m_microphone;
     PhotoWriter m_photo;
 

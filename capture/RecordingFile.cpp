@@ -166,6 +166,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
                          const SoundFormat* sound) {
     Release();
     m_path = path;
+    m_rewrite = Mp4RewriteResult{};
     m_videoFrames = 0;
     m_audioFrames = 0;
     frameRate = RecordingFrameRate(frameRate);
@@ -186,7 +187,8 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         // One fragment per group of pictures (under half a second), written
         // as it is complete: a recording cut off (power lost, program killed)
         // keeps everything up to its last fragment, where a single index
-        // written at the end would lose the whole file.
+        // written at the end would lose the whole file. Finish turns the
+        // fragments into an ordinary file.
         AVDictionary* options = nullptr;
         av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
         // Each packet's bytes go to the file at once, not when a buffer fills.
@@ -393,5 +395,8 @@ bool RecordingFile::Finish() {
         complete = avio_closep(&m_output->pb) >= 0 && complete;
     }
     Release();
+    if (complete) {
+        m_rewrite = RewriteAsOrdinaryMp4(m_path);
+    }
     return complete;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/Mp4Rewrite.h"
 #include "capture/RecordingClock.h"
 
 struct AVAudioFifo;
@@ -55,9 +56,13 @@ public:
     // captured at readUs; encodes every whole encoder frame it completes.
     bool WriteAudio(const AVFrame* sound, int64_t readUs);
 
-    // Drains both encoders into the file, writes the trailer and closes it.
-    // True when the file is complete on disk.
+    // Drains both encoders into the file, writes the trailer and closes it,
+    // then rewrites the fragmented file as an ordinary MP4 (Mp4Rewrite.h).
+    // True when the file is complete on disk, rewritten or, when the rewrite
+    // failed, still fragmented.
     bool Finish();
+    // What the rewrite at the last Finish did.
+    const Mp4RewriteResult& Rewrite() const { return m_rewrite; }
     // Frees everything (safe to call twice); the file is not finished.
     void Release();
 
@@ -93,4 +98,5 @@ private:
     int64_t m_videoFrames = 0;
     int64_t m_audioFrames = 0;
     bool m_headerWritten = false;
+    Mp4RewriteResult m_rewrite;
 };
