@@ -198,15 +198,16 @@ int main(int argc, char** argv) {
                     static_cast<unsigned long long>(engine.pipeline->LastRecordingDropped()),
                     complete ? "complete" : "INCOMPLETE", (Now() - stopping) * 1000.0,
                     stopCpu * 1000.0);
-        // The stop rewrites the crash-proof fragmented file as an ordinary MP4.
-        const Mp4RewriteResult rewrite = engine.pipeline->LastRecordingRewrite();
+        // The stop puts the ordinary copy in the fragmented file's place.
+        const OrdinaryMp4 ordinary = engine.pipeline->LastRecordingOrdinary();
         std::printf("fragmented file %.2f MB, ordinary MP4 %.2f MB (%+.2f %%), %s\n",
-                    rewrite.bytesBefore / 1e6, rewrite.bytesAfter / 1e6,
-                    rewrite.bytesBefore > 0
-                        ? 100.0 * (rewrite.bytesAfter - rewrite.bytesBefore) / rewrite.bytesBefore
+                    ordinary.fragmentedBytes / 1e6, ordinary.ordinaryBytes / 1e6,
+                    ordinary.fragmentedBytes > 0
+                        ? 100.0 * (ordinary.ordinaryBytes - ordinary.fragmentedBytes) /
+                              ordinary.fragmentedBytes
                         : 0.0,
-                    rewrite.rewritten ? "rewritten" : "NOT REWRITTEN");
-        kept = kept && complete && rewrite.rewritten;
+                    ordinary.replaced ? "replaced" : "NOT REPLACED");
+        kept = kept && complete && ordinary.replaced;
         ::DeleteFileA(recordingPath.c_str());
     }
     std::printf("%s\n", kept ? "PASS" : "FAIL");

@@ -392,7 +392,7 @@ bool MediaPipeline::StopRecording() {
     const bool complete = file->Finish();
     m_lastPictures = file->WrittenPictures();
     m_lastDropped = file->DroppedPictures();
-    m_lastRewrite = file->Rewrite();
+    m_lastOrdinary = file->Ordinary();
     return complete;
 }
 

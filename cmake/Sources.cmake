@@ -69,7 +69,6 @@ set(ORVANA_WIN32_SOURCES
     capture/OutputFolder.cpp
     capture/MonotonicClock.cpp
     capture/RecordingFile.cpp
-    capture/Mp4Rewrite.cpp
     capture/RecordingThread.cpp
     capture/AudioInput.cpp
     capture/PhotoWriter.cpp

@@ -139,7 +139,7 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     const DWORD stopping = ::GetTickCount();
     engine.StopRecording();
     const DWORD stopMs = ::GetTickCount() - stopping;
-    const Mp4RewriteResult rewrite = engine.pipeline->LastRecordingRewrite();
+    const OrdinaryMp4 ordinary = engine.pipeline->LastRecordingOrdinary();
 
     const uint64_t dropped = engine.DroppedSamples() - droppedBefore;
     const uint64_t decoded = engine.DecodedFrames() - decodedBefore;
@@ -168,9 +168,9 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     std::printf("recorded %.1f s: picture ends at %.3f s, sound at %.3f s, drift %.0f ms "
                 "(allowed %.0f ms)\n",
                 wall, videoEnd, soundEnd, drift * 1000, kLargestDrift * 1000);
-    std::printf("stop took %lu ms; file %.1f MB fragmented, %.1f MB rewritten (%s)\n", stopMs,
-                rewrite.bytesBefore / 1e6, rewrite.bytesAfter / 1e6,
-                rewrite.rewritten ? "ordinary MP4" : "NOT REWRITTEN");
+    std::printf("stop took %lu ms; file %.1f MB fragmented, %.1f MB as an ordinary MP4 (%s)\n",
+                stopMs, ordinary.fragmentedBytes / 1e6, ordinary.ordinaryBytes / 1e6,
+                ordinary.replaced ? "replaced" : "NOT REPLACED");
 
     EXPECT_LE(high.workingSetMb - low.workingSetMb, kFlatMegabytes);
     EXPECT_LE(high.privateMb - low.privateMb, kFlatMegabytes);
@@ -179,7 +179,7 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     EXPECT_LE(encoderShare, kLargestDropShare);
     EXPECT_LT(std::fabs(drift), kLargestDrift);
     EXPECT_NEAR(videoEnd, wall, 1.0);
-    EXPECT_TRUE(rewrite.rewritten);
+    EXPECT_TRUE(ordinary.replaced);
 
     CameraTest::ResetRegistry();
     TestDevices::ResetConfiguration();

@@ -98,11 +98,11 @@ awk -F'duration=' -v wall="$wall" '/duration=/ { d = $2 * 1000; if (d < wall - 7
 cp "$found" "$shots/"
 # Fragments while recording, an ordinary MP4 once stopped: one index, in
 # front of the pictures and sound (players can start before the whole file is
-# read), no fragments, and no copy left over from the rewrite.
+# read), no fragments, and nothing left of the copy's working file.
 boxes="$(python3 "$(dirname "${BASH_SOURCE[0]}")/mp4_boxes.py" "$found")" || fail "boxes: $boxes"
 echo "top-level boxes: $boxes"
 [[ "$boxes" =~ ^ftyp\ moov\ (free\ )?mdat$ ]] || fail "not an ordinary MP4 with its index in front: $boxes"
-[ -z "$(find "$output" -name '*.rewrite')" ] || fail "the rewrite's copy is left over"
+[ -z "$(find "$output" -name '*.tmp')" ] || fail "the ordinary copy's working file is left over"
 # The index names every picture, and every one of them decodes.
 counts="$(ffprobe -v error -select_streams v -count_frames -show_entries stream=nb_frames,nb_read_frames \
     -of csv=p=0 "$found")"
