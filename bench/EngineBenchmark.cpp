@@ -142,6 +142,7 @@ int main(int argc, char** argv) {
         }
     });
     const double start = Now();
+    const double cpuAtStart = ProcessCpuSeconds();
     // A freeze: the longest time the screen went without a new picture,
     // counted after the first second.
     uint64_t lastPresented = engine.PresentedFrames();
@@ -160,6 +161,7 @@ int main(int argc, char** argv) {
         }
     }
     const double feedTime = Now() - start;
+    const double feedCpu = ProcessCpuSeconds() - cpuAtStart;
     feeder.join();
     // Let the worker finish what is still queued.
     for (int i = 0; i < 200 && engine.QueuedItems() > 0; ++i) {
@@ -178,6 +180,8 @@ int main(int argc, char** argv) {
                 static_cast<unsigned long long>(engine.DecodedFrames() - decodedBefore),
                 static_cast<unsigned long long>(engine.PresentedFrames() - presentedBefore),
                 static_cast<unsigned long long>(engine.SkippedDrawings()));
+    std::printf("processor time while fed: %.1f s in %.1f s (%.0f %% of one core)\n", feedCpu,
+                feedTime, 100.0 * feedCpu / feedTime);
     const double drawnPerSecond = (engine.PresentedFrames() - presentedBefore) / feedTime;
     std::printf("drawn per second: %.1f of %d (at least %.0f %%), longest freeze %.0f ms "
                 "(allowed %.0f ms)\n",

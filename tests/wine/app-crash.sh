@@ -37,8 +37,8 @@ click() {
 record_and_kill() {
     local seconds="$1" how="${2:-}"
     rm -rf "$output"
+    # wine's loader execs the program in the process started here: the one killed.
     start_program "$shots/OrvanaFull.exe"
-    # wine's loader execs the program in its own process: this is the one to kill.
     sleep 3
     eval "$(xdotool getwindowgeometry --shell "$window")"
     local started
