@@ -8,6 +8,7 @@
 #include <windows.h>
 
 #include <psapi.h>
+#include <winternl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -53,19 +54,64 @@ struct Usage {
     long handles = 0;
 };
 
+// Committed private memory, region by region (Wine leaves PrivateUsage 0).
+double PrivateMegabytes() {
+    double bytes = 0;
+    MEMORY_BASIC_INFORMATION region{};
+    for (const char* at = nullptr;
+         ::VirtualQuery(at, &region, sizeof region) == sizeof region && region.RegionSize > 0;
+         at = static_cast<const char*>(region.BaseAddress) + region.RegionSize) {
+        if (region.State == MEM_COMMIT && region.Type == MEM_PRIVATE) {
+            bytes += static_cast<double>(region.RegionSize);
+        }
+    }
+    return bytes / 1048576.0;
+}
+
+// The process's handles; counted in the system's handle table where
+// GetProcessHandleCount answers nothing (Wine).
+long HandleCount() {
+    DWORD count = 0;
+    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0) {
+        return static_cast<long>(count);
+    }
+    using Query = LONG(WINAPI*)(SYSTEM_INFORMATION_CLASS, void*, ULONG, ULONG*);
+    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
+        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
+    if (query == nullptr) {
+        return -1;
+    }
+    constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004L);
+    std::vector<char> buffer(1 << 16);
+    LONG status = kLengthMismatch;
+    for (int tries = 0; tries < 8 && status == kLengthMismatch; ++tries) {
+        ULONG needed = 0;
+        status = query(SystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
+                       &needed);
+        if (status == kLengthMismatch) {
+            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
+        }
+    }
+    if (status < 0) {
+        return -1;
+    }
+    const auto* table = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(buffer.data());
+    long mine = 0;
+    for (ULONG i = 0; i < table->Count; ++i) {
+        mine += table->Handle[i].OwnerPid == ::GetCurrentProcessId() ? 1 : 0;
+    }
+    return mine;
+}
+
 Usage Measure() {
     Usage usage;
-    PROCESS_MEMORY_COUNTERS_EX counters{};
+    PROCESS_MEMORY_COUNTERS counters{};
     counters.cb = sizeof counters;
-    if (::GetProcessMemoryInfo(::GetCurrentProcess(),
-                               reinterpret_cast<PROCESS_MEMORY_COUNTERS*>(&counters),
-                               sizeof counters)) {
+    if (::GetProcessMemoryInfo(::GetCurrentProcess(), &counters, sizeof counters)) {
         usage.workingSetMb = counters.WorkingSetSize / 1048576.0;
-        usage.privateMb = counters.PrivateUsage / 1048576.0;
     }
-    DWORD handles = 0;
-    ::GetProcessHandleCount(::GetCurrentProcess(), &handles);
-    usage.handles = static_cast<long>(handles);
+    usage.privateMb = PrivateMegabytes();
+    usage.handles = HandleCount();
     return usage;
 }
 
@@ -125,6 +171,9 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
                 200, std::max<int64_t>(1, (due - MonotonicMicros()) / 1000))));
         }
         const Usage now = Measure();
+        if (at == every) {
+            EXPECT_GT(now.handles, 0) << "the handles cannot be counted here";
+        }
         std::printf("%6d %12.1f %12.1f %8ld %10llu\n", at, now.workingSetMb, now.privateMb,
                     now.handles,
                     static_cast<unsigned long long>(engine.DroppedSamples() - droppedBefore));

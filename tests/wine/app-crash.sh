@@ -4,6 +4,7 @@
 # it must play, picture and sound, up to at most a second before the kill.
 # Kill moments: one early, one later at random (ORVANA_KILL_AT="s1 s2" fixes
 # them), and one just after the stop click, while the stop tidies the file.
+# The unfinished copy a killed recording leaves must go with the next start.
 #
 #   app-crash.sh OrvanaFull.exe OrvanaTestDeviceSetup.exe
 set -uo pipefail
@@ -23,6 +24,7 @@ fail() {
 source "$here/app-lib.sh"
 
 wine "$setup" reset || fail "could not reset the test devices"
+previous=""
 cp "$exe" "$shots/OrvanaFull.exe"
 videos="$(winepath -u "$(wine cmd /c echo '%USERPROFILE%' | tr -d '\r')")/Videos"
 output="$videos/OrvanaCapture"
@@ -36,7 +38,6 @@ click() {
 # record button is clicked again just before the kill. Checks the file.
 record_and_kill() {
     local seconds="$1" how="${2:-}"
-    rm -rf "$output"
     # wine's loader execs the program in the process started here: the one killed.
     start_program "$shots/OrvanaFull.exe"
     sleep 3
@@ -54,15 +55,19 @@ record_and_kill() {
     wait "$pid" 2>/dev/null
     pid=""
     local found
-    found="$(find "$output" -maxdepth 1 -name '*.mp4' 2>/dev/null | head -n 1)"
-    [ -n "$found" ] || fail "no recording left after a kill at $seconds s"
+    found="$(ls -t "$output"/*.mp4 2>/dev/null | head -n 1)"
+    [ -n "$found" ] && [ "$found" != "${previous:-}" ] || fail "no recording left after a kill at $seconds s"
+    previous="$found"
+    # The unfinished ordinary copy of a killed recording goes when the next one starts.
+    [ "$(find "$output" -name '*.mp4.tmp' | wc -l)" -le 1 ] || fail "copies of killed recordings pile up"
     local name="kill-$seconds${how:+-$how}.mp4"
     cp "$found" "$shots/$name"
     local boxes
     boxes="$(python3 "$here/mp4_boxes.py" "$shots/$name")"
     ffprobe -v error -show_entries stream=codec_type,duration -of compact=p=0 "$shots/$name" \
         >"$shots/$name.txt" 2>&1
-    echo "killed ${wall} ms after the click${how:+ (just after the stop click)}: boxes $boxes;" \
+    echo "killed ${wall} ms after the click${how:+ (just after the stop click)}:" \
+        "$(grep -o moof <<<"$boxes" | wc -l) fragments${boxes:+, ends with ${boxes##* }};" \
         "$(tr '\n' ' ' <"$shots/$name.txt")"
     grep -q '^codec_type=video' "$shots/$name.txt" || fail "$name: no picture stream"
     grep -q '^codec_type=audio' "$shots/$name.txt" || fail "$name: no sound stream"
