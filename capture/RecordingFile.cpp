@@ -361,10 +361,18 @@ bool RecordingFile::DrainEncoder(AVCodecContext* encoder, AVStream* stream) {
         av_packet_rescale_ts(m_packet, encoder->time_base, stream->time_base);
         m_packet->stream_index = stream->index;
         // A copy that cannot take a packet is given up: it would miss it.
-        if (m_ordinary != nullptr && (av_packet_ref(m_copy, m_packet) < 0 ||
-                                      av_interleaved_write_frame(m_ordinary, m_copy) < 0)) {
-            av_packet_unref(m_copy);
-            ReleaseOrdinaryCopy();
+        if (m_ordinary != nullptr) {
+            bool copied = av_packet_ref(m_copy, m_packet) >= 0;
+            if (copied) {
+                // Each muxer may have chosen its own time base in its header.
+                av_packet_rescale_ts(m_copy, stream->time_base,
+                                     m_ordinary->streams[stream->index]->time_base);
+                copied = av_interleaved_write_frame(m_ordinary, m_copy) >= 0;
+            }
+            if (!copied) {
+                av_packet_unref(m_copy);
+                ReleaseOrdinaryCopy();
+            }
         }
         // The muxer takes the packet's reference; a write error drops this
         // packet only, the recording goes on.
