@@ -309,6 +309,9 @@ bool CaptureEngine::StartRecording() {
     // A running recording is closed before the new name is chosen, so the
     // new file never takes the old one's name.
     StopRecording();
+    // A recording cut off by a crash left its unfinished ordinary copy (its
+    // fragmented file is the recording): nothing anyone can play.
+    RemoveFiles(OutputFolder(previewWindow), "*.mp4.tmp");
     return StartRecordingTo(NewOutputFilePath(previewWindow, ".mp4"));
 }
 

@@ -392,6 +392,7 @@ bool MediaPipeline::StopRecording() {
     const bool complete = file->Finish();
     m_lastPictures = file->WrittenPictures();
     m_lastDropped = file->DroppedPictures();
+    m_lastOrdinary = file->Ordinary();
     return complete;
 }
 

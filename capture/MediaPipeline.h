@@ -85,6 +85,9 @@ public:
     // dropped because it was behind.
     uint64_t LastRecordingPictures() const { return m_lastPictures; }
     uint64_t LastRecordingDropped() const { return m_lastDropped; }
+    // Whether the last recording ended as an ordinary MP4, and its sizes;
+    // read by the thread that stopped it.
+    OrdinaryMp4 LastRecordingOrdinary() const { return m_lastOrdinary; }
 
     // Photos: the file is made now, the next picture goes into it.
     bool PreparePhoto(const std::string& path);
@@ -130,6 +133,7 @@ private:
     std::unique_ptr<RecordingThread> m_recording;
     std::atomic<uint64_t> m_lastPictures{0};
     std::atomic<uint64_t> m_lastDropped{0};
+    OrdinaryMp4 m_lastOrdinary;
     std::unique_ptr<AudioInput> m_microphone;
     PhotoWriter m_photo;
 

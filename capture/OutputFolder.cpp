@@ -36,6 +36,20 @@ std::string OutputFolder(HWND window, bool* made) {
     return folder;
 }
 
+void RemoveFiles(const std::string& folder, const char* pattern) {
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return;
+    }
+    do {
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+            ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        }
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+}
+
 std::string NewOutputFilePath(HWND window, const char* extension) {
     const std::string folder = OutputFolder(window);
     SYSTEMTIME now{};

@@ -15,6 +15,10 @@ bool EnsureFolder(const char* base, const char* name);
 // or could be made, else the base folder itself. *made tells which.
 std::string OutputFolder(HWND window, bool* made = nullptr);
 
+// Deletes the files in folder whose names match pattern ("*.mp4.tmp"); a
+// file another program still has open stays.
+void RemoveFiles(const std::string& folder, const char* pattern);
+
 // A new file in the output folder named after the local time, with
 // extension ".jpg" or ".mp4"; never the name of a file that exists.
 std::string NewOutputFilePath(HWND window, const char* extension);

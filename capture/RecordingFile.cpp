@@ -1,5 +1,7 @@
 #include "capture/RecordingFile.h"
 
+#include <windows.h>
+
 #include <cstdio>
 
 extern "C" {
@@ -26,6 +28,41 @@ constexpr int64_t kAudioBitRate = 32000;
 // jitter of reading the device, less than anyone hears as out of sync.
 constexpr int64_t kAudioSlackUs = 40000;
 
+// FFmpeg opens files by UTF-8 name, falling back to the ANSI code page; the
+// rename and size queries must name the same files.
+std::wstring WideName(const std::string& path) {
+    for (const UINT codePage : {static_cast<UINT>(CP_UTF8), static_cast<UINT>(CP_ACP)}) {
+        const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
+        const int length = ::MultiByteToWideChar(codePage, flags, path.c_str(), -1, nullptr, 0);
+        if (length > 0) {
+            std::wstring wide(static_cast<size_t>(length), L'\0');
+            ::MultiByteToWideChar(codePage, flags, path.c_str(), -1, &wide[0], length);
+            wide.resize(static_cast<size_t>(length - 1));
+            return wide;
+        }
+    }
+    return std::wstring();
+}
+
+int64_t FileSize(const std::wstring& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+void CloseOutput(AVFormatContext*& output) {
+    if (output == nullptr) {
+        return;
+    }
+    if (output->pb != nullptr && !(output->oformat->flags & AVFMT_NOFILE)) {
+        avio_closep(&output->pb);
+    }
+    avformat_free_context(output);
+    output = nullptr;
+}
+
 bool SupportsRate(const AVCodec* codec, int rate) {
     if (codec->supported_samplerates == nullptr) {
         return true;
@@ -44,7 +81,16 @@ RecordingFile::~RecordingFile() {
     Release();
 }
 
+void RecordingFile::ReleaseOrdinaryCopy() {
+    if (m_ordinary != nullptr) {
+        CloseOutput(m_ordinary);
+        ::DeleteFileW(WideName(OrdinaryCopyPath(m_path)).c_str());
+    }
+    av_packet_free(&m_copy);
+}
+
 void RecordingFile::Release() {
+    ReleaseOrdinaryCopy();
     avcodec_free_context(&m_video);
     avcodec_free_context(&m_audio);
     av_packet_free(&m_packet);
@@ -57,13 +103,7 @@ void RecordingFile::Release() {
         av_audio_fifo_free(m_fifo);
         m_fifo = nullptr;
     }
-    if (m_output != nullptr) {
-        if (m_output->pb != nullptr && !(m_output->oformat->flags & AVFMT_NOFILE)) {
-            avio_closep(&m_output->pb);
-        }
-        avformat_free_context(m_output);
-        m_output = nullptr;
-    }
+    CloseOutput(m_output);
     m_videoStream = nullptr;
     m_audioStream = nullptr;
     m_headerWritten = false;
@@ -166,6 +206,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
                          const SoundFormat* sound) {
     Release();
     m_path = path;
+    m_ordinaryResult = OrdinaryMp4{};
     m_videoFrames = 0;
     m_audioFrames = 0;
     frameRate = RecordingFrameRate(frameRate);
@@ -186,7 +227,8 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         // One fragment per group of pictures (under half a second), written
         // as it is complete: a recording cut off (power lost, program killed)
         // keeps everything up to its last fragment, where a single index
-        // written at the end would lose the whole file.
+        // written at the end would lose the whole file. Finish puts an
+        // ordinary copy in its place.
         AVDictionary* options = nullptr;
         av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
         // Each packet's bytes go to the file at once, not when a buffer fills.
@@ -202,7 +244,62 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         return false;
     }
     m_headerWritten = true;
+    OpenOrdinaryCopy();
     return true;
+}
+
+void RecordingFile::OpenOrdinaryCopy() {
+    // The same packets also go into an ordinary MP4 beside the fragmented
+    // file: at the stop it only needs its index written (in front, for
+    // players that stream), where rebuilding it from the fragments would
+    // read the whole file again. Without it the recording stays fragmented.
+    const std::string path = OrdinaryCopyPath(m_path);
+    bool ok = avformat_alloc_output_context2(&m_ordinary, nullptr, "mp4", path.c_str()) >= 0 &&
+              m_ordinary != nullptr;
+    for (unsigned i = 0; ok && i < m_output->nb_streams; ++i) {
+        AVStream* stream = avformat_new_stream(m_ordinary, nullptr);
+        ok = stream != nullptr &&
+             avcodec_parameters_copy(stream->codecpar, m_output->streams[i]->codecpar) >= 0;
+        if (ok) {
+            stream->time_base = m_output->streams[i]->time_base;
+        }
+    }
+    m_copy = ok ? av_packet_alloc() : nullptr;
+    ok = ok && m_copy != nullptr;
+    const bool created = ok && avio_open(&m_ordinary->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0;
+    ok = created;
+    if (ok) {
+        AVDictionary* options = nullptr;
+        av_dict_set(&options, "movflags", "+faststart", 0);
+        ok = avformat_write_header(m_ordinary, &options) >= 0;
+        av_dict_free(&options);
+    }
+    if (!ok) {
+        CloseOutput(m_ordinary);
+        av_packet_free(&m_copy);
+        if (created) {
+            ::DeleteFileW(WideName(path).c_str());
+        }
+    }
+}
+
+bool RecordingFile::FinishOrdinaryCopy() {
+    if (m_ordinary == nullptr) {
+        return false;
+    }
+    bool ok = av_write_trailer(m_ordinary) >= 0;
+    if (m_ordinary->pb != nullptr) {
+        ok = ok && m_ordinary->pb->error >= 0;
+        ok = avio_closep(&m_ordinary->pb) >= 0 && ok;
+    }
+    if (!ok) {
+        return false;
+    }
+    // One rename: a stop cut off at any point leaves either file whole.
+    const std::wstring copy = WideName(OrdinaryCopyPath(m_path));
+    const std::wstring original = WideName(m_path);
+    return ::MoveFileExW(copy.c_str(), original.c_str(),
+                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
 }
 
 const AVFrame* RecordingFile::FitPicture(const AVFrame* picture) {
@@ -263,6 +360,20 @@ bool RecordingFile::DrainEncoder(AVCodecContext* encoder, AVStream* stream) {
         }
         av_packet_rescale_ts(m_packet, encoder->time_base, stream->time_base);
         m_packet->stream_index = stream->index;
+        // A copy that cannot take a packet is given up: it would miss it.
+        if (m_ordinary != nullptr) {
+            bool copied = av_packet_ref(m_copy, m_packet) >= 0;
+            if (copied) {
+                // Each muxer may have chosen its own time base in its header.
+                av_packet_rescale_ts(m_copy, stream->time_base,
+                                     m_ordinary->streams[stream->index]->time_base);
+                copied = av_interleaved_write_frame(m_ordinary, m_copy) >= 0;
+            }
+            if (!copied) {
+                av_packet_unref(m_copy);
+                ReleaseOrdinaryCopy();
+            }
+        }
         // The muxer takes the packet's reference; a write error drops this
         // packet only, the recording goes on.
         av_interleaved_write_frame(m_output, m_packet);
@@ -391,6 +502,11 @@ bool RecordingFile::Finish() {
     if (m_output->pb != nullptr) {
         complete = complete && m_output->pb->error >= 0;
         complete = avio_closep(&m_output->pb) >= 0 && complete;
+    }
+    m_ordinaryResult.fragmentedBytes = FileSize(WideName(m_path));
+    if (complete && FinishOrdinaryCopy()) {
+        m_ordinaryResult.replaced = true;
+        m_ordinaryResult.ordinaryBytes = FileSize(WideName(m_path));
     }
     Release();
     return complete;

@@ -18,6 +18,15 @@ struct AVPacket;
 struct AVStream;
 struct SwsContext;
 
+// What became of a stopped recording's file: written as fragments while it
+// ran (a killed program leaves a playable file), then replaced by the
+// ordinary MP4 written beside it, which every player and editor opens.
+struct OrdinaryMp4 {
+    bool replaced = false;        // the ordinary MP4 took the fragmented file's place
+    int64_t fragmentedBytes = 0;
+    int64_t ordinaryBytes = 0;    // 0 when not replaced
+};
+
 // Sample rate, channel count and FFmpeg sample format (an AVSampleFormat).
 struct SoundFormat {
     int sampleRate = 0;
@@ -55,11 +64,19 @@ public:
     // captured at readUs; encodes every whole encoder frame it completes.
     bool WriteAudio(const AVFrame* sound, int64_t readUs);
 
-    // Drains both encoders into the file, writes the trailer and closes it.
-    // True when the file is complete on disk.
+    // Drains both encoders into the file, writes the trailer and closes it;
+    // then the ordinary copy, when complete, replaces the fragmented file.
+    // True when the file is complete on disk, ordinary or, when the copy
+    // failed, fragmented.
     bool Finish();
-    // Frees everything (safe to call twice); the file is not finished.
+    // What the last Finish left.
+    const OrdinaryMp4& Ordinary() const { return m_ordinaryResult; }
+    // Frees everything (safe to call twice); the file is not finished and
+    // the ordinary copy is removed.
     void Release();
+
+    // The name of the ordinary copy while the recording runs.
+    static std::string OrdinaryCopyPath(const std::string& path) { return path + ".tmp"; }
 
     // Pictures and encoder frames of sound written so far.
     int64_t VideoFrames() const { return m_videoFrames; }
@@ -71,11 +88,16 @@ private:
     bool SendVideo(const AVFrame* frame);
     bool SendAudio(AVFrame* frame);
     bool DrainEncoder(AVCodecContext* encoder, AVStream* stream);
+    void OpenOrdinaryCopy();
+    bool FinishOrdinaryCopy();
+    void ReleaseOrdinaryCopy();
     bool EncodeWaitingSound(int minimum);
     const AVFrame* FitPicture(const AVFrame* picture);
 
     std::string m_path;
-    AVFormatContext* m_output = nullptr;
+    AVFormatContext* m_output = nullptr;   // the fragmented file
+    AVFormatContext* m_ordinary = nullptr; // the ordinary copy, null once it failed
+    AVPacket* m_copy = nullptr;            // each packet's reference for the copy
     AVCodecContext* m_video = nullptr;
     AVStream* m_videoStream = nullptr;
     AVCodecContext* m_audio = nullptr;
@@ -93,4 +115,5 @@ private:
     int64_t m_videoFrames = 0;
     int64_t m_audioFrames = 0;
     bool m_headerWritten = false;
+    OrdinaryMp4 m_ordinaryResult;
 };

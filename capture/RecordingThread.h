@@ -39,6 +39,8 @@ public:
     // Pictures encoded, and pictures dropped because the encoder was behind.
     uint64_t WrittenPictures() const { return m_written; }
     uint64_t DroppedPictures() const { return m_queue.Dropped(); }
+    // What Finish left: an ordinary MP4 or the fragmented file.
+    OrdinaryMp4 Ordinary() const { return m_file ? m_file->Ordinary() : OrdinaryMp4{}; }
 
 private:
     struct FrameDeleter {

@@ -103,3 +103,22 @@ add_test(NAME wine.OrvanaRecord
         $<TARGET_FILE:OrvanaTestDeviceSetup>)
 set_tests_properties(wine.OrvanaRecord PROPERTIES TIMEOUT 300
     ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
+
+# The program killed while it records leaves a file that plays to about a second before.
+add_test(NAME wine.OrvanaRecordKill
+    COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script
+        ${PROJECT_SOURCE_DIR}/tests/wine/app-crash.sh $<TARGET_FILE:OrvanaFull>
+        $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_tests_properties(wine.OrvanaRecordKill PROPERTIES TIMEOUT 300
+    ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
+
+# A long recording through the synthetic devices, watching memory, handles, drops and sync.
+# Three minutes in the default run; ORVANA_SOAK_SECONDS=1800 for the half-hour form.
+add_executable(Soak tests/win32/Soak.cpp tests/win32/WineTestMain.cpp ${ORVANA_RC})
+add_dependencies(Soak orvana_resources OrvanaTestDevices)
+target_link_libraries(Soak PRIVATE orvana_core orvana_testdevice_control gtest)
+set_target_properties(Soak PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/Soak)
+add_test(NAME wine.Soak3Min COMMAND Soak)
+# Alone: the drop count measures the program, not the tests beside it.
+set_tests_properties(wine.Soak3Min PROPERTIES TIMEOUT 420 RUN_SERIAL TRUE
+    ENVIRONMENT "ORVANA_SOAK_SECONDS=180;ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")

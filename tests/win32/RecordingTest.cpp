@@ -259,6 +259,19 @@ TEST_F(Recording, WithoutAMicrophoneTheFileHasPictureOnly) {
     ExpectVideo("silent.mp4", streams[0], recorded);
 }
 
+TEST_F(Recording, WithoutItsOrdinaryCopyTheFragmentedRecordingIsKept) {
+    OpenDevices({}, {}, false);
+    // A folder in the way of the ordinary copy.
+    const std::string copy = RecordingFile::OrdinaryCopyPath(MediaProbe::WindowsPath("kept.mp4"));
+    ASSERT_TRUE(::CreateDirectoryA(copy.c_str(), nullptr));
+    const Recorded recorded = Record("kept.mp4", 1500);
+    EXPECT_FALSE(Engine().pipeline->LastRecordingOrdinary().replaced);
+    const std::vector<Fields> streams = MediaProbe::Streams("kept.mp4");
+    ASSERT_EQ(streams.size(), 1u);
+    ExpectVideo("kept.mp4", streams[0], recorded);
+    ::RemoveDirectoryA(copy.c_str());
+}
+
 TEST_F(Recording, UnwritableFolderRefusesTheStartAndLeavesNothingOpen) {
     OpenDevices();
     CaptureEngine& engine = Engine();

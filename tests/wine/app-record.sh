@@ -2,9 +2,9 @@
 # Takes a photo and makes a recording with the buttons of the all-rows build
 # (run through wine-run.sh --script), as a user would, and checks the files in
 # the Videos folder's "OrvanaCapture": the photo's size and colours, the
-# recording's streams and length, and the recording indicator on screen. Then
-# an output folder that cannot be written: the record button springs back and
-# the program goes on.
+# recording's streams, length and layout, and the recording indicator on
+# screen. Then an output folder that cannot be written: the record button
+# springs back and the program goes on.
 #
 #   app-record.sh OrvanaFull.exe OrvanaTestDeviceSetup.exe
 set -uo pipefail
@@ -89,6 +89,18 @@ echo "wall clock between the clicks: $wall ms"
 awk -F'duration=' -v wall="$wall" '/duration=/ { d = $2 * 1000; if (d < wall - 700 || d > wall + 700) bad = 1 }
     END { exit bad }' "$shots/streams.txt" || fail "a stream's length is not the time between the clicks"
 cp "$found" "$shots/"
+# Fragments while recording, an ordinary MP4 once stopped: one index, in
+# front of the pictures and sound (players can start before the whole file is
+# read), no fragments, and nothing left of the copy's working file.
+boxes="$(python3 "$(dirname "${BASH_SOURCE[0]}")/mp4_boxes.py" "$found")" || fail "boxes: $boxes"
+echo "top-level boxes: $boxes"
+[[ "$boxes" =~ ^ftyp\ moov\ (free\ )?mdat$ ]] || fail "not an ordinary MP4 with its index in front: $boxes"
+[ -z "$(find "$output" -name '*.tmp')" ] || fail "the ordinary copy's working file is left over"
+# The index names every picture, and every one of them decodes.
+counts="$(ffprobe -v error -select_streams v -count_frames -show_entries stream=nb_frames,nb_read_frames \
+    -of csv=p=0 "$found")"
+echo "pictures in the index, decoded: $counts"
+[ "${counts%%,*}" = "${counts##*,}" ] && [ "${counts%%,*}" -gt 0 ] || fail "pictures lost: $counts"
 # Pictures are stamped when they arrive, so the file has a variable rate;
 # the null muxer's complaint about that is no decoding fault.
 ffmpeg -v error -i "$found" -f null - 2>&1 | grep -v -e 'non monotonically increasing dts' -e 'Last message repeated' >"$shots/decode.txt"

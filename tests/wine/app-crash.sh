@@ -1,0 +1,87 @@
+#!/usr/bin/env bash
+# Kills the all-rows build hard (SIGKILL to its process, as a crash or a
+# power cut would end it) while it records, and checks the file left behind:
+# it must play, picture and sound, up to at most a second before the kill.
+# Kill moments: one early, one later at random (ORVANA_KILL_AT="s1 s2" fixes
+# them), and one just after the stop click, while the stop tidies the file.
+# The unfinished copy a killed recording leaves must go with the next start.
+#
+#   app-crash.sh OrvanaFull.exe OrvanaTestDeviceSetup.exe
+set -uo pipefail
+exe="$1"
+setup="$2"
+here="$(dirname "${BASH_SOURCE[0]}")"
+
+shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-crash.XXXXXX")"
+pid=""
+fail() {
+    echo "FAIL: $*"
+    [ -n "$pid" ] && kill -9 "$pid" 2>/dev/null
+    echo "files kept in $shots"
+    exit 1
+}
+# shellcheck source=tests/wine/app-lib.sh
+source "$here/app-lib.sh"
+
+wine "$setup" reset || fail "could not reset the test devices"
+previous=""
+cp "$exe" "$shots/OrvanaFull.exe"
+videos="$(winepath -u "$(wine cmd /c echo '%USERPROFILE%' | tr -d '\r')")/Videos"
+output="$videos/OrvanaCapture"
+
+record=(147 766)
+click() {
+    xdotool mousemove $((X + $1)) $((Y + $2)) click 1
+}
+
+# Records for $1 seconds and kills the program then; with "stop" as $2 the
+# record button is clicked again just before the kill. Checks the file.
+record_and_kill() {
+    local seconds="$1" how="${2:-}"
+    # wine's loader execs the program in the process started here: the one killed.
+    start_program "$shots/OrvanaFull.exe"
+    sleep 3
+    eval "$(xdotool getwindowgeometry --shell "$window")"
+    local started
+    started=$(date +%s%N)
+    click "${record[@]}"
+    sleep "$seconds"
+    if [ "$how" = stop ]; then
+        click "${record[@]}"
+        sleep 0.05
+    fi
+    kill -9 "$pid"
+    local wall=$((($(date +%s%N) - started) / 1000000))
+    wait "$pid" 2>/dev/null
+    pid=""
+    local found
+    found="$(ls -t "$output"/*.mp4 2>/dev/null | head -n 1)"
+    [ -n "$found" ] && [ "$found" != "${previous:-}" ] || fail "no recording left after a kill at $seconds s"
+    previous="$found"
+    # The unfinished ordinary copy of a killed recording goes when the next one starts.
+    [ "$(find "$output" -name '*.mp4.tmp' | wc -l)" -le 1 ] || fail "copies of killed recordings pile up"
+    local name="kill-$seconds${how:+-$how}.mp4"
+    cp "$found" "$shots/$name"
+    local boxes
+    boxes="$(python3 "$here/mp4_boxes.py" "$shots/$name")"
+    ffprobe -v error -show_entries stream=codec_type,duration -of compact=p=0 "$shots/$name" \
+        >"$shots/$name.txt" 2>&1
+    echo "killed ${wall} ms after the click${how:+ (just after the stop click)}:" \
+        "$(grep -o moof <<<"$boxes" | wc -l) fragments${boxes:+, ends with ${boxes##* }};" \
+        "$(tr '\n' ' ' <"$shots/$name.txt")"
+    grep -q '^codec_type=video' "$shots/$name.txt" || fail "$name: no picture stream"
+    grep -q '^codec_type=audio' "$shots/$name.txt" || fail "$name: no sound stream"
+    # Each stream reaches to a second before the kill.
+    awk -F'duration=' -v wall="$wall" '/duration=/ { if ($2 * 1000 < wall - 1000) bad = 1 }
+        END { exit bad }' "$shots/$name.txt" || fail "$name: more than the last second is lost"
+    ffmpeg -v error -i "$shots/$name" -f null - 2>&1 |
+        grep -v -e 'non monotonically increasing dts' -e 'Last message repeated' >"$shots/decode.txt"
+    [ ! -s "$shots/decode.txt" ] || fail "$name does not decode cleanly: $(head -3 "$shots/decode.txt")"
+}
+
+read -r early late <<<"${ORVANA_KILL_AT:-$((2 + RANDOM % 2)).$((RANDOM % 10)) $((5 + RANDOM % 5)).$((RANDOM % 10))}"
+record_and_kill "$early"
+record_and_kill "$late"
+record_and_kill 3 stop
+rm -rf "$shots"
+echo "PASS"
