@@ -585,7 +585,7 @@ TEST_P(LivePreview, StallKeepsTheLastPictureUntilSamplesComeAgain) {
     Restart();
     ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > decodedBefore; }));
     // The stall shows as a stretch without pictures; the last one stays.
-    ASSERT_TRUE(WaitUntilQuiet(250, 4000)) << "no stall seen";
+    ASSERT_TRUE(WaitUntilQuiet(400, 4000)) << "no stall seen";
     const Picture during = Snapshot();
     const MediaTest::ScreenShot shownDuring(Window().GetHWND());
     const uint64_t decoded = engine.DecodedFrames();
