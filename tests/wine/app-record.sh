@@ -139,6 +139,27 @@ complete_recording() {
         fail "$2: the file lasts $length s, expected about $1"
 }
 
+# A disk that fills up during a recording: what was written stays readable
+# and the program answers.
+if mount -t tmpfs -o size=160k orvana-full "$videos" 2>/dev/null; then
+    click "${record[@]}"
+    sleep 8
+    click "${record[@]}"
+    sleep 2
+    kill -0 "$pid" 2>/dev/null || { umount "$videos"; fail "the program ended when the disk filled"; }
+    dot_shown && { umount "$videos"; fail "the recording indicator stays after a stop on a full disk"; }
+    ls -la "$output" || true
+    kept_file="$(ls -t "$output"/*.mp4 2>/dev/null | head -n 1)"
+    [ -n "$kept_file" ] || { umount "$videos"; fail "nothing is left of a recording on a full disk"; }
+    cp "$kept_file" "$shots/full-disk.mp4"
+    umount "$videos"
+    length="$(ffprobe -v error -show_entries format=duration -of csv=p=0 "$shots/full-disk.mp4")"
+    echo "full disk: $(basename "$kept_file") keeps ${length:-nothing} s"
+    awk -v d="${length:-0}" 'BEGIN { exit !(d > 2) }' || fail "a recording on a full disk is unreadable"
+else
+    echo "(cannot mount a small folder here: full-disk case skipped)"
+fi
+
 # Unplugging the camera in the middle of a recording finishes the file.
 rm -f "$output"/*.mp4
 click "${record[@]}"
