@@ -50,3 +50,16 @@ set_target_properties(OrvanaDamaged PROPERTIES
 orvana_program_check(OrvanaDamagedSkin app-damaged-skin.sh $<TARGET_FILE:OrvanaDamaged>
     ${PROJECT_SOURCE_DIR}/skin)
 set_property(TEST wine.OrvanaDamagedSkin APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
+
+# The panel and the bottom bar with the mouse and keys; cameras unplugged and plugged back;
+# photo and recordings through the all-rows build's buttons; the program killed while it records.
+orvana_program_check(OrvanaPanel app-panel.sh
+    $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+orvana_program_check(OrvanaDeviceChange app-devicechange.sh
+    $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+orvana_program_check(OrvanaRecord app-record.sh
+    $<TARGET_FILE:OrvanaFull> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+orvana_program_check(OrvanaRecordKill app-crash.sh
+    $<TARGET_FILE:OrvanaFull> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_property(TEST wine.OrvanaPanel wine.OrvanaDeviceChange wine.OrvanaRecord wine.OrvanaRecordKill
+    APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})

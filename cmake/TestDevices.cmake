@@ -80,38 +80,6 @@ foreach(format "MJPG 1280x720@30" "YUY2 640x480@30" "H264 1280x720@30")
         ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
 endforeach()
 
-# Device changes reach the running program: unplugging and replugging its cameras.
-add_test(NAME wine.OrvanaDeviceChange
-    COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script
-        ${PROJECT_SOURCE_DIR}/tests/wine/app-devicechange.sh $<TARGET_FILE:Orvana>
-        $<TARGET_FILE:OrvanaTestDeviceSetup>)
-set_tests_properties(wine.OrvanaDeviceChange PROPERTIES TIMEOUT 300
-    ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
-
-# The panel and bottom bar driven with the mouse and keys in the running program.
-add_test(NAME wine.OrvanaPanel
-    COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script
-        ${PROJECT_SOURCE_DIR}/tests/wine/app-panel.sh $<TARGET_FILE:Orvana>
-        $<TARGET_FILE:OrvanaTestDeviceSetup>)
-set_tests_properties(wine.OrvanaPanel PROPERTIES TIMEOUT 300
-    ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
-
-# Photo and recording through the buttons of the all-rows build.
-add_test(NAME wine.OrvanaRecord
-    COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script
-        ${PROJECT_SOURCE_DIR}/tests/wine/app-record.sh $<TARGET_FILE:OrvanaFull>
-        $<TARGET_FILE:OrvanaTestDeviceSetup>)
-set_tests_properties(wine.OrvanaRecord PROPERTIES TIMEOUT 300
-    ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
-
-# The program killed while it records leaves a file that plays to about a second before.
-add_test(NAME wine.OrvanaRecordKill
-    COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script
-        ${PROJECT_SOURCE_DIR}/tests/wine/app-crash.sh $<TARGET_FILE:OrvanaFull>
-        $<TARGET_FILE:OrvanaTestDeviceSetup>)
-set_tests_properties(wine.OrvanaRecordKill PROPERTIES TIMEOUT 300
-    ENVIRONMENT "ORVANA_TEST_DEVICES=$<TARGET_FILE:OrvanaTestDevices>")
-
 # A long recording through the synthetic devices, watching memory, handles, drops and sync.
 # Three minutes in the default run; ORVANA_SOAK_SECONDS=1800 for the half-hour form.
 add_executable(Soak tests/win32/Soak.cpp tests/win32/WineTestMain.cpp ${ORVANA_RC})
