@@ -29,16 +29,7 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
 
 void Pump(DWORD milliseconds) { TestSupport::PumpFor(milliseconds); }
 
-template <class Condition> bool WaitFor(Condition condition, DWORD milliseconds = 3000) {
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > milliseconds) {
-            return false;
-        }
-        Pump(5);
-    }
-    return true;
-}
+using TestSupport::WaitFor;
 
 // The main window stand-in: a white top-level window that owns the preview.
 HWND Parent() {

@@ -50,16 +50,7 @@ using TestDevices::VideoSubtype;
 // both send messages to windows of the UI thread.
 void Pump(DWORD milliseconds) { TestSupport::PumpFor(milliseconds); }
 
-template <class Condition> bool WaitFor(Condition condition, DWORD milliseconds = 5000) {
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > milliseconds) {
-            return false;
-        }
-        Pump(10);
-    }
-    return true;
-}
+using TestSupport::WaitFor;
 
 // The main window stand-in: a skinned top-level window whose "CaptureView"
 // control attaches the preview exactly as the program's window does, and

@@ -20,6 +20,7 @@ extern "C" {
 #include "capture/MonotonicClock.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaProbe.h"
+#include "tests/win32/MediaTestEnvironment.h"
 #include "tests/win32/MediaTestSupport.h"
 #include "tests/win32/TestWindow.h"
 #include "tools/testdevices/TestDeviceControl.h"
@@ -37,16 +38,7 @@ void Pump(DWORD milliseconds) {
     TestSupport::PumpFor(milliseconds);
 }
 
-template <class Condition> bool WaitFor(Condition condition, DWORD milliseconds = 5000) {
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > milliseconds) {
-            return false;
-        }
-        Pump(10);
-    }
-    return true;
-}
+using TestSupport::WaitFor;
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcA(window, message, wParam, lParam);
@@ -339,17 +331,6 @@ TEST_F(Recording, PhotoIsAFullRangeJpegOfTheNextPictureAtItsOwnSize) {
     EXPECT_TRUE(MediaProbe::Exists("kept.jpg"));
 }
 
-class Cleanup : public ::testing::Environment {
-public:
-    void SetUp() override { av_log_set_level(AV_LOG_ERROR); }
-    void TearDown() override {
-        CaptureEngine::Instance().RequestStop();
-        if (::getenv("ORVANA_KEEP_MEDIA") == nullptr) {
-            MediaProbe::RemoveAll();
-        }
-    }
-};
-
-const auto* const kCleanup = ::testing::AddGlobalTestEnvironment(new Cleanup());
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new MediaTestEnvironment());
 
 } // namespace

@@ -29,6 +29,7 @@ extern "C" {
 #include "capture/MonotonicClock.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaProbe.h"
+#include "tests/win32/MediaTestEnvironment.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
 namespace {
@@ -234,17 +235,6 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     TestDevices::ResetConfiguration();
 }
 
-class Cleanup : public ::testing::Environment {
-public:
-    void SetUp() override { av_log_set_level(AV_LOG_ERROR); }
-    void TearDown() override {
-        CaptureEngine::Instance().RequestStop();
-        if (::getenv("ORVANA_KEEP_MEDIA") == nullptr) {
-            MediaProbe::RemoveAll();
-        }
-    }
-};
-
-const auto* const kCleanup = ::testing::AddGlobalTestEnvironment(new Cleanup());
+const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new MediaTestEnvironment());
 
 } // namespace

@@ -71,4 +71,17 @@ POINT CenterOf(Ui::CControlUI* control);
 // Runs the thread's queued messages, for at least `milliseconds` (timers fire).
 void PumpFor(DWORD milliseconds = 0);
 
+// Runs the thread's messages until condition() holds; false when it has not
+// after `milliseconds`.
+template <class Condition> bool WaitFor(Condition condition, DWORD milliseconds = 5000) {
+    const DWORD start = ::GetTickCount();
+    while (!condition()) {
+        if (::GetTickCount() - start > milliseconds) {
+            return false;
+        }
+        PumpFor(5);
+    }
+    return true;
+}
+
 } // namespace TestSupport
