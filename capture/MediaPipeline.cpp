@@ -9,6 +9,8 @@ extern "C" {
 #include <libavfilter/avfilter.h>
 #include <libavfilter/buffersink.h>
 #include <libavfilter/buffersrc.h>
+#include <libavutil/buffer.h>
+#include <libavutil/frame.h>
 #include <libavutil/imgutils.h>
 #include <libavutil/mem.h>
 #include <libswscale/swscale.h>
@@ -37,7 +39,7 @@ MediaPipeline::~MediaPipeline() {
 }
 
 const uint8_t* MediaPipeline::PackedPicture() const {
-    return m_havePicture ? m_packed.get() : nullptr;
+    return m_havePicture ? m_packedView : nullptr;
 }
 
 void MediaPipeline::CloseDecoder() {
@@ -51,8 +53,12 @@ void MediaPipeline::CloseDecoder() {
     m_flipSource = nullptr;
     m_flipSink = nullptr;
     av_frame_free(&m_filteredFrame);
+    // Buffers still held by a recording keep the pool alive until released.
+    av_buffer_pool_uninit(&m_packedPool);
     m_packed.reset();
     m_packedSize = 0;
+    m_packedView = nullptr;
+    m_packedViewSize = 0;
     m_havePicture = false;
     m_currentPicture = nullptr;
     m_input.clear();
@@ -105,10 +111,14 @@ bool MediaPipeline::OpenDecoder(const StreamFormat& format) {
     if (m_convertedFrame == nullptr) {
         return false;
     }
-    m_convertedFrame->width = width;
-    m_convertedFrame->height = height;
-    m_convertedFrame->format = AV_PIX_FMT_YUV420P;
-    if (av_frame_get_buffer(m_convertedFrame, kConvertedAlign) < 0) {
+    if (width % 2 == 0 && height % 2 == 0) {
+        m_packedPool = av_buffer_pool_init(
+            static_cast<std::size_t>(PackedI420Size(width, height)) + kConvertedAlign, nullptr);
+        if (m_packedPool == nullptr) {
+            return false;
+        }
+    }
+    if (!MakeConvertedWritable()) {
         return false;
     }
 
@@ -128,6 +138,40 @@ bool MediaPipeline::OpenDecoder(const StreamFormat& format) {
     return true;
 }
 
+bool MediaPipeline::MakeConvertedWritable() {
+    if (m_convertedFrame->buf[0] != nullptr && av_frame_is_writable(m_convertedFrame)) {
+        return true;
+    }
+    const int width = m_format.width;
+    const int height = m_format.height;
+    if (m_havePicture && m_packedView == m_convertedFrame->data[0]) {
+        // The preview's view goes with the buffer.
+        m_havePicture = false;
+        m_packedView = nullptr;
+    }
+    av_frame_unref(m_convertedFrame);
+    m_convertedFrame->width = width;
+    m_convertedFrame->height = height;
+    m_convertedFrame->format = AV_PIX_FMT_YUV420P;
+    if (m_packedPool == nullptr) {
+        return av_frame_get_buffer(m_convertedFrame, kConvertedAlign) >= 0;
+    }
+    // Luma, then U, then V, rows without gaps: the packed picture itself.
+    m_convertedFrame->buf[0] = av_buffer_pool_get(m_packedPool);
+    if (m_convertedFrame->buf[0] == nullptr) {
+        return false;
+    }
+    uint8_t* base = m_convertedFrame->buf[0]->data;
+    const std::size_t luma = static_cast<std::size_t>(width) * static_cast<std::size_t>(height);
+    m_convertedFrame->data[0] = base;
+    m_convertedFrame->data[1] = base + luma;
+    m_convertedFrame->data[2] = base + luma + luma / 4;
+    m_convertedFrame->linesize[0] = width;
+    m_convertedFrame->linesize[1] = width / 2;
+    m_convertedFrame->linesize[2] = width / 2;
+    return true;
+}
+
 bool MediaPipeline::BuildFlipGraph(int width, int height) {
     m_flipGraph = avfilter_graph_alloc();
     AVFilterInOut* outputs = avfilter_inout_alloc();
@@ -144,8 +188,8 @@ bool MediaPipeline::BuildFlipGraph(int width, int height) {
                       height, static_cast<int>(AV_PIX_FMT_YUV420P), 1, 25, 1, 1);
         if (avfilter_graph_create_filter(&m_flipSource, source, "in", arguments, nullptr,
                                          m_flipGraph) >= 0 &&
-            avfilter_graph_create_filter(&m_flipSink, sink, "out", nullptr, nullptr,
-                                         m_flipGraph) >= 0) {
+            avfilter_graph_create_filter(&m_flipSink, sink, "out", nullptr, nullptr, m_flipGraph) >=
+                0) {
             outputs->name = av_strdup("in");
             outputs->filter_ctx = m_flipSource;
             outputs->pad_idx = 0;
@@ -154,9 +198,9 @@ bool MediaPipeline::BuildFlipGraph(int width, int height) {
             inputs->filter_ctx = m_flipSink;
             inputs->pad_idx = 0;
             inputs->next = nullptr;
-            built = avfilter_graph_parse_ptr(m_flipGraph, "hflip", &inputs, &outputs, nullptr) >=
-                        0 &&
-                    avfilter_graph_config(m_flipGraph, nullptr) >= 0;
+            built =
+                avfilter_graph_parse_ptr(m_flipGraph, "hflip", &inputs, &outputs, nullptr) >= 0 &&
+                avfilter_graph_config(m_flipGraph, nullptr) >= 0;
         }
     }
     avfilter_inout_free(&inputs);
@@ -228,10 +272,9 @@ bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
         sourceFormat == AV_PIX_FMT_YUVJ420P || sourceFormat == AV_PIX_FMT_YUV420P;
     if (planar422 || planar420) {
         const uint8_t* source[3] = {latest->data[0], latest->data[1], latest->data[2]};
-        if (av_frame_make_writable(m_convertedFrame) < 0 ||
-            !PlanarYuvToI420(source, latest->linesize, m_format.width, m_format.height,
-                             planar422, fullRange, m_convertedFrame->data,
-                             m_convertedFrame->linesize)) {
+        if (!MakeConvertedWritable() ||
+            !PlanarYuvToI420(source, latest->linesize, m_format.width, m_format.height, planar422,
+                             fullRange, m_convertedFrame->data, m_convertedFrame->linesize)) {
             return false;
         }
         m_currentPicture = m_convertedFrame;
@@ -242,15 +285,15 @@ bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
         // gets a scaler of its own instead of being read with the old one.
         sws_freeContext(m_scaler);
         m_scaler = sws_getContext(m_format.width, m_format.height, sourceFormat, m_format.width,
-                                  m_format.height, AV_PIX_FMT_YUV420P, SWS_FAST_BILINEAR,
-                                  nullptr, nullptr, nullptr);
+                                  m_format.height, AV_PIX_FMT_YUV420P, SWS_FAST_BILINEAR, nullptr,
+                                  nullptr, nullptr);
         if (m_scaler == nullptr) {
             return false;
         }
         m_scalerSource = static_cast<int>(sourceFormat);
         m_scalerNeedsInit = false;
     }
-    if (av_frame_make_writable(m_convertedFrame) < 0 ||
+    if (!MakeConvertedWritable() ||
         sws_scale(m_scaler, latest->data, latest->linesize, 0, m_format.height,
                   m_convertedFrame->data, m_convertedFrame->linesize) <= 0) {
         return false;
@@ -260,7 +303,7 @@ bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
 }
 
 bool MediaPipeline::ConvertYuy2(const uint8_t* sample, int32_t length) {
-    if (av_frame_make_writable(m_convertedFrame) < 0 ||
+    if (!MakeConvertedWritable() ||
         !Yuy2ToI420(sample, static_cast<std::size_t>(length), m_format.width, m_format.height,
                     m_convertedFrame->data[0], m_convertedFrame->linesize[0],
                     m_convertedFrame->data[1], m_convertedFrame->linesize[1],
@@ -271,8 +314,7 @@ bool MediaPipeline::ConvertYuy2(const uint8_t* sample, int32_t length) {
     return true;
 }
 
-bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sample,
-                                int32_t length) {
+bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sample, int32_t length) {
     if (!m_formatKnown || !IsEqualGUID(format.subtype, m_format.subtype) ||
         format.width != m_format.width || format.height != m_format.height) {
         m_format = format;
@@ -316,13 +358,19 @@ bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sampl
     }
 
     AVFrame* picture = m_currentPicture;
-    if (picture->data[0] == nullptr || picture->data[1] == nullptr ||
-        picture->data[2] == nullptr) {
+    if (picture->data[0] == nullptr || picture->data[1] == nullptr || picture->data[2] == nullptr) {
         return false;
     }
-    const uint8_t* planes[3] = {picture->data[0], picture->data[1], picture->data[2]};
-    const int lineSizes[3] = {picture->linesize[0], picture->linesize[1], picture->linesize[2]};
-    PackI420(planes, lineSizes, m_format.width, m_format.height, m_packed.get());
+    if (picture == m_convertedFrame && m_packedPool != nullptr) {
+        m_packedView = picture->data[0];
+        m_packedViewSize = PackedI420Size(m_format.width, m_format.height);
+    } else {
+        const uint8_t* planes[3] = {picture->data[0], picture->data[1], picture->data[2]};
+        const int lineSizes[3] = {picture->linesize[0], picture->linesize[1], picture->linesize[2]};
+        PackI420(planes, lineSizes, m_format.width, m_format.height, m_packed.get());
+        m_packedView = m_packed.get();
+        m_packedViewSize = m_packedSize;
+    }
     m_havePicture = true;
     return true;
 }
@@ -354,8 +402,8 @@ bool MediaPipeline::StartRecording(const std::string& path, int width, int heigh
     if (m_havePicture && m_currentPicture != nullptr) {
         m_recording->PushVideo(m_currentPicture, MonotonicMicros());
     }
-    if (haveSound && microphone->Start(m_recording->EncoderSound(), recordingVolume,
-                                       std::move(onSound))) {
+    if (haveSound &&
+        microphone->Start(m_recording->EncoderSound(), recordingVolume, std::move(onSound))) {
         m_microphone = std::move(microphone);
     }
     return true;

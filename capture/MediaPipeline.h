@@ -20,6 +20,7 @@
 #include "capture/RecordingFile.h"
 #include "capture/RecordingThread.h"
 
+struct AVBufferPool;
 struct AVCodecContext;
 struct AVFrame;
 struct AVPacket;
@@ -43,7 +44,7 @@ public:
     // The picture of the last successful DecodeFrame: W x H luma, then U,
     // then V, each (W/2) x (H/2), no gaps. Null before the first picture.
     const uint8_t* PackedPicture() const;
-    std::size_t PackedPictureSize() const { return m_packedSize; }
+    std::size_t PackedPictureSize() const { return m_havePicture ? m_packedViewSize : 0; }
     // The FFmpeg frame holding that picture (not owned by the caller).
     AVFrame* CurrentPicture() const { return m_currentPicture; }
     bool DecoderReady() const { return m_decoderReady; }
@@ -108,6 +109,7 @@ private:
     bool BuildFlipGraph(int width, int height);
     bool DecodeCompressed(const uint8_t* sample, int32_t length);
     bool ConvertYuy2(const uint8_t* sample, int32_t length);
+    bool MakeConvertedWritable();
 
     std::mutex m_contextLock;
     StreamFormat m_format{};
@@ -126,8 +128,13 @@ private:
     std::vector<uint8_t> m_input;
     AVFrame* m_currentPicture = nullptr;
 
-    std::unique_ptr<uint8_t[]> m_packed;
+    // Pictures converted here are written straight in the packed layout
+    // (even sizes), from this pool, so the preview reads them without a copy.
+    AVBufferPool* m_packedPool = nullptr;
+    std::unique_ptr<uint8_t[]> m_packed; // other pictures are packed into this
     std::size_t m_packedSize = 0;
+    const uint8_t* m_packedView = nullptr;
+    std::size_t m_packedViewSize = 0;
     bool m_havePicture = false;
 
     std::unique_ptr<RecordingThread> m_recording;

@@ -2,6 +2,7 @@
 // through FFmpeg, YUY2 by the program's own loop, re-opening on a format
 // change and damaged samples.
 #include <cstdlib>
+#include <string>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -44,6 +45,38 @@ TEST(MediaPipeline, MjpgPicturesOfBothChromaLayoutsDecodeToTheirLuma) {
             EXPECT_NEAR(pipeline.PackedPicture()[320 * 240 + 10], 128, 3); // U
         }
         EXPECT_EQ(pipeline.OpenCount(), 1u); // one open for the whole stream
+    }
+}
+
+// A recording keeps a reference to the picture it was handed; the next
+// sample must go to another buffer, not into the one being encoded.
+TEST(MediaPipeline, APictureStillHeldIsNotOverwrittenByTheNext) {
+    for (const char* name : {"MJPG", "YUY2"}) {
+        MediaPipeline pipeline;
+        const StreamFormat format = Format(name, 320, 240);
+        std::vector<std::vector<uint8_t>> samples;
+        if (std::string(name) == "MJPG") {
+            samples = Encode(AV_CODEC_ID_MJPEG, 320, 240, 2, 40);
+        } else {
+            samples = {std::vector<uint8_t>(320 * 240 * 2, 40),
+                       std::vector<uint8_t>(320 * 240 * 2, 200)};
+        }
+        ASSERT_TRUE(Decode(pipeline, format, samples[0])) << name;
+        AVFrame* held = av_frame_alloc();
+        ASSERT_EQ(av_frame_ref(held, pipeline.CurrentPicture()), 0);
+        const uint8_t before = held->data[0][120 * held->linesize[0] + 160];
+
+        ASSERT_TRUE(Decode(pipeline, format, samples[1])) << name;
+        EXPECT_EQ(held->data[0][120 * held->linesize[0] + 160], before) << name;
+        EXPECT_NE(LumaAt(pipeline, 320, 160, 120), before) << name;
+        EXPECT_EQ(
+            pipeline.CurrentPicture()->data[0][120 * pipeline.CurrentPicture()->linesize[0] + 160],
+            LumaAt(pipeline, 320, 160, 120))
+            << name;
+        av_frame_free(&held);
+        // Released again, the buffers are reused and the pictures stay right.
+        ASSERT_TRUE(Decode(pipeline, format, samples[0])) << name;
+        EXPECT_EQ(LumaAt(pipeline, 320, 160, 120), before) << name;
     }
 }
 
@@ -109,10 +142,12 @@ TEST(MediaPipeline, DamagedSamplesNeverCrashAndKeepTheLastPicture) {
     damaged.emplace_back(samples[1].begin(), samples[1].begin() + samples[1].size() / 2);
     std::vector<uint8_t> garbage(5000);
     srand(7);
-    for (uint8_t& b : garbage) b = static_cast<uint8_t>(rand());
+    for (uint8_t& b : garbage)
+        b = static_cast<uint8_t>(rand());
     damaged.push_back(garbage);
     std::vector<uint8_t> scrambled = samples[1];
-    for (size_t i = 600; i < scrambled.size(); i += 37) scrambled[i] ^= 0x5A;
+    for (size_t i = 600; i < scrambled.size(); i += 37)
+        scrambled[i] ^= 0x5A;
     damaged.push_back(scrambled);
     for (const auto& sample : damaged) {
         if (Decode(pipeline, format, sample)) {
