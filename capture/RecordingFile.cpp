@@ -81,16 +81,7 @@ RecordingFile::~RecordingFile() {
     Release();
 }
 
-void RecordingFile::ReleaseOrdinaryCopy() {
-    if (m_ordinary != nullptr) {
-        CloseOutput(m_ordinary);
-        ::DeleteFileW(WideName(OrdinaryCopyPath(m_path)).c_str());
-    }
-    av_packet_free(&m_copy);
-}
-
 void RecordingFile::Release() {
-    ReleaseOrdinaryCopy();
     avcodec_free_context(&m_video);
     avcodec_free_context(&m_audio);
     av_packet_free(&m_packet);
@@ -228,7 +219,9 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         // as it is complete: a recording cut off (power lost, program killed)
         // keeps everything up to its last fragment, where a single index
         // written at the end would lose the whole file. Finish puts an
-        // ordinary copy in its place.
+        // ordinary copy in its place; made then rather than alongside, the
+        // copy's index does not grow in memory for as long as the recording
+        // runs.
         AVDictionary* options = nullptr;
         av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
         // Each packet's bytes go to the file at once, not when a buffer fills.
@@ -244,62 +237,76 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         return false;
     }
     m_headerWritten = true;
-    OpenOrdinaryCopy();
     return true;
 }
 
-void RecordingFile::OpenOrdinaryCopy() {
-    // The same packets also go into an ordinary MP4 beside the fragmented
-    // file: at the stop it only needs its index written (in front, for
-    // players that stream), where rebuilding it from the fragments would
-    // read the whole file again. Without it the recording stays fragmented.
-    const std::string path = OrdinaryCopyPath(m_path);
-    bool ok = avformat_alloc_output_context2(&m_ordinary, nullptr, "mp4", path.c_str()) >= 0 &&
-              m_ordinary != nullptr;
-    for (unsigned i = 0; ok && i < m_output->nb_streams; ++i) {
-        AVStream* stream = avformat_new_stream(m_ordinary, nullptr);
+bool RecordingFile::MakeOrdinaryCopy() {
+    const std::string copyPath = OrdinaryCopyPath(m_path);
+    AVFormatContext* input = nullptr;
+    AVFormatContext* copy = nullptr;
+    AVPacket* packet = av_packet_alloc();
+    bool created = false;
+    bool ok = packet != nullptr &&
+              avformat_open_input(&input, m_path.c_str(), nullptr, nullptr) >= 0 &&
+              avformat_alloc_output_context2(&copy, nullptr, "mp4", copyPath.c_str()) >= 0 &&
+              copy != nullptr && input->nb_streams == m_output->nb_streams;
+    for (unsigned i = 0; ok && i < input->nb_streams; ++i) {
+        AVStream* stream = avformat_new_stream(copy, nullptr);
         ok = stream != nullptr &&
-             avcodec_parameters_copy(stream->codecpar, m_output->streams[i]->codecpar) >= 0;
+             avcodec_parameters_copy(stream->codecpar, input->streams[i]->codecpar) >= 0;
         if (ok) {
-            stream->time_base = m_output->streams[i]->time_base;
+            // The tag is the MP4 muxer's to choose, the time base the track's.
+            stream->codecpar->codec_tag = 0;
+            stream->time_base = input->streams[i]->time_base;
         }
     }
-    m_copy = ok ? av_packet_alloc() : nullptr;
-    ok = ok && m_copy != nullptr;
-    const bool created = ok && avio_open(&m_ordinary->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0;
-    ok = created;
     if (ok) {
+        created = avio_open(&copy->pb, copyPath.c_str(), AVIO_FLAG_WRITE) >= 0;
+        // The index in front, for players that stream.
         AVDictionary* options = nullptr;
         av_dict_set(&options, "movflags", "+faststart", 0);
-        ok = avformat_write_header(m_ordinary, &options) >= 0;
+        ok = created && avformat_write_header(copy, &options) >= 0;
         av_dict_free(&options);
     }
-    if (!ok) {
-        CloseOutput(m_ordinary);
-        av_packet_free(&m_copy);
-        if (created) {
-            ::DeleteFileW(WideName(path).c_str());
+    while (ok) {
+        const int read = av_read_frame(input, packet);
+        if (read == AVERROR_EOF) {
+            break;
         }
+        if (read < 0 || packet->stream_index < 0 ||
+            packet->stream_index >= static_cast<int>(copy->nb_streams)) {
+            ok = false;
+            break;
+        }
+        // The muxer may have chosen its own time base in its header.
+        av_packet_rescale_ts(packet, input->streams[packet->stream_index]->time_base,
+                             copy->streams[packet->stream_index]->time_base);
+        packet->pos = -1;
+        ok = av_interleaved_write_frame(copy, packet) >= 0;
+        av_packet_unref(packet);
     }
-}
-
-bool RecordingFile::FinishOrdinaryCopy() {
-    if (m_ordinary == nullptr) {
-        return false;
+    ok = ok && av_write_trailer(copy) >= 0;
+    if (copy != nullptr && copy->pb != nullptr) {
+        ok = ok && copy->pb->error >= 0;
+        ok = avio_closep(&copy->pb) >= 0 && ok;
     }
-    bool ok = av_write_trailer(m_ordinary) >= 0;
-    if (m_ordinary->pb != nullptr) {
-        ok = ok && m_ordinary->pb->error >= 0;
-        ok = avio_closep(&m_ordinary->pb) >= 0 && ok;
-    }
+    av_packet_free(&packet);
+    avformat_close_input(&input);
+    CloseOutput(copy);
+    const std::wstring copyName = WideName(copyPath);
     if (!ok) {
+        if (created) {
+            ::DeleteFileW(copyName.c_str());
+        }
         return false;
     }
     // One rename: a stop cut off at any point leaves either file whole.
-    const std::wstring copy = WideName(OrdinaryCopyPath(m_path));
-    const std::wstring original = WideName(m_path);
-    return ::MoveFileExW(copy.c_str(), original.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH) != FALSE;
+    if (!::MoveFileExW(copyName.c_str(), WideName(m_path).c_str(),
+                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileW(copyName.c_str());
+        return false;
+    }
+    return true;
 }
 
 const AVFrame* RecordingFile::FitPicture(const AVFrame* picture) {
@@ -360,20 +367,6 @@ bool RecordingFile::DrainEncoder(AVCodecContext* encoder, AVStream* stream) {
         }
         av_packet_rescale_ts(m_packet, encoder->time_base, stream->time_base);
         m_packet->stream_index = stream->index;
-        // A copy that cannot take a packet is given up: it would miss it.
-        if (m_ordinary != nullptr) {
-            bool copied = av_packet_ref(m_copy, m_packet) >= 0;
-            if (copied) {
-                // Each muxer may have chosen its own time base in its header.
-                av_packet_rescale_ts(m_copy, stream->time_base,
-                                     m_ordinary->streams[stream->index]->time_base);
-                copied = av_interleaved_write_frame(m_ordinary, m_copy) >= 0;
-            }
-            if (!copied) {
-                av_packet_unref(m_copy);
-                ReleaseOrdinaryCopy();
-            }
-        }
         // The muxer takes the packet's reference; a write error drops this
         // packet only, the recording goes on.
         av_interleaved_write_frame(m_output, m_packet);
@@ -504,7 +497,7 @@ bool RecordingFile::Finish() {
         complete = avio_closep(&m_output->pb) >= 0 && complete;
     }
     m_ordinaryResult.fragmentedBytes = FileSize(WideName(m_path));
-    if (complete && FinishOrdinaryCopy()) {
+    if (complete && MakeOrdinaryCopy()) {
         m_ordinaryResult.replaced = true;
         m_ordinaryResult.ordinaryBytes = FileSize(WideName(m_path));
     }

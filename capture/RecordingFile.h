@@ -19,12 +19,13 @@ struct AVStream;
 struct SwsContext;
 
 // What became of a stopped recording's file: written as fragments while it
-// ran (a killed program leaves a playable file), then replaced by the
-// ordinary MP4 written beside it, which every player and editor opens.
+// ran (a killed program leaves a playable file), then copied at the stop
+// into an ordinary MP4, which every player and editor opens, and replaced
+// by it.
 struct OrdinaryMp4 {
-    bool replaced = false;        // the ordinary MP4 took the fragmented file's place
+    bool replaced = false; // the ordinary MP4 took the fragmented file's place
     int64_t fragmentedBytes = 0;
-    int64_t ordinaryBytes = 0;    // 0 when not replaced
+    int64_t ordinaryBytes = 0; // 0 when not replaced
 };
 
 // Sample rate, channel count and FFmpeg sample format (an AVSampleFormat).
@@ -65,17 +66,17 @@ public:
     bool WriteAudio(const AVFrame* sound, int64_t readUs);
 
     // Drains both encoders into the file, writes the trailer and closes it;
-    // then the ordinary copy, when complete, replaces the fragmented file.
+    // then the ordinary copy is made and, when complete, replaces the
+    // fragmented file.
     // True when the file is complete on disk, ordinary or, when the copy
     // failed, fragmented.
     bool Finish();
     // What the last Finish left.
     const OrdinaryMp4& Ordinary() const { return m_ordinaryResult; }
-    // Frees everything (safe to call twice); the file is not finished and
-    // the ordinary copy is removed.
+    // Frees everything (safe to call twice); the file is not finished.
     void Release();
 
-    // The name of the ordinary copy while the recording runs.
+    // The name of the ordinary copy while it is made.
     static std::string OrdinaryCopyPath(const std::string& path) { return path + ".tmp"; }
 
     // Pictures and encoder frames of sound written so far.
@@ -88,16 +89,12 @@ private:
     bool SendVideo(const AVFrame* frame);
     bool SendAudio(AVFrame* frame);
     bool DrainEncoder(AVCodecContext* encoder, AVStream* stream);
-    void OpenOrdinaryCopy();
-    bool FinishOrdinaryCopy();
-    void ReleaseOrdinaryCopy();
+    bool MakeOrdinaryCopy();
     bool EncodeWaitingSound(int minimum);
     const AVFrame* FitPicture(const AVFrame* picture);
 
     std::string m_path;
-    AVFormatContext* m_output = nullptr;   // the fragmented file
-    AVFormatContext* m_ordinary = nullptr; // the ordinary copy, null once it failed
-    AVPacket* m_copy = nullptr;            // each packet's reference for the copy
+    AVFormatContext* m_output = nullptr; // the fragmented file
     AVCodecContext* m_video = nullptr;
     AVStream* m_videoStream = nullptr;
     AVCodecContext* m_audio = nullptr;

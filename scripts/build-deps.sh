@@ -14,7 +14,7 @@ ffmpeg_flags="--arch=x86 --target-os=mingw32 --cross-prefix=$host- --pkg-config=
 --pkg-config-flags=--static --enable-static --disable-shared --disable-programs --disable-doc \
 --disable-everything --enable-gpl --enable-libx264 \
 --enable-decoder=h264,mjpeg,pcm_s16le --enable-encoder=libx264,mjpeg,aac \
---enable-muxer=mp4,image2 --enable-indev=dshow \
+--enable-muxer=mp4,image2 --enable-demuxer=mov --enable-indev=dshow \
 --enable-filter=buffer,buffersink,hflip,abuffer,abuffersink,volume,aformat,aresample,format,scale \
 --enable-parser=h264,mjpeg --enable-protocol=file --enable-w32threads"
 
