@@ -222,8 +222,11 @@ void OrvanaCamera::RemoveDownstream(ComPtr<IBaseFilter> filter) {
         if (FAILED(connected->QueryPinInfo(&info))) {
             break;
         }
+        // QueryPinInfo hands over a reference, which the pointer adopts as it
+        // is: MinGW's ComPtr::Attach takes one more of its own, and the filter
+        // would never be freed.
         ComPtr<IBaseFilter> downstream;
-        downstream.Attach(info.pFilter);
+        *downstream.GetAddressOf() = info.pFilter;
         if (info.dir == PINDIR_INPUT) {
             RemoveDownstream(downstream);
             if (graph) {

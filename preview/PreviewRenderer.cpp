@@ -74,7 +74,8 @@ bool PreviewRenderer::UploadFrame(HWND window, const StreamFormat& format, const
     }
     if (!m_ready) {
         if (!m_direct3D) {
-            m_direct3D.Attach(Direct3DCreate9(D3D_SDK_VERSION));
+            // Adopted as created: MinGW's ComPtr::Attach would add a reference.
+            *m_direct3D.GetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION);
             if (!m_direct3D) {
                 return false;
             }

@@ -164,6 +164,30 @@ TEST_F(CameraRegistryTest, UnpluggingTheOpenCameraClosesAndDropsIt) {
     EXPECT_GT(Samples().samples.load(), 0);
 }
 
+// Closing takes the graph apart and lets go of every filter in it, so that
+// opening and closing again and again keeps nothing: the capture filter is
+// left with the camera's own references, grabber and renderer with none.
+TEST_F(CameraRegistryTest, ClosingLetsGoOfEveryFilterOfTheGraph) {
+    EnumerateAndMerge();
+    CameraRegistry& registry = CameraRegistry::Instance();
+    OrvanaCamera* camera = registry.cameras.at(0);
+    auto references = [](IUnknown* object) {
+        object->AddRef();
+        return object->Release();
+    };
+    const ULONG idle = references(camera->captureFilter.Get());
+    for (int round = 0; round < 2; ++round) {
+        registry.SelectCamera(camera, nullptr, nullptr);
+        ASSERT_TRUE(camera->running);
+        Microsoft::WRL::ComPtr<IBaseFilter> grabber = camera->grabberFilter;
+        Microsoft::WRL::ComPtr<IBaseFilter> renderer = camera->nullRenderer;
+        camera->Close();
+        EXPECT_EQ(references(camera->captureFilter.Get()), idle);
+        EXPECT_EQ(grabber.Detach()->Release(), 0u);
+        EXPECT_EQ(renderer.Detach()->Release(), 0u);
+    }
+}
+
 TEST_F(CameraRegistryTest, CurrentAndSetCurrent) {
     Configuration configuration;
     for (int n = 0; n < 3; ++n) {

@@ -243,6 +243,37 @@ TEST_F(Recording, StopDuringAMicrophoneStallIsPromptAndKeepsWhatWasRecorded) {
     EXPECT_TRUE(Engine().WorkerRunning());
 }
 
+// Damaged samples at random moments, several in a row at times and right at
+// the start: each is decoded as well as it goes or left out, and the file
+// keeps the recording's length because pictures carry their arrival time.
+TEST_F(Recording, SamplesDamagedAtRandomLeaveACompleteFileOfTheTrueLength) {
+    Faults damaged;
+    damaged.randomSeed = 4711;
+    damaged.corruptEvery = 5;
+    damaged.truncateEvery = 6;
+    damaged.zeroLengthEvery = 4;
+    OpenDevices(damaged);
+    const uint64_t decoded = Engine().DecodedFrames();
+    const uint64_t recordedBefore = Engine().RecordedFrames();
+    const Recorded recorded = Record("damaged.mp4", 4000);
+    EXPECT_LT(recorded.stopMs, 2000u);
+    // Half the samples are whole, a quarter never arrive: pictures went on being decoded
+    // and recorded all along, not only until the first damaged one.
+    EXPECT_GE(Engine().DecodedFrames() - decoded, 6.0 * recorded.wallSeconds);
+    EXPECT_GE(Engine().RecordedFrames() - recordedBefore, 6.0 * recorded.wallSeconds);
+    EXPECT_TRUE(Engine().WorkerRunning());
+
+    const std::vector<Fields> streams = MediaProbe::Streams("damaged.mp4");
+    ASSERT_EQ(streams.size(), 2u);
+    const Fields& video = streams[0];
+    EXPECT_EQ(Text(video, "codec_name"), "h264");
+    EXPECT_EQ(Number(video, "width"), 640);
+    EXPECT_EQ(Text(streams[1], "codec_name"), "aac");
+    EXPECT_NEAR(Number(video, "start_time") + Number(video, "duration"), recorded.wallSeconds, 0.5);
+    EXPECT_GE(Number(video, "nb_read_packets"), 6.0 * recorded.wallSeconds);
+    EXPECT_EQ(MediaProbe::DecodeErrors("damaged.mp4"), "");
+}
+
 TEST_F(Recording, WithoutAMicrophoneTheFileHasPictureOnly) {
     OpenDevices({}, {}, false);
     const Recorded recorded = Record("silent.mp4", 1500);

@@ -8,7 +8,6 @@
 #include <windows.h>
 
 #include <psapi.h>
-#include <winternl.h>
 
 #include <algorithm>
 #include <cmath>
@@ -30,6 +29,7 @@ extern "C" {
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
+#include "tests/win32/ProcessHandles.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
 namespace {
@@ -69,41 +69,6 @@ double PrivateMegabytes() {
     return bytes / 1048576.0;
 }
 
-// The process's handles; counted in the system's handle table where
-// GetProcessHandleCount answers nothing (Wine).
-long HandleCount() {
-    DWORD count = 0;
-    if (::GetProcessHandleCount(::GetCurrentProcess(), &count) && count > 0) {
-        return static_cast<long>(count);
-    }
-    using Query = LONG(WINAPI*)(SYSTEM_INFORMATION_CLASS, void*, ULONG, ULONG*);
-    const auto query = reinterpret_cast<Query>(reinterpret_cast<void*>(
-        ::GetProcAddress(::GetModuleHandleA("ntdll.dll"), "NtQuerySystemInformation")));
-    if (query == nullptr) {
-        return -1;
-    }
-    constexpr LONG kLengthMismatch = static_cast<LONG>(0xC0000004L);
-    std::vector<char> buffer(1 << 16);
-    LONG status = kLengthMismatch;
-    for (int tries = 0; tries < 8 && status == kLengthMismatch; ++tries) {
-        ULONG needed = 0;
-        status = query(SystemHandleInformation, buffer.data(), static_cast<ULONG>(buffer.size()),
-                       &needed);
-        if (status == kLengthMismatch) {
-            buffer.resize(std::max<size_t>(buffer.size() * 2, needed + 4096));
-        }
-    }
-    if (status < 0) {
-        return -1;
-    }
-    const auto* table = reinterpret_cast<const SYSTEM_HANDLE_INFORMATION*>(buffer.data());
-    long mine = 0;
-    for (ULONG i = 0; i < table->Count; ++i) {
-        mine += table->Handle[i].OwnerPid == ::GetCurrentProcessId() ? 1 : 0;
-    }
-    return mine;
-}
-
 Usage Measure() {
     Usage usage;
     PROCESS_MEMORY_COUNTERS counters{};
@@ -112,7 +77,7 @@ Usage Measure() {
         usage.workingSetMb = counters.WorkingSetSize / 1048576.0;
     }
     usage.privateMb = PrivateMegabytes();
-    usage.handles = HandleCount();
+    usage.handles = ProcessHandles::Count();
     return usage;
 }
 

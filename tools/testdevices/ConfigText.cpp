@@ -31,7 +31,7 @@ bool operator==(const Faults& a, const Faults& b) {
     return a.corruptEvery == b.corruptEvery && a.truncateEvery == b.truncateEvery &&
            a.zeroLengthEvery == b.zeroLengthEvery && a.stallAfter == b.stallAfter &&
            a.stallMs == b.stallMs && a.actualFps == b.actualFps &&
-           a.endOfStreamAfter == b.endOfStreamAfter;
+           a.endOfStreamAfter == b.endOfStreamAfter && a.randomSeed == b.randomSeed;
 }
 
 const char* SubtypeName(VideoSubtype subtype) {
@@ -153,17 +153,20 @@ bool ValidProperty(const PropertyRange& range) {
 
 std::wstring FaultsText(const Faults& faults) {
     wchar_t text[128];
-    swprintf(text, 128, L"%u %u %u %u %u %u %u", faults.corruptEvery, faults.truncateEvery,
+    swprintf(text, 128, L"%u %u %u %u %u %u %u %u", faults.corruptEvery, faults.truncateEvery,
              faults.zeroLengthEvery, faults.stallAfter, faults.stallMs, faults.actualFps,
-             faults.endOfStreamAfter);
+             faults.endOfStreamAfter, faults.randomSeed);
     return text;
 }
 
 bool ParseFaultsText(const std::wstring& text, Faults& faults) {
     Faults parsed;
-    if (swscanf(text.c_str(), L"%u %u %u %u %u %u %u", &parsed.corruptEvery, &parsed.truncateEvery,
-                &parsed.zeroLengthEvery, &parsed.stallAfter, &parsed.stallMs, &parsed.actualFps,
-                &parsed.endOfStreamAfter) != 7) {
+    // Records written before the seed existed have seven fields: periodic faults.
+    const int fields =
+        swscanf(text.c_str(), L"%u %u %u %u %u %u %u %u", &parsed.corruptEvery,
+                &parsed.truncateEvery, &parsed.zeroLengthEvery, &parsed.stallAfter, &parsed.stallMs,
+                &parsed.actualFps, &parsed.endOfStreamAfter, &parsed.randomSeed);
+    if (fields != 7 && fields != 8) {
         return false;
     }
     if (parsed.actualFps > 1000)

@@ -14,7 +14,8 @@ bool ValidProperty(const PropertyRange& range);
 // "min max step default caps value flags"
 std::wstring PropertyText(const PropertyRange& range);
 bool ParsePropertyText(const std::wstring& text, PropertyRange& range);
-// "corrupt truncate zeroLength stallAfter stallMs actualFps endOfStreamAfter"
+// "corrupt truncate zeroLength stallAfter stallMs actualFps endOfStreamAfter randomSeed"; the
+// seed may be missing (periodic faults).
 std::wstring FaultsText(const Faults& faults);
 bool ParseFaultsText(const std::wstring& text, Faults& faults);
 

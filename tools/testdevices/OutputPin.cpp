@@ -37,6 +37,16 @@ bool SameWaveFormat(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {
            x->nSamplesPerSec == y->nSamplesPerSec && x->wBitsPerSample == y->wBitsPerSample;
 }
 
+// One step of a small integer hash generator (splitmix-like): fault patterns need to be
+// repeatable from a seed, not strong.
+uint32_t NextRandom(uint32_t& state) {
+    state += 0x9E3779B9u;
+    uint32_t z = state;
+    z = (z ^ (z >> 16)) * 0x85EBCA6Bu;
+    z = (z ^ (z >> 13)) * 0xC2B2AE35u;
+    return z ^ (z >> 16);
+}
+
 LONGLONG Counter() {
     LARGE_INTEGER now;
     QueryPerformanceCounter(&now);
@@ -526,6 +536,8 @@ void OutputPin::StreamLoop() {
     DeviceStatus status;
     DWORD statusTick = 0;
     REFERENCE_TIME pacedInterval = 0;
+    unsigned seededWith = 0; // the seed randomState was started from this run
+    uint32_t randomState = 0;
 
     HANDLE waits[2] = {stopEvent_, runEvent_};
     while (started) {
@@ -539,6 +551,7 @@ void OutputPin::StreamLoop() {
             nextAudioTime = -1;
             statusTick = 0;
             pacedInterval = 0;
+            seededWith = 0; // each run starts the seed's sequence afresh
         }
         if (statusTick == 0 || GetTickCount() - statusTick >= 250) {
             status = filter_->Status();
@@ -601,12 +614,28 @@ void OutputPin::StreamLoop() {
             continue;
         }
         const uint64_t number = delivered + 1;
-        if (faults.zeroLengthEvery > 0 && number % faults.zeroLengthEvery == 0) {
+        if (faults.randomSeed != seededWith) {
+            seededWith = faults.randomSeed;
+            randomState = faults.randomSeed;
+        }
+        // Each switch draws for every sample, on or off, so the samples one of them strikes
+        // do not depend on the others.
+        auto strikes = [&](unsigned every) {
+            if (faults.randomSeed != 0) {
+                const uint32_t draw = NextRandom(randomState);
+                return every > 0 && draw % every == 0;
+            }
+            return every > 0 && number % every == 0;
+        };
+        const bool zeroLength = strikes(faults.zeroLengthEvery);
+        const bool truncated = strikes(faults.truncateEvery);
+        const bool corrupted = strikes(faults.corruptEvery);
+        if (zeroLength) {
             length = 0;
         } else {
-            if (faults.truncateEvery > 0 && number % faults.truncateEvery == 0)
+            if (truncated)
                 length /= 2;
-            if (faults.corruptEvery > 0 && number % faults.corruptEvery == 0) {
+            if (corrupted) {
                 // Scramble the middle of the payload, keeping its first bytes (the headers
                 // that let a decoder start) so the damage reaches the decoder.
                 for (long i = length / 4; i < length; i += 7)

@@ -109,7 +109,7 @@ const PropertyField kPropertyFields[7] = {
     {L"caps", &PropertyRange::capsFlags},
 };
 
-const FaultField kFaultFields[7] = {
+const FaultField kFaultFields[8] = {
     {L"corruptEvery", &Faults::corruptEvery},
     {L"truncateEvery", &Faults::truncateEvery},
     {L"zeroLengthEvery", &Faults::zeroLengthEvery},
@@ -117,6 +117,7 @@ const FaultField kFaultFields[7] = {
     {L"stallMs", &Faults::stallMs},
     {L"actualFps", &Faults::actualFps},
     {L"endOfStreamAfter", &Faults::endOfStreamAfter},
+    {L"randomSeed", &Faults::randomSeed},
 };
 
 const wchar_t* GroupName(bool cameraControl) {
@@ -256,7 +257,7 @@ Outcome ParseFaultSettings(const Arguments& arguments, size_t first, Faults& fau
         if (field == nullptr) {
             return UsageError(L"unknown fault '" + key +
                               L"' (corruptEvery, truncateEvery, zeroLengthEvery, stallAfter, "
-                              L"stallMs, actualFps, endOfStreamAfter)");
+                              L"stallMs, actualFps, endOfStreamAfter, randomSeed)");
         }
         if (!ParseUnsigned(value, parsed.*(field->member)))
             return BadValue(key, value, L"not a number of 0 or more");

@@ -40,7 +40,7 @@ struct FaultField {
     const wchar_t* name;
     unsigned Faults::*member;
 };
-extern const FaultField kFaultFields[7]; // corruptEvery ... endOfStreamAfter
+extern const FaultField kFaultFields[8]; // corruptEvery ... endOfStreamAfter, randomSeed
 
 // "procamp" (IAMVideoProcAmp, 0..13) or "cameracontrol" (IAMCameraControl, 0..6).
 struct PropertyId {

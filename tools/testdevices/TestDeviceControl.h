@@ -47,6 +47,9 @@ struct PropertyRange {
 };
 
 // Fault switches; 0 means off. Counting starts at 1 with the first sample of a run.
+// With randomSeed set, the three sample faults strike at random instead of periodically:
+// each sample independently has each of them with probability 1/N, the same samples of a
+// run for the same seed.
 struct Faults {
     unsigned corruptEvery = 0;     // every Nth sample has bytes of its payload scrambled
     unsigned truncateEvery = 0;    // every Nth sample is cut to half its length
@@ -55,6 +58,7 @@ struct Faults {
     unsigned stallMs = 0;          // ... delivery stops for this long (once per run)
     unsigned actualFps = 0;        // deliver at this rate instead of the nominal one
     unsigned endOfStreamAfter = 0; // after this many samples: EndOfStream, nothing more this run
+    unsigned randomSeed = 0;       // 0: the "Every" faults are periodic; else their random seed
 };
 
 bool operator==(const Faults& a, const Faults& b);

@@ -63,7 +63,7 @@ const wchar_t kUsageNotes[] =
     L"            property:   value= flags= min= max= step= default= caps=\n"
     L"                        (flags and caps: 1 automatic, 2 manual, 3 both)\n"
     L"            faults:     corruptEvery= truncateEvery= zeroLengthEvery= stallAfter=\n"
-    L"                        stallMs= actualFps= endOfStreamAfter=\n"
+    L"                        stallMs= actualFps= endOfStreamAfter= randomSeed=\n"
     L"Exit code: 0 done, 1 refused by the devices, 2 usage error (one line on stderr).\n";
 
 constexpr size_t kSummaryColumn = 42;
