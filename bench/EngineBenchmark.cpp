@@ -237,13 +237,13 @@ int main(int argc, char** argv) {
         const double cpuBefore = ProcessCpuSeconds();
         const bool complete = engine.pipeline->StopRecording();
         const double stopCpu = ProcessCpuSeconds() - cpuBefore;
+        const double stopMs = (Now() - stopping) * 1000.0;
         const uint64_t recorded = engine.pipeline->LastRecordingPictures();
         std::printf("recorded %llu pictures (%.1f %% of those fed; %llu dropped by the encoder "
                     "falling behind), file %s, stop took %.0f ms (%.0f ms of processor time)\n",
                     static_cast<unsigned long long>(recorded), 100.0 * recorded / total,
                     static_cast<unsigned long long>(engine.pipeline->LastRecordingDropped()),
-                    complete ? "complete" : "INCOMPLETE", (Now() - stopping) * 1000.0,
-                    stopCpu * 1000.0);
+                    complete ? "complete" : "INCOMPLETE", stopMs, stopCpu * 1000.0);
         // The stop puts the ordinary copy in the fragmented file's place.
         const OrdinaryMp4 ordinary = engine.pipeline->LastRecordingOrdinary();
         std::printf("fragmented file %.2f MB, ordinary MP4 %.2f MB (%+.2f %%), %s\n",
@@ -254,6 +254,11 @@ int main(int argc, char** argv) {
                         : 0.0,
                     ordinary.replaced ? "replaced" : "NOT REPLACED");
         std::printf("RESULT recorded_percent %.2f\n", 100.0 * recorded / total);
+        // The stop copies the file: its time grows with the recording's size.
+        std::printf("RESULT stop_ms %.0f\n", stopMs);
+        if (ordinary.fragmentedBytes > 0) {
+            std::printf("RESULT stop_ms_per_mb %.1f\n", stopMs / (ordinary.fragmentedBytes / 1e6));
+        }
         std::printf("RESULT recording_complete %d\n", complete && ordinary.replaced ? 1 : 0);
         kept = kept && complete && ordinary.replaced;
         ::DeleteFileA(recordingPath.c_str());
