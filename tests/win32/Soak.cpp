@@ -38,9 +38,9 @@ using MediaProbe::Fields;
 using MediaProbe::Number;
 
 // Targets.
-constexpr double kFlatMegabytes = 10.0;  // growth of memory after the first minute
-constexpr long kFlatHandles = 16;        // growth of the handle count after the first minute
-constexpr double kLargestDrift = 0.1;    // seconds between the picture's and the sound's end
+constexpr double kFlatMegabytes = 10.0; // growth of memory after the first minute
+constexpr long kFlatHandles = 16;       // growth of the handle count after the first minute
+constexpr double kLargestDrift = 0.1;   // seconds between the picture's and the sound's end
 constexpr double kLargestDropShare = 0.01;
 // Memory is taken as settled after this long (seconds).
 constexpr int kSettling = 60;
@@ -91,6 +91,15 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     const int seconds = SoakSeconds();
     ASSERT_GT(seconds, kSettling) << "the first minute is not counted";
     const int every = seconds > 600 ? 60 : 10;
+    // Whatever check fails on the way, the camera and the recording stop:
+    // a graph left running keeps the process from ending.
+    struct Cleanup {
+        ~Cleanup() {
+            CaptureEngine::Instance().StopRecording();
+            CameraTest::ResetRegistry();
+            TestDevices::ResetConfiguration();
+        }
+    } cleanup;
 
     HINSTANCE instance = ::GetModuleHandleA(nullptr);
     WNDCLASSA windowClass{};
@@ -126,15 +135,14 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     const uint64_t droppedSoundBefore = engine.DroppedAudioFrames();
     ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(name)));
     const int64_t started = MonotonicMicros();
-    std::printf("%6s %12s %12s %8s %10s\n", "s", "working MB", "private MB", "handles",
-                "dropped");
+    std::printf("%6s %12s %12s %8s %10s\n", "s", "working MB", "private MB", "handles", "dropped");
     Usage low{1e9, 1e9, 1L << 30};
     Usage high{0, 0, 0};
     for (int at = every; at <= seconds; at += every) {
         const int64_t due = started + static_cast<int64_t>(at) * 1000000;
         while (MonotonicMicros() < due) {
-            CameraTest::Pump(static_cast<DWORD>(std::min<int64_t>(
-                200, std::max<int64_t>(1, (due - MonotonicMicros()) / 1000))));
+            CameraTest::Pump(static_cast<DWORD>(
+                std::min<int64_t>(200, std::max<int64_t>(1, (due - MonotonicMicros()) / 1000))));
         }
         const Usage now = Measure();
         if (at == every) {
@@ -195,9 +203,6 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     EXPECT_LT(std::fabs(drift), kLargestDrift);
     EXPECT_NEAR(videoEnd, wall, 1.0);
     EXPECT_TRUE(ordinary.replaced);
-
-    CameraTest::ResetRegistry();
-    TestDevices::ResetConfiguration();
 }
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new MediaTestEnvironment());
