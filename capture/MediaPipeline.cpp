@@ -122,15 +122,6 @@ bool MediaPipeline::OpenDecoder(const StreamFormat& format) {
         return false;
     }
 
-    // Two bytes per pixel, as the renderer has always been handed; the
-    // picture itself takes one and a half.
-    m_packedSize = static_cast<std::size_t>(width) * static_cast<std::size_t>(height) * 2;
-    m_packed.reset(new (std::nothrow) uint8_t[m_packedSize]);
-    if (!m_packed) {
-        m_packedSize = 0;
-        return false;
-    }
-
     if (!BuildFlipGraph(width, height)) {
         return false;
     }
@@ -365,6 +356,18 @@ bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sampl
         m_packedView = picture->data[0];
         m_packedViewSize = PackedI420Size(m_format.width, m_format.height);
     } else {
+        if (!m_packed) {
+            // Made when first needed: pictures converted here never use it.
+            // Two bytes per pixel, as the renderer has always been handed;
+            // the picture itself takes one and a half.
+            const std::size_t size = static_cast<std::size_t>(m_format.width) *
+                                     static_cast<std::size_t>(m_format.height) * 2;
+            m_packed.reset(new (std::nothrow) uint8_t[size]);
+            if (!m_packed) {
+                return false;
+            }
+            m_packedSize = size;
+        }
         const uint8_t* planes[3] = {picture->data[0], picture->data[1], picture->data[2]};
         const int lineSizes[3] = {picture->linesize[0], picture->linesize[1], picture->linesize[2]};
         PackI420(planes, lineSizes, m_format.width, m_format.height, m_packed.get());

@@ -131,7 +131,7 @@ private:
     // Pictures converted here are written straight in the packed layout
     // (even sizes), from this pool, so the preview reads them without a copy.
     AVBufferPool* m_packedPool = nullptr;
-    std::unique_ptr<uint8_t[]> m_packed; // other pictures are packed into this
+    std::unique_ptr<uint8_t[]> m_packed; // other pictures are packed into this, made when needed
     std::size_t m_packedSize = 0;
     const uint8_t* m_packedView = nullptr;
     std::size_t m_packedViewSize = 0;

@@ -97,14 +97,9 @@ void MapRow(const uint8_t* __restrict source, uint8_t* __restrict target, int co
     }
 }
 
-} // namespace
-
-uint8_t VideoToFullLuma(uint8_t value) { return Tables().luma[value]; }
-
-uint8_t VideoToFullChroma(uint8_t value) { return Tables().chroma[value]; }
-
-bool I420VideoToFullRange(const uint8_t* const source[3], const int sourceStrides[3], int width,
-                          int height, uint8_t* const target[3], const int targetStrides[3]) {
+// A picture of some size with three source and three target planes.
+bool ValidPlanes(const uint8_t* const source[3], const int sourceStrides[3], int width, int height,
+                 uint8_t* const target[3], const int targetStrides[3]) {
     if (width <= 0 || height <= 0 || source == nullptr || target == nullptr ||
         sourceStrides == nullptr || targetStrides == nullptr) {
         return false;
@@ -113,6 +108,20 @@ bool I420VideoToFullRange(const uint8_t* const source[3], const int sourceStride
         if (source[plane] == nullptr || target[plane] == nullptr) {
             return false;
         }
+    }
+    return true;
+}
+
+} // namespace
+
+uint8_t VideoToFullLuma(uint8_t value) { return Tables().luma[value]; }
+
+uint8_t VideoToFullChroma(uint8_t value) { return Tables().chroma[value]; }
+
+bool I420VideoToFullRange(const uint8_t* const source[3], const int sourceStrides[3], int width,
+                          int height, uint8_t* const target[3], const int targetStrides[3]) {
+    if (!ValidPlanes(source, sourceStrides, width, height, target, targetStrides)) {
+        return false;
     }
     const StretchTables& tables = Tables();
     for (int plane = 0; plane < 3; ++plane) {
@@ -131,14 +140,8 @@ bool I420VideoToFullRange(const uint8_t* const source[3], const int sourceStride
 bool PlanarYuvToI420(const uint8_t* const source[3], const int sourceStrides[3], int width,
                      int height, bool chroma422, bool fullRange, uint8_t* const target[3],
                      const int targetStrides[3]) {
-    if (width <= 0 || height <= 0 || source == nullptr || target == nullptr ||
-        sourceStrides == nullptr || targetStrides == nullptr) {
+    if (!ValidPlanes(source, sourceStrides, width, height, target, targetStrides)) {
         return false;
-    }
-    for (int plane = 0; plane < 3; ++plane) {
-        if (source[plane] == nullptr || target[plane] == nullptr) {
-            return false;
-        }
     }
     for (int row = 0; row < height; ++row) {
         const uint8_t* in = source[0] + static_cast<std::ptrdiff_t>(row) * sourceStrides[0];

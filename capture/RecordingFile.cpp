@@ -63,6 +63,20 @@ void CloseOutput(AVFormatContext*& output) {
     output = nullptr;
 }
 
+// Writes the trailer when everything before went right (ok), then closes the
+// file; true only when all of it reached the file.
+bool WriteTrailerAndClose(AVFormatContext* output, bool ok) {
+    if (output == nullptr) {
+        return false;
+    }
+    ok = ok && av_write_trailer(output) >= 0;
+    if (output->pb != nullptr) {
+        ok = ok && output->pb->error >= 0;
+        ok = avio_closep(&output->pb) >= 0 && ok;
+    }
+    return ok;
+}
+
 bool SupportsRate(const AVCodec* codec, int rate) {
     if (codec->supported_samplerates == nullptr) {
         return true;
@@ -285,11 +299,7 @@ bool RecordingFile::MakeOrdinaryCopy() {
         ok = av_interleaved_write_frame(copy, packet) >= 0;
         av_packet_unref(packet);
     }
-    ok = ok && av_write_trailer(copy) >= 0;
-    if (copy != nullptr && copy->pb != nullptr) {
-        ok = ok && copy->pb->error >= 0;
-        ok = avio_closep(&copy->pb) >= 0 && ok;
-    }
+    ok = WriteTrailerAndClose(copy, ok);
     av_packet_free(&packet);
     avformat_close_input(&input);
     CloseOutput(copy);
@@ -491,11 +501,7 @@ bool RecordingFile::Finish() {
         SendAudio(nullptr);
     }
     SendVideo(nullptr);
-    bool complete = av_write_trailer(m_output) >= 0;
-    if (m_output->pb != nullptr) {
-        complete = complete && m_output->pb->error >= 0;
-        complete = avio_closep(&m_output->pb) >= 0 && complete;
-    }
+    const bool complete = WriteTrailerAndClose(m_output, true);
     m_ordinaryResult.fragmentedBytes = FileSize(WideName(m_path));
     if (complete && MakeOrdinaryCopy()) {
         m_ordinaryResult.replaced = true;

@@ -31,10 +31,7 @@ source "$here/app-lib.sh"
 
 unset LANG
 export LC_ALL=fr_FR.UTF-8
-folder="$shots/program"
-mkdir -p "$folder"
-cp "$exe" "$folder/Orvana.exe"
-settings="$folder/setting.ini"
+program_folder "$exe"
 apply_button=(1197 766)
 
 # Starts the program and keeps a screenshot as NAME-LANGUAGE.png.

@@ -23,10 +23,7 @@ source "$here/app-lib.sh"
 
 unset LANG
 export LC_ALL=en_US.UTF-8
-folder="$shots/program"
-mkdir -p "$folder"
-cp "$exe" "$folder/Orvana.exe"
-settings="$folder/setting.ini"
+program_folder "$exe"
 
 for language in english french; do
     printf 'Language=%s\r\n' "$language" >"$settings"

@@ -19,9 +19,7 @@ check_name=languages
 # shellcheck source=tests/wine/app-lib.sh
 source "$here/app-lib.sh"
 
-folder="$shots/program"
-mkdir -p "$folder"
-cp "$exe" "$folder/Orvana.exe"
+program_folder "$exe"
 
 # One run: the program under the given locale categories, a screenshot of
 # its window as NAME.png.

@@ -15,6 +15,15 @@ if [ -n "${check_name:-}" ]; then
     }
 fi
 
+# The program writes setting.ini beside itself: copies it ($1) into a folder
+# of its own under $shots; sets folder and settings.
+program_folder() {
+    folder="$shots/program"
+    mkdir -p "$folder"
+    cp "$1" "$folder/Orvana.exe"
+    settings="$folder/setting.ini"
+}
+
 # Starts the program under Wine and waits for its main window; sets pid and window.
 start_program() {
     wine "$1" &

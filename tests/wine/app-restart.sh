@@ -17,10 +17,7 @@ source "$here/app-lib.sh"
 
 unset LANG
 export LC_ALL=en_US.UTF-8
-folder="$shots/program"
-mkdir -p "$folder"
-cp "$exe" "$folder/Orvana.exe"
-settings="$folder/setting.ini"
+program_folder "$exe"
 
 photo_resolution=(1137 504)
 video_resolution=(1137 554)
