@@ -102,3 +102,24 @@ wait_for_paint() {
     done
     fail "the window (${WIDTH}x${HEIGHT} at $X,$Y) was not painted within 10 s: $pixel"
 }
+
+# Waits up to 20 s for the camera's picture to reach the preview: a row
+# across its middle that is no longer all black. The camera opens after the
+# first paint; keys and clicks sent before it runs may reach a busy window
+# out of step with the lists they were meant for. The window may still be
+# moving into its place, so that is read anew each time; sets X, Y, WIDTH
+# and HEIGHT.
+wait_for_picture() {
+    local row
+    for _ in $(seq 100); do
+        eval "$(xdotool getwindowgeometry --shell "$window")"
+        # grep -c reads to the end: an early exit of grep -q would fail the
+        # pipeline (pipefail) on the writer's broken pipe.
+        row="$(import -window root -crop "700x1+$((X + 50))+$((Y + 435))" -depth 8 txt:- 2>/dev/null |
+            tail -n +2 | grep -c -v '#000000')"
+        [ "${row:-0}" -gt 0 ] && return 0
+        sleep 0.2
+    done
+    import -window root "$shots/no-picture.png" 2>/dev/null
+    fail "no camera picture in the preview within 20 s"
+}

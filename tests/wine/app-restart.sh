@@ -35,9 +35,15 @@ choose() {
     sleep 0.5
 }
 
+# Clicks Apply and waits up to 5 s for setting.ini to change.
 apply() {
+    local before
+    before="$(md5sum <"$settings" 2>/dev/null)"
     xdotool mousemove $((X + apply_button[0])) $((Y + apply_button[1])) click 1
-    sleep 1
+    for _ in $(seq 25); do
+        sleep 0.2
+        [ "$(md5sum <"$settings" 2>/dev/null)" != "$before" ] && break
+    done
 }
 
 # The five lines Apply writes first: photo W H, video W H, format.
@@ -51,6 +57,7 @@ expect_saved() {
 start() {
     start_program "$folder/Orvana.exe"
     wait_for_paint
+    wait_for_picture
     save_window_shot "$1"
 }
 
