@@ -120,6 +120,6 @@ wait_for_picture() {
         [ "${row:-0}" -gt 0 ] && return 0
         sleep 0.2
     done
-    import -window root "$shots/no-picture.png" 2>/dev/null
+    [ -n "${shots:-}" ] && import -window root "$shots/no-picture.png" 2>/dev/null
     fail "no camera picture in the preview within 20 s"
 }

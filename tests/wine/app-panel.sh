@@ -54,8 +54,8 @@ expect_property() {
 }
 
 start_program "$folder/Orvana.exe"
-sleep 3
-eval "$(xdotool getwindowgeometry --shell "$window")"
+wait_for_paint
+wait_for_picture
 
 # Drag the brightness thumb to the right: manual mode at a positive value.
 xdotool mousemove $((X + brightness_thumb[0])) $((Y + brightness_thumb[1])) mousedown 1 \
