@@ -40,8 +40,8 @@ record_and_kill() {
     local seconds="$1" how="${2:-}"
     # wine's loader execs the program in the process started here: the one killed.
     start_program "$shots/OrvanaFull.exe"
-    sleep 3
-    eval "$(xdotool getwindowgeometry --shell "$window")"
+    wait_for_paint
+    wait_for_picture
     local started
     started=$(date +%s%N)
     click "${record[@]}"

@@ -50,8 +50,8 @@ wait_for_file() {
 }
 
 start_program "$shots/OrvanaFull.exe"
-sleep 3
-eval "$(xdotool getwindowgeometry --shell "$window")"
+wait_for_paint
+wait_for_picture
 
 # --- photo: the camera's 640 x 480 picture with its true black and white.
 click "${photo[@]}"
