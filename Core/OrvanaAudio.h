@@ -14,7 +14,7 @@
 
 #include "Core/OrvanaCamera.h"
 
-class OrvanaAudio : public GrabberCallback {
+class OrvanaAudio final : public GrabberCallback {
 public:
     OrvanaAudio(IMoniker* moniker, IBaseFilter* captureFilter, std::wstring friendlyName);
     OrvanaAudio(const OrvanaAudio&) = delete;

@@ -32,7 +32,7 @@ constexpr UINT kGraphNotifyMessage = 78;
 // ones; S_OK with one reference in *pin, or VFW_E_NOT_FOUND.
 HRESULT FindFilterPin(IBaseFilter* filter, bool connected, PIN_DIRECTION direction, IPin** pin);
 
-class OrvanaCamera : public GrabberCallback {
+class OrvanaCamera final : public GrabberCallback {
 public:
     OrvanaCamera(IMoniker* moniker, IBaseFilter* captureFilter, std::wstring friendlyName,
                  std::wstring devicePath);
