@@ -39,9 +39,7 @@ click() {
 record_and_kill() {
     local seconds="$1" how="${2:-}"
     # wine's loader execs the program in the process started here: the one killed.
-    start_program "$shots/OrvanaFull.exe"
-    wait_for_paint
-    wait_for_picture
+    start_showing_picture "$shots/OrvanaFull.exe"
     local started
     started=$(date +%s%N)
     click "${record[@]}"

@@ -123,3 +123,11 @@ wait_for_picture() {
     [ -n "${shots:-}" ] && import -window root "$shots/no-picture.png" 2>/dev/null
     fail "no camera picture in the preview within 20 s"
 }
+
+# Starts the program and waits until its window is painted and shows the
+# camera's picture: where every check that clicks or types begins.
+start_showing_picture() {
+    start_program "$1"
+    wait_for_paint
+    wait_for_picture
+}

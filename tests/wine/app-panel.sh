@@ -53,9 +53,7 @@ expect_property() {
     [ "$got" = "$3" ] || fail "$1 $2 is '$got', expected '$3' ($4)"
 }
 
-start_program "$folder/Orvana.exe"
-wait_for_paint
-wait_for_picture
+start_showing_picture "$folder/Orvana.exe"
 
 # Drag the brightness thumb to the right: manual mode at a positive value.
 xdotool mousemove $((X + brightness_thumb[0])) $((Y + brightness_thumb[1])) mousedown 1 \

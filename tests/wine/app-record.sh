@@ -49,9 +49,7 @@ wait_for_file() {
     return 1
 }
 
-start_program "$shots/OrvanaFull.exe"
-wait_for_paint
-wait_for_picture
+start_showing_picture "$shots/OrvanaFull.exe"
 
 # --- photo: the camera's 640 x 480 picture with its true black and white.
 click "${photo[@]}"

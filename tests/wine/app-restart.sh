@@ -55,9 +55,7 @@ expect_saved() {
 }
 
 start() {
-    start_program "$folder/Orvana.exe"
-    wait_for_paint
-    wait_for_picture
+    start_showing_picture "$folder/Orvana.exe"
     save_window_shot "$1"
 }
 
