@@ -101,6 +101,11 @@ objects="$(sed -n 's|^dlls/winex11.drv/winex11.so: ||p' "$build/Makefile" | tr '
 # shellcheck disable=SC2086
 (
     cd "$build"
+    # Bison writes a parser's .tab.c and .tab.h in one run, but the Makefile
+    # has a rule for each, so a parallel make may start it twice at once and
+    # compile a half-written file. Make those outputs one at a time first.
+    generated="$(grep -o '^[^ :]*\.tab\.[ch]:' Makefile | tr -d ':' | sort -u | tr '\n' ' ')"
+    [ -z "$generated" ] || make -j1 $generated
     make -j"$(nproc)" $objects
     gcc -m32 -o winex11.so -shared -Wl,-Bsymbolic -Wl,-soname,winex11.so -Wl,-z,defs \
         $objects "$system_dlls/i386-unix/ntdll.so" "$system_dlls/i386-unix/win32u.so" \
