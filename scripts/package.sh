@@ -30,7 +30,7 @@ while read -r name debian_version; do
     if [ ! -f "$kept/.complete" ]; then
         rm -rf "$kept"
         mkdir -p "$kept"
-        (cd "$kept" && apt-get source --download-only -qq "$name=$debian_version" >/dev/null)
+        (cd "$kept" && apt-get source --download-only -qq "$name=$debian_version" >/dev/null 2>&1)
         touch "$kept/.complete"
     fi
     cp "$kept"/* "$tree/debian-sources/"
