@@ -40,7 +40,7 @@ add_custom_command(
     DEPENDS ${ORVANA_SKIN_ZIP} ${PROJECT_SOURCE_DIR}/tests/wine/damage_skin_archive.py
     COMMENT "Damaging a copy of the skin archive")
 add_custom_target(orvana_damaged_resources DEPENDS ${ORVANA_DAMAGED_ZIP})
-orvana_resource_script(${ORVANA_DAMAGED_RC} ${ORVANA_DAMAGED_ZIP})
+orvana_resource_script(${ORVANA_DAMAGED_RC} ${ORVANA_DAMAGED_ZIP} OrvanaDamaged "Orvana camera (damaged skin, for tests)")
 add_executable(OrvanaDamaged WIN32 app/Main.cpp ${ORVANA_DAMAGED_RC})
 add_dependencies(OrvanaDamaged orvana_resources orvana_damaged_resources)
 target_link_libraries(OrvanaDamaged PRIVATE orvana_core)
@@ -63,3 +63,9 @@ orvana_program_check(OrvanaRecordKill app-crash.sh
     $<TARGET_FILE:OrvanaFull> $<TARGET_FILE:OrvanaTestDeviceSetup>)
 set_property(TEST wine.OrvanaPanel wine.OrvanaDeviceChange wine.OrvanaRecord wine.OrvanaRecordKill
     APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
+
+# The installer and the zip as a user meets them: install, run, Apply, upgrade, uninstall;
+# the zip unpacked under a path with spaces and letters outside the code page.
+orvana_program_check(OrvanaInstall app-install.sh ${ORVANA_PACKAGE_SETUP} ${ORVANA_PACKAGE_ZIP}
+    $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaFull>)
+set_property(TEST wine.OrvanaInstall APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})

@@ -66,16 +66,35 @@ add_custom_command(
     COMMENT "Packing the all-rows skin archive")
 add_custom_target(orvana_resources DEPENDS ${ORVANA_SKIN_ZIP} ${ORVANA_ALL_ROWS_ZIP} ${ORVANA_ICON})
 
+# Version resources want four numbers: 2.02 is 2.2.0.0.
+math(EXPR ORVANA_VERSION_MAJOR "${PROJECT_VERSION_MAJOR} + 0")
+math(EXPR ORVANA_VERSION_MINOR "${PROJECT_VERSION_MINOR} + 0")
+set(ORVANA_VERSION_PATCH 0)
+if(NOT "${PROJECT_VERSION_PATCH}" STREQUAL "")
+    math(EXPR ORVANA_VERSION_PATCH "${PROJECT_VERSION_PATCH} + 0")
+endif()
+set(ORVANA_VERSION_NUMBERS "${ORVANA_VERSION_MAJOR}.${ORVANA_VERSION_MINOR}.${ORVANA_VERSION_PATCH}.0")
+string(REPLACE "." "," ORVANA_VERSION_COMMAS "${ORVANA_VERSION_NUMBERS}")
+# scripts/package.sh reads the version from here.
+file(WRITE ${CMAKE_BINARY_DIR}/VERSION "${PROJECT_VERSION}\n")
+
+# The manifest carries the version too.
+set(ORVANA_MANIFEST ${CMAKE_BINARY_DIR}/generated/Orvana.manifest)
+configure_file(${PROJECT_SOURCE_DIR}/app/Orvana.manifest.in ${ORVANA_MANIFEST} @ONLY)
+
 # One resource script per skin archive, both from app/Orvana.rc.in.
-function(orvana_resource_script rc_file skin_zip)
+function(orvana_resource_script rc_file skin_zip exe_name description)
     set(ORVANA_SKIN_ZIP ${skin_zip})
+    set(ORVANA_EXE_NAME ${exe_name})
+    set(ORVANA_FILE_DESCRIPTION ${description})
     configure_file(${PROJECT_SOURCE_DIR}/app/Orvana.rc.in ${rc_file} @ONLY)
-    set_source_files_properties(${rc_file} PROPERTIES OBJECT_DEPENDS "${skin_zip};${ORVANA_ICON}")
+    set_source_files_properties(${rc_file} PROPERTIES OBJECT_DEPENDS "${skin_zip};${ORVANA_ICON};${ORVANA_MANIFEST}")
 endfunction()
 set(ORVANA_RC ${CMAKE_BINARY_DIR}/generated/Orvana.rc)
 set(ORVANA_FULL_RC ${CMAKE_BINARY_DIR}/generated/OrvanaFull.rc)
-orvana_resource_script(${ORVANA_RC} ${ORVANA_SKIN_ZIP})
-orvana_resource_script(${ORVANA_FULL_RC} ${ORVANA_ALL_ROWS_ZIP})
+orvana_resource_script(${ORVANA_RC} ${ORVANA_SKIN_ZIP} Orvana "Orvana camera")
+orvana_resource_script(${ORVANA_FULL_RC} ${ORVANA_ALL_ROWS_ZIP} OrvanaFull
+    "Orvana camera (all controls shown)")
 
 # --- the program's code, shared by the exe and the Wine tests ------------
 add_library(orvana_core STATIC ${ORVANA_NEUTRAL_SOURCES} ${ORVANA_WIN32_SOURCES})
@@ -109,8 +128,9 @@ foreach(program Orvana:ORVANA_RC OrvanaFull:ORVANA_FULL_RC)
     add_dependencies(${target} orvana_resources)
     target_link_libraries(${target} PRIVATE orvana_core)
     target_compile_options(${target} PRIVATE ${ORVANA_WARNINGS})
-    # The programs carry no symbols.
-    target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-s>)
+    # The programs carry no symbols, and no link time stamp, so that two builds of
+    # one source give the same bytes.
+    target_link_options(${target} PRIVATE $<$<CONFIG:Release>:-s> -Wl,--no-insert-timestamp)
     set_target_properties(${target} PROPERTIES OUTPUT_NAME ${target} SUFFIX .exe
         RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endforeach()
@@ -170,5 +190,6 @@ add_test(NAME wine.OrvanaFullImports
 add_test(NAME wine.OrvanaFullWindow
     COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script ${PROJECT_SOURCE_DIR}/tests/wine/app-full-window.sh $<TARGET_FILE:OrvanaFull>)
 set_tests_properties(wine.OrvanaFullWindow PROPERTIES TIMEOUT 300)
+include(${PROJECT_SOURCE_DIR}/cmake/Package.cmake)
 include(${PROJECT_SOURCE_DIR}/cmake/TestDevices.cmake)
 include(${PROJECT_SOURCE_DIR}/cmake/ProgramChecks.cmake)

@@ -19,6 +19,8 @@ packages=(
     googletest libgtest-dev
     locales fonts-wqy-microhei fonts-noto-core fonts-dejavu-core
     python3 python3-pil python3-numpy
+    # the release packages: the installer (scripts/package/Orvana.nsi)
+    nsis
     # scripts/fixed-wine.sh: rebuilding Wine's X11 driver from Debian's source
     make xz-utils gcc-multilib flex bison autoconf patch khronos-api libxml-libxml-perl unicode-data
     libvulkan-dev libvulkan-dev:i386 libgl-dev:i386 libx11-dev:i386 libxext-dev:i386

@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Packs the skin folder into the ZIP archive that becomes resource ZIPRES 101.
+"""Packs the skin folder into the ZIP archive that becomes resource ZIPRES 101;
+tools/make_package.py packs the release zip with it too.
 
 Entries are stored under their path relative to the skin folder with forward
 slashes ("Orvana/Orvana_English.xml"), deflate-compressed, with a fixed time

@@ -19,41 +19,6 @@ unset LANG
 export LC_ALL=en_US.UTF-8
 program_folder "$exe"
 
-photo_resolution=(1137 504)
-video_resolution=(1137 554)
-file_format=(1137 604)
-apply_button=(1197 766)
-
-# Opens the list at X Y with a click and moves its selection down by N entries.
-choose() {
-    xdotool mousemove $((X + $1)) $((Y + $2)) click 1
-    sleep 0.5
-    for _ in $(seq "$3"); do
-        xdotool key Down
-    done
-    xdotool key Return
-    sleep 0.5
-}
-
-# Clicks Apply and waits up to 5 s for setting.ini to change.
-apply() {
-    local before
-    before="$(md5sum <"$settings" 2>/dev/null)"
-    xdotool mousemove $((X + apply_button[0])) $((Y + apply_button[1])) click 1
-    for _ in $(seq 25); do
-        sleep 0.2
-        [ "$(md5sum <"$settings" 2>/dev/null)" != "$before" ] && break
-    done
-}
-
-# The five lines Apply writes first: photo W H, video W H, format.
-expect_saved() {
-    local expected
-    expected="$(printf 'PhotoResolution_Width=%d\r\nPhotoResolution_Height=%d\r\nVideoResolution_Width=%d\r\nVideoResolution_Height=%d\r\nFileFormat=%s\r\n\r\n' "$@")"
-    head -c "${#expected}" "$settings" | cmp -s - <(printf '%s' "$expected") ||
-        fail "setting.ini begins: $(head -5 "$settings" | tr -d '\r' | tr '\n' ' ')"
-}
-
 start() {
     start_showing_picture "$folder/Orvana.exe"
     save_window_shot "$1"
