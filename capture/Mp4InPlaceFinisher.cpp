@@ -16,6 +16,9 @@ using Mp4::HeaderStatus;
 constexpr uint32_t kMarkerSize = 16;
 // Says that the free box before the movie box was left by this finisher.
 constexpr uint32_t kMarkerTag = FourCc("OvFn");
+// Opens the first free box once finishing is complete, so that a finished
+// file is known as such without walking its thousands of boxes.
+constexpr uint32_t kFinishedTag = FourCc("OvFd");
 
 struct Marker {
     uint64_t firstBox = 0;      // where the empty movie box was
@@ -50,9 +53,17 @@ bool HideFragments(RandomAccessFile& file, const Marker& marker,
             return false;
         }
     }
-    return file.Flush() &&
-           WriteBoxHeader(file, marker.firstBox, marker.firstBoxSize, FourCc("free")) &&
-           file.Flush();
+    uint8_t first[12];
+    Mp4::PutU32(first, marker.firstBoxSize);
+    Mp4::PutU32(first + 4, FourCc("free"));
+    Mp4::PutU32(first + 8, kFinishedTag);
+    return file.Flush() && file.WriteAt(marker.firstBox, first, sizeof first) && file.Flush();
+}
+
+bool IsFinishedMark(RandomAccessFile& file, const BoxHeader& box) {
+    uint8_t tag[4];
+    return box.headerSize == 8 && box.size >= 12 && file.ReadAt(box.offset + 8, tag, 4) &&
+           Mp4::ReadU32(tag) == kFinishedTag;
 }
 
 // A free box that an interrupted finish committed: it ends with our marker
@@ -171,9 +182,14 @@ Mp4FinishResult Finish(RandomAccessFile& file) {
             }
         }
         Marker marker;
-        if (!mediaSeen && (box.type == FourCc("free") || box.type == FourCc("skip")) &&
-            ReadCommitted(file, fileSize, box, marker)) {
-            return CompleteCommitted(file, marker);
+        if (!mediaSeen && (box.type == FourCc("free") || box.type == FourCc("skip"))) {
+            if (IsFinishedMark(file, box)) {
+                result.outcome = Mp4FinishOutcome::AlreadyOrdinary;
+                return result;
+            }
+            if (ReadCommitted(file, fileSize, box, marker)) {
+                return CompleteCommitted(file, marker);
+            }
         }
         mediaSeen = mediaSeen || box.type == FourCc("mdat") || box.type == FourCc("moof");
         offset = box.End();

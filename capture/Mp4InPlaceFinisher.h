@@ -20,7 +20,8 @@
 //   4. Hidden inside that free box: the marker becomes a free box of its own
 //      16 bytes and every "moof" a "free" box of the same size. Flush.
 //   5. The first free box shrinks back to the size of the movie box it was,
-//      so the media data boxes lie at the top level again. Flush.
+//      so the media data boxes lie at the top level again, and is tagged as
+//      finished (one write of 12 bytes). Flush.
 // Finishing a file again resumes: before the commit it starts over (step 1
 // cuts away what an earlier attempt added), after it it completes steps 4
 // and 5, which it finds from the marker.
