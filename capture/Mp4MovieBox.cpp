@@ -96,16 +96,19 @@ uint32_t TrackIdOf(const BoxView& trak) {
     return in.U32();
 }
 
-void WriteTimeToSample(const Mp4TrackSamples& track, BoxWriter& out) {
+// Consecutive samples with the same value of a field, as (count, value) pairs.
+template <typename Field>
+void WriteRunTable(const std::vector<Mp4Sample>& samples, Field field, uint32_t type,
+                   uint8_t version, BoxWriter& out) {
     std::vector<std::pair<uint32_t, uint32_t>> runs;
-    for (const Mp4Sample& sample : track.samples) {
-        if (!runs.empty() && runs.back().second == sample.duration) {
+    for (const Mp4Sample& sample : samples) {
+        if (!runs.empty() && runs.back().second == field(sample)) {
             ++runs.back().first;
         } else {
-            runs.emplace_back(1, sample.duration);
+            runs.emplace_back(1, field(sample));
         }
     }
-    const size_t box = out.BeginFull(FourCc("stts"), 0, 0);
+    const size_t box = out.BeginFull(type, version, 0);
     out.U32(static_cast<uint32_t>(runs.size()));
     for (const auto& run : runs) {
         out.U32(run.first);
@@ -114,25 +117,16 @@ void WriteTimeToSample(const Mp4TrackSamples& track, BoxWriter& out) {
     out.End(box);
 }
 
+void WriteTimeToSample(const Mp4TrackSamples& track, BoxWriter& out) {
+    WriteRunTable(track.samples, [](const Mp4Sample& s) { return s.duration; }, FourCc("stts"), 0,
+                  out);
+}
+
 void WriteCompositionOffsets(const Mp4TrackSamples& track, BoxWriter& out) {
-    if (!track.compositionOffsets) {
-        return;
+    if (track.compositionOffsets) {
+        WriteRunTable(track.samples, [](const Mp4Sample& s) { return s.compositionOffset; },
+                      FourCc("ctts"), track.signedCompositionOffsets ? 1 : 0, out);
     }
-    std::vector<std::pair<uint32_t, uint32_t>> runs;
-    for (const Mp4Sample& sample : track.samples) {
-        if (!runs.empty() && runs.back().second == sample.compositionOffset) {
-            ++runs.back().first;
-        } else {
-            runs.emplace_back(1, sample.compositionOffset);
-        }
-    }
-    const size_t box = out.BeginFull(FourCc("ctts"), track.signedCompositionOffsets ? 1 : 0, 0);
-    out.U32(static_cast<uint32_t>(runs.size()));
-    for (const auto& run : runs) {
-        out.U32(run.first);
-        out.U32(run.second);
-    }
-    out.End(box);
 }
 
 void WriteSyncSamples(const Mp4TrackSamples& track, BoxWriter& out) {

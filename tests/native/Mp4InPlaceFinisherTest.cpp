@@ -15,6 +15,7 @@
 #include "capture/Mp4Boxes.h"
 #include "capture/Mp4InPlaceFinisher.h"
 #include "capture/PosixRandomAccessFile.h"
+#include "tests/Mp4TestLayout.h"
 
 namespace {
 
@@ -43,39 +44,9 @@ void WriteAll(const std::string& path, const Bytes& bytes) {
     out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
 }
 
-struct TopBox {
-    uint64_t offset;
-    uint64_t size;
-    std::string type;
-};
-
-// The top-level boxes, as far as they are whole.
-std::vector<TopBox> TopLevel(const Bytes& bytes) {
-    std::vector<TopBox> boxes;
-    uint64_t offset = 0;
-    while (offset + 8 <= bytes.size()) {
-        uint64_t size = Mp4::ReadU32(&bytes[offset]);
-        if (size == 1 && offset + 16 <= bytes.size()) {
-            size = Mp4::ReadU64(&bytes[offset + 8]);
-        }
-        if (size < 8 || offset + size > bytes.size()) {
-            break;
-        }
-        boxes.push_back({offset, size, std::string(bytes.begin() + offset + 4, bytes.begin() + offset + 8)});
-        offset += size;
-    }
-    return boxes;
-}
-
-std::vector<TopBox> OfType(const std::vector<TopBox>& boxes, const std::string& type) {
-    std::vector<TopBox> found;
-    for (const TopBox& box : boxes) {
-        if (box.type == type) {
-            found.push_back(box);
-        }
-    }
-    return found;
-}
+using Mp4TestLayout::OfType;
+using Mp4TestLayout::TopBox;
+using Mp4TestLayout::TopLevel;
 
 Mp4FinishResult Finish(const std::string& path) {
     PosixRandomAccessFile file(path);
@@ -462,24 +433,15 @@ TEST(Mp4InPlaceFinisherTest, InterruptedFinishPlaysThroughoutAndResumesToTheSame
 // the commit a 64-bit box size. (How flushes are ordered does not depend on
 // the size; the test above covers power cuts.)
 TEST(Mp4InPlaceFinisherTest, MediaPastFourGibibytes) {
-    const Bytes& recording = Recording(Kind::VideoAndSound);
-    const std::vector<TopBox> boxes = TopLevel(recording);
-    const TopBox secondMoof = OfType(boxes, "moof").at(1);
-    const uint64_t gap = 4500000000ull;
-    const uint64_t holeBegin = secondMoof.offset + 16;
+    const Mp4TestLayout::SpreadRecording spread =
+        Mp4TestLayout::SpreadPast(Recording(Kind::VideoAndSound), 4500000000ull);
+    ASSERT_FALSE(spread.rest.empty());
     const auto make = [&](const std::string& path) {
-        Bytes head(recording.begin(), recording.begin() + secondMoof.offset);
-        head.resize(head.size() + 16);
-        Mp4::PutU32(&head[secondMoof.offset], 1);
-        Mp4::PutU32(&head[secondMoof.offset + 4], Mp4::FourCc("free"));
-        Mp4::PutU64(&head[secondMoof.offset + 8], gap);
-        WriteAll(path, head);
+        WriteAll(path, spread.head);
         PosixRandomAccessFile file(path);
-        const Bytes rest(recording.begin() + secondMoof.offset,
-                         recording.begin() + OfType(boxes, "mfra").at(0).offset);
-        ASSERT_TRUE(file.WriteAt(secondMoof.offset + gap, rest.data(), rest.size()));
+        ASSERT_TRUE(file.WriteAt(spread.restOffset, spread.rest.data(), spread.rest.size()));
     };
-    CheckEveryInterruption(make, {InterruptedFile::Stop::Kill}, holeBegin, secondMoof.offset + gap);
+    CheckEveryInterruption(make, {InterruptedFile::Stop::Kill}, spread.holeBegin, spread.restOffset);
 }
 
 TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
