@@ -146,11 +146,15 @@ const Bytes& Recording(Kind kind) {
     return bytes;
 }
 
-// Adds `ticks` to the decode time of every fragment of track 1 (the
-// pictures), as a camera whose first picture comes after the sound gives.
-Bytes VideoStartingLater(Bytes bytes, uint32_t ticks) {
-    for (const TopBox& moof : OfType(TopLevel(bytes), "moof")) {
-        Mp4::ChildBoxes fragments(&bytes[moof.offset + 8], moof.size - 8);
+// Adds `ticks` to the decode time of track 1 (the pictures) in every
+// fragment from `first` on: from the first, as a camera whose first picture
+// comes after the sound gives; from a later one, a gap that the pictures'
+// own durations do not account for (the muxer gives a fragment's last
+// picture its packet's duration, while the next one's time is the clock's).
+Bytes PicturesLater(Bytes bytes, size_t first, uint32_t ticks) {
+    const std::vector<TopBox> moofs = OfType(TopLevel(bytes), "moof");
+    for (size_t i = first; i < moofs.size(); ++i) {
+        Mp4::ChildBoxes fragments(&bytes[moofs[i].offset + 8], moofs[i].size - 8);
         Mp4::BoxView traf;
         while (fragments.Next(traf)) {
             Mp4::BoxView tfhd, tfdt;
@@ -174,7 +178,9 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
                  {"pictures and sound", Recording(Kind::VideoAndSound)},
                  {"B-frames (composition offsets)", Recording(Kind::BFramesAndSound)},
                  {"pictures starting half a second late",
-                  VideoStartingLater(Recording(Kind::VideoAndSound), 45000)}};
+                  PicturesLater(Recording(Kind::VideoAndSound), 0, 45000)},
+                 {"pictures resuming 0.1 s late after the first fragment",
+                  PicturesLater(Recording(Kind::VideoAndSound), 1, 9000)}};
     for (const auto& c : cases) {
         SCOPED_TRACE(c.name);
         const std::string fragmentedPath = folder / "fragmented.mp4";
