@@ -48,16 +48,12 @@ bool ParseTrack(const BoxView& trak, Mp4TrackSamples& track) {
         !Mp4::FindChild(mdia, FourCc("mdhd"), mdhd) || !Mp4::FindChild(mdia, FourCc("hdlr"), hdlr)) {
         return false;
     }
-    ByteReader header(tkhd.Payload(), tkhd.PayloadSize());
-    header.Skip(header.U8() == 1 ? 3 + 16 : 3 + 8);
-    track.trackId = header.U32();
-    ByteReader media(mdhd.Payload(), mdhd.PayloadSize());
-    media.Skip(media.U8() == 1 ? 3 + 16 : 3 + 8);
-    track.timeScale = media.U32();
+    track.trackId = Mp4::FieldAfterTimes(tkhd);
+    track.timeScale = Mp4::FieldAfterTimes(mdhd);
     ByteReader handler(hdlr.Payload(), hdlr.PayloadSize());
     handler.Skip(8);
     track.handler = handler.U32();
-    return header.Ok() && media.Ok() && handler.Ok() && track.trackId != 0 && track.timeScale != 0;
+    return handler.Ok() && track.trackId != 0 && track.timeScale != 0;
 }
 
 Mp4IndexStatus ParseMovie(const BoxView& moov, std::vector<Mp4TrackSamples>& tracks) {

@@ -92,6 +92,13 @@ bool FindChild(const BoxView& parent, uint32_t type, BoxView& child) {
     return false;
 }
 
+uint32_t FieldAfterTimes(const BoxView& header) {
+    ByteReader in(header.Payload(), header.PayloadSize());
+    // Version 1 has 64-bit times.
+    in.Skip(in.U8() == 1 ? 3 + 16 : 3 + 8);
+    return in.U32();
+}
+
 const uint8_t* ByteReader::Take(size_t count) {
     if (!m_ok || m_size - m_position < count) {
         m_ok = false;

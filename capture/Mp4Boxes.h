@@ -80,6 +80,11 @@ private:
 // Finds the first child of that type.
 bool FindChild(const BoxView& parent, uint32_t type, BoxView& child);
 
+// The 32-bit field after the creation and modification times of a movie,
+// track or media header ("mvhd", "tkhd", "mdhd"): the time scale of the
+// first and last, the track ID of the second. 0 when the box is too short.
+uint32_t FieldAfterTimes(const BoxView& header);
+
 // Big-endian reads that stop at the end of the range: once a read would run
 // past it, every later read answers 0 and Ok turns false.
 class ByteReader {

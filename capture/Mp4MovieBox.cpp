@@ -78,22 +78,12 @@ bool CopyHeaderWithDuration(const BoxView& box, int middle, uint64_t duration, B
 
 uint32_t MovieTimeScale(const BoxView& moov) {
     BoxView mvhd;
-    if (!Mp4::FindChild(moov, FourCc("mvhd"), mvhd)) {
-        return 0;
-    }
-    ByteReader in(mvhd.Payload(), mvhd.PayloadSize());
-    in.Skip(in.U8() == 1 ? 3 + 16 : 3 + 8);
-    return in.U32();
+    return Mp4::FindChild(moov, FourCc("mvhd"), mvhd) ? Mp4::FieldAfterTimes(mvhd) : 0;
 }
 
 uint32_t TrackIdOf(const BoxView& trak) {
     BoxView tkhd;
-    if (!Mp4::FindChild(trak, FourCc("tkhd"), tkhd)) {
-        return 0;
-    }
-    ByteReader in(tkhd.Payload(), tkhd.PayloadSize());
-    in.Skip(in.U8() == 1 ? 3 + 16 : 3 + 8);
-    return in.U32();
+    return Mp4::FindChild(trak, FourCc("tkhd"), tkhd) ? Mp4::FieldAfterTimes(tkhd) : 0;
 }
 
 // Consecutive samples with the same value of a field, as (count, value) pairs.
