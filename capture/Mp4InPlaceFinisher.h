@@ -25,6 +25,14 @@
 // Finishing a file again resumes: before the commit it starts over (step 1
 // cuts away what an earlier attempt added), after it it completes steps 4
 // and 5, which it finds from the marker.
+//
+// Why so, from FFmpeg's MP4 reader: on a seekable file it reads every
+// top-level box to the end, fragments included, and skips free boxes; a
+// second movie box it would skip as a duplicate, but other readers refuse
+// a file with two, hence the new one waits inside free space until the
+// commit. It needs no "mdat" box once the movie box has the sample tables
+// (the commit hides them all until step 5), and looks for a movie box
+// inside a free box only when it found none at the top level.
 #pragma once
 
 #include <cstdint>
