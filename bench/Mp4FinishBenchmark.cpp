@@ -18,8 +18,8 @@ int main(int argc, char** argv) {
     const std::string path = folder + "/orvana-finish-bench.mp4";
     constexpr double kTargetMs = 500.0;
     bool pass = true;
-    std::printf("%8s %10s %9s %12s %12s %12s %12s\n", "minutes", "fragments", "packets",
-                "file MB", "finish ms", "index bytes", "index/file");
+    std::printf("%8s %10s %9s %12s %12s %12s %12s\n", "minutes", "fragments", "packets", "file MB",
+                "finish ms", "index bytes", "index/file");
     for (int minutes : {1, 10, 60}) {
         SyntheticRecording recording;
         recording.seconds = minutes * 60;
@@ -36,8 +36,7 @@ int main(int argc, char** argv) {
                 .count();
         std::remove(path.c_str());
         if (result.outcome != Mp4FinishOutcome::Finished ||
-            result.videoSamples != written.pictures ||
-            result.audioSamples != written.soundFrames) {
+            result.videoSamples != written.pictures || result.audioSamples != written.soundFrames) {
             std::fprintf(stderr, "%d minutes: not finished (outcome %d)\n", minutes,
                          static_cast<int>(result.outcome));
             return 2;

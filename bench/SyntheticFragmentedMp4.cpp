@@ -13,8 +13,8 @@ using Mp4::BoxWriter;
 using Mp4::FourCc;
 
 constexpr uint32_t kVideoScale = 90000;
-constexpr uint32_t kSyncFlags = 0x02000000;     // depends on no other sample
-constexpr uint32_t kNonSyncFlags = 0x01010000;  // depends on others, not a sync sample
+constexpr uint32_t kSyncFlags = 0x02000000;    // depends on no other sample
+constexpr uint32_t kNonSyncFlags = 0x01010000; // depends on others, not a sync sample
 
 void WriteTrack(BoxWriter& out, uint32_t id, uint32_t timeScale, bool video) {
     const size_t trak = out.Begin(FourCc("trak"));
@@ -119,7 +119,7 @@ std::vector<uint8_t> Header(const SyntheticRecording& recording) {
     return bytes;
 }
 
-}  // namespace
+} // namespace
 
 bool WriteSyntheticFragmentedMp4(const std::string& path, const SyntheticRecording& recording,
                                  SyntheticFile& written) {
@@ -142,8 +142,8 @@ bool WriteSyntheticFragmentedMp4(const std::string& path, const SyntheticRecordi
     const auto otherSize =
         static_cast<uint32_t>(fragmentBytes / (recording.picturesPerFragment + 2));
     const uint32_t keySize = otherSize * 3;
-    const auto soundSize = static_cast<uint32_t>(recording.audioBitRate / 8 * 1024 /
-                                                 recording.sampleRate);
+    const auto soundSize =
+        static_cast<uint32_t>(recording.audioBitRate / 8 * 1024 / recording.sampleRate);
     const uint32_t totalPictures = static_cast<uint32_t>(recording.seconds * recording.frameRate);
     std::vector<uint8_t> moof;
     for (uint32_t first = 0; first < totalPictures; first += recording.picturesPerFragment) {

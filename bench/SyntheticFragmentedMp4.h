@@ -12,7 +12,7 @@ struct SyntheticRecording {
     int frameRate = 30;
     int picturesPerFragment = 12;
     int64_t videoBitRate = 8000000;
-    int sampleRate = 48000;  // AAC, 1024 samples a frame
+    int sampleRate = 48000; // AAC, 1024 samples a frame
     int64_t audioBitRate = 128000;
 };
 

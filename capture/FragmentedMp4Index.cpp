@@ -44,8 +44,10 @@ BoxView ViewOf(const std::vector<uint8_t>& bytes, const BoxHeader& header) {
 
 bool ParseTrack(const BoxView& trak, Mp4TrackSamples& track) {
     BoxView tkhd, mdia, mdhd, hdlr;
-    if (!Mp4::FindChild(trak, FourCc("tkhd"), tkhd) || !Mp4::FindChild(trak, FourCc("mdia"), mdia) ||
-        !Mp4::FindChild(mdia, FourCc("mdhd"), mdhd) || !Mp4::FindChild(mdia, FourCc("hdlr"), hdlr)) {
+    if (!Mp4::FindChild(trak, FourCc("tkhd"), tkhd) ||
+        !Mp4::FindChild(trak, FourCc("mdia"), mdia) ||
+        !Mp4::FindChild(mdia, FourCc("mdhd"), mdhd) ||
+        !Mp4::FindChild(mdia, FourCc("hdlr"), hdlr)) {
         return false;
     }
     track.trackId = Mp4::FieldAfterTimes(tkhd);
@@ -381,7 +383,7 @@ bool Droppable(uint32_t type) {
     return type == FourCc("free") || type == FourCc("skip") || type == FourCc("mfra");
 }
 
-}  // namespace
+} // namespace
 
 Mp4IndexStatus ReadFragmentedMp4(RandomAccessFile& file, uint64_t fileSize,
                                  const Mp4::BoxHeader& movie, FragmentedMp4& out) {
@@ -411,7 +413,7 @@ Mp4IndexStatus ReadFragmentedMp4(RandomAccessFile& file, uint64_t fileSize,
         BoxHeader box;
         if (Mp4::ParseBoxHeader(ahead.data(), ahead.size(), offset, fileSize, box) !=
             HeaderStatus::Whole) {
-            break;  // cut off, or never written (zeros)
+            break; // cut off, or never written (zeros)
         }
         if (box.type == FourCc("moof")) {
             uint64_t end = 0;

@@ -15,7 +15,7 @@ class RandomAccessFile;
 struct Mp4Sample {
     uint32_t size = 0;
     uint32_t duration = 0;
-    uint32_t compositionOffset = 0;  // as stored: signed when the track says so
+    uint32_t compositionOffset = 0; // as stored: signed when the track says so
     bool sync = false;
 };
 
@@ -29,17 +29,17 @@ struct Mp4Chunk {
 struct Mp4TrackSamples {
     uint32_t trackId = 0;
     uint32_t timeScale = 0;
-    uint32_t handler = 0;  // "vide", "soun", ...
+    uint32_t handler = 0; // "vide", "soun", ...
     // Fragment defaults from the track's "trex".
     uint32_t defaultDescription = 1;
     uint32_t defaultDuration = 0;
     uint32_t defaultSize = 0;
     uint32_t defaultFlags = 0;
 
-    uint64_t startTime = 0;  // decode time of the first sample
-    uint64_t endTime = 0;    // decode time just after the last one
-    bool compositionOffsets = false;        // some sample has one
-    bool signedCompositionOffsets = false;  // and some is negative
+    uint64_t startTime = 0;                // decode time of the first sample
+    uint64_t endTime = 0;                  // decode time just after the last one
+    bool compositionOffsets = false;       // some sample has one
+    bool signedCompositionOffsets = false; // and some is negative
     std::vector<Mp4Sample> samples;
     std::vector<Mp4Chunk> chunks;
 
@@ -48,10 +48,10 @@ struct Mp4TrackSamples {
 
 struct FragmentedMp4 {
     uint64_t fileSize = 0;
-    Mp4::BoxHeader movie;             // the first, empty movie box
-    std::vector<uint8_t> movieBytes;  // all of it
+    Mp4::BoxHeader movie;            // the first, empty movie box
+    std::vector<uint8_t> movieBytes; // all of it
     std::vector<Mp4TrackSamples> tracks;
-    std::vector<uint64_t> fragmentOffsets;  // every whole "moof"
+    std::vector<uint64_t> fragmentOffsets; // every whole "moof"
     // End of the last box worth keeping: the last whole fragment, or a later
     // box of another kind. Beyond it lie only a fragment cut off, free space
     // or the fragment index "mfra", which names the fragments and so goes.
@@ -60,8 +60,8 @@ struct FragmentedMp4 {
 
 enum class Mp4IndexStatus {
     Read,
-    NotFragmented,  // the movie box has no "mvex"
-    Damaged,        // the movie box, or a whole fragment before the end, cannot be read
+    NotFragmented, // the movie box has no "mvex"
+    Damaged,       // the movie box, or a whole fragment before the end, cannot be read
     ReadError,
 };
 

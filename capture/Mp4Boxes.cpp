@@ -27,8 +27,8 @@ void PutU64(uint8_t* bytes, uint64_t value) {
     PutU32(bytes + 4, static_cast<uint32_t>(value));
 }
 
-HeaderStatus ParseBoxHeader(const uint8_t* bytes, size_t available, uint64_t offset,
-                            uint64_t limit, BoxHeader& header) {
+HeaderStatus ParseBoxHeader(const uint8_t* bytes, size_t available, uint64_t offset, uint64_t limit,
+                            BoxHeader& header) {
     if (offset > limit || limit - offset < 8 || available < 8) {
         return HeaderStatus::PastEnd;
     }
@@ -116,9 +116,9 @@ uint8_t ByteReader::U8() {
 
 uint32_t ByteReader::U24() {
     const uint8_t* at = Take(3);
-    return at != nullptr ? (static_cast<uint32_t>(at[0]) << 16) |
-                               (static_cast<uint32_t>(at[1]) << 8) | at[2]
-                         : 0;
+    return at != nullptr
+               ? (static_cast<uint32_t>(at[0]) << 16) | (static_cast<uint32_t>(at[1]) << 8) | at[2]
+               : 0;
 }
 
 uint32_t ByteReader::U32() {
@@ -131,7 +131,9 @@ uint64_t ByteReader::U64() {
     return at != nullptr ? ReadU64(at) : 0;
 }
 
-void ByteReader::Skip(size_t count) { Take(count); }
+void ByteReader::Skip(size_t count) {
+    Take(count);
+}
 
 void BoxWriter::U16(uint16_t value) {
     m_out.push_back(static_cast<uint8_t>(value >> 8));
@@ -154,7 +156,9 @@ void BoxWriter::U64(uint64_t value) {
     U32(static_cast<uint32_t>(value));
 }
 
-void BoxWriter::Bytes(const uint8_t* data, size_t size) { m_out.insert(m_out.end(), data, data + size); }
+void BoxWriter::Bytes(const uint8_t* data, size_t size) {
+    m_out.insert(m_out.end(), data, data + size);
+}
 
 size_t BoxWriter::Begin(uint32_t type) {
     const size_t box = m_out.size();
@@ -174,4 +178,4 @@ void BoxWriter::End(size_t box) {
     PutU32(m_out.data() + box, static_cast<uint32_t>(m_out.size() - box));
 }
 
-}  // namespace Mp4
+} // namespace Mp4

@@ -24,8 +24,8 @@ void PutU32(uint8_t* bytes, uint32_t value);
 void PutU64(uint8_t* bytes, uint64_t value);
 
 struct BoxHeader {
-    uint64_t offset = 0;  // of the box's first byte
-    uint64_t size = 0;    // whole box, header included
+    uint64_t offset = 0; // of the box's first byte
+    uint64_t size = 0;   // whole box, header included
     uint32_t headerSize = 0;
     uint32_t type = 0;
 
@@ -34,16 +34,16 @@ struct BoxHeader {
 };
 
 enum class HeaderStatus {
-    Whole,      // the box lies inside the bytes that exist
-    PastEnd,    // its header or its body runs past the end
-    Malformed,  // a size smaller than its header, or 0 (to the end), which we never write
+    Whole,     // the box lies inside the bytes that exist
+    PastEnd,   // its header or its body runs past the end
+    Malformed, // a size smaller than its header, or 0 (to the end), which we never write
 };
 
 // Parses the header of a box that starts at `offset`, with `available` bytes
 // of it at `bytes` and `limit` the end of what contains it (the file or the
 // parent box).
-HeaderStatus ParseBoxHeader(const uint8_t* bytes, size_t available, uint64_t offset,
-                            uint64_t limit, BoxHeader& header);
+HeaderStatus ParseBoxHeader(const uint8_t* bytes, size_t available, uint64_t offset, uint64_t limit,
+                            BoxHeader& header);
 
 // The same from a file of `fileSize` bytes; a failed read counts as PastEnd.
 HeaderStatus ReadBoxHeader(RandomAccessFile& file, uint64_t offset, uint64_t fileSize,
@@ -52,7 +52,7 @@ HeaderStatus ReadBoxHeader(RandomAccessFile& file, uint64_t offset, uint64_t fil
 // A box held in memory.
 struct BoxView {
     uint32_t type = 0;
-    const uint8_t* data = nullptr;  // the whole box
+    const uint8_t* data = nullptr; // the whole box
     size_t size = 0;
     size_t headerSize = 0;
 
@@ -64,7 +64,8 @@ struct BoxView {
 class ChildBoxes {
 public:
     ChildBoxes(const uint8_t* data, size_t size) : m_data(data), m_size(size) {}
-    explicit ChildBoxes(const BoxView& parent) : ChildBoxes(parent.Payload(), parent.PayloadSize()) {}
+    explicit ChildBoxes(const BoxView& parent)
+        : ChildBoxes(parent.Payload(), parent.PayloadSize()) {}
 
     // The next child; false at the end or at a child that does not fit (then Failed).
     bool Next(BoxView& child);
@@ -130,4 +131,4 @@ private:
     std::vector<uint8_t>& m_out;
 };
 
-}  // namespace Mp4
+} // namespace Mp4

@@ -21,9 +21,9 @@ constexpr uint32_t kMarkerTag = FourCc("OvFn");
 constexpr uint32_t kFinishedTag = FourCc("OvFd");
 
 struct Marker {
-    uint64_t firstBox = 0;      // where the empty movie box was
-    uint32_t firstBoxSize = 0;  // and its size
-    uint64_t offset = 0;        // of the marker
+    uint64_t firstBox = 0;     // where the empty movie box was
+    uint32_t firstBoxSize = 0; // and its size
+    uint64_t offset = 0;       // of the marker
 };
 
 bool WriteBoxHeader(RandomAccessFile& file, uint64_t offset, uint64_t size, uint32_t type) {
@@ -198,7 +198,7 @@ Mp4FinishResult Finish(RandomAccessFile& file) {
     return result;
 }
 
-}  // namespace
+} // namespace
 
 Mp4FinishResult FinishFragmentedMp4(RandomAccessFile& file) {
     try {

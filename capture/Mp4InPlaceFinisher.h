@@ -40,21 +40,26 @@
 class RandomAccessFile;
 
 enum class Mp4FinishOutcome {
-    Finished,         // the file is now an ordinary MP4
-    AlreadyOrdinary,  // nothing to do; the file is as it was
-    NotOurs,          // not an MP4 this program writes; not modified
-    Damaged,          // its movie box, or a whole fragment before the end, cannot be read; not modified
-    FileError,        // a read, write or flush failed (or memory ran out); finishing again resumes
+    // The file is now an ordinary MP4.
+    Finished,
+    // Nothing to do; the file is as it was.
+    AlreadyOrdinary,
+    // Not an MP4 this program writes; not modified.
+    NotOurs,
+    // Its movie box, or a whole fragment before the end, cannot be read; not modified.
+    Damaged,
+    // A read, write or flush failed (or memory ran out); finishing again resumes.
+    FileError,
 };
 
 struct Mp4FinishResult {
     Mp4FinishOutcome outcome = Mp4FinishOutcome::FileError;
-    bool resumed = false;        // an earlier finish had committed; only its last steps were left
-    uint32_t fragments = 0;      // fragment headers turned into free space
-    uint32_t videoSamples = 0;   // pictures indexed (0 when resumed)
-    uint32_t audioSamples = 0;   // sound frames indexed (0 when resumed)
-    uint64_t bytesTrimmed = 0;   // cut from the end: a fragment cut off, the fragment index
-    uint64_t bytesAdded = 0;     // the index written at the end
+    bool resumed = false;      // an earlier finish had committed; only its last steps were left
+    uint32_t fragments = 0;    // fragment headers turned into free space
+    uint32_t videoSamples = 0; // pictures indexed (0 when resumed)
+    uint32_t audioSamples = 0; // sound frames indexed (0 when resumed)
+    uint64_t bytesTrimmed = 0; // cut from the end: a fragment cut off, the fragment index
+    uint64_t bytesAdded = 0;   // the index written at the end
 };
 
 // Finishes, or resumes finishing, the file. Never throws.

@@ -27,8 +27,8 @@ bool IsSampleTable(uint32_t type) {
 }
 
 struct TrackTiming {
-    uint64_t emptyEdit = 0;  // movie time units before the first sample
-    uint64_t duration = 0;   // movie time units, edit included
+    uint64_t emptyEdit = 0; // movie time units before the first sample
+    uint64_t duration = 0;  // movie time units, edit included
     bool newEdit = false;
 };
 
@@ -108,14 +108,15 @@ void WriteRunTable(const std::vector<Mp4Sample>& samples, Field field, uint32_t 
 }
 
 void WriteTimeToSample(const Mp4TrackSamples& track, BoxWriter& out) {
-    WriteRunTable(track.samples, [](const Mp4Sample& s) { return s.duration; }, FourCc("stts"), 0,
-                  out);
+    WriteRunTable(
+        track.samples, [](const Mp4Sample& s) { return s.duration; }, FourCc("stts"), 0, out);
 }
 
 void WriteCompositionOffsets(const Mp4TrackSamples& track, BoxWriter& out) {
     if (track.compositionOffsets) {
-        WriteRunTable(track.samples, [](const Mp4Sample& s) { return s.compositionOffset; },
-                      FourCc("ctts"), track.signedCompositionOffsets ? 1 : 0, out);
+        WriteRunTable(
+            track.samples, [](const Mp4Sample& s) { return s.compositionOffset; }, FourCc("ctts"),
+            track.signedCompositionOffsets ? 1 : 0, out);
     }
 }
 
@@ -145,8 +146,8 @@ void WriteSampleToChunk(const Mp4TrackSamples& track, BoxWriter& out) {
         const Mp4Chunk& chunk = track.chunks[i];
         if (entries.empty() || entries.back().samplesPerChunk != chunk.sampleCount ||
             entries.back().descriptionIndex != chunk.descriptionIndex) {
-            entries.push_back({static_cast<uint32_t>(i + 1), chunk.sampleCount,
-                               chunk.descriptionIndex});
+            entries.push_back(
+                {static_cast<uint32_t>(i + 1), chunk.sampleCount, chunk.descriptionIndex});
         }
     }
     const size_t box = out.BeginFull(FourCc("stsc"), 0, 0);
@@ -216,8 +217,7 @@ void WriteSampleTable(const BoxView& stbl, const Mp4TrackSamples& track, BoxWrit
 }
 
 // Rebuilds a container, handing each child to `each`, which answers whether it wrote it.
-template <typename Each>
-bool RebuildContainer(const BoxView& parent, BoxWriter& out, Each each) {
+template <typename Each> bool RebuildContainer(const BoxView& parent, BoxWriter& out, Each each) {
     const size_t box = out.Begin(parent.type);
     ChildBoxes children(parent);
     BoxView child;
@@ -296,7 +296,7 @@ bool WriteTrack(const BoxView& trak, const Mp4TrackSamples& track, const TrackTi
     });
 }
 
-}  // namespace
+} // namespace
 
 bool BuildOrdinaryMovieBox(const FragmentedMp4& file, std::vector<uint8_t>& out) {
     out.clear();
@@ -338,7 +338,7 @@ bool BuildOrdinaryMovieBox(const FragmentedMp4& file, std::vector<uint8_t>& out)
     BoxWriter writer(out);
     return RebuildContainer(moov, writer, [&](const BoxView& child, bool& ok) {
         if (child.type == FourCc("mvex")) {
-            return true;  // dropped: the file no longer has fragments
+            return true; // dropped: the file no longer has fragments
         }
         if (child.type == FourCc("mvhd")) {
             ok = CopyHeaderWithDuration(child, 1, movieDuration, writer);

@@ -57,7 +57,9 @@ bool PosixRandomAccessFile::Size(uint64_t& size) {
     return true;
 }
 
-bool PosixRandomAccessFile::Flush() { return ::fdatasync(m_fd) == 0; }
+bool PosixRandomAccessFile::Flush() {
+    return ::fdatasync(m_fd) == 0;
+}
 
 bool PosixRandomAccessFile::Truncate(uint64_t size) {
     return ::ftruncate(m_fd, static_cast<off_t>(size)) == 0;

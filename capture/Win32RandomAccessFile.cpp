@@ -16,7 +16,7 @@ OVERLAPPED At(uint64_t offset) {
     return position;
 }
 
-}  // namespace
+} // namespace
 
 Win32RandomAccessFile::Win32RandomAccessFile(const std::wstring& path)
     : m_handle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
@@ -28,7 +28,9 @@ Win32RandomAccessFile::~Win32RandomAccessFile() {
     }
 }
 
-bool Win32RandomAccessFile::IsOpen() const { return m_handle != INVALID_HANDLE_VALUE; }
+bool Win32RandomAccessFile::IsOpen() const {
+    return m_handle != INVALID_HANDLE_VALUE;
+}
 
 bool Win32RandomAccessFile::ReadAt(uint64_t offset, void* buffer, size_t size) {
     auto* out = static_cast<unsigned char*>(buffer);
@@ -71,11 +73,12 @@ bool Win32RandomAccessFile::Size(uint64_t& size) {
     return true;
 }
 
-bool Win32RandomAccessFile::Flush() { return FlushFileBuffers(m_handle) != FALSE; }
+bool Win32RandomAccessFile::Flush() {
+    return FlushFileBuffers(m_handle) != FALSE;
+}
 
 bool Win32RandomAccessFile::Truncate(uint64_t size) {
     LARGE_INTEGER position{};
     position.QuadPart = static_cast<LONGLONG>(size);
-    return SetFilePointerEx(m_handle, position, nullptr, FILE_BEGIN) &&
-           SetEndOfFile(m_handle);
+    return SetFilePointerEx(m_handle, position, nullptr, FILE_BEGIN) && SetEndOfFile(m_handle);
 }

@@ -23,5 +23,5 @@ public:
     bool Truncate(uint64_t size) override;
 
 private:
-    void* m_handle;  // HANDLE, kept out of this header
+    void* m_handle; // HANDLE, kept out of this header
 };

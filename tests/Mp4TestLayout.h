@@ -28,7 +28,8 @@ inline std::vector<TopBox> TopLevel(const std::vector<uint8_t>& bytes) {
         if (size < 8 || offset + size > bytes.size()) {
             break;
         }
-        boxes.push_back({offset, size, std::string(bytes.begin() + offset + 4, bytes.begin() + offset + 8)});
+        boxes.push_back(
+            {offset, size, std::string(bytes.begin() + offset + 4, bytes.begin() + offset + 8)});
         offset += size;
     }
     return boxes;
@@ -51,7 +52,7 @@ struct SpreadRecording {
     std::vector<uint8_t> head;
     uint64_t restOffset = 0;
     std::vector<uint8_t> rest;
-    uint64_t holeBegin = 0;  // what lies in [holeBegin, restOffset) is never written
+    uint64_t holeBegin = 0; // what lies in [holeBegin, restOffset) is never written
 };
 
 inline SpreadRecording SpreadPast(const std::vector<uint8_t>& recording, uint64_t gap) {
@@ -72,4 +73,4 @@ inline SpreadRecording SpreadPast(const std::vector<uint8_t>& recording, uint64_
     return spread;
 }
 
-}  // namespace Mp4TestLayout
+} // namespace Mp4TestLayout

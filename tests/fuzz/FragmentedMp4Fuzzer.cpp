@@ -42,7 +42,7 @@ public:
     bool Flush() override { return true; }
     bool Truncate(uint64_t size) override {
         if (size > m_bytes.size()) {
-            __builtin_trap();  // it only ever cuts
+            __builtin_trap(); // it only ever cuts
         }
         m_bytes.resize(size);
         return true;
@@ -52,14 +52,14 @@ private:
     std::vector<uint8_t> m_bytes;
 };
 
-}  // namespace
+} // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
     MemoryFile file(std::vector<uint8_t>(data, data + size));
     const Mp4FinishOutcome outcome = FinishFragmentedMp4(file).outcome;
     if (outcome != Mp4FinishOutcome::Finished &&
         !std::equal(file.Bytes().begin(), file.Bytes().end(), data, data + size)) {
-        __builtin_trap();  // only a finish may change the file
+        __builtin_trap(); // only a finish may change the file
     }
     if (outcome == Mp4FinishOutcome::Finished) {
         const std::vector<uint8_t> finished = file.Bytes();

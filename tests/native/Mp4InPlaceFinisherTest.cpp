@@ -41,7 +41,8 @@ Bytes ReadAll(const std::string& path) {
 
 void WriteAll(const std::string& path, const Bytes& bytes) {
     std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()), static_cast<std::streamsize>(bytes.size()));
+    out.write(reinterpret_cast<const char*>(bytes.data()),
+              static_cast<std::streamsize>(bytes.size()));
 }
 
 using Mp4TestLayout::OfType;
@@ -57,7 +58,8 @@ Mp4FinishResult Finish(const std::string& path) {
 // Every packet as a reader sees it: stream, times, size, key flag and a hash of its bytes.
 std::string Packets(const std::string& path) {
     return Shell("ffprobe -v error -show_data_hash MD5 -show_entries "
-               "packet=stream_index,pts,dts,size,flags,data_hash -of csv '" + path + "'");
+                 "packet=stream_index,pts,dts,size,flags,data_hash -of csv '" +
+                 path + "'");
 }
 
 // Whether FFmpeg's reader meets fragment headers or the fragments' movie extension.
@@ -134,12 +136,14 @@ const Bytes& Recording(Kind kind) {
     if (bytes.empty()) {
         const std::string path = folder / "recording.mp4";
         const bool sound = kind != Kind::Video;
-        Shell("ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=30 " +
+        Shell(
+            "ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=30 " +
             std::string(sound ? "-f lavfi -i sine=frequency=440:sample_rate=48000 -c:a aac " : "") +
             "-t 1 -c:v libx264 -g 12 -preset superfast " +
             (kind == Kind::BFramesAndSound ? "-bf 2 " : "-bf 0 -tune zerolatency ") +
             "-video_track_timescale 90000 "
-            "-movflags frag_keyframe+empty_moov+default_base_moof '" + path + "'");
+            "-movflags frag_keyframe+empty_moov+default_base_moof '" +
+            path + "'");
         bytes = ReadAll(path);
     }
     EXPECT_FALSE(bytes.empty()) << "the host's ffmpeg made no recording";
@@ -158,8 +162,10 @@ Bytes PicturesLater(Bytes bytes, size_t first, uint32_t ticks) {
         Mp4::BoxView traf;
         while (fragments.Next(traf)) {
             Mp4::BoxView tfhd, tfdt;
-            if (traf.type != Mp4::FourCc("traf") || !Mp4::FindChild(traf, Mp4::FourCc("tfhd"), tfhd) ||
-                Mp4::ReadU32(tfhd.Payload() + 4) != 1 || !Mp4::FindChild(traf, Mp4::FourCc("tfdt"), tfdt)) {
+            if (traf.type != Mp4::FourCc("traf") ||
+                !Mp4::FindChild(traf, Mp4::FourCc("tfhd"), tfhd) ||
+                Mp4::ReadU32(tfhd.Payload() + 4) != 1 ||
+                !Mp4::FindChild(traf, Mp4::FourCc("tfdt"), tfdt)) {
                 continue;
             }
             auto* time = const_cast<uint8_t*>(tfdt.Payload()) + 4;
@@ -225,7 +231,8 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
         for (const TopBox& box : before) {
             if (box.type == "moov" || box.type == "moof") {
                 const size_t changed = box.type == "moov" ? 8 : 4;
-                std::copy_n(finished.begin() + box.offset + 4, changed, expected.begin() + box.offset + 4);
+                std::copy_n(finished.begin() + box.offset + 4, changed,
+                            expected.begin() + box.offset + 4);
             }
         }
         EXPECT_TRUE(std::equal(expected.begin(), expected.end(), finished.begin()));
@@ -256,13 +263,14 @@ TEST(Mp4InPlaceFinisherTest, FragmentCutOffAtTheEndIsTrimmedToTheLastWholeOne) {
         const char* where;
         uint64_t cut;
         const Bytes* expected;
-    } cuts[] = {{"in the fragment header's header", lastMoof.offset + 5, &finishedReference},
-                {"in the fragment header", lastMoof.offset + lastMoof.size / 2, &finishedReference},
-                {"before the media data box", lastMoof.offset + lastMoof.size, &finishedReference},
-                {"in the media data box's header", lastMdat.offset + 3, &finishedReference},
-                {"in the media data", lastMdat.offset + lastMdat.size / 2, &finishedReference},
-                {"a byte short of the end", lastMdat.offset + lastMdat.size - 1, &finishedReference},
-                {"in the fragment index", mfra.offset + 10, nullptr}};
+    } cuts[] = {
+        {"in the fragment header's header", lastMoof.offset + 5, &finishedReference},
+        {"in the fragment header", lastMoof.offset + lastMoof.size / 2, &finishedReference},
+        {"before the media data box", lastMoof.offset + lastMoof.size, &finishedReference},
+        {"in the media data box's header", lastMdat.offset + 3, &finishedReference},
+        {"in the media data", lastMdat.offset + lastMdat.size / 2, &finishedReference},
+        {"a byte short of the end", lastMdat.offset + lastMdat.size - 1, &finishedReference},
+        {"in the fragment index", mfra.offset + 10, nullptr}};
     for (const auto& c : cuts) {
         SCOPED_TRACE(c.where);
         const std::string path = folder / "cut.mp4";
@@ -313,7 +321,8 @@ public:
         if (m_stop == Stop::PowerCut) {
             Undo undo{offset, Bytes(size), 0};
             m_file.Size(undo.size);
-            const uint64_t old = offset < undo.size ? std::min<uint64_t>(size, undo.size - offset) : 0;
+            const uint64_t old =
+                offset < undo.size ? std::min<uint64_t>(size, undo.size - offset) : 0;
             m_file.ReadAt(offset, undo.bytes.data(), old);
             m_pending.push_back(undo);
         }
@@ -413,7 +422,8 @@ void CheckEveryInterruption(const std::function<void(const std::string&)>& make,
             make(path);
             InterruptedFile interrupted(path, done, stop);
             const Mp4FinishOutcome first = FinishFragmentedMp4(interrupted).outcome;
-            EXPECT_EQ(first, done < operations ? Mp4FinishOutcome::FileError : Mp4FinishOutcome::Finished);
+            EXPECT_EQ(first,
+                      done < operations ? Mp4FinishOutcome::FileError : Mp4FinishOutcome::Finished);
             EXPECT_EQ(Packets(path), packets);
             // Stopped at the last flush, the file may already be in its final form.
             // (Resumed without waiting for the disk: flushes are not what is checked here.)
@@ -449,7 +459,8 @@ TEST(Mp4InPlaceFinisherTest, MediaPastFourGibibytes) {
         PosixRandomAccessFile file(path);
         ASSERT_TRUE(file.WriteAt(spread.restOffset, spread.rest.data(), spread.rest.size()));
     };
-    CheckEveryInterruption(make, {InterruptedFile::Stop::Kill}, spread.holeBegin, spread.restOffset);
+    CheckEveryInterruption(make, {InterruptedFile::Stop::Kill}, spread.holeBegin,
+                           spread.restOffset);
 }
 
 TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
@@ -463,7 +474,7 @@ TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
 
     Bytes damagedMovie = recording;
     const TopBox movie = OfType(boxes, "moov").at(0);
-    Mp4::PutU32(&damagedMovie[movie.offset + 8], 0xFFFF);  // first child runs past the movie box
+    Mp4::PutU32(&damagedMovie[movie.offset + 8], 0xFFFF); // first child runs past the movie box
     // A fragment in the middle naming a track the file does not have: the
     // fragments after it must not be cut away with it.
     Bytes damagedFragment = recording;
@@ -484,7 +495,8 @@ TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
                  {"fragments without a movie box",
                   [&] {
                       Bytes bytes(recording.begin(), recording.begin() + movie.offset);
-                      bytes.insert(bytes.end(), recording.begin() + movie.offset + movie.size, recording.end());
+                      bytes.insert(bytes.end(), recording.begin() + movie.offset + movie.size,
+                                   recording.end());
                       return bytes;
                   }(),
                   Mp4FinishOutcome::NotOurs},
@@ -500,4 +512,4 @@ TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
     }
 }
 
-}  // namespace
+} // namespace

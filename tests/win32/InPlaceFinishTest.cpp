@@ -16,7 +16,9 @@
 
 namespace {
 
-std::wstring Wide(const std::string& path) { return std::wstring(path.begin(), path.end()); }
+std::wstring Wide(const std::string& path) {
+    return std::wstring(path.begin(), path.end());
+}
 
 std::string Packets(const std::string& name) {
     return MediaProbe::Run("ffprobe -v error -show_data_hash MD5 -show_entries "
@@ -71,4 +73,4 @@ TEST(InPlaceFinishTest, RecordingPastFourGibibytesThroughAWindowsHandle) {
     MediaProbe::RemoveAll();
 }
 
-}  // namespace
+} // namespace
