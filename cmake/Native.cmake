@@ -30,6 +30,13 @@ foreach(test_source ${ORVANA_NATIVE_TESTS})
         ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
 endforeach()
 
+# Finishing recordings in place, timed on synthetic recordings of 1, 10 and 60
+# minutes (not run by ctest). Timing wants the optimised code without the sanitizers.
+add_executable(Mp4FinishBenchmark bench/Mp4FinishBenchmark.cpp bench/SyntheticFragmentedMp4.cpp
+    ${ORVANA_MP4_FINISH_SOURCES} capture/PosixRandomAccessFile.cpp)
+target_include_directories(Mp4FinishBenchmark PRIVATE ${PROJECT_SOURCE_DIR})
+target_compile_options(Mp4FinishBenchmark PRIVATE -O2 -Wall -Wextra)
+
 # The skin-document test also checks the all-rows documents of OrvanaFull.exe, which the
 # build generates (cmake/Windows.cmake packs the same into its archive).
 find_package(Python3 REQUIRED COMPONENTS Interpreter)

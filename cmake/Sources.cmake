@@ -4,7 +4,17 @@
 # where their tests run under AddressSanitizer and UndefinedBehaviorSanitizer.
 # WIN32 sources need the Windows headers and are only cross-built.
 
+# Finishing a fragmented recording in place (MP4 boxes, fragment index, the
+# ordinary movie box, the finishing steps).
+set(ORVANA_MP4_FINISH_SOURCES
+    capture/Mp4Boxes.cpp
+    capture/FragmentedMp4Index.cpp
+    capture/Mp4MovieBox.cpp
+    capture/Mp4InPlaceFinisher.cpp
+)
+
 set(ORVANA_NEUTRAL_SOURCES
+    ${ORVANA_MP4_FINISH_SOURCES}
     app/LanguageTable.cpp
     app/FormatLists.cpp
     settings/AppSettings.cpp
@@ -33,6 +43,7 @@ set(ORVANA_NEUTRAL_SOURCES
 # Stand-ins for Windows-only services, used by the native build alone.
 set(ORVANA_NATIVE_ONLY_SOURCES
     ui/TextEncodingUtf8.cpp
+    capture/PosixRandomAccessFile.cpp
 )
 
 set(ORVANA_WIN32_SOURCES
@@ -69,6 +80,7 @@ set(ORVANA_WIN32_SOURCES
     capture/OutputFolder.cpp
     capture/MonotonicClock.cpp
     capture/RecordingFile.cpp
+    capture/Win32RandomAccessFile.cpp
     capture/RecordingThread.cpp
     capture/AudioInput.cpp
     capture/PhotoWriter.cpp
