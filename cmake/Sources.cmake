@@ -67,6 +67,7 @@ set(ORVANA_WIN32_SOURCES
     capture/CaptureEngine.cpp
     capture/MediaPipeline.cpp
     capture/OutputFolder.cpp
+    capture/OutputFile.cpp
     capture/MonotonicClock.cpp
     capture/RecordingFile.cpp
     capture/RecordingThread.cpp
