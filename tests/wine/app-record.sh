@@ -155,10 +155,13 @@ complete_recording() {
 # MB) is free, the recording ends by itself as a stop would (the dot goes,
 # the file reads completely), and a start on that disk springs back.
 if mount -t tmpfs -o size=80m orvana-full "$videos" 2>/dev/null; then
+    started=$(date +%s%N)
     click "${record[@]}"
     sleep 3
     dot_shown || { umount "$videos"; fail "no recording on a disk with room"; }
     head -c 20M /dev/zero >"$videos/filler"
+    filled=$((($(date +%s%N) - started) / 1000000000))
+    echo "the disk filled $filled s after the click"
     sleep 3
     kill -0 "$pid" 2>/dev/null || { umount "$videos"; fail "the program ended when the disk filled"; }
     dot_shown && { umount "$videos"; fail "the recording runs on as the disk fills"; }
@@ -171,7 +174,7 @@ if mount -t tmpfs -o size=80m orvana-full "$videos" 2>/dev/null; then
     umount "$videos"
     rm -f "$output"/*.mp4
     cp "$shots/full-disk.mp4" "$output/"
-    complete_recording 3 "disk filled while recording"
+    complete_recording "$filled" "disk filled while recording"
 else
     echo "(cannot mount a small folder here: full-disk case skipped)"
 fi
