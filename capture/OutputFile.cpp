@@ -137,6 +137,22 @@ bool CloseOutputFile(AVIOContext** file) {
     return whole;
 }
 
+bool CanCreateOutputFile(const std::string& path) {
+    const std::wstring name = WidePath(path);
+    HANDLE file = ::CreateFileW(name.c_str(), GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    const bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
+    ::CloseHandle(file);
+    if (!existed) {
+        ::DeleteFileW(name.c_str());
+    }
+    return true;
+}
+
 bool DeleteOutputFile(const std::string& path) {
     return ::DeleteFileW(WidePath(path).c_str()) != FALSE;
 }

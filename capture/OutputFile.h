@@ -24,6 +24,9 @@ AVIOContext* CreateOutputFile(const std::string& path);
 // file.
 bool CloseOutputFile(AVIOContext** file);
 
+// Whether the file could be created now; leaves nothing behind (a file
+// that was there stays as it was).
+bool CanCreateOutputFile(const std::string& path);
 bool DeleteOutputFile(const std::string& path);
 bool OutputFileExists(const std::string& path);
 int64_t OutputFileSize(const std::string& path);

@@ -49,12 +49,9 @@ bool EncodeJpeg(const AVFrame* picture, AVPacket* packet) {
 
 bool PhotoWriter::Prepare(const std::string& path) {
     Cancel();
-    AVIOContext* file = CreateOutputFile(path);
-    if (file == nullptr) {
+    if (!CanCreateOutputFile(path)) {
         return false;
     }
-    CloseOutputFile(&file);
-    DeleteOutputFile(path);
     m_path = path;
     return true;
 }

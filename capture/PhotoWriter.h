@@ -1,5 +1,5 @@
 // PhotoWriter: a JPEG photo. When the photo is asked for, its file is only
-// tried (made and removed again), so that a photo whose picture never comes
+// tried (CanCreateOutputFile), so that a photo whose picture never comes
 // leaves nothing behind; the next decoded camera picture is encoded at its
 // own size, stretched to the full range JPEG viewers expect, and only then
 // written to the file, which is removed again when the write fails.
