@@ -2,10 +2,11 @@
 # Takes a photo and makes a recording with the buttons of the all-rows build
 # (run through wine-run.sh --script), as a user would, and checks the files in
 # the Videos folder's "OrvanaCapture", the Videos folder named in Polish and
-# Chinese letters: the photo's size and colours, the
-# recording's streams, length and layout, and the recording indicator on
-# screen. Then an output folder that cannot be written: the record button
-# springs back and the program goes on.
+# Chinese letters: the photo's size and colours, the recording's streams,
+# length and layout, and the recording indicator on screen. Then an output
+# folder that cannot be written (the record button springs back and the
+# program goes on), a disk that fills during a recording, the open-folder
+# button, an unplugged camera and Alt+F4 while recording.
 #
 #   app-record.sh OrvanaFull.exe OrvanaTestDeviceSetup.exe
 set -uo pipefail
@@ -38,6 +39,7 @@ wine regedit /S "$(winepath -w "$shots/videos.reg")" || fail "could not move the
 # The bottom bar's buttons and the recording dot, from the window's corner.
 photo=(59 766)
 record=(147 766)
+open_dir=(235 766)
 dot=(617 125)
 
 click() {
@@ -178,6 +180,18 @@ if mount -t tmpfs -o size=80m orvana-full "$videos" 2>/dev/null; then
 else
     echo "(cannot mount a small folder here: full-disk case skipped)"
 fi
+
+# The open-folder button shows the output folder in the shell, by its true name.
+click "${open_dir[@]}"
+shown=""
+for _ in $(seq 100); do
+    shown="$(ps -eo pid=,args= | grep -F "explorer.exe $profile\\$videos_name\\OrvanaCapture" | grep -v grep)"
+    [ -n "$shown" ] && break
+    sleep 0.1
+done
+[ -n "$shown" ] || fail "the open-folder button does not open $videos_name\\OrvanaCapture"
+kill "$(echo "$shown" | awk 'NR == 1 { print $1 }')" 2>/dev/null
+sleep 1
 
 # Unplugging the camera in the middle of a recording finishes the file.
 rm -f "$output"/*.mp4
