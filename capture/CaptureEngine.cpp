@@ -260,10 +260,12 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
         renderer->Clear();
         renderer->BeginScene();
         renderer->EndScene();
-        renderer->PresentFrame();
-        ++m_presented;
-        if (m_latencyLogging.load(std::memory_order_relaxed)) {
-            LogPresentLatency(MonotonicMicros() - item.arrivalUs);
+        // A picture that a lost device swallowed is not counted as shown.
+        if (renderer->PresentFrame()) {
+            ++m_presented;
+            if (m_latencyLogging.load(std::memory_order_relaxed)) {
+                LogPresentLatency(MonotonicMicros() - item.arrivalUs);
+            }
         }
     }
 }
