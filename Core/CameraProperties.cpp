@@ -114,6 +114,13 @@ HRESULT OrvanaCamera::SetPowerLineFrequency(long value) {
     return Answer(amp->Set(kPowerLineFrequencyProperty, value, capsFlags));
 }
 
+bool OrvanaCamera::HasMirrorSwitch() {
+    long minimum = 0, maximum = 0, step = 0, defaultValue = 0, caps = 0;
+    return GetVideoProcAmpRange(kMirrorProperty, minimum, maximum, step, defaultValue, caps) ==
+               0 &&
+           minimum == 0 && maximum == 1;
+}
+
 HRESULT OrvanaCamera::SetMirror(bool mirrored) {
     long value = 0;
     long flags = 0;

@@ -20,8 +20,9 @@
 // only during the call) and their number. Runs on the streaming thread.
 using FrameCallback = void (*)(double sampleTime, unsigned char* buffer, long length);
 
-// Video-processing property used as the mirror state (VideoProcAmp_Gain):
-// 0 normal, 1 mirrored.
+// Video-processing property 9 (VideoProcAmp_Gain), which cameras made for
+// this program use as their mirror switch: range 0 to 1, 0 normal, 1 mirrored.
+// On other cameras it is a real gain.
 constexpr long kMirrorProperty = 9;
 // Video-processing property of the power-line frequency: 1 = 50 Hz, 2 = 60 Hz.
 constexpr long kPowerLineFrequencyProperty = 13;
@@ -77,7 +78,9 @@ public:
     HRESULT SetCameraControl(long property, long value, long flags);
     HRESULT GetPowerLineFrequency(long& value);
     HRESULT SetPowerLineFrequency(long value);
-    // Writes the mirror state with the mode flags the property has now.
+    // Whether property 9 is a mirror switch: its range is exactly 0 to 1.
+    bool HasMirrorSwitch();
+    // Writes the mirror switch with the mode flags the property has now.
     HRESULT SetMirror(bool mirrored);
 
     Microsoft::WRL::ComPtr<IMoniker> moniker;
@@ -96,6 +99,9 @@ public:
     std::vector<StreamFormat> formats;
     StreamFormat currentFormat;
     FrameCallback frameCallback = nullptr;
+    // Without a mirror switch: whether the program flips this camera's
+    // picture itself. User-interface thread only.
+    bool pictureMirrored = false;
     std::wstring friendlyName;
     std::wstring devicePath;
 };

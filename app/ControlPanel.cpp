@@ -562,11 +562,7 @@ void ControlPanel::FillRefreshRateList(OrvanaCamera& camera) {
 }
 
 void ControlPanel::LoadMirrorState(OrvanaCamera& camera) {
-    long minimum = 0, maximum = 0, step = 0, defaultValue = 0, caps = 0;
-    long value = 0, flags = 0;
-    if (camera.GetVideoProcAmpRange(kMirrorProperty, minimum, maximum, step, defaultValue,
-                                    caps) == 0 &&
-        camera.GetVideoProcAmp(kMirrorProperty, value, flags) == 0 && value == 1) {
+    if (CaptureEngine::Instance().FollowMirror(camera)) {
         ShowMirrorState(true);
     }
 }
@@ -676,6 +672,11 @@ void ControlPanel::RestoreDefaults() {
     }
 
     ShowMirrorState(false);
+    if (!camera->HasMirrorSwitch()) {
+        // The picture's own flip goes back to normal; a real gain stays as it is.
+        CaptureEngine::Instance().SetMirror(false);
+        return;
+    }
     long minimum = 0, maximum = 0, step = 0, defaultValue = 0, caps = 0;
     long value = 0, flags = 0;
     if (camera->GetVideoProcAmpRange(kMirrorProperty, minimum, maximum, step, defaultValue,

@@ -260,10 +260,12 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
         renderer->Clear();
         renderer->BeginScene();
         renderer->EndScene();
-        renderer->PresentFrame();
-        ++m_presented;
-        if (m_latencyLogging.load(std::memory_order_relaxed)) {
-            LogPresentLatency(MonotonicMicros() - item.arrivalUs);
+        // A picture that a lost device swallowed is not counted as shown.
+        if (renderer->PresentFrame()) {
+            ++m_presented;
+            if (m_latencyLogging.load(std::memory_order_relaxed)) {
+                LogPresentLatency(MonotonicMicros() - item.arrivalUs);
+            }
         }
     }
 }
@@ -385,13 +387,26 @@ HRESULT CaptureEngine::SetMirror(bool mirrored) {
     if (camera == nullptr) {
         return 1;
     }
-    long value = 0;
-    long flags = 0;
-    HRESULT result = camera->GetVideoProcAmp(kMirrorProperty, value, flags);
-    if (FAILED(result)) {
-        return result;
+    if (camera->HasMirrorSwitch()) {
+        return camera->SetMirror(mirrored);
     }
-    return camera->SetVideoProcAmp(kMirrorProperty, mirrored ? 1 : 0, flags);
+    camera->pictureMirrored = mirrored;
+    FollowMirror(*camera);
+    return 0;
+}
+
+bool CaptureEngine::FollowMirror(OrvanaCamera& camera) {
+    const bool hasSwitch = camera.HasMirrorSwitch();
+    // The camera's own switch mirrors its picture; a flip would undo it.
+    const bool flip = !hasSwitch && camera.pictureMirrored;
+    if (pipeline) {
+        pipeline->softwareMirror = flip;
+    }
+    if (!hasSwitch) {
+        return flip;
+    }
+    long value = 0, flags = 0;
+    return camera.GetVideoProcAmp(kMirrorProperty, value, flags) == 0 && value == 1;
 }
 
 void CaptureEngine::SetRecordingVolume(int32_t percent) {

@@ -17,6 +17,8 @@
 #include "capture/MediaPipeline.h"
 #include "preview/PreviewRenderer.h"
 
+class OrvanaCamera;
+
 class CaptureEngine {
 public:
     static CaptureEngine& Instance();
@@ -62,8 +64,15 @@ public:
     // Stops a running recording, then lets the preview window show its black
     // background until the next picture.
     void StopRecordingAndRepaint();
-    // Writes the camera's mirror state; the device layer's result, 1 without a camera.
+    // Mirrors the current camera's picture: with the camera's own mirror
+    // switch where it has one (OrvanaCamera::HasMirrorSwitch), otherwise with
+    // the pipeline's flip (preview, photos and recordings), leaving property
+    // 9, a real gain there, alone. The device layer's result, 0 for the
+    // flip, 1 without a camera.
     HRESULT SetMirror(bool mirrored);
+    // Whether the camera's picture is mirrored, as the mirror options show
+    // it; the pipeline's flip follows the camera, which is now the one shown.
+    bool FollowMirror(OrvanaCamera& camera);
     // Volume in percent for the next recording's sound.
     void SetRecordingVolume(int32_t percent);
     // Tells the worker thread to end and waits (up to a few seconds, serving

@@ -98,8 +98,9 @@ public:
     // Writes the current picture into the prepared photo (ContextLock held).
     bool WritePhotoFrame();
 
-    // Pictures pass through the hflip graph while this is set.
-    bool softwareMirror = false;
+    // Pictures pass through the hflip graph while this is set (by the
+    // user-interface thread; the worker reads it for every picture).
+    std::atomic<bool> softwareMirror{false};
     // Volume in percent applied to the sound of the next recording.
     std::atomic<int32_t> recordingVolume{100};
 

@@ -12,15 +12,20 @@ bool SameSize(const RECT& a, const RECT& b) {
 
 } // namespace
 
-bool PreviewRenderer::CreateDevice(HWND window, UINT width, UINT height) {
-    m_device.Reset();
+D3DPRESENT_PARAMETERS PreviewRenderer::PresentParameters(const RECT& client) {
     D3DPRESENT_PARAMETERS parameters{};
     parameters.Windowed = TRUE;
     parameters.SwapEffect = D3DSWAPEFFECT_DISCARD;
     parameters.BackBufferFormat = D3DFMT_UNKNOWN;
     // The client size now; a later change of it makes the device anew.
-    parameters.BackBufferWidth = width;
-    parameters.BackBufferHeight = height;
+    parameters.BackBufferWidth = static_cast<UINT>(client.right - client.left);
+    parameters.BackBufferHeight = static_cast<UINT>(client.bottom - client.top);
+    return parameters;
+}
+
+bool PreviewRenderer::CreateDevice(HWND window, const RECT& client) {
+    m_device.Reset();
+    D3DPRESENT_PARAMETERS parameters = PresentParameters(client);
     HRESULT result =
         m_direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
                                  D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &m_device);
@@ -47,8 +52,7 @@ bool PreviewRenderer::CreateSurface(int width, int height) {
 
 bool PreviewRenderer::Remake(HWND window, const StreamFormat& format, const RECT& client) {
     m_surface.Reset();
-    if (!CreateDevice(window, static_cast<UINT>(client.right - client.left),
-                      static_cast<UINT>(client.bottom - client.top))) {
+    if (!CreateDevice(window, client)) {
         return false;
     }
     if (!CreateSurface(format.width, format.height)) {
@@ -84,6 +88,9 @@ bool PreviewRenderer::UploadFrame(HWND window, const StreamFormat& format, const
             return false;
         }
         m_ready = true;
+    } else if (!Recover(window, format, client)) {
+        // Lost and not yet to be reset: nothing is drawn until it can be.
+        return false;
     } else if (format.width != m_format.width || format.height != m_format.height ||
                !SameSize(client, m_destination)) {
         if (!Remake(window, format, client)) {
@@ -104,6 +111,45 @@ bool PreviewRenderer::UploadFrame(HWND window, const StreamFormat& format, const
     CopyI420ToYv12(picture, format.width, format.height, static_cast<uint8_t*>(locked.pBits),
                    locked.Pitch);
     return SUCCEEDED(m_surface->UnlockRect());
+}
+
+bool PreviewRenderer::Recover(HWND window, const StreamFormat& format, const RECT& client) {
+    const HRESULT state = CooperativeLevel();
+    if (state == D3D_OK) {
+        return true;
+    }
+    if (state == D3DERR_DEVICELOST) {
+        return false;
+    }
+    if (state == D3DERR_DEVICENOTRESET) {
+        // Every resource of the default pool must go before a reset.
+        m_surface.Reset();
+        D3DPRESENT_PARAMETERS parameters = PresentParameters(client);
+        if (SUCCEEDED(ResetDevice(parameters)) && CreateSurface(format.width, format.height)) {
+            m_format = format;
+            m_destination = client;
+            ++m_devicesReset;
+            return true;
+        }
+    }
+    // A reset refused, or a driver that failed: a device of its own.
+    if (Remake(window, format, client)) {
+        return true;
+    }
+    m_ready = false;
+    return false;
+}
+
+HRESULT PreviewRenderer::CooperativeLevel() {
+    return m_device->TestCooperativeLevel();
+}
+
+HRESULT PreviewRenderer::PresentBackBuffer() {
+    return m_device->Present(nullptr, nullptr, nullptr, nullptr);
+}
+
+HRESULT PreviewRenderer::ResetDevice(D3DPRESENT_PARAMETERS& parameters) {
+    return m_device->Reset(&parameters);
 }
 
 void PreviewRenderer::Release() {
@@ -131,9 +177,9 @@ void PreviewRenderer::EndScene() {
     }
 }
 
-void PreviewRenderer::PresentFrame() {
+bool PreviewRenderer::PresentFrame() {
     if (!m_ready) {
-        return;
+        return false;
     }
     ComPtr<IDirect3DSurface9> backBuffer;
     if (SUCCEEDED(m_device->GetBackBuffer(0, 0, D3DBACKBUFFER_TYPE_MONO, &backBuffer)) &&
@@ -142,5 +188,7 @@ void PreviewRenderer::PresentFrame() {
                               D3DTEXF_NONE);
     }
     backBuffer.Reset();
-    m_device->Present(nullptr, nullptr, nullptr, nullptr);
+    // A lost device answers D3DERR_DEVICELOST here; the next upload asks
+    // the device's state and brings it back.
+    return SUCCEEDED(PresentBackBuffer());
 }

@@ -16,20 +16,25 @@
 
 class PreviewRenderer {
 public:
+    virtual ~PreviewRenderer() = default;
+
     // Copies a packed I420 picture (Y, then U, then V, no gaps; pictureSize
     // bytes) into the surface, making Direct3D, the device and the surface
     // when they are missing, when the picture size changes, or when the
     // window's client area no longer has the size the back buffer was made
-    // for. False when nothing can be drawn (no picture, a window without an
-    // area, a failed step, a surface that is busy).
+    // for. A lost device (lock screen, display-mode change, a full-screen
+    // program) is reset, or made anew, as soon as it can be. False when
+    // nothing can be drawn (no picture, a window without an area, a device
+    // still lost, a failed step, a surface that is busy).
     bool UploadFrame(HWND window, const StreamFormat& format, const uint8_t* picture,
                      std::size_t pictureSize);
     // Clears the whole back buffer to opaque black; nothing unless ready.
     void Clear();
     void BeginScene();
     void EndScene();
-    // Stretches the surface over the destination rectangle and presents it.
-    void PresentFrame();
+    // Stretches the surface over the destination rectangle and presents it;
+    // false when nothing reached the window (the device was lost, among others).
+    bool PresentFrame();
     // Lets go of the surface, the device and Direct3D. The thread that drew
     // calls it before it ends, while the window still exists; the next
     // upload starts from the beginning.
@@ -38,13 +43,24 @@ public:
     bool Ready() const { return m_ready; }
     // The client rectangle the back buffer was made for.
     RECT Destination() const { return m_destination; }
-    // How many devices have been made so far.
+    // How many devices have been made so far, and how many lost ones reset.
     unsigned DevicesMade() const { return m_devicesMade; }
+    unsigned DevicesReset() const { return m_devicesReset; }
+
+protected:
+    // The device's calls that tell of, and end, a lost device. A test stands
+    // in for them to lose the device, which no windowed device does under Wine.
+    virtual HRESULT CooperativeLevel();
+    virtual HRESULT PresentBackBuffer();
+    virtual HRESULT ResetDevice(D3DPRESENT_PARAMETERS& parameters);
 
 private:
-    bool CreateDevice(HWND window, UINT width, UINT height);
+    static D3DPRESENT_PARAMETERS PresentParameters(const RECT& client);
+    bool CreateDevice(HWND window, const RECT& client);
     bool CreateSurface(int width, int height);
     bool Remake(HWND window, const StreamFormat& format, const RECT& client);
+    // Brings a lost device back when it can be; false while it cannot.
+    bool Recover(HWND window, const StreamFormat& format, const RECT& client);
 
     Microsoft::WRL::ComPtr<IDirect3D9> m_direct3D;
     Microsoft::WRL::ComPtr<IDirect3DDevice9> m_device;
@@ -53,4 +69,5 @@ private:
     RECT m_destination{};
     bool m_ready = false;
     unsigned m_devicesMade = 0;
+    unsigned m_devicesReset = 0;
 };

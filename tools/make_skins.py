@@ -33,7 +33,10 @@ F_NAME = 6    # property names, captions, buttons
 F_SMALL = 3   # the lines of a two-line name, the version text
 F_VALUE = 4   # value labels
 F_TIME = 2    # recording time
-F_ITEMS = 1   # list entries
+F_ITEMS = 1   # camera list entries
+# Format list entries: the longest resolution texts ("33.18MP 16:9 (7680 x 4320)")
+# fit the closed list and its drop-down at this size; font 1 cut them.
+F_FORMATS = 3
 
 ROLES = ["heading", "brightness", "contrasts", "saturations", "sharpness", "hue",
          "whitebalance", "zoom", "focus", "mirror", "normal", "mirrored", "photo", "video",
@@ -219,7 +222,7 @@ class Skin:
             ], width=135, height=45),
         ], height=74)
 
-    def list_control(self, name, width, height, frame, padding, dropbox):
+    def list_control(self, name, width, height, frame, padding, dropbox, item_font=F_ITEMS):
         return Node(
             "Combo", name=name, text="Empty", width=width, height=height, padding=padding,
             normalimage=img(f"{frame}.normal", "8,0,40,0"),
@@ -228,7 +231,7 @@ class Skin:
             focusedimage=img(f"{frame}.normal", "8,0,40,0"),
             disabledimage=img(f"{frame}.disabled", "8,0,40,0"),
             textpadding="15,0,45,0", textcolor=WHITE, dropboxsize=dropbox,
-            itemfont=F_ITEMS, itemtextpadding="15,0,0,0", itemtextcolor=WHITE,
+            itemfont=item_font, itemtextpadding="15,0,0,0", itemtextcolor=WHITE,
             itembkcolor=BLACK, itemhottextcolor=WHITE, itemhotbkcolor="0xFF333435",
             itemselectedtextcolor=WHITE, itemselectedbkcolor="0xFF0086B4",
             itemdisabledtextcolor="0xFF666666", itemdisabledbkcolor=BLACK)
@@ -309,7 +312,7 @@ class Skin:
                            ("refresh", "id_combo_refresh_rate")):
             rows.append(Node("HorizontalLayout", [
                 self.name_cell(role, 180),
-                self.list_control(name, 300, 38, "list38", "20,0,0,0", "0,300"),
+                self.list_control(name, 300, 38, "list38", "20,0,0,0", "0,300", F_FORMATS),
             ], height=40, childvalign="vcenter"))
         gap = self.frame["format_gap"]
         after = self.frame["format_after"]

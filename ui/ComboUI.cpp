@@ -386,6 +386,49 @@ void CComboUI::PaintStatusImage(HDC hdc) {
     }
 }
 
+int CComboUI::SelectedTextFont(HDC hdc, const CUiString& text, const RECT& rect,
+                               UINT& extraStyle) const {
+    const int itemFont = m_listInfo.font;
+    if (m_manager == nullptr || text.IsEmpty()) {
+        return itemFont;
+    }
+    const LONG room = (rect.right - rect.left) - m_listInfo.textPadding.left -
+                      m_listInfo.textPadding.right;
+    auto fits = [&](int font) {
+        return CRender::MeasureText(hdc, m_manager, rect, text, font, m_listInfo.textStyle).cx <=
+               room;
+    };
+    if (fits(itemFont)) {
+        return itemFont;
+    }
+    // The shown entry is one line in a fixed width: a long text (an odd
+    // resolution, a long camera name) is drawn smaller rather than cut.
+    const int itemSize = m_manager->GetFontInfo(itemFont)->size;
+    int best = itemFont;
+    int bestSize = 0;
+    int smallest = itemFont;
+    int smallestSize = itemSize;
+    for (int id : m_manager->GetFontIds()) {
+        const int size = m_manager->GetFontInfo(id)->size;
+        if (size <= 0 || size >= itemSize) {
+            continue;
+        }
+        if (size < smallestSize) {
+            smallest = id;
+            smallestSize = size;
+        }
+        if (size > bestSize && fits(id)) {
+            best = id;
+            bestSize = size;
+        }
+    }
+    if (bestSize > 0) {
+        return best;
+    }
+    extraStyle = DT_END_ELLIPSIS;
+    return smallest;
+}
+
 void CComboUI::PaintText(HDC hdc) {
     if (!m_showText) {
         return;
@@ -400,7 +443,9 @@ void CComboUI::PaintText(HDC hdc) {
     rect.right -= m_textPadding.right;
     rect.bottom -= m_textPadding.bottom;
     if (CListLabelElementUI* element = AsListItem(item)) {
-        element->DrawItemText(hdc, rect);
+        UINT extraStyle = 0;
+        const int font = SelectedTextFont(hdc, element->GetText(), rect, extraStyle);
+        element->DrawItemText(hdc, rect, font, extraStyle);
     } else if (m_manager != nullptr) {
         CRender::DrawText(hdc, m_manager, rect, item->GetText(), m_listInfo.textColor,
                           m_listInfo.font, m_listInfo.textStyle);

@@ -70,6 +70,11 @@ public:
 private:
     friend class CComboWindow;
     void Renumber();
+    // The font the selected entry's text is shown in within `rect`: the item
+    // font when the text fits, else the largest smaller font of the window
+    // in which it does; when none does, the smallest, and `extraStyle` gets
+    // an ellipsis so that the cut shows.
+    int SelectedTextFont(HDC hdc, const CUiString& text, const RECT& rect, UINT& extraStyle) const;
 
     TListInfoUI m_listInfo;
     int m_curSel = -1;

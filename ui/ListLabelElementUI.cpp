@@ -166,6 +166,10 @@ void CListLabelElementUI::DrawItemBk(HDC hdc, const RECT& rect) {
 }
 
 void CListLabelElementUI::DrawItemText(HDC hdc, const RECT& rect) {
+    DrawItemText(hdc, rect, Info().font, 0);
+}
+
+void CListLabelElementUI::DrawItemText(HDC hdc, const RECT& rect, int font, UINT extraStyle) {
     if (m_text.IsEmpty()) {
         return;
     }
@@ -189,7 +193,7 @@ void CListLabelElementUI::DrawItemText(HDC hdc, const RECT& rect) {
     text.top += info.textPadding.top;
     text.right -= info.textPadding.right;
     text.bottom -= info.textPadding.bottom;
-    CRender::DrawText(hdc, resources, text, m_text, color, info.font, info.textStyle);
+    CRender::DrawText(hdc, resources, text, m_text, color, font, info.textStyle | extraStyle);
 }
 
 } // namespace Ui

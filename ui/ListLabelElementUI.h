@@ -73,6 +73,8 @@ public:
     // Also used by the list to show the selected entry's text in its own face.
     void DrawItemBk(HDC hdc, const RECT& rect);
     void DrawItemText(HDC hdc, const RECT& rect);
+    // The same in another font, with more DrawText style flags.
+    void DrawItemText(HDC hdc, const RECT& rect, int font, UINT extraStyle);
 
 private:
     const TListInfoUI& Info() const;

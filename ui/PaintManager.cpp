@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
 
 #include "ui/AttributeValues.h"
@@ -587,6 +588,20 @@ const TFontInfo* CPaintManager::GetFontInfo(int id) {
         }
     }
     return GetDefaultFontInfo();
+}
+
+std::vector<int> CPaintManager::GetFontIds() const {
+    std::vector<int> ids;
+    for (const auto& entry : m_fonts) {
+        ids.push_back(std::atoi(entry.first.GetData()));
+    }
+    for (const auto& entry : SharedFonts()) {
+        // An own font of the same id is the one drawn with.
+        if (m_fonts.count(entry.first) == 0) {
+            ids.push_back(std::atoi(entry.first.GetData()));
+        }
+    }
+    return ids;
 }
 
 HFONT CPaintManager::GetFont(int id) {

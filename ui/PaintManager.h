@@ -139,6 +139,8 @@ public:
     HFONT GetFont(int id);
     const TFontInfo* GetFontInfo(int id);
     const TFontInfo* GetDefaultFontInfo();
+    // Ids of the fonts this window can draw with: its own and the shared ones.
+    std::vector<int> GetFontIds() const;
 
     // Images: loaded on first use and cached (shared ones process-wide).
     const TImageInfo* GetImage(const char* name);

@@ -66,9 +66,12 @@ protected:
     // cameras an earlier test left, in the order they came back.
     void SetUp() override {
         ::DeleteFileW(SettingsFilePath().c_str());
+        ArriveAnew(ThreeCameras());
+    }
+    static void ArriveAnew(const Configuration& cameras) {
         ASSERT_TRUE(TestDevices::SaveConfiguration(Configuration()));
         TestDevices::NotifyDeviceChange(PathOf(1), false);
-        ASSERT_TRUE(TestDevices::SaveConfiguration(ThreeCameras()));
+        ASSERT_TRUE(TestDevices::SaveConfiguration(cameras));
         TestDevices::NotifyDeviceChange(PathOf(1), true);
         Pump(100);
         ASSERT_EQ(Registry().cameras.size(), 3u);
@@ -273,6 +276,66 @@ TEST_F(ControlPanelTest, SlidersOptionsAndMirrorReachTheDevice) {
     EXPECT_EQ(Text("id_label_brightness"), "0");
     EXPECT_EQ(DeviceProcAmp(0, kMirrorProperty).value, 0);
     EXPECT_TRUE(Option("id_btn_io_normal")->IsSelected());
+}
+
+TEST_F(ControlPanelTest, MirrorFlipsThePictureWhereProperty9IsAGain) {
+    // Most cameras have a real gain at property 9, not a switch of 0 to 1.
+    Configuration configuration = ThreeCameras();
+    configuration.cameras[0].procAmp[kMirrorProperty] = {true, 0, 255, 1, 64, 2, 64, 2};
+    configuration.cameras[1].procAmp[kMirrorProperty] = {true, 0, 255, 1, 1, 2, 1, 2};
+    ArriveAnew(configuration);
+    CaptureEngine& engine = CaptureEngine::Instance();
+    // A photo of the next picture, as RGB.
+    auto photo = [&](const char* name) {
+        const uint64_t before = engine.PhotosWritten();
+        EXPECT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath(name)));
+        EXPECT_TRUE(TestSupport::WaitFor([&] { return engine.PhotosWritten() > before; }));
+        return MediaProbe::Rgb(name);
+    };
+    // Whether two 640 x 480 photos show the same colour bars, half-way down
+    // (where no digit is), the first turned round when `mirrored`.
+    auto sameBars = [](const std::vector<uint8_t>& picture, const std::vector<uint8_t>& normal,
+                       bool mirrored) {
+        if (picture.size() != normal.size() || picture.size() != 640u * 480u * 3u) {
+            return false;
+        }
+        for (int x : {120, 200, 440, 520}) {
+            const std::size_t row = 240u * 640u;
+            const uint8_t* a = &picture[(row + static_cast<std::size_t>(x)) * 3u];
+            const uint8_t* b =
+                &normal[(row + static_cast<std::size_t>(mirrored ? 639 - x : x)) * 3u];
+            for (int c = 0; c < 3; ++c) {
+                if (std::abs(a[c] - b[c]) > 48) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    };
+    const std::vector<uint8_t> normal = photo("gain-normal.jpg");
+    ASSERT_EQ(normal.size(), 640u * 480u * 3u);
+
+    Click("id_btn_io_mirrored");
+    EXPECT_EQ(DeviceProcAmp(0, kMirrorProperty).value, 64);
+    EXPECT_TRUE(Option("id_btn_io_mirrored")->IsSelected());
+    const std::vector<uint8_t> mirrored = photo("gain-mirrored.jpg");
+    EXPECT_TRUE(sameBars(mirrored, normal, true));
+    EXPECT_FALSE(sameBars(mirrored, normal, false));
+
+    // Another camera shows its own state (a gain of 1 is no mirror); back
+    // again, the options and the picture are mirrored still.
+    List("id_combo_cameras")->SelectItem(1);
+    EXPECT_TRUE(Option("id_btn_io_normal")->IsSelected());
+    List("id_combo_cameras")->SelectItem(0);
+    EXPECT_TRUE(Option("id_btn_io_mirrored")->IsSelected());
+    EXPECT_FALSE(Option("id_btn_io_normal")->IsSelected());
+    EXPECT_TRUE(sameBars(photo("gain-again.jpg"), normal, true));
+
+    // Default turns the picture back and still leaves the gain alone.
+    Click("id_btn_default");
+    EXPECT_TRUE(Option("id_btn_io_normal")->IsSelected());
+    EXPECT_EQ(DeviceProcAmp(0, kMirrorProperty).value, 64);
+    EXPECT_TRUE(sameBars(photo("gain-default.jpg"), normal, false));
 }
 
 TEST_F(ControlPanelTest, AppliedFormatIsWhatTheNextSwitchUsesAfterARestart) {

@@ -36,11 +36,15 @@ HWND MakeWindow(int width, int height) {
 
 void Pump(DWORD milliseconds) { TestSupport::PumpFor(milliseconds); }
 
-// Packed I420 picture: left half red, right half blue (video-range BT.601).
-std::vector<uint8_t> RedBluePicture(int width, int height) {
+// Video-range BT.601 red and blue as Y, U, V.
+const MediaTest::Yuv kRed{81, 90, 240};
+const MediaTest::Yuv kBlue{41, 240, 110};
+
+// Packed I420 picture of two halves, by default left red, right blue.
+std::vector<uint8_t> RedBluePicture(int width, int height, MediaTest::Yuv left = kRed,
+                                    MediaTest::Yuv right = kBlue) {
     std::vector<uint8_t> planes(static_cast<size_t>(width) * height * 2);
-    std::vector<uint8_t> sample =
-        MediaTest::Yuy2Halves(width, height, {81, 90, 240}, {41, 240, 110});
+    std::vector<uint8_t> sample = MediaTest::Yuy2Halves(width, height, left, right);
     uint8_t* y = planes.data();
     uint8_t* u = y + width * height;
     uint8_t* v = u + (width / 2) * (height / 2);
@@ -149,5 +153,94 @@ TEST(PreviewRenderer, RefusesMissingOrShortPictures) {
     renderer.PresentFrame();
     EXPECT_EQ(renderer.DevicesMade(), 0u);
     EXPECT_TRUE(renderer.UploadFrame(window, format, picture.data(), picture.size()));
+    ::DestroyWindow(window);
+}
+
+namespace {
+
+// The device is lost as a lock screen or a full-screen program loses it: the
+// device answers TestCooperativeLevel with D3DERR_DEVICELOST, then, once it
+// may be, with D3DERR_DEVICENOTRESET until it is reset; meanwhile Present
+// shows nothing. A device made anew is not lost.
+class LosingRenderer : public PreviewRenderer {
+public:
+    enum class Loss { None, Lost, CanReset };
+    void Lose(Loss loss) {
+        m_loss = loss;
+        m_lostDevice = DevicesMade();
+    }
+    unsigned presentsWhileLost = 0;
+    bool refuseReset = false;
+
+protected:
+    HRESULT CooperativeLevel() override {
+        if (IsLost()) {
+            return m_loss == Loss::Lost ? D3DERR_DEVICELOST : D3DERR_DEVICENOTRESET;
+        }
+        return PreviewRenderer::CooperativeLevel();
+    }
+    HRESULT PresentBackBuffer() override {
+        if (IsLost()) {
+            ++presentsWhileLost;
+            return D3DERR_DEVICELOST;
+        }
+        return PreviewRenderer::PresentBackBuffer();
+    }
+    HRESULT ResetDevice(D3DPRESENT_PARAMETERS& parameters) override {
+        if (IsLost() && (m_loss == Loss::Lost || refuseReset)) {
+            return m_loss == Loss::Lost ? D3DERR_DEVICELOST : D3DERR_INVALIDCALL;
+        }
+        const HRESULT result = PreviewRenderer::ResetDevice(parameters);
+        if (SUCCEEDED(result)) {
+            Lose(Loss::None);
+        }
+        return result;
+    }
+
+private:
+    // A new device may reuse the old one's address: devices are told apart by number.
+    bool IsLost() const { return m_loss != Loss::None && DevicesMade() == m_lostDevice; }
+    Loss m_loss = Loss::None;
+    unsigned m_lostDevice = 0;
+};
+
+} // namespace
+
+TEST(PreviewRenderer, ALostDeviceIsSkippedThenBroughtBackWithoutAResize) {
+    HWND window = MakeWindow(320, 180);
+    LosingRenderer renderer;
+    const StreamFormat format = MediaTest::Format("YUY2", 160, 90);
+    const std::vector<uint8_t> redBlue = RedBluePicture(160, 90);
+    const std::vector<uint8_t> blueRed = RedBluePicture(160, 90, kBlue, kRed);
+    auto shows = [&](bool redLeft) {
+        for (int i = 0; i < 2; ++i) {
+            Draw(renderer, window, format, redLeft ? redBlue : blueRed);
+            Pump(150);
+        }
+        const COLORREF left = MediaTest::ScreenPixel(window, 10, 90);
+        return redLeft ? IsRed(left) : IsBlue(left);
+    };
+    ASSERT_TRUE(shows(true));
+
+    // While lost nothing is drawn, however many pictures come.
+    renderer.Lose(LosingRenderer::Loss::Lost);
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_FALSE(Draw(renderer, window, format, blueRed));
+    }
+    EXPECT_EQ(renderer.presentsWhileLost, 0u);
+
+    // Once it can be reset, the next pictures reset it and show again.
+    renderer.Lose(LosingRenderer::Loss::CanReset);
+    EXPECT_TRUE(shows(false));
+    EXPECT_EQ(renderer.DevicesReset(), 1u);
+    EXPECT_EQ(renderer.DevicesMade(), 1u);
+
+    // A device that refuses its reset is made anew.
+    renderer.Lose(LosingRenderer::Loss::CanReset);
+    renderer.refuseReset = true;
+    EXPECT_TRUE(shows(true));
+    EXPECT_EQ(renderer.DevicesMade(), 2u);
+    EXPECT_EQ(renderer.presentsWhileLost, 0u);
+    renderer.Release();
     ::DestroyWindow(window);
 }

@@ -11,9 +11,11 @@
 
 #include <gtest/gtest.h>
 
+#include "app/FormatLists.h"
 #include "app/LanguageTable.h"
 #include "tests/win32/TestWindow.h"
 #include "ui/ButtonUI.h"
+#include "ui/ComboUI.h"
 #include "ui/ControlUI.h"
 #include "ui/LabelUI.h"
 #include "ui/PaintManager.h"
@@ -172,4 +174,43 @@ TEST_F(SkinLanguageTest, ButtonTextIsDrawn) {
         }
     }
     EXPECT_GT(white, 20) << "the button's label was drawn";
+}
+
+TEST_F(SkinLanguageTest, FormatListsShowTheirLongestTextsWhole) {
+    TestSupport::TestWindow window;
+    ASSERT_NE(window.Build(language->skinFile, 1308, 800), nullptr);
+    // The longest texts of real cameras' sizes: 8K, and a shape of its own.
+    const std::string texts[] = {PhotoResolutionText("MJPG", 7680, 4320),
+                                 PhotoResolutionText("MJPG", 1600, 896),
+                                 VideoResolutionText(1600, 896, 30)};
+    for (const char* name : {"id_combo_photo_resolution", "id_combo_video_resolution",
+                             "id_combo_file_format", "id_combo_refresh_rate"}) {
+        Ui::CControlUI* control = window.Find(name);
+        ASSERT_NE(control, nullptr) << name;
+        auto* list = static_cast<Ui::CComboUI*>(control->GetInterface("Combo"));
+        ASSERT_NE(list, nullptr) << name;
+        for (const std::string& text : texts) {
+            // What the closed list shows of the text, and of the text with
+            // another last character: the same pixels mean the end was cut.
+            auto shown = [&](const std::string& entryText) {
+                list->RemoveAll();
+                auto* entry = new Ui::CListLabelElementUI();
+                entry->SetText(entryText.c_str());
+                list->Add(entry);
+                list->SelectItem(0, false, false);
+                const std::vector<uint32_t> pixels = window.Render();
+                const RECT r = list->GetPos();
+                std::vector<uint32_t> area;
+                for (int y = r.top; y < r.bottom; ++y) {
+                    for (int x = r.left; x < r.right; ++x) {
+                        area.push_back(window.PixelAt(pixels, x, y));
+                    }
+                }
+                return area;
+            };
+            std::string changedEnd = text;
+            changedEnd.back() = changedEnd.back() == ')' ? ']' : '#';
+            EXPECT_TRUE(shown(text) != shown(changedEnd)) << name << " cuts " << text;
+        }
+    }
 }

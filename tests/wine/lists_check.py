@@ -2,7 +2,9 @@
 """Checks in a screenshot of the program (English skin) whether its drop-down
 lists show a selected entry: the camera list above the preview and the photo
 resolution, video resolution, file format and refresh rate lists of the
-panel. A list with no selected entry draws no text; an entry's text is white.
+panel. A list with no selected entry draws no text; an entry's text is white
+and ends short of the list's right text padding (a text that reaches it was
+cut).
 
     lists_check.py SHOT.png --window X Y W H (--empty | --filled)
 """
@@ -22,8 +24,9 @@ LISTS = {
     "refresh rate": (988, 635, 300, 38),
 }
 TEXT_LEFT, TEXT_RIGHT = 15, 45
-# A short entry such as "MJPG" draws a few hundred white pixels.
-FILLED = 150
+# A short entry such as "MJPG" draws over a hundred white pixels in the
+# format lists' small font; an empty list none.
+FILLED = 60
 
 
 def main():
@@ -45,6 +48,9 @@ def main():
             problems.append(f"the {name} list shows an entry")
         if args.filled and white < FILLED:
             problems.append(f"the {name} list shows no entry")
+        columns = (text.min(axis=2) > 200).any(axis=0).nonzero()[0]
+        if len(columns) and columns[-1] >= text.shape[1] - 2:
+            problems.append(f"the {name} list's text is cut at its right end")
     for problem in problems:
         print("FAIL:", problem)
     return 1 if problems else 0
