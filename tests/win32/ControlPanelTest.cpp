@@ -335,7 +335,7 @@ TEST_F(ControlPanelTest, CamerasHoldingTheirLockInStopSwitchAndCloseWithoutHangi
         }
         std::printf("100 %s in %.1f s, the longest %lu ms\n", what,
                     (::GetTickCount() - start) / 1000.0, static_cast<unsigned long>(longest));
-        EXPECT_LT(longest, 2000u) << what;
+        EXPECT_LT(longest, 5000u) << what;
     };
     hundredTimes("camera switches", [&](int i) {
         Registry().SelectCamera(i % 2 == 0 ? third : first, nullptr, window);
