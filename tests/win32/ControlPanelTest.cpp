@@ -384,19 +384,19 @@ TEST_F(ControlPanelTest, AFormatTheCameraCannotRunLeavesItRunningAtItsPreviousOn
         EXPECT_EQ(engine.frameWidth, 640);
     };
 
-    const std::set<std::string> before = Recordings();
-    PressRecord();
-    EXPECT_FALSE(engine.recording);
-    EXPECT_FALSE(Option("id_btn_capture")->IsSelected());
-    EXPECT_EQ(Recordings(), before);
-    deliversItsFormerFormat();
-
     Ui::CNotifyEvent click;
     click.type = "click";
     click.sender = g_window->GetPaintManager().FindControl("id_btn_photo");
     ASSERT_NE(click.sender, nullptr);
     Panel().OnNotify(click);
     EXPECT_FALSE(engine.photoPending);
+    deliversItsFormerFormat();
+
+    const std::set<std::string> before = Recordings();
+    PressRecord();
+    EXPECT_FALSE(engine.recording);
+    EXPECT_FALSE(Option("id_btn_capture")->IsSelected());
+    EXPECT_EQ(Recordings(), before);
     deliversItsFormerFormat();
     CurrentSettings = kept;
 }
