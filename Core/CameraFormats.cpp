@@ -87,12 +87,27 @@ void OrvanaCamera::EnumerateFormats() {
 }
 
 HRESULT OrvanaCamera::SetFormat(UINT notifyMessage, unsigned index) {
-    const bool wasRunning = running;
     if (!opened || index >= formats.size()) {
         return 1;
     }
+    const bool wasRunning = running;
+    const StreamFormat previous = currentFormat;
     currentFormat = formats[index];
-    if (wasRunning) {
+    const HRESULT hr = Rebuild(notifyMessage, wasRunning);
+    if (hr != 0) {
+        currentFormat = previous;
+        // A graph that would not stop still runs at the previous format; any
+        // other failure left the camera stopped, so it comes back at the
+        // format it had rather than freeze the preview.
+        if (hr != E_UNEXPECTED) {
+            Rebuild(notifyMessage, wasRunning);
+        }
+    }
+    return hr;
+}
+
+HRESULT OrvanaCamera::Rebuild(UINT notifyMessage, bool run) {
+    if (running) {
         Stop();
     }
     if (graphBuilt) {
@@ -108,41 +123,45 @@ HRESULT OrvanaCamera::SetFormat(UINT notifyMessage, unsigned index) {
         return hr;
     }
     hr = BuildGraph(notifyWindow, notifyMessage);
-    if (FAILED(hr)) {
+    if (hr != 0) {
         return hr;
     }
-    if (wasRunning && !running && graphBuilt) {
-        RunGraph();
+    return run ? StartGraph() : S_OK;
+}
+
+void OrvanaCamera::RecordActiveFormat() {
+    StreamFormat format{};
+    int frameRate = 0;
+    bool known = false;
+    AM_MEDIA_TYPE* raw = nullptr;
+    const HRESULT hr = streamConfig ? streamConfig->GetFormat(&raw) : E_POINTER;
+    MediaTypePtr type(raw);
+    VideoFormatInfo info;
+    if (hr == S_OK && type && ReadAnyVideoInfo(*type, info)) {
+        format.width = info.width;
+        format.height = info.height;
+        format.subtype = type->subtype;
+        frameRate = static_cast<int>(FrameRateFromInterval(info.avgTimePerFrame));
+        if (const char* name = SubtypeNameOf(SubtypeKindOf(type->subtype))) {
+            std::memcpy(format.subtypeName, name, 5);
+        }
+        known = true;
     }
-    return 0;
+    std::lock_guard<std::mutex> hold(m_activeLock);
+    m_activeKnown = known;
+    m_activeFormat = format;
+    m_activeFrameRate = frameRate;
 }
 
 HRESULT OrvanaCamera::GetCurrentFormat(StreamFormat& format, int& frameRate) {
     if (!opened) {
         return 1;
     }
-    // One reference for the call: the pointer may be replaced on the user-
-    // interface thread only while the graph is stopped.
-    ComPtr<IAMStreamConfig> config = streamConfig;
-    if (!config) {
+    std::lock_guard<std::mutex> hold(m_activeLock);
+    if (!m_activeKnown) {
         return 1;
     }
-    AM_MEDIA_TYPE* raw = nullptr;
-    if (config->GetFormat(&raw) != S_OK) {
-        MediaTypePtr discard(raw);
-        return 1;
-    }
-    MediaTypePtr type(raw);
-    VideoFormatInfo info;
-    if (!type || !ReadAnyVideoInfo(*type, info)) {
-        return 1;
-    }
-    format.width = info.width;
-    format.height = info.height;
-    format.subtype = type->subtype;
-    frameRate = static_cast<int>(FrameRateFromInterval(info.avgTimePerFrame));
-    if (const char* name = SubtypeNameOf(SubtypeKindOf(type->subtype))) {
-        std::memcpy(format.subtypeName, name, 5);
-    }
+    format = m_activeFormat;
+    frameRate = m_activeFrameRate;
     return 0;
 }

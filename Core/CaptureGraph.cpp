@@ -99,16 +99,19 @@ HRESULT OrvanaCamera::CreateGraphObjects() {
 namespace {
 
 // Applies the pin's first capability of the chosen size and subtype; the
-// frame interval is not compared.
-void ApplyChosenFormat(IAMStreamConfig* config, const StreamFormat& chosen) {
+// frame interval is not compared. Answers the pin's SetFormat result, S_OK
+// when no capability matches.
+HRESULT ApplyChosenFormat(IAMStreamConfig* config, const StreamFormat& chosen) {
+    HRESULT result = S_OK;
     ForEachVideoCapability(config, [&](const AM_MEDIA_TYPE& type, const VideoFormatInfo& info) {
         if (info.width == chosen.width && info.height == chosen.height &&
             IsEqualGUID(type.subtype, chosen.subtype)) {
-            config->SetFormat(const_cast<AM_MEDIA_TYPE*>(&type));
+            result = config->SetFormat(const_cast<AM_MEDIA_TYPE*>(&type));
             return false;
         }
         return true;
     });
+    return result;
 }
 
 } // namespace
@@ -165,8 +168,11 @@ HRESULT OrvanaCamera::BuildGraph(HWND window, UINT notifyMessage) {
     }
 
     if (opened) {
-        if (streamConfig) {
-            ApplyChosenFormat(streamConfig.Get(), currentFormat);
+        hr = streamConfig ? ApplyChosenFormat(streamConfig.Get(), currentFormat) : S_OK;
+        if (FAILED(hr)) {
+            // The pin refused the format: the graph is not left half made.
+            RemoveDownstream(captureFilter);
+            return hr;
         }
     } else {
         AM_MEDIA_TYPE* raw = nullptr;
@@ -201,6 +207,7 @@ HRESULT OrvanaCamera::BuildGraph(HWND window, UINT notifyMessage) {
         }
     }
     graphBuilt = true;
+    RecordActiveFormat();
     return 0;
 }
 

@@ -57,15 +57,40 @@ HRESULT OrvanaCamera::Close() {
         ReleaseGraphObjects();
     }
     opened = false;
+    std::lock_guard<std::mutex> hold(m_activeLock);
+    m_activeKnown = false;
     return 0;
 }
 
 void OrvanaCamera::RunGraph() {
-    if (running || !graphBuilt || !graph) {
-        return;
+    StartGraph();
+}
+
+HRESULT OrvanaCamera::StartGraph() {
+    if (running) {
+        return S_OK;
+    }
+    if (!graphBuilt || !graph) {
+        return E_UNEXPECTED;
     }
     ComPtr<IMediaControl> control;
-    if (SUCCEEDED(graph.As(&control)) && SUCCEEDED(control->Run())) {
-        running = true;
+    HRESULT hr = graph.As(&control);
+    if (FAILED(hr)) {
+        return hr;
     }
+    hr = control->Run();
+    // Wine's graph reports success even when a filter failed to start; the
+    // capture filter itself tells whether it runs.
+    FILTER_STATE state = State_Running;
+    if (SUCCEEDED(hr) && captureFilter && SUCCEEDED(captureFilter->GetState(0, &state)) &&
+        state == State_Stopped) {
+        hr = E_FAIL;
+    }
+    if (FAILED(hr)) {
+        // Filters that did start are stopped, so the graph can be taken apart.
+        control->Stop();
+        return hr;
+    }
+    running = true;
+    return S_OK;
 }

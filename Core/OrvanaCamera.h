@@ -11,6 +11,7 @@
 
 #include "Core/GrabberCallback.h"
 
+#include <mutex>
 #include <string>
 #include <vector>
 
@@ -50,11 +51,17 @@ public:
     HRESULT Close();
     // Runs a built graph that is not running; a failure is not reported.
     void RunGraph();
+    // The same, answering Run's result; a graph that would not run is
+    // stopped again, so that it can be taken apart.
+    HRESULT StartGraph();
 
     // Graph (CaptureGraph.cpp).
     HRESULT CreateGraphObjects();
     // 0 built or nothing to do, 1 no usable pin, connection or format, or a failure code.
     HRESULT BuildGraph(HWND notifyWindow, UINT notifyMessage);
+    // Reads the capture pin's format and keeps it for GetCurrentFormat (user-
+    // interface thread, with the graph built and not running).
+    void RecordActiveFormat();
     // Disconnects and removes every filter downstream of filter; takes over the reference.
     void RemoveDownstream(Microsoft::WRL::ComPtr<IBaseFilter> filter);
     void ReleaseGraphObjects();
@@ -62,9 +69,14 @@ public:
     // Formats (CameraFormats.cpp).
     void EnumerateFormats();
     // 0 switched, 1 not opened or index out of range, E_UNEXPECTED when the
-    // graph would not stop, or the failure of rebuilding.
+    // graph would not stop, or the failure of rebuilding, of the pin's
+    // SetFormat or of running. After a failure the camera is back at its
+    // previous format, running again if it ran.
     HRESULT SetFormat(UINT notifyMessage, unsigned index);
-    // 0 with the pin's active format, or 1 when it is not available.
+    // 0 with the capture pin's format as recorded when the graph was last
+    // built, or 1 when it is not available. Never calls into the filter: the
+    // streaming thread asks it for every sample, and real filters hold their
+    // lock in Stop while they wait for that thread.
     HRESULT GetCurrentFormat(StreamFormat& format, int& frameRate);
 
     // Image properties (CameraProperties.cpp): 0 or the failing HRESULT.
@@ -104,4 +116,12 @@ public:
     bool pictureMirrored = false;
     std::wstring friendlyName;
     std::wstring devicePath;
+
+private:
+    HRESULT Rebuild(UINT notifyMessage, bool run);
+
+    std::mutex m_activeLock; // guards the three below
+    bool m_activeKnown = false;
+    StreamFormat m_activeFormat{};
+    int m_activeFrameRate = 0;
 };

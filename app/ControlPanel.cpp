@@ -256,10 +256,12 @@ void ControlPanel::TakePhoto() {
         return;
     }
     const AppSettings settings = CurrentSettings;
-    SwitchFormat(settings.FileFormat, settings.PhotoResolution_Width,
-                 settings.PhotoResolution_Height);
+    const FormatSwitch outcome = SwitchFormat(settings.FileFormat, settings.PhotoResolution_Width,
+                                              settings.PhotoResolution_Height);
     ::SendMessageA(m_owner, WM_MOVE, 0, 0);
-    engine.TakePhoto();
+    if (outcome != FormatSwitch::Refused) {
+        engine.TakePhoto();
+    }
 }
 
 void ControlPanel::ToggleRecording() {
@@ -278,10 +280,10 @@ void ControlPanel::ToggleRecording() {
         return;
     }
     const AppSettings settings = CurrentSettings;
-    SwitchFormat(settings.FileFormat, settings.VideoResolution_Width,
-                 settings.VideoResolution_Height);
+    const FormatSwitch outcome = SwitchFormat(settings.FileFormat, settings.VideoResolution_Width,
+                                              settings.VideoResolution_Height);
     ::SendMessageA(m_owner, WM_MOVE, 0, 0);
-    if (!engine.StartRecording()) {
+    if (outcome == FormatSwitch::Refused || !engine.StartRecording()) {
         Select(m_recordButton, true);
         return;
     }
@@ -410,10 +412,11 @@ void ControlPanel::RefillResolutionLists() {
     SelectEntry(m_photoResolutionList, 0);
 }
 
-bool ControlPanel::SwitchFormat(const char* formatName, int width, int height) {
+ControlPanel::FormatSwitch ControlPanel::SwitchFormat(const char* formatName, int width,
+                                                      int height) {
     OrvanaCamera* camera = CameraRegistry::Instance().CurrentCamera();
     if (camera == nullptr || !camera->opened) {
-        return false;
+        return FormatSwitch::NotOffered;
     }
     // A name read back from setting.ini still ends in its line feed.
     const std::string name = FormatNameWithoutLineEnd(formatName);
@@ -421,17 +424,18 @@ bool ControlPanel::SwitchFormat(const char* formatName, int width, int height) {
     int frameRate = 0;
     if (camera->GetCurrentFormat(current, frameRate) == 0 && current.width == width &&
         current.height == height && name == current.subtypeName) {
-        return true;
+        return FormatSwitch::Kept;
     }
     for (std::size_t i = 0; i < camera->formats.size(); ++i) {
         const StreamFormat& entry = camera->formats[i];
         if (name == entry.subtypeName && entry.width == width && entry.height == height) {
-            camera->SetFormat(0, static_cast<unsigned>(i));
+            // A camera that refuses the format is back at its previous one.
+            const HRESULT switched = camera->SetFormat(0, static_cast<unsigned>(i));
             ::Sleep(1000);
-            return true;
+            return switched == 0 ? FormatSwitch::Switched : FormatSwitch::Refused;
         }
     }
-    return false;
+    return FormatSwitch::NotOffered;
 }
 
 void ControlPanel::RefreshFormatLists(OrvanaCamera* camera) {

@@ -48,9 +48,14 @@ public:
     void StopRecordingIfActive();
     // Ends a running recording and resets the recording display.
     void StopRecordingAndReset();
-    // Puts the current camera into the named format at the given size; true
-    // when it already was or has been switched.
-    bool SwitchFormat(const char* formatName, int width, int height);
+    enum class FormatSwitch {
+        Kept,       // the camera already delivers that format
+        Switched,   // switched to it
+        NotOffered, // no camera, or the camera has no such format: nothing changed
+        Refused,    // the camera failed to switch and is back at its previous format
+    };
+    // Puts the current camera into the named format at the given size.
+    FormatSwitch SwitchFormat(const char* formatName, int width, int height);
 
     void Apply();
     void RestoreDefaults();

@@ -1,5 +1,6 @@
 #include "capture/CaptureEngine.h"
 
+#include <cstdlib>
 #include <cstring>
 #include <new>
 #include <optional>
@@ -23,35 +24,73 @@ constexpr DWORD kStopWaitMs = 5000;
 constexpr std::size_t kDrawingBacklog = 2;
 // The longest the preview goes without drawing while it skips (microseconds).
 constexpr int64_t kLongestUndrawnUs = 100000;
+// How long a recording's start waits for the camera's first picture after a
+// format switch; cameras take up to a second or two to restart their sensor.
+constexpr DWORD kFirstPictureWaitMs = 3000;
+
+// Waits for handle, at most timeoutMs, serving messages sent to this thread
+// meanwhile: Direct3D may send messages to windows of this thread while the
+// worker presents, and the worker must be able to go on. Answers
+// WAIT_OBJECT_0, WAIT_TIMEOUT or WAIT_FAILED.
+DWORD WaitServingSentMessages(HANDLE handle, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    for (;;) {
+        const DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= timeoutMs) {
+            return ::WaitForSingleObject(handle, 0);
+        }
+        const DWORD result =
+            ::MsgWaitForMultipleObjects(1, &handle, FALSE, timeoutMs - elapsed, QS_SENDMESSAGE);
+        if (result == WAIT_OBJECT_0 + 1) {
+            MSG message;
+            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
+            continue;
+        }
+        if (result != WAIT_TIMEOUT) {
+            return result;
+        }
+    }
+}
 
 } // namespace
 
 void AudioFrameDeleter::operator()(AVFrame* frame) const { av_frame_free(&frame); }
 
 CaptureEngine& CaptureEngine::Instance() {
-    static CaptureEngine engine;
-    return engine;
+    static CaptureEngine* const engine = [] {
+        CaptureEngine* made = new CaptureEngine();
+        std::atexit(&CaptureEngine::EndAtExit);
+        return made;
+    }();
+    return *engine;
+}
+
+void CaptureEngine::EndAtExit() {
+    CaptureEngine& engine = Instance();
+    engine.recording = false;
+    // A worker stuck inside a call that never came back may go on at any
+    // moment with the queue, the pipeline and the renderer: all of the engine
+    // is then left to the end of the process.
+    if (engine.RequestStop()) {
+        delete &engine;
+    }
 }
 
 CaptureEngine::CaptureEngine() {
+    m_pictureEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
     m_worker = ::CreateThread(nullptr, 0, &CaptureEngine::WorkerEntry, this, 0, &m_workerId);
 }
 
 CaptureEngine::~CaptureEngine() {
-    recording = false;
-    if (!RequestStop()) {
-        // The worker is stuck inside a call that never came back; what it
-        // uses must outlive it, so it is left to the end of the process.
-        (void)renderer.release();
-        (void)pipeline.release();
-        return;
-    }
     // The microphone's thread queues into m_queue: it is joined here, while
     // the queue still exists.
     if (pipeline) {
         pipeline->StopRecording();
     }
     m_queue.Clear();
+    if (m_pictureEvent != nullptr) {
+        ::CloseHandle(m_pictureEvent);
+    }
 }
 
 bool CaptureEngine::WorkerRunning() const {
@@ -66,27 +105,8 @@ bool CaptureEngine::RequestStop() {
     if (::GetCurrentThreadId() == m_workerId) {
         return false;
     }
-    // Direct3D may send messages to windows of this thread while the worker
-    // presents; serve them so that the worker can finish.
-    const DWORD start = ::GetTickCount();
-    for (;;) {
-        const DWORD elapsed = ::GetTickCount() - start;
-        if (elapsed >= kStopWaitMs) {
-            return ::WaitForSingleObject(m_worker, 0) == WAIT_OBJECT_0 ? true : false;
-        }
-        const DWORD result = ::MsgWaitForMultipleObjects(1, &m_worker, FALSE,
-                                                         kStopWaitMs - elapsed, QS_SENDMESSAGE);
-        if (result == WAIT_OBJECT_0) {
-            break;
-        }
-        if (result == WAIT_OBJECT_0 + 1) {
-            MSG message;
-            ::PeekMessageW(&message, nullptr, 0, 0, PM_NOREMOVE | PM_QS_SENDMESSAGE);
-            continue;
-        }
-        if (result == WAIT_FAILED) {
-            return false;
-        }
+    if (WaitServingSentMessages(m_worker, kStopWaitMs) != WAIT_OBJECT_0) {
+        return false;
     }
     ::CloseHandle(m_worker);
     m_worker = nullptr;
@@ -236,6 +256,9 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
         return;
     }
     ++m_decoded;
+    if (m_pictureEvent != nullptr) {
+        ::SetEvent(m_pictureEvent);
+    }
     if (minimized) {
         return;
     }
@@ -332,16 +355,38 @@ bool CaptureEngine::StartRecordingTo(const std::string& path) {
     if (camera->GetCurrentFormat(format, frameRate) != 0) {
         return false;
     }
+    // Right after a format switch the last picture may still be of the old
+    // size; the file is made at the size the camera delivers now.
+    int32_t width = frameWidth;
+    int32_t height = frameHeight;
+    if (format.width > 0 && format.height > 0) {
+        // A camera slower than that still delivers this size: the recording
+        // scales only the pictures taken before.
+        WaitForPictureSize(format.width, format.height, kFirstPictureWaitMs);
+        width = format.width;
+        height = format.height;
+    }
     OrvanaAudio* microphone = registry.CurrentMicrophone();
     const std::wstring microphoneName = microphone != nullptr ? microphone->friendlyName : L"";
     auto onSound = [this](AVStream* stream, AVFrame* frame, int64_t readUs) {
         OnAudioFrame(stream, frame, readUs);
     };
-    if (!pipeline->StartRecording(path, frameWidth, frameHeight, frameRate, microphoneName,
-                                  onSound)) {
+    if (!pipeline->StartRecording(path, width, height, frameRate, microphoneName, onSound)) {
         return false;
     }
     recording = true;
+    return true;
+}
+
+bool CaptureEngine::WaitForPictureSize(int32_t width, int32_t height, DWORD timeoutMs) {
+    const DWORD start = ::GetTickCount();
+    while (frameWidth != width || frameHeight != height) {
+        const DWORD elapsed = ::GetTickCount() - start;
+        if (elapsed >= timeoutMs || m_pictureEvent == nullptr ||
+            WaitServingSentMessages(m_pictureEvent, timeoutMs - elapsed) == WAIT_FAILED) {
+            return false;
+        }
+    }
     return true;
 }
 

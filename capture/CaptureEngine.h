@@ -21,9 +21,10 @@ class OrvanaCamera;
 
 class CaptureEngine {
 public:
+    // The engine is made on first use and destroyed at process exit once its
+    // worker has ended; a worker that does not end within RequestStop's wait
+    // may still use all of it, so then nothing of it is freed.
     static CaptureEngine& Instance();
-    // Stops and joins the worker thread before anything it uses goes.
-    ~CaptureEngine();
     CaptureEngine(const CaptureEngine&) = delete;
     CaptureEngine& operator=(const CaptureEngine&) = delete;
 
@@ -45,8 +46,10 @@ public:
 
     // Starts recording the current camera (and microphone, when there is
     // one) into a new time-stamped MP4 file in the output folder; a running
-    // recording is finished first. False, with the flags unchanged, when no
-    // picture has been decoded yet, there is no camera, or the file cannot
+    // recording is finished first. The file takes the size of the camera's
+    // format: after a format switch this waits (at most a few seconds) for
+    // the first picture of that size. False, with the flags unchanged, when
+    // no picture has been decoded yet, there is no camera, or the file cannot
     // be made.
     bool StartRecording();
     // The same into the given file.
@@ -120,6 +123,12 @@ public:
 
 private:
     CaptureEngine();
+    // Only EndAtExit destroys the engine, and only once the worker has ended.
+    ~CaptureEngine();
+    static void EndAtExit();
+    // Waits until the last picture the worker took has the given size, at
+    // most timeoutMs; answers whether it has.
+    bool WaitForPictureSize(int32_t width, int32_t height, DWORD timeoutMs);
     static DWORD WINAPI WorkerEntry(void* engine);
     void WorkerLoop();
     void ProcessVideo(CaptureItem& item);
@@ -128,6 +137,7 @@ private:
     CaptureQueue<CaptureItem> m_queue;
     HANDLE m_worker = nullptr;
     DWORD m_workerId = 0;
+    HANDLE m_pictureEvent = nullptr; // auto reset: the worker has decoded a picture
     std::atomic<uint64_t> m_decoded{0};
     std::atomic<uint64_t> m_presented{0};
     std::atomic<uint64_t> m_skippedDrawing{0};

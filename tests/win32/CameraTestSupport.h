@@ -5,8 +5,10 @@
 #include <windows.h>
 
 #include <atomic>
+#include <cstdio>
 #include <cstring>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -121,6 +123,35 @@ inline void Pump(DWORD milliseconds) {
         ::Sleep(10);
     }
 }
+
+// Ends the test program when the steps in its scope do not end within
+// limitMs: a deadlock would otherwise hold it until ctest gives up, and say
+// nothing about where.
+class HangGuard {
+public:
+    HangGuard(const char* what, DWORD limitMs)
+        : m_done(::CreateEventW(nullptr, TRUE, FALSE, nullptr)) {
+        m_watch = std::thread([this, what, limitMs] {
+            if (::WaitForSingleObject(m_done, limitMs) == WAIT_TIMEOUT) {
+                std::fprintf(stderr, "%s: still not done after %lu ms, ending the test\n", what,
+                             static_cast<unsigned long>(limitMs));
+                std::fflush(stderr);
+                ::TerminateProcess(::GetCurrentProcess(), 3);
+            }
+        });
+    }
+    ~HangGuard() {
+        ::SetEvent(m_done);
+        m_watch.join();
+        ::CloseHandle(m_done);
+    }
+    HangGuard(const HangGuard&) = delete;
+    HangGuard& operator=(const HangGuard&) = delete;
+
+private:
+    HANDLE m_done;
+    std::thread m_watch;
+};
 
 // Each test configures the devices it needs and starts from an empty registry.
 class DeviceTest : public ::testing::Test {

@@ -5,6 +5,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <mutex>
+#include <thread>
 #include <vector>
 
 #include <gtest/gtest.h>
@@ -244,6 +245,71 @@ TEST(CaptureEngine, StopRecordingWhenIdleAndMirrorWithoutCamera) {
     EXPECT_EQ(engine.SetMirror(true), 1);
     engine.SetRecordingVolume(40);
     EXPECT_EQ(engine.pipeline->recordingVolume, 40);
+}
+
+namespace {
+
+// A crash ends the process at once, with its code, rather than wait for a debugger.
+LONG WINAPI EndOnCrash(EXCEPTION_POINTERS* failure) {
+    ::TerminateProcess(::GetCurrentProcess(), failure->ExceptionRecord->ExceptionCode);
+    return EXCEPTION_EXECUTE_HANDLER;
+}
+
+// Holds a lock on a thread of its own until it is destroyed; then waits (at
+// most a few seconds) for the engine's worker to end.
+class LockHeldUntilExit {
+public:
+    void Hold(std::mutex& lock) {
+        m_release = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        HANDLE held = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+        m_holder = std::thread([&lock, held, this] {
+            std::lock_guard<std::mutex> hold(lock);
+            ::SetEvent(held);
+            ::WaitForSingleObject(m_release, INFINITE);
+        });
+        ::WaitForSingleObject(held, INFINITE);
+        ::CloseHandle(held);
+    }
+    ~LockHeldUntilExit() {
+        if (!m_holder.joinable()) {
+            return;
+        }
+        ::SetEvent(m_release);
+        m_holder.join();
+        const DWORD start = ::GetTickCount();
+        while (CaptureEngine::Instance().WorkerRunning() && ::GetTickCount() - start < 5000) {
+            ::Sleep(10);
+        }
+    }
+
+private:
+    HANDLE m_release = nullptr;
+    std::thread m_holder;
+};
+
+} // namespace
+
+// At exit the engine waits a few seconds for its worker. A worker stuck
+// longer (in a decoder, in a driver) may go on at any moment afterwards, and
+// must find everything it uses still there. Here it is held inside a picture
+// until after the engine's exit step, then let go.
+TEST(CaptureEngineDeathTest, AWorkerStuckPastTheExitWaitFindsTheEngineWhole) {
+    EXPECT_EXIT(
+        {
+            ::SetUnhandledExceptionFilter(EndOnCrash);
+            // Made before the engine, so destroyed after the engine's exit step.
+            static LockHeldUntilExit stuck;
+            CaptureEngine& engine = ReadyEngine();
+            engine.minimized = true;
+            stuck.Hold(engine.pipeline->ContextLock());
+            const StreamFormat format = MediaTest::Format("YUY2", 8, 4);
+            std::vector<uint8_t> sample =
+                MediaTest::Yuy2Halves(8, 4, {16, 128, 128}, {235, 128, 128});
+            engine.QueueVideoSample(format, 1.0, sample.data(), 64);
+            WaitFor([&] { return engine.QueuedItems() == 0; });
+            std::exit(0);
+        },
+        ::testing::ExitedWithCode(0), "");
 }
 
 // Runs in a process of its own (a ...Shutdown suite): the worker is stopped and joined for good.

@@ -5,6 +5,7 @@
 #include "tests/win32/CameraTestSupport.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -358,12 +359,141 @@ TEST_F(ControlPanelTest, AppliedFormatIsWhatTheNextSwitchUsesAfterARestart) {
     // Read back, the name still ends in its line feed; the switch must match
     // it all the same.
     EXPECT_STREQ(saved.FileFormat, "YUY2\n");
-    ASSERT_TRUE(Panel().SwitchFormat(saved.FileFormat, saved.VideoResolution_Width,
-                                     saved.VideoResolution_Height));
+    ASSERT_EQ(Panel().SwitchFormat(saved.FileFormat, saved.VideoResolution_Width,
+                                   saved.VideoResolution_Height),
+              ControlPanel::FormatSwitch::Switched);
     const StreamFormat current = CurrentFormat();
     EXPECT_STREQ(current.subtypeName, "YUY2");
     EXPECT_EQ(current.width, 1280);
     EXPECT_EQ(current.height, 720);
+}
+
+// Real capture filters (Windows' kernel-streaming proxy, Wine's webcam
+// filter) hold their lock in Stop while their streaming thread ends, take it
+// in GetFormat, and may deliver one more sample after Stop began: the
+// engine's frame handler must never wait for the filter. Camera switches,
+// format switches and the closing that exit does, 100 of each, all end
+// promptly with the engine taking every sample.
+TEST_F(ControlPanelTest, CamerasHoldingTheirLockInStopSwitchAndCloseWithoutHanging) {
+    TestDevices::Faults locked;
+    locked.lockedStop = 1;
+    ASSERT_TRUE(TestDevices::SetFaults(PathOf(1), locked));
+    ASSERT_TRUE(TestDevices::SetFaults(PathOf(3), locked));
+    Pump(300); // running filters re-read their switches four times a second
+    CaptureEngine& engine = CaptureEngine::Instance();
+    OrvanaCamera* first = Registry().cameras[0];
+    OrvanaCamera* third = Registry().cameras[2];
+    const int mjpg = IndexOf(*first, "MJPG", 640, 480, 30);
+    const int yuy2 = IndexOf(*first, "YUY2", 640, 480, 30);
+    ASSERT_GE(mjpg, 0);
+    ASSERT_GE(yuy2, 0);
+    HWND window = g_window->GetHWND();
+    HangGuard guard("switching cameras that hold their lock in Stop", 90000);
+    auto hundredTimes = [](const char* what, auto step) {
+        DWORD longest = 0;
+        const DWORD start = ::GetTickCount();
+        for (int i = 0; i < 100; ++i) {
+            const DWORD begun = ::GetTickCount();
+            step(i);
+            longest = std::max<DWORD>(longest, ::GetTickCount() - begun);
+        }
+        std::printf("100 %s in %.1f s, the longest %lu ms\n", what,
+                    (::GetTickCount() - start) / 1000.0, static_cast<unsigned long>(longest));
+        EXPECT_LT(longest, 5000u) << what;
+    };
+    hundredTimes("camera switches", [&](int i) {
+        Registry().SelectCamera(i % 2 == 0 ? third : first, nullptr, window);
+        ASSERT_TRUE(Registry().currentCamera->running) << i;
+    });
+    ASSERT_EQ(Registry().currentCamera, first);
+    hundredTimes("format switches", [&](int i) {
+        ASSERT_EQ(first->SetFormat(0, static_cast<unsigned>(i % 2 == 0 ? yuy2 : mjpg)), 0) << i;
+        ASSERT_TRUE(first->running) << i;
+    });
+    hundredTimes("closes", [&](int i) {
+        first->Close();
+        ASSERT_FALSE(first->opened) << i;
+        Registry().SelectCamera(first, nullptr, window);
+        ASSERT_TRUE(first->running) << i;
+    });
+    // The camera still delivers into the engine, in the format it has.
+    const uint64_t decoded = engine.DecodedFrames();
+    ASSERT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
+    EXPECT_STREQ(CurrentFormat().subtypeName, "MJPG");
+}
+
+// A camera on a USB bus without the bandwidth for the format the settings
+// ask for: the switch before a recording or a photo fails. The camera comes
+// back at its previous format and goes on delivering, the record button
+// springs back and no photo is left pending.
+TEST_F(ControlPanelTest, AFormatTheCameraCannotRunLeavesItRunningAtItsPreviousOne) {
+    TestDevices::Faults narrow;
+    narrow.maxPixels = 640 * 480;
+    ASSERT_TRUE(TestDevices::SetFaults(PathOf(1), narrow));
+    Pump(300);
+    const AppSettings kept = CurrentSettings;
+    SetSettingsText(CurrentSettings.FileFormat, kFileFormatWidth, "MJPG");
+    CurrentSettings.VideoResolution_Width = CurrentSettings.PhotoResolution_Width = 1920;
+    CurrentSettings.VideoResolution_Height = CurrentSettings.PhotoResolution_Height = 1080;
+    CaptureEngine& engine = CaptureEngine::Instance();
+    OrvanaCamera* camera = Registry().cameras[0];
+    auto deliversItsFormerFormat = [&] {
+        EXPECT_TRUE(camera->running);
+        const StreamFormat current = CurrentFormat();
+        EXPECT_STREQ(current.subtypeName, "MJPG");
+        EXPECT_EQ(current.width, 640);
+        EXPECT_EQ(current.height, 480);
+        const uint64_t decoded = engine.DecodedFrames();
+        EXPECT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
+        EXPECT_EQ(engine.frameWidth, 640);
+    };
+
+    Ui::CNotifyEvent click;
+    click.type = "click";
+    click.sender = g_window->GetPaintManager().FindControl("id_btn_photo");
+    ASSERT_NE(click.sender, nullptr);
+    Panel().OnNotify(click);
+    EXPECT_FALSE(engine.photoPending);
+    deliversItsFormerFormat();
+
+    const std::set<std::string> before = Recordings();
+    PressRecord();
+    EXPECT_FALSE(engine.recording);
+    EXPECT_FALSE(Option("id_btn_capture")->IsSelected());
+    EXPECT_EQ(Recordings(), before);
+    deliversItsFormerFormat();
+    CurrentSettings = kept;
+}
+
+// Cameras take a while to deliver their first picture after a format
+// switch. A recording started right after one is made at the size the
+// camera now delivers, not at the size of the last picture before it.
+TEST_F(ControlPanelTest, ARecordingAfterAFormatSwitchHasTheSizeOfTheNewFormat) {
+    TestDevices::Faults slowStart;
+    slowStart.stallAfter = 0; // before the first picture of every run
+    slowStart.stallMs = 1800;
+    ASSERT_TRUE(TestDevices::SetFaults(PathOf(1), slowStart));
+    Pump(300);
+    const AppSettings kept = CurrentSettings;
+    SetSettingsText(CurrentSettings.FileFormat, kFileFormatWidth, "MJPG");
+    CurrentSettings.VideoResolution_Width = 1280;
+    CurrentSettings.VideoResolution_Height = 720;
+    CaptureEngine& engine = CaptureEngine::Instance();
+    ASSERT_EQ(engine.frameWidth, 640);
+
+    const std::set<std::string> before = Recordings();
+    PressRecord();
+    ASSERT_TRUE(engine.recording);
+    const uint64_t decoded = engine.DecodedFrames();
+    ASSERT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 10; }));
+    PressRecord();
+    ASSERT_FALSE(engine.recording);
+    CurrentSettings = kept;
+    ASSERT_TRUE(TakeNewRecording(before, "after-switch.mp4"));
+    const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams("after-switch.mp4");
+    ASSERT_FALSE(streams.empty());
+    EXPECT_EQ(MediaProbe::Number(streams[0], "width"), 1280.0);
+    EXPECT_EQ(MediaProbe::Number(streams[0], "height"), 720.0);
 }
 
 TEST_F(ControlPanelTest, RemovingACameraThatIsNotShownKeepsListAndRegistryInStep) {

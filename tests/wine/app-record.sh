@@ -18,6 +18,9 @@ check_name=record
 source "$(dirname "${BASH_SOURCE[0]}")/app-lib.sh"
 
 wine "$setup" reset || fail "could not reset the test devices"
+# The camera locks as real capture filters do: Stop holds the filter's lock while its streaming
+# thread delivers one last sample. Unplugging it and exiting must not hang on that.
+wine "$setup" faults camera:0 lockedStop=1 >/dev/null || fail "could not set the camera's locking"
 cp "$exe" "$shots/OrvanaFull.exe"
 # The Videos folder named in letters that no Western code page holds, as a
 # Polish or Chinese user name gives it on an English system.

@@ -31,7 +31,8 @@ bool operator==(const Faults& a, const Faults& b) {
     return a.corruptEvery == b.corruptEvery && a.truncateEvery == b.truncateEvery &&
            a.zeroLengthEvery == b.zeroLengthEvery && a.stallAfter == b.stallAfter &&
            a.stallMs == b.stallMs && a.actualFps == b.actualFps &&
-           a.endOfStreamAfter == b.endOfStreamAfter && a.randomSeed == b.randomSeed;
+           a.endOfStreamAfter == b.endOfStreamAfter && a.randomSeed == b.randomSeed &&
+           a.lockedStop == b.lockedStop && a.maxPixels == b.maxPixels;
 }
 
 const char* SubtypeName(VideoSubtype subtype) {
@@ -153,20 +154,21 @@ bool ValidProperty(const PropertyRange& range) {
 
 std::wstring FaultsText(const Faults& faults) {
     wchar_t text[128];
-    swprintf(text, 128, L"%u %u %u %u %u %u %u %u", faults.corruptEvery, faults.truncateEvery,
+    swprintf(text, 128, L"%u %u %u %u %u %u %u %u %u %u", faults.corruptEvery, faults.truncateEvery,
              faults.zeroLengthEvery, faults.stallAfter, faults.stallMs, faults.actualFps,
-             faults.endOfStreamAfter, faults.randomSeed);
+             faults.endOfStreamAfter, faults.randomSeed, faults.lockedStop, faults.maxPixels);
     return text;
 }
 
 bool ParseFaultsText(const std::wstring& text, Faults& faults) {
     Faults parsed;
-    // Records written before the seed existed have seven fields: periodic faults.
-    const int fields =
-        swscanf(text.c_str(), L"%u %u %u %u %u %u %u %u", &parsed.corruptEvery,
-                &parsed.truncateEvery, &parsed.zeroLengthEvery, &parsed.stallAfter, &parsed.stallMs,
-                &parsed.actualFps, &parsed.endOfStreamAfter, &parsed.randomSeed);
-    if (fields != 7 && fields != 8) {
+    // Records written before the seed existed have seven fields (periodic faults), those
+    // before the camera's filter behaviours eight.
+    const int fields = swscanf(text.c_str(), L"%u %u %u %u %u %u %u %u %u %u", &parsed.corruptEvery,
+                               &parsed.truncateEvery, &parsed.zeroLengthEvery, &parsed.stallAfter,
+                               &parsed.stallMs, &parsed.actualFps, &parsed.endOfStreamAfter,
+                               &parsed.randomSeed, &parsed.lockedStop, &parsed.maxPixels);
+    if (fields != 7 && fields != 8 && fields != 10) {
         return false;
     }
     if (parsed.actualFps > 1000)

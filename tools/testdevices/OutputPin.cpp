@@ -477,6 +477,12 @@ HRESULT OutputPin::Activate() {
         return S_OK;
     if (!stopEvent_ || !runEvent_)
         return E_OUTOFMEMORY;
+    VideoFormat format;
+    const unsigned maxPixels = filter_->Status().faults.maxPixels;
+    if (!audio_ && maxPixels > 0 && ParseVideoMediaType(connectedType_.Get(), format) &&
+        static_cast<unsigned>(format.width) * static_cast<unsigned>(format.height) > maxPixels) {
+        return HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES);
+    }
     HRESULT hr = allocator_->Commit();
     if (FAILED(hr))
         return hr;
@@ -503,15 +509,19 @@ void OutputPin::SetRunning(bool running) {
     }
 }
 
-void OutputPin::Deactivate() {
+void OutputPin::Deactivate(bool lastSample) {
     if (!active_streaming_)
         return;
+    lastSample_ = lastSample;
     SetEvent(stopEvent_);
-    // Decommitting wakes a thread that waits in GetBuffer.
-    if (allocator_)
+    // Decommitting wakes a thread that waits in GetBuffer; one that is to deliver its last
+    // sample needs a buffer first.
+    if (allocator_ && !lastSample)
         allocator_->Decommit();
     if (thread_.joinable())
         thread_.join();
+    if (allocator_ && lastSample)
+        allocator_->Decommit();
     active_streaming_ = false;
 }
 
@@ -539,71 +549,11 @@ void OutputPin::StreamLoop() {
     unsigned seededWith = 0; // the seed randomState was started from this run
     uint32_t randomState = 0;
 
-    HANDLE waits[2] = {stopEvent_, runEvent_};
-    while (started) {
-        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
-            break;
-        if (generation != runGeneration_.load()) {
-            generation = runGeneration_.load();
-            origin = Counter();
-            slot = delivered = 0;
-            stalled = ended = false;
-            nextAudioTime = -1;
-            statusTick = 0;
-            pacedInterval = 0;
-            seededWith = 0; // each run starts the seed's sequence afresh
-        }
-        if (statusTick == 0 || GetTickCount() - statusTick >= 250) {
-            status = filter_->Status();
-            statusTick = GetTickCount() | 1;
-        }
-        const Faults& faults = status.faults;
-        REFERENCE_TIME interval = source->Interval();
-        if (faults.actualFps > 0)
-            interval = 10000000LL / faults.actualFps;
-        // Wait for this slot's moment; far behind (after a stall or a slow encode), skip ahead.
-        const LONGLONG intervalTicks = std::max<LONGLONG>(1, interval * frequency / 10000000LL);
-        if (interval != pacedInterval) {
-            // A changed rate paces from now on, not from the start of the run.
-            if (pacedInterval != 0) {
-                origin = Counter();
-                slot = 0;
-            }
-            pacedInterval = interval;
-        }
-        LONGLONG due = origin + static_cast<LONGLONG>(slot) * intervalTicks;
-        LONGLONG now = Counter();
-        if (now - due > 3 * intervalTicks) {
-            slot = static_cast<uint64_t>((now - origin) / intervalTicks);
-            due = origin + static_cast<LONGLONG>(slot) * intervalTicks;
-        }
-        if (due > now && !WaitInterruptible(static_cast<DWORD>((due - now) * 1000 / frequency))) {
-            break;
-        }
-        ++slot;
-        if (WaitForSingleObject(runEvent_, 0) != WAIT_OBJECT_0)
-            continue; // paused meanwhile
-        if (!status.plugged || ended)
-            continue;
-        if (faults.stallAfter > 0 && faults.stallMs > 0 && delivered == faults.stallAfter &&
-            !stalled) {
-            stalled = true;
-            if (!WaitInterruptible(faults.stallMs))
-                break;
-            continue;
-        }
-        if (faults.endOfStreamAfter > 0 && delivered >= faults.endOfStreamAfter) {
-            ended = true;
-            peer_->EndOfStream();
-            continue;
-        }
-
+    // Delivers one sample; answers false when the pin was stopped while it waited for a buffer.
+    auto deliver = [&](const Faults& faults, REFERENCE_TIME interval) -> bool {
         IMediaSample* sample = nullptr;
-        if (FAILED(allocator_->GetBuffer(&sample, nullptr, nullptr, 0)) || !sample) {
-            if (WaitForSingleObject(stopEvent_, 0) == WAIT_OBJECT_0)
-                break;
-            continue;
-        }
+        if (FAILED(allocator_->GetBuffer(&sample, nullptr, nullptr, 0)) || !sample)
+            return WaitForSingleObject(stopEvent_, 0) != WAIT_OBJECT_0;
         BYTE* data = nullptr;
         sample->GetPointer(&data);
         bool keyFrame = true;
@@ -611,7 +561,7 @@ void OutputPin::StreamLoop() {
         ++pictureNumber;
         if (length < 0) {
             sample->Release();
-            continue;
+            return true;
         }
         const uint64_t number = delivered + 1;
         if (faults.randomSeed != seededWith) {
@@ -659,7 +609,73 @@ void OutputPin::StreamLoop() {
         peerInput_->Receive(sample);
         sample->Release();
         ++delivered;
+        return true;
+    };
+
+    HANDLE waits[2] = {stopEvent_, runEvent_};
+    while (started) {
+        if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
+            break;
+        if (generation != runGeneration_.load()) {
+            generation = runGeneration_.load();
+            origin = Counter();
+            slot = delivered = 0;
+            stalled = ended = false;
+            nextAudioTime = -1;
+            statusTick = 0;
+            pacedInterval = 0;
+            seededWith = 0; // each run starts the seed's sequence afresh
+        }
+        if (statusTick == 0 || GetTickCount() - statusTick >= 250) {
+            status = filter_->Status();
+            statusTick = GetTickCount() | 1;
+        }
+        const Faults& faults = status.faults;
+        REFERENCE_TIME interval = source->Interval();
+        if (faults.actualFps > 0)
+            interval = 10000000LL / faults.actualFps;
+        // Wait for this slot's moment; far behind (after a stall or a slow encode), skip ahead.
+        const LONGLONG intervalTicks = std::max<LONGLONG>(1, interval * frequency / 10000000LL);
+        if (interval != pacedInterval) {
+            // A changed rate paces from now on, not from the start of the run.
+            if (pacedInterval != 0) {
+                origin = Counter();
+                slot = 0;
+            }
+            pacedInterval = interval;
+        }
+        LONGLONG due = origin + static_cast<LONGLONG>(slot) * intervalTicks;
+        LONGLONG now = Counter();
+        if (now - due > 3 * intervalTicks) {
+            slot = static_cast<uint64_t>((now - origin) / intervalTicks);
+            due = origin + static_cast<LONGLONG>(slot) * intervalTicks;
+        }
+        if (due > now && !WaitInterruptible(static_cast<DWORD>((due - now) * 1000 / frequency))) {
+            break;
+        }
+        ++slot;
+        if (WaitForSingleObject(runEvent_, 0) != WAIT_OBJECT_0)
+            continue; // paused meanwhile
+        if (!status.plugged || ended)
+            continue;
+        if (faults.stallMs > 0 && delivered == faults.stallAfter && !stalled) {
+            stalled = true;
+            if (!WaitInterruptible(faults.stallMs))
+                break;
+            continue;
+        }
+        if (faults.endOfStreamAfter > 0 && delivered >= faults.endOfStreamAfter) {
+            ended = true;
+            peer_->EndOfStream();
+            continue;
+        }
+
+        if (!deliver(faults, interval))
+            break;
     }
+    // A real filter may be in the middle of a sample when Stop comes, and delivers it.
+    if (started && lastSample_ && status.plugged && !ended && peerInput_)
+        deliver(status.faults, pacedInterval != 0 ? pacedInterval : source->Interval());
     if (source)
         source->Stop();
     CoUninitialize();

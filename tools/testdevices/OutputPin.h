@@ -82,10 +82,12 @@ public:
     const std::wstring& Id() const { return id_; }
     bool IsConnected() const { return peer_ != nullptr; }
     // Called by the filter with its lock held: leaving Stopped, entering Running, back to
-    // Paused. Deactivate is called without the lock, as it waits for the streaming thread.
+    // Paused. Deactivate is called without the lock, as it waits for the streaming thread,
+    // unless the camera's lockedStop behaviour asks for it (lastSample: the thread delivers one
+    // more sample before it ends).
     HRESULT Activate();
     void SetRunning(bool running);
-    void Deactivate();
+    void Deactivate(bool lastSample = false);
 
 private:
     // The offered format that a media type selects, or -1.
@@ -118,6 +120,7 @@ private:
     HANDLE stopEvent_ = nullptr; // manual reset: the streaming thread must end
     HANDLE runEvent_ = nullptr;  // manual reset: set while the filter runs
     std::atomic<unsigned> runGeneration_{0};
+    std::atomic<bool> lastSample_{false}; // set before stopEvent_: deliver once more, then end
     std::thread thread_;
     bool active_streaming_ = false;
 };

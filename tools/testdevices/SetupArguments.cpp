@@ -109,7 +109,7 @@ const PropertyField kPropertyFields[7] = {
     {L"caps", &PropertyRange::capsFlags},
 };
 
-const FaultField kFaultFields[8] = {
+const FaultField kFaultFields[10] = {
     {L"corruptEvery", &Faults::corruptEvery},
     {L"truncateEvery", &Faults::truncateEvery},
     {L"zeroLengthEvery", &Faults::zeroLengthEvery},
@@ -118,6 +118,8 @@ const FaultField kFaultFields[8] = {
     {L"actualFps", &Faults::actualFps},
     {L"endOfStreamAfter", &Faults::endOfStreamAfter},
     {L"randomSeed", &Faults::randomSeed},
+    {L"lockedStop", &Faults::lockedStop},
+    {L"maxPixels", &Faults::maxPixels},
 };
 
 const wchar_t* GroupName(bool cameraControl) {
@@ -257,7 +259,8 @@ Outcome ParseFaultSettings(const Arguments& arguments, size_t first, Faults& fau
         if (field == nullptr) {
             return UsageError(L"unknown fault '" + key +
                               L"' (corruptEvery, truncateEvery, zeroLengthEvery, stallAfter, "
-                              L"stallMs, actualFps, endOfStreamAfter, randomSeed)");
+                              L"stallMs, actualFps, endOfStreamAfter, randomSeed, lockedStop, "
+                              L"maxPixels)");
         }
         if (!ParseUnsigned(value, parsed.*(field->member)))
             return BadValue(key, value, L"not a number of 0 or more");

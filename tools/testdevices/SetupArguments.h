@@ -40,7 +40,8 @@ struct FaultField {
     const wchar_t* name;
     unsigned Faults::*member;
 };
-extern const FaultField kFaultFields[8]; // corruptEvery ... endOfStreamAfter, randomSeed
+// corruptEvery ... endOfStreamAfter, randomSeed, lockedStop, maxPixels
+extern const FaultField kFaultFields[10];
 
 // "procamp" (IAMVideoProcAmp, 0..13) or "cameracontrol" (IAMCameraControl, 0..6).
 struct PropertyId {

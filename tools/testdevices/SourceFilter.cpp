@@ -106,6 +106,7 @@ void SourceFilter::BuildPins(const std::wstring& devicePath) {
     }
     {
         std::lock_guard<std::mutex> statusGuard(statusLock_);
+        statusPath_ = devicePath_;
         statusValid_ = false;
     }
     built_ = true;
@@ -155,6 +156,15 @@ STDMETHODIMP SourceFilter::GetClassID(CLSID* clsid) {
 }
 
 STDMETHODIMP SourceFilter::Stop() {
+    if (camera_ && Status().faults.lockedStop != 0) {
+        // As real capture filters do: the lock is held while the streaming threads end, and
+        // each delivers the sample it had in hand.
+        std::lock_guard<std::recursive_mutex> guard(lock_);
+        state_ = State_Stopped;
+        for (auto& pin : pins_)
+            pin->Deactivate(true);
+        return S_OK;
+    }
     std::vector<OutputPin*> pins;
     {
         std::lock_guard<std::recursive_mutex> guard(lock_);
@@ -195,8 +205,11 @@ STDMETHODIMP SourceFilter::Run(REFERENCE_TIME start) {
         if (FAILED(hr))
             return hr;
     }
-    start_ = start;
-    QueryPerformanceCounter(&runStartCounter_);
+    {
+        std::lock_guard<std::mutex> timeGuard(timeLock_);
+        start_ = start;
+        QueryPerformanceCounter(&runStartCounter_);
+    }
     state_ = State_Running;
     for (auto& pin : pins_)
         pin->SetRunning(true);
@@ -213,6 +226,7 @@ STDMETHODIMP SourceFilter::GetState(DWORD, FILTER_STATE* state) {
 
 STDMETHODIMP SourceFilter::SetSyncSource(IReferenceClock* clock) {
     std::lock_guard<std::recursive_mutex> guard(lock_);
+    std::lock_guard<std::mutex> timeGuard(timeLock_);
     clock_ = clock;
     return S_OK;
 }
@@ -220,7 +234,7 @@ STDMETHODIMP SourceFilter::SetSyncSource(IReferenceClock* clock) {
 STDMETHODIMP SourceFilter::GetSyncSource(IReferenceClock** clock) {
     if (!clock)
         return E_POINTER;
-    std::lock_guard<std::recursive_mutex> guard(lock_);
+    std::lock_guard<std::mutex> timeGuard(timeLock_);
     *clock = clock_.Get();
     if (*clock)
         (*clock)->AddRef();
@@ -228,26 +242,29 @@ STDMETHODIMP SourceFilter::GetSyncSource(IReferenceClock** clock) {
 }
 
 REFERENCE_TIME SourceFilter::StreamTime() {
-    std::lock_guard<std::recursive_mutex> guard(lock_);
+    ComPtr<IReferenceClock> clock;
+    REFERENCE_TIME start = 0;
+    LARGE_INTEGER runStart = {};
+    {
+        std::lock_guard<std::mutex> timeGuard(timeLock_);
+        clock = clock_;
+        start = start_;
+        runStart = runStartCounter_;
+    }
     REFERENCE_TIME now = 0;
-    if (clock_ && SUCCEEDED(clock_->GetTime(&now)))
-        return now - start_;
+    if (clock && SUCCEEDED(clock->GetTime(&now)))
+        return now - start;
     LARGE_INTEGER counter, frequency;
     QueryPerformanceCounter(&counter);
     QueryPerformanceFrequency(&frequency);
-    return (counter.QuadPart - runStartCounter_.QuadPart) * 10000000LL / frequency.QuadPart;
+    return (counter.QuadPart - runStart.QuadPart) * 10000000LL / frequency.QuadPart;
 }
 
 DeviceStatus SourceFilter::Status() {
     std::lock_guard<std::mutex> guard(statusLock_);
     const DWORD now = GetTickCount();
     if (!statusValid_ || now - statusTick_ >= 250) {
-        std::wstring path;
-        {
-            std::lock_guard<std::recursive_mutex> filterGuard(lock_);
-            path = devicePath_;
-        }
-        status_ = ReadDeviceStatus(path);
+        status_ = ReadDeviceStatus(statusPath_);
         statusTick_ = now;
         statusValid_ = true;
     }

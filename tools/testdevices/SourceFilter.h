@@ -106,6 +106,9 @@ private:
     std::atomic<ULONG> references_{1};
     std::recursive_mutex lock_;
     std::atomic<FILTER_STATE> state_{State_Stopped};
+    // The streaming thread's stream time never takes lock_: with lockedStop, Stop holds lock_
+    // while it waits for that thread.
+    std::mutex timeLock_; // guards the three below
     REFERENCE_TIME start_ = 0;
     LARGE_INTEGER runStartCounter_ = {};
     Microsoft::WRL::ComPtr<IReferenceClock> clock_;
@@ -120,7 +123,8 @@ private:
     bool hasVideoProcAmp_ = true;
     bool hasCameraControl_ = true;
 
-    std::mutex statusLock_;
+    std::mutex statusLock_;   // guards the four below, never taken with lock_ after it
+    std::wstring statusPath_; // devicePath_, for the streaming thread
     DWORD statusTick_ = 0;
     bool statusValid_ = false;
     DeviceStatus status_;

@@ -54,11 +54,18 @@ struct Faults {
     unsigned corruptEvery = 0;     // every Nth sample has bytes of its payload scrambled
     unsigned truncateEvery = 0;    // every Nth sample is cut to half its length
     unsigned zeroLengthEvery = 0;  // every Nth sample is delivered with length 0
-    unsigned stallAfter = 0;       // after this many samples of a run ...
+    unsigned stallAfter = 0;       // after this many samples of a run (0: before the first) ...
     unsigned stallMs = 0;          // ... delivery stops for this long (once per run)
     unsigned actualFps = 0;        // deliver at this rate instead of the nominal one
     unsigned endOfStreamAfter = 0; // after this many samples: EndOfStream, nothing more this run
     unsigned randomSeed = 0;       // 0: the "Every" faults are periodic; else their random seed
+    // Cameras only. 1: the filter behaves like Windows' kernel-streaming proxy and Wine's webcam
+    // filter: Stop holds the filter's lock while it waits for the streaming thread, which
+    // delivers one more sample after Stop began; IAMStreamConfig::GetFormat takes that lock.
+    unsigned lockedStop = 0;
+    // Cameras only. Formats of more pixels than this fail to run (Pause/Run answer
+    // ERROR_NO_SYSTEM_RESOURCES), as on a USB bus without the bandwidth for them.
+    unsigned maxPixels = 0;
 };
 
 bool operator==(const Faults& a, const Faults& b);

@@ -64,6 +64,8 @@ const wchar_t kUsageNotes[] =
     L"                        (flags and caps: 1 automatic, 2 manual, 3 both)\n"
     L"            faults:     corruptEvery= truncateEvery= zeroLengthEvery= stallAfter=\n"
     L"                        stallMs= actualFps= endOfStreamAfter= randomSeed=\n"
+    L"                        lockedStop= (1: Stop holds the lock, one late sample)\n"
+    L"                        maxPixels= (larger formats fail to run)\n"
     L"Exit code: 0 done, 1 refused by the devices, 2 usage error (one line on stderr).\n";
 
 constexpr size_t kSummaryColumn = 42;
