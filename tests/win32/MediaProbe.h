@@ -160,6 +160,13 @@ inline double MeanVolume(const std::string& name) {
     return at == std::string::npos ? 1.0 : std::atof(output.c_str() + at + 12);
 }
 
+// Samples of the first sound stream, decoded as a player plays them.
+inline double SoundSamples(const std::string& name) {
+    const std::string output = Run("ffmpeg -v error -i " + UnixPath(name) +
+                                   " -map 0:a:0 -ac 1 -f s16le - | wc -c");
+    return std::atof(output.c_str()) / 2;
+}
+
 // Messages of a full decode of the file: empty when every packet decodes.
 inline std::string DecodeErrors(const std::string& name) {
     return Run("ffprobe -v error -count_frames -show_entries stream=nb_read_frames -of csv=p=0 " +
