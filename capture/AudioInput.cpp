@@ -23,9 +23,11 @@ namespace {
 // device buffer is picked up within a quarter of its length.
 constexpr DWORD kPollMs = 5;
 // The microphone's packet least held up within this much of its time ties
-// its clock to ours: longer than any stall whose sound the device keeps,
-// short enough that a clock 1 % off moves the tie by only 10 ms.
-constexpr int64_t kClockWindowUs = 1000000;
+// its clock to ours: long enough to hold a packet read promptly even on a
+// busy machine and to outlast a stall whose sound the device keeps, short
+// enough that a real microphone's clock (up to about 1,500 ppm off) moves
+// the tie by under 5 ms.
+constexpr int64_t kClockWindowUs = 3000000;
 // Most the resampler may stretch or squeeze the sound, as a share of its
 // rate: real microphones are off by up to about 0.15 %; a gap of over 0.1 s
 // (the resampler's default) is filled with silence or cut at once instead.
@@ -187,7 +189,11 @@ void AudioInput::ReadLoop() {
         }
         if (read < 0) {
             // The device is gone or has ended: nothing more will come, and
-            // asking again would only spin. The recording goes on silent.
+            // asking again would only spin. The recording goes on silent
+            // after what was read.
+            if (!m_waiting.empty()) {
+                DeliverWaiting();
+            }
             break;
         }
         const int64_t readUs = MonotonicMicros();

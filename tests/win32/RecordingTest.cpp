@@ -314,10 +314,12 @@ protected:
         const double pictureEnd = Number(streams[0], "start_time") + Number(streams[0], "duration");
         const double soundEnd = Number(streams[1], "start_time") + Number(streams[1], "duration");
         const double soundLength = MediaProbe::SoundSamples(name) / 48000.0;
+        // The silence that ends the sound fills what was still on its way at
+        // the stop.
         std::printf("microphone %+d ppm, %.1f s: picture %.3f s, sound %.3f s long; "
-                    "ends: picture %.3f s, sound %.3f s\n",
+                    "ends: picture %.3f s, sound %.3f s, its last %.3f s silent\n",
                     clockPpm, recorded.wallSeconds, Number(streams[0], "duration"), soundLength,
-                    pictureEnd, soundEnd);
+                    pictureEnd, soundEnd, MediaProbe::TrailingSilence(name));
         EXPECT_NEAR(soundLength, Number(streams[0], "duration"), 0.04);
         EXPECT_NEAR(soundEnd, pictureEnd, 0.04);
     }
