@@ -123,12 +123,22 @@ void CameraRegistry::MergeDevices(OrvanaCamera** foundCameras, int cameraCount, 
     // leaves needs no closing and never sets microphoneRemoved.
     (void)microphoneRemoved;
     std::vector<OrvanaAudio*> mergedMicrophones = microphones;
+    bool currentMicrophoneLeft = false;
     MergeDeviceList(mergedMicrophones, foundMicrophones, microphoneCount, SameDevice<OrvanaAudio>,
-                    [](OrvanaAudio&) {});
+                    [this, &currentMicrophoneLeft](OrvanaAudio& microphone) {
+                        currentMicrophoneLeft =
+                            currentMicrophoneLeft || &microphone == currentMicrophone;
+                    });
     {
         std::lock_guard<std::mutex> hold(m_lock);
         cameras.swap(mergedCameras);
         microphones.swap(mergedMicrophones);
+        // Recordings would otherwise go on opening a device that is gone,
+        // silent although another microphone is there: the first one left
+        // takes its place, none means pictures only.
+        if (currentMicrophoneLeft) {
+            currentMicrophone = microphones.empty() ? nullptr : microphones.front();
+        }
     }
     for (OrvanaCamera* camera : leftCameras) {
         if (camera->opened) {

@@ -1,5 +1,7 @@
 #include "Core/OrvanaAudio.h"
 
+#include <objbase.h>
+
 #include <utility>
 
 OrvanaAudio::OrvanaAudio(IMoniker* deviceMoniker, IBaseFilter* deviceFilter, std::wstring name)
@@ -17,4 +19,24 @@ HRESULT STDMETHODCALLTYPE OrvanaAudio::BufferCB(double sampleTime, BYTE* buffer,
 
 HRESULT OrvanaAudio::GetCaptureFormat(AM_MEDIA_TYPE&) {
     return 1;
+}
+
+std::wstring OrvanaAudio::RecorderName() const {
+    if (friendlyName.find(L':') == std::wstring::npos) {
+        return friendlyName;
+    }
+    std::wstring alternative;
+    Microsoft::WRL::ComPtr<IBindCtx> context;
+    LPOLESTR display = nullptr;
+    if (moniker && SUCCEEDED(::CreateBindCtx(0, &context)) &&
+        SUCCEEDED(moniker->GetDisplayName(context.Get(), nullptr, &display)) && display != nullptr) {
+        alternative = display;
+    }
+    ::CoTaskMemFree(display);
+    for (wchar_t& letter : alternative) {
+        if (letter == L':') {
+            letter = L'_';
+        }
+    }
+    return alternative;
 }

@@ -28,6 +28,12 @@ public:
     // ever opened, so this answers 1 (not available) and writes nothing.
     HRESULT GetCaptureFormat(AM_MEDIA_TYPE& format);
 
+    // The name the recorder opens the microphone by: its friendly name, or,
+    // when that holds a ":" (which FFmpeg's device string takes as the end of
+    // the name), its alternative name: the moniker's display name with every
+    // ":" made "_", which FFmpeg matches as well. Empty when neither is known.
+    std::wstring RecorderName() const;
+
     Microsoft::WRL::ComPtr<IMoniker> moniker;
     Microsoft::WRL::ComPtr<IBaseFilter> captureFilter;
     std::wstring friendlyName;

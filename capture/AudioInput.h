@@ -1,8 +1,11 @@
 // AudioInput: the microphone during a recording, read through FFmpeg's
 // DirectShow input on a thread of its own. Each packet is decoded, scaled by
 // the recording volume, converted to the encoder's sample format and handed
-// to a callback with the time it was read. Reads never block, so stopping
-// takes no longer than one poll even while the microphone delivers nothing.
+// to a callback with the time it was captured on the program's clock. The
+// microphone's clock is not the program's: the resampler stretches or
+// squeezes the sound a little so that it keeps to the capture times. Reads
+// never block, so stopping takes no longer than one poll even while the
+// microphone delivers nothing.
 #pragma once
 
 #include <atomic>
@@ -10,7 +13,9 @@
 #include <functional>
 #include <string>
 #include <thread>
+#include <vector>
 
+#include "capture/RecordingClock.h"
 #include "capture/RecordingFile.h"
 
 struct AVCodecContext;
@@ -24,7 +29,8 @@ struct AVStream;
 class AudioInput {
 public:
     // Receives the input's stream, a frame it now owns, and the MonotonicMicros
-    // at which the frame was read. Called on the input's thread.
+    // at which the frame's last sample was captured. Frames follow each other
+    // without gaps or overlaps. Called on the input's thread.
     using FrameCallback = std::function<void(AVStream*, AVFrame*, int64_t)>;
 
     AudioInput() = default;
@@ -48,7 +54,9 @@ public:
 private:
     bool BuildFilters(const SoundFormat& target, int volumePercent);
     void ReadLoop();
-    void Deliver(int64_t readUs);
+    void Decode(int64_t deviceUs, int64_t readUs);
+    void DeliverWaiting();
+    void FreeWaiting();
 
     AVFormatContext* m_input = nullptr;
     AVCodecContext* m_decoder = nullptr;
@@ -60,6 +68,14 @@ private:
     AVFilterContext* m_sink = nullptr;
     AVPacket* m_packet = nullptr;
     AVFrame* m_decoded = nullptr;
+    SoundCaptureClock m_clock{0};
+    // Decoded frames read in one go, with their places on the device's
+    // clock; placed on ours once the device has nothing more waiting.
+    struct Waiting {
+        AVFrame* frame;
+        int64_t deviceUs;
+    };
+    std::vector<Waiting> m_waiting;
     FrameCallback m_callback;
     std::thread m_thread;
     std::atomic<bool> m_stop{false};

@@ -367,7 +367,7 @@ bool CaptureEngine::StartRecordingTo(const std::string& path) {
         height = format.height;
     }
     OrvanaAudio* microphone = registry.CurrentMicrophone();
-    const std::wstring microphoneName = microphone != nullptr ? microphone->friendlyName : L"";
+    const std::wstring microphoneName = microphone != nullptr ? microphone->RecorderName() : L"";
     auto onSound = [this](AVStream* stream, AVFrame* frame, int64_t readUs) {
         OnAudioFrame(stream, frame, readUs);
     };

@@ -60,3 +60,31 @@ AudioTimeline::Placement AudioTimeline::Place(int count, int64_t readUs, int64_t
     }
     return placement;
 }
+
+int64_t SoundCaptureClock::Observe(int64_t deviceUs, int64_t durationUs, int64_t readUs) {
+    if (durationUs < 0) {
+        durationUs = 0;
+    }
+    if (deviceUs == kNoStamp) {
+        deviceUs = m_nextDeviceUs != kNoStamp ? m_nextDeviceUs : readUs - durationUs;
+    } else if (m_nextDeviceUs != kNoStamp && deviceUs < m_nextDeviceUs - durationUs) {
+        // Stamps that went back (the device started over) say nothing about
+        // the packets before them.
+        m_least.clear();
+    }
+    const int64_t endUs = deviceUs + durationUs;
+    m_nextDeviceUs = endUs;
+    const Reading reading{endUs, readUs - endUs};
+    while (!m_least.empty() && m_least.back().lateness >= reading.lateness) {
+        m_least.pop_back();
+    }
+    m_least.push_back(reading);
+    while (m_least.front().deviceEndUs < endUs - m_windowUs) {
+        m_least.pop_front();
+    }
+    return deviceUs;
+}
+
+int64_t SoundCaptureClock::Captured(int64_t deviceUs) const {
+    return m_least.empty() ? deviceUs : deviceUs + m_least.front().lateness;
+}

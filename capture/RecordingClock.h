@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 
 // The frame rate the video encoder is told: the camera's nominal rate, or 30
 // when the camera reports none (or an absurd one). It only guides the rate
@@ -23,6 +24,8 @@ public:
     // unit are spread apart). A picture that arrived before the start gets
     // -1: it belongs to the time before the recording.
     int64_t Stamp(int64_t sinceStartUs);
+    // The time of the last picture stamped; -1 before the first.
+    int64_t Last() const { return m_last; }
 
 private:
     int m_timeScale;
@@ -52,10 +55,46 @@ public:
     // Position of the first waiting sample; advances as samples are encoded.
     int64_t Next() const { return m_next; }
     void Advance(int64_t samples) { m_next += samples; }
+    // Whether any sound has been placed yet.
+    bool Started() const { return m_started; }
 
 private:
     int m_sampleRate;
     int64_t m_slackSamples;
     int64_t m_next = 0;
     bool m_started = false;
+};
+
+// When sound was captured, on the program's clock. A microphone stamps its
+// packets by its own clock, which places them against each other (a burst
+// delivered late after a stall keeps its places, a gap the device reports
+// shows) but runs faster or slower than the program's clock. When a packet
+// was read is on the program's clock but comes a varying delay late. The
+// packet held up least in the last windowUs of the device's time ties the
+// two together, so the estimate follows a drifting clock and is not moved
+// by a burst that arrives late. Packets read together are best placed after
+// all of them are observed: the last of a burst is the least held up.
+class SoundCaptureClock {
+public:
+    static constexpr int64_t kNoStamp = INT64_MIN;
+
+    explicit SoundCaptureClock(int64_t windowUs) : m_windowUs(windowUs) {}
+
+    // A packet the device stamped deviceUs (kNoStamp when it gave none: it
+    // then follows the one before), durationUs long, read at readUs. Answers
+    // its place on the device's clock.
+    int64_t Observe(int64_t deviceUs, int64_t durationUs, int64_t readUs);
+    // When the sound at that place on the device's clock was captured, on
+    // the read clock, by what has been observed so far.
+    int64_t Captured(int64_t deviceUs) const;
+
+private:
+    struct Reading {
+        int64_t deviceEndUs;
+        int64_t lateness; // read time less device time of the packet's end
+    };
+
+    int64_t m_windowUs;
+    std::deque<Reading> m_least; // lateness rising from the front: the least first
+    int64_t m_nextDeviceUs = kNoStamp;
 };

@@ -9,6 +9,7 @@ extern "C" {
 #include <libavutil/channel_layout.h>
 #include <libavutil/dict.h>
 #include <libavutil/opt.h>
+#include <libavutil/samplefmt.h>
 #include <libswscale/swscale.h>
 }
 
@@ -27,6 +28,13 @@ constexpr int64_t kAudioBitRate = 32000;
 // Lateness of sound tolerated before the timeline jumps: more than the
 // jitter of reading the device, less than anyone hears as out of sync.
 constexpr int64_t kAudioSlackUs = 40000;
+// Sound is placed where it was captured, pictures where they arrived, and
+// the last picture lasts a frame period beyond: at the stop the sound of the
+// last moments is still on its way (a device buffer, the reading, the queues;
+// longer on a busy machine). Sound that ends up to this much before the
+// picture is filled up with silence to end with it; a microphone that had
+// stalled for longer is not.
+constexpr int64_t kSoundEndFillUs = 250000;
 
 // Free space a recording keeps in hand: about 10 s of it, and never less
 // than 64 MB, which the system and other programs need as much.
@@ -486,6 +494,29 @@ bool RecordingFile::WriteAudio(const AVFrame* sound, int64_t readUs) {
     return EncodeWaitingSound(m_audio->frame_size > 0 ? m_audio->frame_size : 1);
 }
 
+void RecordingFile::FillSoundToPictureEnd() {
+    if (!m_audioTimeline.Started() || m_videoTimeline.Last() < 0) {
+        return;
+    }
+    const int rate = m_audio->sample_rate;
+    const int64_t pictureEnd =
+        av_rescale(m_videoTimeline.Last() + m_videoFrameTicks, rate, kVideoTimeScale);
+    const int64_t missing = pictureEnd - (m_audioTimeline.Next() + av_audio_fifo_size(m_fifo));
+    if (missing <= 0 || missing > av_rescale(kSoundEndFillUs, rate, 1000000)) {
+        return;
+    }
+    uint8_t** silence = nullptr;
+    const int count = static_cast<int>(missing);
+    if (av_samples_alloc_array_and_samples(&silence, nullptr, m_audio->ch_layout.nb_channels,
+                                           count, m_audio->sample_fmt, 0) < 0) {
+        return;
+    }
+    av_samples_set_silence(silence, 0, count, m_audio->ch_layout.nb_channels, m_audio->sample_fmt);
+    av_audio_fifo_write(m_fifo, reinterpret_cast<void**>(silence), count);
+    av_freep(&silence[0]);
+    av_freep(&silence);
+}
+
 bool RecordingFile::Finish() {
     if (!m_headerWritten) {
         Release();
@@ -494,6 +525,7 @@ bool RecordingFile::Finish() {
     // What the microphone gave last goes out as a short final frame; then
     // each encoder gives up the pictures and sound it still holds.
     if (m_audio != nullptr) {
+        FillSoundToPictureEnd();
         EncodeWaitingSound(1);
         SendAudio(nullptr);
     }

@@ -66,7 +66,9 @@ public:
     // captured at readUs; encodes every whole encoder frame it completes.
     bool WriteAudio(const AVFrame* sound, int64_t readUs);
 
-    // Drains both encoders into the file, writes the trailer and closes it;
+    // Drains both encoders into the file (sound that ends just before the
+    // last picture does is filled up with silence to end with it), writes
+    // the trailer and closes it;
     // then the ordinary copy is made and, when complete, replaces the
     // fragmented file.
     // True when the file is complete on disk, ordinary or, when the copy
@@ -101,6 +103,7 @@ private:
     bool DrainEncoder(AVCodecContext* encoder, AVStream* stream);
     bool MakeOrdinaryCopy();
     bool EncodeWaitingSound(int minimum);
+    void FillSoundToPictureEnd();
     const AVFrame* FitPicture(const AVFrame* picture);
 
     std::string m_path;

@@ -298,3 +298,36 @@ TEST_F(CameraRegistryTest, SampleGrabberCallbackCountsNothing) {
     EXPECT_EQ(microphone->GetCaptureFormat(format), 1);
     EXPECT_EQ(format.cbFormat, 0u);
 }
+
+// The current microphone unplugged while the camera stays: the first one left
+// takes its place, and with none left there is none (pictures only), not the
+// object of a device that is gone.
+TEST_F(CameraRegistryTest, CurrentMicrophoneThatLeavesIsReplacedByTheFirstLeft) {
+    Configuration configuration;
+    configuration.cameras.push_back(Camera(0, TestDevices::StandardVideoFormats()));
+    for (int n = 0; n < 3; ++n) {
+        configuration.microphones.push_back(TestDevices::DefaultMicrophone(
+            L"Microphone " + std::to_wstring(n),
+            L"\\\\?\\root#orvana_test_microphone#" + std::to_wstring(n) + L"#x\\wave"));
+    }
+    Configure(configuration);
+    CameraRegistry& registry = CameraRegistry::Instance();
+    EnumerateAndMerge();
+    ASSERT_EQ(registry.microphones.size(), 3u);
+    registry.SelectCamera(registry.CurrentCamera(), nullptr, nullptr);
+    ASSERT_TRUE(registry.currentCamera->opened);
+    ASSERT_NE(registry.SetCurrentMicrophone(1), nullptr);
+
+    ASSERT_TRUE(TestDevices::Unplug(configuration.microphones[1].devicePath, false));
+    Enumeration found = EnumerateAndMerge();
+    EXPECT_FALSE(found.cameraRemoved);
+    ASSERT_NE(registry.CurrentMicrophone(), nullptr);
+    EXPECT_EQ(registry.CurrentMicrophone()->friendlyName, L"Microphone 0");
+
+    ASSERT_TRUE(TestDevices::Unplug(configuration.microphones[0].devicePath, false));
+    ASSERT_TRUE(TestDevices::Unplug(configuration.microphones[2].devicePath, false));
+    EnumerateAndMerge();
+    EXPECT_TRUE(registry.microphones.empty());
+    EXPECT_EQ(registry.CurrentMicrophone(), nullptr);
+    EXPECT_TRUE(registry.currentCamera->opened);
+}

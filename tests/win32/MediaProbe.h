@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <fstream>
@@ -158,6 +159,31 @@ inline double MeanVolume(const std::string& name) {
                                    " -map 0:a -af volumedetect -f null - 2>&1 | grep mean_volume");
     const size_t at = output.find("mean_volume:");
     return at == std::string::npos ? 1.0 : std::atof(output.c_str() + at + 12);
+}
+
+// Samples of the first sound stream, decoded as a player plays them.
+inline double SoundSamples(const std::string& name) {
+    const std::string output = Run("ffmpeg -v error -i " + UnixPath(name) +
+                                   " -map 0:a:0 -ac 1 -f s16le - | wc -c");
+    return std::atof(output.c_str()) / 2;
+}
+
+// Seconds of silence (every sample below 1/256 of full scale) at the end of
+// the first sound stream, from its last second.
+inline double TrailingSilence(const std::string& name) {
+    const std::string raw = name + ".tail";
+    Run("ffmpeg -v error -y -sseof -1 -i " + UnixPath(name) +
+        " -map 0:a:0 -ac 1 -f s16le " + UnixPath(raw));
+    const std::string bytes = ReadAll(WindowsPath(raw));
+    size_t silent = 0;
+    for (size_t at = bytes.size() / 2; at > 0; --at, ++silent) {
+        const int16_t sample = static_cast<int16_t>(
+            static_cast<uint8_t>(bytes[2 * at - 2]) | static_cast<uint8_t>(bytes[2 * at - 1]) << 8);
+        if (sample > 128 || sample < -128) {
+            break;
+        }
+    }
+    return silent / 48000.0;
 }
 
 // Messages of a full decode of the file: empty when every packet decodes.

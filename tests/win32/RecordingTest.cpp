@@ -5,6 +5,8 @@
 #include <windows.h>
 
 #include <cmath>
+#include <cstdio>
+#include <cstdlib>
 #include <string>
 #include <vector>
 
@@ -86,13 +88,19 @@ protected:
     }
 
     // The synthetic camera (MJPG 640x480 at 30 fps) previewing, and the
-    // microphone in the registry unless left out.
+    // microphone in the registry unless left out; its clock clockPpm off,
+    // named microphoneName when given.
     void OpenDevices(const Faults& cameraFaults = {}, const Faults& microphoneFaults = {},
-                     bool withMicrophone = true) {
+                     bool withMicrophone = true, int clockPpm = 0,
+                     const wchar_t* microphoneName = nullptr) {
         TestDevices::Configuration configuration = TestDevices::DefaultConfiguration();
         configuration.cameras[0].capturePin = {VideoFormat{VideoSubtype::MJPG, 640, 480, 30}};
         configuration.cameras[0].faults = cameraFaults;
         configuration.microphones[0].faults = microphoneFaults;
+        configuration.microphones[0].clockPpm = clockPpm;
+        if (microphoneName != nullptr) {
+            configuration.microphones[0].name = microphoneName;
+        }
         ASSERT_TRUE(TestDevices::SaveConfiguration(configuration));
         CameraTest::Enumeration found = CameraTest::EnumerateAndMerge();
         CameraRegistry& registry = CameraRegistry::Instance();
@@ -362,6 +370,60 @@ TEST_F(Recording, SamplesDamagedAtRandomLeaveACompleteFileOfTheTrueLength) {
     EXPECT_NEAR(Number(video, "start_time") + Number(video, "duration"), recorded.wallSeconds, 0.5);
     EXPECT_GE(Number(video, "nb_read_packets"), 6.0 * recorded.wallSeconds);
     EXPECT_EQ(MediaProbe::DecodeErrors("damaged.mp4"), "");
+}
+
+// A microphone whose clock runs fast or slow by ORVANA_DRIFT_PPM (default
+// 1 %, far beyond real ones, so that a short recording shows it), the fast
+// one also held up for 300 ms with its sound delivered late at once: the
+// sound's length matches the picture's duration and its end the picture's
+// end, each within 40 ms. The long form: ORVANA_DRIFT_SECONDS=600
+// ORVANA_DRIFT_PPM=1500 (README).
+class MicrophoneClock : public Recording {
+protected:
+    void RecordAndCompare(int sign) {
+        const char* secondsText = std::getenv("ORVANA_DRIFT_SECONDS");
+        const char* ppmText = std::getenv("ORVANA_DRIFT_PPM");
+        const DWORD seconds = secondsText != nullptr ? std::atoi(secondsText) : 12;
+        const int clockPpm = sign * (ppmText != nullptr ? std::atoi(ppmText) : 10000);
+        Faults stall;
+        if (clockPpm > 0) {
+            stall.stallAfter = 150; // 3 s of 20 ms buffers
+            stall.stallMs = 300;
+        }
+        OpenDevices({}, stall, true, clockPpm);
+        const std::string name = "drift" + std::to_string(clockPpm) + ".mp4";
+        const Recorded recorded = Record(name, seconds * 1000);
+        const std::vector<Fields> streams = MediaProbe::Streams(name);
+        ASSERT_EQ(streams.size(), 2u);
+        const double pictureEnd = Number(streams[0], "start_time") + Number(streams[0], "duration");
+        const double soundEnd = Number(streams[1], "start_time") + Number(streams[1], "duration");
+        const double soundLength = MediaProbe::SoundSamples(name) / 48000.0;
+        // The silence that ends the sound fills what was still on its way at
+        // the stop.
+        std::printf("microphone %+d ppm, %.1f s: picture %.3f s, sound %.3f s long; "
+                    "ends: picture %.3f s, sound %.3f s, its last %.3f s silent\n",
+                    clockPpm, recorded.wallSeconds, Number(streams[0], "duration"), soundLength,
+                    pictureEnd, soundEnd, MediaProbe::TrailingSilence(name));
+        EXPECT_NEAR(soundLength, Number(streams[0], "duration"), 0.04);
+        EXPECT_NEAR(soundEnd, pictureEnd, 0.04);
+    }
+};
+
+TEST_F(MicrophoneClock, FastAndHeldUpForAMoment) {
+    RecordAndCompare(1);
+}
+
+TEST_F(MicrophoneClock, Slow) {
+    RecordAndCompare(-1);
+}
+
+// FFmpeg's device string ends a name at a ":"; such a microphone is opened
+// by its alternative name and the recording has its sound.
+TEST_F(Recording, MicrophoneWithAColonInItsNameIsRecorded) {
+    OpenDevices({}, {}, true, 0, L"Microphone Array (USB: Audio)");
+    Record("colon.mp4", 1500);
+    EXPECT_EQ(MediaProbe::Streams("colon.mp4").size(), 2u);
+    EXPECT_NEAR(MediaProbe::MeanVolume("colon.mp4"), -15.0, 2.0);
 }
 
 TEST_F(Recording, WithoutAMicrophoneTheFileHasPictureOnly) {

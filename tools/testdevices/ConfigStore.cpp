@@ -77,12 +77,16 @@ MicrophoneConfig ReadMicrophone(const RegistryKey& key) {
     key.ReadString(L"DevicePath", microphone.devicePath);
     microphone.plugged = ReadFlag(key, L"Plugged", true);
     std::wstring text;
-    int rate = 0, channels = 0, tone = 0;
-    if (key.ReadString(L"Audio", text) &&
-        swscanf(text.c_str(), L"%d %d %d", &rate, &channels, &tone) == 3) {
+    int rate = 0, channels = 0, tone = 0, ppm = 0;
+    // The clock offset came later: stores without it have the exact clock.
+    const int read = key.ReadString(L"Audio", text)
+                         ? swscanf(text.c_str(), L"%d %d %d %d", &rate, &channels, &tone, &ppm)
+                         : 0;
+    if (read >= 3) {
         microphone.sampleRate = rate;
         microphone.channels = channels;
         microphone.toneHz = tone;
+        microphone.clockPpm = read == 4 ? ppm : 0;
     }
     if (key.ReadString(L"Faults", text))
         ParseFaultsText(text, microphone.faults);
@@ -117,7 +121,8 @@ bool WriteCamera(RegistryKey& key, const CameraConfig& camera) {
 
 bool WriteMicrophone(RegistryKey& key, const MicrophoneConfig& microphone) {
     wchar_t audio[64];
-    swprintf(audio, 64, L"%d %d %d", microphone.sampleRate, microphone.channels, microphone.toneHz);
+    swprintf(audio, 64, L"%d %d %d %d", microphone.sampleRate, microphone.channels,
+             microphone.toneHz, microphone.clockPpm);
     return key.WriteString(L"Name", microphone.name) &&
            key.WriteString(L"DevicePath", microphone.devicePath) &&
            key.WriteDword(L"Plugged", microphone.plugged) && key.WriteString(L"Audio", audio) &&
@@ -224,7 +229,8 @@ bool ValidConfiguration(const Configuration& configuration) {
     for (const auto& microphone : configuration.microphones) {
         if (!newPath(microphone.name, microphone.devicePath) || microphone.sampleRate < 8000 ||
             microphone.sampleRate > 192000 || microphone.channels < 1 || microphone.channels > 2 ||
-            microphone.toneHz < 1 || microphone.toneHz >= microphone.sampleRate / 2) {
+            microphone.toneHz < 1 || microphone.toneHz >= microphone.sampleRate / 2 ||
+            microphone.clockPpm < -100000 || microphone.clockPpm > 100000) {
             return false;
         }
     }

@@ -635,7 +635,12 @@ void OutputPin::StreamLoop() {
         if (faults.actualFps > 0)
             interval = 10000000LL / faults.actualFps;
         // Wait for this slot's moment; far behind (after a stall or a slow encode), skip ahead.
-        const LONGLONG intervalTicks = std::max<LONGLONG>(1, interval * frequency / 10000000LL);
+        // A device whose clock is off paces by its own clock: a fast one delivers its
+        // nominal intervals sooner.
+        const double slotTicks =
+            std::max(1.0, static_cast<double>(interval) * frequency / 10000000.0 * 1000000.0 /
+                              (1000000.0 + source->ClockPpm()));
+        const LONGLONG intervalTicks = static_cast<LONGLONG>(slotTicks);
         if (interval != pacedInterval) {
             // A changed rate paces from now on, not from the start of the run.
             if (pacedInterval != 0) {
@@ -644,11 +649,18 @@ void OutputPin::StreamLoop() {
             }
             pacedInterval = interval;
         }
-        LONGLONG due = origin + static_cast<LONGLONG>(slot) * intervalTicks;
+        LONGLONG due = origin + static_cast<LONGLONG>(static_cast<double>(slot) * slotTicks);
         LONGLONG now = Counter();
-        if (now - due > 3 * intervalTicks) {
-            slot = static_cast<uint64_t>((now - origin) / intervalTicks);
-            due = origin + static_cast<LONGLONG>(slot) * intervalTicks;
+        // A sound card's buffer holds about two seconds; what it held up comes late, at once.
+        const LONGLONG behindLimit =
+            source->KeepsBacklog() ? 2 * frequency : 3 * intervalTicks;
+        if (now - due > behindLimit) {
+            const auto caughtUp = static_cast<uint64_t>(static_cast<double>(now - origin) / slotTicks);
+            // Sound that overflowed is lost, and the stamps say so.
+            if (nextAudioTime >= 0 && caughtUp > slot)
+                nextAudioTime += static_cast<REFERENCE_TIME>(caughtUp - slot) * interval;
+            slot = caughtUp;
+            due = origin + static_cast<LONGLONG>(static_cast<double>(slot) * slotTicks);
         }
         if (due > now && !WaitInterruptible(static_cast<DWORD>((due - now) * 1000 / frequency))) {
             break;
@@ -662,6 +674,9 @@ void OutputPin::StreamLoop() {
             stalled = true;
             if (!WaitInterruptible(faults.stallMs))
                 break;
+            // A sound card keeps capturing meanwhile: this slot's sound comes with the rest.
+            if (source->KeepsBacklog())
+                --slot;
             continue;
         }
         if (faults.endOfStreamAfter > 0 && delivered >= faults.endOfStreamAfter) {

@@ -20,6 +20,12 @@ public:
     virtual long Produce(uint64_t index, BYTE* buffer, long capacity, bool& keyFrame) = 0;
     // Nominal time between two samples, in 100 ns units; valid after Start.
     virtual REFERENCE_TIME Interval() const = 0;
+    // How far the device's own clock runs from the system's, in parts per million: samples
+    // come that much faster (or slower), while their time stamps still count Interval().
+    virtual int ClockPpm() const { return 0; }
+    // Whether samples held up (a stall, a slow reader) are delivered late, as a sound card's
+    // buffer keeps them, rather than lost, as a camera's pictures are.
+    virtual bool KeepsBacklog() const { return false; }
     virtual void Stop() = 0;
 };
 

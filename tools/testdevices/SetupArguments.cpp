@@ -210,9 +210,11 @@ Outcome ApplyMicrophoneSettings(const Arguments& arguments, size_t first,
             number = &changed.channels;
         } else if (key == L"tone") {
             number = &changed.toneHz;
+        } else if (key == L"clockPpm") {
+            number = &changed.clockPpm;
         } else {
             return UsageError(L"unknown microphone setting '" + key +
-                              L"' (name, rate, channels, tone)");
+                              L"' (name, rate, channels, tone, clockPpm)");
         }
         if (number != nullptr && !ParseInt(value, *number))
             return BadValue(key, value, L"not a number");

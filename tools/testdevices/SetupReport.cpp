@@ -75,7 +75,8 @@ void ReportMicrophone(Report& report, const std::wstring& prefix,
     report.Line(prefix, L"plugged " + Flag(microphone.plugged));
     report.Line(prefix, L"audio rate=" + std::to_wstring(microphone.sampleRate) + L" channels=" +
                             std::to_wstring(microphone.channels) + L" tone=" +
-                            std::to_wstring(microphone.toneHz));
+                            std::to_wstring(microphone.toneHz) + L" clockPpm=" +
+                            std::to_wstring(microphone.clockPpm));
     report.Line(prefix, L"faults " + FaultFacts(microphone.faults));
 }
 

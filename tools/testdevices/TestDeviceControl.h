@@ -95,6 +95,10 @@ struct MicrophoneConfig {
     int sampleRate = 48000; // 8000 to 192000
     int channels = 2;       // 1 or 2; 16-bit PCM
     int toneHz = 1000;      // sine tone, amplitude a quarter of full scale
+    // How far the microphone's own sample clock runs from the system's, in parts per million
+    // (-100000 to 100000; positive: fast, more samples a second than its rate). Its time
+    // stamps count its own samples, as a real one's do, so they drift with it.
+    int clockPpm = 0;
     Faults faults;          // corruption, zero length, stall, rate and end of stream apply
 };
 

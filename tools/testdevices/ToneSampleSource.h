@@ -7,15 +7,18 @@ namespace TestDevices {
 
 class ToneSampleSource : public SampleSource {
 public:
-    explicit ToneSampleSource(int toneHz) : toneHz_(toneHz) {}
+    ToneSampleSource(int toneHz, int clockPpm) : toneHz_(toneHz), clockPpm_(clockPpm) {}
 
     bool Start(const AM_MEDIA_TYPE& type, long bufferSize) override;
     long Produce(uint64_t index, BYTE* buffer, long capacity, bool& keyFrame) override;
     REFERENCE_TIME Interval() const override { return interval_; }
+    int ClockPpm() const override { return clockPpm_; }
+    bool KeepsBacklog() const override { return true; }
     void Stop() override {}
 
 private:
     int toneHz_;
+    int clockPpm_;
     int sampleRate_ = 48000;
     int channels_ = 2;
     long framesPerBuffer_ = 960;
