@@ -126,6 +126,7 @@ int main(int argc, char** argv) {
     const int count = argc > 1 && std::atoi(argv[1]) > 0 ? std::atoi(argv[1]) : 300;
     av_log_set_level(AV_LOG_ERROR);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::printf("camera picture: sensor noise %d\n", PictureNoiseLevel());
     char folder[MAX_PATH] = {};
     ::GetTempPathA(MAX_PATH, folder);
     const std::string path = std::string(folder) + "orvana-encode-bench.mp4";

@@ -30,6 +30,9 @@ foreach(test_source ${ORVANA_NATIVE_TESTS})
         ENVIRONMENT "ASAN_OPTIONS=detect_leaks=1;UBSAN_OPTIONS=print_stacktrace=1")
 endforeach()
 
+# The synthetic camera's picture is platform-neutral; its test runs under the sanitizers here.
+target_sources(TestPictureTest PRIVATE ${PROJECT_SOURCE_DIR}/tools/testdevices/TestPicture.cpp)
+
 # The skin-document test also checks the all-rows documents of OrvanaFull.exe, which the
 # build generates (cmake/Windows.cmake packs the same into its archive).
 find_package(Python3 REQUIRED COMPONENTS Interpreter)
