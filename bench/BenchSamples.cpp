@@ -24,6 +24,17 @@ double Now() {
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
+double ProcessorSeconds() {
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+        return 0.0;
+    }
+    auto seconds = [](const FILETIME& time) {
+        return ((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
 int PictureNoiseLevel() {
     static const int level = [] {
         const char* text = std::getenv("ORVANA_PICTURE_NOISE");

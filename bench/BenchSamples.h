@@ -18,6 +18,8 @@ constexpr int kDistinctFrames = 30;
 
 // Seconds from an arbitrary start, from the performance counter.
 double Now();
+// Processor time (user and kernel) of the whole process, every thread, in seconds.
+double ProcessorSeconds();
 // The sensor noise of the pictures: ORVANA_PICTURE_NOISE (0 to 32) when set,
 // else a webcam's (kWebcamNoiseLevel).
 int PictureNoiseLevel();

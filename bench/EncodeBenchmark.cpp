@@ -33,16 +33,6 @@ constexpr double kAllowedRatio = 1.10;
 // Alternating rounds; the best of each side counts, which keeps other load out.
 constexpr int kRounds = 5;
 
-// Processor time (user and kernel) of the process, x264's threads included, in seconds.
-double ProcessorSeconds() {
-    FILETIME created, exited, kernel, user;
-    ::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user);
-    auto seconds = [](const FILETIME& time) {
-        return (static_cast<double>(time.dwHighDateTime) * 4294967296.0 + time.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
 std::vector<AVFrame*> MakePictures(int width, int height) {
     std::vector<AVFrame*> pictures;
     for (int i = 0; i < kDistinctFrames; ++i) {

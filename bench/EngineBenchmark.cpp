@@ -60,18 +60,6 @@ double Percentile(const std::vector<int64_t>& sorted, double q) {
     return static_cast<double>(sorted[std::min(index, sorted.size() - 1)]);
 }
 
-// Processor time of the whole process (every thread), in seconds.
-double ProcessCpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) {
-        return 0.0;
-    }
-    auto seconds = [](const FILETIME& time) {
-        return ((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
-}
-
 void PumpMessages() {
     MSG message;
     while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
@@ -161,7 +149,7 @@ int main(int argc, char** argv) {
         }
     });
     const double start = Now();
-    const double cpuAtStart = ProcessCpuSeconds();
+    const double cpuAtStart = ProcessorSeconds();
     // A freeze: the longest time the screen went without a new picture,
     // counted after the first second.
     uint64_t lastPresented = engine.PresentedFrames();
@@ -187,7 +175,7 @@ int main(int argc, char** argv) {
         }
     }
     const double feedTime = Now() - start;
-    const double feedCpu = ProcessCpuSeconds() - cpuAtStart;
+    const double feedCpu = ProcessorSeconds() - cpuAtStart;
     feeder.join();
     // Let the worker finish what is still queued.
     for (int i = 0; i < 200 && engine.QueuedItems() > 0; ++i) {
@@ -237,9 +225,9 @@ int main(int argc, char** argv) {
     if (record) {
         engine.recording = false;
         const double stopping = Now();
-        const double cpuBefore = ProcessCpuSeconds();
+        const double cpuBefore = ProcessorSeconds();
         const bool complete = engine.pipeline->StopRecording();
-        const double stopCpu = ProcessCpuSeconds() - cpuBefore;
+        const double stopCpu = ProcessorSeconds() - cpuBefore;
         const double stopMs = (Now() - stopping) * 1000.0;
         const uint64_t recorded = engine.pipeline->LastRecordingPictures();
         std::printf("recorded %llu pictures (%.1f %% of those fed, at least %.1f %%; %llu dropped "
