@@ -48,9 +48,9 @@ std::vector<AVFrame*> MakePictures(int width, int height) {
 }
 
 // Processor seconds for count pictures through the recording, trailer
-// included; clock seconds in wall.
-double Ours(const std::vector<AVFrame*>& pictures, int count, const std::string& path,
-            double& wall) {
+// included; clock seconds in wall, the file's size in bytes.
+double Ours(const std::vector<AVFrame*>& pictures, int count, const std::string& path, double& wall,
+            int64_t& bytes) {
     RecordingFile file;
     const int width = pictures[0]->width;
     const int height = pictures[0]->height;
@@ -68,6 +68,7 @@ double Ours(const std::vector<AVFrame*>& pictures, int count, const std::string&
     const bool complete = file.Finish();
     const double took = ProcessorSeconds() - began;
     wall = Now() - wallBegan;
+    bytes = file.Ordinary().fragmentedBytes;
     ::DeleteFileA(path.c_str());
     return complete ? took : -1.0;
 }
@@ -132,10 +133,11 @@ int main(int argc, char** argv) {
         double ours = 1e9;
         double bare = 1e9;
         double wall = 1e9;
+        int64_t bytes = 0;
         for (int round = 0; round < kRounds; ++round) {
             const double bareRound = Bare(pictures, count);
             double wallRound = 0;
-            const double oursRound = Ours(pictures, count, path, wallRound);
+            const double oursRound = Ours(pictures, count, path, wallRound, bytes);
             if (bareRound <= 0 || oursRound <= 0) {
                 std::printf("%dx%d: encoding failed\n", size[0], size[1]);
                 return 2;
@@ -154,6 +156,10 @@ int main(int argc, char** argv) {
                     size[0], size[1], count / wall, RecordingFile::VideoEncoderThreads());
         std::printf("RESULT encode_ratio_%dx%d %.3f\n", size[0], size[1], ratio);
         std::printf("RESULT encode_clock_fps_%dx%d %.1f\n", size[0], size[1], count / wall);
+        // The pictures are 1/30 s apart: a webcam's picture fills the encoder's 4 Mbit/s.
+        const double megabits = bytes * 8.0 / 1e6 / (count / 30.0);
+        std::printf("%dx%d file: %.2f Mbit/s\n", size[0], size[1], megabits);
+        std::printf("RESULT encode_file_mbit_per_second_%dx%d %.2f\n", size[0], size[1], megabits);
         for (AVFrame*& picture : pictures) {
             av_frame_free(&picture);
         }

@@ -130,6 +130,10 @@ row "MJPG upload+present, fps" ">= 30" ge 30 \
     decode.MJPG_present_fps_1280x720 decode.MJPG_present_fps_1920x1080
 row "recording encode / bare libx264 (cpu time)" "<= 1.10" le 1.10 \
     encode.encode_ratio_1280x720 encode.encode_ratio_1920x1080
+row "recording encode by the clock, pictures/s" "-" - - \
+    encode.encode_clock_fps_1280x720 encode.encode_clock_fps_1920x1080
+row "recording encode, file Mbit/s at 30 fps" "-" - - \
+    encode.encode_file_mbit_per_second_1280x720 encode.encode_file_mbit_per_second_1920x1080
 for mode in preview record; do
     label="MJPG 30 fps, preview"
     [ "$mode" = record ] && label="MJPG 30 fps, preview + recording"
