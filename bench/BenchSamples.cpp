@@ -3,6 +3,7 @@
 #include <mmsystem.h>
 #include <windows.h>
 
+#include <algorithm>
 #include <cstdlib>
 #include <cstring>
 
@@ -38,7 +39,9 @@ double ProcessorSeconds() {
 int PictureNoiseLevel() {
     static const int level = [] {
         const char* text = std::getenv("ORVANA_PICTURE_NOISE");
-        return text != nullptr && *text != '\0' ? std::atoi(text) : TestDevices::kWebcamNoiseLevel;
+        return text != nullptr && *text != '\0'
+                   ? std::clamp(std::atoi(text), 0, TestDevices::kMaxNoiseLevel)
+                   : TestDevices::kWebcamNoiseLevel;
     }();
     return level;
 }

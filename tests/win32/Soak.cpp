@@ -87,7 +87,9 @@ Usage Measure() {
 // with a webcam.
 int NoiseLevel() {
     const char* text = std::getenv("ORVANA_PICTURE_NOISE");
-    return text != nullptr && *text != '\0' ? std::atoi(text) : TestDevices::kWebcamNoiseLevel;
+    return text != nullptr && *text != '\0'
+               ? std::clamp(std::atoi(text), 0, TestDevices::kMaxNoiseLevel)
+               : TestDevices::kWebcamNoiseLevel;
 }
 
 int SoakSeconds() {
