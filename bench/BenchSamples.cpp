@@ -3,12 +3,16 @@
 #include <mmsystem.h>
 #include <windows.h>
 
+#include <algorithm>
+#include <cstdlib>
 #include <cstring>
 
 extern "C" {
 #include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 }
+
+#include "tools/testdevices/TestPicture.h"
 
 double Now() {
     static LARGE_INTEGER frequency = [] {
@@ -21,26 +25,37 @@ double Now() {
     return static_cast<double>(counter.QuadPart) / static_cast<double>(frequency.QuadPart);
 }
 
-// A moving picture with texture, so that encoders and decoders work as on camera content.
+double ProcessorSeconds() {
+    FILETIME created, exited, kernel, user;
+    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) {
+        return 0.0;
+    }
+    auto seconds = [](const FILETIME& time) {
+        return ((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
+    };
+    return seconds(kernel) + seconds(user);
+}
+
+int PictureNoiseLevel() {
+    static const int level = [] {
+        const char* text = std::getenv("ORVANA_PICTURE_NOISE");
+        return text != nullptr && *text != '\0'
+                   ? std::clamp(std::atoi(text), 0, TestDevices::kMaxNoiseLevel)
+                   : TestDevices::kWebcamNoiseLevel;
+    }();
+    return level;
+}
+
 void FillPicture(AVFrame* frame, int index) {
-    uint32_t seed = 12345u + static_cast<uint32_t>(index) * 7919u;
-    for (int y = 0; y < frame->height; ++y) {
-        uint8_t* row = frame->data[0] + y * frame->linesize[0];
-        for (int x = 0; x < frame->width; ++x) {
-            seed = seed * 1664525u + 1013904223u;
-            row[x] = static_cast<uint8_t>(((x + index * 8) ^ (y / 4)) + ((seed >> 28) & 7));
-        }
-    }
-    const int chromaHeight = AV_CEIL_RSHIFT(frame->height, 1);
-    const int chromaRows = frame->format == AV_PIX_FMT_YUVJ422P ? frame->height : chromaHeight;
-    for (int plane = 1; plane < 3; ++plane) {
-        for (int y = 0; y < chromaRows; ++y) {
-            uint8_t* row = frame->data[plane] + y * frame->linesize[plane];
-            for (int x = 0; x < AV_CEIL_RSHIFT(frame->width, 1); ++x) {
-                row[x] = static_cast<uint8_t>(128 + ((x + y + index * plane * 3) & 63) - 32);
-            }
-        }
-    }
+    static const TestDevices::SensorNoise noise(PictureNoiseLevel());
+    const bool chroma422 = frame->format == AV_PIX_FMT_YUVJ422P;
+    const bool fullRange = chroma422 || frame->format == AV_PIX_FMT_YUVJ420P;
+    TestDevices::PlanarImage image{{frame->data[0], frame->data[1], frame->data[2]},
+                                   {frame->linesize[0], frame->linesize[1], frame->linesize[2]},
+                                   frame->width,
+                                   frame->height,
+                                   chroma422 ? 0 : 1};
+    TestDevices::DrawCameraPicture(image, static_cast<uint64_t>(index), fullRange, noise);
 }
 
 std::vector<std::vector<uint8_t>> Encode(AVCodecID id, int width, int height) {

@@ -201,6 +201,7 @@ int main(int argc, char** argv) {
     }
     av_log_set_level(AV_LOG_ERROR);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::printf("camera picture: sensor noise %d\n", PictureNoiseLevel());
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = ::GetModuleHandleA(nullptr);

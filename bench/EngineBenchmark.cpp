@@ -39,6 +39,8 @@ constexpr double kLeastDrawnShare = 0.5;
 constexpr double kLongestFreeze = 0.25;
 // Median delay from a sample's arrival to its Present at 1280x720 (ms).
 constexpr double kLatencyMedianAt720 = 50.0;
+// A recording keeps at least this share of the camera's pictures.
+constexpr double kLeastRecordedShare = 0.995;
 
 LRESULT CALLBACK WindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcA(window, message, wParam, lParam);
@@ -56,18 +58,6 @@ double Percentile(const std::vector<int64_t>& sorted, double q) {
     const double rank = std::ceil(q * static_cast<double>(sorted.size()));
     const std::size_t index = rank < 1.0 ? 0 : static_cast<std::size_t>(rank) - 1;
     return static_cast<double>(sorted[std::min(index, sorted.size() - 1)]);
-}
-
-// Processor time of the whole process (every thread), in seconds.
-double ProcessCpuSeconds() {
-    FILETIME created, exited, kernel, user;
-    if (!::GetProcessTimes(::GetCurrentProcess(), &created, &exited, &kernel, &user)) {
-        return 0.0;
-    }
-    auto seconds = [](const FILETIME& time) {
-        return ((static_cast<uint64_t>(time.dwHighDateTime) << 32) | time.dwLowDateTime) / 1e7;
-    };
-    return seconds(kernel) + seconds(user);
 }
 
 void PumpMessages() {
@@ -88,6 +78,7 @@ int main(int argc, char** argv) {
     av_log_set_level(AV_LOG_ERROR);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
 
+    std::printf("camera picture: sensor noise %d\n", PictureNoiseLevel());
     const std::vector<std::vector<uint8_t>> samples = Encode(AV_CODEC_ID_MJPEG, width, height);
     if (samples.empty()) {
         std::printf("no MJPG samples could be made\n");
@@ -158,7 +149,7 @@ int main(int argc, char** argv) {
         }
     });
     const double start = Now();
-    const double cpuAtStart = ProcessCpuSeconds();
+    const double cpuAtStart = ProcessorSeconds();
     // A freeze: the longest time the screen went without a new picture,
     // counted after the first second.
     uint64_t lastPresented = engine.PresentedFrames();
@@ -184,7 +175,7 @@ int main(int argc, char** argv) {
         }
     }
     const double feedTime = Now() - start;
-    const double feedCpu = ProcessCpuSeconds() - cpuAtStart;
+    const double feedCpu = ProcessorSeconds() - cpuAtStart;
     feeder.join();
     // Let the worker finish what is still queued.
     for (int i = 0; i < 200 && engine.QueuedItems() > 0; ++i) {
@@ -234,14 +225,16 @@ int main(int argc, char** argv) {
     if (record) {
         engine.recording = false;
         const double stopping = Now();
-        const double cpuBefore = ProcessCpuSeconds();
+        const double cpuBefore = ProcessorSeconds();
         const bool complete = engine.pipeline->StopRecording();
-        const double stopCpu = ProcessCpuSeconds() - cpuBefore;
+        const double stopCpu = ProcessorSeconds() - cpuBefore;
         const double stopMs = (Now() - stopping) * 1000.0;
         const uint64_t recorded = engine.pipeline->LastRecordingPictures();
-        std::printf("recorded %llu pictures (%.1f %% of those fed; %llu dropped by the encoder "
-                    "falling behind), file %s, stop took %.0f ms (%.0f ms of processor time)\n",
+        std::printf("recorded %llu pictures (%.1f %% of those fed, at least %.1f %%; %llu dropped "
+                    "by the encoder falling behind), file %s, stop took %.0f ms (%.0f ms of "
+                    "processor time)\n",
                     static_cast<unsigned long long>(recorded), 100.0 * recorded / total,
+                    100.0 * kLeastRecordedShare,
                     static_cast<unsigned long long>(engine.pipeline->LastRecordingDropped()),
                     complete ? "complete" : "INCOMPLETE", stopMs, stopCpu * 1000.0);
         // The stop puts the ordinary copy in the fragmented file's place.
@@ -254,13 +247,17 @@ int main(int argc, char** argv) {
                         : 0.0,
                     ordinary.replaced ? "replaced" : "NOT REPLACED");
         std::printf("RESULT recorded_percent %.2f\n", 100.0 * recorded / total);
+        // The whole file over the camera's time: about 4 Mbit/s for a webcam's picture.
+        std::printf("RESULT file_mbit_per_second %.2f\n",
+                    ordinary.fragmentedBytes * 8.0 / 1e6 / (static_cast<double>(total) / fps));
         // The stop copies the file: its time grows with the recording's size.
         std::printf("RESULT stop_ms %.0f\n", stopMs);
         if (ordinary.fragmentedBytes > 0) {
             std::printf("RESULT stop_ms_per_mb %.1f\n", stopMs / (ordinary.fragmentedBytes / 1e6));
         }
         std::printf("RESULT recording_complete %d\n", complete && ordinary.replaced ? 1 : 0);
-        kept = kept && complete && ordinary.replaced;
+        kept = kept && complete && ordinary.replaced &&
+               static_cast<double>(recorded) >= kLeastRecordedShare * total;
         ::DeleteFileA(recordingPath.c_str());
     }
     std::printf("%s\n", kept ? "PASS" : "FAIL");

@@ -21,9 +21,6 @@ namespace {
 constexpr int kVideoTimeScale = 90000;
 constexpr int64_t kVideoBitRate = 4000000;
 constexpr int kGopSize = 12;
-// x264 runs on the recording's own thread only: threads of its own would
-// compete with the preview's worker for the cores at normal priority.
-constexpr int kEncoderThreads = 1;
 constexpr int64_t kAudioBitRate = 32000;
 // Lateness of sound tolerated before the timeline jumps: more than the
 // jitter of reading the device, less than anyone hears as out of sync.
@@ -117,6 +114,17 @@ SoundFormat RecordingFile::EncoderSound() const {
     return format;
 }
 
+int RecordingFile::VideoEncoderThreads() {
+    // Zero latency makes x264 cut each picture into slices, one a thread,
+    // and wait for them: no picture is held back. On one thread a noisy
+    // 1920x1080 picture takes about 18 ms of a core, too close to a 30 fps
+    // camera's 33 ms once the preview's decoding shares the cores. More
+    // slices than cores only cost bits.
+    SYSTEM_INFO system{};
+    ::GetSystemInfo(&system);
+    return std::max(1, std::min(4, static_cast<int>(system.dwNumberOfProcessors)));
+}
+
 bool RecordingFile::AddVideoStream(int width, int height, int frameRate) {
     const AVCodec* codec = avcodec_find_encoder(AV_CODEC_ID_H264);
     if (codec == nullptr) {
@@ -140,7 +148,7 @@ bool RecordingFile::AddVideoStream(int width, int height, int frameRate) {
     m_video->bit_rate_tolerance = static_cast<int>(kVideoBitRate);
     m_video->gop_size = kGopSize;
     m_video->max_b_frames = 0;
-    m_video->thread_count = kEncoderThreads;
+    m_video->thread_count = VideoEncoderThreads();
     if (m_output->oformat->flags & AVFMT_GLOBALHEADER) {
         m_video->flags |= AV_CODEC_FLAG_GLOBAL_HEADER;
     }

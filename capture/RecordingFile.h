@@ -88,6 +88,9 @@ public:
     // Frees everything (safe to call twice); the file is not finished.
     void Release();
 
+    // The threads x264 encodes each picture on: the machine's cores, 1 to 4.
+    static int VideoEncoderThreads();
+
     // The name of the ordinary copy while it is made.
     static std::string OrdinaryCopyPath(const std::string& path) { return path + ".tmp"; }
 

@@ -37,6 +37,9 @@ add_executable(Mp4FinishBenchmark bench/Mp4FinishBenchmark.cpp bench/SyntheticFr
 target_include_directories(Mp4FinishBenchmark PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(Mp4FinishBenchmark PRIVATE -O2 -Wall -Wextra)
 
+# The synthetic camera's picture is platform-neutral; its test runs under the sanitizers here.
+target_sources(TestPictureTest PRIVATE ${PROJECT_SOURCE_DIR}/tools/testdevices/TestPicture.cpp)
+
 # The skin-document test also checks the all-rows documents of OrvanaFull.exe, which the
 # build generates (cmake/Windows.cmake packs the same into its archive).
 find_package(Python3 REQUIRED COMPONENTS Interpreter)

@@ -113,7 +113,8 @@ set_source_files_properties(capture/PictureConversion.cpp PROPERTIES COMPILE_OPT
 # The engine benchmark feeds the capture engine at a camera's pace with the preview running
 # (and a recording); the encode benchmark sets our recording step against bare libx264.
 foreach(bench DecodeBenchmark EngineBenchmark EncodeBenchmark)
-    add_executable(${bench} bench/${bench}.cpp bench/BenchSamples.cpp)
+    add_executable(${bench} bench/${bench}.cpp bench/BenchSamples.cpp
+        tools/testdevices/TestPicture.cpp)
     target_link_libraries(${bench} PRIVATE orvana_core)
     target_compile_options(${bench} PRIVATE ${ORVANA_WARNINGS})
     set_target_properties(${bench} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)

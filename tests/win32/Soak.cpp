@@ -1,6 +1,7 @@
 // A long recording as a user makes it: the synthetic camera (1280 x 720 MJPG
-// at 30 fps) and microphone through the device registry and the capture
-// engine, for ORVANA_SOAK_SECONDS (default 180). Prints the process's memory
+// at 30 fps, with a webcam's sensor noise, or ORVANA_PICTURE_NOISE's) and
+// microphone through the device registry and the capture engine, for
+// ORVANA_SOAK_SECONDS (default 180). Prints the process's memory
 // and handle count as it goes, and at the end the samples dropped, the stop's
 // time and the drift between the file's picture and sound. Fails when memory
 // or handles grow after the first minute, when picture and sound drift apart
@@ -31,6 +32,7 @@ extern "C" {
 #include "tests/win32/MediaTestEnvironment.h"
 #include "tests/win32/ProcessHandles.h"
 #include "tools/testdevices/TestDeviceControl.h"
+#include "tools/testdevices/TestPicture.h"
 
 namespace {
 
@@ -81,6 +83,15 @@ Usage Measure() {
     return usage;
 }
 
+// A real camera's picture, so that the encoder works and the file grows as
+// with a webcam.
+int NoiseLevel() {
+    const char* text = std::getenv("ORVANA_PICTURE_NOISE");
+    return text != nullptr && *text != '\0'
+               ? std::clamp(std::atoi(text), 0, TestDevices::kMaxNoiseLevel)
+               : TestDevices::kWebcamNoiseLevel;
+}
+
 int SoakSeconds() {
     const char* text = std::getenv("ORVANA_SOAK_SECONDS");
     const int seconds = text != nullptr ? std::atoi(text) : 0;
@@ -116,6 +127,8 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     TestDevices::Configuration configuration = TestDevices::DefaultConfiguration();
     configuration.cameras[0].capturePin = {
         TestDevices::VideoFormat{TestDevices::VideoSubtype::MJPG, 1280, 720, 30}};
+    configuration.cameras[0].noiseLevel = NoiseLevel();
+    std::printf("camera picture: sensor noise %d\n", configuration.cameras[0].noiseLevel);
     ASSERT_TRUE(TestDevices::SaveConfiguration(configuration));
     CameraRegistry& registry = CameraRegistry::Instance();
     registry.frameHandler = &CaptureEngine::FrameHandler;

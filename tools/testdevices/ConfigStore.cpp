@@ -5,6 +5,7 @@
 
 #include "tools/testdevices/ConfigText.h"
 #include "tools/testdevices/RegistryKey.h"
+#include "tools/testdevices/TestPicture.h"
 
 namespace TestDevices {
 
@@ -55,6 +56,9 @@ CameraConfig ReadCamera(const RegistryKey& key) {
     camera.secondPinIsPreview = ReadFlag(key, L"SecondPinIsPreview", false);
     camera.hasVideoProcAmp = ReadFlag(key, L"HasVideoProcAmp", true);
     camera.hasCameraControl = ReadFlag(key, L"HasCameraControl", true);
+    DWORD noise = 0;
+    if (key.ReadDword(L"Noise", noise) && noise <= static_cast<DWORD>(kMaxNoiseLevel))
+        camera.noiseLevel = static_cast<int>(noise);
     std::wstring text;
     for (int i = 0; i < kProcAmpCount; ++i) {
         if (key.ReadString(PropertyValueName(false, i).c_str(), text)) {
@@ -103,6 +107,7 @@ bool WriteCamera(RegistryKey& key, const CameraConfig& camera) {
               key.WriteDword(L"SecondPinIsPreview", camera.secondPinIsPreview) &&
               key.WriteDword(L"HasVideoProcAmp", camera.hasVideoProcAmp) &&
               key.WriteDword(L"HasCameraControl", camera.hasCameraControl) &&
+              key.WriteDword(L"Noise", static_cast<DWORD>(camera.noiseLevel)) &&
               key.WriteString(L"Faults", FaultsText(camera.faults));
     for (int i = 0; ok && i < kProcAmpCount; ++i) {
         if (camera.procAmp[i].supported) {
@@ -209,8 +214,10 @@ bool ValidConfiguration(const Configuration& configuration) {
         return true;
     };
     for (const auto& camera : configuration.cameras) {
-        if (!newPath(camera.name, camera.devicePath) || camera.capturePin.empty())
+        if (!newPath(camera.name, camera.devicePath) || camera.capturePin.empty() ||
+            camera.noiseLevel < 0 || camera.noiseLevel > kMaxNoiseLevel) {
             return false;
+        }
         for (const auto* list : {&camera.capturePin, &camera.secondPin, &camera.stillPin}) {
             for (const auto& format : *list) {
                 if (!ValidFormat(format))

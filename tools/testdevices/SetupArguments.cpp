@@ -6,6 +6,8 @@
 #include <cwchar>
 #include <cwctype>
 
+#include "tools/testdevices/TestPicture.h"
+
 namespace TestDevices {
 namespace Setup {
 
@@ -184,10 +186,15 @@ Outcome ApplyCameraSettings(const Arguments& arguments, size_t first, CameraConf
         } else if (key == L"cameracontrol") {
             if (!ParseSwitch(value, changed.hasCameraControl))
                 return BadValue(key, value, L"0 or 1");
+        } else if (key == L"noise") {
+            if (!ParseInt(value, changed.noiseLevel) || changed.noiseLevel < 0 ||
+                changed.noiseLevel > kMaxNoiseLevel) {
+                return BadValue(key, value, L"0 to 32");
+            }
         } else {
             return UsageError(L"unknown camera setting '" + key +
                               L"' (name, capture, second, preview, still, procamp, "
-                              L"cameracontrol)");
+                              L"cameracontrol, noise)");
         }
     }
     camera = std::move(changed);

@@ -55,7 +55,7 @@ std::wstring PropertyName(const PropertyId& id); // "procamp 9"
 
 // Each applies the KEY=VALUE arguments from first on; nothing is changed on a usage error.
 // Camera: name, capture, second, preview, still (format lists; an empty list removes the
-// pin), procamp, cameracontrol (0 or 1: whether the interface exists).
+// pin), procamp, cameracontrol (0 or 1: whether the interface exists), noise (0 to 32).
 Outcome ApplyCameraSettings(const Arguments& arguments, size_t first, CameraConfig& camera);
 // Microphone: name, rate, channels, tone.
 Outcome ApplyMicrophoneSettings(const Arguments& arguments, size_t first,

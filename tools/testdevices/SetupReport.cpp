@@ -58,6 +58,7 @@ void ReportCamera(Report& report, const std::wstring& prefix, const CameraConfig
         report.Line(prefix, L"pin still " + FormatListText(camera.stillPin));
     report.Line(prefix, L"interfaces procamp=" + Flag(camera.hasVideoProcAmp) + L" cameracontrol=" +
                             Flag(camera.hasCameraControl));
+    report.Line(prefix, L"picture noise=" + std::to_wstring(camera.noiseLevel));
     for (int i = 0; i < kProcAmpCount; ++i)
         report.Line(prefix,
                     L"procamp " + std::to_wstring(i) + L' ' + PropertyFacts(camera.procAmp[i]));

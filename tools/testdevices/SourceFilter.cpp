@@ -30,8 +30,10 @@ std::vector<PinFormat> VideoPinFormats(const std::vector<VideoFormat>& formats) 
     return result;
 }
 
-OutputPin::SourceFactory VideoFactory() {
-    return [] { return std::unique_ptr<SampleSource>(new (std::nothrow) VideoSampleSource()); };
+OutputPin::SourceFactory VideoFactory(int noiseLevel) {
+    return [noiseLevel] {
+        return std::unique_ptr<SampleSource>(new (std::nothrow) VideoSampleSource(noiseLevel));
+    };
 }
 
 } // namespace
@@ -71,18 +73,19 @@ void SourceFilter::BuildPins(const std::wstring& devicePath) {
         properties_.Load(*found);
         hasVideoProcAmp_ = found->hasVideoProcAmp;
         hasCameraControl_ = found->hasCameraControl;
+        const OutputPin::SourceFactory video = VideoFactory(found->noiseLevel);
         pins_.emplace_back(new OutputPin(this, L"Capture", L"Capture", PIN_CATEGORY_CAPTURE,
-                                         VideoPinFormats(found->capturePin), VideoFactory()));
+                                         VideoPinFormats(found->capturePin), video));
         if (!found->secondPin.empty()) {
             const bool preview = found->secondPinIsPreview;
             pins_.emplace_back(new OutputPin(this, preview ? L"Preview" : L"Capture 2",
                                              preview ? L"Preview" : L"Capture 2",
                                              preview ? PIN_CATEGORY_PREVIEW : PIN_CATEGORY_CAPTURE,
-                                             VideoPinFormats(found->secondPin), VideoFactory()));
+                                             VideoPinFormats(found->secondPin), video));
         }
         if (!found->stillPin.empty()) {
             pins_.emplace_back(new OutputPin(this, L"Still", L"Still", PIN_CATEGORY_STILL,
-                                             VideoPinFormats(found->stillPin), VideoFactory()));
+                                             VideoPinFormats(found->stillPin), video));
         }
     } else {
         const MicrophoneConfig* found = FindMicrophone(configuration, devicePath);

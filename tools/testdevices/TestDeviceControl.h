@@ -83,6 +83,9 @@ struct CameraConfig {
     std::vector<VideoFormat> stillPin;   // empty: no still pin (PIN_CATEGORY_STILL)
     bool hasVideoProcAmp = true;         // false: QueryInterface answers E_NOINTERFACE
     bool hasCameraControl = true;
+    // Sensor noise of the picture: the luma noise's standard deviation in 8-bit steps, 0 to 32
+    // (3: a webcam in an ordinary room); above 0 the view drifts too. 0: the still test picture.
+    int noiseLevel = 0;
     PropertyRange procAmp[kProcAmpCount];
     PropertyRange cameraControl[kCameraControlCount];
     Faults faults;

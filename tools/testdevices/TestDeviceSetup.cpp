@@ -59,6 +59,7 @@ const wchar_t kUsageNotes[] =
     L"FORMAT      MJPG|YUY2|H264 WxH@FPS, e.g. \"YUY2 1280x720@30\"; a list's first is active\n"
     L"KEY=VALUE   camera:     name= capture= second= preview= still= (FORMAT lists; empty\n"
     L"                        removes the pin) procamp= cameracontrol= (1 or 0: interface)\n"
+    L"                        noise= (sensor noise 0-32, 3 a webcam's; above 0 it moves)\n"
     L"            microphone: name= rate= channels= tone= clockPpm=\n"
     L"            property:   value= flags= min= max= step= default= caps=\n"
     L"                        (flags and caps: 1 automatic, 2 manual, 3 both)\n"

@@ -1,7 +1,9 @@
 #include "tools/testdevices/TestPicture.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstring>
+#include <random>
 
 namespace TestDevices {
 
@@ -36,7 +38,8 @@ void FillRect(const PlanarImage& image, int x0, int y0, int x1, int y1, Yuv colo
         memset(image.planes[0] + static_cast<size_t>(y) * image.strides[0] + x0, colour.y, x1 - x0);
     }
     const int cx0 = x0 / 2, cx1 = (x1 + 1) / 2;
-    for (int y = y0 / 2; y < (y1 + 1) / 2; ++y) {
+    const int shift = image.chromaRowShift;
+    for (int y = y0 >> shift; y < (y1 + (1 << shift) - 1) >> shift; ++y) {
         memset(image.planes[1] + static_cast<size_t>(y) * image.strides[1] + cx0, colour.u,
                cx1 - cx0);
         memset(image.planes[2] + static_cast<size_t>(y) * image.strides[2] + cx0, colour.v,
@@ -67,18 +70,28 @@ void DrawDigit(const PlanarImage& image, int x, int y, int w, int h, int digit, 
         FillRect(image, x, y + half - t / 2, x + w, y + half + t - t / 2, on);
 }
 
-} // namespace
-
-void DrawColourBars(const PlanarImage& image, bool fullRange) {
+// Colour bars seen through a view moved by (dx, dy): the bars repeat beyond the edges, so a
+// moved view is still covered wherever |dx| stays below a bar's width.
+void DrawColourBars(const PlanarImage& image, bool fullRange, int dx, int dy) {
     static const int kBars[8][3] = {{191, 191, 191}, {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
                                     {191, 0, 191},   {191, 0, 0},   {0, 0, 191},   {0, 0, 0}};
-    for (int i = 0; i < 8; ++i) {
-        FillRect(image, image.width * i / 8, 0, image.width * (i + 1) / 8, image.height,
-                 FromRgb(kBars[i][0], kBars[i][1], kBars[i][2], fullRange));
+    for (int i = -1; i <= 8; ++i) {
+        const int* rgb = kBars[(i + 8) % 8];
+        FillRect(image, image.width * i / 8 + dx, 0, image.width * (i + 1) / 8 + dx, image.height,
+                 FromRgb(rgb[0], rgb[1], rgb[2], fullRange));
     }
     // A dark band at the bottom carries the moving stripe.
-    FillRect(image, 0, image.height * 3 / 4, image.width, image.height,
+    FillRect(image, 0, image.height * 3 / 4 + dy, image.width, image.height,
              FromRgb(32, 32, 32, fullRange));
+}
+
+// Where a hand-held view has drifted by picture frameNumber: two slow swings of a few pixels a
+// picture, about 2 % of the picture's size at most.
+void ViewDrift(const PlanarImage& image, uint64_t frameNumber, int& dx, int& dy) {
+    const double kTurn = 6.283185307179586;
+    const double t = static_cast<double>(frameNumber % 6300); // a whole number of both swings
+    dx = static_cast<int>(std::lround(image.width / 48.0 * std::sin(t * kTurn / 90.0)));
+    dy = static_cast<int>(std::lround(image.height / 40.0 * std::sin(t * kTurn / 70.0 + 1.0)));
 }
 
 void DrawFrameMarks(const PlanarImage& image, uint64_t frameNumber, bool fullRange) {
@@ -104,6 +117,80 @@ void DrawFrameMarks(const PlanarImage& image, uint64_t frameNumber, bool fullRan
     for (int i = 0; i < count; ++i) {
         DrawDigit(image, margin + i * (w + gap), margin, w, h, digits[count - 1 - i], white);
     }
+}
+
+// Rows of noise are cut from a field this long, in pieces of at most kNoiseRun values.
+constexpr size_t kNoiseField = size_t{1} << 18;
+constexpr int kNoiseRun = 4096;
+
+std::vector<int8_t> NoiseField(double deviation, uint32_t seed) {
+    std::vector<int8_t> field(kNoiseField);
+    std::mt19937 generator(seed);
+    std::normal_distribution<double> normal(0.0, deviation);
+    for (auto& value : field) {
+        value = static_cast<int8_t>(std::clamp<long>(std::lround(normal(generator)), -127, 127));
+    }
+    return field;
+}
+
+// A well-mixed 64-bit hash (the finaliser of SplitMix64).
+uint64_t Mix(uint64_t value) {
+    value = (value ^ (value >> 30)) * 0xbf58476d1ce4e5b9ULL;
+    value = (value ^ (value >> 27)) * 0x94d049bb133111ebULL;
+    return value ^ (value >> 31);
+}
+
+void AddToPlane(uint8_t* plane, int stride, int columns, int rows, const std::vector<int8_t>& field,
+                uint64_t key) {
+    for (int y = 0; y < rows; ++y) {
+        uint8_t* row = plane + static_cast<size_t>(y) * stride;
+        for (int x0 = 0; x0 < columns; x0 += kNoiseRun) {
+            const int run = std::min(kNoiseRun, columns - x0);
+            const uint64_t piece = Mix(key + static_cast<uint64_t>(y) * kNoiseRun + x0);
+            const int8_t* noise = field.data() + piece % (kNoiseField - kNoiseRun + 1);
+            uint8_t* out = row + x0;
+            for (int x = 0; x < run; ++x) {
+                const int value = out[x] + noise[x];
+                out[x] = static_cast<uint8_t>(value < 0 ? 0 : (value > 255 ? 255 : value));
+            }
+        }
+    }
+}
+
+} // namespace
+
+SensorNoise::SensorNoise(int level) : level_(std::clamp(level, 0, kMaxNoiseLevel)) {
+    if (level_ > 0) {
+        luma_ = NoiseField(level_, 4711);
+        chroma_ = NoiseField(level_ / 2.0, 815);
+    }
+}
+
+void SensorNoise::Add(const PlanarImage& image, uint64_t frameNumber) const {
+    if (level_ == 0)
+        return;
+    const int chromaColumns = (image.width + 1) / 2;
+    const int shift = image.chromaRowShift;
+    const int chromaRows = (image.height + (1 << shift) - 1) >> shift;
+    for (int plane = 0; plane < 3; ++plane) {
+        const uint64_t key = Mix(frameNumber * 3 + static_cast<uint64_t>(plane));
+        if (plane == 0) {
+            AddToPlane(image.planes[0], image.strides[0], image.width, image.height, luma_, key);
+        } else {
+            AddToPlane(image.planes[plane], image.strides[plane], chromaColumns, chromaRows,
+                       chroma_, key);
+        }
+    }
+}
+
+void DrawCameraPicture(const PlanarImage& image, uint64_t frameNumber, bool fullRange,
+                       const SensorNoise& noise) {
+    int dx = 0, dy = 0;
+    if (noise.Level() > 0)
+        ViewDrift(image, frameNumber, dx, dy);
+    DrawColourBars(image, fullRange, dx, dy);
+    DrawFrameMarks(image, frameNumber, fullRange);
+    noise.Add(image, frameNumber);
 }
 
 } // namespace TestDevices

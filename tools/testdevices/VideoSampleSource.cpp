@@ -10,7 +10,6 @@ extern "C" {
 #include <cstring>
 
 #include "tools/testdevices/MediaTypes.h"
-#include "tools/testdevices/TestPicture.h"
 
 namespace TestDevices {
 
@@ -46,14 +45,11 @@ bool VideoSampleSource::Start(const AM_MEDIA_TYPE& type, long bufferSize) {
     }
     format_ = format;
     interval_ = reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame;
-    base_ = NewPicture(format.width, format.height);
     frame_ = NewPicture(format.width, format.height);
-    if (!base_ || !frame_) {
+    if (!frame_) {
         Stop();
         return false;
     }
-    // MJPEG carries full-range samples (yuvj420p); YUY2 and H.264 use video levels.
-    DrawColourBars(ImageOf(base_), format.subtype == VideoSubtype::MJPG);
     if (format.subtype != VideoSubtype::YUY2 && !OpenEncoder()) {
         Stop();
         return false;
@@ -95,8 +91,8 @@ bool VideoSampleSource::OpenEncoder() {
 long VideoSampleSource::Produce(uint64_t index, BYTE* buffer, long capacity, bool& keyFrame) {
     if (!frame_ || av_frame_make_writable(frame_) < 0)
         return -1;
-    av_frame_copy(frame_, base_);
-    DrawFrameMarks(ImageOf(frame_), index, format_.subtype == VideoSubtype::MJPG);
+    // MJPEG carries full-range samples (yuvj420p); YUY2 and H.264 use video levels.
+    DrawCameraPicture(ImageOf(frame_), index, format_.subtype == VideoSubtype::MJPG, noise_);
     keyFrame = true;
     if (format_.subtype == VideoSubtype::YUY2)
         return PackYuy2(buffer, capacity);
@@ -145,7 +141,6 @@ void VideoSampleSource::Stop() {
     avcodec_free_context(&encoder_);
     av_packet_free(&packet_);
     av_frame_free(&frame_);
-    av_frame_free(&base_);
 }
 
 } // namespace TestDevices

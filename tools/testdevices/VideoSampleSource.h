@@ -3,6 +3,7 @@
 
 #include "tools/testdevices/SampleSource.h"
 #include "tools/testdevices/TestDeviceControl.h"
+#include "tools/testdevices/TestPicture.h"
 
 struct AVCodecContext;
 struct AVFrame;
@@ -12,7 +13,8 @@ namespace TestDevices {
 
 class VideoSampleSource : public SampleSource {
 public:
-    VideoSampleSource() = default;
+    // noiseLevel: the camera's sensor noise (TestPicture.h); 0 for the still test picture.
+    explicit VideoSampleSource(int noiseLevel) : noise_(noiseLevel) {}
     ~VideoSampleSource() override { Stop(); }
     VideoSampleSource(const VideoSampleSource&) = delete;
     VideoSampleSource& operator=(const VideoSampleSource&) = delete;
@@ -29,7 +31,7 @@ private:
 
     VideoFormat format_;
     REFERENCE_TIME interval_ = 333333;
-    AVFrame* base_ = nullptr;  // the colour bars, drawn once
+    SensorNoise noise_;
     AVFrame* frame_ = nullptr; // the picture of the current sample
     AVCodecContext* encoder_ = nullptr;
     AVPacket* packet_ = nullptr;
