@@ -11,6 +11,7 @@
 #include "Core/OrvanaCamera.h"
 #include "app/FormatLists.h"
 #include "capture/CaptureEngine.h"
+#include "capture/OutputFile.h"
 #include "capture/OutputFolder.h"
 #include "settings/SettingsFile.h"
 #include "ui/ComboUI.h"
@@ -229,7 +230,14 @@ void ControlPanel::OnValueChanged(const Ui::CUiString& sender) {
 }
 
 void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
-    if (timerId != kRecordingTimer || !CaptureEngine::Instance().recording) {
+    CaptureEngine& engine = CaptureEngine::Instance();
+    if (timerId != kRecordingTimer || !engine.recording) {
+        return;
+    }
+    // A full disk or a drive pulled out ended the recording: show it
+    // stopped, as a click on the button would.
+    if (engine.RecordingEndedByItself()) {
+        StopRecordingAndReset();
         return;
     }
     const DWORD seconds = (::GetTickCount() - m_recordingStart) / 1000;
@@ -312,7 +320,8 @@ void ControlPanel::OpenOutputFolder() {
     if (!made) {
         return;
     }
-    ::ShellExecuteA(nullptr, "open", "explorer.exe", folder.c_str(), nullptr, SW_SHOW);
+    ::ShellExecuteW(nullptr, L"open", L"explorer.exe", WidePath(folder).c_str(), nullptr,
+                    SW_SHOW);
 }
 
 // --- image properties ----------------------------------------------------------

@@ -311,7 +311,7 @@ bool CaptureEngine::StartRecording() {
     StopRecording();
     // A recording cut off by a crash left its unfinished ordinary copy (its
     // fragmented file is the recording): nothing anyone can play.
-    RemoveFiles(OutputFolder(previewWindow), "*.mp4.tmp");
+    RemoveLeftoverCopies(OutputFolder(previewWindow));
     return StartRecordingTo(NewOutputFilePath(previewWindow, ".mp4"));
 }
 
@@ -349,6 +349,10 @@ bool CaptureEngine::StopRecording() {
         pipeline->StopRecording();
     }
     return true;
+}
+
+bool CaptureEngine::RecordingEndedByItself() const {
+    return recording && pipeline && pipeline->RecordingEndedByItself();
 }
 
 bool CaptureEngine::TakePhoto() {

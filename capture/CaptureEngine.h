@@ -51,6 +51,10 @@ public:
     bool StartRecordingTo(const std::string& path);
     // Finishes a running recording (trailer written, file closed); always true.
     bool StopRecording();
+    // Whether the running recording ended by itself (a write failed, the
+    // disk is nearly full); the user interface then stops it as the user
+    // would.
+    bool RecordingEndedByItself() const;
     // Makes a new time-stamped JPEG file; the next decoded picture goes into
     // it. False when the file cannot be made.
     bool TakePhoto();

@@ -452,6 +452,11 @@ bool MediaPipeline::RecordingActive() {
     return m_recording != nullptr;
 }
 
+bool MediaPipeline::RecordingEndedByItself() {
+    std::lock_guard<std::mutex> lock(m_contextLock);
+    return m_recording != nullptr && m_recording->EndedByItself();
+}
+
 bool MediaPipeline::PreparePhoto(const std::string& path) {
     std::lock_guard<std::mutex> lock(m_contextLock);
     return m_photo.Prepare(path);

@@ -82,6 +82,9 @@ public:
     // recording was finished completely or none was running.
     bool StopRecording();
     bool RecordingActive();
+    // Whether the running recording ended without a stop (a write failed or
+    // the disk is nearly full); StopRecording still has to be called.
+    bool RecordingEndedByItself();
     // Pictures the last finished recording holds, and those its encoder
     // dropped because it was behind.
     uint64_t LastRecordingPictures() const { return m_lastPictures; }

@@ -2,33 +2,37 @@
 
 #include <shlobj.h>
 
+#include "capture/OutputFile.h"
 #include "capture/OutputNaming.h"
+#include "capture/RecordingFile.h"
 
 namespace {
 constexpr char kFolderName[] = "OrvanaCapture";
 }
 
-bool EnsureFolder(const char* base, const char* name) {
-    const std::string path = std::string(base) + "/" + name;
-    const DWORD attributes = ::GetFileAttributesA(path.c_str());
+bool EnsureFolder(const std::string& base, const char* name) {
+    const std::wstring path = WidePath(base + "/" + name);
+    const DWORD attributes = ::GetFileAttributesW(path.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
         return true;
     }
-    return ::CreateDirectoryA(path.c_str(), nullptr) != FALSE;
+    return ::CreateDirectoryW(path.c_str(), nullptr) != FALSE;
 }
 
 std::string OutputFolder(HWND window, bool* made) {
-    char base[MAX_PATH] = {};
-    ::GetCurrentDirectoryA(MAX_PATH, base);
-    char videos[MAX_PATH] = {};
-    if (::SHGetSpecialFolderPathA(window, videos, CSIDL_MYVIDEO, FALSE)) {
-        lstrcpynA(base, videos, MAX_PATH);
+    // Wide: a user name in letters the ANSI code page lacks would turn into
+    // "?" and name no folder.
+    wchar_t base[MAX_PATH] = {};
+    ::GetCurrentDirectoryW(MAX_PATH, base);
+    wchar_t videos[MAX_PATH] = {};
+    if (::SHGetSpecialFolderPathW(window, videos, CSIDL_MYVIDEO, FALSE)) {
+        lstrcpynW(base, videos, MAX_PATH);
     }
-    const bool ensured = EnsureFolder(base, kFolderName);
+    std::string folder = Utf8Path(base);
+    const bool ensured = EnsureFolder(folder, kFolderName);
     if (made != nullptr) {
         *made = ensured;
     }
-    std::string folder = base;
     if (ensured) {
         folder += "\\";
         folder += kFolderName;
@@ -36,17 +40,24 @@ std::string OutputFolder(HWND window, bool* made) {
     return folder;
 }
 
-void RemoveFiles(const std::string& folder, const char* pattern) {
-    WIN32_FIND_DATAA found{};
-    HANDLE search = ::FindFirstFileA((folder + "\\" + pattern).c_str(), &found);
+void RemoveLeftoverCopies(const std::string& folder) {
+    const std::string copyEnding = RecordingFile::OrdinaryCopyPath(".mp4");
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW(WidePath(folder + "\\*" + copyEnding).c_str(), &found);
     if (search == INVALID_HANDLE_VALUE) {
         return;
     }
     do {
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-            ::DeleteFileA((folder + "\\" + found.cFileName).c_str());
+        const std::string name = Utf8Path(found.cFileName);
+        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
+            name.size() <= copyEnding.size() || !IsTimestampFileName(name, copyEnding.c_str())) {
+            continue;
         }
-    } while (::FindNextFileA(search, &found));
+        const std::string recording = name.substr(0, name.size() - copyEnding.size()) + ".mp4";
+        if (OutputFileExists(folder + "\\" + recording)) {
+            DeleteOutputFile(folder + "\\" + name);
+        }
+    } while (::FindNextFileW(search, &found));
     ::FindClose(search);
 }
 
@@ -55,7 +66,5 @@ std::string NewOutputFilePath(HWND window, const char* extension) {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     LocalTimeFields time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};
-    return UniqueOutputPath(folder, time, extension, [](const std::string& path) {
-        return ::GetFileAttributesA(path.c_str()) != INVALID_FILE_ATTRIBUTES;
-    });
+    return UniqueOutputPath(folder, time, extension, &OutputFileExists);
 }

@@ -26,3 +26,8 @@ std::string TimestampFileName(const LocalTimeFields& time, const char* extension
 std::string UniqueOutputPath(const std::string& folder, const LocalTimeFields& time,
                              const char* extension,
                              const std::function<bool(const std::string&)>& exists);
+
+// Whether name is one TimestampFileName or UniqueOutputPath makes for the
+// extension ("2024-03-07_09-05-01.mp4", "2024-03-07_09-05-01_2.mp4"): the
+// files the program may treat as its own.
+bool IsTimestampFileName(const std::string& name, const char* extension);

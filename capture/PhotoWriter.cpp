@@ -1,12 +1,11 @@
 #include "capture/PhotoWriter.h"
 
-#include <cstdio>
-
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avio.h>
 }
 
+#include "capture/OutputFile.h"
 #include "capture/PictureConversion.h"
 
 namespace {
@@ -48,53 +47,42 @@ bool EncodeJpeg(const AVFrame* picture, AVPacket* packet) {
 
 } // namespace
 
-PhotoWriter::~PhotoWriter() {
-    Cancel();
-}
-
-void PhotoWriter::Cancel() {
-    if (m_file != nullptr) {
-        avio_closep(&m_file);
-        std::remove(m_path.c_str());
-    }
-    m_path.clear();
-}
-
 bool PhotoWriter::Prepare(const std::string& path) {
     Cancel();
-    if (avio_open(&m_file, path.c_str(), AVIO_FLAG_WRITE) < 0) {
-        m_file = nullptr;
+    AVIOContext* file = CreateOutputFile(path);
+    if (file == nullptr) {
         return false;
     }
+    CloseOutputFile(&file);
+    DeleteOutputFile(path);
     m_path = path;
     return true;
 }
 
 bool PhotoWriter::Write(const AVFrame* picture) {
-    if (m_file == nullptr) {
+    if (m_path.empty()) {
         return false;
     }
+    const std::string path = m_path;
+    m_path.clear();
     if (picture == nullptr || picture->width <= 0 || picture->height <= 0 ||
         picture->format != AV_PIX_FMT_YUV420P) {
-        Cancel();
         return false;
     }
     AVPacket* packet = av_packet_alloc();
     bool written = packet != nullptr && EncodeJpeg(picture, packet);
     if (written) {
-        avio_write(m_file, packet->data, packet->size);
-        avio_flush(m_file);
-        written = m_file->error >= 0;
+        AVIOContext* file = CreateOutputFile(path);
+        written = file != nullptr;
+        if (written) {
+            avio_write(file, packet->data, packet->size);
+            // A full disk leaves no broken photo.
+            if (!CloseOutputFile(&file)) {
+                DeleteOutputFile(path);
+                written = false;
+            }
+        }
     }
     av_packet_free(&packet);
-    if (!written) {
-        Cancel();
-        return false;
-    }
-    written = avio_closep(&m_file) >= 0;
-    if (!written) {
-        std::remove(m_path.c_str());
-    }
-    m_path.clear();
     return written;
 }

@@ -2,8 +2,6 @@
 
 #include <windows.h>
 
-#include <cstdio>
-
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -13,6 +11,8 @@ extern "C" {
 #include <libavutil/opt.h>
 #include <libswscale/swscale.h>
 }
+
+#include "capture/OutputFile.h"
 
 namespace {
 
@@ -28,37 +28,16 @@ constexpr int64_t kAudioBitRate = 32000;
 // jitter of reading the device, less than anyone hears as out of sync.
 constexpr int64_t kAudioSlackUs = 40000;
 
-// FFmpeg opens files by UTF-8 name, falling back to the ANSI code page; the
-// rename and size queries must name the same files.
-std::wstring WideName(const std::string& path) {
-    for (const UINT codePage : {static_cast<UINT>(CP_UTF8), static_cast<UINT>(CP_ACP)}) {
-        const DWORD flags = codePage == CP_UTF8 ? MB_ERR_INVALID_CHARS : 0;
-        const int length = ::MultiByteToWideChar(codePage, flags, path.c_str(), -1, nullptr, 0);
-        if (length > 0) {
-            std::wstring wide(static_cast<size_t>(length), L'\0');
-            ::MultiByteToWideChar(codePage, flags, path.c_str(), -1, &wide[0], length);
-            wide.resize(static_cast<size_t>(length - 1));
-            return wide;
-        }
-    }
-    return std::wstring();
-}
-
-int64_t FileSize(const std::wstring& path) {
-    WIN32_FILE_ATTRIBUTE_DATA data{};
-    if (!::GetFileAttributesExW(path.c_str(), GetFileExInfoStandard, &data)) {
-        return 0;
-    }
-    return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
+// Free space a recording keeps in hand: about 10 s of it, and never less
+// than 64 MB, which the system and other programs need as much.
+constexpr int64_t kReserveSeconds = 10;
+constexpr int64_t kLeastReserveBytes = 64LL * 1024 * 1024;
 
 void CloseOutput(AVFormatContext*& output) {
     if (output == nullptr) {
         return;
     }
-    if (output->pb != nullptr && !(output->oformat->flags & AVFMT_NOFILE)) {
-        avio_closep(&output->pb);
-    }
+    CloseOutputFile(&output->pb);
     avformat_free_context(output);
     output = nullptr;
 }
@@ -71,8 +50,7 @@ bool WriteTrailerAndClose(AVFormatContext* output, bool ok) {
     }
     ok = ok && av_write_trailer(output) >= 0;
     if (output->pb != nullptr) {
-        ok = ok && output->pb->error >= 0;
-        ok = avio_closep(&output->pb) >= 0 && ok;
+        ok = CloseOutputFile(&output->pb) && ok;
     }
     return ok;
 }
@@ -112,6 +90,13 @@ void RecordingFile::Release() {
     m_videoStream = nullptr;
     m_audioStream = nullptr;
     m_headerWritten = false;
+}
+
+int64_t RecordingFile::ReserveBytes() const {
+    int64_t bitsPerSecond = m_video != nullptr ? m_video->bit_rate : 0;
+    bitsPerSecond += m_audio != nullptr ? m_audio->bit_rate : 0;
+    const int64_t recordingBytes = bitsPerSecond / 8 * kReserveSeconds;
+    return recordingBytes > kLeastReserveBytes ? recordingBytes : kLeastReserveBytes;
 }
 
 SoundFormat RecordingFile::EncoderSound() const {
@@ -214,6 +199,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
     m_ordinaryResult = OrdinaryMp4{};
     m_videoFrames = 0;
     m_audioFrames = 0;
+    m_writeFailed = false;
     frameRate = RecordingFrameRate(frameRate);
     bool created = false;
     bool opened = width > 0 && height > 0 && width % 2 == 0 && height % 2 == 0 &&
@@ -224,8 +210,13 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
     m_shallow = opened ? av_frame_alloc() : nullptr;
     opened = opened && m_packet != nullptr && m_shallow != nullptr;
     if (opened && !(m_output->oformat->flags & AVFMT_NOFILE)) {
-        // An unwritable folder ends the start here, before anything runs.
-        created = avio_open(&m_output->pb, path.c_str(), AVIO_FLAG_WRITE) >= 0;
+        // An unwritable folder, or a disk that is nearly full, ends the
+        // start here, before anything runs.
+        const int64_t freeBytes = FreeDiskBytes(path);
+        if (freeBytes < 0 || freeBytes >= ReserveBytes()) {
+            m_output->pb = CreateOutputFile(path);
+        }
+        created = m_output->pb != nullptr;
         opened = created;
     }
     if (opened) {
@@ -246,7 +237,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
     if (!opened) {
         Release();
         if (created) {
-            std::remove(path.c_str());
+            DeleteOutputFile(path);
         }
         return false;
     }
@@ -275,7 +266,8 @@ bool RecordingFile::MakeOrdinaryCopy() {
         }
     }
     if (ok) {
-        created = avio_open(&copy->pb, copyPath.c_str(), AVIO_FLAG_WRITE) >= 0;
+        copy->pb = CreateOutputFile(copyPath);
+        created = copy->pb != nullptr;
         // The index in front, for players that stream.
         AVDictionary* options = nullptr;
         av_dict_set(&options, "movflags", "+faststart", 0);
@@ -303,7 +295,7 @@ bool RecordingFile::MakeOrdinaryCopy() {
     av_packet_free(&packet);
     avformat_close_input(&input);
     CloseOutput(copy);
-    const std::wstring copyName = WideName(copyPath);
+    const std::wstring copyName = WidePath(copyPath);
     if (!ok) {
         if (created) {
             ::DeleteFileW(copyName.c_str());
@@ -311,7 +303,7 @@ bool RecordingFile::MakeOrdinaryCopy() {
         return false;
     }
     // One rename: a stop cut off at any point leaves either file whole.
-    if (!::MoveFileExW(copyName.c_str(), WideName(m_path).c_str(),
+    if (!::MoveFileExW(copyName.c_str(), WidePath(m_path).c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
         ::DeleteFileW(copyName.c_str());
         return false;
@@ -377,10 +369,15 @@ bool RecordingFile::DrainEncoder(AVCodecContext* encoder, AVStream* stream) {
         }
         av_packet_rescale_ts(m_packet, encoder->time_base, stream->time_base);
         m_packet->stream_index = stream->index;
-        // The muxer takes the packet's reference; a write error drops this
-        // packet only, the recording goes on.
-        av_interleaved_write_frame(m_output, m_packet);
+        // The muxer takes the packet's reference. A write error (a full
+        // disk, a drive pulled out) loses everything after it: the
+        // recording must end.
+        const int written = av_interleaved_write_frame(m_output, m_packet);
         av_packet_unref(m_packet);
+        if (written < 0) {
+            m_writeFailed = true;
+            return false;
+        }
     }
 }
 
@@ -501,11 +498,16 @@ bool RecordingFile::Finish() {
         SendAudio(nullptr);
     }
     SendVideo(nullptr);
-    const bool complete = WriteTrailerAndClose(m_output, true);
-    m_ordinaryResult.fragmentedBytes = FileSize(WideName(m_path));
-    if (complete && MakeOrdinaryCopy()) {
+    const bool complete = WriteTrailerAndClose(m_output, !m_writeFailed);
+    m_ordinaryResult.fragmentedBytes = OutputFileSize(m_path);
+    // The copy needs room for a second file; without it the fragmented
+    // file, which plays as well, stays rather than the disk filling up.
+    const int64_t freeBytes = FreeDiskBytes(m_path);
+    const bool roomForCopy =
+        freeBytes < 0 || freeBytes >= m_ordinaryResult.fragmentedBytes + ReserveBytes();
+    if (complete && roomForCopy && MakeOrdinaryCopy()) {
         m_ordinaryResult.replaced = true;
-        m_ordinaryResult.ordinaryBytes = FileSize(WideName(m_path));
+        m_ordinaryResult.ordinaryBytes = OutputFileSize(m_path);
     }
     Release();
     return complete;

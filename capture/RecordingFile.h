@@ -45,8 +45,9 @@ public:
 
     // Creates the file with a width x height video stream and, when sound is
     // given, a sound stream for its rate and channels; writes the header.
-    // False when anything fails, the file could not be created included:
-    // then nothing stays open and no partial file is left behind.
+    // False when anything fails, the file could not be created or its disk
+    // has less than ReserveBytes free included: then nothing stays open and
+    // no partial file is left behind.
     bool Open(const std::string& path, int width, int height, int frameRate,
               const SoundFormat* sound);
     // Sets the MonotonicMicros that is time 0 of the file; pictures and
@@ -71,6 +72,15 @@ public:
     // True when the file is complete on disk, ordinary or, when the copy
     // failed, fragmented.
     bool Finish();
+    // Whether a write to the file failed (a full disk, a drive pulled out):
+    // nothing after it reaches the file, so the recording must end.
+    bool WriteFailed() const { return m_writeFailed; }
+    // The free space below which a recording ends before the disk is full:
+    // what about 10 s of it need, at least 64 MB. Finish makes the ordinary
+    // copy only when that much stays free besides the copy.
+    int64_t ReserveBytes() const;
+    const std::string& Path() const { return m_path; }
+
     // What the last Finish left.
     const OrdinaryMp4& Ordinary() const { return m_ordinaryResult; }
     // Frees everything (safe to call twice); the file is not finished.
@@ -112,5 +122,6 @@ private:
     int64_t m_videoFrames = 0;
     int64_t m_audioFrames = 0;
     bool m_headerWritten = false;
+    bool m_writeFailed = false;
     OrdinaryMp4 m_ordinaryResult;
 };

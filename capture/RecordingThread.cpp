@@ -4,9 +4,17 @@
 
 #include <optional>
 
+#include "capture/MonotonicClock.h"
+#include "capture/OutputFile.h"
+
 extern "C" {
 #include <libavutil/frame.h>
 }
+
+namespace {
+// How often the free space of the recording's volume is looked at.
+constexpr int64_t kSpaceCheckUs = 1000000;
+} // namespace
 
 void RecordingThread::FrameDeleter::operator()(AVFrame* frame) const {
     av_frame_free(&frame);
@@ -53,7 +61,14 @@ void RecordingThread::Run() {
     // The preview comes first: when the cores are busy the encoder falls
     // behind and drops pictures, the screen does not freeze.
     ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    int64_t nextSpaceCheckUs = 0;
     for (;;) {
+        // A failed write loses all that follows; a disk about to fill would
+        // soon do the same. Either ends the recording as a stop does.
+        if (!m_ending && (m_file->WriteFailed() || OutOfRoom(nextSpaceCheckUs))) {
+            m_endedByItself = true;
+            m_ending = true;
+        }
         // Read before looking at the queue: once ending is seen, nothing
         // more arrives, so an empty queue then means all is written.
         const bool ending = m_ending;
@@ -72,6 +87,16 @@ void RecordingThread::Run() {
         }
     }
     m_complete = m_file->Finish();
+}
+
+bool RecordingThread::OutOfRoom(int64_t& nextCheckUs) const {
+    const int64_t now = MonotonicMicros();
+    if (now < nextCheckUs) {
+        return false;
+    }
+    nextCheckUs = now + kSpaceCheckUs;
+    const int64_t freeBytes = FreeDiskBytes(m_file->Path());
+    return freeBytes >= 0 && freeBytes < m_file->ReserveBytes();
 }
 
 bool RecordingThread::Finish() {

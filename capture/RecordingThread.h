@@ -36,6 +36,11 @@ public:
     // joins the thread. True when the file is complete. Safe to call twice.
     bool Finish();
 
+    // Whether the recording ended without Finish: a write failed, or the
+    // free space of its volume fell below RecordingFile::ReserveBytes. The
+    // file is then finished as far as it was written; Finish still joins.
+    bool EndedByItself() const { return m_endedByItself; }
+
     // Pictures encoded, and pictures dropped because the encoder was behind.
     uint64_t WrittenPictures() const { return m_written; }
     uint64_t DroppedPictures() const { return m_queue.Dropped(); }
@@ -56,12 +61,15 @@ private:
 
     bool Push(int kind, const AVFrame* frame, int64_t time);
     void Run();
+    // Looks at the free space at most once a second (nextCheckUs).
+    bool OutOfRoom(int64_t& nextCheckUs) const;
 
     std::unique_ptr<RecordingFile> m_file;
     bool m_hasSound = false;
     SoundFormat m_sound;
     CaptureQueue<Item> m_queue;
     std::atomic<bool> m_ending{false};
+    std::atomic<bool> m_endedByItself{false};
     std::atomic<uint64_t> m_written{0};
     bool m_complete = false;
     std::thread m_thread;

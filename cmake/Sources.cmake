@@ -78,6 +78,7 @@ set(ORVANA_WIN32_SOURCES
     capture/CaptureEngine.cpp
     capture/MediaPipeline.cpp
     capture/OutputFolder.cpp
+    capture/OutputFile.cpp
     capture/MonotonicClock.cpp
     capture/RecordingFile.cpp
     capture/Win32RandomAccessFile.cpp

@@ -14,6 +14,7 @@
 #include "app/MainWindow.h"
 #include "capture/CaptureEngine.h"
 #include "capture/MonotonicClock.h"
+#include "capture/OutputFile.h"
 #include "capture/OutputFolder.h"
 #include "settings/SettingsFile.h"
 #include "tests/win32/MediaProbe.h"
@@ -502,6 +503,27 @@ TEST_F(ControlPanelTest, UnpluggingTheRecordingCameraLeavesACompleteFileEveryTim
     // device enumerations keep handles, and so do the camera objects that left.
     std::printf("%d cycles in %.1f s; handles from the second on %ld -> %ld\n", cycles,
                 (::GetTickCount() - started) / 1000.0, handlesBefore, ProcessHandles::Count());
+}
+
+// The disk fills during a recording: the recording ends by itself, and the
+// bar shows it stopped as if the user had clicked.
+TEST_F(ControlPanelTest, ARecordingEndedByAFullDiskSpringsTheRecordButtonBack) {
+    CaptureEngine& engine = CaptureEngine::Instance();
+    const std::set<std::string> before = Recordings();
+    PressRecord();
+    ASSERT_TRUE(engine.recording);
+    ASSERT_TRUE(Option("id_btn_capture")->IsSelected());
+    Pump(1200);
+    SimulateDisk(-1, 1 << 20);
+    const bool stopped = TestSupport::WaitFor([&] { return !engine.recording; }, 10000);
+    SimulateDisk(-1, -1);
+    ASSERT_TRUE(stopped);
+    EXPECT_FALSE(engine.pipeline->RecordingActive());
+    EXPECT_FALSE(Option("id_btn_capture")->IsSelected());
+    EXPECT_FALSE(g_window->GetPaintManager().FindControl("id_cap_time_show")->IsVisible());
+    EXPECT_EQ(Text("id_cap_time_label"), "00:00");
+    ASSERT_TRUE(TakeNewRecording(before, "filled.mp4"));
+    EXPECT_EQ(MediaProbe::DecodeErrors("filled.mp4"), "");
 }
 
 // A skin without the panel's controls: every action skips what is missing and

@@ -18,6 +18,7 @@ extern "C" {
 #include "Core/OrvanaCamera.h"
 #include "capture/CaptureEngine.h"
 #include "capture/MonotonicClock.h"
+#include "capture/OutputFile.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
@@ -79,6 +80,7 @@ protected:
 
     void TearDown() override {
         Engine().StopRecording();
+        SimulateDisk(-1, -1);
         CameraTest::ResetRegistry();
         TestDevices::ResetConfiguration();
     }
@@ -131,6 +133,88 @@ protected:
         return result;
     }
 };
+
+// Points the user's Videos folder at a folder in the scratch folder, made
+// now, for as long as it lives.
+class VideosFolder {
+public:
+    explicit VideosFolder(const std::string& name) : m_name(name) {
+        const std::wstring folder = WidePath(MediaProbe::WindowsPath(name));
+        ::CreateDirectoryW(folder.c_str(), nullptr);
+        ::RegCreateKeyExW(HKEY_CURRENT_USER, kKey, 0, nullptr, 0, KEY_READ | KEY_WRITE, nullptr,
+                          &m_key, nullptr);
+        for (Value& value : m_values) {
+            DWORD size = sizeof value.old;
+            value.hadOld = ::RegQueryValueExW(m_key, value.name, nullptr, &value.oldType,
+                                              reinterpret_cast<BYTE*>(value.old),
+                                              &size) == ERROR_SUCCESS;
+            value.oldSize = size;
+            ::RegSetValueExW(m_key, value.name, 0, REG_EXPAND_SZ,
+                             reinterpret_cast<const BYTE*>(folder.c_str()),
+                             static_cast<DWORD>((folder.size() + 1) * sizeof(wchar_t)));
+        }
+    }
+    ~VideosFolder() {
+        for (const Value& value : m_values) {
+            if (value.hadOld) {
+                ::RegSetValueExW(m_key, value.name, 0, value.oldType,
+                                 reinterpret_cast<const BYTE*>(value.old), value.oldSize);
+            } else {
+                ::RegDeleteValueW(m_key, value.name);
+            }
+        }
+        ::RegCloseKey(m_key);
+    }
+    // A name inside it, for MediaProbe.
+    std::string operator/(const std::string& name) const { return m_name + "/" + name; }
+    // The names of the files in it, or in a folder inside it.
+    std::vector<std::string> Files(const std::string& inside = "") const {
+        std::vector<std::string> names;
+        const std::string folder = inside.empty() ? m_name : m_name + "\\" + inside;
+        WIN32_FIND_DATAW found{};
+        HANDLE search =
+            ::FindFirstFileW(WidePath(MediaProbe::WindowsPath(folder) + "\\*").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            return names;
+        }
+        do {
+            if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+                names.push_back(Utf8Path(found.cFileName));
+            }
+        } while (::FindNextFileW(search, &found));
+        ::FindClose(search);
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // Makes a file of a few bytes in it.
+    void Put(const std::string& name) const {
+        HANDLE file = ::CreateFileW(WidePath(MediaProbe::WindowsPath(m_name + "\\" + name)).c_str(),
+                                    GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS, 0, nullptr);
+        DWORD written = 0;
+        ::WriteFile(file, "user", 4, &written, nullptr);
+        ::CloseHandle(file);
+    }
+
+private:
+    static constexpr const wchar_t* kKey =
+        L"Software\\Microsoft\\Windows\\CurrentVersion\\Explorer\\User Shell Folders";
+    struct Value {
+        const wchar_t* name;
+        bool hadOld = false;
+        DWORD oldType = 0;
+        DWORD oldSize = 0;
+        wchar_t old[MAX_PATH * 2] = {};
+    };
+    std::string m_name;
+    HKEY m_key = nullptr;
+    // Windows names the folder's value "My Video", Wine "My Videos".
+    Value m_values[2] = {{L"My Video"}, {L"My Videos"}};
+};
+
+bool EndsWith(const std::string& text, const std::string& ending) {
+    return text.size() >= ending.size() &&
+           text.compare(text.size() - ending.size(), ending.size(), ending) == 0;
+}
 
 // The file's video: H.264 in yuv420p at the camera's size, a key frame at
 // least every 12 pictures, as long as the recording lasted, every packet
@@ -318,6 +402,105 @@ TEST_F(Recording, UnwritableFolderRefusesTheStartAndLeavesNothingOpen) {
     EXPECT_NEAR(MediaProbe::MeanVolume("after.mp4"), -21.0, 2.0);
 }
 
+// A user name in letters the ANSI code page cannot hold (Polish and Chinese
+// on an English system) names the Videos folder.
+TEST_F(Recording, VideosFolderOutsideTheCodePageTakesRecordingsAndPhotos) {
+    const VideosFolder videos("Łódź_视频");
+    OpenDevices({}, {}, false);
+    CaptureEngine& engine = Engine();
+    ASSERT_TRUE(engine.StartRecording());
+    // Two photos meanwhile, most likely in one second: two files all the same.
+    for (int photo = 0; photo < 2; ++photo) {
+        ASSERT_TRUE(engine.TakePhoto());
+        ASSERT_TRUE(WaitFor([&] { return !engine.photoPending; }));
+    }
+    Pump(1000);
+    ASSERT_TRUE(engine.StopRecording());
+    EXPECT_TRUE(engine.pipeline->LastRecordingOrdinary().replaced);
+    std::vector<std::string> photos;
+    std::vector<std::string> recordings;
+    for (const std::string& name : videos.Files("OrvanaCapture")) {
+        (EndsWith(name, ".jpg") ? photos : recordings).push_back(name);
+    }
+    EXPECT_EQ(photos.size(), 2u);
+    ASSERT_EQ(recordings.size(), 1u);
+    ASSERT_TRUE(EndsWith(recordings[0], ".mp4"));
+    const std::vector<Fields> streams =
+        MediaProbe::Streams(videos / "OrvanaCapture/" + recordings[0]);
+    ASSERT_EQ(streams.size(), 1u);
+    EXPECT_EQ(Number(streams[0], "width"), 640);
+    EXPECT_EQ(Number(streams[0], "height"), 480);
+}
+
+// Where "OrvanaCapture" cannot be made, recordings go into the Videos folder
+// itself, among the user's own files.
+TEST_F(Recording, StartingDeletesOnlyTheCopiesThatCutOffRecordingsLeft) {
+    const VideosFolder videos("videos");
+    videos.Put("OrvanaCapture");
+    videos.Put("holiday.mp4.tmp");
+    // A recording killed while it was copied: its fragmented file and the copy.
+    videos.Put("2020-01-01_00-00-00.mp4");
+    videos.Put("2020-01-01_00-00-00.mp4.tmp");
+    // Named like ours, but no recording of that name.
+    videos.Put("2020-01-01_00-00-01.mp4.tmp");
+    OpenDevices({}, {}, false);
+    ASSERT_TRUE(Engine().StartRecording());
+    ASSERT_TRUE(Engine().StopRecording());
+    const std::vector<std::string> files = videos.Files();
+    const auto has = [&](const char* name) {
+        return std::find(files.begin(), files.end(), name) != files.end();
+    };
+    EXPECT_TRUE(has("holiday.mp4.tmp"));
+    EXPECT_TRUE(has("2020-01-01_00-00-00.mp4"));
+    EXPECT_FALSE(has("2020-01-01_00-00-00.mp4.tmp"));
+    EXPECT_TRUE(has("2020-01-01_00-00-01.mp4.tmp"));
+    EXPECT_EQ(files.size(), 5u) << "OrvanaCapture, the three kept and the new recording";
+}
+
+// A write that fails (a full disk, a drive pulled out) and free space below
+// the reserve each end the recording as a stop would, with the file whole
+// as far as it was written.
+TEST_F(Recording, ADiskThatFillsEndsTheRecordingAsAStopWould) {
+    OpenDevices();
+    CaptureEngine& engine = Engine();
+    struct Case {
+        const char* name;
+        int64_t writableBytes;
+        int64_t freeBytes;
+    };
+    for (const Case& disk : {Case{"full.mp4", 0, -1}, Case{"low.mp4", -1, 60LL << 20}}) {
+        SCOPED_TRACE(disk.name);
+        ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(disk.name)));
+        const int64_t started = MonotonicMicros();
+        Pump(1200);
+        SimulateDisk(disk.writableBytes, disk.freeBytes);
+        const double faulted = (MonotonicMicros() - started) / 1e6;
+        EXPECT_TRUE(WaitFor([&] { return engine.RecordingEndedByItself(); }));
+        if (disk.writableBytes == 0) {
+            // A photo on that disk leaves no broken file.
+            const uint64_t photos = engine.PhotosWritten();
+            ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("full.jpg")));
+            ASSERT_TRUE(WaitFor([&] { return !engine.photoPending; }));
+            EXPECT_EQ(engine.PhotosWritten(), photos);
+            EXPECT_FALSE(MediaProbe::Exists("full.jpg"));
+        }
+        engine.StopRecording();
+        SimulateDisk(-1, -1);
+        const std::vector<Fields> streams = MediaProbe::Streams(disk.name);
+        ASSERT_EQ(streams.size(), 2u);
+        const double duration = Number(streams[0], "start_time") + Number(streams[0], "duration");
+        EXPECT_GT(duration, 0.6);
+        // Nothing from after the fault but the fragment in hand (0.4 s).
+        EXPECT_LT(duration, faulted + 1.2);
+        EXPECT_EQ(MediaProbe::DecodeErrors(disk.name), "");
+    }
+    // A disk that is nearly full refuses the start, as an unwritable folder does.
+    SimulateDisk(-1, 60LL << 20);
+    EXPECT_FALSE(engine.StartRecordingTo(MediaProbe::WindowsPath("refused.mp4")));
+    EXPECT_FALSE(engine.recording);
+    EXPECT_FALSE(MediaProbe::Exists("refused.mp4"));
+}
+
 // Photos are fed exact pictures, without a camera: black and white halves.
 TEST_F(Recording, PhotoIsAFullRangeJpegOfTheNextPictureAtItsOwnSize) {
     CaptureEngine& engine = Engine();
@@ -364,6 +547,8 @@ TEST_F(Recording, PhotoIsAFullRangeJpegOfTheNextPictureAtItsOwnSize) {
     ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("dropped.jpg")));
     ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("kept.jpg")));
     EXPECT_FALSE(MediaProbe::Exists("dropped.jpg"));
+    // Until its picture comes, a photo has no file, not even an empty one.
+    EXPECT_FALSE(MediaProbe::Exists("kept.jpg"));
     ASSERT_TRUE(feed(320, 240));
     EXPECT_TRUE(MediaProbe::Exists("kept.jpg"));
 }

@@ -1,0 +1,178 @@
+#include "capture/OutputFile.h"
+
+#include <windows.h>
+
+#include <atomic>
+
+extern "C" {
+#include <libavformat/avio.h>
+#include <libavutil/error.h>
+#include <libavutil/mem.h>
+}
+
+namespace {
+
+// FFmpeg's own buffer size for files.
+constexpr int kBufferBytes = 32768;
+
+std::atomic<int64_t> g_writableBytes{-1};
+std::atomic<int64_t> g_freeBytes{-1};
+
+// Takes size bytes from the simulated disk; false when they do not fit.
+bool TakeSimulatedSpace(int64_t size) {
+    int64_t left = g_writableBytes.load();
+    while (left >= 0) {
+        if (left < size) {
+            return false;
+        }
+        if (g_writableBytes.compare_exchange_weak(left, left - size)) {
+            return true;
+        }
+    }
+    return true;
+}
+
+int WritePacket(void* opaque, uint8_t* data, int size) {
+    if (!TakeSimulatedSpace(size)) {
+        return AVERROR(ENOSPC);
+    }
+    DWORD written = 0;
+    if (!::WriteFile(static_cast<HANDLE>(opaque), data, static_cast<DWORD>(size), &written,
+                     nullptr) ||
+        written != static_cast<DWORD>(size)) {
+        return ::GetLastError() == ERROR_DISK_FULL ? AVERROR(ENOSPC) : AVERROR(EIO);
+    }
+    return size;
+}
+
+int64_t Seek(void* opaque, int64_t offset, int whence) {
+    HANDLE file = static_cast<HANDLE>(opaque);
+    LARGE_INTEGER position{};
+    if (whence & AVSEEK_SIZE) {
+        return ::GetFileSizeEx(file, &position) ? position.QuadPart : AVERROR(EIO);
+    }
+    DWORD method = FILE_BEGIN;
+    switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET:
+        break;
+    case SEEK_CUR:
+        method = FILE_CURRENT;
+        break;
+    case SEEK_END:
+        method = FILE_END;
+        break;
+    default:
+        return AVERROR(EINVAL);
+    }
+    LARGE_INTEGER distance{};
+    distance.QuadPart = offset;
+    return ::SetFilePointerEx(file, distance, &position, method) ? position.QuadPart
+                                                                  : AVERROR(EIO);
+}
+
+std::wstring Widen(const std::string& text, UINT codePage, DWORD flags) {
+    const int length = ::MultiByteToWideChar(codePage, flags, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) {
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(codePage, flags, text.c_str(), -1, &wide[0], length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
+}
+
+} // namespace
+
+std::wstring WidePath(const std::string& path) {
+    std::wstring wide = Widen(path, CP_UTF8, MB_ERR_INVALID_CHARS);
+    return wide.empty() && !path.empty() ? Widen(path, CP_ACP, 0) : wide;
+}
+
+std::string Utf8Path(const std::wstring& path) {
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string text(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, &text[0], length, nullptr, nullptr);
+    text.resize(static_cast<size_t>(length - 1));
+    return text;
+}
+
+AVIOContext* CreateOutputFile(const std::string& path) {
+    // Others may read it meanwhile: the ordinary copy's muxer reads back
+    // what it wrote to move its index to the front.
+    HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return nullptr;
+    }
+    // The buffer belongs to the context from here on.
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
+    AVIOContext* context =
+        buffer != nullptr
+            ? avio_alloc_context(buffer, kBufferBytes, 1, file, nullptr, &WritePacket, &Seek)
+            : nullptr;
+    if (context == nullptr) {
+        av_free(buffer);
+        ::CloseHandle(file);
+        return nullptr;
+    }
+    return context;
+}
+
+bool CloseOutputFile(AVIOContext** file) {
+    if (file == nullptr || *file == nullptr) {
+        return true;
+    }
+    AVIOContext* context = *file;
+    *file = nullptr;
+    avio_flush(context);
+    bool whole = context->error >= 0;
+    whole = ::CloseHandle(static_cast<HANDLE>(context->opaque)) != FALSE && whole;
+    av_freep(&context->buffer);
+    avio_context_free(&context);
+    return whole;
+}
+
+bool DeleteOutputFile(const std::string& path) {
+    return ::DeleteFileW(WidePath(path).c_str()) != FALSE;
+}
+
+bool OutputFileExists(const std::string& path) {
+    return ::GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int64_t OutputFileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+int64_t FreeDiskBytes(const std::string& path) {
+    const int64_t simulated = g_freeBytes.load();
+    if (simulated >= 0) {
+        return simulated;
+    }
+    std::wstring folder = WidePath(path);
+    // The query takes a folder: a file's volume is its folder's.
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        const size_t slash = folder.find_last_of(L"\\/");
+        folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash + 1);
+    }
+    ULARGE_INTEGER available{};
+    if (!::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
+        return -1;
+    }
+    return static_cast<int64_t>(available.QuadPart);
+}
+
+void SimulateDisk(int64_t writableBytes, int64_t freeBytes) {
+    g_writableBytes = writableBytes;
+    g_freeBytes = freeBytes;
+}

@@ -1,0 +1,37 @@
+// OutputFile: the files the program writes (recordings, their ordinary
+// copies, photos). Paths are UTF-8 throughout and reach Windows through the
+// wide API, so a Videos folder named in letters the ANSI code page cannot
+// hold works like any other; FFmpeg takes the same UTF-8 names. Writes go
+// through an FFmpeg I/O context of our own, so that a failed write (a full
+// disk, a removed drive) is seen where it happens.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+struct AVIOContext;
+
+// UTF-8 to UTF-16; text that is not UTF-8 is read in the ANSI code page, as
+// FFmpeg does with such names.
+std::wstring WidePath(const std::string& path);
+std::string Utf8Path(const std::wstring& path);
+
+// Creates the file (emptied when it exists) and answers an I/O context that
+// writes and seeks in it; null when it cannot be created.
+AVIOContext* CreateOutputFile(const std::string& path);
+// Flushes and closes the file and frees the context; *file becomes null,
+// so a second call does nothing. True when every byte written reached the
+// file.
+bool CloseOutputFile(AVIOContext** file);
+
+bool DeleteOutputFile(const std::string& path);
+bool OutputFileExists(const std::string& path);
+int64_t OutputFileSize(const std::string& path);
+// Bytes the user may still write on the volume of path (a file or a
+// folder); -1 when that cannot be told.
+int64_t FreeDiskBytes(const std::string& path);
+
+// A disk as rude as a full one or a drive pulled out, for tests: after
+// writableBytes more bytes every write through CreateOutputFile fails, and
+// FreeDiskBytes answers freeBytes. -1 leaves that part to the real disk.
+void SimulateDisk(int64_t writableBytes, int64_t freeBytes);
