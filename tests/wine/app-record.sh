@@ -107,7 +107,7 @@ cp "$found" "$shots/"
 # nothing written beside the recording.
 boxes="$(python3 "$(dirname "${BASH_SOURCE[0]}")/mp4_boxes.py" "$found")" || fail "boxes: $boxes"
 echo "top-level boxes: ${boxes:0:60}...${boxes: -30}"
-[[ "$boxes" =~ ^ftyp\ free(\ free\ mdat)+\ free\ moov$ ]] ||
+[[ "$boxes" =~ ^ftyp\ free\*2\ mdat(\ free\ mdat)*\ free\ moov$ ]] ||
     fail "not an ordinary MP4 finished in place: $boxes"
 [ -z "$(find "$output" -type f ! -name '*.mp4' ! -name '*.jpg')" ] ||
     fail "files beside the recording: $(ls "$output")"
