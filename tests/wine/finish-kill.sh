@@ -13,7 +13,7 @@
 #
 #   finish-kill.sh FinishFile.exe
 set -uo pipefail
-finisher="$1"
+finisher="$(readlink -f "$1")"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 kills="${ORVANA_FINISH_KILLS:-25}"
 work="$(mktemp -d "${TMPDIR:-/tmp}/orvana-finish-kill.XXXXXX")"
