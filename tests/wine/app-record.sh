@@ -199,6 +199,9 @@ click "${record[@]}"
 sleep 3
 close_with_alt_f4 5
 complete_recording 3 "window closed while recording"
+# Closing waits for the file to be finished in place.
+closed="$(python3 "$(dirname "${BASH_SOURCE[0]}")/mp4_boxes.py" "$(ls -t "$output"/*.mp4 | head -n 1)")"
+[[ "$closed" != *moof* ]] || fail "closing left the recording fragmented: $closed"
 
 rm -rf "$shots"
 echo "PASS"
