@@ -22,6 +22,9 @@ namespace {
 const GUID kCaptureCategory = {
     0x65E8773D, 0x8F56, 0x11D0, {0xA3, 0xB9, 0x00, 0xA0, 0xC9, 0x22, 0x31, 0x96}};
 
+// How long closing waits for a stopped recording's file to be finished.
+constexpr unsigned kExitFinishWaitMs = 5000;
+
 } // namespace
 
 MainWindow::MainWindow() = default;
@@ -124,6 +127,9 @@ LRESULT MainWindow::OnCreate() {
     LoadSettings(settings);
     CurrentSettings = settings;
 
+    // Recordings a crash or a kill left fragmented are finished meanwhile.
+    m_repair.Start();
+
     // 13. Devices.
     CameraRegistry& registry = CameraRegistry::Instance();
     int cameraCount = 0;
@@ -149,6 +155,12 @@ void MainWindow::Shutdown() {
         CaptureEngine::Instance().StopRecording();
     }
     CaptureEngine::Instance().RequestStop();
+    // The stopped recording's file is finished by its own thread; should the
+    // process die before that, the next start finishes it.
+    if (CaptureEngine::Instance().pipeline) {
+        CaptureEngine::Instance().pipeline->WaitForFinishedRecordings(kExitFinishWaitMs);
+    }
+    m_repair.Stop();
     ::Sleep(100);
     OrvanaCamera* camera = CameraRegistry::Instance().CurrentCamera();
     if (camera != nullptr && camera->opened) {

@@ -7,6 +7,7 @@
 
 #include <vector>
 
+#include "capture/RecordingRepair.h"
 #include "ui/NotifyEvent.h"
 #include "ui/PaintManager.h"
 #include "ui/SkinBuilder.h"
@@ -59,6 +60,8 @@ private:
     void RefreshAfterDeviceChange();
 
     HDEVNOTIFY m_deviceNotify = nullptr;
+    // Finishes the recordings an earlier run left fragmented.
+    RecordingRepair m_repair;
     Ui::CPaintManager m_paintManager;
     Ui::CControlUI* m_minimizeButton = nullptr;
     Ui::CControlUI* m_maximizeButton = nullptr;

@@ -226,37 +226,38 @@ int main(int argc, char** argv) {
         engine.recording = false;
         const double stopping = Now();
         const double cpuBefore = ProcessorSeconds();
-        const bool complete = engine.pipeline->StopRecording();
+        engine.pipeline->StopRecording();
         const double stopCpu = ProcessorSeconds() - cpuBefore;
         const double stopMs = (Now() - stopping) * 1000.0;
+        // The recording's own thread drains the encoders and finishes the file.
+        const bool finished = engine.pipeline->WaitForFinishedRecordings(60000);
+        const FinishedRecording file = engine.pipeline->LastRecordingFinished();
+        const bool complete = finished && file.complete;
         const uint64_t recorded = engine.pipeline->LastRecordingPictures();
         std::printf("recorded %llu pictures (%.1f %% of those fed, at least %.1f %%; %llu dropped "
                     "by the encoder falling behind), file %s, stop took %.0f ms (%.0f ms of "
-                    "processor time)\n",
+                    "processor time), the file was finished %.0f ms after the stop (in place: "
+                    "%.0f ms)\n",
                     static_cast<unsigned long long>(recorded), 100.0 * recorded / total,
                     100.0 * kLeastRecordedShare,
                     static_cast<unsigned long long>(engine.pipeline->LastRecordingDropped()),
-                    complete ? "complete" : "INCOMPLETE", stopMs, stopCpu * 1000.0);
-        // The stop puts the ordinary copy in the fragmented file's place.
-        const OrdinaryMp4 ordinary = engine.pipeline->LastRecordingOrdinary();
-        std::printf("fragmented file %.2f MB, ordinary MP4 %.2f MB (%+.2f %%), %s\n",
-                    ordinary.fragmentedBytes / 1e6, ordinary.ordinaryBytes / 1e6,
-                    ordinary.fragmentedBytes > 0
-                        ? 100.0 * (ordinary.ordinaryBytes - ordinary.fragmentedBytes) /
-                              ordinary.fragmentedBytes
-                        : 0.0,
-                    ordinary.replaced ? "replaced" : "NOT REPLACED");
+                    complete ? "complete" : "INCOMPLETE", stopMs, stopCpu * 1000.0,
+                    engine.pipeline->LastRecordingFinishMicros() / 1000.0,
+                    file.finishMicros / 1000.0);
+        // Finished in place: the file grows by its index alone.
+        std::printf("fragmented file %.2f MB, ordinary MP4 %.2f MB (%+lld bytes), %s\n",
+                    file.fragmentedBytes / 1e6, file.bytes / 1e6,
+                    static_cast<long long>(file.bytes - file.fragmentedBytes),
+                    file.ordinary ? "ordinary" : "NOT FINISHED");
         std::printf("RESULT recorded_percent %.2f\n", 100.0 * recorded / total);
         // The whole file over the camera's time: about 4 Mbit/s for a webcam's picture.
         std::printf("RESULT file_mbit_per_second %.2f\n",
-                    ordinary.fragmentedBytes * 8.0 / 1e6 / (static_cast<double>(total) / fps));
-        // The stop copies the file: its time grows with the recording's size.
+                    file.bytes * 8.0 / 1e6 / (static_cast<double>(total) / fps));
         std::printf("RESULT stop_ms %.0f\n", stopMs);
-        if (ordinary.fragmentedBytes > 0) {
-            std::printf("RESULT stop_ms_per_mb %.1f\n", stopMs / (ordinary.fragmentedBytes / 1e6));
-        }
-        std::printf("RESULT recording_complete %d\n", complete && ordinary.replaced ? 1 : 0);
-        kept = kept && complete && ordinary.replaced &&
+        std::printf("RESULT finish_ms %.1f\n",
+                    engine.pipeline->LastRecordingFinishMicros() / 1000.0);
+        std::printf("RESULT recording_complete %d\n", complete && file.ordinary ? 1 : 0);
+        kept = kept && complete && file.ordinary &&
                static_cast<double>(recorded) >= kLeastRecordedShare * total;
         ::DeleteFileA(recordingPath.c_str());
     }

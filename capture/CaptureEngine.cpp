@@ -334,9 +334,6 @@ bool CaptureEngine::StartRecording() {
     // A running recording is closed before the new name is chosen, so the
     // new file never takes the old one's name.
     StopRecording();
-    // A recording cut off by a crash left its unfinished ordinary copy (its
-    // fragmented file is the recording): nothing anyone can play.
-    RemoveLeftoverCopies(OutputFolder(previewWindow));
     return StartRecordingTo(NewOutputFilePath(previewWindow, ".mp4"));
 }
 

@@ -26,6 +26,8 @@ namespace {
 // Plane rows of the converted frame start on this boundary so that
 // libswscale writes with aligned stores.
 constexpr int kConvertedAlign = 32;
+// How long the end of the program waits for a recording's file to be finished.
+constexpr unsigned kExitFinishWaitMs = 5000;
 
 } // namespace
 
@@ -33,6 +35,15 @@ MediaPipeline::MediaPipeline() = default;
 
 MediaPipeline::~MediaPipeline() {
     StopRecording();
+    if (!WaitForFinishedRecordings(kExitFinishWaitMs)) {
+        // A finish stuck on a dead disk: its thread owns all it uses and the
+        // process is ending; the file, fragmented, is finished at the next start.
+        std::lock_guard<std::mutex> lock(m_finishingLock);
+        for (std::unique_ptr<RecordingThread>& stuck : m_finishing) {
+            (void)stuck.release();
+        }
+        m_finishing.clear();
+    }
     std::lock_guard<std::mutex> lock(m_contextLock);
     m_photo.Cancel();
     CloseDecoder();
@@ -387,6 +398,7 @@ bool MediaPipeline::StartRecording(const std::string& path, int width, int heigh
             return false;
         }
     }
+    // The previous recording's file is finished by its own thread meanwhile.
     StopRecording();
     // Opening the devices and the file takes a while: the preview goes on
     // meanwhile, and only the hand-over below holds the lock.
@@ -434,17 +446,49 @@ bool MediaPipeline::StopRecording() {
         file = std::move(m_recording);
         microphone = std::move(m_microphone);
     }
-    // The thread is joined before the file closes; frames it queued meanwhile
-    // find no recording and are dropped.
+    // Joined before the recording ends; frames it queued meanwhile find no
+    // recording and are dropped.
     microphone.reset();
-    if (!file) {
-        return true;
+    std::unique_lock<std::mutex> lock(m_finishingLock);
+    if (file) {
+        file->End();
+        m_finishing.push_back(std::move(file));
     }
-    const bool complete = file->Finish();
-    m_lastPictures = file->WrittenPictures();
-    m_lastDropped = file->DroppedPictures();
-    m_lastOrdinary = file->Ordinary();
-    return complete;
+    CollectFinished(lock);
+    return true;
+}
+
+void MediaPipeline::CollectFinished(std::unique_lock<std::mutex>& finishingLock) {
+    (void)finishingLock;
+    for (auto each = m_finishing.begin(); each != m_finishing.end();) {
+        RecordingThread& file = **each;
+        if (!file.WaitFinished(0)) {
+            ++each;
+            continue;
+        }
+        file.Finish();
+        m_lastPictures = file.WrittenPictures();
+        m_lastDropped = file.DroppedPictures();
+        m_lastFinishUs = file.EndToFinishedMicros();
+        m_lastFinished = file.Finished();
+        each = m_finishing.erase(each);
+    }
+}
+
+bool MediaPipeline::WaitForFinishedRecordings(unsigned timeoutMs) {
+    const int64_t deadline = MonotonicMicros() + static_cast<int64_t>(timeoutMs) * 1000;
+    std::unique_lock<std::mutex> lock(m_finishingLock);
+    for (const std::unique_ptr<RecordingThread>& file : m_finishing) {
+        const int64_t left = deadline - MonotonicMicros();
+        file->WaitFinished(left > 0 ? static_cast<unsigned>((left + 999) / 1000) : 0);
+    }
+    CollectFinished(lock);
+    return m_finishing.empty();
+}
+
+FinishedRecording MediaPipeline::LastRecordingFinished() {
+    std::lock_guard<std::mutex> lock(m_finishingLock);
+    return m_lastFinished;
 }
 
 bool MediaPipeline::RecordingActive() {

@@ -77,21 +77,26 @@ public:
     // (ContextLock held). Frames are described by their own fields; stream
     // only names their source and is not read.
     bool EncodeAudioFrame(AVStream* stream, const AVFrame* frame, int64_t readUs);
-    // Ends the microphone's thread, drains the encoders and writes the
-    // trailer, without holding up the preview meanwhile. True when a
-    // recording was finished completely or none was running.
+    // Ends the microphone's thread and lets the recording's own thread drain
+    // the encoders, write the trailer and finish the file in place; returns
+    // without waiting for that (a new recording, a photo, a camera switch
+    // may start meanwhile). Always true.
     bool StopRecording();
+    // Waits up to timeoutMs for the files of stopped recordings to be
+    // finished, and joins their threads; true when none is left finishing.
+    bool WaitForFinishedRecordings(unsigned timeoutMs);
     bool RecordingActive();
     // Whether the running recording ended without a stop (a write failed or
     // the disk is nearly full); StopRecording still has to be called.
     bool RecordingEndedByItself();
-    // Pictures the last finished recording holds, and those its encoder
-    // dropped because it was behind.
+    // Of the recording whose file was finished last (see
+    // WaitForFinishedRecordings): the pictures it holds, those its encoder
+    // dropped because it was behind, and what its finish left.
     uint64_t LastRecordingPictures() const { return m_lastPictures; }
     uint64_t LastRecordingDropped() const { return m_lastDropped; }
-    // Whether the last recording ended as an ordinary MP4, and its sizes;
-    // read by the thread that stopped it.
-    OrdinaryMp4 LastRecordingOrdinary() const { return m_lastOrdinary; }
+    FinishedRecording LastRecordingFinished();
+    // Microseconds from the stop to the finished file, of that recording.
+    int64_t LastRecordingFinishMicros() const { return m_lastFinishUs; }
 
     // Photos: the file is made now, the next picture goes into it.
     bool PreparePhoto(const std::string& path);
@@ -141,10 +146,17 @@ private:
     std::size_t m_packedViewSize = 0;
     bool m_havePicture = false;
 
+    // Joins the threads of stopped recordings that have finished their files.
+    void CollectFinished(std::unique_lock<std::mutex>& finishingLock);
+
     std::unique_ptr<RecordingThread> m_recording;
+    std::mutex m_finishingLock; // guards the four below
+    // Stopped recordings whose threads still finish their files, oldest first.
+    std::vector<std::unique_ptr<RecordingThread>> m_finishing;
+    FinishedRecording m_lastFinished;
     std::atomic<uint64_t> m_lastPictures{0};
     std::atomic<uint64_t> m_lastDropped{0};
-    OrdinaryMp4 m_lastOrdinary;
+    std::atomic<int64_t> m_lastFinishUs{0};
     std::unique_ptr<AudioInput> m_microphone;
     PhotoWriter m_photo;
 

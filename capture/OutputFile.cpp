@@ -101,8 +101,7 @@ std::string Utf8Path(const std::wstring& path) {
 }
 
 AVIOContext* CreateOutputFile(const std::string& path) {
-    // Others may read it meanwhile: the ordinary copy's muxer reads back
-    // what it wrote to move its index to the front.
+    // Others may read it meanwhile (a player, a backup tool).
     HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                 CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);

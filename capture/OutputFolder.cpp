@@ -4,22 +4,26 @@
 
 #include "capture/OutputFile.h"
 #include "capture/OutputNaming.h"
-#include "capture/RecordingFile.h"
 
 namespace {
 constexpr char kFolderName[] = "OrvanaCapture";
 }
 
+namespace {
+bool FolderExists(const std::string& base, const char* name) {
+    const DWORD attributes = ::GetFileAttributesW(WidePath(base + "/" + name).c_str());
+    return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
+}
+} // namespace
+
 bool EnsureFolder(const std::string& base, const char* name) {
-    const std::wstring path = WidePath(base + "/" + name);
-    const DWORD attributes = ::GetFileAttributesW(path.c_str());
-    if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    if (FolderExists(base, name)) {
         return true;
     }
-    return ::CreateDirectoryW(path.c_str(), nullptr) != FALSE;
+    return ::CreateDirectoryW(WidePath(base + "/" + name).c_str(), nullptr) != FALSE;
 }
 
-std::string OutputFolder(HWND window, bool* made) {
+std::string OutputFolder(HWND window, bool* made, bool create) {
     // Wide: a user name in letters the ANSI code page lacks would turn into
     // "?" and name no folder.
     wchar_t base[MAX_PATH] = {};
@@ -29,7 +33,8 @@ std::string OutputFolder(HWND window, bool* made) {
         lstrcpynW(base, videos, MAX_PATH);
     }
     std::string folder = Utf8Path(base);
-    const bool ensured = EnsureFolder(folder, kFolderName);
+    const bool ensured =
+        create ? EnsureFolder(folder, kFolderName) : FolderExists(folder, kFolderName);
     if (made != nullptr) {
         *made = ensured;
     }
@@ -38,27 +43,6 @@ std::string OutputFolder(HWND window, bool* made) {
         folder += kFolderName;
     }
     return folder;
-}
-
-void RemoveLeftoverCopies(const std::string& folder) {
-    const std::string copyEnding = RecordingFile::OrdinaryCopyPath(".mp4");
-    WIN32_FIND_DATAW found{};
-    HANDLE search = ::FindFirstFileW(WidePath(folder + "\\*" + copyEnding).c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE) {
-        return;
-    }
-    do {
-        const std::string name = Utf8Path(found.cFileName);
-        if ((found.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0 ||
-            name.size() <= copyEnding.size() || !IsTimestampFileName(name, copyEnding.c_str())) {
-            continue;
-        }
-        const std::string recording = name.substr(0, name.size() - copyEnding.size()) + ".mp4";
-        if (OutputFileExists(folder + "\\" + recording)) {
-            DeleteOutputFile(folder + "\\" + name);
-        }
-    } while (::FindNextFileW(search, &found));
-    ::FindClose(search);
 }
 
 std::string NewOutputFilePath(HWND window, const char* extension) {

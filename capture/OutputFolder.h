@@ -13,15 +13,9 @@ bool EnsureFolder(const std::string& base, const char* name);
 
 // The Videos folder (not created when missing; the current directory when
 // the shell has none) with "\OrvanaCapture" appended when that folder exists
-// or could be made, else the base folder itself. *made tells which.
-std::string OutputFolder(HWND window, bool* made = nullptr);
-
-// Deletes the ordinary copies that a recording cut off while it was copied
-// left in folder: "<name>.mp4.tmp" beside its "<name>.mp4", named as the
-// program names recordings. Nothing else goes, whatever its name: the
-// folder may be the user's Videos folder itself. A file another program
-// still has open stays.
-void RemoveLeftoverCopies(const std::string& folder);
+// or could be made, else the base folder itself. *made tells which. Without
+// create, "OrvanaCapture" is only looked for, not made.
+std::string OutputFolder(HWND window, bool* made = nullptr, bool create = true);
 
 // A new file in the output folder named after the local time, with
 // extension ".jpg" or ".mp4"; never the name of a file that exists.

@@ -2,6 +2,8 @@
 
 #include <windows.h>
 
+#include <cstring>
+
 extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavformat/avformat.h>
@@ -13,7 +15,9 @@ extern "C" {
 #include <libswscale/swscale.h>
 }
 
+#include "capture/MonotonicClock.h"
 #include "capture/OutputFile.h"
+#include "capture/Win32RandomAccessFile.h"
 
 namespace {
 
@@ -212,7 +216,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
                          const SoundFormat* sound) {
     Release();
     m_path = path;
-    m_ordinaryResult = OrdinaryMp4{};
+    m_finished = FinishedRecording{};
     m_videoFrames = 0;
     m_audioFrames = 0;
     m_writeFailed = false;
@@ -239,10 +243,9 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         // One fragment per group of pictures (under half a second), written
         // as it is complete: a recording cut off (power lost, program killed)
         // keeps everything up to its last fragment, where a single index
-        // written at the end would lose the whole file. Finish puts an
-        // ordinary copy in its place; made then rather than alongside, the
-        // copy's index does not grow in memory for as long as the recording
-        // runs.
+        // written at the end would lose the whole file. Finish turns it into
+        // an ordinary MP4 where it lies; made then rather than alongside, the
+        // index does not grow in memory for as long as the recording runs.
         AVDictionary* options = nullptr;
         av_dict_set(&options, "movflags", "frag_keyframe+empty_moov+default_base_moof", 0);
         // Each packet's bytes go to the file at once, not when a buffer fills.
@@ -261,70 +264,16 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
     return true;
 }
 
-bool RecordingFile::MakeOrdinaryCopy() {
-    const std::string copyPath = OrdinaryCopyPath(m_path);
-    AVFormatContext* input = nullptr;
-    AVFormatContext* copy = nullptr;
-    AVPacket* packet = av_packet_alloc();
-    bool created = false;
-    bool ok = packet != nullptr &&
-              avformat_open_input(&input, m_path.c_str(), nullptr, nullptr) >= 0 &&
-              avformat_alloc_output_context2(&copy, nullptr, "mp4", copyPath.c_str()) >= 0 &&
-              copy != nullptr && input->nb_streams == m_output->nb_streams;
-    for (unsigned i = 0; ok && i < input->nb_streams; ++i) {
-        AVStream* stream = avformat_new_stream(copy, nullptr);
-        ok = stream != nullptr &&
-             avcodec_parameters_copy(stream->codecpar, input->streams[i]->codecpar) >= 0;
-        if (ok) {
-            // The tag is the MP4 muxer's to choose, the time base the track's.
-            stream->codecpar->codec_tag = 0;
-            stream->time_base = input->streams[i]->time_base;
-        }
+void RecordingFile::FinishInPlace() {
+    const int64_t started = MonotonicMicros();
+    Win32RandomAccessFile file(WidePath(m_path));
+    // Held open elsewhere for writing (another finish, another program): it
+    // stays fragmented, which plays, and the next start finishes it.
+    if (file.IsOpen()) {
+        m_finished.inPlace = FinishFragmentedMp4(file);
     }
-    if (ok) {
-        copy->pb = CreateOutputFile(copyPath);
-        created = copy->pb != nullptr;
-        // The index in front, for players that stream.
-        AVDictionary* options = nullptr;
-        av_dict_set(&options, "movflags", "+faststart", 0);
-        ok = created && avformat_write_header(copy, &options) >= 0;
-        av_dict_free(&options);
-    }
-    while (ok) {
-        const int read = av_read_frame(input, packet);
-        if (read == AVERROR_EOF) {
-            break;
-        }
-        if (read < 0 || packet->stream_index < 0 ||
-            packet->stream_index >= static_cast<int>(copy->nb_streams)) {
-            ok = false;
-            break;
-        }
-        // The muxer may have chosen its own time base in its header.
-        av_packet_rescale_ts(packet, input->streams[packet->stream_index]->time_base,
-                             copy->streams[packet->stream_index]->time_base);
-        packet->pos = -1;
-        ok = av_interleaved_write_frame(copy, packet) >= 0;
-        av_packet_unref(packet);
-    }
-    ok = WriteTrailerAndClose(copy, ok);
-    av_packet_free(&packet);
-    avformat_close_input(&input);
-    CloseOutput(copy);
-    const std::wstring copyName = WidePath(copyPath);
-    if (!ok) {
-        if (created) {
-            ::DeleteFileW(copyName.c_str());
-        }
-        return false;
-    }
-    // One rename: a stop cut off at any point leaves either file whole.
-    if (!::MoveFileExW(copyName.c_str(), WidePath(m_path).c_str(),
-                       MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-        ::DeleteFileW(copyName.c_str());
-        return false;
-    }
-    return true;
+    m_finished.finishMicros = MonotonicMicros() - started;
+    m_finished.ordinary = m_finished.inPlace.outcome == Mp4FinishOutcome::Finished;
 }
 
 const AVFrame* RecordingFile::FitPicture(const AVFrame* picture) {
@@ -383,18 +332,44 @@ bool RecordingFile::DrainEncoder(AVCodecContext* encoder, AVStream* stream) {
         if (encoder == m_video && m_packet->duration == 0) {
             m_packet->duration = m_videoFrameTicks;
         }
-        av_packet_rescale_ts(m_packet, encoder->time_base, stream->time_base);
-        m_packet->stream_index = stream->index;
-        // The muxer takes the packet's reference. A write error (a full
-        // disk, a drive pulled out) loses everything after it: the
-        // recording must end.
-        const int written = av_interleaved_write_frame(m_output, m_packet);
-        av_packet_unref(m_packet);
-        if (written < 0) {
-            m_writeFailed = true;
+        if (!MuxPacket(encoder, stream)) {
             return false;
         }
     }
+}
+
+bool RecordingFile::MuxPacket(AVCodecContext* encoder, AVStream* stream) {
+    av_packet_rescale_ts(m_packet, encoder->time_base, stream->time_base);
+    m_packet->stream_index = stream->index;
+    // The muxer takes the packet's reference. A write error (a full
+    // disk, a drive pulled out) loses everything after it: the
+    // recording must end.
+    const int written = av_interleaved_write_frame(m_output, m_packet);
+    av_packet_unref(m_packet);
+    if (written < 0) {
+        m_writeFailed = true;
+        return false;
+    }
+    return true;
+}
+
+bool RecordingFile::WriteEncodedPacket(bool video, const uint8_t* data, int size, int64_t pts,
+                                       bool key) {
+    AVCodecContext* encoder = video ? m_video : m_audio;
+    AVStream* stream = video ? m_videoStream : m_audioStream;
+    if (!m_headerWritten || encoder == nullptr || size <= 0 || av_new_packet(m_packet, size) < 0) {
+        return false;
+    }
+    std::memcpy(m_packet->data, data, static_cast<size_t>(size));
+    m_packet->pts = pts;
+    m_packet->dts = pts;
+    m_packet->duration = video ? m_videoFrameTicks : encoder->frame_size;
+    m_packet->flags = key ? AV_PKT_FLAG_KEY : 0;
+    if (!MuxPacket(encoder, stream)) {
+        return false;
+    }
+    (video ? m_videoFrames : m_audioFrames) += 1;
+    return true;
 }
 
 bool RecordingFile::SendVideo(const AVFrame* frame) {
@@ -539,16 +514,12 @@ bool RecordingFile::Finish() {
     }
     SendVideo(nullptr);
     const bool complete = WriteTrailerAndClose(m_output, !m_writeFailed);
-    m_ordinaryResult.fragmentedBytes = OutputFileSize(m_path);
-    // The copy needs room for a second file; without it the fragmented
-    // file, which plays as well, stays rather than the disk filling up.
-    const int64_t freeBytes = FreeDiskBytes(m_path);
-    const bool roomForCopy =
-        freeBytes < 0 || freeBytes >= m_ordinaryResult.fragmentedBytes + ReserveBytes();
-    if (complete && roomForCopy && MakeOrdinaryCopy()) {
-        m_ordinaryResult.replaced = true;
-        m_ordinaryResult.ordinaryBytes = OutputFileSize(m_path);
-    }
+    m_finished.complete = complete;
+    m_finished.fragmentedBytes = OutputFileSize(m_path);
+    // Also after a failed write: the finish trims what was cut off, and
+    // indexes everything whole before it.
+    FinishInPlace();
+    m_finished.bytes = OutputFileSize(m_path);
     Release();
     return complete;
 }

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/Mp4InPlaceFinisher.h"
 #include "capture/RecordingClock.h"
 
 struct AVAudioFifo;
@@ -19,13 +20,15 @@ struct AVStream;
 struct SwsContext;
 
 // What became of a stopped recording's file: written as fragments while it
-// ran (a killed program leaves a playable file), then copied at the stop
-// into an ordinary MP4, which every player and editor opens, and replaced
-// by it.
-struct OrdinaryMp4 {
-    bool replaced = false; // the ordinary MP4 took the fragmented file's place
-    int64_t fragmentedBytes = 0;
-    int64_t ordinaryBytes = 0; // 0 when not replaced
+// ran (a killed program leaves a playable file), then finished in place
+// into an ordinary MP4, which every player and editor opens.
+struct FinishedRecording {
+    bool complete = false;       // everything recorded reached the file
+    bool ordinary = false;       // it is now an ordinary MP4
+    int64_t fragmentedBytes = 0; // before the finish
+    int64_t bytes = 0;           // after it
+    int64_t finishMicros = 0;    // the finish in place alone
+    Mp4FinishResult inPlace;     // what the finish in place reported
 };
 
 // Sample rate, channel count and FFmpeg sample format (an AVSampleFormat).
@@ -66,33 +69,33 @@ public:
     // captured at readUs; encodes every whole encoder frame it completes.
     bool WriteAudio(const AVFrame* sound, int64_t readUs);
 
+    // For benchmarks: writes one packet as the video (or sound) encoder
+    // would give it, its times in that encoder's time base, so that a long
+    // recording is made as fast as the disk takes it. False when not written.
+    bool WriteEncodedPacket(bool video, const uint8_t* data, int size, int64_t pts, bool key);
+
     // Drains both encoders into the file (sound that ends just before the
     // last picture does is filled up with silence to end with it), writes
-    // the trailer and closes it;
-    // then the ordinary copy is made and, when complete, replaces the
-    // fragmented file.
-    // True when the file is complete on disk, ordinary or, when the copy
-    // failed, fragmented.
+    // the trailer and closes it; then finishes it in place into an ordinary
+    // MP4 (no media byte copied).
+    // True when the file is complete on disk, ordinary or, when the finish
+    // in place failed, fragmented (the next start repairs it).
     bool Finish();
     // Whether a write to the file failed (a full disk, a drive pulled out):
     // nothing after it reaches the file, so the recording must end.
     bool WriteFailed() const { return m_writeFailed; }
     // The free space below which a recording ends before the disk is full:
-    // what about 10 s of it need, at least 64 MB. Finish makes the ordinary
-    // copy only when that much stays free besides the copy.
+    // what about 10 s of it need, at least 64 MB.
     int64_t ReserveBytes() const;
     const std::string& Path() const { return m_path; }
 
     // What the last Finish left.
-    const OrdinaryMp4& Ordinary() const { return m_ordinaryResult; }
+    const FinishedRecording& Finished() const { return m_finished; }
     // Frees everything (safe to call twice); the file is not finished.
     void Release();
 
     // The threads x264 encodes each picture on: the machine's cores, 1 to 4.
     static int VideoEncoderThreads();
-
-    // The name of the ordinary copy while it is made.
-    static std::string OrdinaryCopyPath(const std::string& path) { return path + ".tmp"; }
 
     // Pictures and encoder frames of sound written so far.
     int64_t VideoFrames() const { return m_videoFrames; }
@@ -104,7 +107,9 @@ private:
     bool SendVideo(const AVFrame* frame);
     bool SendAudio(AVFrame* frame);
     bool DrainEncoder(AVCodecContext* encoder, AVStream* stream);
-    bool MakeOrdinaryCopy();
+    // Writes m_packet, stamped in the encoder's time base, into the file.
+    bool MuxPacket(AVCodecContext* encoder, AVStream* stream);
+    void FinishInPlace();
     bool EncodeWaitingSound(int minimum);
     void FillSoundToPictureEnd();
     const AVFrame* FitPicture(const AVFrame* picture);
@@ -129,5 +134,5 @@ private:
     int64_t m_audioFrames = 0;
     bool m_headerWritten = false;
     bool m_writeFailed = false;
-    OrdinaryMp4 m_ordinaryResult;
+    FinishedRecording m_finished;
 };

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <chrono>
 #include <optional>
 
 #include "capture/MonotonicClock.h"
@@ -87,6 +88,11 @@ void RecordingThread::Run() {
         }
     }
     m_complete = m_file->Finish();
+    const int64_t endedAt = m_endedAtUs;
+    m_endToFinishedUs = endedAt > 0 ? MonotonicMicros() - endedAt : 0;
+    std::lock_guard<std::mutex> lock(m_doneLock);
+    m_done = true;
+    m_doneChanged.notify_all();
 }
 
 bool RecordingThread::OutOfRoom(int64_t& nextCheckUs) const {
@@ -99,8 +105,20 @@ bool RecordingThread::OutOfRoom(int64_t& nextCheckUs) const {
     return freeBytes >= 0 && freeBytes < m_file->ReserveBytes();
 }
 
-bool RecordingThread::Finish() {
+void RecordingThread::End() {
     m_ending = true;
+    int64_t notYet = 0;
+    m_endedAtUs.compare_exchange_strong(notYet, MonotonicMicros());
+}
+
+bool RecordingThread::WaitFinished(unsigned timeoutMs) {
+    std::unique_lock<std::mutex> lock(m_doneLock);
+    return m_doneChanged.wait_for(lock, std::chrono::milliseconds(timeoutMs),
+                                  [this] { return m_done; });
+}
+
+bool RecordingThread::Finish() {
+    End();
     if (m_thread.joinable()) {
         m_thread.join();
     }

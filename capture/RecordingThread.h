@@ -6,8 +6,10 @@
 #pragma once
 
 #include <atomic>
+#include <condition_variable>
 #include <cstdint>
 #include <memory>
+#include <mutex>
 #include <thread>
 
 #include "capture/CaptureQueue.h"
@@ -32,8 +34,15 @@ public:
     bool PushVideo(const AVFrame* picture, int64_t arrivalUs);
     bool PushAudio(const AVFrame* sound, int64_t readUs);
 
-    // Encodes what still waits, drains the encoders, writes the trailer and
-    // joins the thread. True when the file is complete. Safe to call twice.
+    // Lets the thread encode what still waits, drain the encoders, write the
+    // trailer and finish the file in place, and returns at once: nothing
+    // handed over after this is taken.
+    void End();
+    // Waits up to timeoutMs for the thread to have finished the file; true
+    // when it has (Finish then returns at once).
+    bool WaitFinished(unsigned timeoutMs);
+    // End, then joins the thread. True when the file is complete. Safe to
+    // call twice.
     bool Finish();
 
     // Whether the recording ended without Finish: a write failed, or the
@@ -44,8 +53,10 @@ public:
     // Pictures encoded, and pictures dropped because the encoder was behind.
     uint64_t WrittenPictures() const { return m_written; }
     uint64_t DroppedPictures() const { return m_queue.Dropped(); }
-    // What Finish left: an ordinary MP4 or the fragmented file.
-    OrdinaryMp4 Ordinary() const { return m_file ? m_file->Ordinary() : OrdinaryMp4{}; }
+    // What Finish left: an ordinary MP4 or the fragmented file (read after
+    // Finish), and how long the thread took from End to the finished file.
+    FinishedRecording Finished() const { return m_file ? m_file->Finished() : FinishedRecording{}; }
+    int64_t EndToFinishedMicros() const { return m_endToFinishedUs; }
 
 private:
     struct FrameDeleter {
@@ -72,5 +83,10 @@ private:
     std::atomic<bool> m_endedByItself{false};
     std::atomic<uint64_t> m_written{0};
     bool m_complete = false;
+    std::atomic<int64_t> m_endedAtUs{0};
+    int64_t m_endToFinishedUs = 0;
+    std::mutex m_doneLock; // guards m_done
+    std::condition_variable m_doneChanged;
+    bool m_done = false;
     std::thread m_thread;
 };

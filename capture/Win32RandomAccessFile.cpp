@@ -3,11 +3,14 @@
 #include <windows.h>
 
 #include <algorithm>
+#include <atomic>
 
 namespace {
 
 // ReadFile and WriteFile take a DWORD count; larger requests go in pieces.
 constexpr size_t kMaxPiece = 1u << 30;
+
+std::atomic<unsigned> g_slowFlushMs{0};
 
 OVERLAPPED At(uint64_t offset) {
     OVERLAPPED position{};
@@ -74,7 +77,15 @@ bool Win32RandomAccessFile::Size(uint64_t& size) {
 }
 
 bool Win32RandomAccessFile::Flush() {
+    const unsigned slow = g_slowFlushMs;
+    if (slow > 0) {
+        Sleep(slow);
+    }
     return FlushFileBuffers(m_handle) != FALSE;
+}
+
+void Win32RandomAccessFile::SimulateSlowFlush(unsigned milliseconds) {
+    g_slowFlushMs = milliseconds;
 }
 
 bool Win32RandomAccessFile::Truncate(uint64_t size) {

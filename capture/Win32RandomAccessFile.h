@@ -22,6 +22,10 @@ public:
     bool Flush() override;
     bool Truncate(uint64_t size) override;
 
+    // A disk as slow as a USB stick, for tests: every Flush takes
+    // milliseconds longer (0: the real disk alone).
+    static void SimulateSlowFlush(unsigned milliseconds);
+
 private:
     void* m_handle; // HANDLE, kept out of this header
 };

@@ -64,6 +64,13 @@ orvana_program_check(OrvanaRecordKill app-crash.sh
 set_property(TEST wine.OrvanaPanel wine.OrvanaDeviceChange wine.OrvanaRecord wine.OrvanaRecordKill
     APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
 
+# A recording finished in place, killed at random moments of the finish (on a slow disk, so
+# that the kills land in every step) and finished again.
+add_executable(FinishFile tests/win32/FinishFile.cpp)
+target_link_libraries(FinishFile PRIVATE orvana_core)
+set_target_properties(FinishFile PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/FinishFile)
+orvana_program_check(FinishKill finish-kill.sh $<TARGET_FILE:FinishFile>)
+
 # The installer and the zip as a user meets them: install, run, Apply, upgrade, uninstall;
 # the zip unpacked under a path with spaces and letters outside the code page.
 orvana_program_check(OrvanaInstall app-install.sh ${ORVANA_PACKAGE_SETUP} ${ORVANA_PACKAGE_ZIP}

@@ -83,6 +83,7 @@ set(ORVANA_WIN32_SOURCES
     capture/RecordingFile.cpp
     capture/Win32RandomAccessFile.cpp
     capture/RecordingThread.cpp
+    capture/RecordingRepair.cpp
     capture/AudioInput.cpp
     capture/PhotoWriter.cpp
     preview/CaptureViewUI.cpp

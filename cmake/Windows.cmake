@@ -119,6 +119,11 @@ foreach(bench DecodeBenchmark EngineBenchmark EncodeBenchmark)
     target_compile_options(${bench} PRIVATE ${ORVANA_WARNINGS})
     set_target_properties(${bench} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 endforeach()
+# The window's wait and the finish in place at the stop of long recordings.
+add_executable(StopBenchmark bench/StopBenchmark.cpp)
+target_link_libraries(StopBenchmark PRIVATE orvana_core)
+target_compile_options(StopBenchmark PRIVATE ${ORVANA_WARNINGS})
+set_target_properties(StopBenchmark PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/bin)
 
 # The shipped program, and the same program with the all-rows skins.
 foreach(program Orvana:ORVANA_RC OrvanaFull:ORVANA_FULL_RC)

@@ -197,6 +197,8 @@ protected:
     }
     // Moves the one recording that is not in `before` into the probe's folder as `name`.
     static bool TakeNewRecording(const std::set<std::string>& before, const std::string& name) {
+        // The stop returned before the file was finished in place.
+        EXPECT_TRUE(CaptureEngine::Instance().pipeline->WaitForFinishedRecordings(60000));
         std::vector<std::string> made;
         for (const std::string& path : Recordings()) {
             if (before.count(path) == 0) {
@@ -584,7 +586,7 @@ TEST_F(ControlPanelTest, PlugCyclesKeepTheShownCameraRunningAndLeakNoHandles) {
 // A finished recording: an ordinary MP4 of H.264 and AAC whose pictures last
 // as long as the recording ran, every packet decodable.
 void ExpectCompleteRecording(const std::string& name, double wallSeconds, double tolerance) {
-    EXPECT_TRUE(CaptureEngine::Instance().pipeline->LastRecordingOrdinary().replaced);
+    EXPECT_TRUE(CaptureEngine::Instance().pipeline->LastRecordingFinished().ordinary);
     const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams(name);
     ASSERT_EQ(streams.size(), 2u);
     EXPECT_EQ(MediaProbe::Text(streams[0], "codec_name"), "h264");

@@ -4,6 +4,7 @@
 #include <algorithm>
 #include <windows.h>
 
+#include <atomic>
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
@@ -21,6 +22,8 @@ extern "C" {
 #include "capture/CaptureEngine.h"
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFile.h"
+#include "capture/RecordingRepair.h"
+#include "capture/Win32RandomAccessFile.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
@@ -42,6 +45,16 @@ void Pump(DWORD milliseconds) {
 }
 
 using TestSupport::WaitFor;
+
+// How long a test waits for a stopped recording's file to be finished.
+constexpr unsigned kFinishWaitMs = 60000;
+
+// Fragment headers a reader still meets in the file: none in an ordinary MP4.
+int Fragments(const std::string& name) {
+    return std::atoi(MediaProbe::Run("ffprobe -v trace " + MediaProbe::UnixPath(name) +
+                                     " 2>&1 | grep -c \"type:'moof'\"")
+                         .c_str());
+}
 
 LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     return ::DefWindowProcA(window, message, wParam, lParam);
@@ -82,6 +95,8 @@ protected:
 
     void TearDown() override {
         Engine().StopRecording();
+        Win32RandomAccessFile::SimulateSlowFlush(0);
+        Engine().pipeline->WaitForFinishedRecordings(kFinishWaitMs);
         SimulateDisk(-1, -1);
         CameraTest::ResetRegistry();
         TestDevices::ResetConfiguration();
@@ -138,6 +153,7 @@ protected:
         result.outerSeconds = (MonotonicMicros() - calling) / 1e6;
         EXPECT_FALSE(engine.recording);
         EXPECT_FALSE(engine.pipeline->RecordingActive());
+        EXPECT_TRUE(engine.pipeline->WaitForFinishedRecordings(kFinishWaitMs));
         return result;
     }
 };
@@ -256,6 +272,8 @@ TEST_F(Recording, PictureAndSoundFollowTheClockAndStartAndEndTogether) {
     OpenDevices();
     const Recorded recorded = Record("both.mp4", 3000, TakePhotoMeanwhile);
     EXPECT_LT(recorded.stopMs, 1000u);
+    EXPECT_TRUE(Engine().pipeline->LastRecordingFinished().ordinary);
+    EXPECT_EQ(Fragments("both.mp4"), 0);
     const std::vector<Fields> streams = MediaProbe::Streams("both.mp4");
     ASSERT_EQ(streams.size(), 2u);
     const Fields& video = streams[0];
@@ -434,17 +452,78 @@ TEST_F(Recording, WithoutAMicrophoneTheFileHasPictureOnly) {
     ExpectVideo("silent.mp4", streams[0], recorded);
 }
 
-TEST_F(Recording, WithoutItsOrdinaryCopyTheFragmentedRecordingIsKept) {
+// Another program (a backup tool, an indexer) holding the recording open for
+// writing keeps the finish from opening it: the file stays fragmented, whole
+// and playable, and the next start finishes it.
+HANDLE g_heldElsewhere = INVALID_HANDLE_VALUE;
+
+void HoldOpenElsewhere(CaptureEngine&) {
+    g_heldElsewhere = ::CreateFileA(MediaProbe::WindowsPath("2021-02-03_04-05-06.mp4").c_str(),
+                                    GENERIC_READ | GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+}
+
+TEST_F(Recording, AFileHeldOpenElsewhereStaysFragmentedAndTheNextStartFinishesIt) {
     OpenDevices({}, {}, false);
-    // A folder in the way of the ordinary copy.
-    const std::string copy = RecordingFile::OrdinaryCopyPath(MediaProbe::WindowsPath("kept.mp4"));
-    ASSERT_TRUE(::CreateDirectoryA(copy.c_str(), nullptr));
-    const Recorded recorded = Record("kept.mp4", 1500);
-    EXPECT_FALSE(Engine().pipeline->LastRecordingOrdinary().replaced);
-    const std::vector<Fields> streams = MediaProbe::Streams("kept.mp4");
+    const std::string name = "2021-02-03_04-05-06.mp4";
+    const Recorded recorded = Record(name, 1500, HoldOpenElsewhere);
+    ASSERT_NE(g_heldElsewhere, INVALID_HANDLE_VALUE);
+    EXPECT_FALSE(Engine().pipeline->LastRecordingFinished().ordinary);
+    EXPECT_TRUE(Engine().pipeline->LastRecordingFinished().complete);
+    EXPECT_GT(Fragments(name), 0);
+    std::vector<Fields> streams = MediaProbe::Streams(name);
     ASSERT_EQ(streams.size(), 1u);
-    ExpectVideo("kept.mp4", streams[0], recorded);
-    ::RemoveDirectoryA(copy.c_str());
+    ExpectVideo(name, streams[0], recorded);
+    ::CloseHandle(g_heldElsewhere);
+
+    FILETIME now{};
+    ::GetSystemTimeAsFileTime(&now);
+    const std::atomic<bool> running{false};
+    const std::string folder = MediaProbe::WindowsPath("");
+    EXPECT_EQ(RepairUnfinishedRecordings(folder.substr(0, folder.size() - 1),
+                                         (uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime,
+                                         running),
+              1u);
+    EXPECT_EQ(Fragments(name), 0);
+    streams = MediaProbe::Streams(name);
+    ASSERT_EQ(streams.size(), 1u);
+    ExpectVideo(name, streams[0], recorded);
+    ::DeleteFileA(MediaProbe::WindowsPath(name).c_str());
+}
+
+// The stop only hands the finish to the recording's thread: on a disk as
+// slow as a USB stick the window does not wait for it, and a new recording
+// and a photo start while the file is still being finished.
+TEST_F(Recording, StopReturnsAtOnceAndTheNextRecordingStartsWhileTheFileIsFinished) {
+    OpenDevices();
+    CaptureEngine& engine = Engine();
+    // The finish flushes four times: six seconds on this disk.
+    Win32RandomAccessFile::SimulateSlowFlush(1500);
+    ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath("slow.mp4")));
+    Pump(1000);
+    const int64_t stopping = MonotonicMicros();
+    EXPECT_TRUE(engine.StopRecording());
+    const int64_t stopUs = MonotonicMicros() - stopping;
+    // The target is 100 ms; a loaded machine gets some slack, far below the finish.
+    EXPECT_LT(stopUs, 1000000) << "the window waited for the finish";
+    EXPECT_FALSE(engine.pipeline->WaitForFinishedRecordings(0));
+    ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath("next.mp4")));
+    ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("meanwhile.jpg")));
+    ASSERT_TRUE(WaitFor([&] { return !engine.photoPending; }));
+    EXPECT_TRUE(MediaProbe::Exists("meanwhile.jpg"));
+    EXPECT_FALSE(engine.pipeline->WaitForFinishedRecordings(0))
+        << "the photo and the new recording waited for the finish";
+    Win32RandomAccessFile::SimulateSlowFlush(0);
+    Pump(1000);
+    engine.StopRecording();
+    ASSERT_TRUE(engine.pipeline->WaitForFinishedRecordings(kFinishWaitMs));
+    for (const char* name : {"slow.mp4", "next.mp4"}) {
+        SCOPED_TRACE(name);
+        EXPECT_EQ(Fragments(name), 0);
+        EXPECT_EQ(MediaProbe::Streams(name).size(), 2u);
+        EXPECT_EQ(MediaProbe::DecodeErrors(name), "");
+    }
 }
 
 TEST_F(Recording, UnwritableFolderRefusesTheStartAndLeavesNothingOpen) {
@@ -478,7 +557,8 @@ TEST_F(Recording, VideosFolderOutsideTheCodePageTakesRecordingsAndPhotos) {
     }
     Pump(1000);
     ASSERT_TRUE(engine.StopRecording());
-    EXPECT_TRUE(engine.pipeline->LastRecordingOrdinary().replaced);
+    ASSERT_TRUE(engine.pipeline->WaitForFinishedRecordings(kFinishWaitMs));
+    EXPECT_TRUE(engine.pipeline->LastRecordingFinished().ordinary);
     std::vector<std::string> photos;
     std::vector<std::string> recordings;
     for (const std::string& name : videos.Files("OrvanaCapture")) {
@@ -495,28 +575,49 @@ TEST_F(Recording, VideosFolderOutsideTheCodePageTakesRecordingsAndPhotos) {
 }
 
 // Where "OrvanaCapture" cannot be made, recordings go into the Videos folder
-// itself, among the user's own files.
-TEST_F(Recording, StartingDeletesOnlyTheCopiesThatCutOffRecordingsLeft) {
+// itself, among the user's own files. The next start finishes the recordings
+// a crash left fragmented there, and nothing else, whatever its content.
+void CopyWhileRecorded(CaptureEngine&) {
+    // What a recording cut off now (the program killed) leaves on disk,
+    // its last fragment most likely cut in the middle.
+    Pump(700);
+    ::CopyFileA(MediaProbe::WindowsPath("source.mp4").c_str(),
+                MediaProbe::WindowsPath("killed.mp4").c_str(), FALSE);
+}
+
+TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsACrashLeft) {
+    OpenDevices({}, {}, false);
+    Record("source.mp4", 1500, CopyWhileRecorded);
+    const std::string killed = MediaProbe::ReadAll(MediaProbe::WindowsPath("killed.mp4"));
+    ASSERT_GT(Fragments("killed.mp4"), 0);
+
     const VideosFolder videos("videos");
     videos.Put("OrvanaCapture");
-    videos.Put("holiday.mp4.tmp");
-    // A recording killed while it was copied: its fragmented file and the copy.
-    videos.Put("2020-01-01_00-00-00.mp4");
-    videos.Put("2020-01-01_00-00-00.mp4.tmp");
-    // Named like ours, but no recording of that name.
-    videos.Put("2020-01-01_00-00-01.mp4.tmp");
-    OpenDevices({}, {}, false);
-    ASSERT_TRUE(Engine().StartRecording());
-    ASSERT_TRUE(Engine().StopRecording());
-    const std::vector<std::string> files = videos.Files();
-    const auto has = [&](const char* name) {
-        return std::find(files.begin(), files.end(), name) != files.end();
+    const auto put = [&](const char* name, const std::string& bytes) {
+        HANDLE file =
+            ::CreateFileW(WidePath(MediaProbe::WindowsPath(videos / name)).c_str(), GENERIC_WRITE,
+                          0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+        DWORD written = 0;
+        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
+        ::CloseHandle(file);
     };
-    EXPECT_TRUE(has("holiday.mp4.tmp"));
-    EXPECT_TRUE(has("2020-01-01_00-00-00.mp4"));
-    EXPECT_FALSE(has("2020-01-01_00-00-00.mp4.tmp"));
-    EXPECT_TRUE(has("2020-01-01_00-00-01.mp4.tmp"));
-    EXPECT_EQ(files.size(), 5u) << "OrvanaCapture, the three kept and the new recording";
+    // A killed recording of ours, the same file under the user's own name,
+    // and a file of the user's named like ours.
+    put("2020-01-01_00-00-00_2.mp4", killed);
+    put("holiday.mp4", killed);
+    videos.Put("2020-01-01_00-00-01.mp4");
+    RecordingRepair repair;
+    repair.Start();
+    ASSERT_TRUE(WaitFor([&] { return repair.Done(); }, 20000));
+    EXPECT_EQ(repair.Repaired(), 1u);
+    EXPECT_EQ(Fragments(videos / "2020-01-01_00-00-00_2.mp4"), 0);
+    EXPECT_EQ(MediaProbe::DecodeErrors(videos / "2020-01-01_00-00-00_2.mp4"), "");
+    EXPECT_EQ(MediaProbe::Streams(videos / "2020-01-01_00-00-00_2.mp4").size(), 1u);
+    EXPECT_TRUE(MediaProbe::ReadAll(MediaProbe::WindowsPath(videos / "holiday.mp4")) == killed)
+        << "the user's own file was changed";
+    EXPECT_EQ(MediaProbe::ReadAll(MediaProbe::WindowsPath(videos / "2020-01-01_00-00-01.mp4")),
+              "user");
+    EXPECT_EQ(videos.Files().size(), 4u);
 }
 
 // A write that fails (a full disk, a drive pulled out) and free space below

@@ -3,8 +3,10 @@
 # power cut would end it) while it records, and checks the file left behind:
 # it must play, picture and sound, up to at most a second before the kill.
 # Kill moments: one early, one later at random (ORVANA_KILL_AT="s1 s2" fixes
-# them), and one just after the stop click, while the stop tidies the file.
-# The unfinished copy a killed recording leaves must go with the next start.
+# them), and one just after the stop click, while the recording's thread
+# finishes the file. The next start must finish each killed recording in
+# place: no fragment left, every picture in its index (ffprobe and
+# mediainfo), decoding cleanly.
 #
 #   app-crash.sh OrvanaFull.exe OrvanaTestDeviceSetup.exe
 set -uo pipefail
@@ -34,12 +36,39 @@ click() {
     xdotool mousemove $((X + $1)) $((Y + $2)) click 1
 }
 
+# Waits up to 20 s for the program, started again, to have finished the
+# recording the last kill left ($previous) in place, and checks it.
+expect_repaired() {
+    [ -n "$previous" ] || return 0
+    local boxes=""
+    for _ in $(seq 100); do
+        boxes="$(python3 "$here/mp4_boxes.py" "$previous")"
+        [[ "$boxes" != *moof* ]] && break
+        sleep 0.2
+    done
+    echo "after the next start: ${boxes:0:40}...${boxes: -20}"
+    [[ "$boxes" != *moof* ]] || fail "the next start left $(basename "$previous") fragmented"
+    [ "$(ffprobe -v trace "$previous" 2>&1 | grep -c "type:'moof'")" = 0 ] ||
+        fail "ffprobe still meets fragments in $(basename "$previous")"
+    local read indexed
+    read="$(ffprobe -v error -select_streams v -count_packets -show_entries stream=nb_read_packets \
+        -of csv=p=0 "$previous")"
+    indexed="$(mediainfo --Inform='Video;%FrameCount%' "$previous")"
+    echo "pictures read by ffprobe: $read, in mediainfo's index: $indexed"
+    [ -n "$read" ] && [ "$read" -gt 0 ] && [ "$read" = "$indexed" ] ||
+        fail "$(basename "$previous"): ffprobe reads $read pictures, mediainfo $indexed"
+    ffmpeg -v error -i "$previous" -f null - 2>&1 |
+        grep -v -e 'non monotonically increasing dts' -e 'Last message repeated' >"$shots/decode.txt"
+    [ ! -s "$shots/decode.txt" ] || fail "$(basename "$previous") does not decode cleanly once finished"
+}
+
 # Records for $1 seconds and kills the program then; with "stop" as $2 the
 # record button is clicked again just before the kill. Checks the file.
 record_and_kill() {
     local seconds="$1" how="${2:-}"
     # wine's loader execs the program in the process started here: the one killed.
     start_showing_picture "$shots/OrvanaFull.exe"
+    expect_repaired
     local started
     started=$(date +%s%N)
     click "${record[@]}"
@@ -56,8 +85,6 @@ record_and_kill() {
     found="$(ls -t "$output"/*.mp4 2>/dev/null | head -n 1)"
     [ -n "$found" ] && [ "$found" != "${previous:-}" ] || fail "no recording left after a kill at $seconds s"
     previous="$found"
-    # The unfinished ordinary copy of a killed recording goes when the next one starts.
-    [ "$(find "$output" -name '*.mp4.tmp' | wc -l)" -le 1 ] || fail "copies of killed recordings pile up"
     local name="kill-$seconds${how:+-$how}.mp4"
     cp "$found" "$shots/$name"
     local boxes
@@ -81,5 +108,10 @@ read -r early late <<<"${ORVANA_KILL_AT:-$((2 + RANDOM % 2)).$((RANDOM % 10)) $(
 record_and_kill "$early"
 record_and_kill "$late"
 record_and_kill 3 stop
+start_showing_picture "$shots/OrvanaFull.exe"
+expect_repaired
+kill -9 "$pid"
+wait "$pid" 2>/dev/null
+pid=""
 rm -rf "$shots"
 echo "PASS"

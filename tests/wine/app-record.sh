@@ -106,13 +106,16 @@ echo "wall clock between the clicks: $wall ms"
 awk -F'duration=' -v wall="$wall" '/duration=/ { d = $2 * 1000; if (d < wall - 700 || d > wall + 700) bad = 1 }
     END { exit bad }' "$shots/streams.txt" || fail "a stream's length is not the time between the clicks"
 cp "$found" "$shots/"
-# Fragments while recording, an ordinary MP4 once stopped: one index, in
-# front of the pictures and sound (players can start before the whole file is
-# read), no fragments, and nothing left of the copy's working file.
+# Fragments while recording, an ordinary MP4 once stopped, finished where it
+# lies: the media data where it was written, the fragment headers (and the
+# empty index in front) turned into free space, one index at the end, and
+# nothing written beside the recording.
 boxes="$(python3 "$(dirname "${BASH_SOURCE[0]}")/mp4_boxes.py" "$found")" || fail "boxes: $boxes"
-echo "top-level boxes: $boxes"
-[[ "$boxes" =~ ^ftyp\ moov\ (free\ )?mdat$ ]] || fail "not an ordinary MP4 with its index in front: $boxes"
-[ -z "$(find "$output" -name '*.tmp')" ] || fail "the ordinary copy's working file is left over"
+echo "top-level boxes: ${boxes:0:60}...${boxes: -30}"
+[[ "$boxes" =~ ^ftyp\ free\*2\ mdat(\ free\ mdat)*\ free\ moov$ ]] ||
+    fail "not an ordinary MP4 finished in place: $boxes"
+[ -z "$(find "$output" -type f ! -name '*.mp4' ! -name '*.jpg')" ] ||
+    fail "files beside the recording: $(ls "$output")"
 # The index names every picture, and every one of them decodes.
 counts="$(ffprobe -v error -select_streams v -count_frames -show_entries stream=nb_frames,nb_read_frames \
     -of csv=p=0 "$found")"
@@ -213,6 +216,9 @@ click "${record[@]}"
 sleep 3
 close_with_alt_f4 5
 complete_recording 3 "window closed while recording"
+# Closing waits for the file to be finished in place.
+closed="$(python3 "$(dirname "${BASH_SOURCE[0]}")/mp4_boxes.py" "$(ls -t "$output"/*.mp4 | head -n 1)")"
+[[ "$closed" != *moof* ]] || fail "closing left the recording fragmented: $closed"
 
 rm -rf "$shots"
 echo "PASS"

@@ -1,0 +1,37 @@
+// Finishes the MP4 files named on the command line in place, one after the
+// other, as the program does at a stop or a start. With "--slow-flush MS"
+// first, every flush takes MS longer (a slow disk), so that the kill test
+// (tests/wine/finish-kill.sh) kills it in every step of a finish. Prints
+// "finishing" before each file and its outcome after it.
+#include <windows.h>
+
+#include <cstdio>
+#include <cstdlib>
+#include <cstring>
+#include <string>
+
+#include "capture/Mp4InPlaceFinisher.h"
+#include "capture/Win32RandomAccessFile.h"
+
+int main(int argc, char** argv) {
+    int first = 1;
+    if (argc > 2 && std::strcmp(argv[1], "--slow-flush") == 0) {
+        Win32RandomAccessFile::SimulateSlowFlush(static_cast<unsigned>(std::atoi(argv[2])));
+        first = 3;
+    }
+    int failed = 0;
+    for (int i = first; i < argc; ++i) {
+        const std::string name = argv[i];
+        std::printf("finishing %s\n", argv[i]);
+        std::fflush(stdout);
+        Win32RandomAccessFile file(std::wstring(name.begin(), name.end()));
+        const Mp4FinishOutcome outcome =
+            file.IsOpen() ? FinishFragmentedMp4(file).outcome : Mp4FinishOutcome::FileError;
+        const bool ok =
+            outcome == Mp4FinishOutcome::Finished || outcome == Mp4FinishOutcome::AlreadyOrdinary;
+        std::printf("%s %s\n", ok ? "finished" : "FAILED", argv[i]);
+        std::fflush(stdout);
+        failed += ok ? 0 : 1;
+    }
+    return failed == 0 ? 0 : 1;
+}
