@@ -68,7 +68,7 @@ double Ours(const std::vector<AVFrame*>& pictures, int count, const std::string&
     const bool complete = file.Finish();
     const double took = ProcessorSeconds() - began;
     wall = Now() - wallBegan;
-    bytes = file.Ordinary().fragmentedBytes;
+    bytes = file.Finished().fragmentedBytes;
     ::DeleteFileA(path.c_str());
     return complete ? took : -1.0;
 }
