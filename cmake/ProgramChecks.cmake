@@ -76,3 +76,9 @@ orvana_program_check(FinishKill finish-kill.sh $<TARGET_FILE:FinishFile>)
 orvana_program_check(OrvanaInstall app-install.sh ${ORVANA_PACKAGE_SETUP} ${ORVANA_PACKAGE_ZIP}
     $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaFull>)
 set_property(TEST wine.OrvanaInstall APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
+
+# A random user for a minute: every control of the all-rows build and cameras coming and going,
+# then Alt+F4; every file written must be whole (ORVANA_RANDOM_USER_SECONDS for longer).
+orvana_program_check(OrvanaRandomUser app-random-user.sh
+    $<TARGET_FILE:OrvanaFull> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_property(TEST wine.OrvanaRandomUser APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
