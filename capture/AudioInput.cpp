@@ -16,6 +16,7 @@ extern "C" {
 }
 
 #include "capture/MonotonicClock.h"
+#include "capture/OutputFile.h"
 
 namespace {
 
@@ -35,20 +36,6 @@ constexpr int kMostStretchDivisor = 50;
 // Frames held back while more keep waiting (a second of 20 ms buffers).
 constexpr size_t kMostWaiting = 50;
 
-std::string Utf8(const std::wstring& text) {
-    if (text.empty()) {
-        return {};
-    }
-    const int size =
-        ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (size <= 0) {
-        return {};
-    }
-    std::vector<char> buffer(static_cast<size_t>(size));
-    ::WideCharToMultiByte(CP_UTF8, 0, text.c_str(), -1, buffer.data(), size, nullptr, nullptr);
-    return buffer.data();
-}
-
 std::string LayoutName(int channels) {
     AVChannelLayout layout{};
     av_channel_layout_default(&layout, channels);
@@ -66,7 +53,8 @@ AudioInput::~AudioInput() {
 
 bool AudioInput::Open(const std::wstring& microphoneName) {
     Close();
-    const std::string name = Utf8(microphoneName);
+    // FFmpeg takes device names in UTF-8, as it takes file names.
+    const std::string name = Utf8Path(microphoneName);
     if (name.empty()) {
         return false;
     }
