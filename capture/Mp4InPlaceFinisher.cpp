@@ -16,8 +16,7 @@ using Mp4::HeaderStatus;
 constexpr uint32_t kMarkerSize = 16;
 // Says that the free box before the movie box was left by this finisher.
 constexpr uint32_t kMarkerTag = FourCc("OvFn");
-// Opens the first free box once finishing is complete, so that a finished
-// file is known as such without walking its thousands of boxes.
+// Opened the first free box of a file that an earlier version finished.
 constexpr uint32_t kFinishedTag = FourCc("OvFd");
 
 struct Marker {
@@ -26,48 +25,49 @@ struct Marker {
     uint64_t offset = 0;       // of the marker
 };
 
-bool WriteBoxHeader(RandomAccessFile& file, uint64_t offset, uint64_t size, uint32_t type) {
+// The commit: one write of 8 bytes (16 past 4 GiB) turns the box at
+// `offset` into a media data box of `size` bytes.
+bool WriteCommit(RandomAccessFile& file, uint64_t offset, uint64_t size) {
     uint8_t bytes[16];
-    Mp4::PutU32(bytes + 4, type);
+    Mp4::PutU32(bytes + 4, FourCc("mdat"));
+    size_t length = 8;
     if (size <= UINT32_MAX) {
         Mp4::PutU32(bytes, static_cast<uint32_t>(size));
-        return file.WriteAt(offset, bytes, 8);
+    } else {
+        Mp4::PutU32(bytes, 1);
+        Mp4::PutU64(bytes + 8, size);
+        length = 16;
     }
-    Mp4::PutU32(bytes, 1);
-    Mp4::PutU64(bytes + 8, size);
-    return file.WriteAt(offset, bytes, 16);
+    return file.WriteAt(offset, bytes, length) && file.Flush();
 }
 
-// Steps 4 and 5: everything here happens inside the committed free box.
-bool HideFragments(RandomAccessFile& file, const Marker& marker,
-                   const std::vector<uint64_t>& fragments) {
-    uint8_t ownSize[4];
-    Mp4::PutU32(ownSize, kMarkerSize);
-    uint8_t freeType[4];
-    Mp4::PutU32(freeType, FourCc("free"));
-    if (!file.WriteAt(marker.offset, ownSize, sizeof ownSize)) {
-        return false;
-    }
-    for (uint64_t fragment : fragments) {
-        if (!file.WriteAt(fragment + 4, freeType, sizeof freeType)) {
-            return false;
+// Whether a movie box may announce fragments, read from its children's
+// headers alone: a finished recording is known as such in a few small reads,
+// without reading its index. A box whose children do not add up may, and is
+// left to the whole reading to judge.
+bool MayAnnounceFragments(RandomAccessFile& file, const BoxHeader& movie) {
+    BoxHeader child;
+    uint64_t offset = movie.PayloadOffset();
+    while (offset < movie.End()) {
+        if (Mp4::ReadBoxHeader(file, offset, movie.End(), child) != HeaderStatus::Whole ||
+            child.type == FourCc("mvex")) {
+            return true;
         }
+        offset = child.End();
     }
-    uint8_t first[12];
-    Mp4::PutU32(first, marker.firstBoxSize);
-    Mp4::PutU32(first + 4, FourCc("free"));
-    Mp4::PutU32(first + 8, kFinishedTag);
-    return file.Flush() && file.WriteAt(marker.firstBox, first, sizeof first) && file.Flush();
+    return false;
 }
 
+// The first box of a file that an earlier version finished: a free box of
+// the empty movie box's size, tagged.
 bool IsFinishedMark(RandomAccessFile& file, const BoxHeader& box) {
     uint8_t tag[4];
     return box.headerSize == 8 && box.size >= 12 && file.ReadAt(box.offset + 8, tag, 4) &&
            Mp4::ReadU32(tag) == kFinishedTag;
 }
 
-// A free box that an interrupted finish committed: it ends with our marker
-// and a movie box follows it.
+// A free box that an interrupted finish of an earlier version committed: it
+// ends with our marker and a movie box follows it.
 bool ReadCommitted(RandomAccessFile& file, uint64_t fileSize, const BoxHeader& box,
                    Marker& marker) {
     if (box.size < box.headerSize + kMarkerSize) {
@@ -87,28 +87,15 @@ bool ReadCommitted(RandomAccessFile& file, uint64_t fileSize, const BoxHeader& b
     return marker.firstBoxSize >= 16 && marker.firstBoxSize <= marker.offset - box.offset;
 }
 
+// An earlier version committed with a free box reaching past the marker and
+// then hid the fragment headers one by one; whatever of that it did, the
+// same box committed as media data completes it.
 Mp4FinishResult CompleteCommitted(RandomAccessFile& file, const Marker& marker) {
     Mp4FinishResult result;
     result.resumed = true;
-    // The boxes between the first one and the marker keep their headers;
-    // only the fragment headers among them are still to be hidden.
-    std::vector<uint64_t> fragments;
-    uint64_t offset = marker.firstBox + marker.firstBoxSize;
-    while (offset < marker.offset) {
-        BoxHeader box;
-        if (Mp4::ReadBoxHeader(file, offset, marker.offset, box) != HeaderStatus::Whole) {
-            // Plays as it is (the commit hides all of this); left alone.
-            result.outcome = Mp4FinishOutcome::Damaged;
-            return result;
-        }
-        if (box.type == FourCc("moof")) {
-            fragments.push_back(box.offset);
-        }
-        offset = box.End();
-    }
-    result.outcome = HideFragments(file, marker, fragments) ? Mp4FinishOutcome::Finished
-                                                            : Mp4FinishOutcome::FileError;
-    result.fragments = static_cast<uint32_t>(fragments.size());
+    result.outcome = WriteCommit(file, marker.firstBox, marker.offset + kMarkerSize - marker.firstBox)
+                         ? Mp4FinishOutcome::Finished
+                         : Mp4FinishOutcome::FileError;
     return result;
 }
 
@@ -143,8 +130,7 @@ Mp4FinishResult FinishFragmented(RandomAccessFile& file, const FragmentedMp4& fr
     const bool done =
         (fragmented.fileSize == fragmented.keepEnd || file.Truncate(fragmented.keepEnd)) &&
         file.WriteAt(marker.offset, tail.data(), tail.size()) && file.Flush() &&
-        WriteBoxHeader(file, marker.firstBox, committedSize, FourCc("free")) && file.Flush() &&
-        HideFragments(file, marker, fragmented.fragmentOffsets);
+        WriteCommit(file, marker.firstBox, committedSize);
     result.outcome = done ? Mp4FinishOutcome::Finished : Mp4FinishOutcome::FileError;
     return result;
 }
@@ -166,6 +152,10 @@ Mp4FinishResult Finish(RandomAccessFile& file) {
     bool mediaSeen = false;
     uint64_t offset = box.End();
     while (Mp4::ReadBoxHeader(file, offset, fileSize, box) == HeaderStatus::Whole) {
+        if (box.type == FourCc("moov") && !MayAnnounceFragments(file, box)) {
+            result.outcome = Mp4FinishOutcome::AlreadyOrdinary;
+            return result;
+        }
         if (box.type == FourCc("moov")) {
             FragmentedMp4 fragmented;
             switch (ReadFragmentedMp4(file, fileSize, box, fragmented)) {

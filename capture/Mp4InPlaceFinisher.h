@@ -1,8 +1,8 @@
 // Turns a fragmented MP4 recording into an ordinary one where it lies: the
 // complete index (a movie box whose sample tables point at the media data
-// already written) is added at the end, and the fragment headers are turned
-// into free space. No media byte is copied or moved; the file grows by the
-// index alone. Free of Windows and FFmpeg headers, tested natively.
+// already written) is added at the end, and the fragment headers become part
+// of one media data box. No media byte is copied or moved; the file grows by
+// the index alone. Free of Windows and FFmpeg headers, tested natively.
 //
 // The file plays everything written at every moment, whenever the process
 // dies or the power goes:
@@ -13,26 +13,26 @@
 //      Inside free space, readers of the fragmented form do not see it.
 //      Flush.
 //   3. The commit, one write of 8 (or 16, past 4 GiB) bytes: the empty
-//      movie box becomes a "free" box that reaches to the end of the marker,
-//      so that it hides the empty movie box, every fragment and the marker's
-//      own header, and the next box a reader meets is the new movie box.
-//      From here on the file is an ordinary MP4. Flush.
-//   4. Hidden inside that free box: the marker becomes a free box of its own
-//      16 bytes and every "moof" a "free" box of the same size. Flush.
-//   5. The first free box shrinks back to the size of the movie box it was,
-//      so the media data boxes lie at the top level again, and is tagged as
-//      finished (one write of 12 bytes). Flush.
-// Finishing a file again resumes: before the commit it starts over (step 1
-// cuts away what an earlier attempt added), after it it completes steps 4
-// and 5, which it finds from the marker.
+//      movie box becomes one "mdat" box that reaches to the end of the
+//      marker, so that the empty movie box, every fragment header and media
+//      data box and the marker's own header lie inside it, and the next box
+//      a reader meets is the new movie box. The file is now the plainest
+//      MP4 there is: "ftyp mdat moov". Flush.
+// Finishing a file again before the commit starts over (step 1 cuts away
+// what an earlier attempt added); after it, the file is ordinary. The cost
+// grows with the fragments (one read each), not with the media bytes, and
+// the writes are two, whatever the length.
 //
 // Why so, from FFmpeg's MP4 reader: on a seekable file it reads every
 // top-level box to the end, fragments included, and skips free boxes; a
 // second movie box it would skip as a duplicate, but other readers refuse
 // a file with two, hence the new one waits inside free space until the
-// commit. It needs no "mdat" box once the movie box has the sample tables
-// (the commit hides them all until step 5), and looks for a movie box
-// inside a free box only when it found none at the top level.
+// commit. Sample tables may point anywhere in the file, and the bytes of a
+// media data box that no table names are ignored by every reader.
+//
+// An earlier version committed with a "free" box instead and then turned
+// each fragment header into free space; a file it left between its commit
+// and its last step is completed the same way.
 #pragma once
 
 #include <cstdint>
@@ -55,7 +55,7 @@ enum class Mp4FinishOutcome {
 struct Mp4FinishResult {
     Mp4FinishOutcome outcome = Mp4FinishOutcome::FileError;
     bool resumed = false;      // an earlier finish had committed; only its last steps were left
-    uint32_t fragments = 0;    // fragment headers turned into free space
+    uint32_t fragments = 0;    // fragment headers hidden
     uint32_t videoSamples = 0; // pictures indexed (0 when resumed)
     uint32_t audioSamples = 0; // sound frames indexed (0 when resumed)
     uint64_t bytesTrimmed = 0; // cut from the end: a fragment cut off, the fragment index
