@@ -15,8 +15,9 @@ packages=(
     g++-mingw-w64-i686-posix mingw-w64-i686-dev nasm
     libz-mingw-w64-dev libstb-dev
     wine wine32:i386 xvfb xauth xdotool imagemagick ffmpeg
-    # mediainfo reads MP4 files without FFmpeg's code (tests/native/Mp4InPlaceFinisherTest)
-    mediainfo
+    # mediainfo and GStreamer's demuxer read MP4 files without FFmpeg's code
+    # (tests/native/Mp4InPlaceFinisherTest, tests/wine/finish-kill.sh)
+    mediainfo gstreamer1.0-tools gstreamer1.0-plugins-good
     libgl1:i386 libgl1-mesa-dri:i386 libglx-mesa0:i386 libxcomposite1:i386
     googletest libgtest-dev
     locales fonts-wqy-microhei fonts-noto-core fonts-dejavu-core

@@ -7,7 +7,7 @@
 # random delay, and checked with ffprobe: every packet of the recording is
 # still there, byte for byte. Then the killed files are finished again, as
 # the next start does, and must be ordinary MP4s (no fragment left, read
-# alike by ffprobe and mediainfo) holding the same packets.
+# alike by ffprobe, mediainfo and GStreamer) holding the same packets.
 # ORVANA_FINISH_KILLS sets the number of kills: 25 by default (about a
 # minute), 100 for the long form (README).
 #
@@ -73,10 +73,19 @@ for i in $(seq "$kills"); do
     [ "$(ffprobe -v trace "$name" 2>&1 | grep -c "type:'moof'")" = 0 ] || fail "$name: fragments left"
     packets "$name" | cmp -s reference.txt - || fail "$name: packets differ after finishing again"
 done
-# One reader that shares no code with FFmpeg: every picture in its index.
+# Two readers that share no code with FFmpeg: every picture in mediainfo's
+# index, and every picture and sound frame out of GStreamer's demuxer.
+sounds="$(grep -c '^packet,1,' reference.txt)"
+demuxed() {
+    gst-launch-1.0 -v filesrc location="$1" ! qtdemux name=d "d.$2_0" ! queue ! fakesink silent=false 2>&1 |
+        grep -c 'fakesink0: last-message = chain'
+}
 for i in 1 $((kills / 2 + 1)) "$kills"; do
     counted="$(mediainfo --Inform='Video;%FrameCount%' "killed-$i.mp4")"
     [ "$counted" = "$frames" ] || fail "killed-$i.mp4: mediainfo counts $counted pictures, not $frames"
+    counted="$(demuxed "killed-$i.mp4" video)/$(demuxed "killed-$i.mp4" audio)"
+    [ "$counted" = "$frames/$sounds" ] ||
+        fail "killed-$i.mp4: GStreamer reads $counted pictures/sound frames, not $frames/$sounds"
 done
 cd / && rm -rf "$work"
 echo "PASS"
