@@ -188,6 +188,20 @@ LRESULT CComboWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
             return 0;
         }
         break;
+    case WM_SYSCOMMAND:
+        if ((wParam & 0xFFF0) == SC_CLOSE) {
+            // Alt+F4 reaches the open list, which has the focus; it closes
+            // the window the list belongs to, as it does with the list shut.
+            HWND root = ::GetAncestor(::GetWindow(m_hwnd, GW_OWNER), GA_ROOT);
+            if (m_owner != nullptr) {
+                m_owner->CloseDropDown();
+            }
+            if (root != nullptr) {
+                ::PostMessage(root, WM_SYSCOMMAND, SC_CLOSE, 0);
+            }
+            return 0;
+        }
+        break;
     case WM_MOUSEWHEEL:
         if (m_owner != nullptr) {
             TEventUI event;
