@@ -78,12 +78,8 @@ orvana_program_check(OrvanaInstall app-install.sh ${ORVANA_PACKAGE_SETUP} ${ORVA
 set_property(TEST wine.OrvanaInstall APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
 
 # A random user for a minute: every control of the all-rows build and cameras coming and going,
-# then Alt+F4; every file written must be whole (ORVANA_RANDOM_USER_SECONDS for longer). Not in
-# the default run until its one unexplained failure in eleven runs is understood: configure with
-# -DORVANA_RANDOM_USER_CHECK=ON to register it.
-option(ORVANA_RANDOM_USER_CHECK "Register the random-user whole-program check" OFF)
-if(ORVANA_RANDOM_USER_CHECK)
-    orvana_program_check(OrvanaRandomUser app-random-user.sh
-        $<TARGET_FILE:OrvanaFull> $<TARGET_FILE:OrvanaTestDeviceSetup>)
-    set_property(TEST wine.OrvanaRandomUser APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
-endif()
+# then Alt+F4; every file written must be whole (ORVANA_RANDOM_USER_SECONDS for longer,
+# ORVANA_RANDOM_SEED to repeat a run).
+orvana_program_check(OrvanaRandomUser app-random-user.sh
+    $<TARGET_FILE:OrvanaFull> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_property(TEST wine.OrvanaRandomUser APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
