@@ -49,7 +49,10 @@ close_with_alt_f4() {
         kill -0 "$pid" 2>/dev/null || break
         sleep 0.1
     done
-    kill -0 "$pid" 2>/dev/null && fail "still running $seconds s after Alt+F4"
+    if kill -0 "$pid" 2>/dev/null; then
+        import -window root "$shots/after-alt-f4.png" 2>/dev/null
+        fail "still running $seconds s after Alt+F4 (focus on \"$(xdotool getwindowfocus getwindowname 2>&1)\")"
+    fi
     wait "$pid"
     rc=$?
     elapsed=$((($(date +%s%N) - start) / 1000000))
