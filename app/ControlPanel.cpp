@@ -9,6 +9,7 @@
 #include "Core/CameraRegistry.h"
 #include "Core/EndpointVolume.h"
 #include "Core/OrvanaCamera.h"
+#include "app/ControlNames.h"
 #include "app/FormatLists.h"
 #include "capture/CaptureEngine.h"
 #include "capture/OutputFile.h"
@@ -100,10 +101,10 @@ template <class T> T* Find(Ui::CPaintManager& manager, const char* name, const c
 
 } // namespace
 
-// One image property: the word in its controls' names, the camera interface
-// and property number, and whether its automatic option has an action.
+// One image property: its controls' names, the camera interface and
+// property number, and whether its automatic option has an action.
 struct ControlPanel::PropertyRow {
-    const char* word;
+    const ControlNames::PropertyRowNames& names;
     bool cameraControl; // IAMCameraControl, else IAMVideoProcAmp
     long property;
     bool autoActs;
@@ -127,40 +128,39 @@ struct ControlPanel::PropertyRow {
 };
 
 const ControlPanel::PropertyRow ControlPanel::kProperties[kPropertyCount] = {
-    {"brightness", false, 0, false},  {"contrasts", false, 1, true},
-    {"saturations", false, 3, false}, {"sharpness", false, 4, false},
-    {"hue", false, 2, true},          {"whitebalance", false, 7, true},
-    {"zoom", true, 3, false},         {"focus", true, 6, true},
+    {ControlNames::kBrightness, false, 0, false},  {ControlNames::kContrast, false, 1, true},
+    {ControlNames::kSaturation, false, 3, false},  {ControlNames::kSharpness, false, 4, false},
+    {ControlNames::kHue, false, 2, true},          {ControlNames::kWhiteBalance, false, 7, true},
+    {ControlNames::kZoom, true, 3, false},         {ControlNames::kFocus, true, 6, true},
 };
 
 ControlPanel::ControlPanel(Ui::CControlUI* tabLayout, HWND owner, CaptureViewUI* preview)
     : m_owner(owner), m_preview(preview), m_tabLayout(tabLayout) {}
 
 void ControlPanel::FindControls(Ui::CPaintManager& manager) {
-    m_tabMenu = manager.FindControl("id_tab_menu");
-    m_recordingIndicator = manager.FindControl("id_cap_time_show");
-    m_zoomRow = manager.FindControl("id_property_zoom_visible");
-    m_recordingTimeLabel = manager.FindControl("id_cap_time_label");
-    m_recordButton = Find<Ui::COptionUI>(manager, "id_btn_capture", "Option");
-    m_photoButton = manager.FindControl("id_btn_photo");
-    m_mirrorNormal = Find<Ui::COptionUI>(manager, "id_btn_io_normal", "Option");
-    m_mirrorMirrored = Find<Ui::COptionUI>(manager, "id_btn_io_mirrored", "Option");
+    m_tabMenu = manager.FindControl(ControlNames::kPanel);
+    m_recordingIndicator = manager.FindControl(ControlNames::kRecordingIndicator);
+    m_zoomRow = manager.FindControl(ControlNames::kZoomRow);
+    m_recordingTimeLabel = manager.FindControl(ControlNames::kRecordingTime);
+    m_recordButton = Find<Ui::COptionUI>(manager, ControlNames::kRecordButton, "Option");
+    m_photoButton = manager.FindControl(ControlNames::kPhotoButton);
+    m_mirrorNormal = Find<Ui::COptionUI>(manager, ControlNames::kMirrorNormal, "Option");
+    m_mirrorMirrored = Find<Ui::COptionUI>(manager, ControlNames::kMirrorMirrored, "Option");
     for (int row = 0; row < kPropertyCount; ++row) {
-        const std::string word = kProperties[row].word;
-        m_propertySliders[row] =
-            Find<Ui::CSliderUI>(manager, ("id_slider_" + word).c_str(), "Slider");
-        m_propertyLabels[row] = manager.FindControl(("id_label_" + word).c_str());
-        m_autoOptions[row] = Find<Ui::COptionUI>(manager, ("id_btn_auto_" + word).c_str(), "Option");
+        const ControlNames::PropertyRowNames& names = kProperties[row].names;
+        m_propertySliders[row] = Find<Ui::CSliderUI>(manager, names.slider, "Slider");
+        m_propertyLabels[row] = manager.FindControl(names.label);
+        m_autoOptions[row] = Find<Ui::COptionUI>(manager, names.automatic, "Option");
     }
-    m_microphoneSlider = Find<Ui::CSliderUI>(manager, "id_slider_microphone", "Slider");
-    m_speakerSlider = Find<Ui::CSliderUI>(manager, "id_slider_speaker", "Slider");
-    m_microphoneLabel = manager.FindControl("id_label_microphone");
-    m_speakerLabel = manager.FindControl("id_label_speaker");
-    m_cameraList = Find<Ui::CComboUI>(manager, "id_combo_cameras", "Combo");
-    m_photoResolutionList = Find<Ui::CComboUI>(manager, "id_combo_photo_resolution", "Combo");
-    m_videoResolutionList = Find<Ui::CComboUI>(manager, "id_combo_video_resolution", "Combo");
-    m_fileFormatList = Find<Ui::CComboUI>(manager, "id_combo_file_format", "Combo");
-    m_refreshRateList = Find<Ui::CComboUI>(manager, "id_combo_refresh_rate", "Combo");
+    m_microphoneSlider = Find<Ui::CSliderUI>(manager, ControlNames::kMicrophoneSlider, "Slider");
+    m_speakerSlider = Find<Ui::CSliderUI>(manager, ControlNames::kSpeakerSlider, "Slider");
+    m_microphoneLabel = manager.FindControl(ControlNames::kMicrophoneLabel);
+    m_speakerLabel = manager.FindControl(ControlNames::kSpeakerLabel);
+    m_cameraList = Find<Ui::CComboUI>(manager, ControlNames::kCameraList, "Combo");
+    m_photoResolutionList = Find<Ui::CComboUI>(manager, ControlNames::kPhotoResolutionList, "Combo");
+    m_videoResolutionList = Find<Ui::CComboUI>(manager, ControlNames::kVideoResolutionList, "Combo");
+    m_fileFormatList = Find<Ui::CComboUI>(manager, ControlNames::kFileFormatList, "Combo");
+    m_refreshRateList = Find<Ui::CComboUI>(manager, ControlNames::kRefreshRateList, "Combo");
 }
 
 // --- dispatch --------------------------------------------------------------
@@ -175,36 +175,36 @@ void ControlPanel::OnNotify(Ui::CNotifyEvent& event) {
     } else if (event.type == "valuechanged") {
         OnValueChanged(sender);
     } else if (event.type == "itemselect") {
-        if (sender == "id_combo_cameras") {
+        if (sender == ControlNames::kCameraList) {
             OnCameraSelected();
-        } else if (sender == "id_combo_file_format") {
+        } else if (sender == ControlNames::kFileFormatList) {
             RefillResolutionLists();
         }
     }
 }
 
 void ControlPanel::OnClick(const Ui::CUiString& sender) {
-    if (sender == "id_btn_photo") {
+    if (sender == ControlNames::kPhotoButton) {
         TakePhoto();
-    } else if (sender == "id_btn_capture") {
+    } else if (sender == ControlNames::kRecordButton) {
         ToggleRecording();
-    } else if (sender == "id_btn_open_dir") {
+    } else if (sender == ControlNames::kOpenFolderButton) {
         OpenOutputFolder();
-    } else if (sender == "id_btn_io_normal") {
+    } else if (sender == ControlNames::kMirrorNormal) {
         CaptureEngine::Instance().SetMirror(false);
-    } else if (sender == "id_btn_io_mirrored") {
+    } else if (sender == ControlNames::kMirrorMirrored) {
         CaptureEngine::Instance().SetMirror(true);
-    } else if (sender == "id_btn_default") {
+    } else if (sender == ControlNames::kDefaultButton) {
         RestoreDefaults();
-    } else if (sender == "id_btn_cancel") {
+    } else if (sender == ControlNames::kCancelButton) {
         // The window's WM_DESTROY handling ends the program; nothing is saved.
         ::SendMessageA(m_owner, WM_DESTROY, 0, 0);
-    } else if (sender == "id_btn_apply") {
+    } else if (sender == ControlNames::kApplyButton) {
         Apply();
     } else {
         for (int row = 0; row < kPropertyCount; ++row) {
             if (kProperties[row].autoActs &&
-                sender == ("id_btn_auto_" + std::string(kProperties[row].word)).c_str()) {
+                sender == kProperties[row].names.automatic) {
                 ToggleAutoMode(row);
                 return;
             }
@@ -213,16 +213,16 @@ void ControlPanel::OnClick(const Ui::CUiString& sender) {
 }
 
 void ControlPanel::OnValueChanged(const Ui::CUiString& sender) {
-    if (sender == "id_slider_microphone") {
+    if (sender == ControlNames::kMicrophoneSlider) {
         SetMicrophoneLevel();
         return;
     }
-    if (sender == "id_slider_speaker") {
+    if (sender == ControlNames::kSpeakerSlider) {
         SetSpeakerLevel();
         return;
     }
     for (int row = 0; row < kPropertyCount; ++row) {
-        if (sender == ("id_slider_" + std::string(kProperties[row].word)).c_str()) {
+        if (sender == kProperties[row].names.slider) {
             SetPropertyFromSlider(row);
             return;
         }

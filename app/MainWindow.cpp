@@ -9,6 +9,7 @@
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
+#include "app/ControlNames.h"
 #include "app/ControlPanel.h"
 #include "app/LanguageTable.h"
 #include "capture/CaptureEngine.h"
@@ -97,11 +98,11 @@ LRESULT MainWindow::OnCreate() {
     }
 
     // 7. Controls the window itself keeps.
-    m_minimizeButton = m_paintManager.FindControl("id_btn_min");
-    m_maximizeButton = m_paintManager.FindControl("id_btn_max");
-    m_closeButton = m_paintManager.FindControl("id_btn_close");
-    m_tabLayout = m_paintManager.FindControl("id_tab_layout");
-    Ui::CControlUI* preview = m_paintManager.FindControl("id_view_capture");
+    m_minimizeButton = m_paintManager.FindControl(ControlNames::kMinimize);
+    m_maximizeButton = m_paintManager.FindControl(ControlNames::kMaximize);
+    m_closeButton = m_paintManager.FindControl(ControlNames::kClose);
+    m_tabLayout = m_paintManager.FindControl(ControlNames::kTabLayout);
+    Ui::CControlUI* preview = m_paintManager.FindControl(ControlNames::kPreview);
     m_preview = preview != nullptr
                     ? static_cast<CaptureViewUI*>(preview->GetInterface("CaptureView"))
                     : nullptr;
@@ -244,19 +245,19 @@ void MainWindow::RefreshAfterDeviceChange() {
 void MainWindow::Notify(Ui::CNotifyEvent& event) {
     if (event.type == "click" && event.sender != nullptr) {
         const Ui::CUiString& name = event.sender->GetName();
-        if (name == "id_btn_close") {
+        if (name == ControlNames::kClose) {
             Shutdown();
             return;
         }
-        if (name == "id_btn_max") {
+        if (name == ControlNames::kMaximize) {
             SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
             return;
         }
-        if (name == "id_btn_resetore") {
+        if (name == ControlNames::kRestore) {
             SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
             return;
         }
-        if (name == "id_btn_min") {
+        if (name == ControlNames::kMinimize) {
             SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
             return;
         }
@@ -327,8 +328,8 @@ void MainWindow::UpdateWindowRegion() {
 }
 
 void MainWindow::SwapMaximizeButtons(bool maximized) {
-    Ui::CControlUI* maximize = m_paintManager.FindControl("id_btn_max");
-    Ui::CControlUI* restore = m_paintManager.FindControl("id_btn_resetore");
+    Ui::CControlUI* maximize = m_paintManager.FindControl(ControlNames::kMaximize);
+    Ui::CControlUI* restore = m_paintManager.FindControl(ControlNames::kRestore);
     if (maximize != nullptr) {
         maximize->SetVisible(!maximized);
     }
