@@ -21,12 +21,10 @@
 // only during the call) and their number. Runs on the streaming thread.
 using FrameCallback = void (*)(double sampleTime, unsigned char* buffer, long length);
 
-// Video-processing property 9 (VideoProcAmp_Gain), which cameras made for
-// this program use as their mirror switch: range 0 to 1, 0 normal, 1 mirrored.
-// On other cameras it is a real gain.
-constexpr long kMirrorProperty = 9;
-// Video-processing property of the power-line frequency: 1 = 50 Hz, 2 = 60 Hz.
-constexpr long kPowerLineFrequencyProperty = 13;
+// The video-processing gain, which cameras made for this program use as
+// their mirror switch: range 0 to 1, 0 normal, 1 mirrored. On other cameras
+// it is a real gain.
+constexpr long kMirrorProperty = VideoProcAmp_Gain;
 // Message number the graph's events are posted with when a camera is opened.
 constexpr UINT kGraphNotifyMessage = 78;
 

@@ -24,10 +24,17 @@
 
 namespace {
 
-// DirectShow mode flags of a property.
-constexpr long kAutomatic = 1;
-constexpr long kManual = 2;
-constexpr long kBothModes = 3;
+// A property's modes, as both camera interfaces define them.
+constexpr long kAutomatic = VideoProcAmp_Flags_Auto;
+constexpr long kManual = VideoProcAmp_Flags_Manual;
+constexpr long kBothModes = kAutomatic | kManual;
+static_assert(CameraControl_Flags_Auto == kAutomatic && CameraControl_Flags_Manual == kManual,
+              "one set of mode flags serves both interfaces");
+
+// The camera interface that carries a property.
+enum class PropertySource { VideoProcAmp, CameraControl };
+// Whether a row's automatic option has an action; the others stay disabled.
+enum class AutoOption { Inactive, Acts };
 
 std::string IntText(long value) {
     char text[16] = {};
@@ -101,37 +108,49 @@ template <class T> T* Find(Ui::CPaintManager& manager, const char* name, const c
 
 } // namespace
 
-// One image property: its controls' names, the camera interface and
-// property number, and whether its automatic option has an action.
+// One image property: its controls' names, the camera interface and the
+// property there, and whether its automatic option has an action.
 struct ControlPanel::PropertyRow {
     const ControlNames::PropertyRowNames& names;
-    bool cameraControl; // IAMCameraControl, else IAMVideoProcAmp
+    PropertySource source;
     long property;
-    bool autoActs;
+    AutoOption autoOption;
+
+    bool cameraControl() const { return source == PropertySource::CameraControl; }
+    bool autoActs() const { return autoOption == AutoOption::Acts; }
 
     HRESULT Range(OrvanaCamera& camera, long& minimum, long& maximum, long& step,
                   long& defaultValue, long& caps) const {
-        return cameraControl
+        return cameraControl()
                    ? camera.GetCameraControlRange(property, minimum, maximum, step, defaultValue,
                                                   caps)
                    : camera.GetVideoProcAmpRange(property, minimum, maximum, step, defaultValue,
                                                  caps);
     }
     HRESULT Get(OrvanaCamera& camera, long& value, long& flags) const {
-        return cameraControl ? camera.GetCameraControl(property, value, flags)
+        return cameraControl() ? camera.GetCameraControl(property, value, flags)
                              : camera.GetVideoProcAmp(property, value, flags);
     }
     HRESULT Set(OrvanaCamera& camera, long value, long flags) const {
-        return cameraControl ? camera.SetCameraControl(property, value, flags)
+        return cameraControl() ? camera.SetCameraControl(property, value, flags)
                              : camera.SetVideoProcAmp(property, value, flags);
     }
 };
 
 const ControlPanel::PropertyRow ControlPanel::kProperties[kPropertyCount] = {
-    {ControlNames::kBrightness, false, 0, false},  {ControlNames::kContrast, false, 1, true},
-    {ControlNames::kSaturation, false, 3, false},  {ControlNames::kSharpness, false, 4, false},
-    {ControlNames::kHue, false, 2, true},          {ControlNames::kWhiteBalance, false, 7, true},
-    {ControlNames::kZoom, true, 3, false},         {ControlNames::kFocus, true, 6, true},
+    {ControlNames::kBrightness, PropertySource::VideoProcAmp, VideoProcAmp_Brightness,
+     AutoOption::Inactive},
+    {ControlNames::kContrast, PropertySource::VideoProcAmp, VideoProcAmp_Contrast,
+     AutoOption::Acts},
+    {ControlNames::kSaturation, PropertySource::VideoProcAmp, VideoProcAmp_Saturation,
+     AutoOption::Inactive},
+    {ControlNames::kSharpness, PropertySource::VideoProcAmp, VideoProcAmp_Sharpness,
+     AutoOption::Inactive},
+    {ControlNames::kHue, PropertySource::VideoProcAmp, VideoProcAmp_Hue, AutoOption::Acts},
+    {ControlNames::kWhiteBalance, PropertySource::VideoProcAmp, VideoProcAmp_WhiteBalance,
+     AutoOption::Acts},
+    {ControlNames::kZoom, PropertySource::CameraControl, CameraControl_Zoom, AutoOption::Inactive},
+    {ControlNames::kFocus, PropertySource::CameraControl, CameraControl_Focus, AutoOption::Acts},
 };
 
 ControlPanel::ControlPanel(Ui::CControlUI* tabLayout, HWND owner, CaptureViewUI* preview)
@@ -203,7 +222,7 @@ void ControlPanel::OnClick(const Ui::CUiString& sender) {
         Apply();
     } else {
         for (int row = 0; row < kPropertyCount; ++row) {
-            if (kProperties[row].autoActs &&
+            if (kProperties[row].autoActs() &&
                 sender == kProperties[row].names.automatic) {
                 ToggleAutoMode(row);
                 return;
@@ -506,7 +525,7 @@ void ControlPanel::LoadProperties(OrvanaCamera& camera) {
             SetText(m_propertyLabels[row], IntText(value).c_str());
             Enable(slider, true);
         }
-        if (!property.autoActs) {
+        if (!property.autoActs()) {
             continue;
         }
         if (caps == kBothModes) {
@@ -666,7 +685,7 @@ void ControlPanel::RestoreDefaults() {
         if (FAILED(property.Set(*camera, defaultValue, kAutomatic))) {
             property.Set(*camera, defaultValue, kManual);
         }
-        if (!property.cameraControl && property.property == 0) {
+        if (!property.cameraControl() && property.property == VideoProcAmp_Brightness) {
             property.Set(*camera, defaultValue, caps);
         }
         if (m_propertySliders[row] != nullptr) {
