@@ -108,8 +108,8 @@ LRESULT MainWindow::OnCreate() {
                     : nullptr;
 
     // 8, 9. The panel, empty until a camera is chosen.
-    m_controlPanel = new ControlPanel(m_tabLayout, m_hwnd, m_preview);
-    m_controlPanel->FindControls(m_paintManager);
+    m_controlPanel =
+        new ControlPanel(m_paintManager, CameraRegistry::Instance(), CaptureEngine::Instance(), m_hwnd);
     m_controlPanel->RefreshFormatLists(nullptr);
 
     // 10. The preview window.
@@ -132,19 +132,12 @@ LRESULT MainWindow::OnCreate() {
     m_repair.Start();
 
     // 13. Devices.
-    CameraRegistry& registry = CameraRegistry::Instance();
     int cameraCount = 0;
     EnumerateAndMerge(cameraCount);
 
     // 14. Open the first camera.
     if (cameraCount > 0) {
-        m_controlPanel->FillCameraList(0);
-        registry.SetCurrentCamera(0);
-        registry.SetCurrentMicrophone(0);
-        registry.SelectCamera(registry.CurrentCamera(), registry.CurrentMicrophone(), m_hwnd);
-        m_controlPanel->RefreshFormatLists(registry.CurrentCamera());
-        ::Sleep(500);
-        PostMessage(WM_MOVE, 0, 0);
+        ShowFirstCamera();
     }
     return 0;
 }
@@ -221,25 +214,28 @@ bool MainWindow::EnumerateAndMerge(int& cameraCount) {
 }
 
 void MainWindow::RefreshAfterDeviceChange() {
-    CameraRegistry& registry = CameraRegistry::Instance();
-    if (m_controlPanel != nullptr) {
-        m_controlPanel->FillCameraList(0);
-    }
-    if (registry.cameras.empty()) {
+    if (CameraRegistry::Instance().cameras.empty()) {
         if (m_controlPanel != nullptr) {
+            m_controlPanel->FillCameraList(0);
             m_controlPanel->RefreshFormatLists(nullptr);
         }
         CaptureEngine::Instance().StopRecordingAndRepaint();
         return;
     }
+    if (m_controlPanel != nullptr) {
+        ShowFirstCamera();
+    }
+}
+
+void MainWindow::ShowFirstCamera() {
+    // Selecting the list's first entry shows that camera already; the
+    // camera list may be missing from the skin, and the registry's first
+    // camera is shown all the same.
+    m_controlPanel->FillCameraList(0);
+    CameraRegistry& registry = CameraRegistry::Instance();
     registry.SetCurrentCamera(0);
     registry.SetCurrentMicrophone(0);
-    if (m_controlPanel != nullptr) {
-        m_controlPanel->RefreshFormatLists(registry.CurrentCamera());
-    }
-    registry.SelectCamera(registry.CurrentCamera(), registry.CurrentMicrophone(), m_hwnd);
-    ::Sleep(500);
-    PostMessage(WM_MOVE, 0, 0);
+    m_controlPanel->ShowCamera(registry.CurrentCamera(), registry.CurrentMicrophone());
 }
 
 void MainWindow::Notify(Ui::CNotifyEvent& event) {
