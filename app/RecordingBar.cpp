@@ -74,12 +74,7 @@ void RecordingBar::TakePhoto() {
     if (camera == nullptr || !camera->running || m_engine.recording) {
         return;
     }
-    const AppSettings settings = CurrentSettings;
-    const FormatSwitch outcome =
-        SwitchCameraFormat(camera, settings.FileFormat, settings.PhotoResolution_Width,
-                           settings.PhotoResolution_Height);
-    ::SendMessageA(m_owner, WM_MOVE, 0, 0);
-    if (outcome != FormatSwitch::Refused) {
+    if (UseSavedFormat(*camera, Capture::Photo) != FormatSwitch::Refused) {
         m_engine.TakePhoto();
     }
 }
@@ -98,12 +93,8 @@ void RecordingBar::ToggleRecording() {
         Select(m_recordButton, true);
         return;
     }
-    const AppSettings settings = CurrentSettings;
-    const FormatSwitch outcome =
-        SwitchCameraFormat(camera, settings.FileFormat, settings.VideoResolution_Width,
-                           settings.VideoResolution_Height);
-    ::SendMessageA(m_owner, WM_MOVE, 0, 0);
-    if (outcome == FormatSwitch::Refused || !m_engine.StartRecording()) {
+    if (UseSavedFormat(*camera, Capture::Video) == FormatSwitch::Refused ||
+        !m_engine.StartRecording()) {
         Select(m_recordButton, true);
         return;
     }
@@ -113,6 +104,18 @@ void RecordingBar::ToggleRecording() {
         m_recordingIndicator->SetVisible(true);
     }
     Select(m_recordButton, false);
+}
+
+FormatSwitch RecordingBar::UseSavedFormat(OrvanaCamera& camera, Capture capture) {
+    const AppSettings settings = CurrentSettings;
+    const bool photo = capture == Capture::Photo;
+    const FormatSwitch outcome = SwitchCameraFormat(
+        &camera, settings.FileFormat,
+        photo ? settings.PhotoResolution_Width : settings.VideoResolution_Width,
+        photo ? settings.PhotoResolution_Height : settings.VideoResolution_Height);
+    // The preview takes the size of the picture that comes now.
+    ::SendMessageA(m_owner, WM_MOVE, 0, 0);
+    return outcome;
 }
 
 void RecordingBar::ResetRecordingDisplay() {
@@ -147,8 +150,7 @@ void RecordingBar::OpenOutputFolder() {
     if (!made) {
         return;
     }
-    ::ShellExecuteW(nullptr, L"open", L"explorer.exe", WidePath(folder).c_str(), nullptr,
-                    SW_SHOW);
+    ::ShellExecuteW(nullptr, L"open", L"explorer.exe", WidePath(folder).c_str(), nullptr, SW_SHOW);
 }
 
 void RecordingBar::SetMicrophoneLevel() {

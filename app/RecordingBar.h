@@ -4,6 +4,7 @@
 
 #include <windows.h>
 
+#include "app/FormatSwitch.h"
 #include "ui/UiString.h"
 
 namespace Ui {
@@ -14,6 +15,7 @@ class CSliderUI;
 } // namespace Ui
 class CameraRegistry;
 class CaptureEngine;
+class OrvanaCamera;
 
 class RecordingBar {
 public:
@@ -42,12 +44,17 @@ public:
     void ResetVolumes();
 
 private:
+    enum class Capture { Photo, Video };
+
     void TakePhoto();
     void ToggleRecording();
     void OpenOutputFolder();
     void SetMicrophoneLevel();
     void SetSpeakerLevel();
     void ResetRecordingDisplay();
+    // Puts the camera into the saved format at the saved photo or video
+    // size and refits the preview.
+    FormatSwitch UseSavedFormat(OrvanaCamera& camera, Capture capture);
 
     CameraRegistry& m_registry;
     CaptureEngine& m_engine;
