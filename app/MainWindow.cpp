@@ -49,31 +49,38 @@ Ui::CControlUI* MainWindow::CreateControl(const char* className) {
     return nullptr;
 }
 
-LRESULT MainWindow::OnCreate() {
-    // 1. The skin archive, copied out of the resource for the life of the process.
+bool MainWindow::LoadSkinArchive() {
     HINSTANCE resources = Ui::CPaintManager::GetResourceDll();
     HRSRC resource =
         ::FindResourceA(resources, MAKEINTRESOURCEA(kSkinResourceId), kSkinResourceType);
     if (resource == nullptr) {
-        return 0;
+        return false;
     }
     HGLOBAL loaded = ::LoadResource(resources, resource);
     if (loaded == nullptr) {
         ::FreeResource(loaded);
-        return 0;
+        return false;
     }
     DWORD size = ::SizeofResource(resources, resource);
     if (size == 0) {
-        return 0;
+        return false;
     }
     const void* bytes = ::LockResource(loaded);
     if (bytes == nullptr) {
-        return 0;
+        return false;
     }
     const auto* begin = static_cast<const unsigned char*>(bytes);
     m_skinArchive.assign(begin, begin + size);
     ::FreeResource(loaded);
     Ui::CPaintManager::SetResourceZip(m_skinArchive.data(), size);
+    return true;
+}
+
+LRESULT MainWindow::OnCreate() {
+    // 1. The skin archive.
+    if (!LoadSkinArchive()) {
+        return 0;
+    }
 
     // 2, 3. Icon, and a window without the system's caption.
     SetIcon(kIconResourceId);
@@ -108,8 +115,8 @@ LRESULT MainWindow::OnCreate() {
                     : nullptr;
 
     // 8, 9. The panel, empty until a camera is chosen.
-    m_controlPanel =
-        new ControlPanel(m_paintManager, CameraRegistry::Instance(), CaptureEngine::Instance(), m_hwnd);
+    m_controlPanel = new ControlPanel(m_paintManager, CameraRegistry::Instance(),
+                                      CaptureEngine::Instance(), m_hwnd);
     m_controlPanel->RefreshFormatLists(nullptr);
 
     // 10. The preview window.

@@ -48,6 +48,9 @@ public:
 
 private:
     LRESULT OnCreate();
+    // Copies the skin archive out of the resource, for the life of the
+    // process, and hands it to the framework; false when there is none.
+    bool LoadSkinArchive();
     LRESULT HitTest(LPARAM lParam);
     void UpdateWindowRegion();
     void SwapMaximizeButtons(bool maximized);
