@@ -16,8 +16,8 @@ std::string AnsiText(const std::wstring& wide) {
     if (wide.empty()) {
         return std::string();
     }
-    const int bytes = ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr,
-                                            nullptr);
+    const int bytes =
+        ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
     if (bytes <= 0) {
         return std::string();
     }

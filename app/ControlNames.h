@@ -36,9 +36,8 @@ inline constexpr PropertyRowNames kSaturation = {"id_slider_saturations", "id_la
 inline constexpr PropertyRowNames kSharpness = {"id_slider_sharpness", "id_label_sharpness",
                                                 "id_btn_auto_sharpness"};
 inline constexpr PropertyRowNames kHue = {"id_slider_hue", "id_label_hue", "id_btn_auto_hue"};
-inline constexpr PropertyRowNames kWhiteBalance = {"id_slider_whitebalance",
-                                                   "id_label_whitebalance",
-                                                   "id_btn_auto_whitebalance"};
+inline constexpr PropertyRowNames kWhiteBalance = {
+    "id_slider_whitebalance", "id_label_whitebalance", "id_btn_auto_whitebalance"};
 inline constexpr PropertyRowNames kZoom = {"id_slider_zoom", "id_label_zoom", "id_btn_auto_zoom"};
 inline constexpr PropertyRowNames kFocus = {"id_slider_focus", "id_label_focus",
                                             "id_btn_auto_focus"};

@@ -55,8 +55,8 @@ struct PropertyPanel::Row {
         return cameraControl()
                    ? camera.GetCameraControlRange(property, range.minimum, range.maximum,
                                                   range.step, range.defaultValue, range.caps)
-                   : camera.GetVideoProcAmpRange(property, range.minimum, range.maximum,
-                                                 range.step, range.defaultValue, range.caps);
+                   : camera.GetVideoProcAmpRange(property, range.minimum, range.maximum, range.step,
+                                                 range.defaultValue, range.caps);
     }
     HRESULT Get(OrvanaCamera& camera, long& value, long& flags) const {
         return cameraControl() ? camera.GetCameraControl(property, value, flags)
