@@ -1,5 +1,6 @@
-// The camera's stream formats: the lists read from its output pins, the
-// switch to another format and the format the capture pin has now.
+// The camera's stream formats: the lists read from its output pins and the
+// format the capture pin has now. Reads only: switching formats rebuilds the
+// graph (OrvanaCamera.cpp).
 #include <windows.h>
 
 #include <dshow.h>
@@ -84,49 +85,6 @@ void OrvanaCamera::EnumerateFormats() {
     }
 
     formats = FlattenGroups(pinGroups);
-}
-
-HRESULT OrvanaCamera::SetFormat(UINT notifyMessage, unsigned index) {
-    if (!opened || index >= formats.size()) {
-        return 1;
-    }
-    const bool wasRunning = running;
-    const StreamFormat previous = currentFormat;
-    currentFormat = formats[index];
-    const HRESULT hr = Rebuild(notifyMessage, wasRunning);
-    if (hr != 0) {
-        currentFormat = previous;
-        // A graph that would not stop still runs at the previous format; any
-        // other failure left the camera stopped, so it comes back at the
-        // format it had rather than freeze the preview.
-        if (hr != E_UNEXPECTED) {
-            Rebuild(notifyMessage, wasRunning);
-        }
-    }
-    return hr;
-}
-
-HRESULT OrvanaCamera::Rebuild(UINT notifyMessage, bool run) {
-    if (running) {
-        Stop();
-    }
-    if (graphBuilt) {
-        if (running) {
-            return E_UNEXPECTED;
-        }
-        RemoveDownstream(captureFilter);
-        graphBuilt = false;
-    }
-    ReleaseGraphObjects();
-    HRESULT hr = CreateGraphObjects();
-    if (FAILED(hr)) {
-        return hr;
-    }
-    hr = BuildGraph(notifyWindow, notifyMessage);
-    if (hr != 0) {
-        return hr;
-    }
-    return run ? StartGraph() : S_OK;
 }
 
 void OrvanaCamera::RecordActiveFormat() {

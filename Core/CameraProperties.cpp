@@ -4,12 +4,17 @@
 #include <windows.h>
 
 #include <dshow.h>
+#include <ks.h>
+#include <ksmedia.h>
 
 #include "Core/OrvanaCamera.h"
 
 using Microsoft::WRL::ComPtr;
 
 namespace {
+
+// The power-line (anti-flicker) frequency: 1 = 50 Hz, 2 = 60 Hz.
+constexpr long kPowerLineFrequencyProperty = KSPROPERTY_VIDEOPROCAMP_POWERLINE_FREQUENCY;
 
 // Every success code becomes 0; failures pass through.
 HRESULT Answer(HRESULT hr) {

@@ -94,3 +94,46 @@ HRESULT OrvanaCamera::StartGraph() {
     running = true;
     return S_OK;
 }
+
+HRESULT OrvanaCamera::SetFormat(UINT notifyMessage, unsigned index) {
+    if (!opened || index >= formats.size()) {
+        return 1;
+    }
+    const bool wasRunning = running;
+    const StreamFormat previous = currentFormat;
+    currentFormat = formats[index];
+    const HRESULT hr = Rebuild(notifyMessage, wasRunning);
+    if (hr != 0) {
+        currentFormat = previous;
+        // A graph that would not stop still runs at the previous format; any
+        // other failure left the camera stopped, so it comes back at the
+        // format it had rather than freeze the preview.
+        if (hr != E_UNEXPECTED) {
+            Rebuild(notifyMessage, wasRunning);
+        }
+    }
+    return hr;
+}
+
+HRESULT OrvanaCamera::Rebuild(UINT notifyMessage, bool run) {
+    if (running) {
+        Stop();
+    }
+    if (graphBuilt) {
+        if (running) {
+            return E_UNEXPECTED;
+        }
+        RemoveDownstream(captureFilter);
+        graphBuilt = false;
+    }
+    ReleaseGraphObjects();
+    HRESULT hr = CreateGraphObjects();
+    if (FAILED(hr)) {
+        return hr;
+    }
+    hr = BuildGraph(notifyWindow, notifyMessage);
+    if (hr != 0) {
+        return hr;
+    }
+    return run ? StartGraph() : S_OK;
+}

@@ -21,12 +21,10 @@
 // only during the call) and their number. Runs on the streaming thread.
 using FrameCallback = void (*)(double sampleTime, unsigned char* buffer, long length);
 
-// Video-processing property 9 (VideoProcAmp_Gain), which cameras made for
-// this program use as their mirror switch: range 0 to 1, 0 normal, 1 mirrored.
-// On other cameras it is a real gain.
-constexpr long kMirrorProperty = 9;
-// Video-processing property of the power-line frequency: 1 = 50 Hz, 2 = 60 Hz.
-constexpr long kPowerLineFrequencyProperty = 13;
+// The video-processing gain, which cameras made for this program use as
+// their mirror switch: range 0 to 1, 0 normal, 1 mirrored. On other cameras
+// it is a real gain.
+constexpr long kMirrorProperty = VideoProcAmp_Gain;
 // Message number the graph's events are posted with when a camera is opened.
 constexpr UINT kGraphNotifyMessage = 78;
 
@@ -45,7 +43,7 @@ public:
     // Every buffer the grabber delivers goes to frameCallback.
     HRESULT STDMETHODCALLTYPE BufferCB(double sampleTime, BYTE* buffer, LONG length) override;
 
-    // Lifecycle.
+    // Lifecycle (OrvanaCamera.cpp), built on the graph and format parts below.
     HRESULT Stop();
     // Stops, tears the graph down and marks the camera not opened; answers 0.
     HRESULT Close();
@@ -54,25 +52,26 @@ public:
     // The same, answering Run's result; a graph that would not run is
     // stopped again, so that it can be taken apart.
     HRESULT StartGraph();
+    // Switches to formats[index] by rebuilding the graph. 0 switched, 1 not
+    // opened or index out of range, E_UNEXPECTED when the graph would not
+    // stop, or the failure of rebuilding, of the pin's SetFormat or of
+    // running. After a failure the camera is back at its previous format,
+    // running again if it ran.
+    HRESULT SetFormat(UINT notifyMessage, unsigned index);
 
     // Graph (CaptureGraph.cpp).
     HRESULT CreateGraphObjects();
     // 0 built or nothing to do, 1 no usable pin, connection or format, or a failure code.
     HRESULT BuildGraph(HWND notifyWindow, UINT notifyMessage);
-    // Reads the capture pin's format and keeps it for GetCurrentFormat (user-
-    // interface thread, with the graph built and not running).
-    void RecordActiveFormat();
     // Disconnects and removes every filter downstream of filter; takes over the reference.
     void RemoveDownstream(Microsoft::WRL::ComPtr<IBaseFilter> filter);
     void ReleaseGraphObjects();
 
-    // Formats (CameraFormats.cpp).
+    // Formats (CameraFormats.cpp): read from the pins, calling nothing above.
     void EnumerateFormats();
-    // 0 switched, 1 not opened or index out of range, E_UNEXPECTED when the
-    // graph would not stop, or the failure of rebuilding, of the pin's
-    // SetFormat or of running. After a failure the camera is back at its
-    // previous format, running again if it ran.
-    HRESULT SetFormat(UINT notifyMessage, unsigned index);
+    // Reads the capture pin's format and keeps it for GetCurrentFormat (user-
+    // interface thread, with the graph built and not running).
+    void RecordActiveFormat();
     // 0 with the capture pin's format as recorded when the graph was last
     // built, or 1 when it is not available. Never calls into the filter: the
     // streaming thread asks it for every sample, and real filters hold their

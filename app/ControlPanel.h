@@ -1,112 +1,71 @@
-// ControlPanel: the right-hand controls and the bottom bar; carries out
-// every control action other than the title-bar buttons.
+// ControlPanel: the right-hand panel, the camera list and the bottom bar.
+// It hands each control's notification to the part that owns the control
+// and brings all of them into line with the camera shown:
+//   PropertyPanel  image property rows, mirror choice, Default
+//   FormatPanel    format, resolution and refresh-rate lists, Apply
+//   RecordingBar   photo, record, open folder, recording time, volumes
+//   CameraList     the list of attached cameras
+// Cancel is its own: it ends the program through the owner window.
 //
 // Notifications are synchronous: when the panel itself selects a list entry
 // or an option with notification, the matching action runs inside that call.
-// The order of the steps below is therefore part of the behaviour.
+// The order of the steps is therefore part of the behaviour.
 #pragma once
 
 #include <windows.h>
 
+#include "app/CameraList.h"
+#include "app/FormatPanel.h"
+#include "app/PropertyPanel.h"
+#include "app/RecordingBar.h"
 #include "ui/NotifyEvent.h"
 
 namespace Ui {
-class CControlUI;
-class CComboUI;
-class COptionUI;
 class CPaintManager;
-class CSliderUI;
 } // namespace Ui
-class CaptureViewUI;
+class CameraRegistry;
+class CaptureEngine;
+class OrvanaAudio;
 class OrvanaCamera;
 
 class ControlPanel {
 public:
-    // Timer of the recording-time label, on the owner window.
-    static constexpr UINT_PTR kRecordingTimer = 2010;
-    static constexpr UINT kRecordingTimerPeriod = 1000;
-    // The eight image properties, in the order the panel loads them.
-    static constexpr int kPropertyCount = 8;
+    // Looks up every control it works with in the manager's tree; a control
+    // the skin lacks stays null and its part of every action is skipped.
+    ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry, CaptureEngine& engine,
+                 HWND owner);
 
-    ControlPanel(Ui::CControlUI* tabLayout, HWND owner, CaptureViewUI* preview);
-
-    // Looks up every control the panel works with, by name; a control the
-    // skin lacks stays null and its part of every action is skipped.
-    void FindControls(Ui::CPaintManager& manager);
     void OnNotify(Ui::CNotifyEvent& event);
     void OnTimer(WPARAM timerId, LPARAM lParam);
 
     // Rebuilds the camera list and selects entry `index` with notification
-    // (which opens that camera); a negative index selects nothing.
+    // (which shows that camera); a negative index selects nothing.
     void FillCameraList(int index);
     // Rebuilds the camera list from the registry and marks the current
     // camera's entry without notification: nothing is opened or closed.
     void SyncCameraList();
     // Brings the panel into line with a camera, or empties it without one.
     void RefreshFormatLists(OrvanaCamera* camera);
+    // Shows a camera (none: nothing is opened): makes it current, opening it
+    // and closing the previous one; brings the panel into line with it;
+    // gives it 500 ms to start; then refits the preview to its picture.
+    void ShowCamera(OrvanaCamera* camera, OrvanaAudio* microphone);
 
     void StopRecordingIfActive();
     // Ends a running recording and resets the recording display.
     void StopRecordingAndReset();
-    enum class FormatSwitch {
-        Kept,       // the camera already delivers that format
-        Switched,   // switched to it
-        NotOffered, // no camera, or the camera has no such format: nothing changed
-        Refused,    // the camera failed to switch and is back at its previous format
-    };
-    // Puts the current camera into the named format at the given size.
-    FormatSwitch SwitchFormat(const char* formatName, int width, int height);
 
-    void Apply();
-    void RestoreDefaults();
+    PropertyPanel& Properties() { return m_properties; }
+    FormatPanel& Formats() { return m_formats; }
 
 private:
-    struct PropertyRow;
-    static const PropertyRow kProperties[kPropertyCount];
-
     void OnClick(const Ui::CUiString& sender);
-    void OnValueChanged(const Ui::CUiString& sender);
     void OnCameraSelected();
-    void RefillResolutionLists();
-    void TakePhoto();
-    void ToggleRecording();
-    void OpenOutputFolder();
-    void ToggleAutoMode(int row);
-    void SetPropertyFromSlider(int row);
-    void SetMicrophoneLevel();
-    void SetSpeakerLevel();
-    void ResetRecordingDisplay();
-    void ShowMirrorState(bool mirrored);
 
-    void ResetPanel();
-    void LoadProperties(OrvanaCamera& camera);
-    void FillFormatLists(OrvanaCamera& camera);
-    void FillRefreshRateList(OrvanaCamera& camera);
-    void LoadMirrorState(OrvanaCamera& camera);
-
+    CameraRegistry& m_registry;
     HWND m_owner;
-    CaptureViewUI* m_preview;
-    Ui::CControlUI* m_tabMenu = nullptr;
-    Ui::CControlUI* m_tabLayout;
-    Ui::CControlUI* m_recordingIndicator = nullptr;
-    Ui::CControlUI* m_zoomRow = nullptr;
-    Ui::CControlUI* m_recordingTimeLabel = nullptr;
-    DWORD m_recordingStart = 0;
-    Ui::COptionUI* m_recordButton = nullptr;
-    Ui::CControlUI* m_photoButton = nullptr;
-    Ui::COptionUI* m_mirrorNormal = nullptr;
-    Ui::COptionUI* m_mirrorMirrored = nullptr;
-    // Indexed like kProperties.
-    Ui::CSliderUI* m_propertySliders[kPropertyCount] = {};
-    Ui::CControlUI* m_propertyLabels[kPropertyCount] = {};
-    Ui::COptionUI* m_autoOptions[kPropertyCount] = {};
-    Ui::CSliderUI* m_microphoneSlider = nullptr;
-    Ui::CSliderUI* m_speakerSlider = nullptr;
-    Ui::CControlUI* m_microphoneLabel = nullptr;
-    Ui::CControlUI* m_speakerLabel = nullptr;
-    Ui::CComboUI* m_cameraList = nullptr;
-    Ui::CComboUI* m_photoResolutionList = nullptr;
-    Ui::CComboUI* m_videoResolutionList = nullptr;
-    Ui::CComboUI* m_fileFormatList = nullptr;
-    Ui::CComboUI* m_refreshRateList = nullptr;
+    PropertyPanel m_properties;
+    FormatPanel m_formats;
+    RecordingBar m_recordingBar;
+    CameraList m_cameraList;
 };

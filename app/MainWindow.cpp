@@ -9,6 +9,7 @@
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
+#include "app/ControlNames.h"
 #include "app/ControlPanel.h"
 #include "app/LanguageTable.h"
 #include "capture/CaptureEngine.h"
@@ -48,31 +49,38 @@ Ui::CControlUI* MainWindow::CreateControl(const char* className) {
     return nullptr;
 }
 
-LRESULT MainWindow::OnCreate() {
-    // 1. The skin archive, copied out of the resource for the life of the process.
+bool MainWindow::LoadSkinArchive() {
     HINSTANCE resources = Ui::CPaintManager::GetResourceDll();
     HRSRC resource =
         ::FindResourceA(resources, MAKEINTRESOURCEA(kSkinResourceId), kSkinResourceType);
     if (resource == nullptr) {
-        return 0;
+        return false;
     }
     HGLOBAL loaded = ::LoadResource(resources, resource);
     if (loaded == nullptr) {
         ::FreeResource(loaded);
-        return 0;
+        return false;
     }
     DWORD size = ::SizeofResource(resources, resource);
     if (size == 0) {
-        return 0;
+        return false;
     }
     const void* bytes = ::LockResource(loaded);
     if (bytes == nullptr) {
-        return 0;
+        return false;
     }
     const auto* begin = static_cast<const unsigned char*>(bytes);
     m_skinArchive.assign(begin, begin + size);
     ::FreeResource(loaded);
     Ui::CPaintManager::SetResourceZip(m_skinArchive.data(), size);
+    return true;
+}
+
+LRESULT MainWindow::OnCreate() {
+    // 1. The skin archive.
+    if (!LoadSkinArchive()) {
+        return 0;
+    }
 
     // 2, 3. Icon, and a window without the system's caption.
     SetIcon(kIconResourceId);
@@ -97,18 +105,18 @@ LRESULT MainWindow::OnCreate() {
     }
 
     // 7. Controls the window itself keeps.
-    m_minimizeButton = m_paintManager.FindControl("id_btn_min");
-    m_maximizeButton = m_paintManager.FindControl("id_btn_max");
-    m_closeButton = m_paintManager.FindControl("id_btn_close");
-    m_tabLayout = m_paintManager.FindControl("id_tab_layout");
-    Ui::CControlUI* preview = m_paintManager.FindControl("id_view_capture");
+    m_minimizeButton = m_paintManager.FindControl(ControlNames::kMinimize);
+    m_maximizeButton = m_paintManager.FindControl(ControlNames::kMaximize);
+    m_closeButton = m_paintManager.FindControl(ControlNames::kClose);
+    m_tabLayout = m_paintManager.FindControl(ControlNames::kTabLayout);
+    Ui::CControlUI* preview = m_paintManager.FindControl(ControlNames::kPreview);
     m_preview = preview != nullptr
                     ? static_cast<CaptureViewUI*>(preview->GetInterface("CaptureView"))
                     : nullptr;
 
     // 8, 9. The panel, empty until a camera is chosen.
-    m_controlPanel = new ControlPanel(m_tabLayout, m_hwnd, m_preview);
-    m_controlPanel->FindControls(m_paintManager);
+    m_controlPanel = new ControlPanel(m_paintManager, CameraRegistry::Instance(),
+                                      CaptureEngine::Instance(), m_hwnd);
     m_controlPanel->RefreshFormatLists(nullptr);
 
     // 10. The preview window.
@@ -131,19 +139,12 @@ LRESULT MainWindow::OnCreate() {
     m_repair.Start();
 
     // 13. Devices.
-    CameraRegistry& registry = CameraRegistry::Instance();
     int cameraCount = 0;
     EnumerateAndMerge(cameraCount);
 
     // 14. Open the first camera.
     if (cameraCount > 0) {
-        m_controlPanel->FillCameraList(0);
-        registry.SetCurrentCamera(0);
-        registry.SetCurrentMicrophone(0);
-        registry.SelectCamera(registry.CurrentCamera(), registry.CurrentMicrophone(), m_hwnd);
-        m_controlPanel->RefreshFormatLists(registry.CurrentCamera());
-        ::Sleep(500);
-        PostMessage(WM_MOVE, 0, 0);
+        ShowFirstCamera();
     }
     return 0;
 }
@@ -220,43 +221,46 @@ bool MainWindow::EnumerateAndMerge(int& cameraCount) {
 }
 
 void MainWindow::RefreshAfterDeviceChange() {
-    CameraRegistry& registry = CameraRegistry::Instance();
-    if (m_controlPanel != nullptr) {
-        m_controlPanel->FillCameraList(0);
-    }
-    if (registry.cameras.empty()) {
+    if (CameraRegistry::Instance().cameras.empty()) {
         if (m_controlPanel != nullptr) {
+            m_controlPanel->FillCameraList(0);
             m_controlPanel->RefreshFormatLists(nullptr);
         }
         CaptureEngine::Instance().StopRecordingAndRepaint();
         return;
     }
+    if (m_controlPanel != nullptr) {
+        ShowFirstCamera();
+    }
+}
+
+void MainWindow::ShowFirstCamera() {
+    // Selecting the list's first entry shows that camera already; the
+    // camera list may be missing from the skin, and the registry's first
+    // camera is shown all the same.
+    m_controlPanel->FillCameraList(0);
+    CameraRegistry& registry = CameraRegistry::Instance();
     registry.SetCurrentCamera(0);
     registry.SetCurrentMicrophone(0);
-    if (m_controlPanel != nullptr) {
-        m_controlPanel->RefreshFormatLists(registry.CurrentCamera());
-    }
-    registry.SelectCamera(registry.CurrentCamera(), registry.CurrentMicrophone(), m_hwnd);
-    ::Sleep(500);
-    PostMessage(WM_MOVE, 0, 0);
+    m_controlPanel->ShowCamera(registry.CurrentCamera(), registry.CurrentMicrophone());
 }
 
 void MainWindow::Notify(Ui::CNotifyEvent& event) {
     if (event.type == "click" && event.sender != nullptr) {
         const Ui::CUiString& name = event.sender->GetName();
-        if (name == "id_btn_close") {
+        if (name == ControlNames::kClose) {
             Shutdown();
             return;
         }
-        if (name == "id_btn_max") {
+        if (name == ControlNames::kMaximize) {
             SendMessage(WM_SYSCOMMAND, SC_MAXIMIZE, 0);
             return;
         }
-        if (name == "id_btn_resetore") {
+        if (name == ControlNames::kRestore) {
             SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
             return;
         }
-        if (name == "id_btn_min") {
+        if (name == ControlNames::kMinimize) {
             SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
             return;
         }
@@ -327,8 +331,8 @@ void MainWindow::UpdateWindowRegion() {
 }
 
 void MainWindow::SwapMaximizeButtons(bool maximized) {
-    Ui::CControlUI* maximize = m_paintManager.FindControl("id_btn_max");
-    Ui::CControlUI* restore = m_paintManager.FindControl("id_btn_resetore");
+    Ui::CControlUI* maximize = m_paintManager.FindControl(ControlNames::kMaximize);
+    Ui::CControlUI* restore = m_paintManager.FindControl(ControlNames::kRestore);
     if (maximize != nullptr) {
         maximize->SetVisible(!maximized);
     }

@@ -48,6 +48,9 @@ public:
 
 private:
     LRESULT OnCreate();
+    // Copies the skin archive out of the resource, for the life of the
+    // process, and hands it to the framework; false when there is none.
+    bool LoadSkinArchive();
     LRESULT HitTest(LPARAM lParam);
     void UpdateWindowRegion();
     void SwapMaximizeButtons(bool maximized);
@@ -58,6 +61,9 @@ private:
     // After a device change: the first camera selected, open and shown, or
     // an empty panel and a blank preview when none is left.
     void RefreshAfterDeviceChange();
+    // The camera list refilled, the registry's first camera and microphone
+    // current, that camera open and shown.
+    void ShowFirstCamera();
 
     HDEVNOTIFY m_deviceNotify = nullptr;
     // Finishes the recordings an earlier run left fragmented.

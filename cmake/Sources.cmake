@@ -91,4 +91,10 @@ set(ORVANA_WIN32_SOURCES
     preview/PreviewRenderer.cpp
     app/MainWindow.cpp
     app/ControlPanel.cpp
+    app/PanelControls.cpp
+    app/PropertyPanel.cpp
+    app/FormatPanel.cpp
+    app/FormatSwitch.cpp
+    app/RecordingBar.cpp
+    app/CameraList.cpp
 )

@@ -2,8 +2,9 @@
 // program and the framework need of them, and the all-rows documents of
 // OrvanaFull.exe (tools/make_skins.py --all-rows, generated into the build tree,
 // with tools/all_rows_skin/Orvana/btn_slider.png) against the same needs and
-// against the shipped ones. Self-contained on purpose: a small scanner for the
-// markup subset the skins use, and PNG sizes from IHDR.
+// against the shipped ones. Self-contained on purpose but for the program's
+// control names: a small scanner for the markup subset the skins use, and
+// PNG sizes from IHDR.
 #include <cstdint>
 #include <cstdlib>
 #include <fstream>
@@ -14,6 +15,8 @@
 #include <vector>
 
 #include <gtest/gtest.h>
+
+#include "app/ControlNames.h"
 
 namespace {
 
@@ -339,43 +342,16 @@ const std::map<std::string, std::pair<int, int>> kImages = {
     {"title_text.png", {520, 52}},
 };
 
-const char* const kWords[] = {"brightness", "contrasts",    "saturations", "sharpness",
-                              "hue",        "whitebalance", "zoom",        "focus"};
-
+// The program's own list of what it needs of every skin.
 std::map<std::string, std::string> RequiredControls() {
-    std::map<std::string, std::string> required = {
-        {"id_btn_min", "Button"},
-        {"id_btn_max", "Button"},
-        {"id_btn_resetore", "Button"},
-        {"id_btn_close", "Button"},
-        {"id_view_capture", "CaptureView"},
-        {"id_combo_cameras", "Combo"},
-        {"id_cap_time_show", "HorizontalLayout"},
-        {"id_cap_time_label", "Label"},
-        {"id_tab_menu", "VerticalLayout"},
-        {"id_property_zoom_visible", "HorizontalLayout"},
-        {"id_property_focus_visible", "HorizontalLayout"},
-        {"id_btn_io_normal", "Option"},
-        {"id_btn_io_mirrored", "Option"},
-        {"id_combo_photo_resolution", "Combo"},
-        {"id_combo_video_resolution", "Combo"},
-        {"id_combo_file_format", "Combo"},
-        {"id_combo_refresh_rate", "Combo"},
-        {"id_slider_microphone", "Slider"},
-        {"id_slider_speaker", "Slider"},
-        {"id_label_microphone", "Label"},
-        {"id_label_speaker", "Label"},
-        {"id_btn_photo", "Button"},
-        {"id_btn_open_dir", "Button"},
-        {"id_btn_capture", "Option"},
-        {"id_btn_default", "Button"},
-        {"id_btn_cancel", "Button"},
-        {"id_btn_apply", "Button"},
-    };
-    for (const char* word : kWords) {
-        required[std::string("id_slider_") + word] = "Slider";
-        required[std::string("id_label_") + word] = "Label";
-        required[std::string("id_btn_auto_") + word] = "Option";
+    std::map<std::string, std::string> required;
+    for (const ControlNames::RequiredControl& control : ControlNames::kRequiredControls) {
+        required[control.name] = control.element;
+    }
+    for (const ControlNames::PropertyRowNames& row : ControlNames::kPropertyRows) {
+        required[row.slider] = "Slider";
+        required[row.label] = "Label";
+        required[row.automatic] = "Option";
     }
     return required;
 }
@@ -487,7 +463,7 @@ TEST_P(SkinDocument, HasEveryControlTheProgramLooksUp) {
             EXPECT_EQ(control->name, element) << name;
         }
     }
-    EXPECT_EQ(Named("id_tab_layout"), nullptr);
+    EXPECT_EQ(Named(ControlNames::kTabLayout), nullptr);
 }
 
 TEST_P(SkinDocument, ControlsStartInTheirDocumentedState) {
@@ -498,9 +474,9 @@ TEST_P(SkinDocument, ControlsStartInTheirDocumentedState) {
     EXPECT_EQ(attr("id_btn_resetore", "visible"), "false");
     EXPECT_EQ(attr("id_cap_time_show", "visible"), "false");
     EXPECT_EQ(attr("id_cap_time_label", "text"), "00:00");
-    for (const char* word : kWords) {
-        EXPECT_EQ(attr((std::string("id_label_") + word).c_str(), "text"), "0") << word;
-        EXPECT_NE(attr((std::string("id_btn_auto_") + word).c_str(), "selected"), "true");
+    for (const ControlNames::PropertyRowNames& row : ControlNames::kPropertyRows) {
+        EXPECT_EQ(attr(row.label, "text"), "0") << row.label;
+        EXPECT_NE(attr(row.automatic, "selected"), "true") << row.automatic;
     }
     EXPECT_EQ(attr("id_btn_io_normal", "group"), "io_mirro_group");
     EXPECT_EQ(attr("id_btn_io_mirrored", "group"), "io_mirro_group");

@@ -12,6 +12,7 @@
 #include <string>
 
 #include "app/ControlPanel.h"
+#include "app/FormatSwitch.h"
 #include "app/MainWindow.h"
 #include "capture/CaptureEngine.h"
 #include "capture/MonotonicClock.h"
@@ -361,9 +362,9 @@ TEST_F(ControlPanelTest, AppliedFormatIsWhatTheNextSwitchUsesAfterARestart) {
     // Read back, the name still ends in its line feed; the switch must match
     // it all the same.
     EXPECT_STREQ(saved.FileFormat, "YUY2\n");
-    ASSERT_EQ(Panel().SwitchFormat(saved.FileFormat, saved.VideoResolution_Width,
-                                   saved.VideoResolution_Height),
-              ControlPanel::FormatSwitch::Switched);
+    ASSERT_EQ(SwitchCameraFormat(Registry().CurrentCamera(), saved.FileFormat,
+                                 saved.VideoResolution_Width, saved.VideoResolution_Height),
+              FormatSwitch::Switched);
     const StreamFormat current = CurrentFormat();
     EXPECT_STREQ(current.subtypeName, "YUY2");
     EXPECT_EQ(current.width, 1280);
@@ -737,16 +738,15 @@ TEST(ControlPanelWithoutControlsTest, ActionsSkipMissingControls) {
     };
     ::DeleteFileW(SettingsFilePath().c_str());
     Ui::CPaintManager manager;
-    ControlPanel panel(nullptr, nullptr, nullptr);
-    panel.FindControls(manager);
+    ControlPanel panel(manager, registry, CaptureEngine::Instance(), nullptr);
     panel.RefreshFormatLists(camera);
     panel.FillCameraList(0);
     panel.SyncCameraList();
-    panel.Apply();
+    panel.Formats().Apply();
     EXPECT_EQ(::GetFileAttributesW(SettingsFilePath().c_str()), INVALID_FILE_ATTRIBUTES)
         << "no lists, nothing to save";
     ASSERT_EQ(camera->SetVideoProcAmp(kBrightness, 20, 2), 0);
-    panel.RestoreDefaults();
+    panel.Properties().RestoreDefaults();
     EXPECT_EQ(procAmp(kBrightness), 0) << "the defaults need no control";
 
     ASSERT_EQ(camera->SetVideoProcAmp(kHue, 10, 2), 0);

@@ -11,6 +11,7 @@
 
 #include <gtest/gtest.h>
 
+#include "app/ControlNames.h"
 #include "app/FormatLists.h"
 #include "app/LanguageTable.h"
 #include "tests/win32/TestWindow.h"
@@ -44,39 +45,6 @@ const Language kLanguages[] = {
     {"Traditional", 950, "Orvana/Orvana_Traditional.xml", "應用"},
     {"Portuguese", 1252, "Orvana/Orvana_Portuguese.xml", nullptr},
     {"Italian", 1252, "Orvana/Orvana_Italian.xml", nullptr},
-};
-
-const char* const kRequiredControls[] = {
-    "id_btn_min",
-    "id_btn_max",
-    "id_btn_resetore",
-    "id_btn_close",
-    "id_view_capture",
-    "id_combo_cameras",
-    "id_cap_time_show",
-    "id_cap_time_label",
-    "id_tab_menu",
-    "id_slider_brightness",
-    "id_label_brightness",
-    "id_btn_auto_brightness",
-    "id_slider_focus",
-    "id_label_focus",
-    "id_btn_auto_focus",
-    "id_property_zoom_visible",
-    "id_btn_io_normal",
-    "id_btn_io_mirrored",
-    "id_combo_photo_resolution",
-    "id_combo_video_resolution",
-    "id_combo_file_format",
-    "id_combo_refresh_rate",
-    "id_slider_microphone",
-    "id_slider_speaker",
-    "id_btn_photo",
-    "id_btn_open_dir",
-    "id_btn_capture",
-    "id_btn_default",
-    "id_btn_cancel",
-    "id_btn_apply",
 };
 
 const Language* CurrentLanguage() {
@@ -126,12 +94,17 @@ TEST_F(SkinLanguageTest, BuildsWithEveryRequiredControlAndReadableTexts) {
     EXPECT_EQ(window.manager.GetCaptionRect().bottom, 76);
     EXPECT_EQ(window.manager.GetMinInfo().cx, 800);
 
-    for (const char* name : kRequiredControls) {
+    for (const ControlNames::RequiredControl& control : ControlNames::kRequiredControls) {
         // The preview element is the program's own; the bare builder skips it.
-        if (std::strcmp(name, "id_view_capture") == 0) {
+        if (std::strcmp(control.name, ControlNames::kPreview) == 0) {
             continue;
         }
-        EXPECT_NE(window.manager.FindControl(name), nullptr) << name;
+        EXPECT_NE(window.manager.FindControl(control.name), nullptr) << control.name;
+    }
+    for (const ControlNames::PropertyRowNames& row : ControlNames::kPropertyRows) {
+        for (const char* name : {row.slider, row.label, row.automatic}) {
+            EXPECT_NE(window.manager.FindControl(name), nullptr) << name;
+        }
     }
 
     // Every text converted to this code page without a substitute character.

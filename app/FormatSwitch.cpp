@@ -1,0 +1,32 @@
+#include "app/FormatSwitch.h"
+
+#include <windows.h>
+
+#include <string>
+
+#include "Core/OrvanaCamera.h"
+#include "app/FormatLists.h"
+
+FormatSwitch SwitchCameraFormat(OrvanaCamera* camera, const char* formatName, int width,
+                                int height) {
+    if (camera == nullptr || !camera->opened) {
+        return FormatSwitch::NotOffered;
+    }
+    const std::string name = FormatNameWithoutLineEnd(formatName);
+    StreamFormat current{};
+    int frameRate = 0;
+    if (camera->GetCurrentFormat(current, frameRate) == 0 && current.width == width &&
+        current.height == height && name == current.subtypeName) {
+        return FormatSwitch::Kept;
+    }
+    for (std::size_t i = 0; i < camera->formats.size(); ++i) {
+        const StreamFormat& entry = camera->formats[i];
+        if (name == entry.subtypeName && entry.width == width && entry.height == height) {
+            // A camera that refuses the format is back at its previous one.
+            const HRESULT switched = camera->SetFormat(0, static_cast<unsigned>(i));
+            ::Sleep(1000);
+            return switched == 0 ? FormatSwitch::Switched : FormatSwitch::Refused;
+        }
+    }
+    return FormatSwitch::NotOffered;
+}
