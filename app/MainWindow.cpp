@@ -50,7 +50,7 @@ Ui::CControlUI* MainWindow::CreateControl(const char* className) {
 
 LRESULT MainWindow::OnCreate() {
     // 1. The skin archive, copied out of the resource for the life of the process.
-    HINSTANCE resources = Ui::CPaintManager::GetResourceDll();
+    HINSTANCE resources = Ui::CResourceCache::GetResourceDll();
     HRSRC resource =
         ::FindResourceA(resources, MAKEINTRESOURCEA(kSkinResourceId), kSkinResourceType);
     if (resource == nullptr) {
@@ -72,7 +72,7 @@ LRESULT MainWindow::OnCreate() {
     const auto* begin = static_cast<const unsigned char*>(bytes);
     m_skinArchive.assign(begin, begin + size);
     ::FreeResource(loaded);
-    Ui::CPaintManager::SetResourceZip(m_skinArchive.data(), size);
+    Ui::CResourceCache::SetResourceZip(m_skinArchive.data(), size);
 
     // 2, 3. Icon, and a window without the system's caption.
     SetIcon(kIconResourceId);

@@ -64,6 +64,8 @@ set(ORVANA_WIN32_SOURCES
     ui/OptionUI.cpp
     ui/ProgressUI.cpp
     ui/SliderUI.cpp
+    ui/ImageBitmap.cpp
+    ui/ResourceCache.cpp
     ui/Render.cpp
     ui/SkinBuilder.cpp
     ui/TextEncodingWin32.cpp

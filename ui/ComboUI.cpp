@@ -395,7 +395,7 @@ int CComboUI::SelectedTextFont(HDC hdc, const CUiString& text, const RECT& rect,
     const LONG room = (rect.right - rect.left) - m_listInfo.textPadding.left -
                       m_listInfo.textPadding.right;
     auto fits = [&](int font) {
-        return CRender::MeasureText(hdc, m_manager, rect, text, font, m_listInfo.textStyle).cx <=
+        return CRender::MeasureText(hdc, GetResources(), rect, text, font, m_listInfo.textStyle).cx <=
                room;
     };
     if (fits(itemFont)) {
@@ -403,13 +403,13 @@ int CComboUI::SelectedTextFont(HDC hdc, const CUiString& text, const RECT& rect,
     }
     // The shown entry is one line in a fixed width: a long text (an odd
     // resolution, a long camera name) is drawn smaller rather than cut.
-    const int itemSize = m_manager->GetFontInfo(itemFont)->size;
+    const int itemSize = m_manager->GetResources().GetFontInfo(itemFont)->size;
     int best = itemFont;
     int bestSize = 0;
     int smallest = itemFont;
     int smallestSize = itemSize;
-    for (int id : m_manager->GetFontIds()) {
-        const int size = m_manager->GetFontInfo(id)->size;
+    for (int id : m_manager->GetResources().GetFontIds()) {
+        const int size = m_manager->GetResources().GetFontInfo(id)->size;
         if (size <= 0 || size >= itemSize) {
             continue;
         }
@@ -447,7 +447,7 @@ void CComboUI::PaintText(HDC hdc) {
         const int font = SelectedTextFont(hdc, element->GetText(), rect, extraStyle);
         element->DrawItemText(hdc, rect, font, extraStyle);
     } else if (m_manager != nullptr) {
-        CRender::DrawText(hdc, m_manager, rect, item->GetText(), m_listInfo.textColor,
+        CRender::DrawText(hdc, GetResources(), rect, item->GetText(), m_listInfo.textColor,
                           m_listInfo.font, m_listInfo.textStyle);
     }
 }

@@ -30,7 +30,7 @@ public:
     // disabled entry: fails. Otherwise raises "itemselect" (new index,
     // previous index) when `notify` is set.
     bool SelectItem(int index, bool takeFocus = false, bool notify = true) override;
-    CPaintManager* GetResourceManager() const override { return m_manager; }
+    CResourceCache* GetItemResources() const override { return GetResources(); }
 
     // Entries: the indices are kept in step; removing closes the drop-down.
     bool AddAt(CControlUI* control, int index) override;

@@ -314,7 +314,7 @@ void CContainerUI::EnableScrollBar(bool enableVertical, bool enableHorizontal) {
         m_verticalScrollBar->SetOwner(this);
         m_verticalScrollBar->SetManager(m_manager, this, false);
         if (m_manager != nullptr) {
-            if (const char* defaults = m_manager->GetDefaultAttributeList("VScrollBar")) {
+            if (const char* defaults = m_manager->GetResources().GetDefaultAttributeList("VScrollBar")) {
                 for (const auto& attribute : ParseAttributeList(defaults)) {
                     m_verticalScrollBar->SetAttribute(attribute.first, attribute.second);
                 }
@@ -360,7 +360,7 @@ int CContainerUI::GetScrollLineStep() const {
     const int lineSize = m_verticalScrollBar != nullptr ? m_verticalScrollBar->GetLineSize() : 0;
     int charHeight = 0;
     if (m_manager != nullptr) {
-        charHeight = m_manager->GetDefaultFontInfo()->metrics.tmHeight;
+        charHeight = m_manager->GetResources().GetDefaultFontInfo()->metrics.tmHeight;
     }
     return ScrollLineStep(lineSize, charHeight);
 }

@@ -307,11 +307,15 @@ void CControlUI::PaintBorder(HDC hdc) {
     }
 }
 
+CResourceCache* CControlUI::GetResources() const {
+    return m_manager != nullptr ? &m_manager->GetResources() : nullptr;
+}
+
 bool CControlUI::DrawImage(HDC hdc, const char* description) {
     if (m_manager == nullptr || description == nullptr || *description == '\0') {
         return false;
     }
-    return CRender::DrawImage(hdc, m_manager, m_rect, m_manager->GetPaintRect(), description);
+    return CRender::DrawImage(hdc, GetResources(), m_rect, m_manager->GetPaintRect(), description);
 }
 
 void CControlUI::Event(TEventUI& event) {

@@ -15,6 +15,7 @@
 namespace Ui {
 
 class CPaintManager;
+class CResourceCache;
 
 class CControlUI {
 public:
@@ -32,6 +33,8 @@ public:
 
     // Tree
     CPaintManager* GetManager() const { return m_manager; }
+    // The manager's fonts and images; null without a manager.
+    CResourceCache* GetResources() const;
     CControlUI* GetParent() const { return m_parent; }
     virtual void SetManager(CPaintManager* manager, CControlUI* parent, bool init = true);
     // Visits this control and every descendant, parents first.

@@ -55,7 +55,7 @@ int CLabelUI::CharHeight() const {
     if (m_manager == nullptr) {
         return 0;
     }
-    const TFontInfo* font = m_manager->GetFontInfo(m_font);
+    const TFontInfo* font = m_manager->GetResources().GetFontInfo(m_font);
     return font != nullptr ? font->metrics.tmHeight : 0;
 }
 
@@ -72,7 +72,7 @@ SIZE CLabelUI::EstimateSize(SIZE available) {
             UINT style = wrapWidth < 0 ? (DT_SINGLELINE | DT_LEFT) : (DT_WORDBREAK | DT_LEFT);
             HDC dc = m_manager != nullptr ? m_manager->GetPaintDC() : nullptr;
             m_measured = dc != nullptr
-                             ? CRender::MeasureText(dc, m_manager, bounds, m_text, m_font, style)
+                             ? CRender::MeasureText(dc, GetResources(), bounds, m_text, m_font, style)
                              : SIZE{};
             m_measuredWidth = wrapWidth;
             m_measureValid = true;
@@ -171,7 +171,7 @@ void CLabelUI::PaintText(HDC hdc) {
     rect.top += m_textPadding.top;
     rect.right -= m_textPadding.right;
     rect.bottom -= m_textPadding.bottom;
-    CRender::DrawText(hdc, m_manager, rect, m_text, GetPaintTextColor(), m_font, m_textStyle);
+    CRender::DrawText(hdc, GetResources(), rect, m_text, GetPaintTextColor(), m_font, m_textStyle);
 }
 
 } // namespace Ui

@@ -9,18 +9,11 @@
 
 #include "ui/AttributeValues.h"
 #include "ui/ControlUI.h"
-#include "ui/Render.h"
-#include "ui/ResourceArchive.h"
 #include "ui/WinGeometry.h"
 
 namespace Ui {
 
 namespace {
-
-HINSTANCE& Instance() {
-    static HINSTANCE instance = nullptr;
-    return instance;
-}
 
 // Managers that take part in message pre-translation, in order of enrolment.
 // Never destroyed: the main window, a static of the entry function made
@@ -29,21 +22,6 @@ HINSTANCE& Instance() {
 std::vector<CPaintManager*>& PreTranslateManagers() {
     static auto* managers = new std::vector<CPaintManager*>();
     return *managers;
-}
-
-std::map<CUiString, TFontInfo>& SharedFonts() {
-    static std::map<CUiString, TFontInfo> fonts;
-    return fonts;
-}
-
-std::map<CUiString, std::unique_ptr<TImageInfo>>& SharedImages() {
-    static std::map<CUiString, std::unique_ptr<TImageInfo>> images;
-    return images;
-}
-
-std::map<CUiString, CUiString>& SharedDefaultAttributes() {
-    static std::map<CUiString, CUiString> lists;
-    return lists;
 }
 
 // Offers a message to each filter in turn; true once one has handled it.
@@ -79,12 +57,6 @@ template <class T> bool RemoveItem(std::vector<T*>& items, T* item) {
     return true;
 }
 
-CUiString FontKey(int id) {
-    CUiString key;
-    key.Format("%d", id);
-    return key;
-}
-
 // Off-screen bitmap the size of the client area; painted then copied.
 class OffscreenBuffer {
 public:
@@ -110,12 +82,7 @@ private:
 
 } // namespace
 
-CPaintManager::CPaintManager() {
-    LOGFONTA lf{};
-    ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    m_defaultFont.faceName = lf.lfFaceName;
-    m_defaultFont.size = -lf.lfHeight;
-}
+CPaintManager::CPaintManager() = default;
 
 CPaintManager::~CPaintManager() {
     auto& managers = PreTranslateManagers();
@@ -123,64 +90,9 @@ CPaintManager::~CPaintManager() {
     CControlUI* root = m_root;
     m_root = nullptr;
     delete root;
-    ReleaseFonts();
     if (m_paintDC != nullptr && m_hwnd != nullptr) {
         ::ReleaseDC(m_hwnd, m_paintDC);
     }
-}
-
-// --- process-wide resources ------------------------------------------------
-
-void CPaintManager::SetInstance(HINSTANCE instance) {
-    Instance() = instance;
-}
-
-HINSTANCE CPaintManager::GetInstance() {
-    return Instance();
-}
-
-CUiString CPaintManager::GetInstancePath() {
-    char path[MAX_PATH + 1] = {};
-    ::GetModuleFileNameA(Instance(), path, MAX_PATH);
-    char* slash = std::strrchr(path, '\\');
-    if (slash != nullptr) {
-        slash[1] = '\0';
-    }
-    return CUiString(path);
-}
-
-void CPaintManager::SetResourcePath(const char* path) {
-    Ui::SetResourcePath(path);
-}
-
-const char* CPaintManager::GetResourcePath() {
-    return Ui::GetResourcePath();
-}
-
-HINSTANCE CPaintManager::GetResourceDll() {
-    return Instance();
-}
-
-void CPaintManager::SetResourceZip(const void* data, unsigned int size) {
-    Ui::SetResourceZip(data, size);
-}
-
-bool CPaintManager::ReadModuleResource(const char* name, const char* type,
-                                       std::vector<unsigned char>& bytes) {
-    HINSTANCE module = GetResourceDll();
-    HRSRC resource = ::FindResourceA(module, name, type);
-    if (resource == nullptr) {
-        return false;
-    }
-    HGLOBAL loaded = ::LoadResource(module, resource);
-    DWORD size = ::SizeofResource(module, resource);
-    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-    if (data == nullptr || size == 0) {
-        return false;
-    }
-    const auto* begin = static_cast<const unsigned char*>(data);
-    bytes.assign(begin, begin + size);
-    return true;
 }
 
 // --- window binding and the tree ------------------------------------------
@@ -196,6 +108,7 @@ void CPaintManager::Init(HWND hwnd, const char* name) {
         }
         m_hwnd = hwnd;
         m_paintDC = ::GetDC(hwnd);
+        m_resources.SetMeasureDC(m_paintDC);
     }
     auto& managers = PreTranslateManagers();
     if (std::find(managers.begin(), managers.end(), this) == managers.end()) {
@@ -507,166 +420,6 @@ void CPaintManager::SetWindowAttribute(const char* name, const char* value) {
 const char* CPaintManager::GetWindowCustomAttribute(const char* name) const {
     auto found = m_windowCustomAttributes.find(CUiString(name));
     return found == m_windowCustomAttributes.end() ? nullptr : found->second.GetData();
-}
-
-// --- fonts -----------------------------------------------------------------
-
-TFontInfo CPaintManager::MakeFont(HDC dc, const char* faceName, int size, bool bold, bool underline,
-                                  bool italic) {
-    LOGFONTA lf{};
-    ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", faceName != nullptr ? faceName : "");
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfHeight = -size;
-    if (bold) {
-        lf.lfWeight = std::min<LONG>(lf.lfWeight + FW_BOLD, FW_HEAVY);
-    }
-    lf.lfUnderline = underline ? TRUE : FALSE;
-    lf.lfItalic = italic ? TRUE : FALSE;
-
-    TFontInfo info;
-    info.font = ::CreateFontIndirectA(&lf);
-    info.faceName = lf.lfFaceName;
-    info.size = size;
-    info.bold = bold;
-    info.underline = underline;
-    info.italic = italic;
-    if (info.font != nullptr && dc != nullptr) {
-        HGDIOBJ old = ::SelectObject(dc, info.font);
-        ::GetTextMetricsA(dc, &info.metrics);
-        ::SelectObject(dc, old);
-    }
-    return info;
-}
-
-HFONT CPaintManager::AddFont(int id, const char* faceName, int size, bool bold, bool underline,
-                             bool italic, bool shared) {
-    TFontInfo info = MakeFont(m_paintDC, faceName, size, bold, underline, italic);
-    if (info.font == nullptr) {
-        return nullptr;
-    }
-    auto& table = shared ? SharedFonts() : m_fonts;
-    CUiString key = FontKey(id);
-    auto found = table.find(key);
-    if (found != table.end()) {
-        ::DeleteObject(found->second.font);
-    }
-    table[key] = info;
-    return info.font;
-}
-
-void CPaintManager::SetDefaultFont(const char* faceName, int size, bool bold, bool underline,
-                                   bool italic, bool) {
-    TFontInfo info = MakeFont(m_paintDC, faceName, size, bold, underline, italic);
-    if (info.font == nullptr) {
-        return;
-    }
-    if (m_defaultFont.font != nullptr) {
-        ::DeleteObject(m_defaultFont.font);
-    }
-    m_defaultFont = info;
-}
-
-const TFontInfo* CPaintManager::GetDefaultFontInfo() {
-    if (m_defaultFont.font == nullptr) {
-        m_defaultFont =
-            MakeFont(m_paintDC, m_defaultFont.faceName, m_defaultFont.size, false, false, false);
-    }
-    return &m_defaultFont;
-}
-
-const TFontInfo* CPaintManager::GetFontInfo(int id) {
-    if (id >= 0) {
-        CUiString key = FontKey(id);
-        auto found = m_fonts.find(key);
-        if (found != m_fonts.end()) {
-            return &found->second;
-        }
-        found = SharedFonts().find(key);
-        if (found != SharedFonts().end()) {
-            return &found->second;
-        }
-    }
-    return GetDefaultFontInfo();
-}
-
-std::vector<int> CPaintManager::GetFontIds() const {
-    std::vector<int> ids;
-    for (const auto& entry : m_fonts) {
-        ids.push_back(std::atoi(entry.first.GetData()));
-    }
-    for (const auto& entry : SharedFonts()) {
-        // An own font of the same id is the one drawn with.
-        if (m_fonts.count(entry.first) == 0) {
-            ids.push_back(std::atoi(entry.first.GetData()));
-        }
-    }
-    return ids;
-}
-
-HFONT CPaintManager::GetFont(int id) {
-    return GetFontInfo(id)->font;
-}
-
-void CPaintManager::ReleaseFonts() {
-    for (auto& entry : m_fonts) {
-        ::DeleteObject(entry.second.font);
-    }
-    m_fonts.clear();
-    if (m_defaultFont.font != nullptr) {
-        ::DeleteObject(m_defaultFont.font);
-        m_defaultFont.font = nullptr;
-    }
-}
-
-// --- images ----------------------------------------------------------------
-
-const TImageInfo* CPaintManager::GetImage(const char* name) {
-    auto found = m_images.find(CUiString(name));
-    if (found != m_images.end()) {
-        return found->second.get();
-    }
-    found = SharedImages().find(CUiString(name));
-    return found == SharedImages().end() ? nullptr : found->second.get();
-}
-
-const TImageInfo* CPaintManager::GetImageEx(const char* name, const char* type, DWORD mask,
-                                            bool shared) {
-    if (const TImageInfo* image = GetImage(name)) {
-        return image;
-    }
-    return AddImage(name, type, mask, shared);
-}
-
-const TImageInfo* CPaintManager::AddImage(const char* name, const char* type, DWORD mask,
-                                          bool shared) {
-    if (name == nullptr || *name == '\0') {
-        return nullptr;
-    }
-    std::unique_ptr<TImageInfo> image = CRender::LoadImage(name, type, mask);
-    if (!image) {
-        return nullptr;
-    }
-    auto& table = shared ? SharedImages() : m_images;
-    TImageInfo* result = image.get();
-    table[CUiString(name)] = std::move(image);
-    return result;
-}
-
-// --- default attribute lists -----------------------------------------------
-
-void CPaintManager::AddDefaultAttributeList(const char* controlName, const char* list,
-                                            bool shared) {
-    (shared ? SharedDefaultAttributes() : m_defaultAttributes)[CUiString(controlName)] = list;
-}
-
-const char* CPaintManager::GetDefaultAttributeList(const char* controlName) const {
-    auto found = m_defaultAttributes.find(CUiString(controlName));
-    if (found != m_defaultAttributes.end()) {
-        return found->second.GetData();
-    }
-    found = SharedDefaultAttributes().find(CUiString(controlName));
-    return found == SharedDefaultAttributes().end() ? nullptr : found->second.GetData();
 }
 
 // --- notifications ---------------------------------------------------------

@@ -1,34 +1,22 @@
 // CPaintManager: one per window. Owns the control tree, turns window
 // messages into control events, lays out and paints the tree, keeps the
-// window's skin settings, fonts, images and default attribute lists, and
-// delivers notifications to the program.
+// window's skin settings and its resource cache, and delivers notifications
+// to the program.
 #pragma once
 
 #include <windows.h>
 
 #include <map>
-#include <memory>
 #include <vector>
 
 #include "ui/NotifyEvent.h"
+#include "ui/ResourceCache.h"
 #include "ui/UiEvent.h"
 #include "ui/UiString.h"
 
 namespace Ui {
 
 class CControlUI;
-struct TImageInfo;
-
-// A font of the skin's font table.
-struct TFontInfo {
-    HFONT font = nullptr;
-    CUiString faceName;
-    int size = 0;
-    bool bold = false;
-    bool underline = false;
-    bool italic = false;
-    TEXTMETRICA metrics{};
-};
 
 class IMessageFilterUI {
 public:
@@ -56,17 +44,9 @@ public:
     CPaintManager(const CPaintManager&) = delete;
     CPaintManager& operator=(const CPaintManager&) = delete;
 
-    // Process-wide resources
-    static void SetInstance(HINSTANCE instance);
-    static HINSTANCE GetInstance();
-    static CUiString GetInstancePath();
-    static void SetResourcePath(const char* path);
-    static const char* GetResourcePath();
-    static HINSTANCE GetResourceDll();
-    static void SetResourceZip(const void* data, unsigned int size);
-    // Copies a resource of the resource module; false when absent or empty.
-    static bool ReadModuleResource(const char* name, const char* type,
-                                   std::vector<unsigned char>& bytes);
+    // Fonts, images and default attribute lists of this window.
+    CResourceCache& GetResources() { return m_resources; }
+    const CResourceCache& GetResources() const { return m_resources; }
 
     // Window binding
     void Init(HWND hwnd, const char* name = nullptr);
@@ -131,27 +111,6 @@ public:
     DWORD GetDefaultLinkHoverFontColor() const { return m_defaultLinkHoverFontColor; }
     DWORD GetDefaultSelectedBkColor() const { return m_defaultSelectedBkColor; }
 
-    // Fonts: ids are kept as decimal text; -1 or an unknown id means the default font.
-    HFONT AddFont(int id, const char* faceName, int size, bool bold, bool underline, bool italic,
-                  bool shared);
-    void SetDefaultFont(const char* faceName, int size, bool bold, bool underline, bool italic,
-                        bool shared);
-    HFONT GetFont(int id);
-    const TFontInfo* GetFontInfo(int id);
-    const TFontInfo* GetDefaultFontInfo();
-    // Ids of the fonts this window can draw with: its own and the shared ones.
-    std::vector<int> GetFontIds() const;
-
-    // Images: loaded on first use and cached (shared ones process-wide).
-    const TImageInfo* GetImage(const char* name);
-    const TImageInfo* GetImageEx(const char* name, const char* type = nullptr, DWORD mask = 0,
-                                 bool shared = false);
-    const TImageInfo* AddImage(const char* name, const char* type, DWORD mask, bool shared);
-
-    // Default attribute lists by element name (shared ones process-wide).
-    void AddDefaultAttributeList(const char* controlName, const char* list, bool shared);
-    const char* GetDefaultAttributeList(const char* controlName) const;
-
     // Notifications
     bool AddNotifier(INotifyListener* listener);
     bool RemoveNotifier(INotifyListener* listener);
@@ -179,9 +138,6 @@ private:
     void SetHot(CControlUI* control, POINT point);
     // The control of this manager under a mouse press, after focusing the window.
     CControlUI* ControlPressedAt(LPARAM lParam, POINT& point);
-    void ReleaseFonts();
-    static TFontInfo MakeFont(HDC dc, const char* faceName, int size, bool bold, bool underline,
-                              bool italic);
 
     HWND m_hwnd = nullptr;
     HDC m_paintDC = nullptr;
@@ -228,10 +184,7 @@ private:
     std::vector<ControlTimer> m_timers;
     UINT_PTR m_nextTimer = 0x1000;
 
-    std::map<CUiString, TFontInfo> m_fonts;
-    TFontInfo m_defaultFont;
-    std::map<CUiString, std::unique_ptr<TImageInfo>> m_images;
-    std::map<CUiString, CUiString> m_defaultAttributes;
+    CResourceCache m_resources;
 };
 
 } // namespace Ui

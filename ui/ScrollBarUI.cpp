@@ -305,7 +305,7 @@ bool CScrollBarUI::DrawPart(HDC hdc, const RECT& part, const char* image) {
     if (m_manager == nullptr || image == nullptr || *image == '\0') {
         return false;
     }
-    return CRender::DrawImage(hdc, m_manager, part, m_manager->GetPaintRect(), image);
+    return CRender::DrawImage(hdc, GetResources(), part, m_manager->GetPaintRect(), image);
 }
 
 void CScrollBarUI::PaintPart(HDC hdc, const UiRect& part, DWORD color, UINT state,
