@@ -549,217 +549,260 @@ bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, L
     if (RunFilters(m_messageFilters, message, wParam, lParam, result)) {
         return true;
     }
-
     switch (message) {
     case kAsyncNotifyMessage:
-        DeliverQueuedNotifications();
-        result = 0;
-        return true;
-    case WM_CLOSE: {
-        POINT point = m_lastMousePos;
-        if (m_hot != nullptr) {
-            CControlUI* hot = m_hot;
-            m_hot = nullptr;
-            SendEvent(hot, UiEvent::MouseLeave, point);
-        }
-        if (m_click != nullptr) {
-            CControlUI* click = m_click;
-            m_click = nullptr;
-            SendEvent(click, UiEvent::ButtonUp, point);
-        }
-        SetFocus(nullptr);
-        if (::GetActiveWindow() == m_hwnd) {
-            HWND owner = ::GetWindow(m_hwnd, GW_OWNER);
-            HWND parent = owner != nullptr ? owner : ::GetParent(m_hwnd);
-            if (parent != nullptr) {
-                ::SetFocus(parent);
-            }
-        }
-        return false;
-    }
+        return OnAsyncNotify(result);
+    case WM_CLOSE:
+        return OnClose();
     case WM_ERASEBKGND:
         result = 1;
         return true;
-    case WM_PAINT: {
-        RECT update{};
-        if (!::GetUpdateRect(m_hwnd, &update, FALSE)) {
-            result = 0;
-            return true;
-        }
-        Paint();
-        result = 0;
-        return true;
-    }
-    case WM_PRINTCLIENT: {
-        if (m_root == nullptr) {
-            return false;
-        }
-        RECT client{};
-        ::GetClientRect(m_hwnd, &client);
-        m_paintRect = client;
-        m_root->DoPaint(reinterpret_cast<HDC>(wParam), client);
-        result = 0;
-        return true;
-    }
-    case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        if (m_minInfo.cx > 0) {
-            info->ptMinTrackSize.x = m_minInfo.cx;
-        }
-        if (m_minInfo.cy > 0) {
-            info->ptMinTrackSize.y = m_minInfo.cy;
-        }
-        if (m_maxInfo.cx > 0) {
-            info->ptMaxTrackSize.x = m_maxInfo.cx;
-        }
-        if (m_maxInfo.cy > 0) {
-            info->ptMaxTrackSize.y = m_maxInfo.cy;
-        }
-        return false;
-    }
+    case WM_PAINT:
+        return OnPaint(result);
+    case WM_PRINTCLIENT:
+        return OnPrintClient(reinterpret_cast<HDC>(wParam), result);
+    case WM_GETMINMAXINFO:
+        return OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
     case WM_SIZE:
-        if (m_focus != nullptr) {
-            SendEvent(m_focus, UiEvent::WindowSize, m_lastMousePos, wParam, lParam);
-        }
-        if (m_root != nullptr) {
-            m_root->NeedUpdate();
-        }
-        m_updateNeeded = true;
-        result = 0;
-        return true;
-    case WM_MOUSEMOVE: {
-        if (!m_mouseTracking) {
-            TRACKMOUSEEVENT track{};
-            track.cbSize = sizeof track;
-            track.dwFlags = TME_LEAVE;
-            track.hwndTrack = m_hwnd;
-            if (::TrackMouseEvent(&track)) {
-                m_mouseTracking = true;
-            }
-        }
-        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        m_lastMousePos = point;
-        CControlUI* control = FindControl(point);
-        if (control != nullptr && control->GetManager() != this) {
-            return false;
-        }
-        SetHot(control, point);
-        CControlUI* target = m_click != nullptr ? m_click : control;
-        SendEvent(target, UiEvent::MouseMove, point, wParam, lParam);
-        return false;
-    }
-    case WM_MOUSELEAVE: {
-        m_mouseTracking = false;
-        if (m_hot != nullptr && m_click == nullptr) {
-            CControlUI* hot = m_hot;
-            m_hot = nullptr;
-            SendEvent(hot, UiEvent::MouseLeave, m_lastMousePos);
-        }
-        return false;
-    }
-    case WM_LBUTTONDOWN: {
-        POINT point{};
-        CControlUI* control = ControlPressedAt(lParam, point);
-        if (control == nullptr) {
-            return false;
-        }
-        m_click = control;
-        control->SetFocus();
-        SetCapture();
-        SendEvent(control, UiEvent::ButtonDown, point, wParam, lParam);
-        return false;
-    }
-    case WM_LBUTTONDBLCLK: {
-        POINT point{};
-        CControlUI* control = ControlPressedAt(lParam, point);
-        if (control == nullptr) {
-            return false;
-        }
-        SetCapture();
-        SendEvent(control, UiEvent::DblClick, point, wParam, lParam);
-        m_click = control;
-        return false;
-    }
-    case WM_LBUTTONUP: {
-        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        m_lastMousePos = point;
-        if (m_click == nullptr) {
-            return false;
-        }
-        ReleaseCapture();
-        CControlUI* click = m_click;
-        m_click = nullptr;
-        SendEvent(click, UiEvent::ButtonUp, point, wParam, lParam);
-        return false;
-    }
-    case WM_RBUTTONDOWN: {
-        POINT point{};
-        CControlUI* control = ControlPressedAt(lParam, point);
-        if (control == nullptr) {
-            return false;
-        }
-        control->SetFocus();
-        SendEvent(control, UiEvent::RButtonDown, point, wParam, lParam);
-        return false;
-    }
-    case WM_MOUSEWHEEL: {
-        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ::ScreenToClient(m_hwnd, &point);
-        m_lastMousePos = point;
-        CControlUI* control = FindControl(point);
-        if (control == nullptr || control->GetManager() != this) {
-            return false;
-        }
-        // 0: turned away from the user, 1: towards the user.
-        int delta = GET_WHEEL_DELTA_WPARAM(wParam);
-        SendEvent(control, UiEvent::ScrollWheel, point, delta > 0 ? 0 : 1, lParam);
-        ::SendMessageA(m_hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(m_lastMousePos.x, m_lastMousePos.y));
-        return false;
-    }
-    case WM_SETCURSOR: {
-        if (LOWORD(lParam) != HTCLIENT) {
-            return false;
-        }
-        POINT point{};
-        ::GetCursorPos(&point);
-        ::ScreenToClient(m_hwnd, &point);
-        CControlUI* control = FindControl(point);
-        if (control == nullptr || !control->IsEnabled()) {
-            return false;
-        }
-        SendEvent(control, UiEvent::SetCursor, point, wParam, lParam);
-        result = TRUE;
-        return true;
-    }
+        return OnSize(wParam, lParam, result);
+    case WM_MOUSEMOVE:
+        return OnMouseMove(wParam, lParam);
+    case WM_MOUSELEAVE:
+        return OnMouseLeave();
+    case WM_LBUTTONDOWN:
+        return OnLButtonDown(wParam, lParam);
+    case WM_LBUTTONDBLCLK:
+        return OnLButtonDblClk(wParam, lParam);
+    case WM_LBUTTONUP:
+        return OnLButtonUp(wParam, lParam);
+    case WM_RBUTTONDOWN:
+        return OnRButtonDown(wParam, lParam);
+    case WM_MOUSEWHEEL:
+        return OnMouseWheel(wParam, lParam);
+    case WM_SETCURSOR:
+        return OnSetCursor(wParam, lParam, result);
     case WM_KEYDOWN:
-        if (m_focus != nullptr) {
-            SendEvent(m_focus, UiEvent::KeyDown, m_lastMousePos, wParam, lParam,
-                      static_cast<char>(wParam));
-        }
-        return false;
+        return OnFocusKey(UiEvent::KeyDown, wParam, lParam, static_cast<char>(wParam));
     case WM_KEYUP:
-        if (m_focus != nullptr) {
-            SendEvent(m_focus, UiEvent::KeyUp, m_lastMousePos, wParam, lParam);
-        }
-        return false;
+        return OnFocusKey(UiEvent::KeyUp, wParam, lParam, 0);
     case WM_CHAR:
-        if (m_focus != nullptr) {
-            SendEvent(m_focus, UiEvent::Char, m_lastMousePos, wParam, lParam,
-                      static_cast<char>(wParam));
-        }
-        return false;
+        return OnFocusKey(UiEvent::Char, wParam, lParam, static_cast<char>(wParam));
     case WM_TIMER:
-        for (const ControlTimer& timer : std::vector<ControlTimer>(m_timers)) {
-            if (timer.windowTimer == wParam) {
-                SendEvent(timer.control, UiEvent::Timer, m_lastMousePos, timer.id, lParam);
-                result = 0;
-                return true;
-            }
-        }
-        return false;
+        return OnTimer(wParam, lParam, result);
     default:
         return false;
     }
+}
+
+// Each handler answers whether the message is handled here (the window
+// procedure then returns `result`); false lets the window go on with it.
+
+bool CPaintManager::OnAsyncNotify(LRESULT& result) {
+    DeliverQueuedNotifications();
+    result = 0;
+    return true;
+}
+
+bool CPaintManager::OnClose() {
+    POINT point = m_lastMousePos;
+    if (m_hot != nullptr) {
+        CControlUI* hot = m_hot;
+        m_hot = nullptr;
+        SendEvent(hot, UiEvent::MouseLeave, point);
+    }
+    if (m_click != nullptr) {
+        CControlUI* click = m_click;
+        m_click = nullptr;
+        SendEvent(click, UiEvent::ButtonUp, point);
+    }
+    SetFocus(nullptr);
+    if (::GetActiveWindow() == m_hwnd) {
+        HWND owner = ::GetWindow(m_hwnd, GW_OWNER);
+        HWND parent = owner != nullptr ? owner : ::GetParent(m_hwnd);
+        if (parent != nullptr) {
+            ::SetFocus(parent);
+        }
+    }
+    return false;
+}
+
+bool CPaintManager::OnPaint(LRESULT& result) {
+    RECT update{};
+    if (::GetUpdateRect(m_hwnd, &update, FALSE)) {
+        Paint();
+    }
+    result = 0;
+    return true;
+}
+
+bool CPaintManager::OnPrintClient(HDC dc, LRESULT& result) {
+    if (m_root == nullptr) {
+        return false;
+    }
+    RECT client{};
+    ::GetClientRect(m_hwnd, &client);
+    m_paintRect = client;
+    m_root->DoPaint(dc, client);
+    result = 0;
+    return true;
+}
+
+bool CPaintManager::OnGetMinMaxInfo(MINMAXINFO* info) {
+    if (m_minInfo.cx > 0) {
+        info->ptMinTrackSize.x = m_minInfo.cx;
+    }
+    if (m_minInfo.cy > 0) {
+        info->ptMinTrackSize.y = m_minInfo.cy;
+    }
+    if (m_maxInfo.cx > 0) {
+        info->ptMaxTrackSize.x = m_maxInfo.cx;
+    }
+    if (m_maxInfo.cy > 0) {
+        info->ptMaxTrackSize.y = m_maxInfo.cy;
+    }
+    return false;
+}
+
+bool CPaintManager::OnSize(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (m_focus != nullptr) {
+        SendEvent(m_focus, UiEvent::WindowSize, m_lastMousePos, wParam, lParam);
+    }
+    if (m_root != nullptr) {
+        m_root->NeedUpdate();
+    }
+    m_updateNeeded = true;
+    result = 0;
+    return true;
+}
+
+bool CPaintManager::OnMouseMove(WPARAM wParam, LPARAM lParam) {
+    if (!m_mouseTracking) {
+        TRACKMOUSEEVENT track{};
+        track.cbSize = sizeof track;
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = m_hwnd;
+        if (::TrackMouseEvent(&track)) {
+            m_mouseTracking = true;
+        }
+    }
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    m_lastMousePos = point;
+    CControlUI* control = FindControl(point);
+    if (control != nullptr && control->GetManager() != this) {
+        return false;
+    }
+    SetHot(control, point);
+    CControlUI* target = m_click != nullptr ? m_click : control;
+    SendEvent(target, UiEvent::MouseMove, point, wParam, lParam);
+    return false;
+}
+
+bool CPaintManager::OnMouseLeave() {
+    m_mouseTracking = false;
+    if (m_hot != nullptr && m_click == nullptr) {
+        CControlUI* hot = m_hot;
+        m_hot = nullptr;
+        SendEvent(hot, UiEvent::MouseLeave, m_lastMousePos);
+    }
+    return false;
+}
+
+bool CPaintManager::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
+    POINT point{};
+    CControlUI* control = ControlPressedAt(lParam, point);
+    if (control == nullptr) {
+        return false;
+    }
+    m_click = control;
+    control->SetFocus();
+    SetCapture();
+    SendEvent(control, UiEvent::ButtonDown, point, wParam, lParam);
+    return false;
+}
+
+bool CPaintManager::OnLButtonDblClk(WPARAM wParam, LPARAM lParam) {
+    POINT point{};
+    CControlUI* control = ControlPressedAt(lParam, point);
+    if (control == nullptr) {
+        return false;
+    }
+    SetCapture();
+    SendEvent(control, UiEvent::DblClick, point, wParam, lParam);
+    m_click = control;
+    return false;
+}
+
+bool CPaintManager::OnLButtonUp(WPARAM wParam, LPARAM lParam) {
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    m_lastMousePos = point;
+    if (m_click == nullptr) {
+        return false;
+    }
+    ReleaseCapture();
+    CControlUI* click = m_click;
+    m_click = nullptr;
+    SendEvent(click, UiEvent::ButtonUp, point, wParam, lParam);
+    return false;
+}
+
+bool CPaintManager::OnRButtonDown(WPARAM wParam, LPARAM lParam) {
+    POINT point{};
+    CControlUI* control = ControlPressedAt(lParam, point);
+    if (control == nullptr) {
+        return false;
+    }
+    control->SetFocus();
+    SendEvent(control, UiEvent::RButtonDown, point, wParam, lParam);
+    return false;
+}
+
+bool CPaintManager::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ::ScreenToClient(m_hwnd, &point);
+    m_lastMousePos = point;
+    CControlUI* control = FindControl(point);
+    if (control == nullptr || control->GetManager() != this) {
+        return false;
+    }
+    // 0: turned away from the user, 1: towards the user.
+    int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+    SendEvent(control, UiEvent::ScrollWheel, point, delta > 0 ? 0 : 1, lParam);
+    ::SendMessageA(m_hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(m_lastMousePos.x, m_lastMousePos.y));
+    return false;
+}
+
+bool CPaintManager::OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (LOWORD(lParam) != HTCLIENT) {
+        return false;
+    }
+    POINT point{};
+    ::GetCursorPos(&point);
+    ::ScreenToClient(m_hwnd, &point);
+    CControlUI* control = FindControl(point);
+    if (control == nullptr || !control->IsEnabled()) {
+        return false;
+    }
+    SendEvent(control, UiEvent::SetCursor, point, wParam, lParam);
+    result = TRUE;
+    return true;
+}
+
+bool CPaintManager::OnFocusKey(UiEvent type, WPARAM wParam, LPARAM lParam, char key) {
+    if (m_focus != nullptr) {
+        SendEvent(m_focus, type, m_lastMousePos, wParam, lParam, key);
+    }
+    return false;
+}
+
+bool CPaintManager::OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    for (const ControlTimer& timer : std::vector<ControlTimer>(m_timers)) {
+        if (timer.windowTimer == wParam) {
+            SendEvent(timer.control, UiEvent::Timer, m_lastMousePos, timer.id, lParam);
+            result = 0;
+            return true;
+        }
+    }
+    return false;
 }
 
 bool CPaintManager::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
@@ -774,34 +817,34 @@ bool CPaintManager::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam
         }
         return false;
     case WM_SYSKEYDOWN:
-        if (m_focus != nullptr) {
-            SendEvent(m_focus, UiEvent::SysKey, m_lastMousePos, wParam, lParam,
-                      static_cast<char>(wParam));
-        }
-        return false;
-    case WM_SYSCHAR: {
-        if (m_root == nullptr) {
-            return false;
-        }
-        char wanted = static_cast<char>(::toupper(static_cast<unsigned char>(wParam)));
-        CControlUI* target = nullptr;
-        m_root->ForEach([&](CControlUI* control) {
-            if (target == nullptr && control->IsVisible() && control->IsEnabled() &&
-                control->GetShortcut() != 0 &&
-                ::toupper(static_cast<unsigned char>(control->GetShortcut())) == wanted) {
-                target = control;
-            }
-        });
-        if (target == nullptr) {
-            return false;
-        }
-        target->SetFocus();
-        target->Activate();
-        return true;
-    }
+        return OnFocusKey(UiEvent::SysKey, wParam, lParam, static_cast<char>(wParam));
+    case WM_SYSCHAR:
+        return OnSysChar(wParam);
     default:
         return false;
     }
+}
+
+// Alt + a letter activates the first visible, enabled control with that shortcut.
+bool CPaintManager::OnSysChar(WPARAM wParam) {
+    if (m_root == nullptr) {
+        return false;
+    }
+    char wanted = static_cast<char>(::toupper(static_cast<unsigned char>(wParam)));
+    CControlUI* target = nullptr;
+    m_root->ForEach([&](CControlUI* control) {
+        if (target == nullptr && control->IsVisible() && control->IsEnabled() &&
+            control->GetShortcut() != 0 &&
+            ::toupper(static_cast<unsigned char>(control->GetShortcut())) == wanted) {
+            target = control;
+        }
+    });
+    if (target == nullptr) {
+        return false;
+    }
+    target->SetFocus();
+    target->Activate();
+    return true;
 }
 
 bool CPaintManager::TranslateAccelerator(MSG* message) {

@@ -139,6 +139,26 @@ private:
     // The control of this manager under a mouse press, after focusing the window.
     CControlUI* ControlPressedAt(LPARAM lParam, POINT& point);
 
+    // One handler per window message.
+    bool OnAsyncNotify(LRESULT& result);
+    bool OnClose();
+    bool OnPaint(LRESULT& result);
+    bool OnPrintClient(HDC dc, LRESULT& result);
+    bool OnGetMinMaxInfo(MINMAXINFO* info);
+    bool OnSize(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseMove(WPARAM wParam, LPARAM lParam);
+    bool OnMouseLeave();
+    bool OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    bool OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
+    bool OnLButtonUp(WPARAM wParam, LPARAM lParam);
+    bool OnRButtonDown(WPARAM wParam, LPARAM lParam);
+    bool OnMouseWheel(WPARAM wParam, LPARAM lParam);
+    bool OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Key messages go to the focused control.
+    bool OnFocusKey(UiEvent type, WPARAM wParam, LPARAM lParam, char key);
+    bool OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSysChar(WPARAM wParam);
+
     HWND m_hwnd = nullptr;
     HDC m_paintDC = nullptr;
     CUiString m_name;
