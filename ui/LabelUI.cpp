@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/PaintManager.h"
 #include "ui/Render.h"
@@ -9,6 +10,45 @@
 #include "ui/WinGeometry.h"
 
 namespace Ui {
+
+namespace {
+
+// "align" and "valign" values are tested as substrings, as the skins write
+// them; of several words, right wins over center and center over left
+// (bottom over vcenter over top).
+UINT WithHorizontalAlign(UINT style, const char* value) {
+    if (std::strstr(value, "left") != nullptr) {
+        style &= ~(DT_CENTER | DT_RIGHT);
+        style |= DT_LEFT;
+    }
+    if (std::strstr(value, "center") != nullptr) {
+        style &= ~(DT_LEFT | DT_RIGHT);
+        style |= DT_CENTER;
+    }
+    if (std::strstr(value, "right") != nullptr) {
+        style &= ~(DT_LEFT | DT_CENTER);
+        style |= DT_RIGHT;
+    }
+    return style;
+}
+
+UINT WithVerticalAlign(UINT style, const char* value) {
+    if (std::strstr(value, "top") != nullptr) {
+        style &= ~(DT_BOTTOM | DT_VCENTER);
+        style |= DT_TOP;
+    }
+    if (std::strstr(value, "vcenter") != nullptr) {
+        style &= ~(DT_TOP | DT_BOTTOM);
+        style |= DT_VCENTER;
+    }
+    if (std::strstr(value, "bottom") != nullptr) {
+        style &= ~(DT_TOP | DT_VCENTER);
+        style |= DT_BOTTOM;
+    }
+    return style;
+}
+
+} // namespace
 
 CLabelUI::CLabelUI() = default;
 
@@ -71,9 +111,9 @@ SIZE CLabelUI::EstimateSize(SIZE available) {
             RECT bounds{0, 0, wrapWidth < 0 ? 9999 : wrapWidth, 9999};
             UINT style = wrapWidth < 0 ? (DT_SINGLELINE | DT_LEFT) : (DT_WORDBREAK | DT_LEFT);
             HDC dc = m_manager != nullptr ? m_manager->GetPaintDC() : nullptr;
-            m_measured = dc != nullptr
-                             ? CRender::MeasureText(dc, GetResources(), bounds, m_text, m_font, style)
-                             : SIZE{};
+            m_measured = dc != nullptr ? CRender::MeasureText(dc, GetResources(), bounds, m_text,
+                                                              m_font, style)
+                                       : SIZE{};
             m_measuredWidth = wrapWidth;
             m_measureValid = true;
         }
@@ -87,64 +127,50 @@ SIZE CLabelUI::EstimateSize(SIZE available) {
 }
 
 void CLabelUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "align") == 0) {
-        // Tested as substrings, as the skins write them.
-        if (std::strstr(value, "left") != nullptr) {
-            m_textStyle &= ~(DT_CENTER | DT_RIGHT);
-            m_textStyle |= DT_LEFT;
-        }
-        if (std::strstr(value, "center") != nullptr) {
-            m_textStyle &= ~(DT_LEFT | DT_RIGHT);
-            m_textStyle |= DT_CENTER;
-        }
-        if (std::strstr(value, "right") != nullptr) {
-            m_textStyle &= ~(DT_LEFT | DT_CENTER);
-            m_textStyle |= DT_RIGHT;
-        }
-        Invalidate();
-    } else if (std::strcmp(name, "valign") == 0) {
-        if (std::strstr(value, "top") != nullptr) {
-            m_textStyle &= ~(DT_BOTTOM | DT_VCENTER);
-            m_textStyle |= DT_TOP;
-        }
-        if (std::strstr(value, "vcenter") != nullptr) {
-            m_textStyle &= ~(DT_TOP | DT_BOTTOM);
-            m_textStyle |= DT_VCENTER;
-        }
-        if (std::strstr(value, "bottom") != nullptr) {
-            m_textStyle &= ~(DT_TOP | DT_VCENTER);
-            m_textStyle |= DT_BOTTOM;
-        }
-        Invalidate();
-    } else if (std::strcmp(name, "font") == 0) {
-        SetFont(ParseInt(value));
-    } else if (std::strcmp(name, "textcolor") == 0) {
-        SetTextColor(ParseColor(value));
-    } else if (std::strcmp(name, "disabledtextcolor") == 0) {
-        m_disabledTextColor = ParseColor(value);
-        Invalidate();
-    } else if (std::strcmp(name, "textpadding") == 0) {
-        SetTextPadding(ToRECT(ParseRect(value)));
-    } else if (std::strcmp(name, "multiline") == 0) {
-        if (ParseBool(value)) {
-            m_textStyle &= ~DT_SINGLELINE;
-            m_textStyle |= DT_WORDBREAK;
-        } else {
-            m_textStyle &= ~DT_WORDBREAK;
-            m_textStyle |= DT_SINGLELINE;
-        }
-        m_measureValid = false;
-        NeedParentUpdate();
-    } else if (std::strcmp(name, "endellipsis") == 0) {
-        if (ParseBool(value)) {
-            m_textStyle |= DT_END_ELLIPSIS;
-        } else {
-            m_textStyle &= ~DT_END_ELLIPSIS;
-        }
-        Invalidate();
-    } else if (std::strcmp(name, "showhtml") == 0) {
-        m_showHtml = ParseBool(value);
-    } else {
+    using Self = CLabelUI;
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"align",
+         [](Self& c, const char* v) {
+             c.m_textStyle = WithHorizontalAlign(c.m_textStyle, v);
+             c.Invalidate();
+         }},
+        {"valign",
+         [](Self& c, const char* v) {
+             c.m_textStyle = WithVerticalAlign(c.m_textStyle, v);
+             c.Invalidate();
+         }},
+        {"font", [](Self& c, const char* v) { c.SetFont(ParseInt(v)); }},
+        {"textcolor", [](Self& c, const char* v) { c.SetTextColor(ParseColor(v)); }},
+        {"disabledtextcolor",
+         [](Self& c, const char* v) {
+             c.m_disabledTextColor = ParseColor(v);
+             c.Invalidate();
+         }},
+        {"textpadding", [](Self& c, const char* v) { c.SetTextPadding(ToRECT(ParseRect(v))); }},
+        {"multiline",
+         [](Self& c, const char* v) {
+             if (ParseBool(v)) {
+                 c.m_textStyle &= ~DT_SINGLELINE;
+                 c.m_textStyle |= DT_WORDBREAK;
+             } else {
+                 c.m_textStyle &= ~DT_WORDBREAK;
+                 c.m_textStyle |= DT_SINGLELINE;
+             }
+             c.m_measureValid = false;
+             c.NeedParentUpdate();
+         }},
+        {"endellipsis",
+         [](Self& c, const char* v) {
+             if (ParseBool(v)) {
+                 c.m_textStyle |= DT_END_ELLIPSIS;
+             } else {
+                 c.m_textStyle &= ~DT_END_ELLIPSIS;
+             }
+             c.Invalidate();
+         }},
+        {"showhtml", [](Self& c, const char* v) { c.m_showHtml = ParseBool(v); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value)) {
         CControlUI::SetAttribute(name, value);
     }
 }

@@ -57,6 +57,8 @@ public:
 private:
     enum : UINT { kHot = 1, kPushed = 2, kCaptured = 4 };
 
+    // Sets one of the state images and repaints.
+    void SetImage(CUiString& image, const char* value);
     void Place();
     void StepLine(bool up);
     void StepPage(bool up);
