@@ -49,9 +49,7 @@ public:
     int GetSelectionAtOpen() const { return m_selectionAtOpen; }
 
     SIZE GetDropBoxSize() const { return m_dropBoxSize; }
-    void SetDropBoxSize(SIZE size) { m_dropBoxSize = size; }
     const RECT& GetTextPadding() const { return m_textPadding; }
-    bool IsShowText() const { return m_showText; }
     // The index `index` moves to when stepping toward `forward`: the first
     // visible, enabled entry from there on, or -1.
     int FindSelectable(int index, bool forward) const;

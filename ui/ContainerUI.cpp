@@ -394,10 +394,6 @@ void CContainerUI::PageDown() {
     SetScrollPos(SIZE{0, GetScrollPos().cy + GetScrollPageStep()});
 }
 
-void CContainerUI::HomeUp() { SetScrollPos(SIZE{0, 0}); }
-
-void CContainerUI::EndDown() { SetScrollPos(SIZE{0, GetScrollRange().cy}); }
-
 void CContainerUI::SetPos(RECT rect, bool needInvalidate) {
     CControlUI::SetPos(rect, needInvalidate);
     // Children that fill the inner area never overflow it.

@@ -46,7 +46,6 @@ public:
     // Text
     virtual CUiString GetText() const { return m_text; }
     virtual void SetText(const char* text);
-    virtual const CUiString& GetToolTip() const { return m_toolTip; }
     virtual char GetShortcut() const { return m_shortcut; }
 
     // State
@@ -97,7 +96,6 @@ public:
     // Attributes from the skin; unknown names are kept as custom attributes.
     virtual void SetAttribute(const char* name, const char* value);
     const char* GetCustomAttribute(const char* name) const;
-    const CUiString& GetUserData() const { return m_userData; }
 
     // Layout and repaint requests
     void Invalidate();

@@ -24,36 +24,12 @@ std::vector<CPaintManager*>& PreTranslateManagers() {
     return *managers;
 }
 
-// Offers a message to each filter in turn; true once one has handled it.
-bool RunFilters(const std::vector<IMessageFilterUI*>& filters, UINT message, WPARAM wParam,
-                LPARAM lParam, LRESULT& result) {
-    // A filter may add or remove filters while it runs.
-    for (IMessageFilterUI* filter : std::vector<IMessageFilterUI*>(filters)) {
-        bool handled = false;
-        LRESULT filtered = filter->MessageHandler(message, wParam, lParam, handled);
-        if (handled) {
-            result = filtered;
-            return true;
-        }
-    }
-    return false;
-}
-
 // Appends an item once; false for null or an item already present.
 template <class T> bool AddOnce(std::vector<T*>& items, T* item) {
     if (item == nullptr || std::find(items.begin(), items.end(), item) != items.end()) {
         return false;
     }
     items.push_back(item);
-    return true;
-}
-
-template <class T> bool RemoveItem(std::vector<T*>& items, T* item) {
-    auto found = std::find(items.begin(), items.end(), item);
-    if (found == items.end()) {
-        return false;
-    }
-    items.erase(found);
     return true;
 }
 
@@ -428,10 +404,6 @@ bool CPaintManager::AddNotifier(INotifyListener* listener) {
     return AddOnce(m_notifiers, listener);
 }
 
-bool CPaintManager::RemoveNotifier(INotifyListener* listener) {
-    return RemoveItem(m_notifiers, listener);
-}
-
 void CPaintManager::SendNotify(CControlUI* sender, const char* type, WPARAM wParam, LPARAM lParam,
                                bool async, bool allowRepeat) {
     CNotifyEvent event;
@@ -446,16 +418,7 @@ void CPaintManager::SendNotify(CNotifyEvent& event, bool async, bool allowRepeat
     event.mousePoint = m_lastMousePos;
     event.timestamp = ::GetTickCount();
     if (!async) {
-        if (event.sender != nullptr) {
-            event.sender->OnNotify.Raise(&event);
-        }
-        // A listener may remove itself (or others) while being called.
-        std::vector<INotifyListener*> listeners = m_notifiers;
-        for (INotifyListener* listener : listeners) {
-            if (std::find(m_notifiers.begin(), m_notifiers.end(), listener) != m_notifiers.end()) {
-                listener->Notify(event);
-            }
-        }
+        Deliver(event);
         return;
     }
     if (!allowRepeat) {
@@ -476,33 +439,22 @@ void CPaintManager::DeliverQueuedNotifications() {
     std::vector<CNotifyEvent> queue;
     queue.swap(m_asyncNotify);
     for (CNotifyEvent& event : queue) {
-        if (event.sender != nullptr) {
-            event.sender->OnNotify.Raise(&event);
-        }
-        std::vector<INotifyListener*> listeners = m_notifiers;
-        for (INotifyListener* listener : listeners) {
-            listener->Notify(event);
-        }
+        Deliver(event);
+    }
+}
+
+void CPaintManager::Deliver(CNotifyEvent& event) {
+    if (event.sender != nullptr) {
+        event.sender->OnNotify.Raise(&event);
+    }
+    // A listener may add others while being called.
+    std::vector<INotifyListener*> listeners = m_notifiers;
+    for (INotifyListener* listener : listeners) {
+        listener->Notify(event);
     }
 }
 
 // --- messages --------------------------------------------------------------
-
-bool CPaintManager::AddMessageFilter(IMessageFilterUI* filter) {
-    return AddOnce(m_messageFilters, filter);
-}
-
-bool CPaintManager::RemoveMessageFilter(IMessageFilterUI* filter) {
-    return RemoveItem(m_messageFilters, filter);
-}
-
-bool CPaintManager::AddPreMessageFilter(IMessageFilterUI* filter) {
-    return AddOnce(m_preMessageFilters, filter);
-}
-
-bool CPaintManager::AddTranslateAccelerator(ITranslateAccelerator* translator) {
-    return AddOnce(m_translators, translator);
-}
 
 void CPaintManager::SendEvent(CControlUI* control, UiEvent type, POINT point, WPARAM wParam,
                               LPARAM lParam, char key) {
@@ -545,9 +497,6 @@ CControlUI* CPaintManager::ControlPressedAt(LPARAM lParam, POINT& point) {
 bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
     if (m_hwnd == nullptr) {
         return false;
-    }
-    if (RunFilters(m_messageFilters, message, wParam, lParam, result)) {
-        return true;
     }
     switch (message) {
     case kAsyncNotifyMessage:
@@ -805,10 +754,7 @@ bool CPaintManager::OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result) {
     return false;
 }
 
-bool CPaintManager::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (RunFilters(m_preMessageFilters, message, wParam, lParam, result)) {
-        return true;
-    }
+bool CPaintManager::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_KEYDOWN:
         if (wParam == VK_TAB) {
@@ -847,20 +793,9 @@ bool CPaintManager::OnSysChar(WPARAM wParam) {
     return true;
 }
 
-bool CPaintManager::TranslateAccelerator(MSG* message) {
-    for (ITranslateAccelerator* translator : m_translators) {
-        if (translator->TranslateAccelerator(message) == S_OK) {
-            return true;
-        }
-    }
-    return false;
-}
-
 bool CPaintManager::TranslateMessage(const MSG* message) {
     auto& managers = PreTranslateManagers();
     LONG style = ::GetWindowLongA(message->hwnd, GWL_STYLE);
-    LRESULT result = 0;
-    MSG copy = *message;
     if ((style & WS_CHILD) != 0) {
         for (auto it = managers.rbegin(); it != managers.rend(); ++it) {
             CPaintManager* manager = *it;
@@ -868,9 +803,8 @@ bool CPaintManager::TranslateMessage(const MSG* message) {
                 if (window != manager->m_hwnd) {
                     continue;
                 }
-                if (manager->TranslateAccelerator(&copy) ||
-                    manager->PreMessageHandler(message->message, message->wParam, message->lParam,
-                                               result)) {
+                if (manager->PreMessageHandler(message->message, message->wParam,
+                                               message->lParam)) {
                     return true;
                 }
                 break;
@@ -880,9 +814,8 @@ bool CPaintManager::TranslateMessage(const MSG* message) {
     }
     for (CPaintManager* manager : std::vector<CPaintManager*>(managers)) {
         if (message->hwnd == manager->m_hwnd) {
-            return manager->TranslateAccelerator(&copy) ||
-                   manager->PreMessageHandler(message->message, message->wParam, message->lParam,
-                                              result);
+            return manager->PreMessageHandler(message->message, message->wParam,
+                                              message->lParam);
         }
     }
     return false;

@@ -18,22 +18,6 @@ namespace Ui {
 
 class CControlUI;
 
-class IMessageFilterUI {
-public:
-    virtual LRESULT MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) = 0;
-
-protected:
-    ~IMessageFilterUI() = default;
-};
-
-class ITranslateAccelerator {
-public:
-    virtual LRESULT TranslateAccelerator(MSG* message) = 0;
-
-protected:
-    ~ITranslateAccelerator() = default;
-};
-
 class CPaintManager {
 public:
     // Message used to deliver queued asynchronous notifications.
@@ -70,7 +54,6 @@ public:
     bool SetNextTabControl(bool forward = true);
     void SetCapture();
     void ReleaseCapture();
-    bool IsCaptured() const { return m_mouseCaptured; }
 
     // Timers of controls: each tick reaches the control as a timer event.
     bool SetTimer(CControlUI* control, UINT id, UINT elapse);
@@ -95,8 +78,6 @@ public:
     void SetMinInfo(int cx, int cy);
     SIZE GetMaxInfo() const { return m_maxInfo; }
     void SetMaxInfo(int cx, int cy);
-    bool IsNoActivate() const { return m_noActivate; }
-    void SetNoActivate(bool noActivate) { m_noActivate = noActivate; }
     bool IsShowUpdateRect() const { return m_showUpdateRect; }
     BYTE GetOpacity() const { return m_opacity; }
     void SetOpacity(BYTE opacity);
@@ -113,26 +94,23 @@ public:
 
     // Notifications
     bool AddNotifier(INotifyListener* listener);
-    bool RemoveNotifier(INotifyListener* listener);
     void SendNotify(CNotifyEvent& event, bool async = false, bool allowRepeat = true);
     void SendNotify(CControlUI* sender, const char* type, WPARAM wParam = 0, LPARAM lParam = 0,
                     bool async = false, bool allowRepeat = true);
 
     // Message handling
-    bool AddMessageFilter(IMessageFilterUI* filter);
-    bool RemoveMessageFilter(IMessageFilterUI* filter);
-    bool AddPreMessageFilter(IMessageFilterUI* filter);
-    bool AddTranslateAccelerator(ITranslateAccelerator* translator);
     bool MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    bool PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    bool TranslateAccelerator(MSG* message);
     static bool TranslateMessage(const MSG* message);
     static int MessageLoop();
 
 private:
+    // Keyboard messages taken before translation and dispatch: Tab, Alt keys.
+    bool PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam);
     void Layout();
     void Paint();
     void DeliverQueuedNotifications();
+    // Raises the event on its sender, then tells every listener.
+    void Deliver(CNotifyEvent& event);
     void SendEvent(CControlUI* control, UiEvent type, POINT point, WPARAM wParam = 0,
                    LPARAM lParam = 0, char key = 0);
     void SetHot(CControlUI* control, POINT point);
@@ -192,9 +170,6 @@ private:
 
     std::map<CUiString, CControlUI*> m_names;
     std::vector<INotifyListener*> m_notifiers;
-    std::vector<IMessageFilterUI*> m_messageFilters;
-    std::vector<IMessageFilterUI*> m_preMessageFilters;
-    std::vector<ITranslateAccelerator*> m_translators;
     std::vector<CNotifyEvent> m_asyncNotify;
     struct ControlTimer {
         CControlUI* control;

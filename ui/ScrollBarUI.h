@@ -36,17 +36,13 @@ public:
     void SetScrollPos(int position, bool notify = true);
     int GetLineSize() const { return m_lineSize; }
     void SetLineSize(int size) { m_lineSize = size; }
-    int GetScrollUnit() const { return m_scrollUnit; }
     void SetScrollUnit(int unit) { m_scrollUnit = unit < 1 ? 1 : unit; }
-    bool IsShowButton1() const { return m_showButton1; }
     void SetShowButton1(bool show);
-    bool IsShowButton2() const { return m_showButton2; }
     void SetShowButton2(bool show);
 
     // Where the parts lie after the last placement.
     const ScrollBarGeometry& GetGeometry() const { return m_geometry; }
     bool IsThumbPushed() const { return (m_thumbState & kPushed) != 0; }
-    bool IsThumbHot() const { return (m_thumbState & kHot) != 0; }
 
     void SetPos(RECT rect, bool needInvalidate = true) override;
     void SetEnabled(bool enabled = true) override;
