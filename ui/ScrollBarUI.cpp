@@ -186,57 +186,13 @@ void CScrollBarUI::UpdateHot(POINT point, bool inside) {
 void CScrollBarUI::DoEvent(TEventUI& event) {
     switch (event.type) {
     case UiEvent::ButtonDown:
-    case UiEvent::DblClick: {
-        if (!IsEnabled()) {
-            return;
+    case UiEvent::DblClick:
+        if (IsEnabled()) {
+            OnPress(event.mouse);
         }
-        m_ticks = 0;
-        m_dragOffset = 0;
-        m_railHeld = false;
-        if (m_manager != nullptr) {
-            m_manager->SetTimer(this, kScrollTimerId, kScrollTimerElapse);
-        }
-        switch (HitTestScrollBar(m_geometry, ToUiPoint(event.mouse))) {
-        case ScrollBarPart::Button1:
-            m_button1State |= kPushed;
-            StepLine(true);
-            break;
-        case ScrollBarPart::Button2:
-            m_button2State |= kPushed;
-            StepLine(false);
-            break;
-        case ScrollBarPart::Thumb:
-            m_thumbState |= kPushed | kCaptured;
-            m_pressPoint = event.mouse;
-            m_pressPosition = m_position;
-            break;
-        case ScrollBarPart::RailAbove:
-            m_railHeld = true;
-            StepPage(true);
-            break;
-        case ScrollBarPart::RailBelow:
-            m_railHeld = true;
-            StepPage(false);
-            break;
-        case ScrollBarPart::None:
-            break;
-        }
-        Invalidate();
         return;
-    }
     case UiEvent::ButtonUp:
-        if ((m_thumbState & kCaptured) != 0) {
-            // A drag released before the next tick still lands where it was let go.
-            const int target = m_pressPosition + m_dragOffset;
-            StopPress();
-            if (m_owner != nullptr) {
-                m_owner->SetScrollPos(SIZE{0, target});
-            } else {
-                SetScrollPos(target);
-            }
-        } else {
-            StopPress();
-        }
+        OnRelease();
         return;
     case UiEvent::MouseMove:
         if ((m_thumbState & kCaptured) != 0) {
@@ -265,34 +221,86 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
         if (event.wParam != kScrollTimerId) {
             break;
         }
-        ++m_ticks;
-        if ((m_thumbState & kCaptured) != 0) {
-            const int target = m_pressPosition + m_dragOffset;
-            if (m_owner != nullptr) {
-                m_owner->SetScrollPos(SIZE{0, target});
-            } else {
-                SetScrollPos(target);
-            }
-        } else if (m_ticks < kRepeatDelayTicks) {
-            // Held presses repeat only after a pause.
-        } else if ((m_button1State & kPushed) != 0) {
-            StepLine(true);
-        } else if ((m_button2State & kPushed) != 0) {
-            StepLine(false);
-        } else if (m_railHeld && m_geometry.hasThumb) {
-            // Page toward the cursor until the thumb reaches it.
-            const POINT cursor = m_manager != nullptr ? m_manager->GetMousePos() : m_pressPoint;
-            if (cursor.y < m_geometry.thumb.top) {
-                StepPage(true);
-            } else if (cursor.y >= m_geometry.thumb.bottom) {
-                StepPage(false);
-            }
-        }
+        OnTimerTick();
         return;
     default:
         break;
     }
     CControlUI::DoEvent(event);
+}
+
+void CScrollBarUI::OnPress(POINT point) {
+    m_ticks = 0;
+    m_dragOffset = 0;
+    m_railHeld = false;
+    if (m_manager != nullptr) {
+        m_manager->SetTimer(this, kScrollTimerId, kScrollTimerElapse);
+    }
+    switch (HitTestScrollBar(m_geometry, ToUiPoint(point))) {
+    case ScrollBarPart::Button1:
+        m_button1State |= kPushed;
+        StepLine(true);
+        break;
+    case ScrollBarPart::Button2:
+        m_button2State |= kPushed;
+        StepLine(false);
+        break;
+    case ScrollBarPart::Thumb:
+        m_thumbState |= kPushed | kCaptured;
+        m_pressPoint = point;
+        m_pressPosition = m_position;
+        break;
+    case ScrollBarPart::RailAbove:
+        m_railHeld = true;
+        StepPage(true);
+        break;
+    case ScrollBarPart::RailBelow:
+        m_railHeld = true;
+        StepPage(false);
+        break;
+    case ScrollBarPart::None:
+        break;
+    }
+    Invalidate();
+}
+
+void CScrollBarUI::OnRelease() {
+    const bool dragging = (m_thumbState & kCaptured) != 0;
+    // A drag released before the next tick still lands where it was let go.
+    const int target = m_pressPosition + m_dragOffset;
+    StopPress();
+    if (dragging) {
+        ScrollTo(target);
+    }
+}
+
+void CScrollBarUI::OnTimerTick() {
+    ++m_ticks;
+    if ((m_thumbState & kCaptured) != 0) {
+        ScrollTo(m_pressPosition + m_dragOffset);
+    } else if (m_ticks < kRepeatDelayTicks) {
+        // Held presses repeat only after a pause.
+    } else if ((m_button1State & kPushed) != 0) {
+        StepLine(true);
+    } else if ((m_button2State & kPushed) != 0) {
+        StepLine(false);
+    } else if (m_railHeld && m_geometry.hasThumb) {
+        // Page toward the cursor until the thumb reaches it.
+        const POINT cursor = m_manager != nullptr ? m_manager->GetMousePos() : m_pressPoint;
+        if (cursor.y < m_geometry.thumb.top) {
+            StepPage(true);
+        } else if (cursor.y >= m_geometry.thumb.bottom) {
+            StepPage(false);
+        }
+    }
+}
+
+void CScrollBarUI::ScrollTo(int position) {
+    if (m_owner != nullptr) {
+        m_owner->SetScrollPos(SIZE{0, position});
+    } else {
+        SetScrollPos(position);
+    }
 }
 
 bool CScrollBarUI::DrawPart(HDC hdc, const RECT& part, const char* image) {

@@ -59,6 +59,13 @@ private:
     void StepLine(bool up);
     void StepPage(bool up);
     void StopPress();
+    // A left press on the bar: steps by the part under the point, or grabs the thumb.
+    void OnPress(POINT point);
+    void OnRelease();
+    // A tick of the repeat timer: follows a drag, or repeats a held step.
+    void OnTimerTick();
+    // Moves the owner's content (or the bar alone without an owner) to `position`.
+    void ScrollTo(int position);
     void UpdateHot(POINT point, bool inside);
     bool DrawPart(HDC hdc, const RECT& part, const char* image);
     void PaintPart(HDC hdc, const UiRect& part, DWORD color, UINT state, const CUiString& normal,
