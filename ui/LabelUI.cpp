@@ -13,37 +13,25 @@ namespace Ui {
 
 namespace {
 
-// "align" and "valign" values are tested as substrings, as the skins write
-// them; of several words, right wins over center and center over left
-// (bottom over vcenter over top).
-UINT WithHorizontalAlign(UINT style, const char* value) {
-    if (std::strstr(value, "left") != nullptr) {
-        style &= ~(DT_CENTER | DT_RIGHT);
-        style |= DT_LEFT;
-    }
-    if (std::strstr(value, "center") != nullptr) {
-        style &= ~(DT_LEFT | DT_RIGHT);
-        style |= DT_CENTER;
-    }
-    if (std::strstr(value, "right") != nullptr) {
-        style &= ~(DT_LEFT | DT_CENTER);
-        style |= DT_RIGHT;
-    }
-    return style;
-}
+struct AlignWord {
+    const char* word;
+    UINT flag;
+};
 
-UINT WithVerticalAlign(UINT style, const char* value) {
-    if (std::strstr(value, "top") != nullptr) {
-        style &= ~(DT_BOTTOM | DT_VCENTER);
-        style |= DT_TOP;
-    }
-    if (std::strstr(value, "vcenter") != nullptr) {
-        style &= ~(DT_TOP | DT_BOTTOM);
-        style |= DT_VCENTER;
-    }
-    if (std::strstr(value, "bottom") != nullptr) {
-        style &= ~(DT_TOP | DT_VCENTER);
-        style |= DT_BOTTOM;
+constexpr AlignWord kHorizontalAlign[] = {
+    {"left", DT_LEFT}, {"center", DT_CENTER}, {"right", DT_RIGHT}};
+constexpr AlignWord kVerticalAlign[] = {
+    {"top", DT_TOP}, {"vcenter", DT_VCENTER}, {"bottom", DT_BOTTOM}};
+
+// "align" and "valign" values are tested as substrings, as the skins write
+// them; of several words the last of the list wins (right over center over
+// left, bottom over vcenter over top).
+UINT WithAlign(UINT style, const char* value, const AlignWord (&words)[3]) {
+    const UINT all = words[0].flag | words[1].flag | words[2].flag;
+    for (const AlignWord& align : words) {
+        if (std::strstr(value, align.word) != nullptr) {
+            style = (style & ~all) | align.flag;
+        }
     }
     return style;
 }
@@ -131,12 +119,12 @@ void CLabelUI::SetAttribute(const char* name, const char* value) {
     static const AttributeSetter<Self> kAttributes[] = {
         {"align",
          [](Self& c, const char* v) {
-             c.m_textStyle = WithHorizontalAlign(c.m_textStyle, v);
+             c.m_textStyle = WithAlign(c.m_textStyle, v, kHorizontalAlign);
              c.Invalidate();
          }},
         {"valign",
          [](Self& c, const char* v) {
-             c.m_textStyle = WithVerticalAlign(c.m_textStyle, v);
+             c.m_textStyle = WithAlign(c.m_textStyle, v, kVerticalAlign);
              c.Invalidate();
          }},
         {"font", [](Self& c, const char* v) { c.SetFont(ParseInt(v)); }},
