@@ -50,6 +50,7 @@ set(ORVANA_WIN32_SOURCES
     settings/SettingsFile.cpp
     ui/WindowBase.cpp
     ui/PaintManager.cpp
+    ui/ControlTimers.cpp
     ui/ControlUI.cpp
     ui/ContainerUI.cpp
     ui/ScrollBarUI.cpp

@@ -86,6 +86,7 @@ void CPaintManager::Init(HWND hwnd, const char* name) {
         m_paintDC = ::GetDC(hwnd);
         m_resources.SetMeasureDC(m_paintDC);
     }
+    m_timers.Bind(hwnd);
     auto& managers = PreTranslateManagers();
     if (std::find(managers.begin(), managers.end(), this) == managers.end()) {
         managers.push_back(this);
@@ -228,42 +229,15 @@ void CPaintManager::ReleaseCapture() {
 // --- timers ----------------------------------------------------------------
 
 bool CPaintManager::SetTimer(CControlUI* control, UINT id, UINT elapse) {
-    if (control == nullptr || m_hwnd == nullptr) {
-        return false;
-    }
-    for (ControlTimer& timer : m_timers) {
-        if (timer.control == control && timer.id == id) {
-            return ::SetTimer(m_hwnd, timer.windowTimer, elapse, nullptr) != 0;
-        }
-    }
-    UINT_PTR windowTimer = m_nextTimer++;
-    if (::SetTimer(m_hwnd, windowTimer, elapse, nullptr) == 0) {
-        return false;
-    }
-    m_timers.push_back(ControlTimer{control, id, windowTimer});
-    return true;
+    return m_timers.Set(control, id, elapse);
 }
 
 bool CPaintManager::KillTimer(CControlUI* control, UINT id) {
-    for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
-        if (it->control == control && it->id == id) {
-            ::KillTimer(m_hwnd, it->windowTimer);
-            m_timers.erase(it);
-            return true;
-        }
-    }
-    return false;
+    return m_timers.Kill(control, id);
 }
 
 void CPaintManager::KillTimers(CControlUI* control) {
-    for (auto it = m_timers.begin(); it != m_timers.end();) {
-        if (it->control == control) {
-            ::KillTimer(m_hwnd, it->windowTimer);
-            it = m_timers.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    m_timers.KillAll(control);
 }
 
 // --- layout and painting ---------------------------------------------------
@@ -744,14 +718,14 @@ bool CPaintManager::OnFocusKey(UiEvent type, WPARAM wParam, LPARAM lParam, char 
 }
 
 bool CPaintManager::OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    for (const ControlTimer& timer : std::vector<ControlTimer>(m_timers)) {
-        if (timer.windowTimer == wParam) {
-            SendEvent(timer.control, UiEvent::Timer, m_lastMousePos, timer.id, lParam);
-            result = 0;
-            return true;
-        }
+    CControlUI* control = nullptr;
+    UINT id = 0;
+    if (!m_timers.Find(wParam, control, id)) {
+        return false;
     }
-    return false;
+    SendEvent(control, UiEvent::Timer, m_lastMousePos, id, lParam);
+    result = 0;
+    return true;
 }
 
 bool CPaintManager::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam) {

@@ -9,6 +9,7 @@
 #include <map>
 #include <vector>
 
+#include "ui/ControlTimers.h"
 #include "ui/NotifyEvent.h"
 #include "ui/ResourceCache.h"
 #include "ui/UiEvent.h"
@@ -171,13 +172,7 @@ private:
     std::map<CUiString, CControlUI*> m_names;
     std::vector<INotifyListener*> m_notifiers;
     std::vector<CNotifyEvent> m_asyncNotify;
-    struct ControlTimer {
-        CControlUI* control;
-        UINT id;
-        UINT_PTR windowTimer;
-    };
-    std::vector<ControlTimer> m_timers;
-    UINT_PTR m_nextTimer = 0x1000;
+    CControlTimers m_timers;
 
     CResourceCache m_resources;
 };
