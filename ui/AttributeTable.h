@@ -22,9 +22,10 @@ template <class Control> struct AttributeSetter {
 // Applies the attribute when the table names it; false when it does not.
 template <class Control, std::size_t N>
 bool ApplyAttribute(const AttributeSetter<Control> (&table)[N], Control& control, const char* name,
-                    const char* value) {
+                    const char* value,
+                    bool (*matches)(const char* name, const char* key) = IsAttributeName) {
     for (const AttributeSetter<Control>& entry : table) {
-        if (IsAttributeName(name, entry.name)) {
+        if (matches(name, entry.name)) {
             entry.set(control, value);
             return true;
         }

@@ -3,10 +3,8 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/ControlUI.h"
 #include "ui/WinGeometry.h"
@@ -22,6 +20,11 @@ namespace {
 std::vector<CPaintManager*>& PreTranslateManagers() {
     static auto* managers = new std::vector<CPaintManager*>();
     return *managers;
+}
+
+// The root element's attribute names are compared without regard to case.
+bool IsWindowAttributeName(const char* name, const char* key) {
+    return _stricmp(name, key) == 0;
 }
 
 // Appends an item once; false for null or an item already present.
@@ -328,41 +331,48 @@ void CPaintManager::SetOpacity(BYTE opacity) {
 }
 
 void CPaintManager::SetWindowAttribute(const char* name, const char* value) {
-    auto is = [name](const char* key) { return _stricmp(name, key) == 0; };
-    if (is("size")) {
-        SIZE size = ToSIZE(ParseSize(value));
-        SetInitSize(size.cx, size.cy);
-    } else if (is("caption")) {
-        SetCaptionRect(ToRECT(ParseRect(value)));
-    } else if (is("sizebox")) {
-        SetSizeBox(ToRECT(ParseRect(value)));
-    } else if (is("roundcorner")) {
-        SIZE size = ToSIZE(ParseSize(value));
-        SetRoundCorner(size.cx, size.cy);
-    } else if (is("mininfo")) {
-        SIZE size = ToSIZE(ParseSize(value));
-        SetMinInfo(size.cx, size.cy);
-    } else if (is("maxinfo")) {
-        SIZE size = ToSIZE(ParseSize(value));
-        SetMaxInfo(size.cx, size.cy);
-    } else if (is("showdirty")) {
-        m_showUpdateRect = ParseBool(value);
-    } else if (is("noactivate")) {
-        m_noActivate = ParseBool(value);
-    } else if (is("opacity") || is("layeredopacity")) {
-        int opacity = ParseInt(value);
-        SetOpacity(static_cast<BYTE>(opacity < 0 ? 0 : (opacity > 255 ? 255 : opacity)));
-    } else if (is("defaultfontcolor")) {
-        m_defaultFontColor = ParseColor(value);
-    } else if (is("disabledfontcolor")) {
-        m_defaultDisabledColor = ParseColor(value);
-    } else if (is("linkfontcolor")) {
-        m_defaultLinkFontColor = ParseColor(value);
-    } else if (is("linkhoverfontcolor")) {
-        m_defaultLinkHoverFontColor = ParseColor(value);
-    } else if (is("selectedcolor")) {
-        m_defaultSelectedBkColor = ParseColor(value);
-    } else {
+    using Self = CPaintManager;
+    auto setOpacity = [](Self& m, const char* v) {
+        int opacity = ParseInt(v);
+        m.SetOpacity(static_cast<BYTE>(opacity < 0 ? 0 : (opacity > 255 ? 255 : opacity)));
+    };
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"size",
+         [](Self& m, const char* v) {
+             SIZE size = ToSIZE(ParseSize(v));
+             m.SetInitSize(size.cx, size.cy);
+         }},
+        {"caption", [](Self& m, const char* v) { m.SetCaptionRect(ToRECT(ParseRect(v))); }},
+        {"sizebox", [](Self& m, const char* v) { m.SetSizeBox(ToRECT(ParseRect(v))); }},
+        {"roundcorner",
+         [](Self& m, const char* v) {
+             SIZE size = ToSIZE(ParseSize(v));
+             m.SetRoundCorner(size.cx, size.cy);
+         }},
+        {"mininfo",
+         [](Self& m, const char* v) {
+             SIZE size = ToSIZE(ParseSize(v));
+             m.SetMinInfo(size.cx, size.cy);
+         }},
+        {"maxinfo",
+         [](Self& m, const char* v) {
+             SIZE size = ToSIZE(ParseSize(v));
+             m.SetMaxInfo(size.cx, size.cy);
+         }},
+        {"showdirty", [](Self& m, const char* v) { m.m_showUpdateRect = ParseBool(v); }},
+        {"noactivate", [](Self& m, const char* v) { m.m_noActivate = ParseBool(v); }},
+        {"opacity", setOpacity},
+        {"layeredopacity", setOpacity},
+        {"defaultfontcolor", [](Self& m, const char* v) { m.m_defaultFontColor = ParseColor(v); }},
+        {"disabledfontcolor",
+         [](Self& m, const char* v) { m.m_defaultDisabledColor = ParseColor(v); }},
+        {"linkfontcolor", [](Self& m, const char* v) { m.m_defaultLinkFontColor = ParseColor(v); }},
+        {"linkhoverfontcolor",
+         [](Self& m, const char* v) { m.m_defaultLinkHoverFontColor = ParseColor(v); }},
+        {"selectedcolor",
+         [](Self& m, const char* v) { m.m_defaultSelectedBkColor = ParseColor(v); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value, IsWindowAttributeName)) {
         m_windowCustomAttributes[CUiString(name)] = value;
     }
 }
