@@ -6,8 +6,8 @@
 #include "ui/PaintManager.h"
 
 int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
-    Ui::CPaintManager::SetInstance(instance);
-    Ui::CPaintManager::SetResourcePath(Ui::CPaintManager::GetInstancePath());
+    Ui::CResourceCache::SetInstance(instance);
+    Ui::CResourceCache::SetResourcePath(Ui::CResourceCache::GetInstancePath());
 
     if (FAILED(::CoInitialize(nullptr))) {
         return 0;

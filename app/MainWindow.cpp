@@ -50,7 +50,7 @@ Ui::CControlUI* MainWindow::CreateControl(const char* className) {
 }
 
 bool MainWindow::LoadSkinArchive() {
-    HINSTANCE resources = Ui::CPaintManager::GetResourceDll();
+    HINSTANCE resources = Ui::CResourceCache::GetResourceDll();
     HRSRC resource =
         ::FindResourceA(resources, MAKEINTRESOURCEA(kSkinResourceId), kSkinResourceType);
     if (resource == nullptr) {
@@ -72,7 +72,7 @@ bool MainWindow::LoadSkinArchive() {
     const auto* begin = static_cast<const unsigned char*>(bytes);
     m_skinArchive.assign(begin, begin + size);
     ::FreeResource(loaded);
-    Ui::CPaintManager::SetResourceZip(m_skinArchive.data(), size);
+    Ui::CResourceCache::SetResourceZip(m_skinArchive.data(), size);
     return true;
 }
 

@@ -50,6 +50,7 @@ set(ORVANA_WIN32_SOURCES
     settings/SettingsFile.cpp
     ui/WindowBase.cpp
     ui/PaintManager.cpp
+    ui/ControlTimers.cpp
     ui/ControlUI.cpp
     ui/ContainerUI.cpp
     ui/ScrollBarUI.cpp
@@ -64,6 +65,8 @@ set(ORVANA_WIN32_SOURCES
     ui/OptionUI.cpp
     ui/ProgressUI.cpp
     ui/SliderUI.cpp
+    ui/ImageBitmap.cpp
+    ui/ResourceCache.cpp
     ui/Render.cpp
     ui/SkinBuilder.cpp
     ui/TextEncodingWin32.cpp

@@ -4,7 +4,7 @@
 
 #include "capture/CaptureEngine.h"
 #include "preview/PreviewFit.h"
-#include "ui/PaintManager.h"
+#include "ui/ResourceCache.h"
 
 CaptureViewUI::~CaptureViewUI() = default;
 
@@ -21,7 +21,7 @@ void CaptureViewUI::DoEvent(Ui::TEventUI& event) { CControlUI::DoEvent(event); }
 
 void CaptureViewUI::Attach(HWND parent) {
     m_parent = parent;
-    CaptureEngine::Instance().CreatePreviewWindow(parent, Ui::CPaintManager::GetInstance());
+    CaptureEngine::Instance().CreatePreviewWindow(parent, Ui::CResourceCache::GetInstance());
     OnSize.Subscribe([this](void*) { return FitPreview(); });
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/PaintManager.h"
 #include "ui/Render.h"
@@ -68,33 +69,25 @@ SIZE CButtonUI::EstimateSize(SIZE) {
 }
 
 void CButtonUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "normalimage") == 0) {
-        m_normalImage = value;
-    } else if (std::strcmp(name, "hotimage") == 0) {
-        m_hotImage = value;
-    } else if (std::strcmp(name, "pushedimage") == 0) {
-        m_pushedImage = value;
-    } else if (std::strcmp(name, "focusedimage") == 0) {
-        m_focusedImage = value;
-    } else if (std::strcmp(name, "disabledimage") == 0) {
-        m_disabledImage = value;
-    } else if (std::strcmp(name, "foreimage") == 0) {
-        m_foreImage = value;
-    } else if (std::strcmp(name, "hotforeimage") == 0) {
-        m_hotForeImage = value;
-    } else if (std::strcmp(name, "hotbkcolor") == 0) {
-        m_hotBkColor = ParseColor(value);
-    } else if (std::strcmp(name, "hottextcolor") == 0) {
-        m_hotTextColor = ParseColor(value);
-    } else if (std::strcmp(name, "pushedtextcolor") == 0) {
-        m_pushedTextColor = ParseColor(value);
-    } else if (std::strcmp(name, "focusedtextcolor") == 0) {
-        m_focusedTextColor = ParseColor(value);
+    using Self = CButtonUI;
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"normalimage", [](Self& c, const char* v) { c.m_normalImage = v; }},
+        {"hotimage", [](Self& c, const char* v) { c.m_hotImage = v; }},
+        {"pushedimage", [](Self& c, const char* v) { c.m_pushedImage = v; }},
+        {"focusedimage", [](Self& c, const char* v) { c.m_focusedImage = v; }},
+        {"disabledimage", [](Self& c, const char* v) { c.m_disabledImage = v; }},
+        {"foreimage", [](Self& c, const char* v) { c.m_foreImage = v; }},
+        {"hotforeimage", [](Self& c, const char* v) { c.m_hotForeImage = v; }},
+        {"hotbkcolor", [](Self& c, const char* v) { c.m_hotBkColor = ParseColor(v); }},
+        {"hottextcolor", [](Self& c, const char* v) { c.m_hotTextColor = ParseColor(v); }},
+        {"pushedtextcolor", [](Self& c, const char* v) { c.m_pushedTextColor = ParseColor(v); }},
+        {"focusedtextcolor", [](Self& c, const char* v) { c.m_focusedTextColor = ParseColor(v); }},
+    };
+    if (ApplyAttribute(kAttributes, *this, name, value)) {
+        Invalidate();
     } else {
         CLabelUI::SetAttribute(name, value);
-        return;
     }
-    Invalidate();
 }
 
 void CButtonUI::DoEvent(TEventUI& event) {

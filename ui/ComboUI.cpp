@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/ComboWindow.h"
 #include "ui/PaintManager.h"
@@ -225,81 +226,63 @@ void CComboUI::SetPos(RECT rect, bool needInvalidate) {
 }
 
 void CComboUI::SetAttribute(const char* name, const char* value) {
-    auto is = [name](const char* key) { return std::strcmp(name, key) == 0; };
-    if (is("normalimage")) {
-        m_normalImage = value;
-    } else if (is("hotimage")) {
-        m_hotImage = value;
-    } else if (is("pushedimage")) {
-        m_pushedImage = value;
-    } else if (is("focusedimage")) {
-        m_focusedImage = value;
-    } else if (is("disabledimage")) {
-        m_disabledImage = value;
-    } else if (is("textpadding")) {
-        m_textPadding = ToRECT(ParseRect(value));
-    } else if (is("showtext")) {
-        m_showText = ParseBool(value);
-    } else if (is("dropboxsize")) {
-        m_dropBoxSize = ToSIZE(ParseSize(value));
-    } else if (is("itemfont")) {
-        m_listInfo.font = ParseInt(value);
-    } else if (is("itemalign")) {
-        m_listInfo.textStyle &= ~static_cast<UINT>(DT_LEFT | DT_CENTER | DT_RIGHT);
-        if (std::strstr(value, "center") != nullptr) {
-            m_listInfo.textStyle |= DT_CENTER;
-        } else if (std::strstr(value, "right") != nullptr) {
-            m_listInfo.textStyle |= DT_RIGHT;
-        } else {
-            m_listInfo.textStyle |= DT_LEFT;
-        }
-    } else if (is("itemtextpadding")) {
-        m_listInfo.textPadding = ToRECT(ParseRect(value));
-    } else if (is("itemtextcolor")) {
-        m_listInfo.textColor = ParseColor(value);
-    } else if (is("itembkcolor")) {
-        m_listInfo.bkColor = ParseColor(value);
-    } else if (is("itemselectedtextcolor")) {
-        m_listInfo.selectedTextColor = ParseColor(value);
-    } else if (is("itemselectedbkcolor")) {
-        m_listInfo.selectedBkColor = ParseColor(value);
-    } else if (is("itemhottextcolor")) {
-        m_listInfo.hotTextColor = ParseColor(value);
-    } else if (is("itemhotbkcolor")) {
-        m_listInfo.hotBkColor = ParseColor(value);
-    } else if (is("itemdisabledtextcolor")) {
-        m_listInfo.disabledTextColor = ParseColor(value);
-    } else if (is("itemdisabledbkcolor")) {
-        m_listInfo.disabledBkColor = ParseColor(value);
-    } else if (is("itemvlinecolor")) {
-        m_listInfo.vLineColor = ParseColor(value);
-    } else if (is("itemhlinecolor")) {
-        m_listInfo.hLineColor = ParseColor(value);
-    } else if (is("itemheight")) {
-        m_listInfo.itemHeight = ParseInt(value);
-    } else if (is("itemvlinesize")) {
-        m_listInfo.vLineSize = ParseInt(value);
-    } else if (is("itemhlinesize")) {
-        m_listInfo.hLineSize = ParseInt(value);
-    } else if (is("itembkimage")) {
-        m_listInfo.bkImage = value;
-    } else if (is("itemselectedimage")) {
-        m_listInfo.selectedImage = value;
-    } else if (is("itemhotimage")) {
-        m_listInfo.hotImage = value;
-    } else if (is("itemdisabledimage")) {
-        m_listInfo.disabledImage = value;
-    } else if (is("itemaltbk")) {
-        m_listInfo.alternateBk = ParseBool(value);
-    } else if (is("itemshowhtml")) {
-        m_listInfo.showHtml = ParseBool(value);
-    } else if (is("usesrcollselectitem")) {
+    using Self = CComboUI;
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"normalimage", [](Self& c, const char* v) { c.m_normalImage = v; }},
+        {"hotimage", [](Self& c, const char* v) { c.m_hotImage = v; }},
+        {"pushedimage", [](Self& c, const char* v) { c.m_pushedImage = v; }},
+        {"focusedimage", [](Self& c, const char* v) { c.m_focusedImage = v; }},
+        {"disabledimage", [](Self& c, const char* v) { c.m_disabledImage = v; }},
+        {"textpadding", [](Self& c, const char* v) { c.m_textPadding = ToRECT(ParseRect(v)); }},
+        {"showtext", [](Self& c, const char* v) { c.m_showText = ParseBool(v); }},
+        {"dropboxsize", [](Self& c, const char* v) { c.m_dropBoxSize = ToSIZE(ParseSize(v)); }},
+        {"itemfont", [](Self& c, const char* v) { c.m_listInfo.font = ParseInt(v); }},
+        {"itemalign",
+         [](Self& c, const char* v) {
+             UINT& style = c.m_listInfo.textStyle;
+             style &= ~static_cast<UINT>(DT_LEFT | DT_CENTER | DT_RIGHT);
+             if (std::strstr(v, "center") != nullptr) {
+                 style |= DT_CENTER;
+             } else if (std::strstr(v, "right") != nullptr) {
+                 style |= DT_RIGHT;
+             } else {
+                 style |= DT_LEFT;
+             }
+         }},
+        {"itemtextpadding",
+         [](Self& c, const char* v) { c.m_listInfo.textPadding = ToRECT(ParseRect(v)); }},
+        {"itemtextcolor", [](Self& c, const char* v) { c.m_listInfo.textColor = ParseColor(v); }},
+        {"itembkcolor", [](Self& c, const char* v) { c.m_listInfo.bkColor = ParseColor(v); }},
+        {"itemselectedtextcolor",
+         [](Self& c, const char* v) { c.m_listInfo.selectedTextColor = ParseColor(v); }},
+        {"itemselectedbkcolor",
+         [](Self& c, const char* v) { c.m_listInfo.selectedBkColor = ParseColor(v); }},
+        {"itemhottextcolor",
+         [](Self& c, const char* v) { c.m_listInfo.hotTextColor = ParseColor(v); }},
+        {"itemhotbkcolor", [](Self& c, const char* v) { c.m_listInfo.hotBkColor = ParseColor(v); }},
+        {"itemdisabledtextcolor",
+         [](Self& c, const char* v) { c.m_listInfo.disabledTextColor = ParseColor(v); }},
+        {"itemdisabledbkcolor",
+         [](Self& c, const char* v) { c.m_listInfo.disabledBkColor = ParseColor(v); }},
+        {"itemvlinecolor", [](Self& c, const char* v) { c.m_listInfo.vLineColor = ParseColor(v); }},
+        {"itemhlinecolor", [](Self& c, const char* v) { c.m_listInfo.hLineColor = ParseColor(v); }},
+        {"itemheight", [](Self& c, const char* v) { c.m_listInfo.itemHeight = ParseInt(v); }},
+        {"itemvlinesize", [](Self& c, const char* v) { c.m_listInfo.vLineSize = ParseInt(v); }},
+        {"itemhlinesize", [](Self& c, const char* v) { c.m_listInfo.hLineSize = ParseInt(v); }},
+        {"itembkimage", [](Self& c, const char* v) { c.m_listInfo.bkImage = v; }},
+        {"itemselectedimage", [](Self& c, const char* v) { c.m_listInfo.selectedImage = v; }},
+        {"itemhotimage", [](Self& c, const char* v) { c.m_listInfo.hotImage = v; }},
+        {"itemdisabledimage", [](Self& c, const char* v) { c.m_listInfo.disabledImage = v; }},
+        {"itemaltbk", [](Self& c, const char* v) { c.m_listInfo.alternateBk = ParseBool(v); }},
+        {"itemshowhtml", [](Self& c, const char* v) { c.m_listInfo.showHtml = ParseBool(v); }},
         // Accepted for older skins; the wheel always moves the selection.
+        {"usesrcollselectitem", [](Self&, const char*) {}},
+    };
+    if (ApplyAttribute(kAttributes, *this, name, value)) {
+        Invalidate();
     } else {
         CContainerUI::SetAttribute(name, value);
-        return;
     }
-    Invalidate();
 }
 
 void CComboUI::DoEvent(TEventUI& event) {
@@ -392,24 +375,24 @@ int CComboUI::SelectedTextFont(HDC hdc, const CUiString& text, const RECT& rect,
     if (m_manager == nullptr || text.IsEmpty()) {
         return itemFont;
     }
-    const LONG room = (rect.right - rect.left) - m_listInfo.textPadding.left -
-                      m_listInfo.textPadding.right;
+    const LONG room =
+        (rect.right - rect.left) - m_listInfo.textPadding.left - m_listInfo.textPadding.right;
     auto fits = [&](int font) {
-        return CRender::MeasureText(hdc, m_manager, rect, text, font, m_listInfo.textStyle).cx <=
-               room;
+        return CRender::MeasureText(hdc, GetResources(), rect, text, font, m_listInfo.textStyle)
+                   .cx <= room;
     };
     if (fits(itemFont)) {
         return itemFont;
     }
     // The shown entry is one line in a fixed width: a long text (an odd
     // resolution, a long camera name) is drawn smaller rather than cut.
-    const int itemSize = m_manager->GetFontInfo(itemFont)->size;
+    const int itemSize = m_manager->GetResources().GetFontInfo(itemFont)->size;
     int best = itemFont;
     int bestSize = 0;
     int smallest = itemFont;
     int smallestSize = itemSize;
-    for (int id : m_manager->GetFontIds()) {
-        const int size = m_manager->GetFontInfo(id)->size;
+    for (int id : m_manager->GetResources().GetFontIds()) {
+        const int size = m_manager->GetResources().GetFontInfo(id)->size;
         if (size <= 0 || size >= itemSize) {
             continue;
         }
@@ -447,7 +430,7 @@ void CComboUI::PaintText(HDC hdc) {
         const int font = SelectedTextFont(hdc, element->GetText(), rect, extraStyle);
         element->DrawItemText(hdc, rect, font, extraStyle);
     } else if (m_manager != nullptr) {
-        CRender::DrawText(hdc, m_manager, rect, item->GetText(), m_listInfo.textColor,
+        CRender::DrawText(hdc, GetResources(), rect, item->GetText(), m_listInfo.textColor,
                           m_listInfo.font, m_listInfo.textStyle);
     }
 }

@@ -30,7 +30,7 @@ public:
     // disabled entry: fails. Otherwise raises "itemselect" (new index,
     // previous index) when `notify` is set.
     bool SelectItem(int index, bool takeFocus = false, bool notify = true) override;
-    CPaintManager* GetResourceManager() const override { return m_manager; }
+    CResourceCache* GetItemResources() const override { return GetResources(); }
 
     // Entries: the indices are kept in step; removing closes the drop-down.
     bool AddAt(CControlUI* control, int index) override;
@@ -49,9 +49,7 @@ public:
     int GetSelectionAtOpen() const { return m_selectionAtOpen; }
 
     SIZE GetDropBoxSize() const { return m_dropBoxSize; }
-    void SetDropBoxSize(SIZE size) { m_dropBoxSize = size; }
     const RECT& GetTextPadding() const { return m_textPadding; }
-    bool IsShowText() const { return m_showText; }
     // The index `index` moves to when stepping toward `forward`: the first
     // visible, enabled entry from there on, or -1.
     int FindSelectable(int index, bool forward) const;

@@ -85,13 +85,13 @@ void CComboWindow::BuildList() {
     m_manager.Init(m_hwnd);
     CPaintManager* ownerManager = m_owner->GetManager();
     // The skin's scroll-bar look holds here too, even when it is not shared.
-    if (const char* bar = ownerManager->GetDefaultAttributeList("VScrollBar")) {
-        m_manager.AddDefaultAttributeList("VScrollBar", bar, false);
+    if (const char* bar = ownerManager->GetResources().GetDefaultAttributeList("VScrollBar")) {
+        m_manager.GetResources().AddDefaultAttributeList("VScrollBar", bar, false);
     }
     auto* list = new CDropListUI();
     m_list = list;
     list->SetManager(&m_manager, nullptr, false);
-    ApplyAttributes(list, ownerManager->GetDefaultAttributeList("VerticalLayout"));
+    ApplyAttributes(list, ownerManager->GetResources().GetDefaultAttributeList("VerticalLayout"));
     list->SetInset(RECT{1, 1, 1, 1});
     list->SetBkColor(kListBkColor);
     list->SetBorderColor(kListBorderColor);

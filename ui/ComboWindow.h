@@ -26,7 +26,6 @@ public:
     void Dismiss();
 
     CPaintManager& GetPaintManager() { return m_manager; }
-    CVerticalLayoutUI* GetList() const { return m_list; }
     // Scrolls the list so that the entry is in view.
     void EnsureVisible(int index);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cstring>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/PaintManager.h"
 #include "ui/ScrollBarUI.h"
@@ -177,35 +178,43 @@ void CContainerUI::SetInternVisible(bool visible) {
 }
 
 void CContainerUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "inset") == 0) {
-        SetInset(ToRECT(ParseRect(value)));
-    } else if (std::strcmp(name, "childpadding") == 0) {
-        SetChildPadding(ParseInt(value));
-    } else if (std::strcmp(name, "childalign") == 0) {
-        if (std::strcmp(value, "center") == 0) {
-            m_childAlign = DT_CENTER;
-        } else if (std::strcmp(value, "right") == 0) {
-            m_childAlign = DT_RIGHT;
-        } else {
-            m_childAlign = DT_LEFT;
-        }
-        NeedUpdate();
-    } else if (std::strcmp(name, "childvalign") == 0) {
-        if (std::strcmp(value, "vcenter") == 0) {
-            m_childVAlign = DT_VCENTER;
-        } else if (std::strcmp(value, "bottom") == 0) {
-            m_childVAlign = DT_BOTTOM;
-        } else {
-            m_childVAlign = DT_TOP;
-        }
-        NeedUpdate();
-    } else if (std::strcmp(name, "mousechild") == 0) {
-        m_mouseChildEnabled = ParseBool(value);
-    } else if (std::strcmp(name, "vscrollbar") == 0) {
-        EnableScrollBar(ParseBool(value), m_horizontalScrollEnabled);
-    } else if (std::strcmp(name, "hscrollbar") == 0) {
-        EnableScrollBar(m_verticalScrollBar != nullptr, ParseBool(value));
-    } else {
+    using Self = CContainerUI;
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"inset", [](Self& c, const char* v) { c.SetInset(ToRECT(ParseRect(v))); }},
+        {"childpadding", [](Self& c, const char* v) { c.SetChildPadding(ParseInt(v)); }},
+        {"childalign",
+         [](Self& c, const char* v) {
+             if (std::strcmp(v, "center") == 0) {
+                 c.m_childAlign = DT_CENTER;
+             } else if (std::strcmp(v, "right") == 0) {
+                 c.m_childAlign = DT_RIGHT;
+             } else {
+                 c.m_childAlign = DT_LEFT;
+             }
+             c.NeedUpdate();
+         }},
+        {"childvalign",
+         [](Self& c, const char* v) {
+             if (std::strcmp(v, "vcenter") == 0) {
+                 c.m_childVAlign = DT_VCENTER;
+             } else if (std::strcmp(v, "bottom") == 0) {
+                 c.m_childVAlign = DT_BOTTOM;
+             } else {
+                 c.m_childVAlign = DT_TOP;
+             }
+             c.NeedUpdate();
+         }},
+        {"mousechild", [](Self& c, const char* v) { c.m_mouseChildEnabled = ParseBool(v); }},
+        {"vscrollbar",
+         [](Self& c, const char* v) {
+             c.EnableScrollBar(ParseBool(v), c.m_horizontalScrollEnabled);
+         }},
+        {"hscrollbar",
+         [](Self& c, const char* v) {
+             c.EnableScrollBar(c.m_verticalScrollBar != nullptr, ParseBool(v));
+         }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value)) {
         CControlUI::SetAttribute(name, value);
     }
 }
@@ -314,7 +323,7 @@ void CContainerUI::EnableScrollBar(bool enableVertical, bool enableHorizontal) {
         m_verticalScrollBar->SetOwner(this);
         m_verticalScrollBar->SetManager(m_manager, this, false);
         if (m_manager != nullptr) {
-            if (const char* defaults = m_manager->GetDefaultAttributeList("VScrollBar")) {
+            if (const char* defaults = m_manager->GetResources().GetDefaultAttributeList("VScrollBar")) {
                 for (const auto& attribute : ParseAttributeList(defaults)) {
                     m_verticalScrollBar->SetAttribute(attribute.first, attribute.second);
                 }
@@ -360,7 +369,7 @@ int CContainerUI::GetScrollLineStep() const {
     const int lineSize = m_verticalScrollBar != nullptr ? m_verticalScrollBar->GetLineSize() : 0;
     int charHeight = 0;
     if (m_manager != nullptr) {
-        charHeight = m_manager->GetDefaultFontInfo()->metrics.tmHeight;
+        charHeight = m_manager->GetResources().GetDefaultFontInfo()->metrics.tmHeight;
     }
     return ScrollLineStep(lineSize, charHeight);
 }
@@ -384,10 +393,6 @@ void CContainerUI::PageUp() {
 void CContainerUI::PageDown() {
     SetScrollPos(SIZE{0, GetScrollPos().cy + GetScrollPageStep()});
 }
-
-void CContainerUI::HomeUp() { SetScrollPos(SIZE{0, 0}); }
-
-void CContainerUI::EndDown() { SetScrollPos(SIZE{0, GetScrollRange().cy}); }
 
 void CContainerUI::SetPos(RECT rect, bool needInvalidate) {
     CControlUI::SetPos(rect, needInvalidate);

@@ -46,22 +46,16 @@ public:
 
     // The control drawn over the children, e.g. a floating overlay.
     void SetCover(CControlUI* cover);
-    CControlUI* GetCover() const { return m_cover; }
 
     const RECT& GetInset() const { return m_inset; }
     void SetInset(RECT inset);
-    int GetChildPadding() const { return m_childPadding; }
     void SetChildPadding(int padding);
-    UINT GetChildAlign() const { return m_childAlign; }
-    UINT GetChildVAlign() const { return m_childVAlign; }
-    bool IsMouseChildEnabled() const { return m_mouseChildEnabled; }
 
     // Scrolling. Only the vertical bar scrolls; "hscrollbar" is remembered but
     // children never overflow sideways in the stacking layouts. The bar shows
     // itself only while the children do not fit.
     virtual void EnableScrollBar(bool enableVertical = true, bool enableHorizontal = false);
     CScrollBarUI* GetVerticalScrollBar() const { return m_verticalScrollBar; }
-    bool IsHorizontalScrollEnabled() const { return m_horizontalScrollEnabled; }
     // cy is the vertical position and range; cx is always 0.
     virtual SIZE GetScrollPos() const;
     virtual SIZE GetScrollRange() const;
@@ -71,8 +65,6 @@ public:
     virtual void LineDown();
     virtual void PageUp();
     virtual void PageDown();
-    virtual void HomeUp();
-    virtual void EndDown();
     // One line: the bar's line size above 1, else the default font's height + 8.
     int GetScrollLineStep() const;
     // One page: the height minus the vertical inset.

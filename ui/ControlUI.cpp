@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/PaintManager.h"
 #include "ui/Render.h"
@@ -175,64 +176,53 @@ void CControlUI::SetBorderRound(SIZE round) {
 }
 
 void CControlUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "name") == 0) {
-        SetName(value);
-    } else if (std::strcmp(name, "text") == 0) {
-        SetText(value);
-    } else if (std::strcmp(name, "tooltip") == 0) {
-        m_toolTip = value;
-    } else if (std::strcmp(name, "userdata") == 0) {
-        m_userData = value;
-    } else if (std::strcmp(name, "visible") == 0) {
-        SetVisible(ParseBool(value));
-    } else if (std::strcmp(name, "enabled") == 0) {
-        SetEnabled(ParseBool(value));
-    } else if (std::strcmp(name, "width") == 0) {
-        SetFixedWidth(ParseInt(value));
-    } else if (std::strcmp(name, "height") == 0) {
-        SetFixedHeight(ParseInt(value));
-    } else if (std::strcmp(name, "minwidth") == 0) {
-        SetMinWidth(ParseInt(value));
-    } else if (std::strcmp(name, "minheight") == 0) {
-        SetMinHeight(ParseInt(value));
-    } else if (std::strcmp(name, "maxwidth") == 0) {
-        SetMaxWidth(ParseInt(value));
-    } else if (std::strcmp(name, "maxheight") == 0) {
-        SetMaxHeight(ParseInt(value));
-    } else if (std::strcmp(name, "padding") == 0) {
-        SetPadding(ToRECT(ParseRect(value)));
-    } else if (std::strcmp(name, "pos") == 0) {
-        RECT pos = ToRECT(ParseRect(value));
-        m_fixedPos = pos;
-        m_fixed.cx = pos.right - pos.left;
-        m_fixed.cy = pos.bottom - pos.top;
-        SetPos(pos);
-    } else if (std::strcmp(name, "float") == 0) {
-        // "true", or four fractions, make the control float.
-        m_float = std::strchr(value, ',') != nullptr || ParseBool(value);
-        NeedParentUpdate();
-    } else if (std::strcmp(name, "bkcolor") == 0) {
-        SetBkColor(ParseColor(value));
-    } else if (std::strcmp(name, "bkimage") == 0) {
-        SetBkImage(value);
-    } else if (std::strcmp(name, "bordercolor") == 0) {
-        SetBorderColor(ParseColor(value));
-    } else if (std::strcmp(name, "bordersize") == 0) {
-        if (std::strchr(value, ',') != nullptr) {
-            SetBorderSize(ToRECT(ParseRect(value)));
-        } else {
-            int size = ParseInt(value);
-            SetBorderSize(RECT{size, size, size, size});
-        }
-    } else if (std::strcmp(name, "borderround") == 0) {
-        SetBorderRound(ToSIZE(ParseSize(value)));
-    } else if (std::strcmp(name, "mouse") == 0) {
-        m_mouseEnabled = ParseBool(value);
-    } else if (std::strcmp(name, "keyboard") == 0) {
-        m_keyboardEnabled = ParseBool(value);
-    } else if (std::strcmp(name, "shortcut") == 0) {
-        m_shortcut = value[0];
-    } else {
+    using Self = CControlUI;
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"name", [](Self& c, const char* v) { c.SetName(v); }},
+        {"text", [](Self& c, const char* v) { c.SetText(v); }},
+        {"tooltip", [](Self& c, const char* v) { c.m_toolTip = v; }},
+        {"userdata", [](Self& c, const char* v) { c.m_userData = v; }},
+        {"visible", [](Self& c, const char* v) { c.SetVisible(ParseBool(v)); }},
+        {"enabled", [](Self& c, const char* v) { c.SetEnabled(ParseBool(v)); }},
+        {"width", [](Self& c, const char* v) { c.SetFixedWidth(ParseInt(v)); }},
+        {"height", [](Self& c, const char* v) { c.SetFixedHeight(ParseInt(v)); }},
+        {"minwidth", [](Self& c, const char* v) { c.SetMinWidth(ParseInt(v)); }},
+        {"minheight", [](Self& c, const char* v) { c.SetMinHeight(ParseInt(v)); }},
+        {"maxwidth", [](Self& c, const char* v) { c.SetMaxWidth(ParseInt(v)); }},
+        {"maxheight", [](Self& c, const char* v) { c.SetMaxHeight(ParseInt(v)); }},
+        {"padding", [](Self& c, const char* v) { c.SetPadding(ToRECT(ParseRect(v))); }},
+        {"pos",
+         [](Self& c, const char* v) {
+             RECT pos = ToRECT(ParseRect(v));
+             c.m_fixedPos = pos;
+             c.m_fixed.cx = pos.right - pos.left;
+             c.m_fixed.cy = pos.bottom - pos.top;
+             c.SetPos(pos);
+         }},
+        {"float",
+         [](Self& c, const char* v) {
+             // "true", or four fractions, make the control float.
+             c.m_float = std::strchr(v, ',') != nullptr || ParseBool(v);
+             c.NeedParentUpdate();
+         }},
+        {"bkcolor", [](Self& c, const char* v) { c.SetBkColor(ParseColor(v)); }},
+        {"bkimage", [](Self& c, const char* v) { c.SetBkImage(v); }},
+        {"bordercolor", [](Self& c, const char* v) { c.SetBorderColor(ParseColor(v)); }},
+        {"bordersize",
+         [](Self& c, const char* v) {
+             if (std::strchr(v, ',') != nullptr) {
+                 c.SetBorderSize(ToRECT(ParseRect(v)));
+             } else {
+                 int size = ParseInt(v);
+                 c.SetBorderSize(RECT{size, size, size, size});
+             }
+         }},
+        {"borderround", [](Self& c, const char* v) { c.SetBorderRound(ToSIZE(ParseSize(v))); }},
+        {"mouse", [](Self& c, const char* v) { c.m_mouseEnabled = ParseBool(v); }},
+        {"keyboard", [](Self& c, const char* v) { c.m_keyboardEnabled = ParseBool(v); }},
+        {"shortcut", [](Self& c, const char* v) { c.m_shortcut = v[0]; }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value)) {
         m_customAttributes[CUiString(name)] = value;
     }
 }
@@ -307,11 +297,15 @@ void CControlUI::PaintBorder(HDC hdc) {
     }
 }
 
+CResourceCache* CControlUI::GetResources() const {
+    return m_manager != nullptr ? &m_manager->GetResources() : nullptr;
+}
+
 bool CControlUI::DrawImage(HDC hdc, const char* description) {
     if (m_manager == nullptr || description == nullptr || *description == '\0') {
         return false;
     }
-    return CRender::DrawImage(hdc, m_manager, m_rect, m_manager->GetPaintRect(), description);
+    return CRender::DrawImage(hdc, GetResources(), m_rect, m_manager->GetPaintRect(), description);
 }
 
 void CControlUI::Event(TEventUI& event) {

@@ -15,6 +15,7 @@
 namespace Ui {
 
 class CPaintManager;
+class CResourceCache;
 
 class CControlUI {
 public:
@@ -32,6 +33,8 @@ public:
 
     // Tree
     CPaintManager* GetManager() const { return m_manager; }
+    // The manager's fonts and images; null without a manager.
+    CResourceCache* GetResources() const;
     CControlUI* GetParent() const { return m_parent; }
     virtual void SetManager(CPaintManager* manager, CControlUI* parent, bool init = true);
     // Visits this control and every descendant, parents first.
@@ -43,7 +46,6 @@ public:
     // Text
     virtual CUiString GetText() const { return m_text; }
     virtual void SetText(const char* text);
-    virtual const CUiString& GetToolTip() const { return m_toolTip; }
     virtual char GetShortcut() const { return m_shortcut; }
 
     // State
@@ -94,7 +96,6 @@ public:
     // Attributes from the skin; unknown names are kept as custom attributes.
     virtual void SetAttribute(const char* name, const char* value);
     const char* GetCustomAttribute(const char* name) const;
-    const CUiString& GetUserData() const { return m_userData; }
 
     // Layout and repaint requests
     void Invalidate();

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/PaintManager.h"
 #include "ui/Render.h"
@@ -9,6 +10,33 @@
 #include "ui/WinGeometry.h"
 
 namespace Ui {
+
+namespace {
+
+struct AlignWord {
+    const char* word;
+    UINT flag;
+};
+
+constexpr AlignWord kHorizontalAlign[] = {
+    {"left", DT_LEFT}, {"center", DT_CENTER}, {"right", DT_RIGHT}};
+constexpr AlignWord kVerticalAlign[] = {
+    {"top", DT_TOP}, {"vcenter", DT_VCENTER}, {"bottom", DT_BOTTOM}};
+
+// "align" and "valign" values are tested as substrings, as the skins write
+// them; of several words the last of the list wins (right over center over
+// left, bottom over vcenter over top).
+UINT WithAlign(UINT style, const char* value, const AlignWord (&words)[3]) {
+    const UINT all = words[0].flag | words[1].flag | words[2].flag;
+    for (const AlignWord& align : words) {
+        if (std::strstr(value, align.word) != nullptr) {
+            style = (style & ~all) | align.flag;
+        }
+    }
+    return style;
+}
+
+} // namespace
 
 CLabelUI::CLabelUI() = default;
 
@@ -55,7 +83,7 @@ int CLabelUI::CharHeight() const {
     if (m_manager == nullptr) {
         return 0;
     }
-    const TFontInfo* font = m_manager->GetFontInfo(m_font);
+    const TFontInfo* font = m_manager->GetResources().GetFontInfo(m_font);
     return font != nullptr ? font->metrics.tmHeight : 0;
 }
 
@@ -71,9 +99,9 @@ SIZE CLabelUI::EstimateSize(SIZE available) {
             RECT bounds{0, 0, wrapWidth < 0 ? 9999 : wrapWidth, 9999};
             UINT style = wrapWidth < 0 ? (DT_SINGLELINE | DT_LEFT) : (DT_WORDBREAK | DT_LEFT);
             HDC dc = m_manager != nullptr ? m_manager->GetPaintDC() : nullptr;
-            m_measured = dc != nullptr
-                             ? CRender::MeasureText(dc, m_manager, bounds, m_text, m_font, style)
-                             : SIZE{};
+            m_measured = dc != nullptr ? CRender::MeasureText(dc, GetResources(), bounds, m_text,
+                                                              m_font, style)
+                                       : SIZE{};
             m_measuredWidth = wrapWidth;
             m_measureValid = true;
         }
@@ -87,64 +115,50 @@ SIZE CLabelUI::EstimateSize(SIZE available) {
 }
 
 void CLabelUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "align") == 0) {
-        // Tested as substrings, as the skins write them.
-        if (std::strstr(value, "left") != nullptr) {
-            m_textStyle &= ~(DT_CENTER | DT_RIGHT);
-            m_textStyle |= DT_LEFT;
-        }
-        if (std::strstr(value, "center") != nullptr) {
-            m_textStyle &= ~(DT_LEFT | DT_RIGHT);
-            m_textStyle |= DT_CENTER;
-        }
-        if (std::strstr(value, "right") != nullptr) {
-            m_textStyle &= ~(DT_LEFT | DT_CENTER);
-            m_textStyle |= DT_RIGHT;
-        }
-        Invalidate();
-    } else if (std::strcmp(name, "valign") == 0) {
-        if (std::strstr(value, "top") != nullptr) {
-            m_textStyle &= ~(DT_BOTTOM | DT_VCENTER);
-            m_textStyle |= DT_TOP;
-        }
-        if (std::strstr(value, "vcenter") != nullptr) {
-            m_textStyle &= ~(DT_TOP | DT_BOTTOM);
-            m_textStyle |= DT_VCENTER;
-        }
-        if (std::strstr(value, "bottom") != nullptr) {
-            m_textStyle &= ~(DT_TOP | DT_VCENTER);
-            m_textStyle |= DT_BOTTOM;
-        }
-        Invalidate();
-    } else if (std::strcmp(name, "font") == 0) {
-        SetFont(ParseInt(value));
-    } else if (std::strcmp(name, "textcolor") == 0) {
-        SetTextColor(ParseColor(value));
-    } else if (std::strcmp(name, "disabledtextcolor") == 0) {
-        m_disabledTextColor = ParseColor(value);
-        Invalidate();
-    } else if (std::strcmp(name, "textpadding") == 0) {
-        SetTextPadding(ToRECT(ParseRect(value)));
-    } else if (std::strcmp(name, "multiline") == 0) {
-        if (ParseBool(value)) {
-            m_textStyle &= ~DT_SINGLELINE;
-            m_textStyle |= DT_WORDBREAK;
-        } else {
-            m_textStyle &= ~DT_WORDBREAK;
-            m_textStyle |= DT_SINGLELINE;
-        }
-        m_measureValid = false;
-        NeedParentUpdate();
-    } else if (std::strcmp(name, "endellipsis") == 0) {
-        if (ParseBool(value)) {
-            m_textStyle |= DT_END_ELLIPSIS;
-        } else {
-            m_textStyle &= ~DT_END_ELLIPSIS;
-        }
-        Invalidate();
-    } else if (std::strcmp(name, "showhtml") == 0) {
-        m_showHtml = ParseBool(value);
-    } else {
+    using Self = CLabelUI;
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"align",
+         [](Self& c, const char* v) {
+             c.m_textStyle = WithAlign(c.m_textStyle, v, kHorizontalAlign);
+             c.Invalidate();
+         }},
+        {"valign",
+         [](Self& c, const char* v) {
+             c.m_textStyle = WithAlign(c.m_textStyle, v, kVerticalAlign);
+             c.Invalidate();
+         }},
+        {"font", [](Self& c, const char* v) { c.SetFont(ParseInt(v)); }},
+        {"textcolor", [](Self& c, const char* v) { c.SetTextColor(ParseColor(v)); }},
+        {"disabledtextcolor",
+         [](Self& c, const char* v) {
+             c.m_disabledTextColor = ParseColor(v);
+             c.Invalidate();
+         }},
+        {"textpadding", [](Self& c, const char* v) { c.SetTextPadding(ToRECT(ParseRect(v))); }},
+        {"multiline",
+         [](Self& c, const char* v) {
+             if (ParseBool(v)) {
+                 c.m_textStyle &= ~DT_SINGLELINE;
+                 c.m_textStyle |= DT_WORDBREAK;
+             } else {
+                 c.m_textStyle &= ~DT_WORDBREAK;
+                 c.m_textStyle |= DT_SINGLELINE;
+             }
+             c.m_measureValid = false;
+             c.NeedParentUpdate();
+         }},
+        {"endellipsis",
+         [](Self& c, const char* v) {
+             if (ParseBool(v)) {
+                 c.m_textStyle |= DT_END_ELLIPSIS;
+             } else {
+                 c.m_textStyle &= ~DT_END_ELLIPSIS;
+             }
+             c.Invalidate();
+         }},
+        {"showhtml", [](Self& c, const char* v) { c.m_showHtml = ParseBool(v); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value)) {
         CControlUI::SetAttribute(name, value);
     }
 }
@@ -171,7 +185,7 @@ void CLabelUI::PaintText(HDC hdc) {
     rect.top += m_textPadding.top;
     rect.right -= m_textPadding.right;
     rect.bottom -= m_textPadding.bottom;
-    CRender::DrawText(hdc, m_manager, rect, m_text, GetPaintTextColor(), m_font, m_textStyle);
+    CRender::DrawText(hdc, GetResources(), rect, m_text, GetPaintTextColor(), m_font, m_textStyle);
 }
 
 } // namespace Ui

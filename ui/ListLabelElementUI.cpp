@@ -32,9 +32,9 @@ const TListInfoUI& CListLabelElementUI::Info() const {
     return m_owner != nullptr ? m_owner->GetListInfo() : DefaultListInfo();
 }
 
-CPaintManager* CListLabelElementUI::ResourceManager() const {
-    CPaintManager* manager = m_owner != nullptr ? m_owner->GetResourceManager() : nullptr;
-    return manager != nullptr ? manager : m_manager;
+CResourceCache* CListLabelElementUI::ListResources() const {
+    CResourceCache* resources = m_owner != nullptr ? m_owner->GetItemResources() : nullptr;
+    return resources != nullptr ? resources : GetResources();
 }
 
 void CListLabelElementUI::SetSelected(bool selected) {
@@ -76,8 +76,8 @@ SIZE CListLabelElementUI::EstimateSize(SIZE) {
         return SIZE{m_fixed.cx, info.itemHeight};
     }
     int charHeight = 0;
-    if (CPaintManager* manager = ResourceManager()) {
-        charHeight = manager->GetFontInfo(info.font)->metrics.tmHeight;
+    if (CResourceCache* resources = ListResources()) {
+        charHeight = resources->GetFontInfo(info.font)->metrics.tmHeight;
     }
     return SIZE{m_fixed.cx, charHeight + 8 + info.textPadding.top + info.textPadding.bottom};
 }
@@ -125,7 +125,7 @@ void CListLabelElementUI::DoPaint(HDC hdc, const RECT& paint) {
 }
 
 bool CListLabelElementUI::DrawListImage(HDC hdc, const RECT& rect, const char* image) {
-    CPaintManager* resources = ResourceManager();
+    CResourceCache* resources = ListResources();
     if (resources == nullptr || image == nullptr || *image == '\0') {
         return false;
     }
@@ -173,7 +173,7 @@ void CListLabelElementUI::DrawItemText(HDC hdc, const RECT& rect, int font, UINT
     if (m_text.IsEmpty()) {
         return;
     }
-    CPaintManager* resources = ResourceManager();
+    CResourceCache* resources = ListResources();
     if (resources == nullptr) {
         return;
     }

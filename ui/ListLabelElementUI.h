@@ -39,8 +39,8 @@ public:
     virtual const TListInfoUI& GetListInfo() const = 0;
     virtual int GetCurSel() const = 0;
     virtual bool SelectItem(int index, bool takeFocus = false, bool notify = true) = 0;
-    // The manager whose fonts and images the entries use, wherever they are shown.
-    virtual CPaintManager* GetResourceManager() const = 0;
+    // The fonts and images the entries use, wherever they are shown.
+    virtual CResourceCache* GetItemResources() const = 0;
 
 protected:
     ~IListOwnerUI() = default;
@@ -78,7 +78,7 @@ public:
 
 private:
     const TListInfoUI& Info() const;
-    CPaintManager* ResourceManager() const;
+    CResourceCache* ListResources() const;
     bool DrawListImage(HDC hdc, const RECT& rect, const char* image);
 
     IListOwnerUI* m_owner = nullptr;

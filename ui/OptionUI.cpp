@@ -3,6 +3,7 @@
 #include <cstring>
 #include <vector>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/PaintManager.h"
 #include "ui/Render.h"
@@ -59,23 +60,32 @@ bool COptionUI::Activate() {
 }
 
 void COptionUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "group") == 0) {
-        SetGroup(value);
-    } else if (std::strcmp(name, "selected") == 0) {
-        Selected(ParseBool(value));
-    } else if (std::strcmp(name, "selectedimage") == 0) {
-        m_selectedImage = value;
-        Invalidate();
-    } else if (std::strcmp(name, "selectedhotimage") == 0) {
-        m_selectedHotImage = value;
-        Invalidate();
-    } else if (std::strcmp(name, "selectedbkcolor") == 0) {
-        m_selectedBkColor = ParseColor(value);
-        Invalidate();
-    } else if (std::strcmp(name, "selectedtextcolor") == 0) {
-        m_selectedTextColor = ParseColor(value);
-        Invalidate();
-    } else {
+    using Self = COptionUI;
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"group", [](Self& c, const char* v) { c.SetGroup(v); }},
+        {"selected", [](Self& c, const char* v) { c.Selected(ParseBool(v)); }},
+        {"selectedimage",
+         [](Self& c, const char* v) {
+             c.m_selectedImage = v;
+             c.Invalidate();
+         }},
+        {"selectedhotimage",
+         [](Self& c, const char* v) {
+             c.m_selectedHotImage = v;
+             c.Invalidate();
+         }},
+        {"selectedbkcolor",
+         [](Self& c, const char* v) {
+             c.m_selectedBkColor = ParseColor(v);
+             c.Invalidate();
+         }},
+        {"selectedtextcolor",
+         [](Self& c, const char* v) {
+             c.m_selectedTextColor = ParseColor(v);
+             c.Invalidate();
+         }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value)) {
         CButtonUI::SetAttribute(name, value);
     }
 }

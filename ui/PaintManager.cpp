@@ -3,24 +3,15 @@
 #include <windowsx.h>
 
 #include <algorithm>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/ControlUI.h"
-#include "ui/Render.h"
-#include "ui/ResourceArchive.h"
 #include "ui/WinGeometry.h"
 
 namespace Ui {
 
 namespace {
-
-HINSTANCE& Instance() {
-    static HINSTANCE instance = nullptr;
-    return instance;
-}
 
 // Managers that take part in message pre-translation, in order of enrolment.
 // Never destroyed: the main window, a static of the entry function made
@@ -31,34 +22,9 @@ std::vector<CPaintManager*>& PreTranslateManagers() {
     return *managers;
 }
 
-std::map<CUiString, TFontInfo>& SharedFonts() {
-    static std::map<CUiString, TFontInfo> fonts;
-    return fonts;
-}
-
-std::map<CUiString, std::unique_ptr<TImageInfo>>& SharedImages() {
-    static std::map<CUiString, std::unique_ptr<TImageInfo>> images;
-    return images;
-}
-
-std::map<CUiString, CUiString>& SharedDefaultAttributes() {
-    static std::map<CUiString, CUiString> lists;
-    return lists;
-}
-
-// Offers a message to each filter in turn; true once one has handled it.
-bool RunFilters(const std::vector<IMessageFilterUI*>& filters, UINT message, WPARAM wParam,
-                LPARAM lParam, LRESULT& result) {
-    // A filter may add or remove filters while it runs.
-    for (IMessageFilterUI* filter : std::vector<IMessageFilterUI*>(filters)) {
-        bool handled = false;
-        LRESULT filtered = filter->MessageHandler(message, wParam, lParam, handled);
-        if (handled) {
-            result = filtered;
-            return true;
-        }
-    }
-    return false;
+// The root element's attribute names are compared without regard to case.
+bool IsWindowAttributeName(const char* name, const char* key) {
+    return _stricmp(name, key) == 0;
 }
 
 // Appends an item once; false for null or an item already present.
@@ -68,21 +34,6 @@ template <class T> bool AddOnce(std::vector<T*>& items, T* item) {
     }
     items.push_back(item);
     return true;
-}
-
-template <class T> bool RemoveItem(std::vector<T*>& items, T* item) {
-    auto found = std::find(items.begin(), items.end(), item);
-    if (found == items.end()) {
-        return false;
-    }
-    items.erase(found);
-    return true;
-}
-
-CUiString FontKey(int id) {
-    CUiString key;
-    key.Format("%d", id);
-    return key;
 }
 
 // Off-screen bitmap the size of the client area; painted then copied.
@@ -110,12 +61,7 @@ private:
 
 } // namespace
 
-CPaintManager::CPaintManager() {
-    LOGFONTA lf{};
-    ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    m_defaultFont.faceName = lf.lfFaceName;
-    m_defaultFont.size = -lf.lfHeight;
-}
+CPaintManager::CPaintManager() = default;
 
 CPaintManager::~CPaintManager() {
     auto& managers = PreTranslateManagers();
@@ -123,64 +69,9 @@ CPaintManager::~CPaintManager() {
     CControlUI* root = m_root;
     m_root = nullptr;
     delete root;
-    ReleaseFonts();
     if (m_paintDC != nullptr && m_hwnd != nullptr) {
         ::ReleaseDC(m_hwnd, m_paintDC);
     }
-}
-
-// --- process-wide resources ------------------------------------------------
-
-void CPaintManager::SetInstance(HINSTANCE instance) {
-    Instance() = instance;
-}
-
-HINSTANCE CPaintManager::GetInstance() {
-    return Instance();
-}
-
-CUiString CPaintManager::GetInstancePath() {
-    char path[MAX_PATH + 1] = {};
-    ::GetModuleFileNameA(Instance(), path, MAX_PATH);
-    char* slash = std::strrchr(path, '\\');
-    if (slash != nullptr) {
-        slash[1] = '\0';
-    }
-    return CUiString(path);
-}
-
-void CPaintManager::SetResourcePath(const char* path) {
-    Ui::SetResourcePath(path);
-}
-
-const char* CPaintManager::GetResourcePath() {
-    return Ui::GetResourcePath();
-}
-
-HINSTANCE CPaintManager::GetResourceDll() {
-    return Instance();
-}
-
-void CPaintManager::SetResourceZip(const void* data, unsigned int size) {
-    Ui::SetResourceZip(data, size);
-}
-
-bool CPaintManager::ReadModuleResource(const char* name, const char* type,
-                                       std::vector<unsigned char>& bytes) {
-    HINSTANCE module = GetResourceDll();
-    HRSRC resource = ::FindResourceA(module, name, type);
-    if (resource == nullptr) {
-        return false;
-    }
-    HGLOBAL loaded = ::LoadResource(module, resource);
-    DWORD size = ::SizeofResource(module, resource);
-    const void* data = loaded != nullptr ? ::LockResource(loaded) : nullptr;
-    if (data == nullptr || size == 0) {
-        return false;
-    }
-    const auto* begin = static_cast<const unsigned char*>(data);
-    bytes.assign(begin, begin + size);
-    return true;
 }
 
 // --- window binding and the tree ------------------------------------------
@@ -196,7 +87,9 @@ void CPaintManager::Init(HWND hwnd, const char* name) {
         }
         m_hwnd = hwnd;
         m_paintDC = ::GetDC(hwnd);
+        m_resources.SetMeasureDC(m_paintDC);
     }
+    m_timers.Bind(hwnd);
     auto& managers = PreTranslateManagers();
     if (std::find(managers.begin(), managers.end(), this) == managers.end()) {
         managers.push_back(this);
@@ -339,42 +232,15 @@ void CPaintManager::ReleaseCapture() {
 // --- timers ----------------------------------------------------------------
 
 bool CPaintManager::SetTimer(CControlUI* control, UINT id, UINT elapse) {
-    if (control == nullptr || m_hwnd == nullptr) {
-        return false;
-    }
-    for (ControlTimer& timer : m_timers) {
-        if (timer.control == control && timer.id == id) {
-            return ::SetTimer(m_hwnd, timer.windowTimer, elapse, nullptr) != 0;
-        }
-    }
-    UINT_PTR windowTimer = m_nextTimer++;
-    if (::SetTimer(m_hwnd, windowTimer, elapse, nullptr) == 0) {
-        return false;
-    }
-    m_timers.push_back(ControlTimer{control, id, windowTimer});
-    return true;
+    return m_timers.Set(control, id, elapse);
 }
 
 bool CPaintManager::KillTimer(CControlUI* control, UINT id) {
-    for (auto it = m_timers.begin(); it != m_timers.end(); ++it) {
-        if (it->control == control && it->id == id) {
-            ::KillTimer(m_hwnd, it->windowTimer);
-            m_timers.erase(it);
-            return true;
-        }
-    }
-    return false;
+    return m_timers.Kill(control, id);
 }
 
 void CPaintManager::KillTimers(CControlUI* control) {
-    for (auto it = m_timers.begin(); it != m_timers.end();) {
-        if (it->control == control) {
-            ::KillTimer(m_hwnd, it->windowTimer);
-            it = m_timers.erase(it);
-        } else {
-            ++it;
-        }
-    }
+    m_timers.KillAll(control);
 }
 
 // --- layout and painting ---------------------------------------------------
@@ -465,41 +331,48 @@ void CPaintManager::SetOpacity(BYTE opacity) {
 }
 
 void CPaintManager::SetWindowAttribute(const char* name, const char* value) {
-    auto is = [name](const char* key) { return _stricmp(name, key) == 0; };
-    if (is("size")) {
-        SIZE size = ToSIZE(ParseSize(value));
-        SetInitSize(size.cx, size.cy);
-    } else if (is("caption")) {
-        SetCaptionRect(ToRECT(ParseRect(value)));
-    } else if (is("sizebox")) {
-        SetSizeBox(ToRECT(ParseRect(value)));
-    } else if (is("roundcorner")) {
-        SIZE size = ToSIZE(ParseSize(value));
-        SetRoundCorner(size.cx, size.cy);
-    } else if (is("mininfo")) {
-        SIZE size = ToSIZE(ParseSize(value));
-        SetMinInfo(size.cx, size.cy);
-    } else if (is("maxinfo")) {
-        SIZE size = ToSIZE(ParseSize(value));
-        SetMaxInfo(size.cx, size.cy);
-    } else if (is("showdirty")) {
-        m_showUpdateRect = ParseBool(value);
-    } else if (is("noactivate")) {
-        m_noActivate = ParseBool(value);
-    } else if (is("opacity") || is("layeredopacity")) {
-        int opacity = ParseInt(value);
-        SetOpacity(static_cast<BYTE>(opacity < 0 ? 0 : (opacity > 255 ? 255 : opacity)));
-    } else if (is("defaultfontcolor")) {
-        m_defaultFontColor = ParseColor(value);
-    } else if (is("disabledfontcolor")) {
-        m_defaultDisabledColor = ParseColor(value);
-    } else if (is("linkfontcolor")) {
-        m_defaultLinkFontColor = ParseColor(value);
-    } else if (is("linkhoverfontcolor")) {
-        m_defaultLinkHoverFontColor = ParseColor(value);
-    } else if (is("selectedcolor")) {
-        m_defaultSelectedBkColor = ParseColor(value);
-    } else {
+    using Self = CPaintManager;
+    auto setOpacity = [](Self& m, const char* v) {
+        int opacity = ParseInt(v);
+        m.SetOpacity(static_cast<BYTE>(opacity < 0 ? 0 : (opacity > 255 ? 255 : opacity)));
+    };
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"size",
+         [](Self& m, const char* v) {
+             SIZE size = ToSIZE(ParseSize(v));
+             m.SetInitSize(size.cx, size.cy);
+         }},
+        {"caption", [](Self& m, const char* v) { m.SetCaptionRect(ToRECT(ParseRect(v))); }},
+        {"sizebox", [](Self& m, const char* v) { m.SetSizeBox(ToRECT(ParseRect(v))); }},
+        {"roundcorner",
+         [](Self& m, const char* v) {
+             SIZE size = ToSIZE(ParseSize(v));
+             m.SetRoundCorner(size.cx, size.cy);
+         }},
+        {"mininfo",
+         [](Self& m, const char* v) {
+             SIZE size = ToSIZE(ParseSize(v));
+             m.SetMinInfo(size.cx, size.cy);
+         }},
+        {"maxinfo",
+         [](Self& m, const char* v) {
+             SIZE size = ToSIZE(ParseSize(v));
+             m.SetMaxInfo(size.cx, size.cy);
+         }},
+        {"showdirty", [](Self& m, const char* v) { m.m_showUpdateRect = ParseBool(v); }},
+        {"noactivate", [](Self& m, const char* v) { m.m_noActivate = ParseBool(v); }},
+        {"opacity", setOpacity},
+        {"layeredopacity", setOpacity},
+        {"defaultfontcolor", [](Self& m, const char* v) { m.m_defaultFontColor = ParseColor(v); }},
+        {"disabledfontcolor",
+         [](Self& m, const char* v) { m.m_defaultDisabledColor = ParseColor(v); }},
+        {"linkfontcolor", [](Self& m, const char* v) { m.m_defaultLinkFontColor = ParseColor(v); }},
+        {"linkhoverfontcolor",
+         [](Self& m, const char* v) { m.m_defaultLinkHoverFontColor = ParseColor(v); }},
+        {"selectedcolor",
+         [](Self& m, const char* v) { m.m_defaultSelectedBkColor = ParseColor(v); }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value, IsWindowAttributeName)) {
         m_windowCustomAttributes[CUiString(name)] = value;
     }
 }
@@ -509,174 +382,10 @@ const char* CPaintManager::GetWindowCustomAttribute(const char* name) const {
     return found == m_windowCustomAttributes.end() ? nullptr : found->second.GetData();
 }
 
-// --- fonts -----------------------------------------------------------------
-
-TFontInfo CPaintManager::MakeFont(HDC dc, const char* faceName, int size, bool bold, bool underline,
-                                  bool italic) {
-    LOGFONTA lf{};
-    ::GetObjectA(::GetStockObject(DEFAULT_GUI_FONT), sizeof lf, &lf);
-    std::snprintf(lf.lfFaceName, sizeof lf.lfFaceName, "%s", faceName != nullptr ? faceName : "");
-    lf.lfCharSet = DEFAULT_CHARSET;
-    lf.lfHeight = -size;
-    if (bold) {
-        lf.lfWeight = std::min<LONG>(lf.lfWeight + FW_BOLD, FW_HEAVY);
-    }
-    lf.lfUnderline = underline ? TRUE : FALSE;
-    lf.lfItalic = italic ? TRUE : FALSE;
-
-    TFontInfo info;
-    info.font = ::CreateFontIndirectA(&lf);
-    info.faceName = lf.lfFaceName;
-    info.size = size;
-    info.bold = bold;
-    info.underline = underline;
-    info.italic = italic;
-    if (info.font != nullptr && dc != nullptr) {
-        HGDIOBJ old = ::SelectObject(dc, info.font);
-        ::GetTextMetricsA(dc, &info.metrics);
-        ::SelectObject(dc, old);
-    }
-    return info;
-}
-
-HFONT CPaintManager::AddFont(int id, const char* faceName, int size, bool bold, bool underline,
-                             bool italic, bool shared) {
-    TFontInfo info = MakeFont(m_paintDC, faceName, size, bold, underline, italic);
-    if (info.font == nullptr) {
-        return nullptr;
-    }
-    auto& table = shared ? SharedFonts() : m_fonts;
-    CUiString key = FontKey(id);
-    auto found = table.find(key);
-    if (found != table.end()) {
-        ::DeleteObject(found->second.font);
-    }
-    table[key] = info;
-    return info.font;
-}
-
-void CPaintManager::SetDefaultFont(const char* faceName, int size, bool bold, bool underline,
-                                   bool italic, bool) {
-    TFontInfo info = MakeFont(m_paintDC, faceName, size, bold, underline, italic);
-    if (info.font == nullptr) {
-        return;
-    }
-    if (m_defaultFont.font != nullptr) {
-        ::DeleteObject(m_defaultFont.font);
-    }
-    m_defaultFont = info;
-}
-
-const TFontInfo* CPaintManager::GetDefaultFontInfo() {
-    if (m_defaultFont.font == nullptr) {
-        m_defaultFont =
-            MakeFont(m_paintDC, m_defaultFont.faceName, m_defaultFont.size, false, false, false);
-    }
-    return &m_defaultFont;
-}
-
-const TFontInfo* CPaintManager::GetFontInfo(int id) {
-    if (id >= 0) {
-        CUiString key = FontKey(id);
-        auto found = m_fonts.find(key);
-        if (found != m_fonts.end()) {
-            return &found->second;
-        }
-        found = SharedFonts().find(key);
-        if (found != SharedFonts().end()) {
-            return &found->second;
-        }
-    }
-    return GetDefaultFontInfo();
-}
-
-std::vector<int> CPaintManager::GetFontIds() const {
-    std::vector<int> ids;
-    for (const auto& entry : m_fonts) {
-        ids.push_back(std::atoi(entry.first.GetData()));
-    }
-    for (const auto& entry : SharedFonts()) {
-        // An own font of the same id is the one drawn with.
-        if (m_fonts.count(entry.first) == 0) {
-            ids.push_back(std::atoi(entry.first.GetData()));
-        }
-    }
-    return ids;
-}
-
-HFONT CPaintManager::GetFont(int id) {
-    return GetFontInfo(id)->font;
-}
-
-void CPaintManager::ReleaseFonts() {
-    for (auto& entry : m_fonts) {
-        ::DeleteObject(entry.second.font);
-    }
-    m_fonts.clear();
-    if (m_defaultFont.font != nullptr) {
-        ::DeleteObject(m_defaultFont.font);
-        m_defaultFont.font = nullptr;
-    }
-}
-
-// --- images ----------------------------------------------------------------
-
-const TImageInfo* CPaintManager::GetImage(const char* name) {
-    auto found = m_images.find(CUiString(name));
-    if (found != m_images.end()) {
-        return found->second.get();
-    }
-    found = SharedImages().find(CUiString(name));
-    return found == SharedImages().end() ? nullptr : found->second.get();
-}
-
-const TImageInfo* CPaintManager::GetImageEx(const char* name, const char* type, DWORD mask,
-                                            bool shared) {
-    if (const TImageInfo* image = GetImage(name)) {
-        return image;
-    }
-    return AddImage(name, type, mask, shared);
-}
-
-const TImageInfo* CPaintManager::AddImage(const char* name, const char* type, DWORD mask,
-                                          bool shared) {
-    if (name == nullptr || *name == '\0') {
-        return nullptr;
-    }
-    std::unique_ptr<TImageInfo> image = CRender::LoadImage(name, type, mask);
-    if (!image) {
-        return nullptr;
-    }
-    auto& table = shared ? SharedImages() : m_images;
-    TImageInfo* result = image.get();
-    table[CUiString(name)] = std::move(image);
-    return result;
-}
-
-// --- default attribute lists -----------------------------------------------
-
-void CPaintManager::AddDefaultAttributeList(const char* controlName, const char* list,
-                                            bool shared) {
-    (shared ? SharedDefaultAttributes() : m_defaultAttributes)[CUiString(controlName)] = list;
-}
-
-const char* CPaintManager::GetDefaultAttributeList(const char* controlName) const {
-    auto found = m_defaultAttributes.find(CUiString(controlName));
-    if (found != m_defaultAttributes.end()) {
-        return found->second.GetData();
-    }
-    found = SharedDefaultAttributes().find(CUiString(controlName));
-    return found == SharedDefaultAttributes().end() ? nullptr : found->second.GetData();
-}
-
 // --- notifications ---------------------------------------------------------
 
 bool CPaintManager::AddNotifier(INotifyListener* listener) {
     return AddOnce(m_notifiers, listener);
-}
-
-bool CPaintManager::RemoveNotifier(INotifyListener* listener) {
-    return RemoveItem(m_notifiers, listener);
 }
 
 void CPaintManager::SendNotify(CControlUI* sender, const char* type, WPARAM wParam, LPARAM lParam,
@@ -693,16 +402,7 @@ void CPaintManager::SendNotify(CNotifyEvent& event, bool async, bool allowRepeat
     event.mousePoint = m_lastMousePos;
     event.timestamp = ::GetTickCount();
     if (!async) {
-        if (event.sender != nullptr) {
-            event.sender->OnNotify.Raise(&event);
-        }
-        // A listener may remove itself (or others) while being called.
-        std::vector<INotifyListener*> listeners = m_notifiers;
-        for (INotifyListener* listener : listeners) {
-            if (std::find(m_notifiers.begin(), m_notifiers.end(), listener) != m_notifiers.end()) {
-                listener->Notify(event);
-            }
-        }
+        Deliver(event);
         return;
     }
     if (!allowRepeat) {
@@ -723,33 +423,22 @@ void CPaintManager::DeliverQueuedNotifications() {
     std::vector<CNotifyEvent> queue;
     queue.swap(m_asyncNotify);
     for (CNotifyEvent& event : queue) {
-        if (event.sender != nullptr) {
-            event.sender->OnNotify.Raise(&event);
-        }
-        std::vector<INotifyListener*> listeners = m_notifiers;
-        for (INotifyListener* listener : listeners) {
-            listener->Notify(event);
-        }
+        Deliver(event);
+    }
+}
+
+void CPaintManager::Deliver(CNotifyEvent& event) {
+    if (event.sender != nullptr) {
+        event.sender->OnNotify.Raise(&event);
+    }
+    // A listener may add others while being called.
+    std::vector<INotifyListener*> listeners = m_notifiers;
+    for (INotifyListener* listener : listeners) {
+        listener->Notify(event);
     }
 }
 
 // --- messages --------------------------------------------------------------
-
-bool CPaintManager::AddMessageFilter(IMessageFilterUI* filter) {
-    return AddOnce(m_messageFilters, filter);
-}
-
-bool CPaintManager::RemoveMessageFilter(IMessageFilterUI* filter) {
-    return RemoveItem(m_messageFilters, filter);
-}
-
-bool CPaintManager::AddPreMessageFilter(IMessageFilterUI* filter) {
-    return AddOnce(m_preMessageFilters, filter);
-}
-
-bool CPaintManager::AddTranslateAccelerator(ITranslateAccelerator* translator) {
-    return AddOnce(m_translators, translator);
-}
 
 void CPaintManager::SendEvent(CControlUI* control, UiEvent type, POINT point, WPARAM wParam,
                               LPARAM lParam, char key) {
@@ -793,226 +482,263 @@ bool CPaintManager::MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, L
     if (m_hwnd == nullptr) {
         return false;
     }
-    if (RunFilters(m_messageFilters, message, wParam, lParam, result)) {
-        return true;
-    }
-
     switch (message) {
     case kAsyncNotifyMessage:
-        DeliverQueuedNotifications();
-        result = 0;
-        return true;
-    case WM_CLOSE: {
-        POINT point = m_lastMousePos;
-        if (m_hot != nullptr) {
-            CControlUI* hot = m_hot;
-            m_hot = nullptr;
-            SendEvent(hot, UiEvent::MouseLeave, point);
-        }
-        if (m_click != nullptr) {
-            CControlUI* click = m_click;
-            m_click = nullptr;
-            SendEvent(click, UiEvent::ButtonUp, point);
-        }
-        SetFocus(nullptr);
-        if (::GetActiveWindow() == m_hwnd) {
-            HWND owner = ::GetWindow(m_hwnd, GW_OWNER);
-            HWND parent = owner != nullptr ? owner : ::GetParent(m_hwnd);
-            if (parent != nullptr) {
-                ::SetFocus(parent);
-            }
-        }
-        return false;
-    }
+        return OnAsyncNotify(result);
+    case WM_CLOSE:
+        return OnClose();
     case WM_ERASEBKGND:
         result = 1;
         return true;
-    case WM_PAINT: {
-        RECT update{};
-        if (!::GetUpdateRect(m_hwnd, &update, FALSE)) {
-            result = 0;
-            return true;
-        }
-        Paint();
-        result = 0;
-        return true;
-    }
-    case WM_PRINTCLIENT: {
-        if (m_root == nullptr) {
-            return false;
-        }
-        RECT client{};
-        ::GetClientRect(m_hwnd, &client);
-        m_paintRect = client;
-        m_root->DoPaint(reinterpret_cast<HDC>(wParam), client);
-        result = 0;
-        return true;
-    }
-    case WM_GETMINMAXINFO: {
-        auto* info = reinterpret_cast<MINMAXINFO*>(lParam);
-        if (m_minInfo.cx > 0) {
-            info->ptMinTrackSize.x = m_minInfo.cx;
-        }
-        if (m_minInfo.cy > 0) {
-            info->ptMinTrackSize.y = m_minInfo.cy;
-        }
-        if (m_maxInfo.cx > 0) {
-            info->ptMaxTrackSize.x = m_maxInfo.cx;
-        }
-        if (m_maxInfo.cy > 0) {
-            info->ptMaxTrackSize.y = m_maxInfo.cy;
-        }
-        return false;
-    }
+    case WM_PAINT:
+        return OnPaint(result);
+    case WM_PRINTCLIENT:
+        return OnPrintClient(reinterpret_cast<HDC>(wParam), result);
+    case WM_GETMINMAXINFO:
+        return OnGetMinMaxInfo(reinterpret_cast<MINMAXINFO*>(lParam));
     case WM_SIZE:
-        if (m_focus != nullptr) {
-            SendEvent(m_focus, UiEvent::WindowSize, m_lastMousePos, wParam, lParam);
-        }
-        if (m_root != nullptr) {
-            m_root->NeedUpdate();
-        }
-        m_updateNeeded = true;
-        result = 0;
-        return true;
-    case WM_MOUSEMOVE: {
-        if (!m_mouseTracking) {
-            TRACKMOUSEEVENT track{};
-            track.cbSize = sizeof track;
-            track.dwFlags = TME_LEAVE;
-            track.hwndTrack = m_hwnd;
-            if (::TrackMouseEvent(&track)) {
-                m_mouseTracking = true;
-            }
-        }
-        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        m_lastMousePos = point;
-        CControlUI* control = FindControl(point);
-        if (control != nullptr && control->GetManager() != this) {
-            return false;
-        }
-        SetHot(control, point);
-        CControlUI* target = m_click != nullptr ? m_click : control;
-        SendEvent(target, UiEvent::MouseMove, point, wParam, lParam);
-        return false;
-    }
-    case WM_MOUSELEAVE: {
-        m_mouseTracking = false;
-        if (m_hot != nullptr && m_click == nullptr) {
-            CControlUI* hot = m_hot;
-            m_hot = nullptr;
-            SendEvent(hot, UiEvent::MouseLeave, m_lastMousePos);
-        }
-        return false;
-    }
-    case WM_LBUTTONDOWN: {
-        POINT point{};
-        CControlUI* control = ControlPressedAt(lParam, point);
-        if (control == nullptr) {
-            return false;
-        }
-        m_click = control;
-        control->SetFocus();
-        SetCapture();
-        SendEvent(control, UiEvent::ButtonDown, point, wParam, lParam);
-        return false;
-    }
-    case WM_LBUTTONDBLCLK: {
-        POINT point{};
-        CControlUI* control = ControlPressedAt(lParam, point);
-        if (control == nullptr) {
-            return false;
-        }
-        SetCapture();
-        SendEvent(control, UiEvent::DblClick, point, wParam, lParam);
-        m_click = control;
-        return false;
-    }
-    case WM_LBUTTONUP: {
-        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        m_lastMousePos = point;
-        if (m_click == nullptr) {
-            return false;
-        }
-        ReleaseCapture();
-        CControlUI* click = m_click;
-        m_click = nullptr;
-        SendEvent(click, UiEvent::ButtonUp, point, wParam, lParam);
-        return false;
-    }
-    case WM_RBUTTONDOWN: {
-        POINT point{};
-        CControlUI* control = ControlPressedAt(lParam, point);
-        if (control == nullptr) {
-            return false;
-        }
-        control->SetFocus();
-        SendEvent(control, UiEvent::RButtonDown, point, wParam, lParam);
-        return false;
-    }
-    case WM_MOUSEWHEEL: {
-        POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
-        ::ScreenToClient(m_hwnd, &point);
-        m_lastMousePos = point;
-        CControlUI* control = FindControl(point);
-        if (control == nullptr || control->GetManager() != this) {
-            return false;
-        }
-        // 0: turned away from the user, 1: towards the user.
-        int delta = GET_WHEEL_DELTA_WPARAM(wParam);
-        SendEvent(control, UiEvent::ScrollWheel, point, delta > 0 ? 0 : 1, lParam);
-        ::SendMessageA(m_hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(m_lastMousePos.x, m_lastMousePos.y));
-        return false;
-    }
-    case WM_SETCURSOR: {
-        if (LOWORD(lParam) != HTCLIENT) {
-            return false;
-        }
-        POINT point{};
-        ::GetCursorPos(&point);
-        ::ScreenToClient(m_hwnd, &point);
-        CControlUI* control = FindControl(point);
-        if (control == nullptr || !control->IsEnabled()) {
-            return false;
-        }
-        SendEvent(control, UiEvent::SetCursor, point, wParam, lParam);
-        result = TRUE;
-        return true;
-    }
+        return OnSize(wParam, lParam, result);
+    case WM_MOUSEMOVE:
+        return OnMouseMove(wParam, lParam);
+    case WM_MOUSELEAVE:
+        return OnMouseLeave();
+    case WM_LBUTTONDOWN:
+        return OnLButtonDown(wParam, lParam);
+    case WM_LBUTTONDBLCLK:
+        return OnLButtonDblClk(wParam, lParam);
+    case WM_LBUTTONUP:
+        return OnLButtonUp(wParam, lParam);
+    case WM_RBUTTONDOWN:
+        return OnRButtonDown(wParam, lParam);
+    case WM_MOUSEWHEEL:
+        return OnMouseWheel(wParam, lParam);
+    case WM_SETCURSOR:
+        return OnSetCursor(wParam, lParam, result);
     case WM_KEYDOWN:
-        if (m_focus != nullptr) {
-            SendEvent(m_focus, UiEvent::KeyDown, m_lastMousePos, wParam, lParam,
-                      static_cast<char>(wParam));
-        }
-        return false;
+        return OnFocusKey(UiEvent::KeyDown, wParam, lParam, static_cast<char>(wParam));
     case WM_KEYUP:
-        if (m_focus != nullptr) {
-            SendEvent(m_focus, UiEvent::KeyUp, m_lastMousePos, wParam, lParam);
-        }
-        return false;
+        return OnFocusKey(UiEvent::KeyUp, wParam, lParam, 0);
     case WM_CHAR:
-        if (m_focus != nullptr) {
-            SendEvent(m_focus, UiEvent::Char, m_lastMousePos, wParam, lParam,
-                      static_cast<char>(wParam));
-        }
-        return false;
+        return OnFocusKey(UiEvent::Char, wParam, lParam, static_cast<char>(wParam));
     case WM_TIMER:
-        for (const ControlTimer& timer : std::vector<ControlTimer>(m_timers)) {
-            if (timer.windowTimer == wParam) {
-                SendEvent(timer.control, UiEvent::Timer, m_lastMousePos, timer.id, lParam);
-                result = 0;
-                return true;
-            }
-        }
-        return false;
+        return OnTimer(wParam, lParam, result);
     default:
         return false;
     }
 }
 
-bool CPaintManager::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result) {
-    if (RunFilters(m_preMessageFilters, message, wParam, lParam, result)) {
-        return true;
+// Each handler answers whether the message is handled here (the window
+// procedure then returns `result`); false lets the window go on with it.
+
+bool CPaintManager::OnAsyncNotify(LRESULT& result) {
+    DeliverQueuedNotifications();
+    result = 0;
+    return true;
+}
+
+bool CPaintManager::OnClose() {
+    POINT point = m_lastMousePos;
+    if (m_hot != nullptr) {
+        CControlUI* hot = m_hot;
+        m_hot = nullptr;
+        SendEvent(hot, UiEvent::MouseLeave, point);
     }
+    if (m_click != nullptr) {
+        CControlUI* click = m_click;
+        m_click = nullptr;
+        SendEvent(click, UiEvent::ButtonUp, point);
+    }
+    SetFocus(nullptr);
+    if (::GetActiveWindow() == m_hwnd) {
+        HWND owner = ::GetWindow(m_hwnd, GW_OWNER);
+        HWND parent = owner != nullptr ? owner : ::GetParent(m_hwnd);
+        if (parent != nullptr) {
+            ::SetFocus(parent);
+        }
+    }
+    return false;
+}
+
+bool CPaintManager::OnPaint(LRESULT& result) {
+    RECT update{};
+    if (::GetUpdateRect(m_hwnd, &update, FALSE)) {
+        Paint();
+    }
+    result = 0;
+    return true;
+}
+
+bool CPaintManager::OnPrintClient(HDC dc, LRESULT& result) {
+    if (m_root == nullptr) {
+        return false;
+    }
+    RECT client{};
+    ::GetClientRect(m_hwnd, &client);
+    m_paintRect = client;
+    m_root->DoPaint(dc, client);
+    result = 0;
+    return true;
+}
+
+bool CPaintManager::OnGetMinMaxInfo(MINMAXINFO* info) {
+    if (m_minInfo.cx > 0) {
+        info->ptMinTrackSize.x = m_minInfo.cx;
+    }
+    if (m_minInfo.cy > 0) {
+        info->ptMinTrackSize.y = m_minInfo.cy;
+    }
+    if (m_maxInfo.cx > 0) {
+        info->ptMaxTrackSize.x = m_maxInfo.cx;
+    }
+    if (m_maxInfo.cy > 0) {
+        info->ptMaxTrackSize.y = m_maxInfo.cy;
+    }
+    return false;
+}
+
+bool CPaintManager::OnSize(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (m_focus != nullptr) {
+        SendEvent(m_focus, UiEvent::WindowSize, m_lastMousePos, wParam, lParam);
+    }
+    if (m_root != nullptr) {
+        m_root->NeedUpdate();
+    }
+    m_updateNeeded = true;
+    result = 0;
+    return true;
+}
+
+bool CPaintManager::OnMouseMove(WPARAM wParam, LPARAM lParam) {
+    if (!m_mouseTracking) {
+        TRACKMOUSEEVENT track{};
+        track.cbSize = sizeof track;
+        track.dwFlags = TME_LEAVE;
+        track.hwndTrack = m_hwnd;
+        if (::TrackMouseEvent(&track)) {
+            m_mouseTracking = true;
+        }
+    }
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    m_lastMousePos = point;
+    CControlUI* control = FindControl(point);
+    if (control != nullptr && control->GetManager() != this) {
+        return false;
+    }
+    SetHot(control, point);
+    CControlUI* target = m_click != nullptr ? m_click : control;
+    SendEvent(target, UiEvent::MouseMove, point, wParam, lParam);
+    return false;
+}
+
+bool CPaintManager::OnMouseLeave() {
+    m_mouseTracking = false;
+    if (m_hot != nullptr && m_click == nullptr) {
+        CControlUI* hot = m_hot;
+        m_hot = nullptr;
+        SendEvent(hot, UiEvent::MouseLeave, m_lastMousePos);
+    }
+    return false;
+}
+
+bool CPaintManager::OnLButtonDown(WPARAM wParam, LPARAM lParam) {
+    POINT point{};
+    CControlUI* control = ControlPressedAt(lParam, point);
+    if (control == nullptr) {
+        return false;
+    }
+    m_click = control;
+    control->SetFocus();
+    SetCapture();
+    SendEvent(control, UiEvent::ButtonDown, point, wParam, lParam);
+    return false;
+}
+
+bool CPaintManager::OnLButtonDblClk(WPARAM wParam, LPARAM lParam) {
+    POINT point{};
+    CControlUI* control = ControlPressedAt(lParam, point);
+    if (control == nullptr) {
+        return false;
+    }
+    SetCapture();
+    SendEvent(control, UiEvent::DblClick, point, wParam, lParam);
+    m_click = control;
+    return false;
+}
+
+bool CPaintManager::OnLButtonUp(WPARAM wParam, LPARAM lParam) {
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    m_lastMousePos = point;
+    if (m_click == nullptr) {
+        return false;
+    }
+    ReleaseCapture();
+    CControlUI* click = m_click;
+    m_click = nullptr;
+    SendEvent(click, UiEvent::ButtonUp, point, wParam, lParam);
+    return false;
+}
+
+bool CPaintManager::OnRButtonDown(WPARAM wParam, LPARAM lParam) {
+    POINT point{};
+    CControlUI* control = ControlPressedAt(lParam, point);
+    if (control == nullptr) {
+        return false;
+    }
+    control->SetFocus();
+    SendEvent(control, UiEvent::RButtonDown, point, wParam, lParam);
+    return false;
+}
+
+bool CPaintManager::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+    POINT point{GET_X_LPARAM(lParam), GET_Y_LPARAM(lParam)};
+    ::ScreenToClient(m_hwnd, &point);
+    m_lastMousePos = point;
+    CControlUI* control = FindControl(point);
+    if (control == nullptr || control->GetManager() != this) {
+        return false;
+    }
+    // 0: turned away from the user, 1: towards the user.
+    int delta = GET_WHEEL_DELTA_WPARAM(wParam);
+    SendEvent(control, UiEvent::ScrollWheel, point, delta > 0 ? 0 : 1, lParam);
+    ::SendMessageA(m_hwnd, WM_MOUSEMOVE, 0, MAKELPARAM(m_lastMousePos.x, m_lastMousePos.y));
+    return false;
+}
+
+bool CPaintManager::OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    if (LOWORD(lParam) != HTCLIENT) {
+        return false;
+    }
+    POINT point{};
+    ::GetCursorPos(&point);
+    ::ScreenToClient(m_hwnd, &point);
+    CControlUI* control = FindControl(point);
+    if (control == nullptr || !control->IsEnabled()) {
+        return false;
+    }
+    SendEvent(control, UiEvent::SetCursor, point, wParam, lParam);
+    result = TRUE;
+    return true;
+}
+
+bool CPaintManager::OnFocusKey(UiEvent type, WPARAM wParam, LPARAM lParam, char key) {
+    if (m_focus != nullptr) {
+        SendEvent(m_focus, type, m_lastMousePos, wParam, lParam, key);
+    }
+    return false;
+}
+
+bool CPaintManager::OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result) {
+    CControlUI* control = nullptr;
+    UINT id = 0;
+    if (!m_timers.Find(wParam, control, id)) {
+        return false;
+    }
+    SendEvent(control, UiEvent::Timer, m_lastMousePos, id, lParam);
+    result = 0;
+    return true;
+}
+
+bool CPaintManager::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_KEYDOWN:
         if (wParam == VK_TAB) {
@@ -1021,50 +747,39 @@ bool CPaintManager::PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam
         }
         return false;
     case WM_SYSKEYDOWN:
-        if (m_focus != nullptr) {
-            SendEvent(m_focus, UiEvent::SysKey, m_lastMousePos, wParam, lParam,
-                      static_cast<char>(wParam));
-        }
-        return false;
-    case WM_SYSCHAR: {
-        if (m_root == nullptr) {
-            return false;
-        }
-        char wanted = static_cast<char>(::toupper(static_cast<unsigned char>(wParam)));
-        CControlUI* target = nullptr;
-        m_root->ForEach([&](CControlUI* control) {
-            if (target == nullptr && control->IsVisible() && control->IsEnabled() &&
-                control->GetShortcut() != 0 &&
-                ::toupper(static_cast<unsigned char>(control->GetShortcut())) == wanted) {
-                target = control;
-            }
-        });
-        if (target == nullptr) {
-            return false;
-        }
-        target->SetFocus();
-        target->Activate();
-        return true;
-    }
+        return OnFocusKey(UiEvent::SysKey, wParam, lParam, static_cast<char>(wParam));
+    case WM_SYSCHAR:
+        return OnSysChar(wParam);
     default:
         return false;
     }
 }
 
-bool CPaintManager::TranslateAccelerator(MSG* message) {
-    for (ITranslateAccelerator* translator : m_translators) {
-        if (translator->TranslateAccelerator(message) == S_OK) {
-            return true;
-        }
+// Alt + a letter activates the first visible, enabled control with that shortcut.
+bool CPaintManager::OnSysChar(WPARAM wParam) {
+    if (m_root == nullptr) {
+        return false;
     }
-    return false;
+    char wanted = static_cast<char>(::toupper(static_cast<unsigned char>(wParam)));
+    CControlUI* target = nullptr;
+    m_root->ForEach([&](CControlUI* control) {
+        if (target == nullptr && control->IsVisible() && control->IsEnabled() &&
+            control->GetShortcut() != 0 &&
+            ::toupper(static_cast<unsigned char>(control->GetShortcut())) == wanted) {
+            target = control;
+        }
+    });
+    if (target == nullptr) {
+        return false;
+    }
+    target->SetFocus();
+    target->Activate();
+    return true;
 }
 
 bool CPaintManager::TranslateMessage(const MSG* message) {
     auto& managers = PreTranslateManagers();
     LONG style = ::GetWindowLongA(message->hwnd, GWL_STYLE);
-    LRESULT result = 0;
-    MSG copy = *message;
     if ((style & WS_CHILD) != 0) {
         for (auto it = managers.rbegin(); it != managers.rend(); ++it) {
             CPaintManager* manager = *it;
@@ -1072,9 +787,8 @@ bool CPaintManager::TranslateMessage(const MSG* message) {
                 if (window != manager->m_hwnd) {
                     continue;
                 }
-                if (manager->TranslateAccelerator(&copy) ||
-                    manager->PreMessageHandler(message->message, message->wParam, message->lParam,
-                                               result)) {
+                if (manager->PreMessageHandler(message->message, message->wParam,
+                                               message->lParam)) {
                     return true;
                 }
                 break;
@@ -1084,9 +798,8 @@ bool CPaintManager::TranslateMessage(const MSG* message) {
     }
     for (CPaintManager* manager : std::vector<CPaintManager*>(managers)) {
         if (message->hwnd == manager->m_hwnd) {
-            return manager->TranslateAccelerator(&copy) ||
-                   manager->PreMessageHandler(message->message, message->wParam, message->lParam,
-                                              result);
+            return manager->PreMessageHandler(message->message, message->wParam,
+                                              message->lParam);
         }
     }
     return false;

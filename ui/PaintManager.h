@@ -1,50 +1,23 @@
 // CPaintManager: one per window. Owns the control tree, turns window
 // messages into control events, lays out and paints the tree, keeps the
-// window's skin settings, fonts, images and default attribute lists, and
-// delivers notifications to the program.
+// window's skin settings and its resource cache, and delivers notifications
+// to the program.
 #pragma once
 
 #include <windows.h>
 
 #include <map>
-#include <memory>
 #include <vector>
 
+#include "ui/ControlTimers.h"
 #include "ui/NotifyEvent.h"
+#include "ui/ResourceCache.h"
 #include "ui/UiEvent.h"
 #include "ui/UiString.h"
 
 namespace Ui {
 
 class CControlUI;
-struct TImageInfo;
-
-// A font of the skin's font table.
-struct TFontInfo {
-    HFONT font = nullptr;
-    CUiString faceName;
-    int size = 0;
-    bool bold = false;
-    bool underline = false;
-    bool italic = false;
-    TEXTMETRICA metrics{};
-};
-
-class IMessageFilterUI {
-public:
-    virtual LRESULT MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, bool& handled) = 0;
-
-protected:
-    ~IMessageFilterUI() = default;
-};
-
-class ITranslateAccelerator {
-public:
-    virtual LRESULT TranslateAccelerator(MSG* message) = 0;
-
-protected:
-    ~ITranslateAccelerator() = default;
-};
 
 class CPaintManager {
 public:
@@ -56,17 +29,9 @@ public:
     CPaintManager(const CPaintManager&) = delete;
     CPaintManager& operator=(const CPaintManager&) = delete;
 
-    // Process-wide resources
-    static void SetInstance(HINSTANCE instance);
-    static HINSTANCE GetInstance();
-    static CUiString GetInstancePath();
-    static void SetResourcePath(const char* path);
-    static const char* GetResourcePath();
-    static HINSTANCE GetResourceDll();
-    static void SetResourceZip(const void* data, unsigned int size);
-    // Copies a resource of the resource module; false when absent or empty.
-    static bool ReadModuleResource(const char* name, const char* type,
-                                   std::vector<unsigned char>& bytes);
+    // Fonts, images and default attribute lists of this window.
+    CResourceCache& GetResources() { return m_resources; }
+    const CResourceCache& GetResources() const { return m_resources; }
 
     // Window binding
     void Init(HWND hwnd, const char* name = nullptr);
@@ -90,7 +55,6 @@ public:
     bool SetNextTabControl(bool forward = true);
     void SetCapture();
     void ReleaseCapture();
-    bool IsCaptured() const { return m_mouseCaptured; }
 
     // Timers of controls: each tick reaches the control as a timer event.
     bool SetTimer(CControlUI* control, UINT id, UINT elapse);
@@ -115,8 +79,6 @@ public:
     void SetMinInfo(int cx, int cy);
     SIZE GetMaxInfo() const { return m_maxInfo; }
     void SetMaxInfo(int cx, int cy);
-    bool IsNoActivate() const { return m_noActivate; }
-    void SetNoActivate(bool noActivate) { m_noActivate = noActivate; }
     bool IsShowUpdateRect() const { return m_showUpdateRect; }
     BYTE GetOpacity() const { return m_opacity; }
     void SetOpacity(BYTE opacity);
@@ -131,57 +93,50 @@ public:
     DWORD GetDefaultLinkHoverFontColor() const { return m_defaultLinkHoverFontColor; }
     DWORD GetDefaultSelectedBkColor() const { return m_defaultSelectedBkColor; }
 
-    // Fonts: ids are kept as decimal text; -1 or an unknown id means the default font.
-    HFONT AddFont(int id, const char* faceName, int size, bool bold, bool underline, bool italic,
-                  bool shared);
-    void SetDefaultFont(const char* faceName, int size, bool bold, bool underline, bool italic,
-                        bool shared);
-    HFONT GetFont(int id);
-    const TFontInfo* GetFontInfo(int id);
-    const TFontInfo* GetDefaultFontInfo();
-    // Ids of the fonts this window can draw with: its own and the shared ones.
-    std::vector<int> GetFontIds() const;
-
-    // Images: loaded on first use and cached (shared ones process-wide).
-    const TImageInfo* GetImage(const char* name);
-    const TImageInfo* GetImageEx(const char* name, const char* type = nullptr, DWORD mask = 0,
-                                 bool shared = false);
-    const TImageInfo* AddImage(const char* name, const char* type, DWORD mask, bool shared);
-
-    // Default attribute lists by element name (shared ones process-wide).
-    void AddDefaultAttributeList(const char* controlName, const char* list, bool shared);
-    const char* GetDefaultAttributeList(const char* controlName) const;
-
     // Notifications
     bool AddNotifier(INotifyListener* listener);
-    bool RemoveNotifier(INotifyListener* listener);
     void SendNotify(CNotifyEvent& event, bool async = false, bool allowRepeat = true);
     void SendNotify(CControlUI* sender, const char* type, WPARAM wParam = 0, LPARAM lParam = 0,
                     bool async = false, bool allowRepeat = true);
 
     // Message handling
-    bool AddMessageFilter(IMessageFilterUI* filter);
-    bool RemoveMessageFilter(IMessageFilterUI* filter);
-    bool AddPreMessageFilter(IMessageFilterUI* filter);
-    bool AddTranslateAccelerator(ITranslateAccelerator* translator);
     bool MessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    bool PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam, LRESULT& result);
-    bool TranslateAccelerator(MSG* message);
     static bool TranslateMessage(const MSG* message);
     static int MessageLoop();
 
 private:
+    // Keyboard messages taken before translation and dispatch: Tab, Alt keys.
+    bool PreMessageHandler(UINT message, WPARAM wParam, LPARAM lParam);
     void Layout();
     void Paint();
     void DeliverQueuedNotifications();
+    // Raises the event on its sender, then tells every listener.
+    void Deliver(CNotifyEvent& event);
     void SendEvent(CControlUI* control, UiEvent type, POINT point, WPARAM wParam = 0,
                    LPARAM lParam = 0, char key = 0);
     void SetHot(CControlUI* control, POINT point);
     // The control of this manager under a mouse press, after focusing the window.
     CControlUI* ControlPressedAt(LPARAM lParam, POINT& point);
-    void ReleaseFonts();
-    static TFontInfo MakeFont(HDC dc, const char* faceName, int size, bool bold, bool underline,
-                              bool italic);
+
+    // One handler per window message.
+    bool OnAsyncNotify(LRESULT& result);
+    bool OnClose();
+    bool OnPaint(LRESULT& result);
+    bool OnPrintClient(HDC dc, LRESULT& result);
+    bool OnGetMinMaxInfo(MINMAXINFO* info);
+    bool OnSize(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnMouseMove(WPARAM wParam, LPARAM lParam);
+    bool OnMouseLeave();
+    bool OnLButtonDown(WPARAM wParam, LPARAM lParam);
+    bool OnLButtonDblClk(WPARAM wParam, LPARAM lParam);
+    bool OnLButtonUp(WPARAM wParam, LPARAM lParam);
+    bool OnRButtonDown(WPARAM wParam, LPARAM lParam);
+    bool OnMouseWheel(WPARAM wParam, LPARAM lParam);
+    bool OnSetCursor(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    // Key messages go to the focused control.
+    bool OnFocusKey(UiEvent type, WPARAM wParam, LPARAM lParam, char key);
+    bool OnTimer(WPARAM wParam, LPARAM lParam, LRESULT& result);
+    bool OnSysChar(WPARAM wParam);
 
     HWND m_hwnd = nullptr;
     HDC m_paintDC = nullptr;
@@ -216,22 +171,10 @@ private:
 
     std::map<CUiString, CControlUI*> m_names;
     std::vector<INotifyListener*> m_notifiers;
-    std::vector<IMessageFilterUI*> m_messageFilters;
-    std::vector<IMessageFilterUI*> m_preMessageFilters;
-    std::vector<ITranslateAccelerator*> m_translators;
     std::vector<CNotifyEvent> m_asyncNotify;
-    struct ControlTimer {
-        CControlUI* control;
-        UINT id;
-        UINT_PTR windowTimer;
-    };
-    std::vector<ControlTimer> m_timers;
-    UINT_PTR m_nextTimer = 0x1000;
+    CControlTimers m_timers;
 
-    std::map<CUiString, TFontInfo> m_fonts;
-    TFontInfo m_defaultFont;
-    std::map<CUiString, std::unique_ptr<TImageInfo>> m_images;
-    std::map<CUiString, CUiString> m_defaultAttributes;
+    CResourceCache m_resources;
 };
 
 } // namespace Ui

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/Render.h"
 
@@ -56,19 +57,23 @@ void CProgressUI::SetValue(int value) {
 }
 
 void CProgressUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "min") == 0) {
-        SetMinValue(ParseInt(value));
-    } else if (std::strcmp(name, "max") == 0) {
-        SetMaxValue(ParseInt(value));
-    } else if (std::strcmp(name, "value") == 0) {
-        SetValue(ParseInt(value));
-    } else if (std::strcmp(name, "hor") == 0) {
-        m_horizontal = ParseBool(value);
-        Invalidate();
-    } else if (std::strcmp(name, "foreimage") == 0) {
-        m_foreImage = value;
-        Invalidate();
-    } else {
+    using Self = CProgressUI;
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"min", [](Self& c, const char* v) { c.SetMinValue(ParseInt(v)); }},
+        {"max", [](Self& c, const char* v) { c.SetMaxValue(ParseInt(v)); }},
+        {"value", [](Self& c, const char* v) { c.SetValue(ParseInt(v)); }},
+        {"hor",
+         [](Self& c, const char* v) {
+             c.m_horizontal = ParseBool(v);
+             c.Invalidate();
+         }},
+        {"foreimage",
+         [](Self& c, const char* v) {
+             c.m_foreImage = v;
+             c.Invalidate();
+         }},
+    };
+    if (!ApplyAttribute(kAttributes, *this, name, value)) {
         CLabelUI::SetAttribute(name, value);
     }
 }

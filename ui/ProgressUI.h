@@ -12,7 +12,6 @@ public:
     const char* GetClass() const override;
     void* GetInterface(const char* name) override;
 
-    bool IsHorizontal() const { return m_horizontal; }
     int GetMinValue() const { return m_min; }
     int GetMaxValue() const { return m_max; }
     int GetValue() const { return m_value; }

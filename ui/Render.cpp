@@ -1,24 +1,14 @@
 #include "ui/Render.h"
 
-#include <cstdio>
-#include <cstring>
-#include <vector>
-
-#include "ui/AttributeValues.h"
-#include "ui/ImageDecoder.h"
 #include "ui/ImageDescription.h"
 #include "ui/ImageSlicing.h"
-#include "ui/PaintManager.h"
 #include "ui/PixelConversion.h"
-#include "ui/ResourceArchive.h"
+#include "ui/ResourceCache.h"
 #include "ui/WinGeometry.h"
 
 namespace Ui {
 
 namespace {
-
-// Images may be larger than skin documents.
-constexpr std::size_t kMaxImageFileSize = 64u * 1024u * 1024u;
 
 using AlphaBlendFunction = BOOL(WINAPI*)(HDC, int, int, int, int, HDC, int, int, int, int,
                                          BLENDFUNCTION);
@@ -51,52 +41,6 @@ private:
     HGDIOBJ m_old;
 };
 
-bool ReadWholeFile(const char* path, std::vector<unsigned char>& bytes) {
-    std::FILE* file = std::fopen(path, "rb");
-    if (file == nullptr) {
-        return false;
-    }
-    bytes.clear();
-    unsigned char chunk[8192];
-    std::size_t got = 0;
-    while ((got = std::fread(chunk, 1, sizeof chunk, file)) > 0) {
-        if (bytes.size() + got > kMaxImageFileSize) {
-            std::fclose(file);
-            return false;
-        }
-        bytes.insert(bytes.end(), chunk, chunk + got);
-    }
-    std::fclose(file);
-    return !bytes.empty();
-}
-
-std::unique_ptr<TImageInfo> MakeBitmap(const uint32_t* pixels, int width, int height, bool alpha,
-                                       DWORD mask) {
-    BITMAPINFO info{};
-    info.bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info.bmiHeader.biWidth = width;
-    info.bmiHeader.biHeight = -height; // top-down
-    info.bmiHeader.biPlanes = 1;
-    info.bmiHeader.biBitCount = 32;
-    info.bmiHeader.biCompression = BI_RGB;
-    void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
-    if (bitmap == nullptr || bits == nullptr) {
-        if (bitmap != nullptr) {
-            ::DeleteObject(bitmap);
-        }
-        return nullptr;
-    }
-    std::memcpy(bits, pixels, static_cast<std::size_t>(width) * height * 4);
-    auto image = std::make_unique<TImageInfo>();
-    image->bitmap = bitmap;
-    image->width = width;
-    image->height = height;
-    image->alpha = alpha;
-    image->mask = mask;
-    return image;
-}
-
 void CopyPiece(HDC target, HDC source, const UiRect& from, const UiRect& to, bool blend,
                BYTE fade) {
     if (from.empty() || to.empty()) {
@@ -128,12 +72,6 @@ COLORREF ToColorRef(DWORD argb) {
 
 } // namespace
 
-TImageInfo::~TImageInfo() {
-    if (bitmap != nullptr) {
-        ::DeleteObject(bitmap);
-    }
-}
-
 CRender::ClipScope::ClipScope(HDC hdc, const RECT& rect, SIZE round)
     : m_hdc(hdc), m_saved(::SaveDC(hdc)) {
     if (round.cx > 0 || round.cy > 0) {
@@ -150,51 +88,9 @@ CRender::ClipScope::~ClipScope() {
     ::RestoreDC(m_hdc, m_saved);
 }
 
-std::unique_ptr<TImageInfo> CRender::LoadImage(const char* name, const char* type, DWORD mask) {
-    if (name == nullptr || *name == '\0') {
-        return nullptr;
-    }
-    if (type != nullptr && std::strcmp(type, "*COLOR*") == 0) {
-        uint32_t color = ParseColor(name);
-        uint8_t rgba[4] = {static_cast<uint8_t>(color >> 16), static_cast<uint8_t>(color >> 8),
-                           static_cast<uint8_t>(color), static_cast<uint8_t>(color >> 24)};
-        ConvertedPixels pixel;
-        if (!ConvertRgbaToPremultipliedBgra(rgba, 1, 1, 0, pixel)) {
-            return nullptr;
-        }
-        return MakeBitmap(pixel.pixels.data(), 1, 1, pixel.hasTransparency, 0);
-    }
-
-    std::vector<unsigned char> bytes;
-    bool found = false;
-    if (type != nullptr && *type != '\0') {
-        found = CPaintManager::ReadModuleResource(name, type, bytes);
-    } else {
-        found = ReadResourceFile(name, bytes, nullptr, kMaxImageFileSize);
-    }
-    if (!found) {
-        found = ReadWholeFile(name, bytes);
-    }
-    if (!found) {
-        return nullptr;
-    }
-
-    std::vector<uint8_t> rgba;
-    int width = 0;
-    int height = 0;
-    if (!DecodeImage(bytes.data(), bytes.size(), rgba, width, height)) {
-        return nullptr;
-    }
-    ConvertedPixels converted;
-    if (!ConvertRgbaToPremultipliedBgra(rgba.data(), width, height, mask, converted)) {
-        return nullptr;
-    }
-    return MakeBitmap(converted.pixels.data(), width, height, converted.hasTransparency, mask);
-}
-
-bool CRender::DrawImage(HDC hdc, CPaintManager* manager, const RECT& control, const RECT& paint,
+bool CRender::DrawImage(HDC hdc, CResourceCache* resources, const RECT& control, const RECT& paint,
                         const char* text) {
-    if (manager == nullptr || text == nullptr || *text == '\0') {
+    if (resources == nullptr || text == nullptr || *text == '\0') {
         return false;
     }
     ImageDescription description = ParseImageDescription(text);
@@ -203,11 +99,11 @@ bool CRender::DrawImage(HDC hdc, CPaintManager* manager, const RECT& control, co
     }
     const TImageInfo* image =
         description.isColor
-            ? manager->GetImageEx(description.file, "*COLOR*")
-            : manager->GetImageEx(description.file,
-                                  description.resType.IsEmpty() ? nullptr
-                                                                : description.resType.GetData(),
-                                  description.hasMask ? description.mask : 0);
+            ? resources->GetImageEx(description.file, "*COLOR*")
+            : resources->GetImageEx(description.file,
+                                    description.resType.IsEmpty() ? nullptr
+                                                                  : description.resType.GetData(),
+                                    description.hasMask ? description.mask : 0);
     if (image == nullptr || image->bitmap == nullptr) {
         return false;
     }
@@ -249,7 +145,7 @@ void CRender::FillColor(HDC hdc, const RECT& rect, DWORD color) {
     if (!ConvertRgbaToPremultipliedBgra(rgba, 1, 1, 0, pixel)) {
         return;
     }
-    std::unique_ptr<TImageInfo> image = MakeBitmap(pixel.pixels.data(), 1, 1, true, 0);
+    std::unique_ptr<TImageInfo> image = MakeImageBitmap(pixel.pixels.data(), 1, 1, true, 0);
     if (!image) {
         return;
     }
@@ -277,24 +173,24 @@ void CRender::DrawRoundRect(HDC hdc, const RECT& rect, int width, SIZE round, DW
     ::DeleteObject(pen);
 }
 
-void CRender::DrawText(HDC hdc, CPaintManager* manager, RECT rect, const char* text, DWORD color,
+void CRender::DrawText(HDC hdc, CResourceCache* resources, RECT rect, const char* text, DWORD color,
                        int font, UINT style) {
-    if (text == nullptr || *text == '\0' || manager == nullptr) {
+    if (text == nullptr || *text == '\0' || resources == nullptr) {
         return;
     }
     ::SetBkMode(hdc, TRANSPARENT);
     ::SetTextColor(hdc, ToColorRef(color));
-    HGDIOBJ old = ::SelectObject(hdc, manager->GetFont(font));
+    HGDIOBJ old = ::SelectObject(hdc, resources->GetFont(font));
     ::DrawTextA(hdc, text, -1, &rect, style | DT_NOPREFIX);
     ::SelectObject(hdc, old);
 }
 
-SIZE CRender::MeasureText(HDC hdc, CPaintManager* manager, RECT rect, const char* text, int font,
+SIZE CRender::MeasureText(HDC hdc, CResourceCache* resources, RECT rect, const char* text, int font,
                           UINT style) {
-    if (text == nullptr || *text == '\0' || manager == nullptr) {
+    if (text == nullptr || *text == '\0' || resources == nullptr) {
         return SIZE{};
     }
-    HGDIOBJ old = ::SelectObject(hdc, manager->GetFont(font));
+    HGDIOBJ old = ::SelectObject(hdc, resources->GetFont(font));
     ::DrawTextA(hdc, text, -1, &rect, style | DT_CALCRECT | DT_NOPREFIX);
     ::SelectObject(hdc, old);
     return SIZE{rect.right - rect.left, rect.bottom - rect.top};

@@ -1,30 +1,13 @@
 // CRender: the framework's drawing routines: colours, borders, text, and
 // image descriptions (with AlphaBlend from msimg32, looked up at run time).
+// Fonts and images come from the window's resource cache.
 #pragma once
 
 #include <windows.h>
 
-#include <memory>
-
-#include "ui/UiString.h"
-
 namespace Ui {
 
-class CPaintManager;
-
-// A decoded image: a top-down 32-bit DIB section with premultiplied alpha.
-struct TImageInfo {
-    HBITMAP bitmap = nullptr;
-    int width = 0;
-    int height = 0;
-    bool alpha = false;
-    DWORD mask = 0;
-
-    TImageInfo() = default;
-    ~TImageInfo();
-    TImageInfo(const TImageInfo&) = delete;
-    TImageInfo& operator=(const TImageInfo&) = delete;
-};
+class CResourceCache;
 
 class CRender {
 public:
@@ -42,24 +25,20 @@ public:
         int m_saved;
     };
 
-    // name: file name (archive, disk, then the current folder), a resource
-    // name when `type` is given, or colour text when `type` is "*COLOR*".
-    static std::unique_ptr<TImageInfo> LoadImage(const char* name, const char* type = nullptr,
-                                                 DWORD mask = 0);
     // Draws an image description into a control's rectangle, limited to `paint`.
     // False when the description's image cannot be had.
-    static bool DrawImage(HDC hdc, CPaintManager* manager, const RECT& control, const RECT& paint,
-                          const char* description);
+    static bool DrawImage(HDC hdc, CResourceCache* resources, const RECT& control,
+                          const RECT& paint, const char* description);
     // ARGB colour; alpha below 255 blends.
     static void FillColor(HDC hdc, const RECT& rect, DWORD color);
     static void DrawBorder(HDC hdc, const RECT& rect, const RECT& widths, DWORD color);
     static void DrawRoundRect(HDC hdc, const RECT& rect, int width, SIZE round, DWORD color);
     // Draws single- or multi-line plain text with DrawText style flags.
-    static void DrawText(HDC hdc, CPaintManager* manager, RECT rect, const char* text, DWORD color,
-                         int font, UINT style);
+    static void DrawText(HDC hdc, CResourceCache* resources, RECT rect, const char* text,
+                         DWORD color, int font, UINT style);
     // Measures text as DrawText with DT_CALCRECT would place it.
-    static SIZE MeasureText(HDC hdc, CPaintManager* manager, RECT rect, const char* text, int font,
-                            UINT style);
+    static SIZE MeasureText(HDC hdc, CResourceCache* resources, RECT rect, const char* text,
+                            int font, UINT style);
 };
 
 } // namespace Ui

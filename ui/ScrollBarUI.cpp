@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/ContainerUI.h"
 #include "ui/PaintManager.h"
@@ -83,60 +84,53 @@ void CScrollBarUI::SetEnabled(bool enabled) {
 }
 
 void CScrollBarUI::SetAttribute(const char* name, const char* value) {
-    struct ImageAttribute {
-        const char* name;
-        CUiString CScrollBarUI::*member;
+    using Self = CScrollBarUI;
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"bknormalimage", [](Self& c, const char* v) { c.SetImage(c.m_bkNormalImage, v); }},
+        {"bkhotimage", [](Self& c, const char* v) { c.SetImage(c.m_bkHotImage, v); }},
+        {"bkpushedimage", [](Self& c, const char* v) { c.SetImage(c.m_bkPushedImage, v); }},
+        {"bkdisabledimage", [](Self& c, const char* v) { c.SetImage(c.m_bkDisabledImage, v); }},
+        {"button1normalimage",
+         [](Self& c, const char* v) { c.SetImage(c.m_button1NormalImage, v); }},
+        {"button1hotimage", [](Self& c, const char* v) { c.SetImage(c.m_button1HotImage, v); }},
+        {"button1pushedimage",
+         [](Self& c, const char* v) { c.SetImage(c.m_button1PushedImage, v); }},
+        {"button1disabledimage",
+         [](Self& c, const char* v) { c.SetImage(c.m_button1DisabledImage, v); }},
+        {"button2normalimage",
+         [](Self& c, const char* v) { c.SetImage(c.m_button2NormalImage, v); }},
+        {"button2hotimage", [](Self& c, const char* v) { c.SetImage(c.m_button2HotImage, v); }},
+        {"button2pushedimage",
+         [](Self& c, const char* v) { c.SetImage(c.m_button2PushedImage, v); }},
+        {"button2disabledimage",
+         [](Self& c, const char* v) { c.SetImage(c.m_button2DisabledImage, v); }},
+        {"thumbnormalimage", [](Self& c, const char* v) { c.SetImage(c.m_thumbNormalImage, v); }},
+        {"thumbhotimage", [](Self& c, const char* v) { c.SetImage(c.m_thumbHotImage, v); }},
+        {"thumbpushedimage", [](Self& c, const char* v) { c.SetImage(c.m_thumbPushedImage, v); }},
+        {"thumbdisabledimage",
+         [](Self& c, const char* v) { c.SetImage(c.m_thumbDisabledImage, v); }},
+        {"railnormalimage", [](Self& c, const char* v) { c.SetImage(c.m_railNormalImage, v); }},
+        {"railhotimage", [](Self& c, const char* v) { c.SetImage(c.m_railHotImage, v); }},
+        {"railpushedimage", [](Self& c, const char* v) { c.SetImage(c.m_railPushedImage, v); }},
+        {"raildisabledimage", [](Self& c, const char* v) { c.SetImage(c.m_railDisabledImage, v); }},
+        {"button1color", [](Self& c, const char* v) { c.m_button1Color = ParseColor(v); }},
+        {"button2color", [](Self& c, const char* v) { c.m_button2Color = ParseColor(v); }},
+        {"thumbcolor", [](Self& c, const char* v) { c.m_thumbColor = ParseColor(v); }},
+        {"showbutton1", [](Self& c, const char* v) { c.SetShowButton1(ParseBool(v)); }},
+        {"showbutton2", [](Self& c, const char* v) { c.SetShowButton2(ParseBool(v)); }},
+        {"range", [](Self& c, const char* v) { c.SetScrollRange(ParseInt(v)); }},
+        {"value", [](Self& c, const char* v) { c.SetScrollPos(ParseInt(v), false); }},
+        {"linesize", [](Self& c, const char* v) { c.SetLineSize(ParseInt(v)); }},
+        {"scrollunit", [](Self& c, const char* v) { c.SetScrollUnit(ParseInt(v)); }},
     };
-    static const ImageAttribute kImages[] = {
-        {"bknormalimage", &CScrollBarUI::m_bkNormalImage},
-        {"bkhotimage", &CScrollBarUI::m_bkHotImage},
-        {"bkpushedimage", &CScrollBarUI::m_bkPushedImage},
-        {"bkdisabledimage", &CScrollBarUI::m_bkDisabledImage},
-        {"button1normalimage", &CScrollBarUI::m_button1NormalImage},
-        {"button1hotimage", &CScrollBarUI::m_button1HotImage},
-        {"button1pushedimage", &CScrollBarUI::m_button1PushedImage},
-        {"button1disabledimage", &CScrollBarUI::m_button1DisabledImage},
-        {"button2normalimage", &CScrollBarUI::m_button2NormalImage},
-        {"button2hotimage", &CScrollBarUI::m_button2HotImage},
-        {"button2pushedimage", &CScrollBarUI::m_button2PushedImage},
-        {"button2disabledimage", &CScrollBarUI::m_button2DisabledImage},
-        {"thumbnormalimage", &CScrollBarUI::m_thumbNormalImage},
-        {"thumbhotimage", &CScrollBarUI::m_thumbHotImage},
-        {"thumbpushedimage", &CScrollBarUI::m_thumbPushedImage},
-        {"thumbdisabledimage", &CScrollBarUI::m_thumbDisabledImage},
-        {"railnormalimage", &CScrollBarUI::m_railNormalImage},
-        {"railhotimage", &CScrollBarUI::m_railHotImage},
-        {"railpushedimage", &CScrollBarUI::m_railPushedImage},
-        {"raildisabledimage", &CScrollBarUI::m_railDisabledImage},
-    };
-    for (const ImageAttribute& image : kImages) {
-        if (std::strcmp(name, image.name) == 0) {
-            this->*image.member = value;
-            Invalidate();
-            return;
-        }
-    }
-    if (std::strcmp(name, "button1color") == 0) {
-        m_button1Color = ParseColor(value);
-    } else if (std::strcmp(name, "button2color") == 0) {
-        m_button2Color = ParseColor(value);
-    } else if (std::strcmp(name, "thumbcolor") == 0) {
-        m_thumbColor = ParseColor(value);
-    } else if (std::strcmp(name, "showbutton1") == 0) {
-        SetShowButton1(ParseBool(value));
-    } else if (std::strcmp(name, "showbutton2") == 0) {
-        SetShowButton2(ParseBool(value));
-    } else if (std::strcmp(name, "range") == 0) {
-        SetScrollRange(ParseInt(value));
-    } else if (std::strcmp(name, "value") == 0) {
-        SetScrollPos(ParseInt(value), false);
-    } else if (std::strcmp(name, "linesize") == 0) {
-        SetLineSize(ParseInt(value));
-    } else if (std::strcmp(name, "scrollunit") == 0) {
-        SetScrollUnit(ParseInt(value));
-    } else {
+    if (!ApplyAttribute(kAttributes, *this, name, value)) {
         CControlUI::SetAttribute(name, value);
     }
+}
+
+void CScrollBarUI::SetImage(CUiString& image, const char* value) {
+    image = value;
+    Invalidate();
 }
 
 void CScrollBarUI::StepLine(bool up) {
@@ -192,57 +186,13 @@ void CScrollBarUI::UpdateHot(POINT point, bool inside) {
 void CScrollBarUI::DoEvent(TEventUI& event) {
     switch (event.type) {
     case UiEvent::ButtonDown:
-    case UiEvent::DblClick: {
-        if (!IsEnabled()) {
-            return;
+    case UiEvent::DblClick:
+        if (IsEnabled()) {
+            OnPress(event.mouse);
         }
-        m_ticks = 0;
-        m_dragOffset = 0;
-        m_railHeld = false;
-        if (m_manager != nullptr) {
-            m_manager->SetTimer(this, kScrollTimerId, kScrollTimerElapse);
-        }
-        switch (HitTestScrollBar(m_geometry, ToUiPoint(event.mouse))) {
-        case ScrollBarPart::Button1:
-            m_button1State |= kPushed;
-            StepLine(true);
-            break;
-        case ScrollBarPart::Button2:
-            m_button2State |= kPushed;
-            StepLine(false);
-            break;
-        case ScrollBarPart::Thumb:
-            m_thumbState |= kPushed | kCaptured;
-            m_pressPoint = event.mouse;
-            m_pressPosition = m_position;
-            break;
-        case ScrollBarPart::RailAbove:
-            m_railHeld = true;
-            StepPage(true);
-            break;
-        case ScrollBarPart::RailBelow:
-            m_railHeld = true;
-            StepPage(false);
-            break;
-        case ScrollBarPart::None:
-            break;
-        }
-        Invalidate();
         return;
-    }
     case UiEvent::ButtonUp:
-        if ((m_thumbState & kCaptured) != 0) {
-            // A drag released before the next tick still lands where it was let go.
-            const int target = m_pressPosition + m_dragOffset;
-            StopPress();
-            if (m_owner != nullptr) {
-                m_owner->SetScrollPos(SIZE{0, target});
-            } else {
-                SetScrollPos(target);
-            }
-        } else {
-            StopPress();
-        }
+        OnRelease();
         return;
     case UiEvent::MouseMove:
         if ((m_thumbState & kCaptured) != 0) {
@@ -271,29 +221,7 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
         if (event.wParam != kScrollTimerId) {
             break;
         }
-        ++m_ticks;
-        if ((m_thumbState & kCaptured) != 0) {
-            const int target = m_pressPosition + m_dragOffset;
-            if (m_owner != nullptr) {
-                m_owner->SetScrollPos(SIZE{0, target});
-            } else {
-                SetScrollPos(target);
-            }
-        } else if (m_ticks < kRepeatDelayTicks) {
-            // Held presses repeat only after a pause.
-        } else if ((m_button1State & kPushed) != 0) {
-            StepLine(true);
-        } else if ((m_button2State & kPushed) != 0) {
-            StepLine(false);
-        } else if (m_railHeld && m_geometry.hasThumb) {
-            // Page toward the cursor until the thumb reaches it.
-            const POINT cursor = m_manager != nullptr ? m_manager->GetMousePos() : m_pressPoint;
-            if (cursor.y < m_geometry.thumb.top) {
-                StepPage(true);
-            } else if (cursor.y >= m_geometry.thumb.bottom) {
-                StepPage(false);
-            }
-        }
+        OnTimerTick();
         return;
     default:
         break;
@@ -301,11 +229,85 @@ void CScrollBarUI::DoEvent(TEventUI& event) {
     CControlUI::DoEvent(event);
 }
 
+void CScrollBarUI::OnPress(POINT point) {
+    m_ticks = 0;
+    m_dragOffset = 0;
+    m_railHeld = false;
+    if (m_manager != nullptr) {
+        m_manager->SetTimer(this, kScrollTimerId, kScrollTimerElapse);
+    }
+    switch (HitTestScrollBar(m_geometry, ToUiPoint(point))) {
+    case ScrollBarPart::Button1:
+        m_button1State |= kPushed;
+        StepLine(true);
+        break;
+    case ScrollBarPart::Button2:
+        m_button2State |= kPushed;
+        StepLine(false);
+        break;
+    case ScrollBarPart::Thumb:
+        m_thumbState |= kPushed | kCaptured;
+        m_pressPoint = point;
+        m_pressPosition = m_position;
+        break;
+    case ScrollBarPart::RailAbove:
+        m_railHeld = true;
+        StepPage(true);
+        break;
+    case ScrollBarPart::RailBelow:
+        m_railHeld = true;
+        StepPage(false);
+        break;
+    case ScrollBarPart::None:
+        break;
+    }
+    Invalidate();
+}
+
+void CScrollBarUI::OnRelease() {
+    const bool dragging = (m_thumbState & kCaptured) != 0;
+    // A drag released before the next tick still lands where it was let go.
+    const int target = m_pressPosition + m_dragOffset;
+    StopPress();
+    if (dragging) {
+        ScrollTo(target);
+    }
+}
+
+void CScrollBarUI::OnTimerTick() {
+    ++m_ticks;
+    if ((m_thumbState & kCaptured) != 0) {
+        ScrollTo(m_pressPosition + m_dragOffset);
+    } else if (m_ticks < kRepeatDelayTicks) {
+        // Held presses repeat only after a pause.
+    } else if ((m_button1State & kPushed) != 0) {
+        StepLine(true);
+    } else if ((m_button2State & kPushed) != 0) {
+        StepLine(false);
+    } else if (m_railHeld && m_geometry.hasThumb) {
+        // Page toward the cursor until the thumb reaches it.
+        const POINT cursor = m_manager != nullptr ? m_manager->GetMousePos() : m_pressPoint;
+        if (cursor.y < m_geometry.thumb.top) {
+            StepPage(true);
+        } else if (cursor.y >= m_geometry.thumb.bottom) {
+            StepPage(false);
+        }
+    }
+}
+
+void CScrollBarUI::ScrollTo(int position) {
+    if (m_owner != nullptr) {
+        m_owner->SetScrollPos(SIZE{0, position});
+    } else {
+        SetScrollPos(position);
+    }
+}
+
 bool CScrollBarUI::DrawPart(HDC hdc, const RECT& part, const char* image) {
     if (m_manager == nullptr || image == nullptr || *image == '\0') {
         return false;
     }
-    return CRender::DrawImage(hdc, m_manager, part, m_manager->GetPaintRect(), image);
+    return CRender::DrawImage(hdc, GetResources(), part, m_manager->GetPaintRect(), image);
 }
 
 void CScrollBarUI::PaintPart(HDC hdc, const UiRect& part, DWORD color, UINT state,

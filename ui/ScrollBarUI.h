@@ -36,17 +36,13 @@ public:
     void SetScrollPos(int position, bool notify = true);
     int GetLineSize() const { return m_lineSize; }
     void SetLineSize(int size) { m_lineSize = size; }
-    int GetScrollUnit() const { return m_scrollUnit; }
     void SetScrollUnit(int unit) { m_scrollUnit = unit < 1 ? 1 : unit; }
-    bool IsShowButton1() const { return m_showButton1; }
     void SetShowButton1(bool show);
-    bool IsShowButton2() const { return m_showButton2; }
     void SetShowButton2(bool show);
 
     // Where the parts lie after the last placement.
     const ScrollBarGeometry& GetGeometry() const { return m_geometry; }
     bool IsThumbPushed() const { return (m_thumbState & kPushed) != 0; }
-    bool IsThumbHot() const { return (m_thumbState & kHot) != 0; }
 
     void SetPos(RECT rect, bool needInvalidate = true) override;
     void SetEnabled(bool enabled = true) override;
@@ -57,10 +53,19 @@ public:
 private:
     enum : UINT { kHot = 1, kPushed = 2, kCaptured = 4 };
 
+    // Sets one of the state images and repaints.
+    void SetImage(CUiString& image, const char* value);
     void Place();
     void StepLine(bool up);
     void StepPage(bool up);
     void StopPress();
+    // A left press on the bar: steps by the part under the point, or grabs the thumb.
+    void OnPress(POINT point);
+    void OnRelease();
+    // A tick of the repeat timer: follows a drag, or repeats a held step.
+    void OnTimerTick();
+    // Moves the owner's content (or the bar alone without an owner) to `position`.
+    void ScrollTo(int position);
     void UpdateHot(POINT point, bool inside);
     bool DrawPart(HDC hdc, const RECT& part, const char* image);
     void PaintPart(HDC hdc, const UiRect& part, DWORD color, UINT state, const CUiString& normal,

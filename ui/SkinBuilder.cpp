@@ -52,7 +52,7 @@ bool CSkinBuilder::LoadDocument(const char* skin, const char* type) {
     }
     if (type != nullptr && *type != '\0') {
         std::vector<unsigned char> bytes;
-        return CPaintManager::ReadModuleResource(skin, type, bytes) &&
+        return CResourceCache::ReadModuleResource(skin, type, bytes) &&
                m_xml.LoadFromMem(bytes.data(), bytes.size());
     }
     if (*skin == '<') {
@@ -96,15 +96,15 @@ void CSkinBuilder::ReadWindowResources(CXmlNode root, CPaintManager* manager) {
             // Face names longer than a LOGFONT holds are cut to 31 characters.
             char faceName[LF_FACESIZE] = {};
             std::strncpy(faceName, face, LF_FACESIZE - 1);
-            manager->AddFont(id, faceName, size, bold, underline, italic, shared);
+            manager->GetResources().AddFont(id, faceName, size, bold, underline, italic, shared);
             if (ParseBool(AttributeOr(node, "default", ""))) {
-                manager->SetDefaultFont(faceName, size, bold, underline, italic, shared);
+                manager->GetResources().SetDefaultFont(faceName, size, bold, underline, italic, shared);
             }
         } else if (IsNamed(name, "Default")) {
             const char* control = node.GetAttributeValue("name");
             const char* value = node.GetAttributeValue("value");
             if (control != nullptr && value != nullptr) {
-                manager->AddDefaultAttributeList(control, value,
+                manager->GetResources().AddDefaultAttributeList(control, value,
                                                  ParseBool(AttributeOr(node, "shared", "")));
             }
         } else if (IsNamed(name, "Image")) {
@@ -112,7 +112,7 @@ void CSkinBuilder::ReadWindowResources(CXmlNode root, CPaintManager* manager) {
             if (image != nullptr) {
                 const char* type = node.GetAttributeValue("restype");
                 DWORD mask = ParseColor(AttributeOr(node, "mask", "0"));
-                manager->AddImage(image, type, mask, ParseBool(AttributeOr(node, "shared", "")));
+                manager->GetResources().AddImage(image, type, mask, ParseBool(AttributeOr(node, "shared", "")));
             }
         }
     }
@@ -154,7 +154,7 @@ CControlUI* CSkinBuilder::Parse(CXmlNode node, CControlUI* parent, CPaintManager
         }
         if (manager != nullptr) {
             control->SetManager(manager, parent, false);
-            if (const char* defaults = manager->GetDefaultAttributeList(name)) {
+            if (const char* defaults = manager->GetResources().GetDefaultAttributeList(name)) {
                 ApplyAttributeList(control, defaults);
             }
         }

@@ -2,6 +2,7 @@
 
 #include <cstring>
 
+#include "ui/AttributeTable.h"
 #include "ui/AttributeValues.h"
 #include "ui/ButtonUI.h"
 #include "ui/PaintManager.h"
@@ -50,25 +51,21 @@ bool CSliderUI::TrackPoint(POINT point) {
 }
 
 void CSliderUI::SetAttribute(const char* name, const char* value) {
-    if (std::strcmp(name, "thumbimage") == 0) {
-        m_thumbImage = value;
-    } else if (std::strcmp(name, "thumbhotimage") == 0) {
-        m_thumbHotImage = value;
-    } else if (std::strcmp(name, "thumbpushedimage") == 0) {
-        m_thumbPushedImage = value;
-    } else if (std::strcmp(name, "disabledimage") == 0) {
-        m_disabledImage = value;
-    } else if (std::strcmp(name, "thumbsize") == 0) {
-        m_thumbSize = ToSIZE(ParseSize(value));
-    } else if (std::strcmp(name, "step") == 0) {
-        m_step = ParseInt(value);
-    } else if (std::strcmp(name, "imm") == 0) {
-        m_immediate = ParseBool(value);
+    using Self = CSliderUI;
+    static const AttributeSetter<Self> kAttributes[] = {
+        {"thumbimage", [](Self& c, const char* v) { c.m_thumbImage = v; }},
+        {"thumbhotimage", [](Self& c, const char* v) { c.m_thumbHotImage = v; }},
+        {"thumbpushedimage", [](Self& c, const char* v) { c.m_thumbPushedImage = v; }},
+        {"disabledimage", [](Self& c, const char* v) { c.m_disabledImage = v; }},
+        {"thumbsize", [](Self& c, const char* v) { c.m_thumbSize = ToSIZE(ParseSize(v)); }},
+        {"step", [](Self& c, const char* v) { c.m_step = ParseInt(v); }},
+        {"imm", [](Self& c, const char* v) { c.m_immediate = ParseBool(v); }},
+    };
+    if (ApplyAttribute(kAttributes, *this, name, value)) {
+        Invalidate();
     } else {
         CProgressUI::SetAttribute(name, value);
-        return;
     }
-    Invalidate();
 }
 
 void CSliderUI::DoEvent(TEventUI& event) {

@@ -14,8 +14,6 @@ public:
     void* GetInterface(const char* name) override;
     void SetEnabled(bool enabled = true) override;
 
-    int GetChangeStep() const { return m_step; }
-    SIZE GetThumbSize() const { return m_thumbSize; }
     RECT GetThumbRect() const;
     UINT GetButtonState() const { return m_buttonState; }
 

@@ -1,6 +1,5 @@
 #include "ui/UiString.h"
 
-#include <cctype>
 #include <cstdio>
 #include <cstring>
 
@@ -36,12 +35,6 @@ void CUiString::Append(const char* text) {
     }
 }
 
-void CUiString::SetAt(std::size_t index, char c) {
-    if (index < m_text.size()) {
-        m_text[index] = c;
-    }
-}
-
 int CUiString::Format(const char* format, ...) {
     va_list args;
     va_start(args, format);
@@ -70,75 +63,9 @@ int CUiString::Compare(const char* text) const {
     return std::strcmp(m_text.c_str(), text != nullptr ? text : "");
 }
 
-int CUiString::CompareNoCase(const char* text) const {
-    const unsigned char* a = reinterpret_cast<const unsigned char*>(m_text.c_str());
-    const unsigned char* b = reinterpret_cast<const unsigned char*>(text != nullptr ? text : "");
-    for (;; ++a, ++b) {
-        int ca = std::tolower(*a);
-        int cb = std::tolower(*b);
-        if (ca != cb || ca == 0) {
-            return ca - cb;
-        }
-    }
-}
-
-CUiString CUiString::Left(std::size_t length) const {
-    return CUiString(m_text.substr(0, length));
-}
-
-CUiString CUiString::Mid(std::size_t start, std::ptrdiff_t length) const {
-    if (start >= m_text.size()) {
-        return CUiString();
-    }
-    return CUiString(
-        m_text.substr(start, length < 0 ? std::string::npos : static_cast<std::size_t>(length)));
-}
-
-CUiString CUiString::Right(std::size_t length) const {
-    if (length >= m_text.size()) {
-        return *this;
-    }
-    return CUiString(m_text.substr(m_text.size() - length));
-}
-
 int CUiString::Find(char c, std::size_t start) const {
     std::size_t at = m_text.find(c, start);
     return at == std::string::npos ? -1 : static_cast<int>(at);
-}
-
-int CUiString::Find(const char* text, std::size_t start) const {
-    if (text == nullptr) {
-        return -1;
-    }
-    std::size_t at = m_text.find(text, start);
-    return at == std::string::npos ? -1 : static_cast<int>(at);
-}
-
-int CUiString::Replace(const char* from, const char* to) {
-    if (from == nullptr || *from == '\0') {
-        return 0;
-    }
-    std::string replacement = to != nullptr ? to : "";
-    std::size_t fromLength = std::strlen(from);
-    int count = 0;
-    for (std::size_t at = m_text.find(from); at != std::string::npos;
-         at = m_text.find(from, at + replacement.size())) {
-        m_text.replace(at, fromLength, replacement);
-        ++count;
-    }
-    return count;
-}
-
-void CUiString::MakeUpper() {
-    for (char& c : m_text) {
-        c = static_cast<char>(std::toupper(static_cast<unsigned char>(c)));
-    }
-}
-
-void CUiString::MakeLower() {
-    for (char& c : m_text) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
 }
 
 CUiString& CUiString::operator=(const char* text) {

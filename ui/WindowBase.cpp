@@ -1,6 +1,6 @@
 #include "ui/WindowBase.h"
 
-#include "ui/PaintManager.h"
+#include "ui/ResourceCache.h"
 
 namespace Ui {
 
@@ -30,7 +30,7 @@ bool CWindowBase::RegisterWindowClass() {
     WNDCLASSA wc{};
     wc.style = GetClassStyle();
     wc.lpfnWndProc = &CWindowBase::WindowProc;
-    wc.hInstance = CPaintManager::GetInstance();
+    wc.hInstance = CResourceCache::GetInstance();
     wc.hCursor = ::LoadCursorA(nullptr, IDC_ARROW);
     wc.lpszClassName = GetWndClassName();
     ATOM atom = ::RegisterClassA(&wc);
@@ -40,7 +40,7 @@ bool CWindowBase::RegisterWindowClass() {
 bool CWindowBase::RegisterSuperclass() {
     WNDCLASSEXA wc{};
     wc.cbSize = sizeof wc;
-    HINSTANCE instance = CPaintManager::GetInstance();
+    HINSTANCE instance = CResourceCache::GetInstance();
     if (!::GetClassInfoExA(nullptr, GetSuperClassName(), &wc) &&
         !::GetClassInfoExA(instance, GetSuperClassName(), &wc)) {
         return false;
@@ -60,7 +60,7 @@ HWND CWindowBase::Create(HWND parent, const char* title, DWORD style, DWORD exSt
         return nullptr;
     }
     m_hwnd = ::CreateWindowExA(exStyle, GetWndClassName(), title, style, x, y, width, height,
-                               parent, menu, CPaintManager::GetInstance(), this);
+                               parent, menu, CResourceCache::GetInstance(), this);
     return m_hwnd;
 }
 
@@ -106,7 +106,7 @@ void CWindowBase::CenterWindow() {
 }
 
 void CWindowBase::SetIcon(UINT resourceId) {
-    HINSTANCE instance = CPaintManager::GetInstance();
+    HINSTANCE instance = CResourceCache::GetInstance();
     int bigSize = RoundUpTo16(::GetSystemMetrics(SM_CXICON));
     int smallSize = RoundUpTo16(::GetSystemMetrics(SM_CXSMICON));
     HANDLE big = ::LoadImageA(instance, MAKEINTRESOURCEA(resourceId), IMAGE_ICON, bigSize,

@@ -443,7 +443,7 @@ TEST_F(ComboTest, EntryHeightRules) {
          "<ListLabelElement text=\"a\"/><ListLabelElement text=\"b\" height=\"33\"/></Combo>"
          "<Combo name=\"d\" itemheight=\"27\" itemfont=\"3\"><ListLabelElement text=\"c\"/>"
          "</Combo><Control/></VerticalLayout></Window>");
-    const int charHeight = Manager().GetFontInfo(3)->metrics.tmHeight;
+    const int charHeight = Manager().GetResources().GetFontInfo(3)->metrics.tmHeight;
     ASSERT_GT(charHeight, 0);
     EXPECT_EQ(Entry(0)->EstimateSize(SIZE{200, 0}).cy, charHeight + 8 + 3 + 2);
     EXPECT_EQ(Entry(1)->EstimateSize(SIZE{200, 0}).cy, 33) << "own height first";

@@ -186,7 +186,7 @@ TEST_F(ControlsTest, SliderThumbSitsAtTheEndsOfItsTrack) {
 
 TEST_F(ControlsTest, LabelWithoutHeightIsItsFontPlusEight) {
     auto* label = static_cast<Ui::CLabelUI*>(window.Find("l"));
-    const Ui::TFontInfo* font = window.manager.GetFontInfo(-1);
+    const Ui::TFontInfo* font = window.manager.GetResources().GetFontInfo(-1);
     ASSERT_NE(font, nullptr);
     RECT r = label->GetPos();
     EXPECT_EQ(r.bottom - r.top, font->metrics.tmHeight + 8);

@@ -9,10 +9,10 @@ void UseSkinArchive() {
     if (!archive.empty()) {
         return;
     }
-    if (!Ui::CPaintManager::ReadModuleResource(MAKEINTRESOURCEA(101), "ZIPRES", archive)) {
+    if (!Ui::CResourceCache::ReadModuleResource(MAKEINTRESOURCEA(101), "ZIPRES", archive)) {
         return;
     }
-    Ui::CPaintManager::SetResourceZip(archive.data(), static_cast<unsigned>(archive.size()));
+    Ui::CResourceCache::SetResourceZip(archive.data(), static_cast<unsigned>(archive.size()));
 }
 
 TestWindow::~TestWindow() {

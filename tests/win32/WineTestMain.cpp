@@ -11,8 +11,8 @@
 int main(int argc, char** argv) {
     TestOrder::ShuffleUnlessChosen();
     ::testing::InitGoogleTest(&argc, argv);
-    Ui::CPaintManager::SetInstance(::GetModuleHandleA(nullptr));
-    Ui::CPaintManager::SetResourcePath(Ui::CPaintManager::GetInstancePath());
+    Ui::CResourceCache::SetInstance(::GetModuleHandleA(nullptr));
+    Ui::CResourceCache::SetResourcePath(Ui::CResourceCache::GetInstancePath());
     ::CoInitialize(nullptr);
     int result = RUN_ALL_TESTS();
     ::CoUninitialize();
