@@ -143,6 +143,18 @@ void CComboWindow::EnsureVisible(int index) {
     m_list->SetScrollPos(SIZE{0, position});
 }
 
+void CComboWindow::CloseWithOwner() {
+    // Alt+F4 reaches the open list, which has the focus; it closes the window
+    // the list belongs to, as it does with the list shut.
+    HWND root = ::GetAncestor(::GetWindow(m_hwnd, GW_OWNER), GA_ROOT);
+    if (m_owner != nullptr) {
+        m_owner->CloseDropDown();
+    }
+    if (root != nullptr) {
+        ::PostMessage(root, WM_SYSCOMMAND, SC_CLOSE, 0);
+    }
+}
+
 LRESULT CComboWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
@@ -190,15 +202,7 @@ LRESULT CComboWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         break;
     case WM_SYSCOMMAND:
         if ((wParam & 0xFFF0) == SC_CLOSE) {
-            // Alt+F4 reaches the open list, which has the focus; it closes
-            // the window the list belongs to, as it does with the list shut.
-            HWND root = ::GetAncestor(::GetWindow(m_hwnd, GW_OWNER), GA_ROOT);
-            if (m_owner != nullptr) {
-                m_owner->CloseDropDown();
-            }
-            if (root != nullptr) {
-                ::PostMessage(root, WM_SYSCOMMAND, SC_CLOSE, 0);
-            }
+            CloseWithOwner();
             return 0;
         }
         break;

@@ -36,6 +36,7 @@ public:
 private:
     void BuildList();
     void ReleaseItems();
+    void CloseWithOwner();
 
     CComboUI* m_owner;
     CPaintManager m_manager;
