@@ -78,7 +78,12 @@ void CaptureEngine::EndAtExit() {
 
 CaptureEngine::CaptureEngine() {
     m_pictureEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    m_worker = ::CreateThread(nullptr, 0, &CaptureEngine::WorkerEntry, this, 0, &m_workerId);
+    m_workerEnded = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (m_workerEnded != nullptr) {
+        m_worker = std::thread([this] { WorkerLoop(); });
+    } else {
+        m_workerState = WorkerState::Ended;
+    }
 }
 
 CaptureEngine::~CaptureEngine() {
@@ -91,25 +96,31 @@ CaptureEngine::~CaptureEngine() {
     if (m_pictureEvent != nullptr) {
         ::CloseHandle(m_pictureEvent);
     }
+    if (m_workerEnded != nullptr) {
+        ::CloseHandle(m_workerEnded);
+    }
 }
 
 bool CaptureEngine::WorkerRunning() const {
-    return m_worker != nullptr && ::WaitForSingleObject(m_worker, 0) == WAIT_TIMEOUT;
+    return m_worker.joinable() && ::WaitForSingleObject(m_workerEnded, 0) == WAIT_TIMEOUT;
 }
 
 bool CaptureEngine::RequestStop() {
-    threadState = 2;
-    if (m_worker == nullptr) {
+    WorkerState running = WorkerState::Running;
+    m_workerState.compare_exchange_strong(running, WorkerState::Stopping);
+    // Wakes the worker when it waits for a sample.
+    m_queue.Close();
+    if (!m_worker.joinable()) {
         return true;
     }
-    if (::GetCurrentThreadId() == m_workerId) {
+    if (std::this_thread::get_id() == m_worker.get_id()) {
         return false;
     }
-    if (WaitServingSentMessages(m_worker, kStopWaitMs) != WAIT_OBJECT_0) {
+    if (WaitServingSentMessages(m_workerEnded, kStopWaitMs) != WAIT_OBJECT_0) {
         return false;
     }
-    ::CloseHandle(m_worker);
-    m_worker = nullptr;
+    // Past its last step: the join returns at once.
+    m_worker.join();
     return true;
 }
 
@@ -191,17 +202,11 @@ int32_t CaptureEngine::OnAudioFrame(AVStream* stream, AVFrame* frame, int64_t au
     return 0;
 }
 
-DWORD WINAPI CaptureEngine::WorkerEntry(void* engine) {
-    static_cast<CaptureEngine*>(engine)->WorkerLoop();
-    return 0;
-}
-
 void CaptureEngine::WorkerLoop() {
-    while (threadState == 1) {
-        std::optional<CaptureItem> item = m_queue.Pop();
+    while (m_workerState == WorkerState::Running) {
+        std::optional<CaptureItem> item = m_queue.WaitPop();
         if (!item) {
-            ::Sleep(1);
-            continue;
+            continue; // closed: the state says stop
         }
         if (item->kind == CaptureItem::kVideo) {
             ProcessVideo(*item);
@@ -215,6 +220,8 @@ void CaptureEngine::WorkerLoop() {
     if (renderer) {
         renderer->Release();
     }
+    m_workerState = WorkerState::Ended;
+    ::SetEvent(m_workerEnded);
 }
 
 void CaptureEngine::ProcessVideo(CaptureItem& item) {

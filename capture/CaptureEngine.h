@@ -10,6 +10,7 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "capture/CaptureItem.h"
@@ -100,6 +101,11 @@ public:
     uint64_t SkippedDrawings() const { return m_skippedDrawing; }
     bool WorkerRunning() const;
 
+    // The worker runs from the engine's construction until RequestStop; it
+    // has ended once it let go of what it made (the renderer's device).
+    enum class WorkerState { Running, Stopping, Ended };
+    WorkerState State() const { return m_workerState; }
+
     // Measurement of preview delay, off unless started: for each presented
     // picture, the microseconds from its sample's arrival (the stamp taken in
     // QueueVideoSample) to the return of its Present, kept for at most
@@ -117,7 +123,6 @@ public:
     std::atomic<int32_t> frameHeight{720};
     std::atomic<bool> recording{false};
     std::atomic<bool> photoPending{false};
-    std::atomic<int32_t> threadState{1};
     // Set by the main window on every WM_SIZE; nothing is drawn while true.
     std::atomic<bool> minimized{false};
 
@@ -129,14 +134,16 @@ private:
     // Waits until the last picture the worker took has the given size, at
     // most timeoutMs; answers whether it has.
     bool WaitForPictureSize(int32_t width, int32_t height, DWORD timeoutMs);
-    static DWORD WINAPI WorkerEntry(void* engine);
     void WorkerLoop();
     void ProcessVideo(CaptureItem& item);
     void ProcessAudio(CaptureItem& item);
 
     CaptureQueue<CaptureItem> m_queue;
-    HANDLE m_worker = nullptr;
-    DWORD m_workerId = 0;
+    std::atomic<WorkerState> m_workerState{WorkerState::Running};
+    // Manual reset, set as the worker ends: stopping waits on it while
+    // serving sent messages, which a join cannot do, and only then joins.
+    HANDLE m_workerEnded = nullptr;
+    std::thread m_worker;
     HANDLE m_pictureEvent = nullptr; // auto reset: the worker has decoded a picture
     std::atomic<uint64_t> m_decoded{0};
     std::atomic<uint64_t> m_presented{0};

@@ -318,6 +318,6 @@ TEST(CaptureEngineShutdown, RequestStopEndsAndJoinsTheWorker) {
     EXPECT_TRUE(engine.WorkerRunning());
     EXPECT_TRUE(engine.RequestStop());
     EXPECT_FALSE(engine.WorkerRunning());
-    EXPECT_EQ(engine.threadState, 2);
+    EXPECT_EQ(engine.State(), CaptureEngine::WorkerState::Ended);
     EXPECT_TRUE(engine.RequestStop()); // a second request is harmless
 }

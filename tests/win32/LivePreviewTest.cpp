@@ -704,7 +704,7 @@ TEST_P(LivePreviewShutdown, UnplugWhilePreviewingThenStopJoinsTheWorker) {
     const DWORD stopTime = ::GetTickCount() - start;
     EXPECT_LT(stopTime, 1000u);
     EXPECT_FALSE(engine.WorkerRunning());
-    EXPECT_EQ(engine.threadState, 2);
+    EXPECT_EQ(engine.State(), CaptureEngine::WorkerState::Ended);
     // The worker let go of its Direct3D device before it ended.
     EXPECT_FALSE(engine.renderer->Ready());
     ::Sleep(100);
