@@ -231,7 +231,7 @@ void ControlPanel::OnValueChanged(const Ui::CUiString& sender) {
 
 void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
     CaptureEngine& engine = CaptureEngine::Instance();
-    if (timerId != kRecordingTimer || !engine.recording) {
+    if (timerId != kRecordingTimer || !engine.IsRecording()) {
         return;
     }
     // A full disk or a drive pulled out ended the recording: show it
@@ -252,7 +252,7 @@ void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
 void ControlPanel::TakePhoto() {
     OrvanaCamera* camera = CameraRegistry::Instance().CurrentCamera();
     CaptureEngine& engine = CaptureEngine::Instance();
-    if (camera == nullptr || !camera->running || engine.recording) {
+    if (camera == nullptr || !camera->running || engine.IsRecording()) {
         return;
     }
     const AppSettings settings = CurrentSettings;
@@ -268,7 +268,7 @@ void ControlPanel::ToggleRecording() {
     CaptureEngine& engine = CaptureEngine::Instance();
     // The option flips its own look after this click: setting it selected
     // here leaves it unselected on screen, and the reverse.
-    if (engine.recording) {
+    if (engine.IsRecording()) {
         engine.StopRecording();
         ResetRecordingDisplay();
         Select(m_recordButton, true);
@@ -305,7 +305,7 @@ void ControlPanel::ResetRecordingDisplay() {
 
 void ControlPanel::StopRecordingIfActive() {
     CaptureEngine& engine = CaptureEngine::Instance();
-    if (engine.recording) {
+    if (engine.IsRecording()) {
         engine.StopRecording();
     }
 }
