@@ -1,9 +1,9 @@
-// MediaPipeline: all FFmpeg state of the program. It turns one camera sample
-// (MJPG, YUY2 or H264) into a planar 4:2:0 picture, kept both as an FFmpeg
-// frame (the current picture, which recording and photos encode) and as a
-// tightly packed I420 buffer (which the preview renderer uploads), and it
-// holds the pending photo (PhotoWriter). Recordings take the current
-// picture from it (see Recorder).
+// MediaPipeline: the FFmpeg state of the pictures (decoder, flip graph,
+// photo). It turns one camera sample (MJPG, YUY2 or H264) into a planar
+// 4:2:0 picture, kept both as an FFmpeg frame (the current picture, which
+// recordings and photos encode) and as a tightly packed I420 buffer (which
+// the preview uploads), and it holds the pending photo (PhotoWriter). The
+// recordings' FFmpeg state is the Recorder's.
 #pragma once
 
 #include <atomic>
