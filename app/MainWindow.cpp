@@ -14,6 +14,7 @@
 #include "app/LanguageTable.h"
 #include "capture/CaptureEngine.h"
 #include "preview/CaptureViewUI.h"
+#include "preview/LivePreview.h"
 #include "settings/SettingsFile.h"
 #include "ui/ControlUI.h"
 
@@ -152,15 +153,13 @@ LRESULT MainWindow::OnCreate() {
 void MainWindow::Shutdown() {
     if (m_controlPanel != nullptr) {
         m_controlPanel->StopRecordingIfActive();
-    } else if (CaptureEngine::Instance().recording) {
+    } else if (CaptureEngine::Instance().IsRecording()) {
         CaptureEngine::Instance().StopRecording();
     }
     CaptureEngine::Instance().RequestStop();
     // The stopped recording's file is finished by its own thread; should the
     // process die before that, the next start finishes it.
-    if (CaptureEngine::Instance().pipeline) {
-        CaptureEngine::Instance().pipeline->WaitForFinishedRecordings(kExitFinishWaitMs);
-    }
+    CaptureEngine::Instance().WaitForFinishedRecordings(kExitFinishWaitMs);
     m_repair.Stop();
     ::Sleep(100);
     OrvanaCamera* camera = CameraRegistry::Instance().CurrentCamera();
@@ -199,7 +198,7 @@ bool MainWindow::OnDeviceChange(WPARAM event, LPARAM header) {
         }
         return true;
     }
-    if (event == DBT_DEVICEREMOVECOMPLETE && CaptureEngine::Instance().recording &&
+    if (event == DBT_DEVICEREMOVECOMPLETE && CaptureEngine::Instance().IsRecording() &&
         m_controlPanel != nullptr) {
         m_controlPanel->StopRecordingAndReset();
     }
@@ -357,13 +356,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         Shutdown();
         break;
     case WM_MOVE:
+    case kRefitPreviewMessage:
         if (m_preview != nullptr) {
             m_preview->FitPreview();
         }
         break;
     case WM_SIZE:
         UpdateWindowRegion();
-        CaptureEngine::Instance().minimized = (wParam == SIZE_MINIMIZED);
+        CaptureEngine::Instance().SetMinimized(wParam == SIZE_MINIMIZED);
         break;
     case WM_NCCALCSIZE:
     case WM_NCPAINT:

@@ -53,7 +53,7 @@ void RecordingBar::OnValueChanged(const Ui::CUiString& sender) {
 }
 
 void RecordingBar::OnTimer(WPARAM timerId) {
-    if (timerId != kRecordingTimer || !m_engine.recording) {
+    if (timerId != kRecordingTimer || !m_engine.IsRecording()) {
         return;
     }
     // A full disk or a drive pulled out ended the recording: show it
@@ -71,7 +71,7 @@ void RecordingBar::OnTimer(WPARAM timerId) {
 
 void RecordingBar::TakePhoto() {
     OrvanaCamera* camera = m_registry.CurrentCamera();
-    if (camera == nullptr || !camera->running || m_engine.recording) {
+    if (camera == nullptr || !camera->running || m_engine.IsRecording()) {
         return;
     }
     if (UseSavedFormat(*camera, Capture::Photo) != FormatSwitch::Refused) {
@@ -82,7 +82,7 @@ void RecordingBar::TakePhoto() {
 void RecordingBar::ToggleRecording() {
     // The option flips its own look after this click: setting it selected
     // here leaves it unselected on screen, and the reverse.
-    if (m_engine.recording) {
+    if (m_engine.IsRecording()) {
         m_engine.StopRecording();
         ResetRecordingDisplay();
         Select(m_recordButton, true);
@@ -127,7 +127,7 @@ void RecordingBar::ResetRecordingDisplay() {
 }
 
 void RecordingBar::StopRecordingIfActive() {
-    if (m_engine.recording) {
+    if (m_engine.IsRecording()) {
         m_engine.StopRecording();
     }
 }

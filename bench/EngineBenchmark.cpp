@@ -28,6 +28,7 @@ extern "C" {
 
 #include "bench/BenchSamples.h"
 #include "capture/CaptureEngine.h"
+#include "preview/LivePreview.h"
 
 namespace {
 
@@ -98,13 +99,13 @@ int main(int argc, char** argv) {
                                     WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
                                     1308, 800, nullptr, nullptr, instance, nullptr);
     CaptureEngine& engine = CaptureEngine::Instance();
-    if (window == nullptr || !engine.CreatePreviewWindow(window, instance)) {
+    if (window == nullptr || LivePreview::Attach(window, instance) == nullptr) {
         std::printf("the preview window could not be made\n");
         return 2;
     }
     const int previewHeight = 554;
     const int previewWidth = previewHeight * width / height;
-    ::MoveWindow(engine.previewWindow, 27, 87, previewWidth, previewHeight, TRUE);
+    ::MoveWindow(LivePreview::Current()->Window(), 27, 87, previewWidth, previewHeight, TRUE);
     PumpMessages();
 
     char folder[MAX_PATH] = {};
@@ -119,11 +120,10 @@ int main(int argc, char** argv) {
             ::Sleep(10);
         }
         // What CaptureEngine::StartRecording does once it knows the camera.
-        if (!engine.pipeline->StartRecording(recordingPath, width, height, fps, L"", nullptr)) {
+        if (!engine.StartRecordingWith(recordingPath, width, height, fps, L"")) {
             std::printf("the recording could not be started\n");
             return 2;
         }
-        engine.recording = true;
     }
     const uint64_t decodedBefore = engine.DecodedFrames();
     const uint64_t presentedBefore = engine.PresentedFrames();
@@ -223,26 +223,25 @@ int main(int argc, char** argv) {
     std::printf("RESULT latency_median_ms %.2f\n", latencyMedian);
     std::printf("RESULT latency_p99_ms %.2f\n", latency99);
     if (record) {
-        engine.recording = false;
         const double stopping = Now();
         const double cpuBefore = ProcessorSeconds();
-        engine.pipeline->StopRecording();
+        engine.StopRecording();
         const double stopCpu = ProcessorSeconds() - cpuBefore;
         const double stopMs = (Now() - stopping) * 1000.0;
         // The recording's own thread drains the encoders and finishes the file.
-        const bool finished = engine.pipeline->WaitForFinishedRecordings(60000);
-        const FinishedRecording file = engine.pipeline->LastRecordingFinished();
+        const bool finished = engine.WaitForFinishedRecordings(60000);
+        const FinishedRecording file = engine.Recordings().LastFinished();
         const bool complete = finished && file.complete;
-        const uint64_t recorded = engine.pipeline->LastRecordingPictures();
+        const uint64_t recorded = engine.Recordings().LastPictures();
         std::printf("recorded %llu pictures (%.1f %% of those fed, at least %.1f %%; %llu dropped "
                     "by the encoder falling behind), file %s, stop took %.0f ms (%.0f ms of "
                     "processor time), the file was finished %.0f ms after the stop (in place: "
                     "%.0f ms)\n",
                     static_cast<unsigned long long>(recorded), 100.0 * recorded / total,
                     100.0 * kLeastRecordedShare,
-                    static_cast<unsigned long long>(engine.pipeline->LastRecordingDropped()),
+                    static_cast<unsigned long long>(engine.Recordings().LastDroppedPictures()),
                     complete ? "complete" : "INCOMPLETE", stopMs, stopCpu * 1000.0,
-                    engine.pipeline->LastRecordingFinishMicros() / 1000.0,
+                    engine.Recordings().LastFinishMicros() / 1000.0,
                     file.finishMicros / 1000.0);
         // Finished in place: the file grows by its index alone.
         std::printf("fragmented file %.2f MB, ordinary MP4 %.2f MB (%+lld bytes), %s\n",
@@ -255,7 +254,7 @@ int main(int argc, char** argv) {
                     file.bytes * 8.0 / 1e6 / (static_cast<double>(total) / fps));
         std::printf("RESULT stop_ms %.0f\n", stopMs);
         std::printf("RESULT finish_ms %.1f\n",
-                    engine.pipeline->LastRecordingFinishMicros() / 1000.0);
+                    engine.Recordings().LastFinishMicros() / 1000.0);
         std::printf("RESULT recording_complete %d\n", complete && file.ordinary ? 1 : 0);
         kept = kept && complete && file.ordinary &&
                static_cast<double>(recorded) >= kLeastRecordedShare * total;

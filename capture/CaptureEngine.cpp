@@ -5,16 +5,11 @@
 #include <new>
 #include <optional>
 
-extern "C" {
-#include <libavutil/frame.h>
-}
-
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFolder.h"
-#include "preview/PreviewWindow.h"
 
 namespace {
 
@@ -54,8 +49,6 @@ DWORD WaitServingSentMessages(HANDLE handle, DWORD timeoutMs) {
 
 } // namespace
 
-void AudioFrameDeleter::operator()(AVFrame* frame) const { av_frame_free(&frame); }
-
 CaptureEngine& CaptureEngine::Instance() {
     static CaptureEngine* const engine = [] {
         CaptureEngine* made = new CaptureEngine();
@@ -67,7 +60,7 @@ CaptureEngine& CaptureEngine::Instance() {
 
 void CaptureEngine::EndAtExit() {
     CaptureEngine& engine = Instance();
-    engine.recording = false;
+    engine.m_recording = false;
     // A worker stuck inside a call that never came back may go on at any
     // moment with the queue, the pipeline and the renderer: all of the engine
     // is then left to the end of the process.
@@ -78,57 +71,58 @@ void CaptureEngine::EndAtExit() {
 
 CaptureEngine::CaptureEngine() {
     m_pictureEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    m_worker = ::CreateThread(nullptr, 0, &CaptureEngine::WorkerEntry, this, 0, &m_workerId);
+    m_workerEnded = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (m_workerEnded != nullptr) {
+        m_worker = std::thread([this] { WorkerLoop(); });
+    } else {
+        m_workerState = WorkerState::Ended;
+    }
 }
 
 CaptureEngine::~CaptureEngine() {
-    // The microphone's thread queues into m_queue: it is joined here, while
-    // the queue still exists.
-    if (pipeline) {
-        pipeline->StopRecording();
-    }
     m_queue.Clear();
     if (m_pictureEvent != nullptr) {
         ::CloseHandle(m_pictureEvent);
     }
+    if (m_workerEnded != nullptr) {
+        ::CloseHandle(m_workerEnded);
+    }
 }
 
 bool CaptureEngine::WorkerRunning() const {
-    return m_worker != nullptr && ::WaitForSingleObject(m_worker, 0) == WAIT_TIMEOUT;
+    return m_worker.joinable() && ::WaitForSingleObject(m_workerEnded, 0) == WAIT_TIMEOUT;
 }
 
 bool CaptureEngine::RequestStop() {
-    threadState = 2;
-    if (m_worker == nullptr) {
+    WorkerState running = WorkerState::Running;
+    m_workerState.compare_exchange_strong(running, WorkerState::Stopping);
+    // Wakes the worker when it waits for a sample.
+    m_queue.Close();
+    if (!m_worker.joinable()) {
         return true;
     }
-    if (::GetCurrentThreadId() == m_workerId) {
+    if (std::this_thread::get_id() == m_worker.get_id()) {
         return false;
     }
-    if (WaitServingSentMessages(m_worker, kStopWaitMs) != WAIT_OBJECT_0) {
+    if (WaitServingSentMessages(m_workerEnded, kStopWaitMs) != WAIT_OBJECT_0) {
         return false;
     }
-    ::CloseHandle(m_worker);
-    m_worker = nullptr;
+    // Past its last step: the join returns at once.
+    m_worker.join();
     return true;
 }
 
-bool CaptureEngine::CreatePreviewWindow(HWND parent, HINSTANCE instance) {
-    if (!RegisterPreviewClass(instance)) {
+bool CaptureEngine::AttachPreview(std::unique_ptr<PictureSink> preview) {
+    if (m_previewReady || !preview) {
         return false;
     }
-    HWND window = CreatePreviewWindowHandle(parent, instance);
-    if (window == nullptr) {
+    m_pipeline.reset(new (std::nothrow) MediaPipeline());
+    if (!m_pipeline) {
         return false;
     }
-    previewWindow = window;
-    renderer.reset(new (std::nothrow) PreviewRenderer());
-    pipeline.reset(new (std::nothrow) MediaPipeline());
-    if (!renderer || !pipeline) {
-        return false;
-    }
+    m_preview = std::move(preview);
     CameraRegistry::Instance().frameHandler = &CaptureEngine::FrameHandler;
-    previewReady = true;
+    m_previewReady = true;
     return true;
 }
 
@@ -174,82 +168,49 @@ int32_t CaptureEngine::QueueVideoSample(const StreamFormat& format, double sampl
     return 0;
 }
 
-int32_t CaptureEngine::OnAudioFrame(AVStream* stream, AVFrame* frame, int64_t audioTime) {
-    AudioFramePtr owned(frame);
-    if (stream == nullptr || frame == nullptr) {
-        return -1;
-    }
-    // The frame comes from the microphone the running recording opened; the
-    // registry is not asked. It belongs to the UI thread, which changes its
-    // lists when devices come and go, also while a recording runs.
-    CaptureItem item;
-    item.kind = CaptureItem::kAudio;
-    item.audioStream = stream;
-    item.audioFrame = std::move(owned);
-    item.audioTime = audioTime;
-    m_queue.PushAudio(std::move(item));
-    return 0;
-}
-
-DWORD WINAPI CaptureEngine::WorkerEntry(void* engine) {
-    static_cast<CaptureEngine*>(engine)->WorkerLoop();
-    return 0;
-}
-
 void CaptureEngine::WorkerLoop() {
-    while (threadState == 1) {
-        std::optional<CaptureItem> item = m_queue.Pop();
+    while (m_workerState == WorkerState::Running) {
+        std::optional<CaptureItem> item = m_queue.WaitPop();
         if (!item) {
-            ::Sleep(1);
-            continue;
+            continue; // closed: the state says stop
         }
-        if (item->kind == CaptureItem::kVideo) {
-            ProcessVideo(*item);
-        } else if (item->kind == CaptureItem::kAudio) {
-            ProcessAudio(*item);
-        }
+        ProcessVideo(*item);
     }
-    // The device was made on this thread and is used only here: release it
-    // now, before the preview window goes and long before the process ends,
-    // rather than from whatever thread destroys the engine.
-    if (renderer) {
-        renderer->Release();
+    if (m_previewReady) {
+        m_preview->WorkerEnding();
     }
+    m_workerState = WorkerState::Ended;
+    ::SetEvent(m_workerEnded);
 }
 
 void CaptureEngine::ProcessVideo(CaptureItem& item) {
-    // Samples that arrive before the window, renderer and pipeline exist are
+    // Samples that arrive before the preview and the pipeline exist are
     // dropped: there is nothing to decode them with yet.
-    if (!previewReady) {
+    if (!m_previewReady) {
         return;
     }
-    if (item.format.width != frameWidth || item.format.height != frameHeight) {
-        frameWidth = item.format.width;
-        frameHeight = item.format.height;
-        // The preview is fitted to the frame's shape when the main window
-        // moves; ask for that now rather than show the new size in the old
-        // shape until the user next moves the window. Posted: this thread
-        // never waits for the UI thread, which may be waiting to join it.
-        if (HWND parent = ::GetParent(previewWindow)) {
-            ::PostMessageA(parent, WM_MOVE, 0, 0);
-        }
+    if (item.format.width != m_frameWidth || item.format.height != m_frameHeight) {
+        m_frameWidth = item.format.width;
+        m_frameHeight = item.format.height;
+        m_preview->PictureSizeChanged(item.format.width, item.format.height);
     }
     bool decoded = false;
     {
         // Decoding and everything that uses the new picture's FFmpeg frame
-        // (the recording's encoder, a pending photo) run under the pipeline's
-        // lock, which starting, stopping and preparing also take.
-        std::lock_guard<std::mutex> lock(pipeline->ContextLock());
-        decoded = pipeline->DecodeFrame(item.format, item.data.get(), item.length);
-        if (decoded && recording && pipeline->EncodeVideoFrame(item.arrivalUs)) {
+        // (the recording, a pending photo) run under the pipeline's lock,
+        // which a recording's start and a photo's preparation also take.
+        std::lock_guard<std::mutex> lock(m_pipeline->ContextLock());
+        decoded = m_pipeline->DecodeFrame(item.format, item.data.get(), item.length);
+        if (decoded && m_recording &&
+            m_recorder.PushPicture(m_pipeline->ShownPicture(), item.arrivalUs)) {
             ++m_recorded;
         }
-        if (decoded && photoPending) {
+        if (decoded && m_photoPending) {
             // Tried once: a photo that fails to write is not retried.
-            if (pipeline->WritePhotoFrame()) {
+            if (m_pipeline->WritePhotoFrame()) {
                 ++m_photos;
             }
-            photoPending = false;
+            m_photoPending = false;
         }
     }
     if (!decoded) {
@@ -259,7 +220,7 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
     if (m_pictureEvent != nullptr) {
         ::SetEvent(m_pictureEvent);
     }
-    if (minimized) {
+    if (m_minimized) {
         return;
     }
     // Drawing costs more than decoding on slow devices. When drawing falls
@@ -269,8 +230,7 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
     // Skipping is bounded in time, though: on a machine too busy to catch
     // up (a recording encodes meanwhile) every picture would be skipped and
     // the preview would freeze.
-    const std::size_t waiting = m_queue.CountIf(
-        [](const CaptureItem& next) { return next.kind == CaptureItem::kVideo; });
+    const std::size_t waiting = m_queue.Size();
     const int64_t now = MonotonicMicros();
     if (waiting >= kDrawingBacklog && now - m_lastDrawnUs < kLongestUndrawnUs) {
         ++m_skippedDrawing;
@@ -278,17 +238,11 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
     }
     m_lastDrawnUs = now;
     // The packed picture changes only on this thread, so it is read without the lock.
-    if (renderer->UploadFrame(previewWindow, item.format, pipeline->PackedPicture(),
-                              pipeline->PackedPictureSize())) {
-        renderer->Clear();
-        renderer->BeginScene();
-        renderer->EndScene();
-        // A picture that a lost device swallowed is not counted as shown.
-        if (renderer->PresentFrame()) {
-            ++m_presented;
-            if (m_latencyLogging.load(std::memory_order_relaxed)) {
-                LogPresentLatency(MonotonicMicros() - item.arrivalUs);
-            }
+    if (m_preview->ShowPicture(item.format, m_pipeline->PackedPicture(),
+                               m_pipeline->PackedPictureSize())) {
+        ++m_presented;
+        if (m_latencyLogging.load(std::memory_order_relaxed)) {
+            LogPresentLatency(MonotonicMicros() - item.arrivalUs);
         }
     }
 }
@@ -318,27 +272,18 @@ void CaptureEngine::LogPresentLatency(int64_t micros) {
     }
 }
 
-void CaptureEngine::ProcessAudio(CaptureItem& item) {
-    // Without a running recording the frame has no use and just goes.
-    if (recording && previewReady) {
-        std::lock_guard<std::mutex> lock(pipeline->ContextLock());
-        pipeline->EncodeAudioFrame(item.audioStream, item.audioFrame.get(), item.audioTime);
-    }
-    item.audioFrame.reset();
-}
-
 bool CaptureEngine::StartRecording() {
-    if (!previewReady) {
+    if (!m_previewReady) {
         return false;
     }
     // A running recording is closed before the new name is chosen, so the
     // new file never takes the old one's name.
     StopRecording();
-    return StartRecordingTo(NewOutputFilePath(previewWindow, ".mp4"));
+    return StartRecordingTo(NewOutputFilePath(m_preview->Window(), ".mp4"));
 }
 
 bool CaptureEngine::StartRecordingTo(const std::string& path) {
-    if (!previewReady) {
+    if (!m_previewReady) {
         return false;
     }
     StopRecording();
@@ -354,8 +299,8 @@ bool CaptureEngine::StartRecordingTo(const std::string& path) {
     }
     // Right after a format switch the last picture may still be of the old
     // size; the file is made at the size the camera delivers now.
-    int32_t width = frameWidth;
-    int32_t height = frameHeight;
+    int32_t width = m_frameWidth;
+    int32_t height = m_frameHeight;
     if (format.width > 0 && format.height > 0) {
         // A camera slower than that still delivers this size: the recording
         // scales only the pictures taken before.
@@ -363,21 +308,43 @@ bool CaptureEngine::StartRecordingTo(const std::string& path) {
         width = format.width;
         height = format.height;
     }
+    // The microphone is opened by name: its sound goes to the recording on
+    // the microphone's own thread, which never touches the registry (the UI
+    // thread changes its lists when devices come and go).
     OrvanaAudio* microphone = registry.CurrentMicrophone();
     const std::wstring microphoneName = microphone != nullptr ? microphone->RecorderName() : L"";
-    auto onSound = [this](AVStream* stream, AVFrame* frame, int64_t readUs) {
-        OnAudioFrame(stream, frame, readUs);
-    };
-    if (!pipeline->StartRecording(path, width, height, frameRate, microphoneName, onSound)) {
+    return StartRecordingWith(path, width, height, frameRate, microphoneName);
+}
+
+bool CaptureEngine::StartRecordingWith(const std::string& path, int32_t width, int32_t height,
+                                       int32_t frameRate, const std::wstring& microphoneName) {
+    if (!m_previewReady) {
         return false;
     }
-    recording = true;
+    {
+        std::lock_guard<std::mutex> lock(m_pipeline->ContextLock());
+        if (!m_pipeline->DecoderReady()) {
+            return false;
+        }
+    }
+    StopRecording();
+    // Opening the devices and the file takes a while: the preview goes on
+    // meanwhile, and only the start below holds the pipeline's lock, so that
+    // the picture on screen is the recording's first.
+    if (!m_recorder.Open(path, width, height, frameRate, microphoneName)) {
+        return false;
+    }
+    {
+        std::lock_guard<std::mutex> lock(m_pipeline->ContextLock());
+        m_recorder.Begin(m_pipeline->ShownPicture());
+    }
+    m_recording = true;
     return true;
 }
 
 bool CaptureEngine::WaitForPictureSize(int32_t width, int32_t height, DWORD timeoutMs) {
     const DWORD start = ::GetTickCount();
-    while (frameWidth != width || frameHeight != height) {
+    while (m_frameWidth != width || m_frameHeight != height) {
         const DWORD elapsed = ::GetTickCount() - start;
         if (elapsed >= timeoutMs || m_pictureEvent == nullptr ||
             WaitServingSentMessages(m_pictureEvent, timeoutMs - elapsed) == WAIT_FAILED) {
@@ -388,39 +355,41 @@ bool CaptureEngine::WaitForPictureSize(int32_t width, int32_t height, DWORD time
 }
 
 bool CaptureEngine::StopRecording() {
-    if (recording) {
-        recording = false;
-        pipeline->StopRecording();
+    if (m_recording) {
+        m_recording = false;
+        m_recorder.Stop();
     }
     return true;
 }
 
-bool CaptureEngine::RecordingEndedByItself() const {
-    return recording && pipeline && pipeline->RecordingEndedByItself();
+bool CaptureEngine::WaitForFinishedRecordings(unsigned timeoutMs) {
+    return m_recorder.WaitForFinished(timeoutMs);
+}
+
+bool CaptureEngine::RecordingEndedByItself() {
+    return m_recording && m_recorder.EndedByItself();
 }
 
 bool CaptureEngine::TakePhoto() {
-    if (!previewReady) {
+    if (!m_previewReady) {
         return false;
     }
-    return TakePhotoTo(NewOutputFilePath(previewWindow, ".jpg"));
+    return TakePhotoTo(NewOutputFilePath(m_preview->Window(), ".jpg"));
 }
 
 bool CaptureEngine::TakePhotoTo(const std::string& path) {
-    if (!previewReady || !pipeline->PreparePhoto(path)) {
+    if (!m_previewReady || !m_pipeline->PreparePhoto(path)) {
         return false;
     }
-    photoPending = true;
+    m_photoPending = true;
     return true;
 }
 
 void CaptureEngine::StopRecordingAndRepaint() {
     StopRecording();
     ::Sleep(100);
-    if (previewWindow != nullptr) {
-        RECT client{};
-        ::GetClientRect(previewWindow, &client);
-        ::InvalidateRect(previewWindow, &client, TRUE);
+    if (m_previewReady) {
+        m_preview->ShowBlank();
     }
 }
 
@@ -441,8 +410,8 @@ bool CaptureEngine::FollowMirror(OrvanaCamera& camera) {
     const bool hasSwitch = camera.HasMirrorSwitch();
     // The camera's own switch mirrors its picture; a flip would undo it.
     const bool flip = !hasSwitch && camera.pictureMirrored;
-    if (pipeline) {
-        pipeline->softwareMirror = flip;
+    if (m_pipeline) {
+        m_pipeline->softwareMirror = flip;
     }
     if (!hasSwitch) {
         return flip;
@@ -452,7 +421,5 @@ bool CaptureEngine::FollowMirror(OrvanaCamera& camera) {
 }
 
 void CaptureEngine::SetRecordingVolume(int32_t percent) {
-    if (pipeline) {
-        pipeline->recordingVolume = percent;
-    }
+    m_recorder.SetVolume(percent);
 }

@@ -1,5 +1,6 @@
-// CaptureEngine: the queue of camera samples and audio frames and the worker
-// thread that decodes each picture and draws it into the preview window. One
+// CaptureEngine: the queue of camera samples and the worker thread that
+// decodes each picture, hands it to a running recording and a pending photo,
+// and shows it through the attached preview (a PictureSink). One
 // per process; the rest of the program reaches live video through it.
 #pragma once
 
@@ -10,12 +11,14 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "capture/CaptureItem.h"
 #include "capture/CaptureQueue.h"
 #include "capture/MediaPipeline.h"
-#include "preview/PreviewRenderer.h"
+#include "capture/PictureSink.h"
+#include "capture/Recorder.h"
 
 class OrvanaCamera;
 
@@ -28,9 +31,12 @@ public:
     CaptureEngine(const CaptureEngine&) = delete;
     CaptureEngine& operator=(const CaptureEngine&) = delete;
 
-    // Registers "PreviewClass", creates the preview window as a child of
-    // parent, the renderer and the pipeline. Succeeds once per process.
-    bool CreatePreviewWindow(HWND parent, HINSTANCE instance);
+    // Takes the preview that shows every decoded picture from now on, and
+    // makes the pipeline. Succeeds once per process.
+    bool AttachPreview(std::unique_ptr<PictureSink> preview);
+    // True once the preview and the pipeline exist; samples that come
+    // earlier are dropped.
+    bool PreviewReady() const { return m_previewReady; }
 
     // The camera's frame callback (streaming thread): copies the sample with
     // the current camera's format into the queue. 0 queued, -1 refused (empty
@@ -39,14 +45,10 @@ public:
     // Queues a sample whose format is already known; the same answers.
     int32_t QueueVideoSample(const StreamFormat& format, double sampleTime, const uint8_t* buffer,
                              int32_t length);
-    // The audio capture thread's callback: queues a decoded frame, read at
-    // audioTime (MonotonicMicros), which the engine owns from then on, also
-    // when it is refused (-1: no stream or no frame).
-    int32_t OnAudioFrame(AVStream* stream, AVFrame* frame, int64_t audioTime);
-
     // Starts recording the current camera (and microphone, when there is
     // one) into a new time-stamped MP4 file in the output folder; a running
-    // recording is finished first. The file takes the size of the camera's
+    // recording is finished first. The microphone's sound goes straight to
+    // the recording. The file takes the size of the camera's
     // format: after a format switch this waits (at most a few seconds) for
     // the first picture of that size. False, with the flags unchanged, when
     // no picture has been decoded yet, there is no camera, or the file cannot
@@ -54,16 +56,29 @@ public:
     bool StartRecording();
     // The same into the given file.
     bool StartRecordingTo(const std::string& path);
+    // The same of a width x height picture at frameRate with the microphone
+    // of that name (none when empty), whatever the camera; false before the
+    // first decoded picture or when the file cannot be made.
+    bool StartRecordingWith(const std::string& path, int32_t width, int32_t height,
+                            int32_t frameRate, const std::wstring& microphoneName);
+    bool IsRecording() const { return m_recording; }
     // Finishes a running recording (trailer written, file closed); always true.
     bool StopRecording();
+    // Waits up to timeoutMs for the files of stopped recordings to be
+    // finished in place; true when none is left finishing.
+    bool WaitForFinishedRecordings(unsigned timeoutMs);
+    // The running recording and the figures of the last finished one.
+    Recorder& Recordings() { return m_recorder; }
     // Whether the running recording ended by itself (a write failed, the
     // disk is nearly full); the user interface then stops it as the user
     // would.
-    bool RecordingEndedByItself() const;
+    bool RecordingEndedByItself();
     // Makes a new time-stamped JPEG file; the next decoded picture goes into
     // it. False when the file cannot be made.
     bool TakePhoto();
     bool TakePhotoTo(const std::string& path);
+    // Whether a prepared photo still waits for its picture.
+    bool PhotoPending() const { return m_photoPending; }
     // Stops a running recording, then lets the preview window show its black
     // background until the next picture.
     void StopRecordingAndRepaint();
@@ -88,7 +103,6 @@ public:
 
     // Camera samples the queue dropped to stay within its bound.
     uint64_t DroppedSamples() const { return m_queue.Dropped(); }
-    uint64_t DroppedAudioFrames() const { return m_queue.DroppedAudio(); }
     // Pictures handed to the recording, and photos written, so far.
     uint64_t RecordedFrames() const { return m_recorded; }
     uint64_t PhotosWritten() const { return m_photos; }
@@ -100,6 +114,11 @@ public:
     uint64_t SkippedDrawings() const { return m_skippedDrawing; }
     bool WorkerRunning() const;
 
+    // The worker runs from the engine's construction until RequestStop; it
+    // has ended once it let go of what it made (the renderer's device).
+    enum class WorkerState { Running, Stopping, Ended };
+    WorkerState State() const { return m_workerState; }
+
     // Measurement of preview delay, off unless started: for each presented
     // picture, the microseconds from its sample's arrival (the stamp taken in
     // QueueVideoSample) to the return of its Present, kept for at most
@@ -108,18 +127,14 @@ public:
     // Ends the measurement and hands over what it kept, oldest first.
     std::vector<int64_t> StopPresentLatencyLog();
 
-    HWND previewWindow = nullptr;
-    std::atomic<bool> previewReady{false};
-    std::unique_ptr<PreviewRenderer> renderer;
-    std::unique_ptr<MediaPipeline> pipeline;
-    // Size of the last camera sample the worker took; read to fit the window.
-    std::atomic<int32_t> frameWidth{1080};
-    std::atomic<int32_t> frameHeight{720};
-    std::atomic<bool> recording{false};
-    std::atomic<bool> photoPending{false};
-    std::atomic<int32_t> threadState{1};
+    // Size of the last camera sample the worker took.
+    int32_t PictureWidth() const { return m_frameWidth; }
+    int32_t PictureHeight() const { return m_frameHeight; }
     // Set by the main window on every WM_SIZE; nothing is drawn while true.
-    std::atomic<bool> minimized{false};
+    void SetMinimized(bool minimized) { m_minimized = minimized; }
+    bool IsMinimized() const { return m_minimized; }
+    // The decoder and its current picture; null until the preview exists.
+    MediaPipeline* Pipeline() { return m_pipeline.get(); }
 
 private:
     CaptureEngine();
@@ -129,14 +144,25 @@ private:
     // Waits until the last picture the worker took has the given size, at
     // most timeoutMs; answers whether it has.
     bool WaitForPictureSize(int32_t width, int32_t height, DWORD timeoutMs);
-    static DWORD WINAPI WorkerEntry(void* engine);
     void WorkerLoop();
     void ProcessVideo(CaptureItem& item);
-    void ProcessAudio(CaptureItem& item);
 
     CaptureQueue<CaptureItem> m_queue;
-    HANDLE m_worker = nullptr;
-    DWORD m_workerId = 0;
+    std::unique_ptr<MediaPipeline> m_pipeline;
+    // Set once, before m_previewReady; used by the worker from then on.
+    std::unique_ptr<PictureSink> m_preview;
+    std::atomic<bool> m_previewReady{false};
+    Recorder m_recorder;
+    std::atomic<int32_t> m_frameWidth{1080};
+    std::atomic<int32_t> m_frameHeight{720};
+    std::atomic<bool> m_recording{false};
+    std::atomic<bool> m_photoPending{false};
+    std::atomic<bool> m_minimized{false};
+    std::atomic<WorkerState> m_workerState{WorkerState::Running};
+    // Manual reset, set as the worker ends: stopping waits on it while
+    // serving sent messages, which a join cannot do, and only then joins.
+    HANDLE m_workerEnded = nullptr;
+    std::thread m_worker;
     HANDLE m_pictureEvent = nullptr; // auto reset: the worker has decoded a picture
     std::atomic<uint64_t> m_decoded{0};
     std::atomic<uint64_t> m_presented{0};

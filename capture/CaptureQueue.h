@@ -5,10 +5,13 @@
 // Sound is never dropped to make room for pictures; it has a bound of its
 // own (kAudioLimit, seconds of sound) only so that a stuck worker cannot
 // make it grow without end. Items own what they carry, so a dropped item
-// frees its buffers as it goes. Item has `kind` and Item::kVideo.
+// frees its buffers as it goes. Item has `kind` and Item::kVideo. A consumer
+// waits for work on the queue's condition instead of polling it.
 // Free of Windows headers: the rules are tested natively with a stand-in item.
 #pragma once
 
+#include <chrono>
+#include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <deque>
@@ -28,6 +31,7 @@ public:
         m_items.push_back(std::move(item));
         const std::size_t dropped = DropOldest(true, kLimit);
         m_dropped += dropped;
+        m_changed.notify_one();
         return dropped;
     }
 
@@ -38,6 +42,7 @@ public:
         m_items.push_back(std::move(item));
         const std::size_t dropped = DropOldest(false, kAudioLimit);
         m_droppedAudio += dropped;
+        m_changed.notify_one();
         return dropped;
     }
 
@@ -47,9 +52,30 @@ public:
         if (m_items.empty()) {
             return std::nullopt;
         }
-        std::optional<Item> head(std::move(m_items.front()));
-        m_items.pop_front();
-        return head;
+        return TakeHead();
+    }
+
+    // Removes the head item, waiting for one at most timeout; nothing when
+    // the time passed or the queue is closed and empty.
+    template <class Rep, class Period>
+    std::optional<Item> WaitPop(std::chrono::duration<Rep, Period> timeout) {
+        std::unique_lock<std::mutex> lock(m_lock);
+        m_changed.wait_for(lock, timeout, [this] { return !m_items.empty() || m_closed; });
+        return TakeHead();
+    }
+    // The same without a time limit: waits until an item comes or Close.
+    std::optional<Item> WaitPop() {
+        std::unique_lock<std::mutex> lock(m_lock);
+        m_changed.wait(lock, [this] { return !m_items.empty() || m_closed; });
+        return TakeHead();
+    }
+
+    // Ends every wait, now and later, once the queue is empty; items pushed
+    // afterwards are still handed out.
+    void Close() {
+        std::lock_guard<std::mutex> lock(m_lock);
+        m_closed = true;
+        m_changed.notify_all();
     }
 
     std::size_t Size() const {
@@ -91,6 +117,16 @@ public:
     }
 
 private:
+    // m_lock held.
+    std::optional<Item> TakeHead() {
+        if (m_items.empty()) {
+            return std::nullopt;
+        }
+        std::optional<Item> head(std::move(m_items.front()));
+        m_items.pop_front();
+        return head;
+    }
+
     // Drops the oldest items of one kind until at most limit of it remain.
     std::size_t DropOldest(bool video, std::size_t limit) {
         std::size_t count = 0;
@@ -111,7 +147,9 @@ private:
     }
 
     mutable std::mutex m_lock;
+    std::condition_variable m_changed; // an item came, or the queue was closed
     std::deque<Item> m_items;
+    bool m_closed = false;
     uint64_t m_dropped = 0;
     uint64_t m_droppedAudio = 0;
 };

@@ -18,7 +18,6 @@ extern "C" {
 
 #include "Core/FormatRules.h"
 #include "Core/MediaTypes.h"
-#include "capture/MonotonicClock.h"
 #include "capture/PictureConversion.h"
 
 namespace {
@@ -26,24 +25,12 @@ namespace {
 // Plane rows of the converted frame start on this boundary so that
 // libswscale writes with aligned stores.
 constexpr int kConvertedAlign = 32;
-// How long the end of the program waits for a recording's file to be finished.
-constexpr unsigned kExitFinishWaitMs = 5000;
 
 } // namespace
 
 MediaPipeline::MediaPipeline() = default;
 
 MediaPipeline::~MediaPipeline() {
-    StopRecording();
-    if (!WaitForFinishedRecordings(kExitFinishWaitMs)) {
-        // A finish stuck on a dead disk: its thread owns all it uses and the
-        // process is ending; the file, fragmented, is finished at the next start.
-        std::lock_guard<std::mutex> lock(m_finishingLock);
-        for (std::unique_ptr<RecordingThread>& stuck : m_finishing) {
-            (void)stuck.release();
-        }
-        m_finishing.clear();
-    }
     std::lock_guard<std::mutex> lock(m_contextLock);
     m_photo.Cancel();
     CloseDecoder();
@@ -387,118 +374,6 @@ bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sampl
     }
     m_havePicture = true;
     return true;
-}
-
-bool MediaPipeline::StartRecording(const std::string& path, int width, int height, int frameRate,
-                                   const std::wstring& microphoneName,
-                                   AudioInput::FrameCallback onSound) {
-    {
-        std::lock_guard<std::mutex> lock(m_contextLock);
-        if (!m_decoderReady) {
-            return false;
-        }
-    }
-    // The previous recording's file is finished by its own thread meanwhile.
-    StopRecording();
-    // Opening the devices and the file takes a while: the preview goes on
-    // meanwhile, and only the hand-over below holds the lock.
-    auto microphone = std::make_unique<AudioInput>();
-    const bool haveSound = microphone->Open(microphoneName);
-    const SoundFormat sound = microphone->Format();
-    auto file = std::make_unique<RecordingFile>();
-    if (!file->Open(path, width, height, frameRate, haveSound ? &sound : nullptr)) {
-        return false;
-    }
-    std::lock_guard<std::mutex> lock(m_contextLock);
-    file->Begin(MonotonicMicros());
-    m_recording = std::make_unique<RecordingThread>(std::move(file));
-    // The picture on screen when the recording starts is its first: the
-    // file's picture begins at 0 even when the camera's next sample is late.
-    if (m_havePicture && m_currentPicture != nullptr) {
-        m_recording->PushVideo(m_currentPicture, MonotonicMicros());
-    }
-    if (haveSound &&
-        microphone->Start(m_recording->EncoderSound(), recordingVolume, std::move(onSound))) {
-        m_microphone = std::move(microphone);
-    }
-    return true;
-}
-
-bool MediaPipeline::EncodeVideoFrame(int64_t arrivalUs) {
-    if (!m_decoderReady || !m_recording || m_currentPicture == nullptr) {
-        return false;
-    }
-    return m_recording->PushVideo(m_currentPicture, arrivalUs);
-}
-
-bool MediaPipeline::EncodeAudioFrame(AVStream* stream, const AVFrame* frame, int64_t readUs) {
-    if (!m_recording || stream == nullptr || frame == nullptr) {
-        return false;
-    }
-    return m_recording->HasSound() && m_recording->PushAudio(frame, readUs);
-}
-
-bool MediaPipeline::StopRecording() {
-    std::unique_ptr<RecordingThread> file;
-    std::unique_ptr<AudioInput> microphone;
-    {
-        std::lock_guard<std::mutex> lock(m_contextLock);
-        file = std::move(m_recording);
-        microphone = std::move(m_microphone);
-    }
-    // Joined before the recording ends; frames it queued meanwhile find no
-    // recording and are dropped.
-    microphone.reset();
-    std::unique_lock<std::mutex> lock(m_finishingLock);
-    if (file) {
-        file->End();
-        m_finishing.push_back(std::move(file));
-    }
-    CollectFinished(lock);
-    return true;
-}
-
-void MediaPipeline::CollectFinished(std::unique_lock<std::mutex>& finishingLock) {
-    (void)finishingLock;
-    for (auto each = m_finishing.begin(); each != m_finishing.end();) {
-        RecordingThread& file = **each;
-        if (!file.WaitFinished(0)) {
-            ++each;
-            continue;
-        }
-        file.Finish();
-        m_lastPictures = file.WrittenPictures();
-        m_lastDropped = file.DroppedPictures();
-        m_lastFinishUs = file.EndToFinishedMicros();
-        m_lastFinished = file.Finished();
-        each = m_finishing.erase(each);
-    }
-}
-
-bool MediaPipeline::WaitForFinishedRecordings(unsigned timeoutMs) {
-    const int64_t deadline = MonotonicMicros() + static_cast<int64_t>(timeoutMs) * 1000;
-    std::unique_lock<std::mutex> lock(m_finishingLock);
-    for (const std::unique_ptr<RecordingThread>& file : m_finishing) {
-        const int64_t left = deadline - MonotonicMicros();
-        file->WaitFinished(left > 0 ? static_cast<unsigned>((left + 999) / 1000) : 0);
-    }
-    CollectFinished(lock);
-    return m_finishing.empty();
-}
-
-FinishedRecording MediaPipeline::LastRecordingFinished() {
-    std::lock_guard<std::mutex> lock(m_finishingLock);
-    return m_lastFinished;
-}
-
-bool MediaPipeline::RecordingActive() {
-    std::lock_guard<std::mutex> lock(m_contextLock);
-    return m_recording != nullptr;
-}
-
-bool MediaPipeline::RecordingEndedByItself() {
-    std::lock_guard<std::mutex> lock(m_contextLock);
-    return m_recording != nullptr && m_recording->EndedByItself();
 }
 
 bool MediaPipeline::PreparePhoto(const std::string& path) {

@@ -1,9 +1,9 @@
-// MediaPipeline: all FFmpeg state of the program. It turns one camera sample
-// (MJPG, YUY2 or H264) into a planar 4:2:0 picture, kept both as an FFmpeg
-// frame (the current picture, which recording and photos encode) and as a
-// tightly packed I420 buffer (which the preview renderer uploads), and it
-// holds the running recording (RecordingThread, AudioInput) and the pending
-// photo (PhotoWriter).
+// MediaPipeline: the FFmpeg state of the pictures (decoder, flip graph,
+// photo). It turns one camera sample (MJPG, YUY2 or H264) into a planar
+// 4:2:0 picture, kept both as an FFmpeg frame (the current picture, which
+// recordings and photos encode) and as a tightly packed I420 buffer (which
+// the preview uploads), and it holds the pending photo (PhotoWriter). The
+// recordings' FFmpeg state is the Recorder's.
 #pragma once
 
 #include <atomic>
@@ -15,16 +15,12 @@
 #include <vector>
 
 #include "Core/StreamFormat.h"
-#include "capture/AudioInput.h"
 #include "capture/PhotoWriter.h"
-#include "capture/RecordingFile.h"
-#include "capture/RecordingThread.h"
 
 struct AVBufferPool;
 struct AVCodecContext;
 struct AVFrame;
 struct AVPacket;
-struct AVStream;
 struct AVFilterGraph;
 struct AVFilterContext;
 struct SwsContext;
@@ -52,51 +48,13 @@ public:
     const StreamFormat& RememberedFormat() const { return m_format; }
 
     // Every run on the FFmpeg contexts of this pipeline (decoding together
-    // with the encode and photo steps that use its picture, starting and
-    // stopping a recording, preparing a photo) holds this lock, so no two of
-    // them ever overlap.
+    // with the steps that use its picture: handing it to a recording,
+    // writing a photo; preparing a photo) holds this lock, so no two of them
+    // ever overlap.
     std::mutex& ContextLock() { return m_contextLock; }
-
-    // Recording. Start and stop run on the UI thread and take ContextLock
-    // themselves; the encode steps run on the worker thread, which holds
-    // ContextLock around them, so no encode step overlaps a start or stop.
-    // The encode steps only hand the picture or sound to the recording's own
-    // thread: the preview never waits for the encoder.
-    //
-    // Opens the file for a width x height recording (the size of the last
-    // picture) with the microphone of that name; without a microphone, or
-    // when it does not open, the file has no sound. False, with nothing left
-    // open, before the first picture or when the file cannot be made. A
-    // running recording is finished first.
-    bool StartRecording(const std::string& path, int width, int height, int frameRate,
-                        const std::wstring& microphoneName, AudioInput::FrameCallback onSound);
-    // Hands the current picture, which arrived at arrivalUs (MonotonicMicros),
-    // to the recording (ContextLock held).
-    bool EncodeVideoFrame(int64_t arrivalUs);
-    // Hands a frame from the microphone, read at readUs, to the recording
-    // (ContextLock held). Frames are described by their own fields; stream
-    // only names their source and is not read.
-    bool EncodeAudioFrame(AVStream* stream, const AVFrame* frame, int64_t readUs);
-    // Ends the microphone's thread and lets the recording's own thread drain
-    // the encoders, write the trailer and finish the file in place; returns
-    // without waiting for that (a new recording, a photo, a camera switch
-    // may start meanwhile). Always true.
-    bool StopRecording();
-    // Waits up to timeoutMs for the files of stopped recordings to be
-    // finished, and joins their threads; true when none is left finishing.
-    bool WaitForFinishedRecordings(unsigned timeoutMs);
-    bool RecordingActive();
-    // Whether the running recording ended without a stop (a write failed or
-    // the disk is nearly full); StopRecording still has to be called.
-    bool RecordingEndedByItself();
-    // Of the recording whose file was finished last (see
-    // WaitForFinishedRecordings): the pictures it holds, those its encoder
-    // dropped because it was behind, and what its finish left.
-    uint64_t LastRecordingPictures() const { return m_lastPictures; }
-    uint64_t LastRecordingDropped() const { return m_lastDropped; }
-    FinishedRecording LastRecordingFinished();
-    // Microseconds from the stop to the finished file, of that recording.
-    int64_t LastRecordingFinishMicros() const { return m_lastFinishUs; }
+    // The picture of the last successful DecodeFrame as an FFmpeg frame, or
+    // null before the first (ContextLock held).
+    const AVFrame* ShownPicture() const { return m_havePicture ? m_currentPicture : nullptr; }
 
     // Photos: the file is made now, the next picture goes into it.
     bool PreparePhoto(const std::string& path);
@@ -106,8 +64,6 @@ public:
     // Pictures pass through the hflip graph while this is set (by the
     // user-interface thread; the worker reads it for every picture).
     std::atomic<bool> softwareMirror{false};
-    // Volume in percent applied to the sound of the next recording.
-    std::atomic<int32_t> recordingVolume{100};
 
     // Number of times the decoder was (re)opened; lets callers see re-opens.
     unsigned OpenCount() const { return m_openCount; }
@@ -146,18 +102,6 @@ private:
     std::size_t m_packedViewSize = 0;
     bool m_havePicture = false;
 
-    // Joins the threads of stopped recordings that have finished their files.
-    void CollectFinished(std::unique_lock<std::mutex>& finishingLock);
-
-    std::unique_ptr<RecordingThread> m_recording;
-    std::mutex m_finishingLock; // guards the four below
-    // Stopped recordings whose threads still finish their files, oldest first.
-    std::vector<std::unique_ptr<RecordingThread>> m_finishing;
-    FinishedRecording m_lastFinished;
-    std::atomic<uint64_t> m_lastPictures{0};
-    std::atomic<uint64_t> m_lastDropped{0};
-    std::atomic<int64_t> m_lastFinishUs{0};
-    std::unique_ptr<AudioInput> m_microphone;
     PhotoWriter m_photo;
 
     AVFilterGraph* m_flipGraph = nullptr;

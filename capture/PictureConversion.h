@@ -1,6 +1,6 @@
 // Byte shuffling between the picture layouts of the capture path: packed
-// YUY2 camera samples, FFmpeg's planar 4:2:0 frames, the tightly packed I420
-// buffer the renderer uploads, and Direct3D's YV12 surfaces. Free of Windows
+// YUY2 camera samples, FFmpeg's planar 4:2:0 frames and the tightly packed
+// I420 buffer the preview uploads. Free of Windows
 // and FFmpeg headers so that it is tested natively.
 #pragma once
 
@@ -54,11 +54,3 @@ uint8_t VideoToFullChroma(uint8_t value);
 // I420 buffer of PackedI420Size(width, height) bytes: Y, then U, then V.
 void PackI420(const uint8_t* const planes[3], const int lineSizes[3], int width, int height,
               uint8_t* packed);
-
-// Writes a packed I420 picture into a locked YV12 surface whose rows are
-// pitch bytes apart: the Y rows first, then the V plane, then the U plane,
-// each chroma row pitch/2 bytes apart.
-void CopyI420ToYv12(const uint8_t* packed, int width, int height, uint8_t* surface, int pitch);
-
-// Bytes a YV12 surface of height rows with the given pitch spans.
-std::size_t Yv12SurfaceSize(int height, int pitch);

@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <chrono>
 #include <optional>
 
@@ -71,14 +72,18 @@ void RecordingThread::Run() {
             m_ending = true;
         }
         // Read before looking at the queue: once ending is seen, nothing
-        // more arrives, so an empty queue then means all is written.
+        // more arrives, so an empty queue then means all is written. Until
+        // then the thread sleeps until work comes, End, or the next look at
+        // the free space.
         const bool ending = m_ending;
-        std::optional<Item> item = m_queue.Pop();
+        std::optional<Item> item =
+            ending ? m_queue.Pop()
+                   : m_queue.WaitPop(std::chrono::microseconds(
+                         std::max<int64_t>(0, nextSpaceCheckUs - MonotonicMicros())));
         if (!item) {
             if (ending) {
                 break;
             }
-            ::Sleep(1);
             continue;
         }
         if (item->kind == Item::kVideo) {
@@ -107,6 +112,7 @@ bool RecordingThread::OutOfRoom(int64_t& nextCheckUs) const {
 
 void RecordingThread::End() {
     m_ending = true;
+    m_queue.Close();
     int64_t notYet = 0;
     m_endedAtUs.compare_exchange_strong(notYet, MonotonicMicros());
 }

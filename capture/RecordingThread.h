@@ -53,6 +53,8 @@ public:
     // Pictures encoded, and pictures dropped because the encoder was behind.
     uint64_t WrittenPictures() const { return m_written; }
     uint64_t DroppedPictures() const { return m_queue.Dropped(); }
+    // Sound frames dropped because the encoder was stuck for seconds.
+    uint64_t DroppedSound() const { return m_queue.DroppedAudio(); }
     // What Finish left: an ordinary MP4 or the fragmented file (read after
     // Finish), and how long the thread took from End to the finished file.
     FinishedRecording Finished() const { return m_file ? m_file->Finished() : FinishedRecording{}; }

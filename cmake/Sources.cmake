@@ -38,6 +38,7 @@ set(ORVANA_NEUTRAL_SOURCES
     capture/OutputNaming.cpp
     capture/RecordingClock.cpp
     preview/PreviewFit.cpp
+    preview/SurfaceCopy.cpp
 )
 
 # Stand-ins for Windows-only services, used by the native build alone.
@@ -85,12 +86,14 @@ set(ORVANA_WIN32_SOURCES
     capture/MonotonicClock.cpp
     capture/RecordingFile.cpp
     capture/Win32RandomAccessFile.cpp
+    capture/Recorder.cpp
     capture/RecordingThread.cpp
     capture/RecordingRepair.cpp
     capture/AudioInput.cpp
     capture/PhotoWriter.cpp
     preview/CaptureViewUI.cpp
     preview/PreviewWindow.cpp
+    preview/LivePreview.cpp
     preview/PreviewRenderer.cpp
     app/MainWindow.cpp
     app/ControlPanel.cpp

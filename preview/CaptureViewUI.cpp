@@ -2,8 +2,7 @@
 
 #include <cstring>
 
-#include "capture/CaptureEngine.h"
-#include "preview/PreviewFit.h"
+#include "preview/LivePreview.h"
 #include "ui/ResourceCache.h"
 
 CaptureViewUI::~CaptureViewUI() = default;
@@ -21,19 +20,13 @@ void CaptureViewUI::DoEvent(Ui::TEventUI& event) { CControlUI::DoEvent(event); }
 
 void CaptureViewUI::Attach(HWND parent) {
     m_parent = parent;
-    CaptureEngine::Instance().CreatePreviewWindow(parent, Ui::CResourceCache::GetInstance());
+    LivePreview::Attach(parent, Ui::CResourceCache::GetInstance());
     OnSize.Subscribe([this](void*) { return FitPreview(); });
 }
 
 bool CaptureViewUI::FitPreview() {
-    CaptureEngine& engine = CaptureEngine::Instance();
-    if (!engine.previewReady) {
-        return true;
+    if (LivePreview* preview = LivePreview::Current()) {
+        preview->FitInto(GetPos());
     }
-    const RECT& rect = GetPos();
-    const PreviewPlacement placement = FitPreviewRect(
-        rect.left, rect.top, rect.right, rect.bottom, engine.frameWidth, engine.frameHeight);
-    ::MoveWindow(engine.previewWindow, placement.x, placement.y, placement.width,
-                 placement.height, TRUE);
     return true;
 }

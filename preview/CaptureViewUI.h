@@ -1,7 +1,7 @@
 // CaptureViewUI: the skin's "CaptureView" control, the place of the live
 // camera picture inside the main window. It reserves the space and draws the
-// border; the picture itself is the capture engine's preview window, which
-// the control keeps centred inside it with the picture's aspect ratio.
+// border; the picture itself is the live preview's window (LivePreview),
+// which the control keeps centred inside it with the picture's aspect ratio.
 #pragma once
 
 #include "ui/ControlUI.h"
@@ -14,9 +14,9 @@ public:
     void* GetInterface(const char* name) override;
     void DoEvent(Ui::TEventUI& event) override;
 
-    // Called once by the main window after the skin is built: creates the
-    // preview window, its renderer and the pipeline, and follows every
-    // change of the control's position from then on.
+    // Called once by the main window after the skin is built: attaches the
+    // live preview to the capture engine, and follows every change of the
+    // control's position from then on.
     void Attach(HWND parent);
     // Places the preview window inside the border keeping the picture's
     // aspect ratio; does nothing until the preview exists. Always true.

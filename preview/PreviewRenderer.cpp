@@ -1,6 +1,7 @@
 #include "preview/PreviewRenderer.h"
 
 #include "capture/PictureConversion.h"
+#include "preview/SurfaceCopy.h"
 
 using Microsoft::WRL::ComPtr;
 

@@ -1,5 +1,8 @@
 // The bounded queue between the camera and audio producers and the worker.
+#include <atomic>
+#include <chrono>
 #include <memory>
+#include <optional>
 #include <thread>
 #include <vector>
 
@@ -124,6 +127,33 @@ TEST(CaptureQueue, ConcurrentProducersAndConsumerKeepTheBound) {
     done = true;
     consumer.join();
     EXPECT_EQ(static_cast<uint64_t>(taken) + queue.Dropped(), 2000u);
+}
+
+TEST(CaptureQueue, WaitingConsumerGetsEveryItemAndEndsOnClose) {
+    // The worker sleeps in WaitPop: every push must wake it (one item at a
+    // time, so that it is asleep each time) and Close must end the wait.
+    CaptureQueue<Item> queue;
+    std::atomic<int> taken{0};
+    std::atomic<bool> inOrder{true};
+    std::thread consumer([&] {
+        while (std::optional<Item> item = queue.WaitPop()) {
+            inOrder = inOrder && item->id == taken;
+            ++taken;
+        }
+    });
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(10);
+    for (int i = 0; i < 50; ++i) {
+        queue.PushVideo(Item(1, i, nullptr));
+        while (taken <= i && std::chrono::steady_clock::now() < deadline) {
+            std::this_thread::yield();
+        }
+    }
+    EXPECT_EQ(taken, 50) << "a push did not wake the waiting consumer";
+    queue.Close();
+    consumer.join();
+    EXPECT_TRUE(inOrder);
+    // Closed and empty: a timed wait answers at once.
+    EXPECT_FALSE(queue.WaitPop(std::chrono::hours(1)).has_value());
 }
 
 TEST(CaptureQueue, CountIfCountsWaitingVideoSamplesBehindAudio) {

@@ -6,6 +6,7 @@
 #include <gtest/gtest.h>
 
 #include "capture/PictureConversion.h"
+#include "preview/SurfaceCopy.h"
 
 namespace {
 

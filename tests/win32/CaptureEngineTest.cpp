@@ -18,6 +18,7 @@ extern "C" {
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
 #include "capture/CaptureEngine.h"
+#include "preview/LivePreview.h"
 #include "preview/PreviewFit.h"
 #include "tests/win32/MediaTestSupport.h"
 #include "tests/win32/TestWindow.h"
@@ -52,8 +53,8 @@ HWND Parent() {
 
 CaptureEngine& ReadyEngine() {
     CaptureEngine& engine = CaptureEngine::Instance();
-    if (!engine.previewReady) {
-        EXPECT_TRUE(engine.CreatePreviewWindow(Parent(), ::GetModuleHandleA(nullptr)));
+    if (!engine.PreviewReady()) {
+        EXPECT_TRUE(LivePreview::Attach(Parent(), ::GetModuleHandleA(nullptr)) != nullptr);
     }
     return engine;
 }
@@ -70,20 +71,20 @@ void ClearRegistry() {
 
 TEST(CaptureEngine, PreviewWindowIsMadeOnceWithItsClass) {
     CaptureEngine& engine = ReadyEngine();
-    ASSERT_TRUE(engine.previewReady);
-    ASSERT_NE(engine.previewWindow, nullptr);
+    ASSERT_TRUE(engine.PreviewReady());
+    ASSERT_NE(LivePreview::Current()->Window(), nullptr);
     char className[64] = {};
-    ::GetClassNameA(engine.previewWindow, className, sizeof className);
+    ::GetClassNameA(LivePreview::Current()->Window(), className, sizeof className);
     EXPECT_STREQ(className, "PreviewClass");
-    EXPECT_EQ(::GetParent(engine.previewWindow), Parent());
-    EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(engine.previewWindow, GWL_STYLE)) & 0x54000000u,
+    EXPECT_EQ(::GetParent(LivePreview::Current()->Window()), Parent());
+    EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(LivePreview::Current()->Window(), GWL_STYLE)) & 0x54000000u,
               0x54000000u);
     EXPECT_EQ(CameraRegistry::Instance().frameHandler, &CaptureEngine::FrameHandler);
     // A second creation fails and changes nothing.
-    HWND before = engine.previewWindow;
-    EXPECT_FALSE(engine.CreatePreviewWindow(Parent(), ::GetModuleHandleA(nullptr)));
-    EXPECT_EQ(engine.previewWindow, before);
-    EXPECT_TRUE(engine.previewReady);
+    HWND before = LivePreview::Current()->Window();
+    EXPECT_EQ(LivePreview::Attach(Parent(), ::GetModuleHandleA(nullptr)), nullptr);
+    EXPECT_EQ(LivePreview::Current()->Window(), before);
+    EXPECT_TRUE(engine.PreviewReady());
 }
 
 TEST(CaptureEngine, RefusesEmptySamplesAndSamplesWithoutACamera) {
@@ -108,25 +109,16 @@ TEST(CaptureEngine, RefusesEmptySamplesAndSamplesWithoutACamera) {
     EXPECT_EQ(engine.OnVideoSample(0.0, bytes, 16), -1);
     EXPECT_EQ(registry.currentCamera, &closed);
 
-    // Audio without a stream or a frame is refused (the frame freed). The
-    // audio thread never touches the registry, which the UI thread owns:
-    // a microphone that left the lists meanwhile changes nothing.
-    OrvanaAudio staleMic(nullptr, nullptr, L"Gone");
-    registry.currentMicrophone = &staleMic;
-    AVStream* someStream = reinterpret_cast<AVStream*>(&staleMic);
-    EXPECT_EQ(engine.OnAudioFrame(nullptr, av_frame_alloc(), 0), -1);
-    EXPECT_EQ(engine.OnAudioFrame(someStream, nullptr, 0), -1);
-    EXPECT_EQ(registry.currentMicrophone, &staleMic);
     ClearRegistry();
 }
 
-TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFiveAndSoundIsNeverTrimmedForThem) {
+TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFive) {
     CaptureEngine& engine = ReadyEngine();
     const StreamFormat format = MediaTest::Format("YUY2", 8, 4);
     std::vector<uint8_t> sample = MediaTest::Yuy2Halves(8, 4, {16, 128, 128}, {235, 128, 128});
     {
         // Holding the pipeline's lock keeps the worker inside its first sample.
-        std::unique_lock<std::mutex> busy(engine.pipeline->ContextLock());
+        std::unique_lock<std::mutex> busy(engine.Pipeline()->ContextLock());
         ASSERT_EQ(engine.QueueVideoSample(format, 1.0, sample.data(), 64), 0);
         ASSERT_TRUE(WaitFor([&] { return engine.QueuedItems() == 0; }));
         const uint64_t droppedBefore = engine.DroppedSamples();
@@ -135,19 +127,6 @@ TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFiveAndSoundIsNeverTrimme
         }
         EXPECT_EQ(engine.QueuedItems(), 5u);
         EXPECT_EQ(engine.DroppedSamples(), droppedBefore + 1);
-
-        // Audio frames never make room, and never lose theirs to a picture:
-        // the next video sample drops the oldest picture only.
-        int source = 0;
-        AVStream* stream = reinterpret_cast<AVStream*>(&source);
-        for (int i = 0; i < 3; ++i) {
-            ASSERT_EQ(engine.OnAudioFrame(stream, av_frame_alloc(), i), 0);
-        }
-        EXPECT_EQ(engine.QueuedItems(), 8u);
-        ASSERT_EQ(engine.QueueVideoSample(format, 9.0, sample.data(), 64), 0);
-        EXPECT_EQ(engine.QueuedItems(), 8u);
-        EXPECT_EQ(engine.DroppedSamples(), droppedBefore + 2);
-        EXPECT_EQ(engine.DroppedAudioFrames(), 0u);
         ClearRegistry();
     }
     EXPECT_TRUE(WaitFor([&] { return engine.QueuedItems() == 0; }));
@@ -165,15 +144,15 @@ TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
                                       static_cast<int32_t>(samples[0].size())),
               0);
     ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > decodedBefore; }));
-    EXPECT_EQ(engine.frameWidth, width);
-    EXPECT_EQ(engine.frameHeight, height);
+    EXPECT_EQ(engine.PictureWidth(), width);
+    EXPECT_EQ(engine.PictureHeight(), height);
 
     // Placed as the preview control places it: a 16:9 picture in a square control.
-    const PreviewPlacement place = FitPreviewRect(50, 50, 454, 454, engine.frameWidth,
-                                                  engine.frameHeight);
+    const PreviewPlacement place = FitPreviewRect(50, 50, 454, 454, engine.PictureWidth(),
+                                                  engine.PictureHeight());
     EXPECT_EQ(place.width, 400);
     EXPECT_EQ(place.height, 225);
-    ::MoveWindow(engine.previewWindow, place.x, place.y, place.width, place.height, TRUE);
+    ::MoveWindow(LivePreview::Current()->Window(), place.x, place.y, place.width, place.height, TRUE);
     Pump(50);
     const uint64_t presentedBefore = engine.PresentedFrames();
     for (int i = 0; i < 3; ++i) {
@@ -189,7 +168,7 @@ TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
     // the picture's grey inside.
     HWND parent = Parent();
     RECT placed{};
-    ::GetWindowRect(engine.previewWindow, &placed);
+    ::GetWindowRect(LivePreview::Current()->Window(), &placed);
     ::MapWindowPoints(nullptr, parent, reinterpret_cast<POINT*>(&placed), 2);
     EXPECT_EQ(placed.left, 52);
     EXPECT_EQ(placed.right, 452);
@@ -206,11 +185,11 @@ TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
     };
     EXPECT_TRUE(grey(MediaTest::ScreenPixel(parent, 252, place.y + place.height / 2)));
     EXPECT_TRUE(grey(MediaTest::ScreenPixel(parent, 54, place.y + 2)));
-    EXPECT_TRUE(engine.renderer->Ready());
-    EXPECT_EQ(engine.renderer->Destination().right, 400);
-    EXPECT_EQ(engine.renderer->Destination().bottom, 225);
-    const StreamFormat shown = engine.pipeline->RememberedFormat();
-    const uint8_t centreLuma = engine.pipeline->PackedPicture()[45 * width + 80];
+    EXPECT_TRUE(LivePreview::Current()->Renderer().Ready());
+    EXPECT_EQ(LivePreview::Current()->Renderer().Destination().right, 400);
+    EXPECT_EQ(LivePreview::Current()->Renderer().Destination().bottom, 225);
+    const StreamFormat shown = engine.Pipeline()->RememberedFormat();
+    const uint8_t centreLuma = engine.Pipeline()->PackedPicture()[45 * width + 80];
     EXPECT_NEAR(centreLuma, 16 + 200 * 219 / 255, 3);
 
     // Damaged samples are dropped and the picture stays.
@@ -220,19 +199,19 @@ TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
     engine.QueueVideoSample(format, 3.0, garbage.data(), static_cast<int32_t>(garbage.size()));
     ASSERT_TRUE(WaitFor([&] { return engine.QueuedItems() == 0; }));
     Pump(100);
-    EXPECT_EQ(engine.pipeline->PackedPicture()[45 * width + 80], centreLuma);
+    EXPECT_EQ(engine.Pipeline()->PackedPicture()[45 * width + 80], centreLuma);
     EXPECT_TRUE(grey(MediaTest::ScreenPixel(parent, 252, place.y + place.height / 2)));
     EXPECT_EQ(shown.width, width);
 
     // Minimized: decoded, not drawn.
-    engine.minimized = true;
+    engine.SetMinimized(true);
     const uint64_t presented = engine.PresentedFrames();
     const uint64_t decoded = engine.DecodedFrames();
     engine.QueueVideoSample(format, 4.0, samples[0].data(),
                             static_cast<int32_t>(samples[0].size()));
     ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > decoded; }));
     EXPECT_EQ(engine.PresentedFrames(), presented);
-    engine.minimized = false;
+    engine.SetMinimized(false);
 }
 
 TEST(CaptureEngine, StopRecordingWhenIdleAndMirrorWithoutCamera) {
@@ -241,10 +220,10 @@ TEST(CaptureEngine, StopRecordingWhenIdleAndMirrorWithoutCamera) {
     EXPECT_TRUE(engine.StopRecording());
     // No camera: no recording, whatever the pipeline could do.
     EXPECT_FALSE(engine.StartRecordingTo("never.mp4"));
-    EXPECT_FALSE(engine.recording);
+    EXPECT_FALSE(engine.IsRecording());
     EXPECT_EQ(engine.SetMirror(true), 1);
     engine.SetRecordingVolume(40);
-    EXPECT_EQ(engine.pipeline->recordingVolume, 40);
+    EXPECT_EQ(engine.Recordings().Volume(), 40);
 }
 
 namespace {
@@ -300,8 +279,8 @@ TEST(CaptureEngineDeathTest, AWorkerStuckPastTheExitWaitFindsTheEngineWhole) {
             // Made before the engine, so destroyed after the engine's exit step.
             static LockHeldUntilExit stuck;
             CaptureEngine& engine = ReadyEngine();
-            engine.minimized = true;
-            stuck.Hold(engine.pipeline->ContextLock());
+            engine.SetMinimized(true);
+            stuck.Hold(engine.Pipeline()->ContextLock());
             const StreamFormat format = MediaTest::Format("YUY2", 8, 4);
             std::vector<uint8_t> sample =
                 MediaTest::Yuy2Halves(8, 4, {16, 128, 128}, {235, 128, 128});
@@ -318,6 +297,6 @@ TEST(CaptureEngineShutdown, RequestStopEndsAndJoinsTheWorker) {
     EXPECT_TRUE(engine.WorkerRunning());
     EXPECT_TRUE(engine.RequestStop());
     EXPECT_FALSE(engine.WorkerRunning());
-    EXPECT_EQ(engine.threadState, 2);
+    EXPECT_EQ(engine.State(), CaptureEngine::WorkerState::Ended);
     EXPECT_TRUE(engine.RequestStop()); // a second request is harmless
 }

@@ -15,6 +15,7 @@
 #include "app/FormatSwitch.h"
 #include "app/MainWindow.h"
 #include "capture/CaptureEngine.h"
+#include "preview/LivePreview.h"
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFile.h"
 #include "capture/OutputFolder.h"
@@ -181,7 +182,7 @@ protected:
     }
     static std::set<std::string> Recordings() {
         std::set<std::string> names;
-        const std::string folder = OutputFolder(CaptureEngine::Instance().previewWindow);
+        const std::string folder = OutputFolder(LivePreview::Current()->Window());
         WIN32_FIND_DATAA found{};
         HANDLE search = ::FindFirstFileA((folder + "\\*.mp4").c_str(), &found);
         if (search == INVALID_HANDLE_VALUE) {
@@ -199,7 +200,7 @@ protected:
     // Moves the one recording that is not in `before` into the probe's folder as `name`.
     static bool TakeNewRecording(const std::set<std::string>& before, const std::string& name) {
         // The stop returned before the file was finished in place.
-        EXPECT_TRUE(CaptureEngine::Instance().pipeline->WaitForFinishedRecordings(60000));
+        EXPECT_TRUE(CaptureEngine::Instance().WaitForFinishedRecordings(60000));
         std::vector<std::string> made;
         for (const std::string& path : Recordings()) {
             if (before.count(path) == 0) {
@@ -448,7 +449,7 @@ TEST_F(ControlPanelTest, AFormatTheCameraCannotRunLeavesItRunningAtItsPreviousOn
         EXPECT_EQ(current.height, 480);
         const uint64_t decoded = engine.DecodedFrames();
         EXPECT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
-        EXPECT_EQ(engine.frameWidth, 640);
+        EXPECT_EQ(engine.PictureWidth(), 640);
     };
 
     Ui::CNotifyEvent click;
@@ -456,12 +457,12 @@ TEST_F(ControlPanelTest, AFormatTheCameraCannotRunLeavesItRunningAtItsPreviousOn
     click.sender = g_window->GetPaintManager().FindControl("id_btn_photo");
     ASSERT_NE(click.sender, nullptr);
     Panel().OnNotify(click);
-    EXPECT_FALSE(engine.photoPending);
+    EXPECT_FALSE(engine.PhotoPending());
     deliversItsFormerFormat();
 
     const std::set<std::string> before = Recordings();
     PressRecord();
-    EXPECT_FALSE(engine.recording);
+    EXPECT_FALSE(engine.IsRecording());
     EXPECT_FALSE(Option("id_btn_capture")->IsSelected());
     EXPECT_EQ(Recordings(), before);
     deliversItsFormerFormat();
@@ -482,15 +483,15 @@ TEST_F(ControlPanelTest, ARecordingAfterAFormatSwitchHasTheSizeOfTheNewFormat) {
     CurrentSettings.VideoResolution_Width = 1280;
     CurrentSettings.VideoResolution_Height = 720;
     CaptureEngine& engine = CaptureEngine::Instance();
-    ASSERT_EQ(engine.frameWidth, 640);
+    ASSERT_EQ(engine.PictureWidth(), 640);
 
     const std::set<std::string> before = Recordings();
     PressRecord();
-    ASSERT_TRUE(engine.recording);
+    ASSERT_TRUE(engine.IsRecording());
     const uint64_t decoded = engine.DecodedFrames();
     ASSERT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 10; }));
     PressRecord();
-    ASSERT_FALSE(engine.recording);
+    ASSERT_FALSE(engine.IsRecording());
     CurrentSettings = kept;
     ASSERT_TRUE(TakeNewRecording(before, "after-switch.mp4"));
     const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams("after-switch.mp4");
@@ -587,7 +588,7 @@ TEST_F(ControlPanelTest, PlugCyclesKeepTheShownCameraRunningAndLeakNoHandles) {
 // A finished recording: an ordinary MP4 of H.264 and AAC whose pictures last
 // as long as the recording ran, every packet decodable.
 void ExpectCompleteRecording(const std::string& name, double wallSeconds, double tolerance) {
-    EXPECT_TRUE(CaptureEngine::Instance().pipeline->LastRecordingFinished().ordinary);
+    EXPECT_TRUE(CaptureEngine::Instance().Recordings().LastFinished().ordinary);
     const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams(name);
     ASSERT_EQ(streams.size(), 2u);
     EXPECT_EQ(MediaProbe::Text(streams[0], "codec_name"), "h264");
@@ -609,7 +610,7 @@ TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoH
     IGraphBuilder* graph = shown->graph.Get();
     const std::set<std::string> before = Recordings();
     PressRecord();
-    ASSERT_TRUE(engine.recording);
+    ASSERT_TRUE(engine.IsRecording());
     const int64_t started = MonotonicMicros();
     auto cycle = [](int camera) {
         ASSERT_TRUE(TestDevices::Unplug(PathOf(camera)));
@@ -629,7 +630,7 @@ TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoH
     const int cycles = PlugCycles(10);
     for (int i = 0; i < cycles; ++i) {
         cycle(2 + i % 2);
-        ASSERT_TRUE(engine.recording) << "cycle " << i;
+        ASSERT_TRUE(engine.IsRecording()) << "cycle " << i;
         ASSERT_EQ(Registry().cameras.size(), 2u) << "cycle " << i;
         Pump(100);
     }
@@ -642,7 +643,7 @@ TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoH
     EXPECT_EQ(Entries("id_combo_cameras").size(), 2u);
     const double wall = (MonotonicMicros() - started) / 1e6;
     PressRecord();
-    EXPECT_FALSE(engine.recording);
+    EXPECT_FALSE(engine.IsRecording());
     ASSERT_TRUE(TakeNewRecording(before, "others.mp4"));
     ExpectCompleteRecording("others.mp4", wall, 1.0);
     // The shown camera went on delivering all along, not only at the ends.
@@ -673,15 +674,15 @@ TEST_F(ControlPanelTest, UnpluggingTheRecordingCameraLeavesACompleteFileEveryTim
         }
         const std::set<std::string> before = Recordings();
         PressRecord();
-        ASSERT_TRUE(engine.recording);
+        ASSERT_TRUE(engine.IsRecording());
         const int64_t recordingFrom = MonotonicMicros();
         Pump(1500);
         const double wall = (MonotonicMicros() - recordingFrom) / 1e6;
         const DWORD unplugging = ::GetTickCount();
         ASSERT_TRUE(TestDevices::Unplug(PathOf(1)));
         EXPECT_LT(::GetTickCount() - unplugging, 2000u);
-        EXPECT_FALSE(engine.recording);
-        EXPECT_FALSE(engine.pipeline->RecordingActive());
+        EXPECT_FALSE(engine.IsRecording());
+        EXPECT_FALSE(engine.Recordings().Active());
         EXPECT_FALSE(Option("id_btn_capture")->IsSelected());
         EXPECT_EQ(Text("id_cap_time_label"), "00:00");
         EXPECT_TRUE(Registry().cameras.empty());
@@ -707,14 +708,14 @@ TEST_F(ControlPanelTest, ARecordingEndedByAFullDiskSpringsTheRecordButtonBack) {
     CaptureEngine& engine = CaptureEngine::Instance();
     const std::set<std::string> before = Recordings();
     PressRecord();
-    ASSERT_TRUE(engine.recording);
+    ASSERT_TRUE(engine.IsRecording());
     ASSERT_TRUE(Option("id_btn_capture")->IsSelected());
     Pump(1200);
     SimulateDisk(-1, 1 << 20);
-    const bool stopped = TestSupport::WaitFor([&] { return !engine.recording; }, 10000);
+    const bool stopped = TestSupport::WaitFor([&] { return !engine.IsRecording(); }, 10000);
     SimulateDisk(-1, -1);
     ASSERT_TRUE(stopped);
-    EXPECT_FALSE(engine.pipeline->RecordingActive());
+    EXPECT_FALSE(engine.Recordings().Active());
     EXPECT_FALSE(Option("id_btn_capture")->IsSelected());
     EXPECT_FALSE(g_window->GetPaintManager().FindControl("id_cap_time_show")->IsVisible());
     EXPECT_EQ(Text("id_cap_time_label"), "00:00");

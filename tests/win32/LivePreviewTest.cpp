@@ -24,6 +24,7 @@ extern "C" {
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
 #include "capture/CaptureEngine.h"
+#include "preview/LivePreview.h"
 #include "preview/CaptureViewUI.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaTestSupport.h"
@@ -57,7 +58,7 @@ using TestSupport::WaitFor;
 
 // The main window stand-in: a skinned top-level window whose "CaptureView"
 // control attaches the preview exactly as the program's window does, and
-// refits it on WM_MOVE.
+// refits it on WM_MOVE and when the picture changes its size.
 class LiveWindow : public Ui::CWindowBase, public Ui::ISkinBuilderCallback {
 public:
     const char* GetWndClassName() const override { return "OrvanaLivePreviewTest"; }
@@ -70,11 +71,11 @@ public:
     }
 
     LRESULT HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) override {
-        if (message == WM_MOVE && view != nullptr) {
+        if ((message == WM_MOVE || message == kRefitPreviewMessage) && view != nullptr) {
             view->FitPreview();
         }
         if (message == WM_SIZE) {
-            CaptureEngine::Instance().minimized = (wParam == SIZE_MINIMIZED);
+            CaptureEngine::Instance().SetMinimized((wParam == SIZE_MINIMIZED));
         }
         LRESULT result = 0;
         if (manager.MessageHandler(message, wParam, lParam, result)) {
@@ -159,19 +160,19 @@ struct Picture {
 Picture Snapshot() {
     CaptureEngine& engine = CaptureEngine::Instance();
     Picture picture;
-    std::lock_guard<std::mutex> lock(engine.pipeline->ContextLock());
-    const uint8_t* packed = engine.pipeline->PackedPicture();
-    const AVFrame* current = engine.pipeline->CurrentPicture();
+    std::lock_guard<std::mutex> lock(engine.Pipeline()->ContextLock());
+    const uint8_t* packed = engine.Pipeline()->PackedPicture();
+    const AVFrame* current = engine.Pipeline()->CurrentPicture();
     if (packed == nullptr || current == nullptr) {
         return picture;
     }
-    picture.width = engine.pipeline->RememberedFormat().width;
-    picture.height = engine.pipeline->RememberedFormat().height;
+    picture.width = engine.Pipeline()->RememberedFormat().width;
+    picture.height = engine.Pipeline()->RememberedFormat().height;
     picture.frameWidth = current->width;
     picture.frameHeight = current->height;
     picture.frameFormat = current->format;
     const size_t size = static_cast<size_t>(picture.width) * picture.height * 3 / 2;
-    if (engine.pipeline->PackedPictureSize() >= size) {
+    if (engine.Pipeline()->PackedPictureSize() >= size) {
         picture.packed.assign(packed, packed + size);
     }
     return picture;
@@ -264,7 +265,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(Window().view != nullptr);
         CaptureEngine& engine = CaptureEngine::Instance();
-        ASSERT_TRUE(engine.previewReady);
+        ASSERT_TRUE(engine.PreviewReady());
         ASSERT_TRUE(engine.WorkerRunning());
         // Attaching the preview installed the engine's sample handler in the registry.
         ASSERT_EQ(CameraRegistry::Instance().frameHandler, &CaptureEngine::FrameHandler);
@@ -343,7 +344,7 @@ protected:
     RECT ExpectFittedInsideFrame(const VideoFormat& format) {
         const RECT control = Window().view->GetPos();
         RECT placed{};
-        ::GetWindowRect(CaptureEngine::Instance().previewWindow, &placed);
+        ::GetWindowRect(::LivePreview::Current()->Window(), &placed);
         ::MapWindowPoints(nullptr, Window().GetHWND(), reinterpret_cast<POINT*>(&placed), 2);
         const int innerWidth = control.right - control.left - 4;
         const int innerHeight = control.bottom - control.top - 4;
@@ -374,7 +375,7 @@ protected:
         CaptureEngine& engine = CaptureEngine::Instance();
         const RECT placed = ExpectFittedInsideFrame(GetParam());
         ASSERT_TRUE(WaitFor([&] {
-            const RECT drawn = engine.renderer->Destination();
+            const RECT drawn = ::LivePreview::Current()->Renderer().Destination();
             return drawn.right == placed.right - placed.left &&
                    drawn.bottom == placed.bottom - placed.top;
         })) << "the renderer did not follow the window's size";
@@ -452,7 +453,7 @@ TEST_P(LivePreview, DecodesAndPresentsTheCameraContinuously) {
     // Counters run over the whole process: wait for pictures of this test's format.
     const uint64_t presentedBefore = engine.PresentedFrames();
     ASSERT_TRUE(WaitFor(
-        [&] { return engine.frameWidth == format.width && engine.frameHeight == format.height; }));
+        [&] { return engine.PictureWidth() == format.width && engine.PictureHeight() == format.height; }));
     // Nobody moves the window: the engine has the preview refitted to the new frame size.
     ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() > presentedBefore; }));
     Pump(300);
@@ -466,8 +467,8 @@ TEST_P(LivePreview, DecodesAndPresentsTheCameraContinuously) {
     EXPECT_GE(later.decoded, 10u);
     EXPECT_GE(later.presented, 5u);
     EXPECT_LE(engine.QueuedItems(), 5u);
-    EXPECT_EQ(engine.frameWidth, format.width);
-    EXPECT_EQ(engine.frameHeight, format.height);
+    EXPECT_EQ(engine.PictureWidth(), format.width);
+    EXPECT_EQ(engine.PictureHeight(), format.height);
 
     // The picture has the camera's size, as frame and as packed planes.
     const Picture first = Snapshot();
@@ -488,8 +489,8 @@ TEST_P(LivePreview, DecodesAndPresentsTheCameraContinuously) {
     const RECT placed = ExpectFittedInsideFrame(format);
     const uint64_t presented = engine.PresentedFrames();
     ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() >= presented + 2; }));
-    ASSERT_TRUE(engine.renderer->Ready());
-    const RECT destination = engine.renderer->Destination();
+    ASSERT_TRUE(::LivePreview::Current()->Renderer().Ready());
+    const RECT destination = ::LivePreview::Current()->Renderer().Destination();
     EXPECT_EQ(destination.left, 0);
     EXPECT_EQ(destination.top, 0);
     EXPECT_EQ(destination.right, placed.right - placed.left);
@@ -704,9 +705,9 @@ TEST_P(LivePreviewShutdown, UnplugWhilePreviewingThenStopJoinsTheWorker) {
     const DWORD stopTime = ::GetTickCount() - start;
     EXPECT_LT(stopTime, 1000u);
     EXPECT_FALSE(engine.WorkerRunning());
-    EXPECT_EQ(engine.threadState, 2);
+    EXPECT_EQ(engine.State(), CaptureEngine::WorkerState::Ended);
     // The worker let go of its Direct3D device before it ended.
-    EXPECT_FALSE(engine.renderer->Ready());
+    EXPECT_FALSE(::LivePreview::Current()->Renderer().Ready());
     ::Sleep(100);
     start = ::GetTickCount();
     camera->Close();

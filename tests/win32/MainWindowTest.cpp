@@ -149,10 +149,10 @@ TEST_F(MainWindowTest, MaximizeSwapsButtonsAndDropsTheBorder) {
 TEST_F(MainWindowTest, MinimizeSetsTheEngineFlagUntilRestored) {
     g_window->SendMessage(WM_SYSCOMMAND, SC_MINIMIZE, 0);
     Pump();
-    EXPECT_TRUE(CaptureEngine::Instance().minimized);
+    EXPECT_TRUE(CaptureEngine::Instance().IsMinimized());
     g_window->SendMessage(WM_SYSCOMMAND, SC_RESTORE, 0);
     Pump();
-    EXPECT_FALSE(CaptureEngine::Instance().minimized);
+    EXPECT_FALSE(CaptureEngine::Instance().IsMinimized());
 }
 
 TEST_F(MainWindowTest, MinimumTrackingSizeComesFromSkin) {

@@ -20,6 +20,7 @@ extern "C" {
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaCamera.h"
 #include "capture/CaptureEngine.h"
+#include "preview/LivePreview.h"
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFile.h"
 #include "capture/RecordingRepair.h"
@@ -70,8 +71,8 @@ CaptureEngine& Engine() {
         HWND window =
             ::CreateWindowExA(0, "RecordingTestParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 660, 500,
                               nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        CaptureEngine::Instance().CreatePreviewWindow(window, ::GetModuleHandleA(nullptr));
-        ::MoveWindow(CaptureEngine::Instance().previewWindow, 10, 10, 640, 480, TRUE);
+        LivePreview::Attach(window, ::GetModuleHandleA(nullptr));
+        ::MoveWindow(LivePreview::Current()->Window(), 10, 10, 640, 480, TRUE);
         return window;
     }();
     (void)parent;
@@ -87,7 +88,7 @@ struct Recorded {
 class Recording : public ::testing::Test {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(Engine().previewReady);
+        ASSERT_TRUE(Engine().PreviewReady());
         CameraTest::ResetRegistry();
         CameraRegistry::Instance().frameHandler = &CaptureEngine::FrameHandler;
         ASSERT_TRUE(TestDevices::ResetConfiguration());
@@ -96,7 +97,7 @@ protected:
     void TearDown() override {
         Engine().StopRecording();
         Win32RandomAccessFile::SimulateSlowFlush(0);
-        Engine().pipeline->WaitForFinishedRecordings(kFinishWaitMs);
+        Engine().WaitForFinishedRecordings(kFinishWaitMs);
         SimulateDisk(-1, -1);
         CameraTest::ResetRegistry();
         TestDevices::ResetConfiguration();
@@ -129,7 +130,7 @@ protected:
         ASSERT_TRUE(registry.cameras.front()->opened);
         const uint64_t decoded = Engine().DecodedFrames();
         ASSERT_TRUE(WaitFor(
-            [&] { return Engine().DecodedFrames() >= decoded + 5 && Engine().frameWidth == 640; }));
+            [&] { return Engine().DecodedFrames() >= decoded + 5 && Engine().PictureWidth() == 640; }));
     }
 
     // Records into name for about the given time, serving messages meanwhile.
@@ -140,7 +141,7 @@ protected:
         const int64_t calling = MonotonicMicros();
         EXPECT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(name)));
         const int64_t started = MonotonicMicros();
-        EXPECT_TRUE(engine.recording);
+        EXPECT_TRUE(engine.IsRecording());
         Pump(milliseconds / 2);
         if (meanwhile != nullptr) {
             meanwhile(engine);
@@ -151,9 +152,9 @@ protected:
         EXPECT_TRUE(engine.StopRecording());
         result.stopMs = ::GetTickCount() - stopping;
         result.outerSeconds = (MonotonicMicros() - calling) / 1e6;
-        EXPECT_FALSE(engine.recording);
-        EXPECT_FALSE(engine.pipeline->RecordingActive());
-        EXPECT_TRUE(engine.pipeline->WaitForFinishedRecordings(kFinishWaitMs));
+        EXPECT_FALSE(engine.IsRecording());
+        EXPECT_FALSE(engine.Recordings().Active());
+        EXPECT_TRUE(engine.WaitForFinishedRecordings(kFinishWaitMs));
         return result;
     }
 };
@@ -272,7 +273,7 @@ TEST_F(Recording, PictureAndSoundFollowTheClockAndStartAndEndTogether) {
     OpenDevices();
     const Recorded recorded = Record("both.mp4", 3000, TakePhotoMeanwhile);
     EXPECT_LT(recorded.stopMs, 1000u);
-    EXPECT_TRUE(Engine().pipeline->LastRecordingFinished().ordinary);
+    EXPECT_TRUE(Engine().Recordings().LastFinished().ordinary);
     EXPECT_EQ(Fragments("both.mp4"), 0);
     const std::vector<Fields> streams = MediaProbe::Streams("both.mp4");
     ASSERT_EQ(streams.size(), 2u);
@@ -469,8 +470,8 @@ TEST_F(Recording, AFileHeldOpenElsewhereStaysFragmentedAndTheNextStartFinishesIt
     const std::string name = "2021-02-03_04-05-06.mp4";
     const Recorded recorded = Record(name, 1500, HoldOpenElsewhere);
     ASSERT_NE(g_heldElsewhere, INVALID_HANDLE_VALUE);
-    EXPECT_FALSE(Engine().pipeline->LastRecordingFinished().ordinary);
-    EXPECT_TRUE(Engine().pipeline->LastRecordingFinished().complete);
+    EXPECT_FALSE(Engine().Recordings().LastFinished().ordinary);
+    EXPECT_TRUE(Engine().Recordings().LastFinished().complete);
     EXPECT_GT(Fragments(name), 0);
     std::vector<Fields> streams = MediaProbe::Streams(name);
     ASSERT_EQ(streams.size(), 1u);
@@ -507,17 +508,17 @@ TEST_F(Recording, StopReturnsAtOnceAndTheNextRecordingStartsWhileTheFileIsFinish
     const int64_t stopUs = MonotonicMicros() - stopping;
     // The target is 100 ms; a loaded machine gets some slack, far below the finish.
     EXPECT_LT(stopUs, 1000000) << "the window waited for the finish";
-    EXPECT_FALSE(engine.pipeline->WaitForFinishedRecordings(0));
+    EXPECT_FALSE(engine.WaitForFinishedRecordings(0));
     ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath("next.mp4")));
     ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("meanwhile.jpg")));
-    ASSERT_TRUE(WaitFor([&] { return !engine.photoPending; }));
+    ASSERT_TRUE(WaitFor([&] { return !engine.PhotoPending(); }));
     EXPECT_TRUE(MediaProbe::Exists("meanwhile.jpg"));
-    EXPECT_FALSE(engine.pipeline->WaitForFinishedRecordings(0))
+    EXPECT_FALSE(engine.WaitForFinishedRecordings(0))
         << "the photo and the new recording waited for the finish";
     Win32RandomAccessFile::SimulateSlowFlush(0);
     Pump(1000);
     engine.StopRecording();
-    ASSERT_TRUE(engine.pipeline->WaitForFinishedRecordings(kFinishWaitMs));
+    ASSERT_TRUE(engine.WaitForFinishedRecordings(kFinishWaitMs));
     for (const char* name : {"slow.mp4", "next.mp4"}) {
         SCOPED_TRACE(name);
         EXPECT_EQ(Fragments(name), 0);
@@ -530,10 +531,10 @@ TEST_F(Recording, UnwritableFolderRefusesTheStartAndLeavesNothingOpen) {
     OpenDevices();
     CaptureEngine& engine = Engine();
     EXPECT_FALSE(engine.StartRecordingTo(MediaProbe::WindowsPath("missing\\a.mp4")));
-    EXPECT_FALSE(engine.recording);
-    EXPECT_FALSE(engine.pipeline->RecordingActive());
+    EXPECT_FALSE(engine.IsRecording());
+    EXPECT_FALSE(engine.Recordings().Active());
     EXPECT_FALSE(engine.TakePhotoTo(MediaProbe::WindowsPath("missing\\a.jpg")));
-    EXPECT_FALSE(engine.photoPending);
+    EXPECT_FALSE(engine.PhotoPending());
     // The microphone was let go: the next recording has it again, at the
     // volume set meanwhile (half: 6 dB below the tone's -15 dB).
     engine.SetRecordingVolume(50);
@@ -553,12 +554,12 @@ TEST_F(Recording, VideosFolderOutsideTheCodePageTakesRecordingsAndPhotos) {
     // Two photos meanwhile, most likely in one second: two files all the same.
     for (int photo = 0; photo < 2; ++photo) {
         ASSERT_TRUE(engine.TakePhoto());
-        ASSERT_TRUE(WaitFor([&] { return !engine.photoPending; }));
+        ASSERT_TRUE(WaitFor([&] { return !engine.PhotoPending(); }));
     }
     Pump(1000);
     ASSERT_TRUE(engine.StopRecording());
-    ASSERT_TRUE(engine.pipeline->WaitForFinishedRecordings(kFinishWaitMs));
-    EXPECT_TRUE(engine.pipeline->LastRecordingFinished().ordinary);
+    ASSERT_TRUE(engine.WaitForFinishedRecordings(kFinishWaitMs));
+    EXPECT_TRUE(engine.Recordings().LastFinished().ordinary);
     std::vector<std::string> photos;
     std::vector<std::string> recordings;
     for (const std::string& name : videos.Files("OrvanaCapture")) {
@@ -643,7 +644,7 @@ TEST_F(Recording, ADiskThatFillsEndsTheRecordingAsAStopWould) {
             // A photo on that disk leaves no broken file.
             const uint64_t photos = engine.PhotosWritten();
             ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("full.jpg")));
-            ASSERT_TRUE(WaitFor([&] { return !engine.photoPending; }));
+            ASSERT_TRUE(WaitFor([&] { return !engine.PhotoPending(); }));
             EXPECT_EQ(engine.PhotosWritten(), photos);
             EXPECT_FALSE(MediaProbe::Exists("full.jpg"));
         }
@@ -660,7 +661,7 @@ TEST_F(Recording, ADiskThatFillsEndsTheRecordingAsAStopWould) {
     // A disk that is nearly full refuses the start, as an unwritable folder does.
     SimulateDisk(-1, 60LL << 20);
     EXPECT_FALSE(engine.StartRecordingTo(MediaProbe::WindowsPath("refused.mp4")));
-    EXPECT_FALSE(engine.recording);
+    EXPECT_FALSE(engine.IsRecording());
     EXPECT_FALSE(MediaProbe::Exists("refused.mp4"));
 }
 
@@ -680,9 +681,9 @@ TEST_F(Recording, PhotoIsAFullRangeJpegOfTheNextPictureAtItsOwnSize) {
     Pump(50);
     // The engine last saw another size; the photo takes the picture's own.
     ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("first.jpg")));
-    EXPECT_TRUE(engine.photoPending);
+    EXPECT_TRUE(engine.PhotoPending());
     ASSERT_TRUE(feed(320, 240));
-    EXPECT_FALSE(engine.photoPending);
+    EXPECT_FALSE(engine.PhotoPending());
     ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("second.jpg")));
     ASSERT_TRUE(feed(640, 360));
 

@@ -26,6 +26,7 @@ extern "C" {
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaCamera.h"
 #include "capture/CaptureEngine.h"
+#include "preview/LivePreview.h"
 #include "capture/MonotonicClock.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaProbe.h"
@@ -121,8 +122,8 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     HWND parent = ::CreateWindowExA(0, "SoakParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 1308, 800,
                                     nullptr, nullptr, instance, nullptr);
     CaptureEngine& engine = CaptureEngine::Instance();
-    ASSERT_TRUE(engine.CreatePreviewWindow(parent, instance));
-    ::MoveWindow(engine.previewWindow, 27, 87, 984, 554, TRUE);
+    ASSERT_TRUE(LivePreview::Attach(parent, instance) != nullptr);
+    ::MoveWindow(LivePreview::Current()->Window(), 27, 87, 984, 554, TRUE);
 
     TestDevices::Configuration configuration = TestDevices::DefaultConfiguration();
     configuration.cameras[0].capturePin = {
@@ -137,15 +138,14 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     ASSERT_EQ(found.microphoneCount, 1);
     registry.SelectCamera(registry.cameras.front(), nullptr, nullptr);
     const DWORD waitStart = ::GetTickCount();
-    while (engine.frameWidth != 1280 && ::GetTickCount() - waitStart < 10000) {
+    while (engine.PictureWidth() != 1280 && ::GetTickCount() - waitStart < 10000) {
         CameraTest::Pump(50);
     }
-    ASSERT_EQ(engine.frameWidth, 1280);
+    ASSERT_EQ(engine.PictureWidth(), 1280);
 
     const std::string name = "soak.mp4";
     const uint64_t droppedBefore = engine.DroppedSamples();
     const uint64_t decodedBefore = engine.DecodedFrames();
-    const uint64_t droppedSoundBefore = engine.DroppedAudioFrames();
     ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(name)));
     const int64_t started = MonotonicMicros();
     std::printf("%6s %12s %12s %8s %10s\n", "s", "working MB", "private MB", "handles", "dropped");
@@ -175,14 +175,14 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     const DWORD stopping = ::GetTickCount();
     engine.StopRecording();
     const DWORD stopMs = ::GetTickCount() - stopping;
-    EXPECT_TRUE(engine.pipeline->WaitForFinishedRecordings(60000));
-    const FinishedRecording finished = engine.pipeline->LastRecordingFinished();
+    EXPECT_TRUE(engine.WaitForFinishedRecordings(60000));
+    const FinishedRecording finished = engine.Recordings().LastFinished();
 
     const uint64_t dropped = engine.DroppedSamples() - droppedBefore;
     const uint64_t decoded = engine.DecodedFrames() - decodedBefore;
     const double dropShare = decoded + dropped > 0 ? double(dropped) / (decoded + dropped) : 1.0;
-    const uint64_t encoderDropped = engine.pipeline->LastRecordingDropped();
-    const uint64_t written = engine.pipeline->LastRecordingPictures();
+    const uint64_t encoderDropped = engine.Recordings().LastDroppedPictures();
+    const uint64_t written = engine.Recordings().LastPictures();
     const double encoderShare =
         written + encoderDropped > 0 ? double(encoderDropped) / (written + encoderDropped) : 1.0;
     const std::vector<Fields> streams = MediaProbe::Streams(name);
@@ -200,7 +200,7 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
                 static_cast<unsigned long long>(decoded), static_cast<unsigned long long>(dropped),
                 dropShare * 100, static_cast<unsigned long long>(encoderDropped),
                 encoderShare * 100,
-                static_cast<unsigned long long>(engine.DroppedAudioFrames() - droppedSoundBefore),
+                static_cast<unsigned long long>(engine.Recordings().LastDroppedSound()),
                 kLargestDropShare * 100);
     std::printf("recorded %.1f s: picture ends at %.3f s, sound at %.3f s, drift %.0f ms "
                 "(allowed %.0f ms)\n",
@@ -209,7 +209,7 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
                 "%.0f ms after the stop\n",
                 stopMs, finished.fragmentedBytes / 1e6, finished.bytes / 1e6,
                 finished.ordinary ? "ordinary" : "NOT FINISHED",
-                engine.pipeline->LastRecordingFinishMicros() / 1000.0);
+                engine.Recordings().LastFinishMicros() / 1000.0);
 
     EXPECT_LE(high.workingSetMb - low.workingSetMb, kFlatMegabytes);
     EXPECT_LE(high.privateMb - low.privateMb, kFlatMegabytes);

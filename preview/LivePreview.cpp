@@ -1,0 +1,81 @@
+#include "preview/LivePreview.h"
+
+#include <memory>
+#include <new>
+#include <utility>
+
+#include "capture/CaptureEngine.h"
+#include "preview/PreviewFit.h"
+#include "preview/PreviewWindow.h"
+
+namespace {
+std::atomic<LivePreview*> g_current{nullptr};
+} // namespace
+
+LivePreview* LivePreview::Attach(HWND parent, HINSTANCE instance) {
+    if (!RegisterPreviewClass(instance)) {
+        return nullptr;
+    }
+    HWND window = CreatePreviewWindowHandle(parent, instance);
+    if (window == nullptr) {
+        return nullptr;
+    }
+    std::unique_ptr<LivePreview> preview(new (std::nothrow) LivePreview(window));
+    if (!preview) {
+        return nullptr;
+    }
+    LivePreview* attached = preview.get();
+    g_current = attached;
+    if (!CaptureEngine::Instance().AttachPreview(std::move(preview))) {
+        g_current = nullptr;
+        return nullptr;
+    }
+    return attached;
+}
+
+LivePreview* LivePreview::Current() { return g_current; }
+
+LivePreview::~LivePreview() {
+    LivePreview* self = this;
+    g_current.compare_exchange_strong(self, nullptr);
+}
+
+void LivePreview::FitInto(const RECT& rect) {
+    const PreviewPlacement placement =
+        FitPreviewRect(rect.left, rect.top, rect.right, rect.bottom, m_width, m_height);
+    ::MoveWindow(m_window, placement.x, placement.y, placement.width, placement.height, TRUE);
+}
+
+bool LivePreview::ShowPicture(const StreamFormat& format, const uint8_t* packed,
+                              std::size_t size) {
+    if (!m_renderer.UploadFrame(m_window, format, packed, size)) {
+        return false;
+    }
+    m_renderer.Clear();
+    m_renderer.BeginScene();
+    m_renderer.EndScene();
+    // A picture that a lost device swallowed is not counted as shown.
+    return m_renderer.PresentFrame();
+}
+
+void LivePreview::PictureSizeChanged(int32_t width, int32_t height) {
+    m_width = width;
+    m_height = height;
+    // Fitted now rather than shown in the old shape until the user next
+    // moves the window. Posted: the worker never waits for the UI thread.
+    if (HWND parent = ::GetParent(m_window)) {
+        ::PostMessageA(parent, kRefitPreviewMessage, 0, 0);
+    }
+}
+
+void LivePreview::WorkerEnding() {
+    // The device was made on the worker's thread and is used only there:
+    // released now, before the window goes and long before the process ends.
+    m_renderer.Release();
+}
+
+void LivePreview::ShowBlank() {
+    RECT client{};
+    ::GetClientRect(m_window, &client);
+    ::InvalidateRect(m_window, &client, TRUE);
+}

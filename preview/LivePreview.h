@@ -1,0 +1,54 @@
+// LivePreview: the live camera picture on screen. It owns the "PreviewClass"
+// child window and the Direct3D renderer that draws into it, and takes the
+// capture engine's decoded pictures as its PictureSink. One per process,
+// owned by the engine once attached.
+#pragma once
+
+#include <windows.h>
+
+#include <atomic>
+#include <cstddef>
+#include <cstdint>
+
+#include "capture/PictureSink.h"
+#include "preview/PreviewRenderer.h"
+
+// Posted to the preview window's parent when the picture changes its size:
+// the parent fits the preview to the new shape (CaptureViewUI::FitPreview).
+constexpr UINT kRefitPreviewMessage = WM_APP + 0x50;
+
+class LivePreview : public PictureSink {
+public:
+    // Registers the window class, creates the preview window as a child of
+    // parent and hands the preview to the capture engine, which then decodes
+    // for it. Null when any step fails; succeeds once per process.
+    static LivePreview* Attach(HWND parent, HINSTANCE instance);
+    // The preview the engine shows its pictures in; null before Attach.
+    static LivePreview* Current();
+
+    ~LivePreview() override;
+    LivePreview(const LivePreview&) = delete;
+    LivePreview& operator=(const LivePreview&) = delete;
+
+    HWND Window() const override { return m_window; }
+    // Drawn into only by the engine's worker thread.
+    const PreviewRenderer& Renderer() const { return m_renderer; }
+    // Size of the last picture the engine told of (1080 x 720 before).
+    int32_t PictureWidth() const { return m_width; }
+    int32_t PictureHeight() const { return m_height; }
+    // Places the window inside rect keeping the picture's aspect ratio.
+    void FitInto(const RECT& rect);
+
+    bool ShowPicture(const StreamFormat& format, const uint8_t* packed, std::size_t size) override;
+    void PictureSizeChanged(int32_t width, int32_t height) override;
+    void WorkerEnding() override;
+    void ShowBlank() override;
+
+private:
+    explicit LivePreview(HWND window) : m_window(window) {}
+
+    HWND m_window;
+    PreviewRenderer m_renderer;
+    std::atomic<int32_t> m_width{1080};
+    std::atomic<int32_t> m_height{720};
+};
