@@ -19,8 +19,8 @@ extern "C" {
 #include "Core/OrvanaCamera.h"
 #include "capture/CaptureEngine.h"
 #include "preview/PreviewFit.h"
+#include "tests/support/MessagePump.h"
 #include "tests/win32/MediaTestSupport.h"
-#include "tests/win32/TestWindow.h"
 
 namespace {
 
@@ -28,8 +28,7 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-void Pump(DWORD milliseconds) { TestSupport::PumpFor(milliseconds); }
-
+using TestSupport::Pump;
 using TestSupport::WaitFor;
 
 // The main window stand-in: a white top-level window that owns the preview.

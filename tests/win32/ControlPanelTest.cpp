@@ -2,6 +2,7 @@
 // synthetic cameras: what start-up and a camera change load, what the
 // sliders, options and lists do to the device, Apply and Default, and the
 // window's answer to cameras coming and going.
+#include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
@@ -21,12 +22,13 @@
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
 #include "tests/win32/ProcessHandles.h"
-#include "tests/win32/TestWindow.h"
 #include "ui/ComboUI.h"
 #include "ui/OptionUI.h"
 #include "ui/SliderUI.h"
 
 using namespace CameraTest;
+using TestSupport::Pump;
+using TestSupport::WaitFor;
 
 namespace {
 
@@ -292,7 +294,7 @@ TEST_F(ControlPanelTest, MirrorFlipsThePictureWhereProperty9IsAGain) {
     auto photo = [&](const char* name) {
         const uint64_t before = engine.PhotosWritten();
         EXPECT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath(name)));
-        EXPECT_TRUE(TestSupport::WaitFor([&] { return engine.PhotosWritten() > before; }));
+        EXPECT_TRUE(WaitFor([&] { return engine.PhotosWritten() > before; }));
         return MediaProbe::Rgb(name);
     };
     // Whether two 640 x 480 photos show the same colour bars, half-way down
@@ -420,7 +422,7 @@ TEST_F(ControlPanelTest, CamerasHoldingTheirLockInStopSwitchAndCloseWithoutHangi
     });
     // The camera still delivers into the engine, in the format it has.
     const uint64_t decoded = engine.DecodedFrames();
-    ASSERT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
     EXPECT_STREQ(CurrentFormat().subtypeName, "MJPG");
 }
 
@@ -446,7 +448,7 @@ TEST_F(ControlPanelTest, AFormatTheCameraCannotRunLeavesItRunningAtItsPreviousOn
         EXPECT_EQ(current.width, 640);
         EXPECT_EQ(current.height, 480);
         const uint64_t decoded = engine.DecodedFrames();
-        EXPECT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
+        EXPECT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
         EXPECT_EQ(engine.frameWidth, 640);
     };
 
@@ -487,7 +489,7 @@ TEST_F(ControlPanelTest, ARecordingAfterAFormatSwitchHasTheSizeOfTheNewFormat) {
     PressRecord();
     ASSERT_TRUE(engine.recording);
     const uint64_t decoded = engine.DecodedFrames();
-    ASSERT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 10; }));
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 10; }));
     PressRecord();
     ASSERT_FALSE(engine.recording);
     CurrentSettings = kept;
@@ -692,7 +694,7 @@ TEST_F(ControlPanelTest, UnpluggingTheRecordingCameraLeavesACompleteFileEveryTim
         ASSERT_EQ(Registry().cameras.size(), 1u);
         ASSERT_TRUE(Registry().currentCamera->running);
         const uint64_t decoded = engine.DecodedFrames();
-        ASSERT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
+        ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
     }
     // For the record only: Wine's camera graphs, microphone capture and
     // device enumerations keep handles, and so do the camera objects that left.
@@ -710,7 +712,7 @@ TEST_F(ControlPanelTest, ARecordingEndedByAFullDiskSpringsTheRecordButtonBack) {
     ASSERT_TRUE(Option("id_btn_capture")->IsSelected());
     Pump(1200);
     SimulateDisk(-1, 1 << 20);
-    const bool stopped = TestSupport::WaitFor([&] { return !engine.recording; }, 10000);
+    const bool stopped = WaitFor([&] { return !engine.recording; }, 10000);
     SimulateDisk(-1, -1);
     ASSERT_TRUE(stopped);
     EXPECT_FALSE(engine.pipeline->RecordingActive());

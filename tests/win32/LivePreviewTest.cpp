@@ -25,9 +25,9 @@ extern "C" {
 #include "Core/OrvanaCamera.h"
 #include "capture/CaptureEngine.h"
 #include "preview/CaptureViewUI.h"
+#include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaTestSupport.h"
-#include "tests/win32/TestWindow.h"
 #include "tools/testdevices/TestDeviceControl.h"
 #include "ui/PaintManager.h"
 #include "ui/SkinBuilder.h"
@@ -47,12 +47,9 @@ using TestDevices::Faults;
 using TestDevices::VideoFormat;
 using TestDevices::VideoSubtype;
 
-// Runs this thread's messages while waiting: Direct3D and the camera graph
-// both send messages to windows of the UI thread.
-void Pump(DWORD milliseconds) {
-    TestSupport::PumpFor(milliseconds);
-}
-
+// Direct3D and the camera graph both send messages to windows of the UI
+// thread: every wait runs them.
+using TestSupport::Pump;
 using TestSupport::WaitFor;
 
 // The main window stand-in: a skinned top-level window whose "CaptureView"

@@ -8,8 +8,8 @@
 
 #include "capture/PictureConversion.h"
 #include "preview/PreviewRenderer.h"
+#include "tests/support/MessagePump.h"
 #include "tests/win32/MediaTestSupport.h"
-#include "tests/win32/TestWindow.h"
 
 namespace {
 
@@ -34,7 +34,7 @@ HWND MakeWindow(int width, int height) {
     return window;
 }
 
-void Pump(DWORD milliseconds) { TestSupport::PumpFor(milliseconds); }
+using TestSupport::Pump;
 
 // Video-range BT.601 red and blue as Y, U, V.
 const MediaTest::Yuv kRed{81, 90, 240};

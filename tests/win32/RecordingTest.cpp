@@ -24,11 +24,11 @@ extern "C" {
 #include "capture/OutputFile.h"
 #include "capture/RecordingRepair.h"
 #include "capture/Win32RandomAccessFile.h"
+#include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
 #include "tests/win32/MediaTestSupport.h"
-#include "tests/win32/TestWindow.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
 namespace {
@@ -40,10 +40,7 @@ using TestDevices::Faults;
 using TestDevices::VideoFormat;
 using TestDevices::VideoSubtype;
 
-void Pump(DWORD milliseconds) {
-    TestSupport::PumpFor(milliseconds);
-}
-
+using TestSupport::Pump;
 using TestSupport::WaitFor;
 
 // How long a test waits for a stopped recording's file to be finished.

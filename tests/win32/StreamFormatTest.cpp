@@ -1,5 +1,6 @@
 // A camera's format lists, the pin its graph is built on, format switches
 // and the samples that reach the frame callback, on the synthetic devices.
+#include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
@@ -9,6 +10,7 @@
 #include "Core/MediaTypes.h"
 
 using namespace CameraTest;
+using TestSupport::Pump;
 
 namespace {
 
