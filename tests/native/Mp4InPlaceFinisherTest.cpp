@@ -6,9 +6,7 @@
 
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,6 +14,7 @@
 #include "capture/Mp4InPlaceFinisher.h"
 #include "capture/PosixRandomAccessFile.h"
 #include "tests/Mp4TestLayout.h"
+#include "tests/support/WholeFile.h"
 
 namespace {
 
@@ -34,18 +33,9 @@ std::string Shell(const std::string& command) {
     return output;
 }
 
-Bytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 using Mp4TestLayout::OfType;
+using TestSupport::WholeFile;
+using TestSupport::WriteWholeFile;
 using Mp4TestLayout::TopBox;
 using Mp4TestLayout::TopLevel;
 
@@ -144,7 +134,7 @@ const Bytes& Recording(Kind kind) {
             "-video_track_timescale 90000 "
             "-movflags frag_keyframe+empty_moov+default_base_moof '" +
             path + "'");
-        bytes = ReadAll(path);
+        bytes = WholeFile<Bytes>(path);
     }
     EXPECT_FALSE(bytes.empty()) << "the host's ffmpeg made no recording";
     return bytes;
@@ -191,8 +181,8 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
         SCOPED_TRACE(c.name);
         const std::string fragmentedPath = folder / "fragmented.mp4";
         const std::string path = folder / "finished.mp4";
-        WriteAll(fragmentedPath, c.fragmented);
-        WriteAll(path, c.fragmented);
+        WriteWholeFile(fragmentedPath, c.fragmented);
+        WriteWholeFile(path, c.fragmented);
         const std::vector<TopBox> before = TopLevel(c.fragmented);
         ASSERT_FALSE(OfType(before, "moof").empty());
 
@@ -217,7 +207,7 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
         // Only the fragment index at the end went; the index alone came, and
         // below it only the box types of the movie box and the fragments
         // changed, and the finished tag after the first.
-        const Bytes finished = ReadAll(path);
+        const Bytes finished = WholeFile<Bytes>(path);
         const std::vector<TopBox> after = TopLevel(finished);
         ASSERT_EQ(before.back().type, "mfra");
         const uint64_t kept = before.back().offset;
@@ -240,7 +230,7 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
 
         const Mp4FinishResult again = Finish(path);
         EXPECT_EQ(again.outcome, Mp4FinishOutcome::AlreadyOrdinary);
-        EXPECT_EQ(ReadAll(path), finished);
+        EXPECT_EQ(WholeFile<Bytes>(path), finished);
     }
 }
 
@@ -254,10 +244,10 @@ TEST(Mp4InPlaceFinisherTest, FragmentCutOffAtTheEndIsTrimmedToTheLastWholeOne) {
     ASSERT_EQ(mfra.type, "mfra");
 
     const std::string reference = folder / "reference.mp4";
-    WriteAll(reference, Bytes(whole.begin(), whole.begin() + lastMoof.offset));
+    WriteWholeFile(reference, Bytes(whole.begin(), whole.begin() + lastMoof.offset));
     const std::string wholeFragments = Packets(reference);
     ASSERT_EQ(Finish(reference).outcome, Mp4FinishOutcome::Finished);
-    const Bytes finishedReference = ReadAll(reference);
+    const Bytes finishedReference = WholeFile<Bytes>(reference);
 
     const struct {
         const char* where;
@@ -274,13 +264,13 @@ TEST(Mp4InPlaceFinisherTest, FragmentCutOffAtTheEndIsTrimmedToTheLastWholeOne) {
     for (const auto& c : cuts) {
         SCOPED_TRACE(c.where);
         const std::string path = folder / "cut.mp4";
-        WriteAll(path, Bytes(whole.begin(), whole.begin() + c.cut));
+        WriteWholeFile(path, Bytes(whole.begin(), whole.begin() + c.cut));
         ASSERT_EQ(Finish(path).outcome, Mp4FinishOutcome::Finished);
         if (c.expected != nullptr) {
-            EXPECT_EQ(ReadAll(path), *c.expected);
+            EXPECT_EQ(WholeFile<Bytes>(path), *c.expected);
             EXPECT_EQ(Packets(path), wholeFragments);
         } else {
-            WriteAll(reference, whole);
+            WriteWholeFile(reference, whole);
             EXPECT_EQ(Packets(path), Packets(reference));
         }
     }
@@ -289,9 +279,9 @@ TEST(Mp4InPlaceFinisherTest, FragmentCutOffAtTheEndIsTrimmedToTheLastWholeOne) {
     Bytes zeroTail(whole.begin(), whole.begin() + lastMoof.offset);
     zeroTail.resize(zeroTail.size() + 5000, 0);
     const std::string path = folder / "zeros.mp4";
-    WriteAll(path, zeroTail);
+    WriteWholeFile(path, zeroTail);
     ASSERT_EQ(Finish(path).outcome, Mp4FinishOutcome::Finished);
-    EXPECT_EQ(ReadAll(path), finishedReference);
+    EXPECT_EQ(WholeFile<Bytes>(path), finishedReference);
 }
 
 // Stands for the process dying after a number of writes and cuts (what
@@ -442,7 +432,7 @@ void CheckEveryInterruption(const std::function<void(const std::string&)>& make,
 
 TEST(Mp4InPlaceFinisherTest, InterruptedFinishPlaysThroughoutAndResumesToTheSameFile) {
     const Bytes& recording = Recording(Kind::VideoAndSound);
-    CheckEveryInterruption([&](const std::string& path) { WriteAll(path, recording); },
+    CheckEveryInterruption([&](const std::string& path) { WriteWholeFile(path, recording); },
                            {InterruptedFile::Stop::Kill, InterruptedFile::Stop::PowerCut}, 0, 0);
 }
 
@@ -455,7 +445,7 @@ TEST(Mp4InPlaceFinisherTest, MediaPastFourGibibytes) {
         Mp4TestLayout::SpreadPast(Recording(Kind::VideoAndSound), 4500000000ull);
     ASSERT_FALSE(spread.rest.empty());
     const auto make = [&](const std::string& path) {
-        WriteAll(path, spread.head);
+        WriteWholeFile(path, spread.head);
         PosixRandomAccessFile file(path);
         ASSERT_TRUE(file.WriteAt(spread.restOffset, spread.rest.data(), spread.rest.size()));
     };
@@ -468,7 +458,7 @@ TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
     const Bytes& recording = Recording(Kind::VideoAndSound);
     const std::vector<TopBox> boxes = TopLevel(recording);
     const std::string fragmentedPath = folder / "fragmented.mp4";
-    WriteAll(fragmentedPath, recording);
+    WriteWholeFile(fragmentedPath, recording);
     const std::string ordinaryPath = folder / "ordinary.mp4";
     Shell("ffmpeg -v error -y -i '" + fragmentedPath + "' -c copy '" + ordinaryPath + "'");
 
@@ -490,7 +480,7 @@ TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
         const char* what;
         Bytes bytes;
         Mp4FinishOutcome outcome;
-    } files[] = {{"ordinary", ReadAll(ordinaryPath), Mp4FinishOutcome::AlreadyOrdinary},
+    } files[] = {{"ordinary", WholeFile<Bytes>(ordinaryPath), Mp4FinishOutcome::AlreadyOrdinary},
                  {"text", Bytes(text.begin(), text.end()), Mp4FinishOutcome::NotOurs},
                  {"fragments without a movie box",
                   [&] {
@@ -506,9 +496,9 @@ TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
         SCOPED_TRACE(f.what);
         ASSERT_FALSE(f.bytes.empty());
         const std::string path = folder / "file.mp4";
-        WriteAll(path, f.bytes);
+        WriteWholeFile(path, f.bytes);
         EXPECT_EQ(Finish(path).outcome, f.outcome);
-        EXPECT_EQ(ReadAll(path), f.bytes);
+        EXPECT_EQ(WholeFile<Bytes>(path), f.bytes);
     }
 }
 

@@ -585,7 +585,7 @@ void CopyWhileRecorded(CaptureEngine&) {
 TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsACrashLeft) {
     OpenDevices({}, {}, false);
     Record("source.mp4", 1500, CopyWhileRecorded);
-    const std::string killed = MediaProbe::ReadAll(MediaProbe::WindowsPath("killed.mp4"));
+    const std::string killed = TestSupport::WholeFile(MediaProbe::WindowsPath("killed.mp4"));
     ASSERT_GT(Fragments("killed.mp4"), 0);
 
     const VideosFolder videos("videos");
@@ -610,9 +610,9 @@ TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsACrashLeft) {
     EXPECT_EQ(Fragments(videos / "2020-01-01_00-00-00_2.mp4"), 0);
     EXPECT_EQ(MediaProbe::DecodeErrors(videos / "2020-01-01_00-00-00_2.mp4"), "");
     EXPECT_EQ(MediaProbe::Streams(videos / "2020-01-01_00-00-00_2.mp4").size(), 1u);
-    EXPECT_TRUE(MediaProbe::ReadAll(MediaProbe::WindowsPath(videos / "holiday.mp4")) == killed)
+    EXPECT_TRUE(TestSupport::WholeFile(MediaProbe::WindowsPath(videos / "holiday.mp4")) == killed)
         << "the user's own file was changed";
-    EXPECT_EQ(MediaProbe::ReadAll(MediaProbe::WindowsPath(videos / "2020-01-01_00-00-01.mp4")),
+    EXPECT_EQ(TestSupport::WholeFile(MediaProbe::WindowsPath(videos / "2020-01-01_00-00-01.mp4")),
               "user");
     EXPECT_EQ(videos.Files().size(), 4u);
 }
