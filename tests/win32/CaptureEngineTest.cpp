@@ -19,6 +19,7 @@ extern "C" {
 #include "Core/OrvanaCamera.h"
 #include "capture/CaptureEngine.h"
 #include "preview/PreviewFit.h"
+#include "tests/support/DirectShowFormats.h"
 #include "tests/support/MessagePump.h"
 #include "tests/win32/MediaTestSupport.h"
 
@@ -90,7 +91,7 @@ TEST(CaptureEngine, RefusesEmptySamplesAndSamplesWithoutACamera) {
     ClearRegistry();
     CameraRegistry& registry = CameraRegistry::Instance();
     uint8_t bytes[16] = {1, 2, 3};
-    const StreamFormat format = MediaTest::Format("YUY2", 4, 2);
+    const StreamFormat format = TestSupport::StreamFormatOf("YUY2", 4, 2);
     EXPECT_EQ(engine.QueueVideoSample(format, 0.0, bytes, 0), -1);
     EXPECT_EQ(engine.OnVideoSample(0.0, bytes, 0), -1);
     EXPECT_EQ(engine.OnVideoSample(0.0, nullptr, 16), -1);
@@ -121,7 +122,7 @@ TEST(CaptureEngine, RefusesEmptySamplesAndSamplesWithoutACamera) {
 
 TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFiveAndSoundIsNeverTrimmedForThem) {
     CaptureEngine& engine = ReadyEngine();
-    const StreamFormat format = MediaTest::Format("YUY2", 8, 4);
+    const StreamFormat format = TestSupport::StreamFormatOf("YUY2", 8, 4);
     std::vector<uint8_t> sample = MediaTest::Yuy2Halves(8, 4, {16, 128, 128}, {235, 128, 128});
     {
         // Holding the pipeline's lock keeps the worker inside its first sample.
@@ -155,7 +156,7 @@ TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFiveAndSoundIsNeverTrimme
 TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
     CaptureEngine& engine = ReadyEngine();
     const int width = 160, height = 90;
-    const StreamFormat format = MediaTest::Format("MJPG", width, height);
+    const StreamFormat format = TestSupport::StreamFormatOf("MJPG", width, height);
     auto samples = MediaTest::Encode(AV_CODEC_ID_MJPEG, width, height, 1, 200);
     ASSERT_EQ(samples.size(), 1u);
     const uint64_t decodedBefore = engine.DecodedFrames();
@@ -301,7 +302,7 @@ TEST(CaptureEngineDeathTest, AWorkerStuckPastTheExitWaitFindsTheEngineWhole) {
             CaptureEngine& engine = ReadyEngine();
             engine.minimized = true;
             stuck.Hold(engine.pipeline->ContextLock());
-            const StreamFormat format = MediaTest::Format("YUY2", 8, 4);
+            const StreamFormat format = TestSupport::StreamFormatOf("YUY2", 8, 4);
             std::vector<uint8_t> sample =
                 MediaTest::Yuy2Halves(8, 4, {16, 128, 128}, {235, 128, 128});
             engine.QueueVideoSample(format, 1.0, sample.data(), 64);

@@ -28,6 +28,7 @@ extern "C" {
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
+#include "tests/support/DirectShowFormats.h"
 #include "tests/win32/MediaTestSupport.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
@@ -319,7 +320,7 @@ void ChangeSizeForAMoment(CaptureEngine& engine) {
     const std::vector<uint8_t> small =
         MediaTest::Yuy2Halves(320, 240, {16, 128, 128}, {235, 128, 128});
     for (int i = 0; i < 3; ++i) {
-        engine.QueueVideoSample(MediaTest::Format("YUY2", 320, 240), 0.0, small.data(),
+        engine.QueueVideoSample(TestSupport::StreamFormatOf("YUY2", 320, 240), 0.0, small.data(),
                                 static_cast<int32_t>(small.size()));
         Pump(20);
     }
@@ -668,7 +669,7 @@ TEST_F(Recording, PhotoIsAFullRangeJpegOfTheNextPictureAtItsOwnSize) {
         const std::vector<uint8_t> halves =
             MediaTest::Yuy2Halves(width, height, {16, 128, 128}, {235, 128, 128});
         const uint64_t before = engine.PhotosWritten();
-        engine.QueueVideoSample(MediaTest::Format("YUY2", width, height), 0.0, halves.data(),
+        engine.QueueVideoSample(TestSupport::StreamFormatOf("YUY2", width, height), 0.0, halves.data(),
                                 static_cast<int32_t>(halves.size()));
         return WaitFor([&] { return engine.PhotosWritten() > before; });
     };

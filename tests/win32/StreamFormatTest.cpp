@@ -8,9 +8,12 @@
 #include <uuids.h>
 
 #include "Core/MediaTypes.h"
+#include "tests/support/DirectShowFormats.h"
 
 using namespace CameraTest;
+using TestSupport::MediaTypeOver;
 using TestSupport::Pump;
+using TestSupport::VideoInfoOf;
 
 namespace {
 
@@ -288,15 +291,9 @@ TEST_F(StreamFormatTest, FindFilterPinPicksByConnectionAndDirection) {
 }
 
 TEST(VideoFormatBlockTest, EachHeaderIsReadByItsOwnLayout) {
-    VIDEOINFOHEADER2 block2{};
-    block2.AvgTimePerFrame = 333667;
-    block2.bmiHeader.biWidth = 1280;
-    block2.bmiHeader.biHeight = 720;
-    AM_MEDIA_TYPE type{};
+    VIDEOINFOHEADER2 block2 = VideoInfoOf<VIDEOINFOHEADER2>(1280, 720, 333667);
+    AM_MEDIA_TYPE type = MediaTypeOver(FORMAT_VideoInfo2, block2);
     type.subtype = MEDIASUBTYPE_YUY2;
-    type.formattype = FORMAT_VideoInfo2;
-    type.cbFormat = sizeof(block2);
-    type.pbFormat = reinterpret_cast<BYTE*>(&block2);
 
     VideoFormatInfo info;
     EXPECT_FALSE(ReadVideoInfo(type, info));
@@ -305,13 +302,9 @@ TEST(VideoFormatBlockTest, EachHeaderIsReadByItsOwnLayout) {
     EXPECT_EQ(info.height, 720);
     EXPECT_EQ(info.avgTimePerFrame, 333667);
 
-    VIDEOINFOHEADER block{};
-    block.AvgTimePerFrame = 166666;
-    block.bmiHeader.biWidth = 640;
-    block.bmiHeader.biHeight = 480;
-    type.formattype = FORMAT_VideoInfo;
-    type.cbFormat = sizeof(block);
-    type.pbFormat = reinterpret_cast<BYTE*>(&block);
+    VIDEOINFOHEADER block = VideoInfoOf<VIDEOINFOHEADER>(640, 480, 166666);
+    type = MediaTypeOver(FORMAT_VideoInfo, block);
+    type.subtype = MEDIASUBTYPE_YUY2;
     ASSERT_TRUE(ReadVideoInfo(type, info));
     EXPECT_EQ(info.width, 640);
     EXPECT_EQ(info.avgTimePerFrame, 166666);
@@ -319,10 +312,8 @@ TEST(VideoFormatBlockTest, EachHeaderIsReadByItsOwnLayout) {
 
 TEST(VideoFormatBlockTest, MissingOrShortBlocksAreRefused) {
     VIDEOINFOHEADER block{};
-    AM_MEDIA_TYPE type{};
-    type.formattype = FORMAT_VideoInfo;
+    AM_MEDIA_TYPE type = MediaTypeOver(FORMAT_VideoInfo, block);
     type.cbFormat = sizeof(block) - 1;
-    type.pbFormat = reinterpret_cast<BYTE*>(&block);
     VideoFormatInfo info;
     EXPECT_FALSE(ReadVideoInfo(type, info));
     type.cbFormat = sizeof(block);
