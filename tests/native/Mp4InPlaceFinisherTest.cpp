@@ -4,6 +4,7 @@
 // back with ffprobe and with mediainfo, which shares no code with FFmpeg.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
@@ -52,11 +53,15 @@ std::string Packets(const std::string& path) {
                  path + "'");
 }
 
-// Whether FFmpeg's reader meets fragment headers or the fragments' movie extension.
-bool ReaderSeesFragments(const std::string& path) {
+// FFmpeg's reader meets neither fragment headers nor the fragments' movie extension.
+::testing::AssertionResult ReaderSeesNoFragments(const std::string& path) {
     const std::string trace = Shell("ffprobe -v trace '" + path + "' 2>&1");
-    return trace.find("type:'moof'") != std::string::npos ||
-           trace.find("type:'mvex'") != std::string::npos;
+    for (const char* box : {"type:'moof'", "type:'mvex'"}) {
+        if (trace.find(box) != std::string::npos) {
+            return ::testing::AssertionFailure() << "ffprobe meets " << box << " in " << path;
+        }
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // The frame count mediainfo gives each track (of the media itself, where an
@@ -188,7 +193,7 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
 
         const Mp4FinishResult result = Finish(path);
         ASSERT_EQ(result.outcome, Mp4FinishOutcome::Finished);
-        EXPECT_FALSE(ReaderSeesFragments(path));
+        EXPECT_TRUE(ReaderSeesNoFragments(path));
         EXPECT_EQ(Packets(path), Packets(fragmentedPath));
         // FFmpeg's reader counts a fragmented track's late start into its
         // duration; where tracks start at 0 the durations must agree.
@@ -361,13 +366,15 @@ private:
 };
 
 // The bytes of two files, outside a hole that both leave unwritten.
-bool SameBytes(const std::string& a, const std::string& b, uint64_t holeBegin, uint64_t holeEnd) {
+::testing::AssertionResult SameBytes(const std::string& a, const std::string& b,
+                                     uint64_t holeBegin, uint64_t holeEnd) {
     PosixRandomAccessFile first(a);
     PosixRandomAccessFile second(b);
     uint64_t size = 0;
     uint64_t otherSize = 0;
     if (!first.Size(size) || !second.Size(otherSize) || size != otherSize) {
-        return false;
+        return ::testing::AssertionFailure() << a << " holds " << size << " bytes, " << b << " "
+                                             << otherSize;
     }
     Bytes x(1 << 20);
     Bytes y(1 << 20);
@@ -378,13 +385,17 @@ bool SameBytes(const std::string& a, const std::string& b, uint64_t holeBegin, u
         }
         const uint64_t limit = offset < holeBegin ? holeBegin : size;
         const size_t piece = static_cast<size_t>(std::min<uint64_t>(x.size(), limit - offset));
-        if (!first.ReadAt(offset, x.data(), piece) || !second.ReadAt(offset, y.data(), piece) ||
-            !std::equal(x.begin(), x.begin() + piece, y.begin())) {
-            return false;
+        if (!first.ReadAt(offset, x.data(), piece) || !second.ReadAt(offset, y.data(), piece)) {
+            return ::testing::AssertionFailure() << "cannot read at " << offset;
+        }
+        const auto differ = std::mismatch(x.begin(), x.begin() + piece, y.begin());
+        if (differ.first != x.begin() + piece) {
+            return ::testing::AssertionFailure()
+                   << a << " and " << b << " differ at byte " << offset + (differ.first - x.begin());
         }
         offset += piece;
     }
-    return true;
+    return ::testing::AssertionSuccess();
 }
 
 // Stops a finish after every possible number of operations, both ways; each

@@ -7,6 +7,7 @@
 #include "tools/testdevices/TestDeviceControl.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -198,19 +199,26 @@ protected:
         return names;
     }
     // Moves the one recording that is not in `before` into the probe's folder as `name`.
-    static bool TakeNewRecording(const std::set<std::string>& before, const std::string& name) {
+    static ::testing::AssertionResult TakeNewRecording(const std::set<std::string>& before,
+                                                       const std::string& name) {
         // The stop returned before the file was finished in place.
-        EXPECT_TRUE(CaptureEngine::Instance().pipeline->WaitForFinishedRecordings(60000));
+        if (!CaptureEngine::Instance().pipeline->WaitForFinishedRecordings(60000)) {
+            return ::testing::AssertionFailure() << "no recording finished within 60 s";
+        }
         std::vector<std::string> made;
         for (const std::string& path : Recordings()) {
             if (before.count(path) == 0) {
                 made.push_back(path);
             }
         }
-        EXPECT_EQ(made.size(), 1u);
-        return made.size() == 1 &&
-               ::CopyFileA(made[0].c_str(), MediaProbe::WindowsPath(name).c_str(), FALSE) &&
-               ::DeleteFileA(made[0].c_str());
+        if (made.size() != 1) {
+            return ::testing::AssertionFailure() << made.size() << " new recordings, not one";
+        }
+        if (!::CopyFileA(made[0].c_str(), MediaProbe::WindowsPath(name).c_str(), FALSE) ||
+            !::DeleteFileA(made[0].c_str())) {
+            return ::testing::AssertionFailure() << "could not move " << made[0];
+        }
+        return ::testing::AssertionSuccess();
     }
     static StreamFormat CurrentFormat() {
         StreamFormat format{};
@@ -587,16 +595,28 @@ TEST_F(ControlPanelTest, PlugCyclesKeepTheShownCameraRunningAndLeakNoHandles) {
 
 // A finished recording: an ordinary MP4 of H.264 and AAC whose pictures last
 // as long as the recording ran, every packet decodable.
-void ExpectCompleteRecording(const std::string& name, double wallSeconds, double tolerance) {
-    EXPECT_TRUE(CaptureEngine::Instance().pipeline->LastRecordingFinished().ordinary);
+::testing::AssertionResult CompleteRecording(const std::string& name, double wallSeconds,
+                                             double tolerance) {
+    if (!CaptureEngine::Instance().pipeline->LastRecordingFinished().ordinary) {
+        return ::testing::AssertionFailure() << name << " was not finished as an ordinary MP4";
+    }
     const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams(name);
-    ASSERT_EQ(streams.size(), 2u);
-    EXPECT_EQ(MediaProbe::Text(streams[0], "codec_name"), "h264");
-    EXPECT_EQ(MediaProbe::Text(streams[1], "codec_name"), "aac");
-    EXPECT_NEAR(MediaProbe::Number(streams[0], "start_time") +
-                    MediaProbe::Number(streams[0], "duration"),
-                wallSeconds, tolerance);
-    EXPECT_EQ(MediaProbe::DecodeErrors(name), "");
+    if (streams.size() != 2 || MediaProbe::Text(streams[0], "codec_name") != "h264" ||
+        MediaProbe::Text(streams[1], "codec_name") != "aac") {
+        return ::testing::AssertionFailure() << name << " does not hold H.264 and AAC ("
+                                             << streams.size() << " streams)";
+    }
+    const double end =
+        MediaProbe::Number(streams[0], "start_time") + MediaProbe::Number(streams[0], "duration");
+    if (std::abs(end - wallSeconds) > tolerance) {
+        return ::testing::AssertionFailure() << name << ": pictures end at " << end << " s of a "
+                                             << wallSeconds << " s recording";
+    }
+    const std::string errors = MediaProbe::DecodeErrors(name);
+    if (!errors.empty()) {
+        return ::testing::AssertionFailure() << name << " does not decode: " << errors;
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // While camera 1 records, cameras 2 and 3 take turns going: each removal
@@ -645,7 +665,7 @@ TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoH
     PressRecord();
     EXPECT_FALSE(engine.recording);
     ASSERT_TRUE(TakeNewRecording(before, "others.mp4"));
-    ExpectCompleteRecording("others.mp4", wall, 1.0);
+    EXPECT_TRUE(CompleteRecording("others.mp4", wall, 1.0));
     // The shown camera went on delivering all along, not only at the ends.
     const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams("others.mp4");
     ASSERT_FALSE(streams.empty());
@@ -688,7 +708,7 @@ TEST_F(ControlPanelTest, UnpluggingTheRecordingCameraLeavesACompleteFileEveryTim
         EXPECT_TRUE(Registry().cameras.empty());
         const std::string name = "unplugged" + std::to_string(cycle) + ".mp4";
         ASSERT_TRUE(TakeNewRecording(before, name));
-        ExpectCompleteRecording(name, wall, 0.5);
+        EXPECT_TRUE(CompleteRecording(name, wall, 0.5));
 
         ASSERT_TRUE(TestDevices::Replug(PathOf(1)));
         ASSERT_EQ(Registry().cameras.size(), 1u);
