@@ -8,17 +8,10 @@
 set -uo pipefail
 exe="$1"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-shot="$(mktemp "${TMPDIR:-/tmp}/orvana-full.XXXXXX.png")"
-
-pid=""
-fail() {
-    echo "FAIL: $*"
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    echo "screenshot kept in $shot"
-    exit 1
-}
+check_name=full
 # shellcheck source=tests/wine/app-lib.sh
 source "$here/app-lib.sh"
+shot="$shots/window.png"
 
 start_program "$exe"
 sleep 2
@@ -31,5 +24,4 @@ import -window root "$shot" 2>/dev/null || fail "no screenshot"
     fail "the all-rows window"
 
 close_with_alt_f4 3
-rm -f "$shot"
-echo "PASS"
+pass
