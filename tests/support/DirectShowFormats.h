@@ -1,5 +1,5 @@
-// DirectShow's side of the test formats: the FourCC subtype GUID, the stream
-// format the camera code keeps, and media types over video-info blocks.
+// DirectShow's side of the test formats: the stream format the camera code
+// keeps, with its FourCC subtype GUID, and media types over video-info blocks.
 #pragma once
 
 #include <windows.h>
@@ -11,14 +11,13 @@
 
 namespace TestSupport {
 
-// {XXXXXXXX-0000-0010-8000-00AA00389B71}: the GUID of every FourCC subtype.
-template <> inline GUID FourCcSubtype<GUID>(uint32_t fourcc) {
-    return GUID{fourcc, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-}
-
 inline StreamFormat StreamFormatOf(const char* name, int32_t width, int32_t height,
                                    uint8_t frameRate = 0) {
-    return StreamFormatOf<GUID>(name, width, height, frameRate);
+    StreamFormat format = StreamFormatOf<GUID>(name, width, height, frameRate);
+    // {XXXXXXXX-0000-0010-8000-00AA00389B71}: the GUID of every FourCC subtype.
+    format.subtype =
+        GUID{FourCc(name), 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
+    return format;
 }
 
 // A VIDEOINFOHEADER or VIDEOINFOHEADER2 of a picture size and frame interval.

@@ -24,13 +24,8 @@ struct FourCcGuid {
     bool operator==(const FourCcGuid& other) const { return data1 == other.data1; }
 };
 
-// The subtype of a FourCC; DirectShow's GUID is made in tests/support/DirectShowFormats.h.
-template <class Guid> Guid FourCcSubtype(uint32_t fourcc);
-template <> inline FourCcGuid FourCcSubtype<FourCcGuid>(uint32_t fourcc) {
-    return FourCcGuid{fourcc};
-}
-
-// A format of the named subtype at that size and frame rate.
+// A format of the named subtype at that size and frame rate; its subtype's
+// GUID is left to the caller (DirectShowFormats.h fills DirectShow's).
 template <class Guid>
 BasicStreamFormat<Guid> StreamFormatOf(const char* name, int32_t width, int32_t height,
                                        uint8_t frameRate = 0) {
@@ -39,7 +34,6 @@ BasicStreamFormat<Guid> StreamFormatOf(const char* name, int32_t width, int32_t 
     format.height = height;
     format.frameRate = frameRate;
     std::strncpy(format.subtypeName, name, sizeof format.subtypeName - 1);
-    format.subtype = FourCcSubtype<Guid>(FourCc(name));
     return format;
 }
 

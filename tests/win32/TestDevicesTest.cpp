@@ -21,6 +21,7 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "Core/ComHelpers.h"
 #include "tests/support/MessagePump.h"
 #include "tools/testdevices/TestDeviceControl.h"
 #include "tools/testdevices/TestPicture.h"
@@ -191,21 +192,18 @@ public:
         int count = 0, size = 0;
         HRESULT hr = config->GetNumberOfCapabilities(&count, &size);
         for (int i = 0; SUCCEEDED(hr) && i < count; ++i) {
-            AM_MEDIA_TYPE* type = nullptr;
+            AM_MEDIA_TYPE* given = nullptr;
             VIDEO_STREAM_CONFIG_CAPS caps;
-            if (config->GetStreamCaps(i, &type, reinterpret_cast<BYTE*>(&caps)) != S_OK)
+            if (config->GetStreamCaps(i, &given, reinterpret_cast<BYTE*>(&caps)) != S_OK)
                 continue;
+            const MediaTypePtr type(given);
             const auto* info = reinterpret_cast<VIDEOINFOHEADER*>(type->pbFormat);
             const bool match = type->subtype == SubtypeGuid(format.subtype) &&
                                info->bmiHeader.biWidth == format.width &&
                                info->bmiHeader.biHeight == format.height &&
                                info->AvgTimePerFrame == 10000000LL / format.fps;
             if (match)
-                hr = config->SetFormat(type);
-            CoTaskMemFree(type->pbFormat);
-            CoTaskMemFree(type);
-            if (match)
-                return hr;
+                return config->SetFormat(type.get());
         }
         return E_FAIL;
     }
@@ -364,16 +362,15 @@ TEST_F(TestDevicesTest, ConfiguredCamerasEnumerateWithTheirOwnFormatsAndUnplugge
         ASSERT_EQ(streamConfig->GetNumberOfCapabilities(&count, &size), S_OK);
         ASSERT_EQ(count, static_cast<int>(config->capturePin.size()));
         for (int i = 0; i < count; ++i) {
-            AM_MEDIA_TYPE* type = nullptr;
+            AM_MEDIA_TYPE* given = nullptr;
             BYTE caps[sizeof(VIDEO_STREAM_CONFIG_CAPS)];
-            ASSERT_EQ(streamConfig->GetStreamCaps(i, &type, caps), S_OK);
+            ASSERT_EQ(streamConfig->GetStreamCaps(i, &given, caps), S_OK);
+            const MediaTypePtr type(given);
             const auto* info = reinterpret_cast<VIDEOINFOHEADER*>(type->pbFormat);
             EXPECT_EQ(type->subtype, SubtypeGuid(config->capturePin[i].subtype));
             EXPECT_EQ(info->bmiHeader.biWidth, config->capturePin[i].width);
             EXPECT_EQ(info->bmiHeader.biHeight, config->capturePin[i].height);
             EXPECT_EQ(info->AvgTimePerFrame, 10000000LL / config->capturePin[i].fps);
-            CoTaskMemFree(type->pbFormat);
-            CoTaskMemFree(type);
         }
     }
 
