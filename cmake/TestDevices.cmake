@@ -87,7 +87,7 @@ endforeach()
 # Three minutes in the default run; ORVANA_SOAK_SECONDS=1800 for the half-hour form.
 add_executable(Soak tests/win32/Soak.cpp tests/win32/WineTestMain.cpp ${ORVANA_RC})
 add_dependencies(Soak orvana_resources OrvanaTestDevices)
-target_link_libraries(Soak PRIVATE orvana_core orvana_testdevice_control gtest)
+target_link_libraries(Soak PRIVATE orvana_core orvana_test_support orvana_testdevice_control gtest)
 set_target_properties(Soak PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/Soak)
 add_test(NAME wine.Soak3Min COMMAND Soak)
 # Alone: the drop count measures the program, not the tests beside it.

@@ -144,13 +144,17 @@ endforeach()
 # --- tests under Wine ----------------------------------------------------
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
+# What every test program under Wine shares: the message pump.
+add_library(orvana_test_support STATIC ${PROJECT_SOURCE_DIR}/tests/support/MessagePump.cpp)
+target_link_libraries(orvana_test_support PUBLIC orvana_core gtest)
+
 file(GLOB ORVANA_WINE_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win32/*Test.cpp)
 foreach(test_source ${ORVANA_WINE_TESTS})
     get_filename_component(test_name ${test_source} NAME_WE)
     add_executable(${test_name} ${test_source} ${PROJECT_SOURCE_DIR}/tests/win32/WineTestMain.cpp
         ${PROJECT_SOURCE_DIR}/tests/win32/TestWindow.cpp ${ORVANA_RC})
     add_dependencies(${test_name} orvana_resources)
-    target_link_libraries(${test_name} PRIVATE orvana_core gtest)
+    target_link_libraries(${test_name} PRIVATE orvana_core orvana_test_support gtest)
     # Each test program gets a folder of its own: some write setting.ini beside themselves.
     set_target_properties(${test_name} PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/${test_name})
     # A suite named ...Shutdown ends for good what the process has only once (the capture
@@ -170,7 +174,7 @@ endforeach()
 add_executable(SkinLanguages tests/win32/SkinLanguages.cpp tests/win32/WineTestMain.cpp
     tests/win32/TestWindow.cpp ${ORVANA_RC})
 add_dependencies(SkinLanguages orvana_resources)
-target_link_libraries(SkinLanguages PRIVATE orvana_core gtest)
+target_link_libraries(SkinLanguages PRIVATE orvana_core orvana_test_support gtest)
 set_target_properties(SkinLanguages PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/SkinLanguages)
 foreach(entry English:en_US French:fr_FR German:de_DE Spanish:es_ES Arabic:ar_EG Korean:ko_KR
               Russian:ru_RU Japanese:ja_JP Simplified:zh_CN Traditional:zh_TW Portuguese:pt_PT

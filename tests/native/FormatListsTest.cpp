@@ -2,25 +2,16 @@
 // that follows the camera's size, and what Apply may save.
 #include <gtest/gtest.h>
 
-#include <cstring>
-
 #include "app/FormatLists.h"
+#include "tests/support/StreamFormats.h"
 
 namespace {
 
-struct TestGuid {
-    uint32_t data1 = 0;
-    bool operator==(const TestGuid& other) const { return data1 == other.data1; }
-};
-using Format = BasicStreamFormat<TestGuid>;
+using TestSupport::FourCcGuid;
+using Format = BasicStreamFormat<FourCcGuid>;
 
 Format Entry(const char* name, int32_t width, int32_t height, uint8_t rate = 30) {
-    Format format;
-    format.width = width;
-    format.height = height;
-    format.frameRate = rate;
-    std::memcpy(format.subtypeName, name, std::strlen(name) + 1);
-    return format;
+    return TestSupport::StreamFormatOf<FourCcGuid>(name, width, height, rate);
 }
 
 TEST(FormatListsTest, AspectRatioReducesEveryCommonShape) {

@@ -7,26 +7,25 @@
 #include <string>
 
 #include "Core/FormatRules.h"
+#include "tests/support/StreamFormats.h"
 
 namespace {
 
-struct TestGuid {
-    uint32_t data1 = 0;
-    bool operator==(const TestGuid& other) const { return data1 == other.data1; }
-};
+using TestSupport::FourCc;
+using TestSupport::FourCcGuid;
 
-const TestGuid kMjpg{0x47504A4D};
-const TestGuid kYuy2{0x32595559};
-const TestGuid kH264{0x34363248};
-const TestGuid kNv12{0x3231564E};
+const FourCcGuid kMjpg{FourCc("MJPG")};
+const FourCcGuid kYuy2{FourCc("YUY2")};
+const FourCcGuid kH264{FourCc("H264")};
+const FourCcGuid kNv12{FourCc("NV12")};
 
-using Format = BasicStreamFormat<TestGuid>;
-using Group = BasicPinFormatGroup<TestGuid>;
+using Format = BasicStreamFormat<FourCcGuid>;
+using Group = BasicPinFormatGroup<FourCcGuid>;
 
 constexpr int64_t k30Fps = 333333;
 
 bool Add(Group& group, SubtypeKind kind, int32_t width, int32_t height, int64_t interval = k30Fps) {
-    const TestGuid guid = kind == SubtypeKind::Mjpg   ? kMjpg
+    const FourCcGuid guid = kind == SubtypeKind::Mjpg   ? kMjpg
                           : kind == SubtypeKind::Yuy2 ? kYuy2
                           : kind == SubtypeKind::H264 ? kH264
                                                       : kNv12;
@@ -200,7 +199,7 @@ TEST(StreamFormatTest, NewRecordIsZeroed) {
     EXPECT_EQ(format.pinIndex, 0);
     EXPECT_EQ(format.frameRate, 0);
     EXPECT_STREQ(format.subtypeName, "");
-    EXPECT_TRUE(format.subtype == TestGuid{});
+    EXPECT_TRUE(format.subtype == FourCcGuid{});
 }
 
 TEST(CopyPinIdTest, CopiesAndZeroFills) {

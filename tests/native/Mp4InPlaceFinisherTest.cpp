@@ -4,11 +4,10 @@
 // back with ffprobe and with mediainfo, which shares no code with FFmpeg.
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstdlib>
-#include <fstream>
 #include <functional>
-#include <iterator>
 #include <string>
 #include <vector>
 
@@ -16,6 +15,7 @@
 #include "capture/Mp4InPlaceFinisher.h"
 #include "capture/PosixRandomAccessFile.h"
 #include "tests/Mp4TestLayout.h"
+#include "tests/support/WholeFile.h"
 
 namespace {
 
@@ -34,18 +34,9 @@ std::string Shell(const std::string& command) {
     return output;
 }
 
-Bytes ReadAll(const std::string& path) {
-    std::ifstream in(path, std::ios::binary);
-    return Bytes(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
-}
-
-void WriteAll(const std::string& path, const Bytes& bytes) {
-    std::ofstream out(path, std::ios::binary | std::ios::trunc);
-    out.write(reinterpret_cast<const char*>(bytes.data()),
-              static_cast<std::streamsize>(bytes.size()));
-}
-
 using Mp4TestLayout::OfType;
+using TestSupport::WholeFile;
+using TestSupport::WriteWholeFile;
 using Mp4TestLayout::TopBox;
 using Mp4TestLayout::TopLevel;
 
@@ -62,11 +53,15 @@ std::string Packets(const std::string& path) {
                  path + "'");
 }
 
-// Whether FFmpeg's reader meets fragment headers or the fragments' movie extension.
-bool ReaderSeesFragments(const std::string& path) {
+// FFmpeg's reader meets neither fragment headers nor the fragments' movie extension.
+::testing::AssertionResult ReaderSeesNoFragments(const std::string& path) {
     const std::string trace = Shell("ffprobe -v trace '" + path + "' 2>&1");
-    return trace.find("type:'moof'") != std::string::npos ||
-           trace.find("type:'mvex'") != std::string::npos;
+    for (const char* box : {"type:'moof'", "type:'mvex'"}) {
+        if (trace.find(box) != std::string::npos) {
+            return ::testing::AssertionFailure() << "ffprobe meets " << box << " in " << path;
+        }
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // The frame count mediainfo gives each track (of the media itself, where an
@@ -144,7 +139,7 @@ const Bytes& Recording(Kind kind) {
             "-video_track_timescale 90000 "
             "-movflags frag_keyframe+empty_moov+default_base_moof '" +
             path + "'");
-        bytes = ReadAll(path);
+        bytes = WholeFile<Bytes>(path);
     }
     EXPECT_FALSE(bytes.empty()) << "the host's ffmpeg made no recording";
     return bytes;
@@ -191,14 +186,14 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
         SCOPED_TRACE(c.name);
         const std::string fragmentedPath = folder / "fragmented.mp4";
         const std::string path = folder / "finished.mp4";
-        WriteAll(fragmentedPath, c.fragmented);
-        WriteAll(path, c.fragmented);
+        WriteWholeFile(fragmentedPath, c.fragmented);
+        WriteWholeFile(path, c.fragmented);
         const std::vector<TopBox> before = TopLevel(c.fragmented);
         ASSERT_FALSE(OfType(before, "moof").empty());
 
         const Mp4FinishResult result = Finish(path);
         ASSERT_EQ(result.outcome, Mp4FinishOutcome::Finished);
-        EXPECT_FALSE(ReaderSeesFragments(path));
+        EXPECT_TRUE(ReaderSeesNoFragments(path));
         EXPECT_EQ(Packets(path), Packets(fragmentedPath));
         // FFmpeg's reader counts a fragmented track's late start into its
         // duration; where tracks start at 0 the durations must agree.
@@ -217,7 +212,7 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
         // Only the fragment index at the end went; the index alone came, and
         // below it only the header of the first, empty movie box changed: it
         // now spans everything up to the new movie box.
-        const Bytes finished = ReadAll(path);
+        const Bytes finished = WholeFile<Bytes>(path);
         const std::vector<TopBox> after = TopLevel(finished);
         ASSERT_EQ(before.back().type, "mfra");
         const uint64_t kept = before.back().offset;
@@ -238,17 +233,17 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
 
         const Mp4FinishResult again = Finish(path);
         EXPECT_EQ(again.outcome, Mp4FinishOutcome::AlreadyOrdinary);
-        EXPECT_EQ(ReadAll(path), finished);
+        EXPECT_EQ(WholeFile<Bytes>(path), finished);
 
         // A file that the earlier version committed as free space, with no
         // fragment header hidden yet, is completed into the same file.
         Bytes committedAsFree = finished;
         std::copy_n("free", 4, committedAsFree.begin() + movies[0].offset + 4);
-        WriteAll(path, committedAsFree);
+        WriteWholeFile(path, committedAsFree);
         const Mp4FinishResult resumed = Finish(path);
         EXPECT_EQ(resumed.outcome, Mp4FinishOutcome::Finished);
         EXPECT_TRUE(resumed.resumed);
-        EXPECT_EQ(ReadAll(path), finished);
+        EXPECT_EQ(WholeFile<Bytes>(path), finished);
     }
 }
 
@@ -262,10 +257,10 @@ TEST(Mp4InPlaceFinisherTest, FragmentCutOffAtTheEndIsTrimmedToTheLastWholeOne) {
     ASSERT_EQ(mfra.type, "mfra");
 
     const std::string reference = folder / "reference.mp4";
-    WriteAll(reference, Bytes(whole.begin(), whole.begin() + lastMoof.offset));
+    WriteWholeFile(reference, Bytes(whole.begin(), whole.begin() + lastMoof.offset));
     const std::string wholeFragments = Packets(reference);
     ASSERT_EQ(Finish(reference).outcome, Mp4FinishOutcome::Finished);
-    const Bytes finishedReference = ReadAll(reference);
+    const Bytes finishedReference = WholeFile<Bytes>(reference);
 
     const struct {
         const char* where;
@@ -282,13 +277,13 @@ TEST(Mp4InPlaceFinisherTest, FragmentCutOffAtTheEndIsTrimmedToTheLastWholeOne) {
     for (const auto& c : cuts) {
         SCOPED_TRACE(c.where);
         const std::string path = folder / "cut.mp4";
-        WriteAll(path, Bytes(whole.begin(), whole.begin() + c.cut));
+        WriteWholeFile(path, Bytes(whole.begin(), whole.begin() + c.cut));
         ASSERT_EQ(Finish(path).outcome, Mp4FinishOutcome::Finished);
         if (c.expected != nullptr) {
-            EXPECT_EQ(ReadAll(path), *c.expected);
+            EXPECT_EQ(WholeFile<Bytes>(path), *c.expected);
             EXPECT_EQ(Packets(path), wholeFragments);
         } else {
-            WriteAll(reference, whole);
+            WriteWholeFile(reference, whole);
             EXPECT_EQ(Packets(path), Packets(reference));
         }
     }
@@ -297,9 +292,9 @@ TEST(Mp4InPlaceFinisherTest, FragmentCutOffAtTheEndIsTrimmedToTheLastWholeOne) {
     Bytes zeroTail(whole.begin(), whole.begin() + lastMoof.offset);
     zeroTail.resize(zeroTail.size() + 5000, 0);
     const std::string path = folder / "zeros.mp4";
-    WriteAll(path, zeroTail);
+    WriteWholeFile(path, zeroTail);
     ASSERT_EQ(Finish(path).outcome, Mp4FinishOutcome::Finished);
-    EXPECT_EQ(ReadAll(path), finishedReference);
+    EXPECT_EQ(WholeFile<Bytes>(path), finishedReference);
 }
 
 // Stands for the process dying after a number of writes and cuts (what
@@ -379,13 +374,15 @@ private:
 };
 
 // The bytes of two files, outside a hole that both leave unwritten.
-bool SameBytes(const std::string& a, const std::string& b, uint64_t holeBegin, uint64_t holeEnd) {
+::testing::AssertionResult SameBytes(const std::string& a, const std::string& b,
+                                     uint64_t holeBegin, uint64_t holeEnd) {
     PosixRandomAccessFile first(a);
     PosixRandomAccessFile second(b);
     uint64_t size = 0;
     uint64_t otherSize = 0;
     if (!first.Size(size) || !second.Size(otherSize) || size != otherSize) {
-        return false;
+        return ::testing::AssertionFailure() << a << " holds " << size << " bytes, " << b << " "
+                                             << otherSize;
     }
     Bytes x(1 << 20);
     Bytes y(1 << 20);
@@ -396,13 +393,17 @@ bool SameBytes(const std::string& a, const std::string& b, uint64_t holeBegin, u
         }
         const uint64_t limit = offset < holeBegin ? holeBegin : size;
         const size_t piece = static_cast<size_t>(std::min<uint64_t>(x.size(), limit - offset));
-        if (!first.ReadAt(offset, x.data(), piece) || !second.ReadAt(offset, y.data(), piece) ||
-            !std::equal(x.begin(), x.begin() + piece, y.begin())) {
-            return false;
+        if (!first.ReadAt(offset, x.data(), piece) || !second.ReadAt(offset, y.data(), piece)) {
+            return ::testing::AssertionFailure() << "cannot read at " << offset;
+        }
+        const auto differ = std::mismatch(x.begin(), x.begin() + piece, y.begin());
+        if (differ.first != x.begin() + piece) {
+            return ::testing::AssertionFailure()
+                   << a << " and " << b << " differ at byte " << offset + (differ.first - x.begin());
         }
         offset += piece;
     }
-    return true;
+    return ::testing::AssertionSuccess();
 }
 
 // Stops a finish after every possible number of operations, both ways; each
@@ -450,7 +451,7 @@ void CheckEveryInterruption(const std::function<void(const std::string&)>& make,
 
 TEST(Mp4InPlaceFinisherTest, InterruptedFinishPlaysThroughoutAndResumesToTheSameFile) {
     const Bytes& recording = Recording(Kind::VideoAndSound);
-    CheckEveryInterruption([&](const std::string& path) { WriteAll(path, recording); },
+    CheckEveryInterruption([&](const std::string& path) { WriteWholeFile(path, recording); },
                            {InterruptedFile::Stop::Kill, InterruptedFile::Stop::PowerCut}, 0, 0);
 }
 
@@ -463,7 +464,7 @@ TEST(Mp4InPlaceFinisherTest, MediaPastFourGibibytes) {
         Mp4TestLayout::SpreadPast(Recording(Kind::VideoAndSound), 4500000000ull);
     ASSERT_FALSE(spread.rest.empty());
     const auto make = [&](const std::string& path) {
-        WriteAll(path, spread.head);
+        WriteWholeFile(path, spread.head);
         PosixRandomAccessFile file(path);
         ASSERT_TRUE(file.WriteAt(spread.restOffset, spread.rest.data(), spread.rest.size()));
     };
@@ -476,7 +477,7 @@ TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
     const Bytes& recording = Recording(Kind::VideoAndSound);
     const std::vector<TopBox> boxes = TopLevel(recording);
     const std::string fragmentedPath = folder / "fragmented.mp4";
-    WriteAll(fragmentedPath, recording);
+    WriteWholeFile(fragmentedPath, recording);
     const std::string ordinaryPath = folder / "ordinary.mp4";
     Shell("ffmpeg -v error -y -i '" + fragmentedPath + "' -c copy '" + ordinaryPath + "'");
 
@@ -498,7 +499,7 @@ TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
         const char* what;
         Bytes bytes;
         Mp4FinishOutcome outcome;
-    } files[] = {{"ordinary", ReadAll(ordinaryPath), Mp4FinishOutcome::AlreadyOrdinary},
+    } files[] = {{"ordinary", WholeFile<Bytes>(ordinaryPath), Mp4FinishOutcome::AlreadyOrdinary},
                  {"text", Bytes(text.begin(), text.end()), Mp4FinishOutcome::NotOurs},
                  {"fragments without a movie box",
                   [&] {
@@ -514,9 +515,9 @@ TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
         SCOPED_TRACE(f.what);
         ASSERT_FALSE(f.bytes.empty());
         const std::string path = folder / "file.mp4";
-        WriteAll(path, f.bytes);
+        WriteWholeFile(path, f.bytes);
         EXPECT_EQ(Finish(path).outcome, f.outcome);
-        EXPECT_EQ(ReadAll(path), f.bytes);
+        EXPECT_EQ(WholeFile<Bytes>(path), f.bytes);
     }
 }
 

@@ -7,7 +7,6 @@
 // PNG sizes from IHDR.
 #include <cstdint>
 #include <cstdlib>
-#include <fstream>
 #include <map>
 #include <set>
 #include <sstream>
@@ -17,6 +16,7 @@
 #include <gtest/gtest.h>
 
 #include "app/ControlNames.h"
+#include "tests/support/WholeFile.h"
 
 namespace {
 
@@ -41,16 +41,7 @@ std::string AllRowsImageDir() {
     return SourceDir() + "/tools/all_rows_skin/Orvana/";
 }
 
-bool ReadFile(const std::string& path, std::string& out) {
-    std::ifstream in(path, std::ios::binary);
-    if (!in) {
-        return false;
-    }
-    std::ostringstream bytes;
-    bytes << in.rdbuf();
-    out = bytes.str();
-    return true;
-}
+using TestSupport::ReadWholeFile;
 
 // --- markup ----------------------------------------------------------------------
 
@@ -279,7 +270,7 @@ bool ParseAttributeList(const std::string& text,
 
 bool PngSize(const std::string& path, int& width, int& height) {
     std::string bytes;
-    if (!ReadFile(path, bytes) || bytes.size() < 24 ||
+    if (!ReadWholeFile(path, bytes) || bytes.size() < 24 ||
         bytes.compare(0, 8, "\x89PNG\r\n\x1A\n") != 0 || bytes.compare(12, 4, "IHDR") != 0) {
         return false;
     }
@@ -359,7 +350,7 @@ std::map<std::string, std::string> RequiredControls() {
 class SkinDocument : public ::testing::TestWithParam<Language> {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(ReadFile(GetParam().Path(), bytes_)) << GetParam().Path();
+        ASSERT_TRUE(ReadWholeFile(GetParam().Path(), bytes_)) << GetParam().Path();
         const std::string error = ParseMarkup(bytes_, elements_);
         ASSERT_EQ(error, "") << GetParam().file;
         for (std::size_t i = 0; i < elements_.size(); ++i) {
@@ -712,8 +703,8 @@ TEST(SkinDocuments, AllRowsDocumentsDifferOnlyInTheShownRowsAndThePanelSpacing) 
         std::string allRowsBytes;
         std::vector<Element> shipped;
         std::vector<Element> shown;
-        ASSERT_TRUE(ReadFile(language.Path(), shippedBytes));
-        ASSERT_TRUE(ReadFile(allRows.Path(), allRowsBytes)) << allRows.Path();
+        ASSERT_TRUE(ReadWholeFile(language.Path(), shippedBytes));
+        ASSERT_TRUE(ReadWholeFile(allRows.Path(), allRowsBytes)) << allRows.Path();
         ASSERT_EQ(ParseMarkup(shippedBytes, shipped), "");
         ASSERT_EQ(ParseMarkup(allRowsBytes, shown), "");
         ASSERT_EQ(shipped.size(), shown.size());
@@ -787,7 +778,7 @@ TEST(SkinDocuments, AllLanguagesNameTheSameControlsInTheSameOrder) {
     auto names = [](const char* file) {
         std::string bytes;
         std::vector<Element> elements;
-        EXPECT_TRUE(ReadFile(SkinDir() + file, bytes)) << file;
+        EXPECT_TRUE(ReadWholeFile(SkinDir() + file, bytes)) << file;
         EXPECT_EQ(ParseMarkup(bytes, elements), "") << file;
         std::vector<std::string> out;
         for (const Element& e : elements) {

@@ -1,11 +1,13 @@
 // The camera registry on the synthetic DirectShow devices: enumeration,
 // merging by device identity, selection and the unplugging of devices.
+#include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
 #include <set>
 
 using namespace CameraTest;
+using TestSupport::Pump;
 
 namespace {
 

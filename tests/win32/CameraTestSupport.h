@@ -112,18 +112,6 @@ inline void RecordSample(double, unsigned char* buffer, long length) {
     }
 }
 
-// Waits while the camera's graph streams; the grabber calls back on its own thread.
-inline void Pump(DWORD milliseconds) {
-    const DWORD start = ::GetTickCount();
-    while (::GetTickCount() - start < milliseconds) {
-        MSG message;
-        while (::PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::DispatchMessageW(&message);
-        }
-        ::Sleep(10);
-    }
-}
-
 // Ends the test program when the steps in its scope do not end within
 // limitMs: a deadlock would otherwise hold it until ctest gives up, and say
 // nothing about where.

@@ -20,8 +20,9 @@ extern "C" {
 #include "capture/CaptureEngine.h"
 #include "preview/LivePreview.h"
 #include "preview/PreviewFit.h"
+#include "tests/support/DirectShowFormats.h"
+#include "tests/support/MessagePump.h"
 #include "tests/win32/MediaTestSupport.h"
-#include "tests/win32/TestWindow.h"
 
 namespace {
 
@@ -29,8 +30,7 @@ LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
     return ::DefWindowProcA(window, message, wParam, lParam);
 }
 
-void Pump(DWORD milliseconds) { TestSupport::PumpFor(milliseconds); }
-
+using TestSupport::Pump;
 using TestSupport::WaitFor;
 
 // The main window stand-in: a white top-level window that owns the preview.
@@ -92,7 +92,7 @@ TEST(CaptureEngine, RefusesEmptySamplesAndSamplesWithoutACamera) {
     ClearRegistry();
     CameraRegistry& registry = CameraRegistry::Instance();
     uint8_t bytes[16] = {1, 2, 3};
-    const StreamFormat format = MediaTest::Format("YUY2", 4, 2);
+    const StreamFormat format = TestSupport::StreamFormatOf("YUY2", 4, 2);
     EXPECT_EQ(engine.QueueVideoSample(format, 0.0, bytes, 0), -1);
     EXPECT_EQ(engine.OnVideoSample(0.0, bytes, 0), -1);
     EXPECT_EQ(engine.OnVideoSample(0.0, nullptr, 16), -1);
@@ -114,7 +114,7 @@ TEST(CaptureEngine, RefusesEmptySamplesAndSamplesWithoutACamera) {
 
 TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFive) {
     CaptureEngine& engine = ReadyEngine();
-    const StreamFormat format = MediaTest::Format("YUY2", 8, 4);
+    const StreamFormat format = TestSupport::StreamFormatOf("YUY2", 8, 4);
     std::vector<uint8_t> sample = MediaTest::Yuy2Halves(8, 4, {16, 128, 128}, {235, 128, 128});
     {
         // Holding the pipeline's lock keeps the worker inside its first sample.
@@ -135,7 +135,7 @@ TEST(CaptureEngine, SixSamplesWhileTheWorkerIsBusyLeaveFive) {
 TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
     CaptureEngine& engine = ReadyEngine();
     const int width = 160, height = 90;
-    const StreamFormat format = MediaTest::Format("MJPG", width, height);
+    const StreamFormat format = TestSupport::StreamFormatOf("MJPG", width, height);
     auto samples = MediaTest::Encode(AV_CODEC_ID_MJPEG, width, height, 1, 200);
     ASSERT_EQ(samples.size(), 1u);
     const uint64_t decodedBefore = engine.DecodedFrames();
@@ -281,7 +281,7 @@ TEST(CaptureEngineDeathTest, AWorkerStuckPastTheExitWaitFindsTheEngineWhole) {
             CaptureEngine& engine = ReadyEngine();
             engine.SetMinimized(true);
             stuck.Hold(engine.Pipeline()->ContextLock());
-            const StreamFormat format = MediaTest::Format("YUY2", 8, 4);
+            const StreamFormat format = TestSupport::StreamFormatOf("YUY2", 8, 4);
             std::vector<uint8_t> sample =
                 MediaTest::Yuy2Halves(8, 4, {16, 128, 128}, {235, 128, 128});
             engine.QueueVideoSample(format, 1.0, sample.data(), 64);

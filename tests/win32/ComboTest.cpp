@@ -14,6 +14,7 @@
 #include "ui/PaintManager.h"
 #include "ui/SkinBuilder.h"
 #include "ui/WindowBase.h"
+#include "tests/support/MessagePump.h"
 #include "tests/win32/TestWindow.h"
 
 namespace {
@@ -21,7 +22,7 @@ namespace {
 using Ui::CComboUI;
 using Ui::CListLabelElementUI;
 
-void Pump(DWORD milliseconds = 0) { TestSupport::PumpFor(milliseconds); }
+using TestSupport::Pump;
 
 using HostWindow = TestSupport::TestWindow;
 

@@ -2,10 +2,12 @@
 // synthetic cameras: what start-up and a camera change load, what the
 // sliders, options and lists do to the device, Apply and Default, and the
 // window's answer to cameras coming and going.
+#include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
 #include <algorithm>
+#include <cmath>
 #include <cstdio>
 #include <cstdlib>
 #include <set>
@@ -23,12 +25,13 @@
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
 #include "tests/win32/ProcessHandles.h"
-#include "tests/win32/TestWindow.h"
 #include "ui/ComboUI.h"
 #include "ui/OptionUI.h"
 #include "ui/SliderUI.h"
 
 using namespace CameraTest;
+using TestSupport::Pump;
+using TestSupport::WaitFor;
 
 namespace {
 
@@ -198,19 +201,26 @@ protected:
         return names;
     }
     // Moves the one recording that is not in `before` into the probe's folder as `name`.
-    static bool TakeNewRecording(const std::set<std::string>& before, const std::string& name) {
+    static ::testing::AssertionResult TakeNewRecording(const std::set<std::string>& before,
+                                                       const std::string& name) {
         // The stop returned before the file was finished in place.
-        EXPECT_TRUE(CaptureEngine::Instance().WaitForFinishedRecordings(60000));
+        if (!CaptureEngine::Instance().WaitForFinishedRecordings(60000)) {
+            return ::testing::AssertionFailure() << "no recording finished within 60 s";
+        }
         std::vector<std::string> made;
         for (const std::string& path : Recordings()) {
             if (before.count(path) == 0) {
                 made.push_back(path);
             }
         }
-        EXPECT_EQ(made.size(), 1u);
-        return made.size() == 1 &&
-               ::CopyFileA(made[0].c_str(), MediaProbe::WindowsPath(name).c_str(), FALSE) &&
-               ::DeleteFileA(made[0].c_str());
+        if (made.size() != 1) {
+            return ::testing::AssertionFailure() << made.size() << " new recordings, not one";
+        }
+        if (!::CopyFileA(made[0].c_str(), MediaProbe::WindowsPath(name).c_str(), FALSE) ||
+            !::DeleteFileA(made[0].c_str())) {
+            return ::testing::AssertionFailure() << "could not move " << made[0];
+        }
+        return ::testing::AssertionSuccess();
     }
     static StreamFormat CurrentFormat() {
         StreamFormat format{};
@@ -294,7 +304,7 @@ TEST_F(ControlPanelTest, MirrorFlipsThePictureWhereProperty9IsAGain) {
     auto photo = [&](const char* name) {
         const uint64_t before = engine.PhotosWritten();
         EXPECT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath(name)));
-        EXPECT_TRUE(TestSupport::WaitFor([&] { return engine.PhotosWritten() > before; }));
+        EXPECT_TRUE(WaitFor([&] { return engine.PhotosWritten() > before; }));
         return MediaProbe::Rgb(name);
     };
     // Whether two 640 x 480 photos show the same colour bars, half-way down
@@ -422,7 +432,7 @@ TEST_F(ControlPanelTest, CamerasHoldingTheirLockInStopSwitchAndCloseWithoutHangi
     });
     // The camera still delivers into the engine, in the format it has.
     const uint64_t decoded = engine.DecodedFrames();
-    ASSERT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
     EXPECT_STREQ(CurrentFormat().subtypeName, "MJPG");
 }
 
@@ -448,7 +458,7 @@ TEST_F(ControlPanelTest, AFormatTheCameraCannotRunLeavesItRunningAtItsPreviousOn
         EXPECT_EQ(current.width, 640);
         EXPECT_EQ(current.height, 480);
         const uint64_t decoded = engine.DecodedFrames();
-        EXPECT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
+        EXPECT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
         EXPECT_EQ(engine.PictureWidth(), 640);
     };
 
@@ -489,7 +499,7 @@ TEST_F(ControlPanelTest, ARecordingAfterAFormatSwitchHasTheSizeOfTheNewFormat) {
     PressRecord();
     ASSERT_TRUE(engine.IsRecording());
     const uint64_t decoded = engine.DecodedFrames();
-    ASSERT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 10; }));
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 10; }));
     PressRecord();
     ASSERT_FALSE(engine.IsRecording());
     CurrentSettings = kept;
@@ -587,16 +597,28 @@ TEST_F(ControlPanelTest, PlugCyclesKeepTheShownCameraRunningAndLeakNoHandles) {
 
 // A finished recording: an ordinary MP4 of H.264 and AAC whose pictures last
 // as long as the recording ran, every packet decodable.
-void ExpectCompleteRecording(const std::string& name, double wallSeconds, double tolerance) {
-    EXPECT_TRUE(CaptureEngine::Instance().Recordings().LastFinished().ordinary);
+::testing::AssertionResult CompleteRecording(const std::string& name, double wallSeconds,
+                                             double tolerance) {
+    if (!CaptureEngine::Instance().Recordings().LastFinished().ordinary) {
+        return ::testing::AssertionFailure() << name << " was not finished as an ordinary MP4";
+    }
     const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams(name);
-    ASSERT_EQ(streams.size(), 2u);
-    EXPECT_EQ(MediaProbe::Text(streams[0], "codec_name"), "h264");
-    EXPECT_EQ(MediaProbe::Text(streams[1], "codec_name"), "aac");
-    EXPECT_NEAR(MediaProbe::Number(streams[0], "start_time") +
-                    MediaProbe::Number(streams[0], "duration"),
-                wallSeconds, tolerance);
-    EXPECT_EQ(MediaProbe::DecodeErrors(name), "");
+    if (streams.size() != 2 || MediaProbe::Text(streams[0], "codec_name") != "h264" ||
+        MediaProbe::Text(streams[1], "codec_name") != "aac") {
+        return ::testing::AssertionFailure() << name << " does not hold H.264 and AAC ("
+                                             << streams.size() << " streams)";
+    }
+    const double end =
+        MediaProbe::Number(streams[0], "start_time") + MediaProbe::Number(streams[0], "duration");
+    if (std::abs(end - wallSeconds) > tolerance) {
+        return ::testing::AssertionFailure() << name << ": pictures end at " << end << " s of a "
+                                             << wallSeconds << " s recording";
+    }
+    const std::string errors = MediaProbe::DecodeErrors(name);
+    if (!errors.empty()) {
+        return ::testing::AssertionFailure() << name << " does not decode: " << errors;
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // While camera 1 records, cameras 2 and 3 take turns going: each removal
@@ -645,7 +667,7 @@ TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoH
     PressRecord();
     EXPECT_FALSE(engine.IsRecording());
     ASSERT_TRUE(TakeNewRecording(before, "others.mp4"));
-    ExpectCompleteRecording("others.mp4", wall, 1.0);
+    EXPECT_TRUE(CompleteRecording("others.mp4", wall, 1.0));
     // The shown camera went on delivering all along, not only at the ends.
     const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams("others.mp4");
     ASSERT_FALSE(streams.empty());
@@ -688,13 +710,13 @@ TEST_F(ControlPanelTest, UnpluggingTheRecordingCameraLeavesACompleteFileEveryTim
         EXPECT_TRUE(Registry().cameras.empty());
         const std::string name = "unplugged" + std::to_string(cycle) + ".mp4";
         ASSERT_TRUE(TakeNewRecording(before, name));
-        ExpectCompleteRecording(name, wall, 0.5);
+        EXPECT_TRUE(CompleteRecording(name, wall, 0.5));
 
         ASSERT_TRUE(TestDevices::Replug(PathOf(1)));
         ASSERT_EQ(Registry().cameras.size(), 1u);
         ASSERT_TRUE(Registry().currentCamera->running);
         const uint64_t decoded = engine.DecodedFrames();
-        ASSERT_TRUE(TestSupport::WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
+        ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
     }
     // For the record only: Wine's camera graphs, microphone capture and
     // device enumerations keep handles, and so do the camera objects that left.
@@ -712,7 +734,7 @@ TEST_F(ControlPanelTest, ARecordingEndedByAFullDiskSpringsTheRecordButtonBack) {
     ASSERT_TRUE(Option("id_btn_capture")->IsSelected());
     Pump(1200);
     SimulateDisk(-1, 1 << 20);
-    const bool stopped = TestSupport::WaitFor([&] { return !engine.IsRecording(); }, 10000);
+    const bool stopped = WaitFor([&] { return !engine.IsRecording(); }, 10000);
     SimulateDisk(-1, -1);
     ASSERT_TRUE(stopped);
     EXPECT_FALSE(engine.Recordings().Active());

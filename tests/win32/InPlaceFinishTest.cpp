@@ -32,7 +32,7 @@ TEST(InPlaceFinishTest, RecordingPastFourGibibytesThroughAWindowsHandle) {
                     "-preset superfast -bf 0 -tune zerolatency -video_track_timescale 90000 "
                     "-movflags frag_keyframe+empty_moov+default_base_moof " +
                     MediaProbe::UnixPath("recording.mp4"));
-    const std::string recording = MediaProbe::ReadAll(MediaProbe::WindowsPath("recording.mp4"));
+    const std::string recording = TestSupport::WholeFile(MediaProbe::WindowsPath("recording.mp4"));
     const Mp4TestLayout::SpreadRecording spread = Mp4TestLayout::SpreadPast(
         std::vector<uint8_t>(recording.begin(), recording.end()), 4500000000ull);
     ASSERT_FALSE(spread.rest.empty()) << "the host's ffmpeg made no recording";

@@ -12,7 +12,6 @@
 #include <string>
 #include <vector>
 
-#include <gtest/gtest-spi.h>
 #include <gtest/gtest.h>
 
 extern "C" {
@@ -26,9 +25,9 @@ extern "C" {
 #include "capture/CaptureEngine.h"
 #include "preview/LivePreview.h"
 #include "preview/CaptureViewUI.h"
+#include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaTestSupport.h"
-#include "tests/win32/TestWindow.h"
 #include "tools/testdevices/TestDeviceControl.h"
 #include "ui/PaintManager.h"
 #include "ui/SkinBuilder.h"
@@ -48,12 +47,9 @@ using TestDevices::Faults;
 using TestDevices::VideoFormat;
 using TestDevices::VideoSubtype;
 
-// Runs this thread's messages while waiting: Direct3D and the camera graph
-// both send messages to windows of the UI thread.
-void Pump(DWORD milliseconds) {
-    TestSupport::PumpFor(milliseconds);
-}
-
+// Direct3D and the camera graph both send messages to windows of the UI
+// thread: every wait runs them.
+using TestSupport::Pump;
 using TestSupport::WaitFor;
 
 // The main window stand-in: a skinned top-level window whose "CaptureView"
@@ -194,17 +190,24 @@ Yuv VideoLevels(int r, int g, int b) {
 
 // Checks the eight 75% colour bars at the middle of each bar, halfway down
 // their visible part (below the frame number, above the dark band).
-void ExpectColourBars(const Picture& picture) {
+::testing::AssertionResult ShowsColourBars(const Picture& picture) {
     static const int kBars[8][3] = {{191, 191, 191}, {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
                                     {191, 0, 191},   {191, 0, 0},   {0, 0, 191},   {0, 0, 0}};
-    ASSERT_FALSE(picture.packed.empty());
+    if (picture.packed.empty()) {
+        return ::testing::AssertionFailure() << "no picture";
+    }
     const int y = picture.height * 3 / 8;
     for (int bar = 0; bar < 8; ++bar) {
         const int x = picture.width * (2 * bar + 1) / 16;
         const Yuv expected = VideoLevels(kBars[bar][0], kBars[bar][1], kBars[bar][2]);
-        EXPECT_NEAR(picture.Y(x, y), expected.y, 6) << "bar " << bar << " luma";
-        EXPECT_NEAR(picture.U(x, y), expected.u, 8) << "bar " << bar << " U";
-        EXPECT_NEAR(picture.V(x, y), expected.v, 8) << "bar " << bar << " V";
+        if (std::abs(picture.Y(x, y) - expected.y) > 6 ||
+            std::abs(picture.U(x, y) - expected.u) > 8 ||
+            std::abs(picture.V(x, y) - expected.v) > 8) {
+            return ::testing::AssertionFailure()
+                   << "bar " << bar << " is Y " << int{picture.Y(x, y)} << " U "
+                   << int{picture.U(x, y)} << " V " << int{picture.V(x, y)} << ", expected " << expected.y << " "
+                   << expected.u << " " << expected.v;
+        }
     }
     // The dark band under the bars, away from the moving stripe's row ends.
     const Yuv dark = VideoLevels(32, 32, 32);
@@ -214,7 +217,11 @@ void ExpectColourBars(const Picture& picture) {
             std::abs(picture.Y(picture.width * i / 8, picture.height * 7 / 8) - dark.y) <= 6 ? 1
                                                                                              : 0;
     }
-    EXPECT_GE(darkPoints, 6); // the stripe covers one point at most
+    if (darkPoints < 6) { // the stripe covers one point at most
+        return ::testing::AssertionFailure() << "the dark band shows at " << darkPoints
+                                             << " of 7 points";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // Counts the engine gathers in a stretch of time.
@@ -335,7 +342,7 @@ protected:
         const Picture picture = Snapshot();
         ASSERT_EQ(picture.width, GetParam().width);
         ASSERT_EQ(picture.height, GetParam().height);
-        ExpectColourBars(picture);
+        EXPECT_TRUE(ShowsColourBars(picture));
     }
 
     // The preview window sits inside the control's 2-pixel border, centred,
@@ -385,28 +392,22 @@ protected:
         // The desktop may still show the old size for a moment after the
         // window changed (a busy X server composes late): the right picture
         // must come within two seconds; only the last look reports.
-        for (int look = 0; look < 20; ++look) {
-            ::testing::TestPartResultArray mismatches;
-            {
-                ::testing::ScopedFakeTestPartResultReporter quiet(
-                    ::testing::ScopedFakeTestPartResultReporter::INTERCEPT_ONLY_CURRENT_THREAD,
-                    &mismatches);
-                ExpectScreenShows(MediaTest::ScreenShot(Window().GetHWND()));
-            }
-            if (mismatches.size() == 0) {
-                return;
-            }
+        ::testing::AssertionResult shown =
+            ScreenShows(MediaTest::ScreenShot(Window().GetHWND()), placed);
+        for (int look = 0; look < 20 && !shown; ++look) {
             Pump(100);
+            shown = ScreenShows(MediaTest::ScreenShot(Window().GetHWND()), placed);
         }
-        ExpectScreenShows(MediaTest::ScreenShot(Window().GetHWND()));
+        EXPECT_TRUE(shown);
     }
 
-    void ExpectScreenShows(const MediaTest::ScreenShot& shot) {
-        const VideoFormat format = GetParam();
-        const RECT placed = ExpectFittedInsideFrame(format);
+    // The white frame around the control, black where the picture fitted at
+    // `placed` leaves room, and the eight colour bars where it puts them.
+    ::testing::AssertionResult ScreenShows(const MediaTest::ScreenShot& shot, const RECT& placed) {
         const RECT control = Window().view->GetPos();
-        ASSERT_FALSE(shot.Empty());
-
+        if (shot.Empty()) {
+            return ::testing::AssertionFailure() << "no screenshot";
+        }
         auto white = [](COLORREF c) {
             return GetRValue(c) > 230 && GetGValue(c) > 230 && GetBValue(c) > 230;
         };
@@ -415,21 +416,32 @@ protected:
         };
         const int midX = (control.left + control.right) / 2;
         const int midY = (control.top + control.bottom) / 2;
+        std::vector<POINT> frame;
         for (int i = 0; i < 2; ++i) {
-            EXPECT_TRUE(white(shot.At(control.left + i, midY))) << "left edge " << i;
-            EXPECT_TRUE(white(shot.At(control.right - 1 - i, midY))) << "right edge " << i;
-            EXPECT_TRUE(white(shot.At(midX, control.top + i))) << "top edge " << i;
-            EXPECT_TRUE(white(shot.At(midX, control.bottom - 1 - i))) << "bottom edge " << i;
+            frame.insert(frame.end(), {{control.left + i, midY}, {control.right - 1 - i, midY},
+                                       {midX, control.top + i}, {midX, control.bottom - 1 - i}});
         }
+        std::vector<POINT> room;
         if (placed.top - control.top - 2 >= 4) {
-            EXPECT_TRUE(black(shot.At(midX, (control.top + 2 + placed.top) / 2)));
-            EXPECT_TRUE(black(shot.At(midX, (placed.bottom + control.bottom - 2) / 2)));
+            room.insert(room.end(), {{midX, (control.top + 2 + placed.top) / 2},
+                                     {midX, (placed.bottom + control.bottom - 2) / 2}});
         }
         if (placed.left - control.left - 2 >= 4) {
-            EXPECT_TRUE(black(shot.At((control.left + 2 + placed.left) / 2, midY)));
-            EXPECT_TRUE(black(shot.At((placed.right + control.right - 2) / 2, midY)));
+            room.insert(room.end(), {{(control.left + 2 + placed.left) / 2, midY},
+                                     {(placed.right + control.right - 2) / 2, midY}});
         }
-
+        for (const POINT& p : frame) {
+            if (!white(shot.At(p.x, p.y))) {
+                return ::testing::AssertionFailure() << "the frame is not white at " << p.x << ","
+                                                     << p.y;
+            }
+        }
+        for (const POINT& p : room) {
+            if (!black(shot.At(p.x, p.y))) {
+                return ::testing::AssertionFailure()
+                       << "the room beside the picture is not black at " << p.x << "," << p.y;
+            }
+        }
         static const int kBars[8][3] = {{191, 191, 191}, {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
                                         {191, 0, 191},   {191, 0, 0},   {0, 0, 191},   {0, 0, 0}};
         const int width = placed.right - placed.left;
@@ -438,10 +450,15 @@ protected:
         for (int bar = 0; bar < 8; ++bar) {
             const int x = placed.left + width * (2 * bar + 1) / 16;
             const COLORREF seen = shot.At(x, y);
-            EXPECT_NEAR(GetRValue(seen), kBars[bar][0], 40) << "bar " << bar << " red";
-            EXPECT_NEAR(GetGValue(seen), kBars[bar][1], 40) << "bar " << bar << " green";
-            EXPECT_NEAR(GetBValue(seen), kBars[bar][2], 40) << "bar " << bar << " blue";
+            if (std::abs(GetRValue(seen) - kBars[bar][0]) > 40 ||
+                std::abs(GetGValue(seen) - kBars[bar][1]) > 40 ||
+                std::abs(GetBValue(seen) - kBars[bar][2]) > 40) {
+                return ::testing::AssertionFailure()
+                       << "bar " << bar << " on screen is " << int{GetRValue(seen)} << " "
+                       << int{GetGValue(seen)} << " " << int{GetBValue(seen)};
+            }
         }
+        return ::testing::AssertionSuccess();
     }
 
     OrvanaCamera* camera = nullptr;
@@ -477,7 +494,7 @@ TEST_P(LivePreview, DecodesAndPresentsTheCameraContinuously) {
     EXPECT_EQ(first.frameWidth, format.width);
     EXPECT_EQ(first.frameHeight, format.height);
     EXPECT_EQ(first.frameFormat, AV_PIX_FMT_YUV420P);
-    ExpectColourBars(first);
+    EXPECT_TRUE(ShowsColourBars(first));
 
     // The frame number moves on.
     const uint64_t decoded = engine.DecodedFrames();
@@ -573,7 +590,7 @@ TEST_P(LivePreview, DamagedSamplesAreDroppedAndDecodingGoesOn) {
             for (int i = 0; i < 5; ++i) {
                 const Picture meanwhile = Snapshot();
                 ASSERT_EQ(meanwhile.width, GetParam().width);
-                ExpectColourBars(meanwhile);
+                EXPECT_TRUE(ShowsColourBars(meanwhile));
                 Pump(70);
             }
         }
@@ -604,12 +621,12 @@ TEST_P(LivePreview, StallKeepsTheLastPictureUntilSamplesComeAgain) {
     EXPECT_EQ(engine.DecodedFrames(), decoded);
     ASSERT_EQ(during.width, GetParam().width);
     EXPECT_EQ(during.packed, later.packed);
-    ExpectColourBars(later);
+    EXPECT_TRUE(ShowsColourBars(later));
     // The screen keeps showing that last picture, unchanged.
     {
         SCOPED_TRACE("on screen during the stall");
-        ExpectScreenShows(shownLater);
         const RECT placed = ExpectFittedInsideFrame(GetParam());
+        EXPECT_TRUE(ScreenShows(shownLater, placed));
         EXPECT_EQ(shownDuring.Region(placed), shownLater.Region(placed));
     }
     EXPECT_TRUE(engine.WorkerRunning());
@@ -650,7 +667,7 @@ TEST_P(LivePreview, EndOfStreamLeavesTheWorkerAndPictureForTheNextRun) {
     EXPECT_EQ(Over(500).decoded, 0u);
     EXPECT_TRUE(engine.WorkerRunning());
     EXPECT_EQ(Snapshot().packed, last.packed);
-    ExpectColourBars(last);
+    EXPECT_TRUE(ShowsColourBars(last));
 
     // The next run of the camera brings pictures back.
     SetFaults(Faults{});

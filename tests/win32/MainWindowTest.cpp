@@ -8,6 +8,7 @@
 #include "app/MainWindow.h"
 #include "capture/CaptureEngine.h"
 #include "preview/CaptureViewUI.h"
+#include "tests/support/MessagePump.h"
 #include "ui/ControlUI.h"
 
 namespace {
@@ -16,17 +17,7 @@ namespace {
 // the skin archive that the window owns.
 MainWindow* g_window = nullptr;
 
-void Pump() {
-    MSG message;
-    while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-        if (message.message == WM_QUIT) {
-            ::PostQuitMessage(static_cast<int>(message.wParam));
-            return;
-        }
-        ::TranslateMessage(&message);
-        ::DispatchMessageA(&message);
-    }
-}
+using TestSupport::Pump;
 
 // Takes a pending WM_QUIT off the queue; -1 when there is none.
 int TakeQuit() {

@@ -8,10 +8,11 @@
 #include <gtest/gtest.h>
 
 #include "capture/MediaPipeline.h"
+#include "tests/support/DirectShowFormats.h"
 #include "tests/win32/MediaTestSupport.h"
 
 using MediaTest::Encode;
-using MediaTest::Format;
+using TestSupport::StreamFormatOf;
 
 namespace {
 
@@ -36,7 +37,7 @@ TEST(MediaPipeline, MjpgPicturesOfBothChromaLayoutsDecodeToTheirLuma) {
         MediaPipeline pipeline;
         auto samples = Encode(AV_CODEC_ID_MJPEG, 320, 240, 3, 100, layout);
         ASSERT_EQ(samples.size(), 3u);
-        const StreamFormat format = Format("MJPG", 320, 240);
+        const StreamFormat format = StreamFormatOf("MJPG", 320, 240);
         for (int i = 0; i < 3; ++i) {
             ASSERT_TRUE(Decode(pipeline, format, samples[i])) << i;
             // Full-range JPEG luma comes out in video range: 16 + y * 219 / 255.
@@ -53,7 +54,7 @@ TEST(MediaPipeline, MjpgPicturesOfBothChromaLayoutsDecodeToTheirLuma) {
 TEST(MediaPipeline, APictureStillHeldIsNotOverwrittenByTheNext) {
     for (const char* name : {"MJPG", "YUY2"}) {
         MediaPipeline pipeline;
-        const StreamFormat format = Format(name, 320, 240);
+        const StreamFormat format = StreamFormatOf(name, 320, 240);
         std::vector<std::vector<uint8_t>> samples;
         if (std::string(name) == "MJPG") {
             samples = Encode(AV_CODEC_ID_MJPEG, 320, 240, 2, 40);
@@ -84,7 +85,7 @@ TEST(MediaPipeline, H264StreamDecodesFrameByFrame) {
     MediaPipeline pipeline;
     auto samples = Encode(AV_CODEC_ID_H264, 320, 240, 8, 60);
     ASSERT_GE(samples.size(), 8u);
-    const StreamFormat format = Format("H264", 320, 240);
+    const StreamFormat format = StreamFormatOf("H264", 320, 240);
     int pictures = 0;
     for (size_t i = 0; i < samples.size(); ++i) {
         if (Decode(pipeline, format, samples[i])) {
@@ -100,7 +101,7 @@ TEST(MediaPipeline, ReopensOnlyWhenSubtypeOrSizeChanges) {
     auto mjpg = Encode(AV_CODEC_ID_MJPEG, 320, 240, 1, 90);
     auto mjpgSmall = Encode(AV_CODEC_ID_MJPEG, 160, 120, 1, 90);
     auto yuy2 = MediaTest::Yuy2Halves(320, 240, {50, 128, 128}, {200, 128, 128});
-    StreamFormat format = Format("MJPG", 320, 240);
+    StreamFormat format = StreamFormatOf("MJPG", 320, 240);
     ASSERT_TRUE(Decode(pipeline, format, mjpg[0]));
     // Fields other than subtype and size do not count.
     format.frameRate = 15;
@@ -109,31 +110,31 @@ TEST(MediaPipeline, ReopensOnlyWhenSubtypeOrSizeChanges) {
     EXPECT_EQ(pipeline.OpenCount(), 1u);
 
     // MJPG -> YUY2 at the same size: re-opened, no decoder needed.
-    ASSERT_TRUE(Decode(pipeline, Format("YUY2", 320, 240), yuy2));
+    ASSERT_TRUE(Decode(pipeline, StreamFormatOf("YUY2", 320, 240), yuy2));
     EXPECT_EQ(pipeline.OpenCount(), 2u);
     EXPECT_EQ(LumaAt(pipeline, 320, 10, 10), 50);
     EXPECT_EQ(LumaAt(pipeline, 320, 300, 10), 200);
 
     // A new size re-opens too, and the packed picture follows it.
-    ASSERT_TRUE(Decode(pipeline, Format("MJPG", 160, 120), mjpgSmall[0]));
+    ASSERT_TRUE(Decode(pipeline, StreamFormatOf("MJPG", 160, 120), mjpgSmall[0]));
     EXPECT_EQ(pipeline.OpenCount(), 3u);
     EXPECT_EQ(pipeline.RememberedFormat().width, 160);
     EXPECT_GE(pipeline.PackedPictureSize(), 160u * 120u * 3 / 2);
 
     // An unknown subtype fails every time and leaves the decoder closed.
     auto nv12 = std::vector<uint8_t>(160 * 120 * 2, 0x10);
-    EXPECT_FALSE(Decode(pipeline, Format("NV12", 160, 120), nv12));
-    EXPECT_FALSE(Decode(pipeline, Format("NV12", 160, 120), nv12));
+    EXPECT_FALSE(Decode(pipeline, StreamFormatOf("NV12", 160, 120), nv12));
+    EXPECT_FALSE(Decode(pipeline, StreamFormatOf("NV12", 160, 120), nv12));
     EXPECT_FALSE(pipeline.DecoderReady());
     EXPECT_EQ(pipeline.PackedPicture(), nullptr);
     // ... until a known format comes back.
-    ASSERT_TRUE(Decode(pipeline, Format("MJPG", 160, 120), mjpgSmall[0]));
+    ASSERT_TRUE(Decode(pipeline, StreamFormatOf("MJPG", 160, 120), mjpgSmall[0]));
 }
 
 TEST(MediaPipeline, DamagedSamplesNeverCrashAndKeepTheLastPicture) {
     MediaPipeline pipeline;
     auto samples = Encode(AV_CODEC_ID_MJPEG, 320, 240, 2, 120);
-    const StreamFormat format = Format("MJPG", 320, 240);
+    const StreamFormat format = StreamFormatOf("MJPG", 320, 240);
     ASSERT_TRUE(Decode(pipeline, format, samples[0]));
     std::vector<uint8_t> last = Packed(pipeline, 320, 240);
 
@@ -170,7 +171,7 @@ TEST(MediaPipeline, DamagedSamplesNeverCrashAndKeepTheLastPicture) {
 
 TEST(MediaPipeline, ShortOrTruncatedYuy2AndH264SamplesAreDropped) {
     MediaPipeline pipeline;
-    const StreamFormat yuy2 = Format("YUY2", 64, 48);
+    const StreamFormat yuy2 = StreamFormatOf("YUY2", 64, 48);
     auto picture = MediaTest::Yuy2Halves(64, 48, {80, 100, 150}, {160, 150, 100});
     ASSERT_TRUE(Decode(pipeline, yuy2, picture));
     const std::vector<uint8_t> last = Packed(pipeline, 64, 48);
@@ -184,7 +185,7 @@ TEST(MediaPipeline, ShortOrTruncatedYuy2AndH264SamplesAreDropped) {
     MediaPipeline h264Pipeline;
     auto stream = Encode(AV_CODEC_ID_H264, 160, 120, 4, 90);
     ASSERT_EQ(stream.size(), 4u);
-    const StreamFormat h264 = Format("H264", 160, 120);
+    const StreamFormat h264 = StreamFormatOf("H264", 160, 120);
     for (const auto& sample : stream) {
         std::vector<uint8_t> cut(sample.begin(), sample.begin() + sample.size() / 3);
         Decode(h264Pipeline, h264, cut);
@@ -203,11 +204,11 @@ TEST(MediaPipeline, SoftwareMirrorFlipsThePicture) {
     MediaPipeline pipeline;
     pipeline.softwareMirror = true;
     auto picture = MediaTest::Yuy2Halves(64, 32, {30, 128, 128}, {220, 128, 128});
-    ASSERT_TRUE(Decode(pipeline, Format("YUY2", 64, 32), picture));
+    ASSERT_TRUE(Decode(pipeline, StreamFormatOf("YUY2", 64, 32), picture));
     EXPECT_EQ(LumaAt(pipeline, 64, 2, 5), 220);
     EXPECT_EQ(LumaAt(pipeline, 64, 61, 5), 30);
     // The next picture still converts: the graph never took the frame's planes.
     pipeline.softwareMirror = false;
-    ASSERT_TRUE(Decode(pipeline, Format("YUY2", 64, 32), picture));
+    ASSERT_TRUE(Decode(pipeline, StreamFormatOf("YUY2", 64, 32), picture));
     EXPECT_EQ(LumaAt(pipeline, 64, 2, 5), 30);
 }

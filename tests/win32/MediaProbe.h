@@ -14,6 +14,8 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/WholeFile.h"
+
 namespace MediaProbe {
 
 // A folder under /tmp, made once per test program: its Windows and Unix names.
@@ -51,13 +53,6 @@ inline bool Exists(const std::string& name) {
     return ::GetFileAttributesA(WindowsPath(name).c_str()) != INVALID_FILE_ATTRIBUTES;
 }
 
-inline std::string ReadAll(const std::string& windowsPath) {
-    std::ifstream in(windowsPath, std::ios::binary);
-    std::ostringstream text;
-    text << in.rdbuf();
-    return text.str();
-}
-
 // Runs a shell command line on the host and answers what it printed
 // (standard output and error), or "" after 60 s without an answer.
 inline std::string Run(const std::string& command) {
@@ -82,7 +77,7 @@ inline std::string Run(const std::string& command) {
     for (int waited = 0; waited < 6000 && !Exists(tag + ".out"); ++waited) {
         ::Sleep(10);
     }
-    return ReadAll(WindowsPath(tag + ".out"));
+    return TestSupport::WholeFile(WindowsPath(tag + ".out"));
 }
 
 // One stream as ffprobe describes it: key -> value.
@@ -174,7 +169,7 @@ inline double TrailingSilence(const std::string& name) {
     const std::string raw = name + ".tail";
     Run("ffmpeg -v error -y -sseof -1 -i " + UnixPath(name) +
         " -map 0:a:0 -ac 1 -f s16le " + UnixPath(raw));
-    const std::string bytes = ReadAll(WindowsPath(raw));
+    const std::string bytes = TestSupport::WholeFile(WindowsPath(raw));
     size_t silent = 0;
     for (size_t at = bytes.size() / 2; at > 0; --at, ++silent) {
         const int16_t sample = static_cast<int16_t>(
@@ -197,7 +192,7 @@ inline std::vector<uint8_t> Rgb(const std::string& name, const std::string& extr
     const std::string raw = name + ".rgb";
     Run("ffmpeg -v error -y -i " + UnixPath(name) + " " + extra +
         " -frames:v 1 -f rawvideo -pix_fmt rgb24 " + UnixPath(raw));
-    const std::string bytes = ReadAll(WindowsPath(raw));
+    const std::string bytes = TestSupport::WholeFile(WindowsPath(raw));
     return std::vector<uint8_t>(bytes.begin(), bytes.end());
 }
 

@@ -1,4 +1,4 @@
-// Helpers of the capture and preview tests: stream formats, flat-colour
+// Helpers of the capture and preview tests: what the screen shows, flat-colour
 // pictures as YUY2 bytes, and MJPG/H264 samples made with FFmpeg's encoders.
 #pragma once
 
@@ -12,8 +12,6 @@ extern "C" {
 #include <libavcodec/avcodec.h>
 #include <libavutil/opt.h>
 }
-
-#include "Core/StreamFormat.h"
 
 namespace MediaTest {
 
@@ -95,19 +93,6 @@ private:
     int height_ = 0;
     std::vector<uint32_t> pixels_;
 };
-
-inline StreamFormat Format(const char* name, int width, int height) {
-    StreamFormat format{};
-    format.width = width;
-    format.height = height;
-    std::memcpy(format.subtypeName, name, 4);
-    const DWORD fourcc = static_cast<DWORD>(static_cast<uint8_t>(name[0])) |
-                         static_cast<DWORD>(static_cast<uint8_t>(name[1])) << 8 |
-                         static_cast<DWORD>(static_cast<uint8_t>(name[2])) << 16 |
-                         static_cast<DWORD>(static_cast<uint8_t>(name[3])) << 24;
-    format.subtype = GUID{fourcc, 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xAA, 0x00, 0x38, 0x9B, 0x71}};
-    return format;
-}
 
 struct Yuv {
     uint8_t y, u, v;

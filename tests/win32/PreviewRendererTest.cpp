@@ -8,8 +8,9 @@
 
 #include "capture/PictureConversion.h"
 #include "preview/PreviewRenderer.h"
+#include "tests/support/DirectShowFormats.h"
+#include "tests/support/MessagePump.h"
 #include "tests/win32/MediaTestSupport.h"
-#include "tests/win32/TestWindow.h"
 
 namespace {
 
@@ -34,7 +35,7 @@ HWND MakeWindow(int width, int height) {
     return window;
 }
 
-void Pump(DWORD milliseconds) { TestSupport::PumpFor(milliseconds); }
+using TestSupport::Pump;
 
 // Video-range BT.601 red and blue as Y, U, V.
 const MediaTest::Yuv kRed{81, 90, 240};
@@ -73,7 +74,7 @@ bool IsBlue(COLORREF c) { return GetBValue(c) > 160 && GetRValue(c) < 90 && GetG
 TEST(PreviewRenderer, DrawsThePictureStretchedOverTheWindow) {
     HWND window = MakeWindow(320, 180);
     PreviewRenderer renderer;
-    const StreamFormat format = MediaTest::Format("YUY2", 160, 90);
+    const StreamFormat format = TestSupport::StreamFormatOf("YUY2", 160, 90);
     const std::vector<uint8_t> picture = RedBluePicture(160, 90);
     ASSERT_TRUE(Draw(renderer, window, format, picture));
     EXPECT_TRUE(renderer.Ready());
@@ -109,7 +110,7 @@ TEST(PreviewRenderer, CatchesUpWithAWindowThatGetsItsSizeLate) {
     // The preview window starts as 0 x 0 until the control places it.
     HWND window = MakeWindow(0, 0);
     PreviewRenderer renderer;
-    const StreamFormat format = MediaTest::Format("YUY2", 64, 36);
+    const StreamFormat format = TestSupport::StreamFormatOf("YUY2", 64, 36);
     const std::vector<uint8_t> picture = RedBluePicture(64, 36);
     EXPECT_FALSE(Draw(renderer, window, format, picture));
     EXPECT_EQ(renderer.DevicesMade(), 0u);
@@ -134,7 +135,7 @@ TEST(PreviewRenderer, CatchesUpWithAWindowThatGetsItsSizeLate) {
     EXPECT_TRUE(IsBlue(MediaTest::ScreenPixel(window, 395, 220)));
 
     // A new picture size makes device and surface anew.
-    const StreamFormat larger = MediaTest::Format("YUY2", 128, 72);
+    const StreamFormat larger = TestSupport::StreamFormatOf("YUY2", 128, 72);
     ASSERT_TRUE(Draw(renderer, window, larger, RedBluePicture(128, 72)));
     EXPECT_EQ(renderer.DevicesMade(), 3u);
     ::DestroyWindow(window);
@@ -143,7 +144,7 @@ TEST(PreviewRenderer, CatchesUpWithAWindowThatGetsItsSizeLate) {
 TEST(PreviewRenderer, RefusesMissingOrShortPictures) {
     HWND window = MakeWindow(100, 100);
     PreviewRenderer renderer;
-    const StreamFormat format = MediaTest::Format("YUY2", 64, 36);
+    const StreamFormat format = TestSupport::StreamFormatOf("YUY2", 64, 36);
     std::vector<uint8_t> picture = RedBluePicture(64, 36);
     EXPECT_FALSE(renderer.UploadFrame(window, format, nullptr, picture.size()));
     EXPECT_FALSE(renderer.UploadFrame(window, format, picture.data(), 64 * 36));
@@ -209,7 +210,7 @@ private:
 TEST(PreviewRenderer, ALostDeviceIsSkippedThenBroughtBackWithoutAResize) {
     HWND window = MakeWindow(320, 180);
     LosingRenderer renderer;
-    const StreamFormat format = MediaTest::Format("YUY2", 160, 90);
+    const StreamFormat format = TestSupport::StreamFormatOf("YUY2", 160, 90);
     const std::vector<uint8_t> redBlue = RedBluePicture(160, 90);
     const std::vector<uint8_t> blueRed = RedBluePicture(160, 90, kBlue, kRed);
     auto shows = [&](bool redLeft) {

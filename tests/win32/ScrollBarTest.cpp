@@ -13,6 +13,7 @@
 #include "ui/ScrollBarUI.h"
 #include "ui/SkinBuilder.h"
 #include "ui/WindowBase.h"
+#include "tests/support/MessagePump.h"
 #include "tests/win32/TestWindow.h"
 
 namespace {
@@ -20,7 +21,7 @@ namespace {
 using Ui::CContainerUI;
 using Ui::CScrollBarUI;
 
-void Pump(DWORD milliseconds = 0) { TestSupport::PumpFor(milliseconds); }
+using TestSupport::Pump;
 
 using HostWindow = TestSupport::TestWindow;
 

@@ -3,27 +3,17 @@
 #include <windows.h>
 
 #include <cstdio>
-#include <fstream>
-#include <sstream>
 #include <string>
 
 #include <gtest/gtest.h>
 
 #include "settings/SettingsFile.h"
+#include "tests/support/WholeFile.h"
 
 namespace {
 
-std::string ReadBytes(const std::wstring& path) {
-    std::ifstream file(path.c_str(), std::ios::binary);
-    std::ostringstream bytes;
-    bytes << file.rdbuf();
-    return bytes.str();
-}
-
-void WriteBytes(const std::wstring& path, const std::string& bytes) {
-    std::ofstream file(path.c_str(), std::ios::binary | std::ios::trunc);
-    file << bytes;
-}
+using TestSupport::WholeFile;
+using TestSupport::WriteWholeFile;
 
 const char kCommentBlock[] =
     "\r\n//select lanauage\r\n//Language=english\r\n//Language=french\r\n//Language=spanish\r\n"
@@ -79,11 +69,11 @@ TEST_F(SettingsFileTest, SaveOverMissingFileWritesNineteenCrLfLines) {
                     "VideoResolution_Width=640\r\nVideoResolution_Height=480\r\n"
                     "FileFormat=YUY2\r\n") +
         kCommentBlock + "Language=\r\n";
-    EXPECT_EQ(ReadBytes(path), expected) << "the record's own language is never written";
+    EXPECT_EQ(WholeFile(path), expected) << "the record's own language is never written";
 }
 
 TEST_F(SettingsFileTest, SaveOverHandEditedFileKeepsItsLanguage) {
-    WriteBytes(path, "photoresolution_width=320\r\n"
+    WriteWholeFile(path, "photoresolution_width=320\r\n"
                      "// my notes\r\n"
                      "Language=japanese\r\n"
                      "FileFormat=MJPG\r\n");
@@ -99,11 +89,11 @@ TEST_F(SettingsFileTest, SaveOverHandEditedFileKeepsItsLanguage) {
                     "VideoResolution_Width=640\r\nVideoResolution_Height=480\r\n"
                     "FileFormat=YUY2\r\n") +
         kCommentBlock + "Language=japanese\r\n\r\n";
-    EXPECT_EQ(ReadBytes(path), expected);
+    EXPECT_EQ(WholeFile(path), expected);
 
     // Saving what was read keeps the line feed of the file format too.
     ASSERT_TRUE(SaveSettings(loaded));
-    std::string again = ReadBytes(path);
+    std::string again = WholeFile(path);
     EXPECT_NE(again.find("FileFormat=MJPG\r\n\r\n"), std::string::npos);
     AppSettings reread{};
     ASSERT_TRUE(LoadSettings(reread));
@@ -111,7 +101,7 @@ TEST_F(SettingsFileTest, SaveOverHandEditedFileKeepsItsLanguage) {
 }
 
 TEST_F(SettingsFileTest, EmptyFileReadsSuccessfully) {
-    WriteBytes(path, "");
+    WriteWholeFile(path, "");
     AppSettings s{};
     EXPECT_TRUE(LoadSettings(s));
     EXPECT_EQ(s.VideoResolution_Width, 0);

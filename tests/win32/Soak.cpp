@@ -28,6 +28,7 @@ extern "C" {
 #include "capture/CaptureEngine.h"
 #include "preview/LivePreview.h"
 #include "capture/MonotonicClock.h"
+#include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
@@ -137,10 +138,7 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     ASSERT_EQ(found.cameraCount, 1);
     ASSERT_EQ(found.microphoneCount, 1);
     registry.SelectCamera(registry.cameras.front(), nullptr, nullptr);
-    const DWORD waitStart = ::GetTickCount();
-    while (engine.PictureWidth() != 1280 && ::GetTickCount() - waitStart < 10000) {
-        CameraTest::Pump(50);
-    }
+    TestSupport::WaitFor([&] { return engine.PictureWidth() == 1280; }, 10000);
     ASSERT_EQ(engine.PictureWidth(), 1280);
 
     const std::string name = "soak.mp4";
@@ -154,7 +152,7 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     for (int at = every; at <= seconds; at += every) {
         const int64_t due = started + static_cast<int64_t>(at) * 1000000;
         while (MonotonicMicros() < due) {
-            CameraTest::Pump(static_cast<DWORD>(
+            TestSupport::Pump(static_cast<DWORD>(
                 std::min<int64_t>(200, std::max<int64_t>(1, (due - MonotonicMicros()) / 1000))));
         }
         const Usage now = Measure();

@@ -1,5 +1,6 @@
 // A camera's format lists, the pin its graph is built on, format switches
 // and the samples that reach the frame callback, on the synthetic devices.
+#include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
@@ -7,8 +8,12 @@
 #include <uuids.h>
 
 #include "Core/MediaTypes.h"
+#include "tests/support/DirectShowFormats.h"
 
 using namespace CameraTest;
+using TestSupport::MediaTypeOver;
+using TestSupport::Pump;
+using TestSupport::VideoInfoOf;
 
 namespace {
 
@@ -29,16 +34,22 @@ protected:
         return OpenFirstCamera();
     }
 
-    static void ExpectCurrent(OrvanaCamera& camera, const char* name, int width, int height,
-                              int frameRate) {
+    static ::testing::AssertionResult CurrentFormatIs(OrvanaCamera& camera, const char* name,
+                                                     int width, int height, int frameRate) {
         StreamFormat format;
         std::memcpy(format.subtypeName, "none", 5);
         int rate = -1;
-        ASSERT_EQ(camera.GetCurrentFormat(format, rate), 0);
-        EXPECT_STREQ(format.subtypeName, name);
-        EXPECT_EQ(format.width, width);
-        EXPECT_EQ(format.height, height);
-        EXPECT_EQ(rate, frameRate);
+        if (camera.GetCurrentFormat(format, rate) != 0) {
+            return ::testing::AssertionFailure() << "the camera tells no current format";
+        }
+        if (std::strcmp(format.subtypeName, name) != 0 || format.width != width ||
+            format.height != height || rate != frameRate) {
+            return ::testing::AssertionFailure()
+                   << "current format " << format.subtypeName << " " << format.width << "x"
+                   << format.height << "@" << rate << ", expected " << name << " " << width
+                   << "x" << height << "@" << frameRate;
+        }
+        return ::testing::AssertionSuccess();
     }
 };
 
@@ -75,7 +86,7 @@ TEST_F(StreamFormatTest, StandardCameraListsEveryFormatOfItsPin) {
     EXPECT_STREQ(camera->currentFormat.subtypeName, "MJPG");
     EXPECT_EQ(camera->currentFormat.width, 640);
     EXPECT_EQ(camera->currentFormat.frameRate, 30);
-    ExpectCurrent(*camera, "MJPG", 640, 480, 30);
+    EXPECT_TRUE(CurrentFormatIs(*camera, "MJPG", 640, 480, 30));
 }
 
 TEST_F(StreamFormatTest, H264FirstDropsTheLaterFormatsOfThatPin) {
@@ -90,7 +101,7 @@ TEST_F(StreamFormatTest, H264FirstDropsTheLaterFormatsOfThatPin) {
     EXPECT_EQ(camera->formats[2].width, 640);
     // The only pin is used although it has H264; it starts in MJPG 1280 x 720.
     EXPECT_TRUE(camera->running);
-    ExpectCurrent(*camera, "MJPG", 1280, 720, 30);
+    EXPECT_TRUE(CurrentFormatIs(*camera, "MJPG", 1280, 720, 30));
 }
 
 TEST_F(StreamFormatTest, OnlyH264PinIsUsed) {
@@ -139,7 +150,7 @@ TEST_F(StreamFormatTest, FirstPinWithoutH264IsOpenedAndSetFormatMovesToTheOtherP
     // Opening takes the second pin, whose active format is YUY2 640 x 480.
     ASSERT_TRUE(camera->running);
     EXPECT_EQ(camera->currentFormat.pinIndex, 1);
-    ExpectCurrent(*camera, "YUY2", 640, 480, 30);
+    EXPECT_TRUE(CurrentFormatIs(*camera, "YUY2", 640, 480, 30));
     Pump(500);
     EXPECT_GT(Samples().samples.load(), 0);
     EXPECT_EQ(Samples().lastLength.load(), 640 * 480 * 2);
@@ -150,7 +161,7 @@ TEST_F(StreamFormatTest, FirstPinWithoutH264IsOpenedAndSetFormatMovesToTheOtherP
     ASSERT_EQ(camera->SetFormat(0, h264), 0);
     EXPECT_TRUE(camera->running);
     EXPECT_EQ(camera->currentFormat.pinIndex, 0);
-    ExpectCurrent(*camera, "H264", 640, 480, 30);
+    EXPECT_TRUE(CurrentFormatIs(*camera, "H264", 640, 480, 30));
     Samples().Reset();
     Pump(500);
     EXPECT_GT(Samples().samples.load(), 0);
@@ -159,7 +170,7 @@ TEST_F(StreamFormatTest, FirstPinWithoutH264IsOpenedAndSetFormatMovesToTheOtherP
     // And back to the second pin.
     ASSERT_EQ(camera->SetFormat(0, IndexOf(*camera, "MJPG", 1280, 720, 30)), 0);
     EXPECT_EQ(camera->currentFormat.pinIndex, 1);
-    ExpectCurrent(*camera, "MJPG", 1280, 720, 30);
+    EXPECT_TRUE(CurrentFormatIs(*camera, "MJPG", 1280, 720, 30));
 }
 
 TEST_F(StreamFormatTest, MjpgSamplesReachTheFrameCallbackThenYuy2AfterTheSwitch) {
@@ -178,7 +189,7 @@ TEST_F(StreamFormatTest, MjpgSamplesReachTheFrameCallbackThenYuy2AfterTheSwitch)
     EXPECT_TRUE(camera->running);
     EXPECT_TRUE(camera->opened);
     EXPECT_EQ(camera->formats.size(), formatCount);
-    ExpectCurrent(*camera, "YUY2", 1280, 720, 30);
+    EXPECT_TRUE(CurrentFormatIs(*camera, "YUY2", 1280, 720, 30));
     Samples().Reset(1280 * 720 * 2);
     Pump(1000);
     EXPECT_GT(Samples().samples.load(), 10);
@@ -195,7 +206,7 @@ TEST_F(StreamFormatTest, SwitchAppliesTheFirstCapabilityOfThatSizeAndSubtype) {
     ASSERT_EQ(camera->SetFormat(0, slow), 0);
     // The frame rate is not compared: the 30 fps capability comes first.
     EXPECT_EQ(camera->currentFormat.frameRate, 15);
-    ExpectCurrent(*camera, "YUY2", 1280, 720, 30);
+    EXPECT_TRUE(CurrentFormatIs(*camera, "YUY2", 1280, 720, 30));
 }
 
 TEST_F(StreamFormatTest, SetFormatRefusesClosedCamerasAndIndexesOutOfRange) {
@@ -229,7 +240,7 @@ TEST_F(StreamFormatTest, SwitchOfAStoppedCameraLeavesItStopped) {
     ASSERT_EQ(camera->SetFormat(0, 1), 0);
     EXPECT_FALSE(camera->running);
     EXPECT_TRUE(camera->graphBuilt);
-    ExpectCurrent(*camera, "YUY2", 1280, 720, 30);
+    EXPECT_TRUE(CurrentFormatIs(*camera, "YUY2", 1280, 720, 30));
     Pump(300);
     EXPECT_EQ(Samples().samples.load(), 0);
 }
@@ -286,15 +297,9 @@ TEST_F(StreamFormatTest, FindFilterPinPicksByConnectionAndDirection) {
 }
 
 TEST(VideoFormatBlockTest, EachHeaderIsReadByItsOwnLayout) {
-    VIDEOINFOHEADER2 block2{};
-    block2.AvgTimePerFrame = 333667;
-    block2.bmiHeader.biWidth = 1280;
-    block2.bmiHeader.biHeight = 720;
-    AM_MEDIA_TYPE type{};
+    VIDEOINFOHEADER2 block2 = VideoInfoOf<VIDEOINFOHEADER2>(1280, 720, 333667);
+    AM_MEDIA_TYPE type = MediaTypeOver(FORMAT_VideoInfo2, block2);
     type.subtype = MEDIASUBTYPE_YUY2;
-    type.formattype = FORMAT_VideoInfo2;
-    type.cbFormat = sizeof(block2);
-    type.pbFormat = reinterpret_cast<BYTE*>(&block2);
 
     VideoFormatInfo info;
     EXPECT_FALSE(ReadVideoInfo(type, info));
@@ -303,13 +308,9 @@ TEST(VideoFormatBlockTest, EachHeaderIsReadByItsOwnLayout) {
     EXPECT_EQ(info.height, 720);
     EXPECT_EQ(info.avgTimePerFrame, 333667);
 
-    VIDEOINFOHEADER block{};
-    block.AvgTimePerFrame = 166666;
-    block.bmiHeader.biWidth = 640;
-    block.bmiHeader.biHeight = 480;
-    type.formattype = FORMAT_VideoInfo;
-    type.cbFormat = sizeof(block);
-    type.pbFormat = reinterpret_cast<BYTE*>(&block);
+    VIDEOINFOHEADER block = VideoInfoOf<VIDEOINFOHEADER>(640, 480, 166666);
+    type = MediaTypeOver(FORMAT_VideoInfo, block);
+    type.subtype = MEDIASUBTYPE_YUY2;
     ASSERT_TRUE(ReadVideoInfo(type, info));
     EXPECT_EQ(info.width, 640);
     EXPECT_EQ(info.avgTimePerFrame, 166666);
@@ -317,10 +318,8 @@ TEST(VideoFormatBlockTest, EachHeaderIsReadByItsOwnLayout) {
 
 TEST(VideoFormatBlockTest, MissingOrShortBlocksAreRefused) {
     VIDEOINFOHEADER block{};
-    AM_MEDIA_TYPE type{};
-    type.formattype = FORMAT_VideoInfo;
+    AM_MEDIA_TYPE type = MediaTypeOver(FORMAT_VideoInfo, block);
     type.cbFormat = sizeof(block) - 1;
-    type.pbFormat = reinterpret_cast<BYTE*>(&block);
     VideoFormatInfo info;
     EXPECT_FALSE(ReadVideoInfo(type, info));
     type.cbFormat = sizeof(block);

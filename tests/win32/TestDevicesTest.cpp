@@ -21,6 +21,8 @@ extern "C" {
 #include <libavformat/avformat.h>
 }
 
+#include "Core/ComHelpers.h"
+#include "tests/support/MessagePump.h"
 #include "tools/testdevices/TestDeviceControl.h"
 #include "tools/testdevices/TestPicture.h"
 
@@ -89,15 +91,7 @@ ComPtr<IBaseFilter> BindCamera(const std::wstring& path = kDefaultCameraPath) {
     return filter;
 }
 
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = GetTickCount();
-    for (DWORD elapsed = 0; elapsed < milliseconds; elapsed = GetTickCount() - start) {
-        MsgWaitForMultipleObjects(0, nullptr, FALSE, milliseconds - elapsed, QS_ALLINPUT);
-        MSG message;
-        while (PeekMessageW(&message, nullptr, 0, 0, PM_REMOVE))
-            DispatchMessageW(&message);
-    }
-}
+using TestSupport::Pump;
 
 // Keeps the length and time of every buffer, and the bytes of the first few.
 class SampleCollector : public ISampleGrabberCB {
@@ -198,21 +192,18 @@ public:
         int count = 0, size = 0;
         HRESULT hr = config->GetNumberOfCapabilities(&count, &size);
         for (int i = 0; SUCCEEDED(hr) && i < count; ++i) {
-            AM_MEDIA_TYPE* type = nullptr;
+            AM_MEDIA_TYPE* given = nullptr;
             VIDEO_STREAM_CONFIG_CAPS caps;
-            if (config->GetStreamCaps(i, &type, reinterpret_cast<BYTE*>(&caps)) != S_OK)
+            if (config->GetStreamCaps(i, &given, reinterpret_cast<BYTE*>(&caps)) != S_OK)
                 continue;
+            const MediaTypePtr type(given);
             const auto* info = reinterpret_cast<VIDEOINFOHEADER*>(type->pbFormat);
             const bool match = type->subtype == SubtypeGuid(format.subtype) &&
                                info->bmiHeader.biWidth == format.width &&
                                info->bmiHeader.biHeight == format.height &&
                                info->AvgTimePerFrame == 10000000LL / format.fps;
             if (match)
-                hr = config->SetFormat(type);
-            CoTaskMemFree(type->pbFormat);
-            CoTaskMemFree(type);
-            if (match)
-                return hr;
+                return config->SetFormat(type.get());
         }
         return E_FAIL;
     }
@@ -224,7 +215,7 @@ public:
             hr = control->Run();
         if (FAILED(hr))
             return hr;
-        PumpFor(milliseconds);
+        Pump(milliseconds);
         return control->Stop();
     }
 
@@ -371,16 +362,15 @@ TEST_F(TestDevicesTest, ConfiguredCamerasEnumerateWithTheirOwnFormatsAndUnplugge
         ASSERT_EQ(streamConfig->GetNumberOfCapabilities(&count, &size), S_OK);
         ASSERT_EQ(count, static_cast<int>(config->capturePin.size()));
         for (int i = 0; i < count; ++i) {
-            AM_MEDIA_TYPE* type = nullptr;
+            AM_MEDIA_TYPE* given = nullptr;
             BYTE caps[sizeof(VIDEO_STREAM_CONFIG_CAPS)];
-            ASSERT_EQ(streamConfig->GetStreamCaps(i, &type, caps), S_OK);
+            ASSERT_EQ(streamConfig->GetStreamCaps(i, &given, caps), S_OK);
+            const MediaTypePtr type(given);
             const auto* info = reinterpret_cast<VIDEOINFOHEADER*>(type->pbFormat);
             EXPECT_EQ(type->subtype, SubtypeGuid(config->capturePin[i].subtype));
             EXPECT_EQ(info->bmiHeader.biWidth, config->capturePin[i].width);
             EXPECT_EQ(info->bmiHeader.biHeight, config->capturePin[i].height);
             EXPECT_EQ(info->AvgTimePerFrame, 10000000LL / config->capturePin[i].fps);
-            CoTaskMemFree(type->pbFormat);
-            CoTaskMemFree(type);
         }
     }
 
@@ -719,26 +709,26 @@ TEST_F(TestDevicesTest, FaultsShapeTheDeliveredSamples) {
     faults = Faults();
     faults.actualFps = 10;
     ASSERT_TRUE(SetFaults(kDefaultCameraPath, faults));
-    PumpFor(300); // the filter re-reads its faults at most every quarter of a second
+    Pump(300); // the filter re-reads its faults at most every quarter of a second
     SampleCollector slow(0);
     ASSERT_EQ(graph.Build(filter.Get(), &slow, &format), S_OK);
     ComPtr<IMediaControl> control;
     ASSERT_EQ(graph.graph.As(&control), S_OK);
     const DWORD started = GetTickCount();
     ASSERT_TRUE(SUCCEEDED(control->Run()));
-    PumpFor(1000);
+    Pump(1000);
     const size_t beforeUnplug = slow.Count();
     // Measured against the time that really passed: a loaded machine pumps longer.
     const double seconds = (GetTickCount() - started) / 1000.0;
     EXPECT_GE(beforeUnplug / seconds, 6.0);
     EXPECT_LE(beforeUnplug / seconds, 13.0);
     ASSERT_TRUE(Unplug(kDefaultCameraPath, false));
-    PumpFor(400); // the stream notices within a quarter of a second
+    Pump(400); // the stream notices within a quarter of a second
     const size_t atUnplug = slow.Count();
-    PumpFor(600);
+    Pump(600);
     EXPECT_EQ(slow.Count(), atUnplug);
     ASSERT_TRUE(Replug(kDefaultCameraPath, false));
-    PumpFor(800);
+    Pump(800);
     EXPECT_GT(slow.Count(), atUnplug);
     control->Stop();
 }

@@ -87,24 +87,6 @@ void TestWindow::Key(UINT virtualKey) {
     }
 }
 
-void TestWindow::Pump() {
-    PumpFor(0);
-}
-
-void PumpFor(DWORD milliseconds) {
-    const DWORD start = ::GetTickCount();
-    do {
-        MSG message;
-        while (::PeekMessageA(&message, nullptr, 0, 0, PM_REMOVE)) {
-            ::TranslateMessage(&message);
-            ::DispatchMessageA(&message);
-        }
-        if (milliseconds > 0) {
-            ::Sleep(5);
-        }
-    } while (::GetTickCount() - start < milliseconds);
-}
-
 std::vector<uint32_t> TestWindow::Render() {
     std::vector<uint32_t> pixels(static_cast<size_t>(m_width) * m_height);
     HDC screen = ::GetDC(nullptr);

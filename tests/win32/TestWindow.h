@@ -38,8 +38,6 @@ public:
     void Click(int x, int y);
     void Wheel(int x, int y, bool awayFromUser);
     void Key(UINT virtualKey);
-    // Runs the queued messages of this thread.
-    void Pump();
 
     // The whole client area drawn into a 32-bit top-down bitmap (0x00RRGGBB).
     std::vector<uint32_t> Render();
@@ -67,21 +65,5 @@ public:
 };
 
 POINT CenterOf(Ui::CControlUI* control);
-
-// Runs the thread's queued messages, for at least `milliseconds` (timers fire).
-void PumpFor(DWORD milliseconds = 0);
-
-// Runs the thread's messages until condition() holds; false when it has not
-// after `milliseconds`.
-template <class Condition> bool WaitFor(Condition condition, DWORD milliseconds = 5000) {
-    const DWORD start = ::GetTickCount();
-    while (!condition()) {
-        if (::GetTickCount() - start > milliseconds) {
-            return false;
-        }
-        PumpFor(5);
-    }
-    return true;
-}
 
 } // namespace TestSupport

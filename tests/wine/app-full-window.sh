@@ -8,17 +8,10 @@
 set -uo pipefail
 exe="$1"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
-shot="$(mktemp "${TMPDIR:-/tmp}/orvana-full.XXXXXX.png")"
-
-pid=""
-fail() {
-    echo "FAIL: $*"
-    [ -n "$pid" ] && kill "$pid" 2>/dev/null
-    echo "screenshot kept in $shot"
-    exit 1
-}
+check_name=full
 # shellcheck source=tests/wine/app-lib.sh
 source "$here/app-lib.sh"
+shot="$shots/window.png"
 
 start_program "$exe"
 sleep 2
@@ -34,5 +27,4 @@ import -window root "$shot" 2>/dev/null || fail "no screenshot"
 xdotool mousemove $((X + photo_resolution[0])) $((Y + photo_resolution[1])) click 1
 sleep 1
 close_with_alt_f4 3
-rm -f "$shot"
-echo "PASS"
+pass

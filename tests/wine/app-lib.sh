@@ -1,19 +1,27 @@
 # Shared steps of the whole-program checks (sourced by app-*.sh, which run
 # through wine-run.sh --script). A caller that sets $check_name first gets
-# $shots, a folder for its screenshots and files, and fail(), which ends the
-# program under test and keeps that folder for a look; other callers define
-# fail() themselves.
+# $shots, a folder for its screenshots and files, which fail() keeps for a
+# look and pass() removes. A caller that must undo something before a failure
+# ends it (a file made read-only, a program to kill hard) defines on_fail.
 
+shots=""
 if [ -n "${check_name:-}" ]; then
     shots="$(mktemp -d "${TMPDIR:-/tmp}/orvana-$check_name.XXXXXX")"
-    pid=""
-    fail() {
-        echo "FAIL: $*"
-        [ -n "$pid" ] && kill "$pid" 2>/dev/null
-        echo "screenshots kept in $shots"
-        exit 1
-    }
 fi
+pid=""
+
+fail() {
+    echo "FAIL: $*"
+    declare -F on_fail >/dev/null && on_fail
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null
+    [ -n "$shots" ] && echo "files kept in $shots"
+    exit 1
+}
+
+pass() {
+    [ -n "$shots" ] && rm -rf "$shots"
+    echo "PASS"
+}
 
 # The program writes setting.ini beside itself: copies it ($1) into a folder
 # of its own under $shots; sets folder and settings.
@@ -38,6 +46,22 @@ start_program() {
     fail "no window appeared within 30 s"
 }
 
+# Waits up to $1 seconds for the program to end and answers its exit code;
+# fails, naming what should have ended it ($2), when it still runs.
+wait_for_exit() {
+    local seconds="$1"
+    for _ in $(seq $((seconds * 10))); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.1
+    done
+    if kill -0 "$pid" 2>/dev/null; then
+        # What the screen shows and which window has the focus tell why.
+        import -window root "$shots/still-running.png" 2>/dev/null
+        fail "still running $seconds s after $2 (focus on \"$(xdotool getwindowfocus getwindowname 2>&1)\")"
+    fi
+    wait "$pid"
+}
+
 # Presses Alt+F4 on the main window; the program must end with exit code 0
 # within the given number of seconds.
 close_with_alt_f4() {
@@ -45,15 +69,7 @@ close_with_alt_f4() {
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
     xdotool key --clearmodifiers alt+F4
     start=$(date +%s%N)
-    for _ in $(seq $((seconds * 10))); do
-        kill -0 "$pid" 2>/dev/null || break
-        sleep 0.1
-    done
-    if kill -0 "$pid" 2>/dev/null; then
-        import -window root "$shots/after-alt-f4.png" 2>/dev/null
-        fail "still running $seconds s after Alt+F4 (focus on \"$(xdotool getwindowfocus getwindowname 2>&1)\")"
-    fi
-    wait "$pid"
+    wait_for_exit "$seconds" Alt+F4
     rc=$?
     elapsed=$((($(date +%s%N) - start) / 1000000))
     echo "exit code $rc after ${elapsed} ms"
@@ -135,16 +151,42 @@ start_showing_picture() {
     wait_for_picture
 }
 
-# The format lists and Apply, as placed in the shipped skins (English).
+# Where the skin puts the controls, from the window's top-left corner, in the
+# shipped skins in English; the all-rows build's skins keep them there and add
+# the bottom bar's photo, record and open-folder buttons.
+camera_list=(285 115)
+slider_rows=(176 211 246 281 316 351 386 421) # brightness first, contrast second
+auto_column=1278
+brightness_thumb=(1064 176) # value 0 in the middle of -64..64
+mirror_options=(1005 1125)  # default, mirrored
+mirror_row=456
+list_rows=(504 554 604 654)
 photo_resolution=(1137 504)
 video_resolution=(1137 554)
 file_format=(1137 604)
+refresh_rate=(1137 654)
+photo=(59 766)
+record=(147 766)
+open_dir=(235 766)
+default_button=(807 766)
+cancel_button=(1057 766)
 apply_button=(1197 766)
+dot=(617 125) # the recording indicator
+
+# Clicks at X Y from the window's corner (X and Y as last read from its
+# geometry), then pauses for $3 seconds, or else $click_pause when the caller
+# sets that.
+click() {
+    local pause="${3:-${click_pause:-}}"
+    xdotool mousemove $((X + $1)) $((Y + $2)) click 1
+    if [ -n "$pause" ]; then
+        sleep "$pause"
+    fi
+}
 
 # Opens the list at X Y with a click and moves its selection down by N entries.
 choose() {
-    xdotool mousemove $((X + $1)) $((Y + $2)) click 1
-    sleep 0.5
+    click "$1" "$2" 0.5
     for _ in $(seq "$3"); do
         xdotool key Down
     done
@@ -156,17 +198,33 @@ choose() {
 apply() {
     local before
     before="$(md5sum <"$settings" 2>/dev/null)"
-    xdotool mousemove $((X + apply_button[0])) $((Y + apply_button[1])) click 1
+    click "${apply_button[@]}" 0
     for _ in $(seq 25); do
         sleep 0.2
         [ "$(md5sum <"$settings" 2>/dev/null)" != "$before" ] && break
     done
 }
 
-# The five lines Apply writes first: photo W H, video W H, format.
+# The five lines Apply writes first: photo W H, video W H, format; and
+# after their empty line what must follow ($6), when given.
 expect_saved() {
     local expected
-    expected="$(printf 'PhotoResolution_Width=%d\r\nPhotoResolution_Height=%d\r\nVideoResolution_Width=%d\r\nVideoResolution_Height=%d\r\nFileFormat=%s\r\n\r\n' "$@")"
+    expected="$(printf 'PhotoResolution_Width=%d\r\nPhotoResolution_Height=%d\r\nVideoResolution_Width=%d\r\nVideoResolution_Height=%d\r\nFileFormat=%s\r\n\r\n%s' "$1" "$2" "$3" "$4" "$5" "${6:-}")"
     head -c "${#expected}" "$settings" | cmp -s - <(printf '%s' "$expected") ||
         fail "setting.ini begins: $(head -5 "$settings" | tr -d '\r' | tr '\n' ' ')"
+}
+
+# The Unix path of the Wine user's Videos folder.
+videos_folder() {
+    echo "$(winepath -u "$(wine cmd /c echo '%USERPROFILE%' | tr -d '\r')")/Videos"
+}
+
+# Whether a photo or recording decodes without an error; ffmpeg's messages
+# are kept in $shots/decode.txt. Pictures are stamped when they arrive, so a
+# recording has a variable rate: the null output's complaint about that is
+# about the output, not the file.
+decodes_cleanly() {
+    ffmpeg -v error -i "$1" -f null - 2>&1 |
+        grep -v -e 'non monotonically increasing dts' -e 'Last message repeated' >"$shots/decode.txt"
+    [ "${PIPESTATUS[0]}" -eq 0 ] && [ ! -s "$shots/decode.txt" ]
 }

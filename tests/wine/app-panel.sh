@@ -10,36 +10,17 @@ set -uo pipefail
 exe="$1"
 setup="$2"
 
-pid=""
-fail() { echo "FAIL: $*"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
+check_name=panel
 # shellcheck source=tests/wine/app-lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/app-lib.sh"
-
-# The program writes setting.ini beside itself: run a copy of its own.
-folder="$(mktemp -d "${TMPDIR:-/tmp}/orvana-panel.XXXXXX")"
-trap 'rm -rf "$folder"' EXIT
-cp "$exe" "$folder/Orvana.exe"
-settings="$folder/setting.ini"
+program_folder "$exe"
 
 wine "$setup" clear &&
     wine "$setup" add-camera "Camera A" '\\?\usb#orvana_a#1' &&
     wine "$setup" add-camera "Camera B" '\\?\usb#orvana_b#1' "capture=YUY2 320x240@30" ||
     fail "could not configure the cameras"
 
-# Where the skin puts the controls, from the window's top-left corner.
-brightness_thumb=(1064 176) # value 0 in the middle of -64..64
-auto_contrasts=(1278 211)
-mirrored=(1125 456)
-file_format=(1137 604)
-refresh_rate=(1137 654)
-default_button=(807 766)
-cancel_button=(1057 766)
-apply_button=(1197 766)
-
-click() {
-    xdotool mousemove $((X + $1)) $((Y + $2)) click 1
-    sleep 0.5
-}
+click_pause=0.5
 
 # One property of camera A as "VALUE FLAGS".
 property() {
@@ -66,44 +47,37 @@ echo "brightness after the drag: $value $flags"
 [ "${flags:-}" = 2 ] && [ "${value:-0}" -gt 0 ] || fail "the drag did not set brightness"
 
 # Contrast runs automatically; one click puts it in manual mode, one back.
-click "${auto_contrasts[0]}" "${auto_contrasts[1]}"
+click "$auto_column" "${slider_rows[1]}"
 expect_property procamp 1 "32 2" "auto option unticked"
-click "${auto_contrasts[0]}" "${auto_contrasts[1]}"
+click "$auto_column" "${slider_rows[1]}"
 expect_property procamp 1 "32 1" "auto option ticked again"
 
-click "${mirrored[0]}" "${mirrored[1]}"
+click "${mirror_options[1]}" "$mirror_row"
 expect_property procamp 9 "1 2" "mirrored chosen"
 
 # YUY2 from the file-format list, 60 Hz from the refresh-rate list, by keys.
-click "${file_format[0]}" "${file_format[1]}"
+click "${file_format[@]}"
 xdotool key Down Return
 sleep 0.5
-click "${refresh_rate[0]}" "${refresh_rate[1]}"
+click "${refresh_rate[@]}"
 xdotool key Down Return
 sleep 0.5
 rm -f "$settings"
-click "${apply_button[0]}" "${apply_button[1]}"
+click "${apply_button[@]}"
 [ -f "$settings" ] || fail "Apply wrote no setting.ini"
-expected="$(printf 'PhotoResolution_Width=640\r\nPhotoResolution_Height=480\r\nVideoResolution_Width=640\r\nVideoResolution_Height=480\r\nFileFormat=YUY2\r\n\r\n')"
-head -c "${#expected}" "$settings" | cmp -s - <(printf '%s' "$expected") ||
-    fail "setting.ini begins with: $(head -c 200 "$settings" | od -c | head -8)"
+expect_saved 640 480 640 480 YUY2
 grep -a -q $'^Language=\r$' "$settings" || fail "setting.ini has no empty language line"
 expect_property procamp 13 "2 2" "60 Hz applied"
 
-click "${default_button[0]}" "${default_button[1]}"
+click "${default_button[@]}"
 expect_property procamp 0 "0 2" "brightness back to its default"
 expect_property procamp 9 "0 2" "mirror back to its default"
 
 # Cancel ends the program at once and leaves setting.ini as it was.
 before="$(md5sum <"$settings")"
-click "${cancel_button[0]}" "${cancel_button[1]}"
-for _ in $(seq 50); do
-    kill -0 "$pid" 2>/dev/null || break
-    sleep 0.1
-done
-kill -0 "$pid" 2>/dev/null && fail "still running 5 s after Cancel"
-wait "$pid"
+click "${cancel_button[@]}"
+wait_for_exit 5 Cancel
 rc=$?
 [ "$rc" -eq 0 ] || fail "Cancel ended the program with code $rc"
 [ "$(md5sum <"$settings")" = "$before" ] || fail "Cancel changed setting.ini"
-echo "PASS"
+pass

@@ -31,23 +31,8 @@ wine "$setup" clear &&
     wine "$setup" add-microphone "Microphone" '\\?\mic#orvana#1' >/dev/null ||
     fail "could not configure the devices"
 cp "$exe" "$shots/OrvanaFull.exe"
-output="$(winepath -u "$(wine cmd /c echo '%USERPROFILE%' | tr -d '\r')")/Videos/OrvanaCapture"
-
-# Where the all-rows skin puts the controls, from the window's corner.
-camera_list=(285 115)
-slider_rows=(176 211 246 281 316 351 386 421)
-auto_column=1278
-mirror_options=(1005 1125)
-mirror_row=456
-list_rows=(504 554 604 654)
-photo=(59 766)
-record=(147 766)
-default_button=(807 766)
-
-click() {
-    xdotool mousemove $((X + $1)) $((Y + $2)) click 1
-    sleep 0.3
-}
+output="$(videos_folder)/OrvanaCapture"
+click_pause=0.3
 
 # Opens a list, moves its selection by a few entries either way, takes it.
 pick_in_list() {
@@ -97,14 +82,6 @@ close_with_alt_f4 15
 
 photos=0
 recordings=0
-# Whether a file decodes without an error. The null output's own complaint
-# about pictures closer together than its frame rate is about the output.
-decodes() {
-    ffmpeg -v error -i "$1" -f null - 2>&1 |
-        grep -v -e 'non monotonically increasing dts' -e 'Last message repeated' >"$shots/decode.txt"
-    [ "${PIPESTATUS[0]}" -eq 0 ] && [ ! -s "$shots/decode.txt" ]
-}
-
 # Keeps a file that fails a check beside the screenshots, for a look.
 fail_with() {
     cp "$1" "$shots/" 2>/dev/null
@@ -115,18 +92,17 @@ for file in "$output"/*; do
     case "$file" in
     *.jpg)
         photos=$((photos + 1))
-        decodes "$file" || fail_with "$file" "photo $(basename "$file") does not decode: $(head -c 300 "$shots/decode.txt")"
+        decodes_cleanly "$file" || fail_with "$file" "photo $(basename "$file") does not decode: $(head -c 300 "$shots/decode.txt")"
         ;;
     *.mp4)
         recordings=$((recordings + 1))
         boxes="$(/usr/bin/python3 "$(dirname "${BASH_SOURCE[0]}")/mp4_boxes.py" "$file")" ||
             fail_with "$file" "recording $(basename "$file") is cut short: $boxes"
         case "$boxes" in *moof*) fail_with "$file" "recording $(basename "$file") left unfinished: $boxes" ;; esac
-        decodes "$file" || fail_with "$file" "recording $(basename "$file") does not decode: $(head -c 300 "$shots/decode.txt")"
+        decodes_cleanly "$file" || fail_with "$file" "recording $(basename "$file") does not decode: $(head -c 300 "$shots/decode.txt")"
         ;;
     *) fail "a file the program should not have left: $(basename "$file")" ;;
     esac
 done
 echo "$photos photos and $recordings recordings, all whole"
-rm -rf "$shots"
-echo "PASS"
+pass

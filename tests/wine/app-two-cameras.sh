@@ -15,8 +15,7 @@ check_name=twocameras
 # shellcheck source=tests/wine/app-lib.sh
 source "$here/app-lib.sh"
 
-cp "$exe" "$shots/Orvana.exe"
-settings="$shots/setting.ini"
+program_folder "$exe"
 
 # Camera A offers MJPG, YUY2 and H264 (MJPG 640x480 active); camera B only
 # YUY2 and H264, running YUY2 320x240.
@@ -26,35 +25,25 @@ wine "$setup" clear &&
         "capture=YUY2 320x240@30;H264 1280x720@30" ||
     fail "could not configure two cameras"
 
-camera_list=(285 115)
-file_format=(1137 604)
-apply_button=(1197 766)
+click_pause=0.5
 
-click() {
-    xdotool mousemove $((X + $1)) $((Y + $2)) click 1
-    sleep 0.5
-}
-
-# The lines Apply writes for the resolutions and the format.
-expect_saved() {
-    local expected
-    expected="$(printf 'PhotoResolution_Width=%d\r\nPhotoResolution_Height=%d\r\nVideoResolution_Width=%d\r\nVideoResolution_Height=%d\r\nFileFormat=%s\r\n' "$1" "$2" "$1" "$2" "$3")"
+# Apply saves format $3 at W $1 H $2 for photos and videos ($4 says why).
+apply_saves() {
+    echo "== Apply: $3 $1x$2 expected ($4)"
     rm -f "$settings"
-    click "${apply_button[0]}" "${apply_button[1]}"
+    click "${apply_button[@]}"
     [ -f "$settings" ] || fail "Apply wrote no setting.ini ($4)"
-    head -c "${#expected}" "$settings" | cmp -s - <(printf '%s' "$expected") ||
-        fail "Apply saved $(head -5 "$settings" | tr -d '\r' | tr '\n' ' '), expected $3 $1x$2 ($4)"
-    echo "Apply saved $3 $1x$2 ($4)"
+    expect_saved "$1" "$2" "$1" "$2" "$3"
 }
 
-start_program "$shots/Orvana.exe"
+start_program "$folder/Orvana.exe"
 check_preview camera-A 640 480
 /usr/bin/python3 "$here/lists_check.py" "$shots/camera-A-a.png" --window "$X" "$Y" "$WIDTH" "$HEIGHT" \
     --filled || fail "lists with camera A"
 
 # Open the camera list; its drop-down window holds the two entries (and a
 # 2-pixel frame): click the lower one.
-click "${camera_list[0]}" "${camera_list[1]}"
+click "${camera_list[@]}"
 drop=""
 for _ in $(seq 30); do
     drop="$(xdotool search --onlyvisible --class orvana 2>/dev/null | grep -vx "$window" | head -n 1)"
@@ -70,13 +59,12 @@ xdotool search --onlyvisible --class orvana 2>/dev/null | grep -qvx "$window" &&
     fail "the drop-down window stayed open"
 
 check_preview camera-B 320 240
-expect_saved 320 240 YUY2 "camera B's running format"
+apply_saves 320 240 YUY2 "camera B's running format"
 # Camera B's second format is H264 (camera A's would be YUY2).
-click "${file_format[0]}" "${file_format[1]}"
+click "${file_format[@]}"
 xdotool key Down Return
 sleep 0.5
-expect_saved 1280 720 H264 "the file-format list's second entry"
+apply_saves 1280 720 H264 "the file-format list's second entry"
 
 close_with_alt_f4 5
-rm -rf "$shots"
-echo "PASS"
+pass

@@ -5,8 +5,6 @@
 set -uo pipefail
 exe="$1"
 
-pid=""
-fail() { echo "FAIL: $*"; [ -n "$pid" ] && kill "$pid" 2>/dev/null; exit 1; }
 # shellcheck source=tests/wine/app-lib.sh
 source "$(dirname "${BASH_SOURCE[0]}")/app-lib.sh"
 
@@ -24,4 +22,4 @@ if [ -n "${ORVANA_SCREENSHOT:-}" ]; then
 fi
 
 close_with_alt_f4 3
-echo "PASS"
+pass
