@@ -164,7 +164,8 @@ int32_t CaptureEngine::QueueVideoSample(const StreamFormat& format, double sampl
     item.format = format;
     item.sampleTime = sampleTime;
     item.length = length;
-    m_queue.PushVideo(std::move(item));
+    m_queue.PushVideo(std::move(item), m_recording ? CaptureQueue<CaptureItem>::kRecordingLimit
+                                                    : CaptureQueue<CaptureItem>::kLimit);
     return 0;
 }
 

@@ -1,7 +1,8 @@
 // The first-in first-out queue between the camera and audio producers and
-// the capture engine's worker thread. Camera samples are bounded to kLimit by
-// dropping the oldest sample: the preview never lags, and a recording's
-// pictures are stamped by arrival, so a dropped one leaves no time gap.
+// the capture engine's worker thread. Camera samples are bounded to kLimit
+// (kRecordingLimit while a recording runs) by dropping the oldest sample: the
+// preview never lags, and a recording's pictures are stamped by arrival, so a
+// dropped one leaves no time gap.
 // Sound is never dropped to make room for pictures; it has a bound of its
 // own (kAudioLimit, seconds of sound) only so that a stuck worker cannot
 // make it grow without end. Items own what they carry, so a dropped item
@@ -22,14 +23,19 @@
 template <class Item> class CaptureQueue {
 public:
     static constexpr std::size_t kLimit = 5;
+    // While a recording runs a picture lost is lost from the file, so the
+    // camera's queue rides out longer stalls of a busy machine (half a second
+    // at 30 pictures a second); drawing skips stale pictures meanwhile, so
+    // the preview still catches up.
+    static constexpr std::size_t kRecordingLimit = 15;
     static constexpr std::size_t kAudioLimit = 150;
 
-    // Appends a camera sample and drops the oldest samples beyond kLimit;
+    // Appends a camera sample and drops the oldest samples beyond limit;
     // answers how many went.
-    std::size_t PushVideo(Item item) {
+    std::size_t PushVideo(Item item, std::size_t limit = kLimit) {
         std::lock_guard<std::mutex> lock(m_lock);
         m_items.push_back(std::move(item));
-        const std::size_t dropped = DropOldest(true, kLimit);
+        const std::size_t dropped = DropOldest(true, limit);
         m_dropped += dropped;
         m_changed.notify_one();
         return dropped;
