@@ -407,9 +407,11 @@ Mp4IndexStatus ReadFragmentedMp4(RandomAccessFile& file, uint64_t fileSize,
     out.keepEnd = offset;
     while (offset < fileSize) {
         ahead.resize(static_cast<size_t>(std::min<uint64_t>(kReadAhead, fileSize - offset)));
-        if (!file.ReadAt(offset, ahead.data(), ahead.size())) {
+        const size_t got = file.ReadUpTo(offset, ahead.data(), ahead.size());
+        if (got == 0) {
             return Mp4IndexStatus::ReadError;
         }
+        ahead.resize(got);
         BoxHeader box;
         if (Mp4::ParseBoxHeader(ahead.data(), ahead.size(), offset, fileSize, box) !=
             HeaderStatus::Whole) {

@@ -3,6 +3,9 @@
 #include <windows.h>
 
 #include <atomic>
+#include <new>
+
+#include "capture/Mp4HeaderCopy.h"
 
 extern "C" {
 #include <libavformat/avio.h>
@@ -32,21 +35,37 @@ bool TakeSimulatedSpace(int64_t size) {
     return true;
 }
 
+// What FFmpeg's I/O context writes through: the file, where the next write
+// lands, and who is shown every write.
+struct OutputHandle {
+    HANDLE handle = INVALID_HANDLE_VALUE;
+    uint64_t position = 0;
+    Mp4HeaderCopy* headers = nullptr;
+};
+
 int WritePacket(void* opaque, uint8_t* data, int size) {
+    auto* file = static_cast<OutputHandle*>(opaque);
     if (!TakeSimulatedSpace(size)) {
         return AVERROR(ENOSPC);
     }
     DWORD written = 0;
-    if (!::WriteFile(static_cast<HANDLE>(opaque), data, static_cast<DWORD>(size), &written,
-                     nullptr) ||
+    if (!::WriteFile(file->handle, data, static_cast<DWORD>(size), &written, nullptr) ||
         written != static_cast<DWORD>(size)) {
+        if (file->headers != nullptr) {
+            file->headers->Truncated(0); // the file no longer holds what the copy says
+        }
         return ::GetLastError() == ERROR_DISK_FULL ? AVERROR(ENOSPC) : AVERROR(EIO);
     }
+    if (file->headers != nullptr) {
+        file->headers->Written(file->position, data, static_cast<size_t>(size));
+    }
+    file->position += static_cast<uint64_t>(size);
     return size;
 }
 
 int64_t Seek(void* opaque, int64_t offset, int whence) {
-    HANDLE file = static_cast<HANDLE>(opaque);
+    auto* open = static_cast<OutputHandle*>(opaque);
+    HANDLE file = open->handle;
     LARGE_INTEGER position{};
     if (whence & AVSEEK_SIZE) {
         return ::GetFileSizeEx(file, &position) ? position.QuadPart : AVERROR(EIO);
@@ -66,8 +85,11 @@ int64_t Seek(void* opaque, int64_t offset, int whence) {
     }
     LARGE_INTEGER distance{};
     distance.QuadPart = offset;
-    return ::SetFilePointerEx(file, distance, &position, method) ? position.QuadPart
-                                                                  : AVERROR(EIO);
+    if (!::SetFilePointerEx(file, distance, &position, method)) {
+        return AVERROR(EIO);
+    }
+    open->position = static_cast<uint64_t>(position.QuadPart);
+    return position.QuadPart;
 }
 
 std::wstring Widen(const std::string& text, UINT codePage, DWORD flags) {
@@ -100,7 +122,7 @@ std::string Utf8Path(const std::wstring& path) {
     return text;
 }
 
-AVIOContext* CreateOutputFile(const std::string& path) {
+AVIOContext* CreateOutputFile(const std::string& path, Mp4HeaderCopy* headers) {
     // Others may read it meanwhile (a player, a backup tool).
     HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
@@ -110,12 +132,14 @@ AVIOContext* CreateOutputFile(const std::string& path) {
     }
     // The buffer belongs to the context from here on.
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
+    auto* open = new (std::nothrow) OutputHandle{file, 0, headers};
     AVIOContext* context =
-        buffer != nullptr
-            ? avio_alloc_context(buffer, kBufferBytes, 1, file, nullptr, &WritePacket, &Seek)
+        buffer != nullptr && open != nullptr
+            ? avio_alloc_context(buffer, kBufferBytes, 1, open, nullptr, &WritePacket, &Seek)
             : nullptr;
     if (context == nullptr) {
         av_free(buffer);
+        delete open;
         ::CloseHandle(file);
         return nullptr;
     }
@@ -130,7 +154,9 @@ bool CloseOutputFile(AVIOContext** file) {
     *file = nullptr;
     avio_flush(context);
     bool whole = context->error >= 0;
-    whole = ::CloseHandle(static_cast<HANDLE>(context->opaque)) != FALSE && whole;
+    auto* open = static_cast<OutputHandle*>(context->opaque);
+    whole = ::CloseHandle(open->handle) != FALSE && whole;
+    delete open;
     av_freep(&context->buffer);
     avio_context_free(&context);
     return whole;

@@ -10,6 +10,7 @@
 #include <string>
 
 struct AVIOContext;
+class Mp4HeaderCopy;
 
 // UTF-8 to UTF-16; text that is not UTF-8 is read in the ANSI code page, as
 // FFmpeg does with such names.
@@ -17,8 +18,9 @@ std::wstring WidePath(const std::string& path);
 std::string Utf8Path(const std::wstring& path);
 
 // Creates the file (emptied when it exists) and answers an I/O context that
-// writes and seeks in it; null when it cannot be created.
-AVIOContext* CreateOutputFile(const std::string& path);
+// writes and seeks in it; null when it cannot be created. Every write is
+// also shown to headers, when given (it must outlive the context).
+AVIOContext* CreateOutputFile(const std::string& path, Mp4HeaderCopy* headers = nullptr);
 // Flushes and closes the file and frees the context; *file becomes null,
 // so a second call does nothing. True when every byte written reached the
 // file.

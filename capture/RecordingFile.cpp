@@ -234,7 +234,8 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         // start here, before anything runs.
         const int64_t freeBytes = FreeDiskBytes(path);
         if (freeBytes < 0 || freeBytes >= ReserveBytes()) {
-            m_output->pb = CreateOutputFile(path);
+            m_headers = Mp4HeaderCopy();
+            m_output->pb = CreateOutputFile(path, &m_headers);
         }
         created = m_output->pb != nullptr;
         opened = created;
@@ -270,7 +271,8 @@ void RecordingFile::FinishInPlace() {
     // Held open elsewhere for writing (another finish, another program): it
     // stays fragmented, which plays, and the next start finishes it.
     if (file.IsOpen()) {
-        m_finished.inPlace = FinishFragmentedMp4(file);
+        HeaderCopiedFile copied(file, m_headers);
+        m_finished.inPlace = FinishFragmentedMp4(copied);
     }
     m_finished.finishMicros = MonotonicMicros() - started;
     m_finished.ordinary = m_finished.inPlace.outcome == Mp4FinishOutcome::Finished;

@@ -8,6 +8,7 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/Mp4HeaderCopy.h"
 #include "capture/Mp4InPlaceFinisher.h"
 #include "capture/RecordingClock.h"
 
@@ -135,4 +136,6 @@ private:
     bool m_headerWritten = false;
     bool m_writeFailed = false;
     FinishedRecording m_finished;
+    // What the finish reads back, copied as it is written.
+    Mp4HeaderCopy m_headers;
 };

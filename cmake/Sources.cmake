@@ -11,6 +11,7 @@ set(ORVANA_MP4_FINISH_SOURCES
     capture/FragmentedMp4Index.cpp
     capture/Mp4MovieBox.cpp
     capture/Mp4InPlaceFinisher.cpp
+    capture/Mp4HeaderCopy.cpp
 )
 
 set(ORVANA_NEUTRAL_SOURCES

@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "capture/Mp4Boxes.h"
+#include "capture/Mp4HeaderCopy.h"
 #include "capture/Mp4InPlaceFinisher.h"
 #include "capture/PosixRandomAccessFile.h"
 #include "tests/Mp4TestLayout.h"
@@ -244,6 +245,64 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
         EXPECT_EQ(resumed.outcome, Mp4FinishOutcome::Finished);
         EXPECT_TRUE(resumed.resumed);
         EXPECT_EQ(WholeFile<Bytes>(path), finished);
+    }
+}
+
+// The recorder shows the header copy every write as the muxer makes it; the
+// finish at the stop then reads nothing from the disk and gives the very
+// file a finish that reads it gives. A write into a gap ends the copy, and
+// the finish reads the file instead.
+TEST(Mp4InPlaceFinisherTest, HeadersCopiedWhileWritingSpareEveryReadAndGiveTheSameFile) {
+    class CountingFile final : public RandomAccessFile {
+    public:
+        explicit CountingFile(const std::string& path) : m_file(path) {}
+        int reads = 0;
+        bool ReadAt(uint64_t offset, void* buffer, size_t size) override {
+            ++reads;
+            return m_file.ReadAt(offset, buffer, size);
+        }
+        bool WriteAt(uint64_t offset, const void* data, size_t size) override {
+            return m_file.WriteAt(offset, data, size);
+        }
+        bool Size(uint64_t& size) override { return m_file.Size(size); }
+        bool Flush() override { return m_file.Flush(); }
+        bool Truncate(uint64_t size) override { return m_file.Truncate(size); }
+
+    private:
+        PosixRandomAccessFile m_file;
+    };
+    Folder folder;
+    const Bytes& recording = Recording(Kind::VideoAndSound);
+    const std::string reference = folder / "reference.mp4";
+    WriteWholeFile(reference, recording);
+    ASSERT_EQ(Finish(reference).outcome, Mp4FinishOutcome::Finished);
+    const Bytes finished = WholeFile<Bytes>(reference);
+
+    const std::string path = folder / "copied.mp4";
+    for (const bool gap : {false, true}) {
+        SCOPED_TRACE(gap ? "a write into a gap" : "written in order");
+        WriteWholeFile(path, recording);
+        Mp4HeaderCopy copy;
+        // Pieces of every size the muxer's buffer gives, a header split too;
+        // the first bytes written again, as a muxer that patches its header.
+        size_t at = 0;
+        for (size_t piece = 1; at < recording.size(); piece = piece * 3 % 4099 + 1) {
+            const size_t size = std::min(piece, recording.size() - at);
+            const size_t skipped = gap && at > recording.size() / 2 ? 1 : 0;
+            copy.Written(at + skipped, recording.data() + at + skipped, size - skipped);
+            at += size;
+        }
+        copy.Written(0, recording.data(), 64);
+        ASSERT_EQ(copy.Following(), !gap);
+        CountingFile file(path);
+        HeaderCopiedFile copied(file, copy);
+        EXPECT_EQ(FinishFragmentedMp4(copied).outcome, Mp4FinishOutcome::Finished);
+        EXPECT_EQ(WholeFile<Bytes>(path), finished);
+        if (!gap) {
+            EXPECT_EQ(file.reads, 0);
+        } else {
+            EXPECT_GT(file.reads, 0);
+        }
     }
 }
 
