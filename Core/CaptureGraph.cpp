@@ -124,6 +124,25 @@ HRESULT OrvanaCamera::BuildGraph(HWND window, UINT notifyMessage) {
     if (!graph || !captureFilter || !grabberFilter) {
         return E_POINTER;
     }
+    HRESULT hr = AddGraphFilters();
+    if (hr == S_OK) {
+        hr = ConnectCapturePin();
+    }
+    if (hr == S_OK) {
+        hr = SettleFormat();
+    }
+    if (hr == S_OK) {
+        hr = HookGrabber(window, notifyMessage);
+    }
+    if (hr != S_OK) {
+        return hr;
+    }
+    graphBuilt = true;
+    RecordActiveFormat();
+    return 0;
+}
+
+HRESULT OrvanaCamera::AddGraphFilters() {
     HRESULT hr = graph->AddFilter(captureFilter.Get(), L"Video Capture");
     if (FAILED(hr)) {
         return hr;
@@ -138,10 +157,11 @@ HRESULT OrvanaCamera::BuildGraph(HWND window, UINT notifyMessage) {
         return hr;
     }
     hr = graph->AddFilter(nullRenderer.Get(), L"NullRender");
-    if (FAILED(hr)) {
-        return hr;
-    }
+    return FAILED(hr) ? hr : S_OK;
+}
 
+// Capture pin -> grabber -> null renderer; 1 when a pin or a connection is missing.
+HRESULT OrvanaCamera::ConnectCapturePin() {
     const int group = ChooseBuildGroup(pinGroups, opened, currentFormat.pinIndex);
     if (group < 0) {
         return 1;
@@ -153,7 +173,6 @@ HRESULT OrvanaCamera::BuildGraph(HWND window, UINT notifyMessage) {
     if (FAILED(capturePin.As(&streamConfig))) {
         return 1;
     }
-
     ComPtr<IPin> grabberInput;
     if (FAILED(FindFilterPin(grabberFilter.Get(), false, PINDIR_INPUT, &grabberInput)) ||
         FAILED(graph->Connect(capturePin.Get(), grabberInput.Get()))) {
@@ -166,39 +185,47 @@ HRESULT OrvanaCamera::BuildGraph(HWND window, UINT notifyMessage) {
         FAILED(graph->Connect(grabberOutput.Get(), rendererInput.Get()))) {
         return 1;
     }
+    return S_OK;
+}
 
+// An opened camera gets the chosen format; at the first build the pin's own
+// format becomes the current one.
+HRESULT OrvanaCamera::SettleFormat() {
     if (opened) {
-        hr = streamConfig ? ApplyChosenFormat(streamConfig.Get(), currentFormat) : S_OK;
+        const HRESULT hr = streamConfig ? ApplyChosenFormat(streamConfig.Get(), currentFormat) : S_OK;
         if (FAILED(hr)) {
             // The pin refused the format: the graph is not left half made.
             RemoveDownstream(captureFilter);
             return hr;
         }
-    } else {
-        AM_MEDIA_TYPE* raw = nullptr;
-        hr = streamConfig->GetFormat(&raw);
-        MediaTypePtr active(raw);
-        if (FAILED(hr) || !active) {
-            return 1;
-        }
-        VideoFormatInfo info;
-        if (ReadVideoInfo(*active, info)) {
-            if (const StreamFormat* match =
-                    FindFormat(formats, info.width, info.height, active->subtype)) {
-                currentFormat = *match;
-            }
+        return S_OK;
+    }
+    AM_MEDIA_TYPE* raw = nullptr;
+    const HRESULT hr = streamConfig->GetFormat(&raw);
+    MediaTypePtr active(raw);
+    if (FAILED(hr) || !active) {
+        return 1;
+    }
+    VideoFormatInfo info;
+    if (ReadVideoInfo(*active, info)) {
+        if (const StreamFormat* match =
+                FindFormat(formats, info.width, info.height, active->subtype)) {
+            currentFormat = *match;
         }
     }
+    return S_OK;
+}
 
-    hr = grabberFilter.As(&sampleGrabber);
+HRESULT OrvanaCamera::HookGrabber(HWND window, UINT notifyMessage) {
+    const HRESULT hr = grabberFilter.As(&sampleGrabber);
     if (FAILED(hr)) {
         return hr;
     }
     sampleGrabber->SetOneShot(FALSE);
     sampleGrabber->SetBufferSamples(FALSE);
-    hr = sampleGrabber->SetCallback(this, 1);
-    if (FAILED(hr)) {
-        return hr;
+    const HRESULT hooked = sampleGrabber->SetCallback(this, 1);
+    if (FAILED(hooked)) {
+        return hooked;
     }
     if (notifyMessage != 0) {
         ComPtr<IMediaEventEx> events;
@@ -206,9 +233,7 @@ HRESULT OrvanaCamera::BuildGraph(HWND window, UINT notifyMessage) {
             events->SetNotifyWindow(reinterpret_cast<OAHWND>(window), notifyMessage, 0);
         }
     }
-    graphBuilt = true;
-    RecordActiveFormat();
-    return 0;
+    return S_OK;
 }
 
 void OrvanaCamera::RemoveDownstream(ComPtr<IBaseFilter> filter) {

@@ -118,6 +118,11 @@ public:
 
 private:
     HRESULT Rebuild(UINT notifyMessage, bool run);
+    // The steps of BuildGraph (CaptureGraph.cpp): S_OK, 1 or a failure code.
+    HRESULT AddGraphFilters();
+    HRESULT ConnectCapturePin();
+    HRESULT SettleFormat();
+    HRESULT HookGrabber(HWND window, UINT notifyMessage);
 
     std::mutex m_activeLock; // guards the three below
     bool m_activeKnown = false;

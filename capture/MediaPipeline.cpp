@@ -198,6 +198,43 @@ bool MediaPipeline::BuildFlipGraph(int width, int height) {
 }
 
 bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
+    if (!DecodeNewest(sample, length)) {
+        return false;
+    }
+    AVFrame* latest = m_decodedFrame;
+    // A picture of another size than the stream announced would be read past
+    // its planes below; such a sample is dropped.
+    if (latest->width != m_format.width || latest->height != m_format.height) {
+        return false;
+    }
+    if (latest->format == AV_PIX_FMT_YUV420P && latest->color_range != AVCOL_RANGE_JPEG) {
+        m_currentPicture = latest;
+        return true;
+    }
+    const AVPixelFormat sourceFormat = static_cast<AVPixelFormat>(latest->format);
+    // Camera JPEG pictures are planar 4:2:2 (sometimes 4:2:0) in full range:
+    // our own pass is cheaper than libswscale for them.
+    const bool fullRange = sourceFormat == AV_PIX_FMT_YUVJ422P ||
+                           sourceFormat == AV_PIX_FMT_YUVJ420P ||
+                           latest->color_range == AVCOL_RANGE_JPEG;
+    const bool planar422 =
+        sourceFormat == AV_PIX_FMT_YUVJ422P || sourceFormat == AV_PIX_FMT_YUV422P;
+    const bool planar420 =
+        sourceFormat == AV_PIX_FMT_YUVJ420P || sourceFormat == AV_PIX_FMT_YUV420P;
+    if (planar422 || planar420) {
+        const uint8_t* source[3] = {latest->data[0], latest->data[1], latest->data[2]};
+        if (!MakeConvertedWritable() ||
+            !PlanarYuvToI420(source, latest->linesize, m_format.width, m_format.height, planar422,
+                             fullRange, m_convertedFrame->data, m_convertedFrame->linesize)) {
+            return false;
+        }
+        m_currentPicture = m_convertedFrame;
+        return true;
+    }
+    return ScaleToI420(latest);
+}
+
+bool MediaPipeline::DecodeNewest(const uint8_t* sample, int32_t length) {
     // Decoders read ahead in whole words: hand them a copy that ends in the
     // zeroed padding they may touch, never the camera's own buffer.
     const std::size_t size = static_cast<std::size_t>(length);
@@ -237,38 +274,11 @@ bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
         got = true;
     }
     av_frame_free(&next);
-    if (!got || latest->linesize[0] == 0) {
-        return false;
-    }
-    // A picture of another size than the stream announced would be read past
-    // its planes below; such a sample is dropped.
-    if (latest->width != m_format.width || latest->height != m_format.height) {
-        return false;
-    }
-    if (latest->format == AV_PIX_FMT_YUV420P && latest->color_range != AVCOL_RANGE_JPEG) {
-        m_currentPicture = latest;
-        return true;
-    }
-    const AVPixelFormat sourceFormat = static_cast<AVPixelFormat>(latest->format);
-    // Camera JPEG pictures are planar 4:2:2 (sometimes 4:2:0) in full range:
-    // our own pass is cheaper than libswscale for them.
-    const bool fullRange = sourceFormat == AV_PIX_FMT_YUVJ422P ||
-                           sourceFormat == AV_PIX_FMT_YUVJ420P ||
-                           latest->color_range == AVCOL_RANGE_JPEG;
-    const bool planar422 =
-        sourceFormat == AV_PIX_FMT_YUVJ422P || sourceFormat == AV_PIX_FMT_YUV422P;
-    const bool planar420 =
-        sourceFormat == AV_PIX_FMT_YUVJ420P || sourceFormat == AV_PIX_FMT_YUV420P;
-    if (planar422 || planar420) {
-        const uint8_t* source[3] = {latest->data[0], latest->data[1], latest->data[2]};
-        if (!MakeConvertedWritable() ||
-            !PlanarYuvToI420(source, latest->linesize, m_format.width, m_format.height, planar422,
-                             fullRange, m_convertedFrame->data, m_convertedFrame->linesize)) {
-            return false;
-        }
-        m_currentPicture = m_convertedFrame;
-        return true;
-    }
+    return got && latest->linesize[0] != 0;
+}
+
+bool MediaPipeline::ScaleToI420(AVFrame* picture) {
+    const AVPixelFormat sourceFormat = static_cast<AVPixelFormat>(picture->format);
     if (m_scalerNeedsInit || static_cast<int>(sourceFormat) != m_scalerSource) {
         // Made once per open; a stream that changes its pixel layout midway
         // gets a scaler of its own instead of being read with the old one.
@@ -283,7 +293,7 @@ bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
         m_scalerNeedsInit = false;
     }
     if (!MakeConvertedWritable() ||
-        sws_scale(m_scaler, latest->data, latest->linesize, 0, m_format.height,
+        sws_scale(m_scaler, picture->data, picture->linesize, 0, m_format.height,
                   m_convertedFrame->data, m_convertedFrame->linesize) <= 0) {
         return false;
     }

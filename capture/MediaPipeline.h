@@ -73,6 +73,9 @@ private:
     void CloseDecoder();
     bool BuildFlipGraph(int width, int height);
     bool DecodeCompressed(const uint8_t* sample, int32_t length);
+    // Sends the sample and keeps the newest picture it completed in m_decodedFrame.
+    bool DecodeNewest(const uint8_t* sample, int32_t length);
+    bool ScaleToI420(AVFrame* picture);
     bool ConvertYuy2(const uint8_t* sample, int32_t length);
     bool MakeConvertedWritable();
 

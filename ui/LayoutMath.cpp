@@ -62,25 +62,23 @@ int64_t Clamp(int64_t value, int64_t low, int64_t high) {
     return std::min(std::max(value, low), high);
 }
 
-} // namespace
-
-StackLayout LayoutStack(LayoutDirection direction, const UiRect& inner, int childGap,
-                        ChildAlignment alignment, const std::vector<LayoutChild>& children) {
-    StackLayout result;
-    if (children.empty()) {
-        return result;
-    }
-    const AxisMap axes(direction);
-    const Axial innerStart = axes.Start(inner);
-    const Axial innerEnd = axes.End(inner);
-    const Axial innerSize{innerEnd.main - innerStart.main, innerEnd.cross - innerStart.cross};
-
-    std::vector<Placement> placements(children.size());
-    int64_t fixedTotal = static_cast<int64_t>(childGap) * static_cast<int64_t>(children.size() - 1);
+struct Measured {
+    std::vector<Placement> placements;
+    int64_t fixedTotal = 0; // gaps, paddings and every size a child asked for
     std::size_t stretchCount = 0;
+};
+
+// Asks each child for its size along the main axis; a child that asks for
+// none stretches.
+Measured MeasureChildren(const AxisMap& axes, const Axial& innerSize, int childGap,
+                         const std::vector<LayoutChild>& children) {
+    Measured measured;
+    measured.placements.resize(children.size());
+    measured.fixedTotal =
+        static_cast<int64_t>(childGap) * static_cast<int64_t>(children.size() - 1);
     for (std::size_t i = 0; i < children.size(); ++i) {
         const LayoutChild& child = children[i];
-        Placement& place = placements[i];
+        Placement& place = measured.placements[i];
         place.fixed = axes.Size(child.fixed);
         place.minimum = axes.Size(child.minSize);
         place.maximum = axes.Size(child.maxSize);
@@ -102,35 +100,71 @@ StackLayout LayoutStack(LayoutDirection direction, const UiRect& inner, int chil
             place.mainSize = Clamp(asked, place.minimum.main, place.maximum.main);
         } else {
             place.stretches = true;
-            ++stretchCount;
+            ++measured.stretchCount;
         }
-        fixedTotal += place.padStart.main + place.mainSize + place.padEnd.main;
+        measured.fixedTotal += place.padStart.main + place.mainSize + place.padEnd.main;
     }
+    return measured;
+}
 
-    if (stretchCount > 0) {
-        const int64_t share = std::max<int64_t>(0, (innerSize.main - fixedTotal) /
-                                                       static_cast<int64_t>(stretchCount));
-        int64_t given = 0;
-        std::size_t seen = 0;
-        for (Placement& place : placements) {
-            if (!place.stretches) {
-                continue;
-            }
-            if (++seen < stretchCount) {
-                place.mainSize = Clamp(share, place.minimum.main, place.maximum.main);
-                given += place.mainSize;
-            } else {
-                // The last one fills the rest exactly; when earlier minimums
-                // have already used more than there is, it gets nothing rather
-                // than a negative size.
-                place.mainSize = std::max<int64_t>(0, innerSize.main - fixedTotal - given);
-            }
+// Shares what the fixed children left among those that stretch.
+void ShareTheRest(Measured& measured, int64_t innerMain) {
+    if (measured.stretchCount == 0) {
+        return;
+    }
+    const int64_t share =
+        std::max<int64_t>(0, (innerMain - measured.fixedTotal) /
+                                 static_cast<int64_t>(measured.stretchCount));
+    int64_t given = 0;
+    std::size_t seen = 0;
+    for (Placement& place : measured.placements) {
+        if (!place.stretches) {
+            continue;
+        }
+        if (++seen < measured.stretchCount) {
+            place.mainSize = Clamp(share, place.minimum.main, place.maximum.main);
+            given += place.mainSize;
+        } else {
+            // The last one fills the rest exactly; when earlier minimums
+            // have already used more than there is, it gets nothing rather
+            // than a negative size.
+            place.mainSize = std::max<int64_t>(0, innerMain - measured.fixedTotal - given);
         }
     }
+}
+
+int64_t CrossStart(ChildAlignment alignment, const Placement& place, const Axial& innerStart,
+                   const Axial& innerEnd, int64_t innerCross, int64_t crossSize) {
+    switch (alignment) {
+    case ChildAlignment::Center:
+        return innerStart.cross + innerCross / 2 - crossSize / 2;
+    case ChildAlignment::End:
+        return innerEnd.cross - place.padEnd.cross - crossSize;
+    case ChildAlignment::Start:
+        break;
+    }
+    return innerStart.cross + place.padStart.cross;
+}
+
+} // namespace
+
+StackLayout LayoutStack(LayoutDirection direction, const UiRect& inner, int childGap,
+                        ChildAlignment alignment, const std::vector<LayoutChild>& children) {
+    StackLayout result;
+    if (children.empty()) {
+        return result;
+    }
+    const AxisMap axes(direction);
+    const Axial innerStart = axes.Start(inner);
+    const Axial innerEnd = axes.End(inner);
+    const Axial innerSize{innerEnd.main - innerStart.main, innerEnd.cross - innerStart.cross};
+
+    Measured measured = MeasureChildren(axes, innerSize, childGap, children);
+    ShareTheRest(measured, innerSize.main);
 
     int64_t running = innerStart.main;
     result.rects.reserve(children.size());
-    for (const Placement& place : placements) {
+    for (const Placement& place : measured.placements) {
         const int64_t room = innerSize.cross - place.padStart.cross - place.padEnd.cross;
         int64_t crossSize = place.fixed.cross != 0 ? place.fixed.cross : place.maximum.cross;
         crossSize = std::min({crossSize, room, place.maximum.cross});
@@ -138,17 +172,7 @@ StackLayout LayoutStack(LayoutDirection direction, const UiRect& inner, int chil
         crossSize = std::max(crossSize, place.minimum.cross);
 
         Axial start;
-        switch (alignment) {
-        case ChildAlignment::Start:
-            start.cross = innerStart.cross + place.padStart.cross;
-            break;
-        case ChildAlignment::Center:
-            start.cross = innerStart.cross + innerSize.cross / 2 - crossSize / 2;
-            break;
-        case ChildAlignment::End:
-            start.cross = innerEnd.cross - place.padEnd.cross - crossSize;
-            break;
-        }
+        start.cross = CrossStart(alignment, place, innerStart, innerEnd, innerSize.cross, crossSize);
         start.main = running + place.padStart.main;
         result.rects.push_back(axes.ToRect(start, Axial{place.mainSize, crossSize}));
         running += place.padStart.main + place.mainSize + place.padEnd.main + childGap;

@@ -9,6 +9,7 @@
 namespace Ui {
 
 using XmlDetail::XmlAttribute;
+using XmlDetail::OpenElement;
 using XmlDetail::XmlElement;
 
 namespace {
@@ -248,16 +249,11 @@ std::size_t CXmlDocument::AddString(const char* text, std::size_t length) {
 // Reads the text in one pass with an explicit stack of open elements, so the depth of the
 // document never touches the machine stack.
 bool CXmlDocument::Parse(const char* text) {
-    struct OpenElement {
-        int element;
-        int lastChild;
-        std::string value; // the element's text, gathered from between its children
-    };
     std::vector<OpenElement> open;
     int lastTopLevel = -1;
     const char* p = text;
 
-    for (;;) {
+    while (p != nullptr) {
         if (open.empty()) {
             p = SkipBlanks(p);
             if (*p == '\0') {
@@ -280,123 +276,142 @@ bool CXmlDocument::Parse(const char* text) {
         // *p is '<'.
         if (p[1] == '?') {
             p = SkipPast(p + 2, "?>");
-            continue;
-        }
-        if (p[1] == '!') {
+        } else if (p[1] == '!') {
             p = SkipPast(p + 2, "->");
-            continue;
-        }
-
-        if (p[1] == '/') {
-            if (open.empty()) {
-                return Fail("Unmatched closing tag", p);
-            }
-            const char* tag = p;
-            const char* nameStart = p + 2;
-            p = nameStart;
-            while (!IsBlank(*p) && *p != '>') {
-                ++p;
-            }
-            OpenElement& current = open.back();
-            XmlElement& element = m_elements[static_cast<std::size_t>(current.element)];
-            const char* openName = &m_strings[element.name];
-            const std::size_t length = static_cast<std::size_t>(p - nameStart);
-            if (std::strlen(openName) != length || std::memcmp(openName, nameStart, length) != 0) {
-                return Fail("Unmatched closing tag", tag);
-            }
-            p = SkipBlanks(p);
-            if (*p != '>') {
-                return Fail("Unmatched closing tag", tag);
-            }
-            ++p;
-            element.value = AddString(current.value.data(), current.value.size());
-            open.pop_back();
-            continue;
-        }
-
-        // A start tag.
-        const char* tag = p;
-        const char* nameStart = ++p;
-        while (!IsBlank(*p) && *p != '/' && *p != '>' && *p != '<') {
-            ++p;
-        }
-        if (p == nameStart) {
-            return Fail("Error parsing element name", tag);
-        }
-        if (open.size() >= kMaxDepth) {
-            return Fail("Elements nested too deeply", tag);
-        }
-
-        const int index = static_cast<int>(m_elements.size());
-        XmlElement element;
-        element.name = AddString(nameStart, static_cast<std::size_t>(p - nameStart));
-        element.value = 0;
-        element.parent = open.empty() ? -1 : open.back().element;
-        element.firstChild = -1;
-        element.nextSibling = -1;
-        element.firstAttribute = m_attributes.size();
-        element.attributeCount = 0;
-        int& previous = open.empty() ? lastTopLevel : open.back().lastChild;
-        if (previous >= 0) {
-            m_elements[static_cast<std::size_t>(previous)].nextSibling = index;
-        } else if (!open.empty()) {
-            m_elements[static_cast<std::size_t>(open.back().element)].firstChild = index;
-        }
-        previous = index;
-
-        // Attributes: no blank is needed after a closing quote before the next name.
-        for (;;) {
-            p = SkipBlanks(p);
-            if (*p == '\0' || *p == '/' || *p == '>') {
-                break;
-            }
-            const char* attributeName = p;
-            while (!IsBlank(*p) && *p != '=' && *p != '/' && *p != '>') {
-                ++p;
-            }
-            const char* attributeNameEnd = p;
-            p = SkipBlanks(p);
-            if (attributeNameEnd == attributeName || *p != '=') {
-                return Fail("Error while parsing attributes", attributeName);
-            }
-            p = SkipBlanks(p + 1);
-            if (*p != '"') {
-                return Fail("Expected attribute value", p);
-            }
-            const char* valueStart = ++p;
-            while (*p != '\0' && *p != '"') {
-                ++p;
-            }
-            if (*p == '\0') {
-                return Fail("Error while parsing attribute string", valueStart);
-            }
-            std::string value;
-            AppendDecoded(value, valueStart, p);
-            ++p;
-            XmlAttribute attribute;
-            attribute.name = AddString(attributeName,
-                                       static_cast<std::size_t>(attributeNameEnd - attributeName));
-            attribute.value = AddString(value.data(), value.size());
-            m_attributes.push_back(attribute);
-            ++element.attributeCount;
-        }
-
-        if (p[0] == '/' && p[1] == '>') {
-            p += 2;
-            m_elements.push_back(element);
-        } else if (p[0] == '>') {
-            ++p;
-            m_elements.push_back(element);
-            open.push_back(OpenElement{index, -1, std::string()});
+        } else if (p[1] == '/') {
+            p = ParseEndTag(p, open);
         } else {
-            return Fail("Expected start-tag closing", p);
+            p = ParseStartTag(p, open, lastTopLevel);
         }
     }
-
+    if (p == nullptr) {
+        return false;
+    }
     if (m_elements.empty()) {
         return Fail("Expected start tag", p);
     }
     return true;
+}
+
+const char* CXmlDocument::ParseEndTag(const char* p, std::vector<OpenElement>& open) {
+    const char* tag = p;
+    if (open.empty()) {
+        Fail("Unmatched closing tag", tag);
+        return nullptr;
+    }
+    const char* nameStart = p + 2;
+    p = nameStart;
+    while (!IsBlank(*p) && *p != '>') {
+        ++p;
+    }
+    OpenElement& current = open.back();
+    XmlElement& element = m_elements[static_cast<std::size_t>(current.element)];
+    const char* openName = &m_strings[element.name];
+    const std::size_t length = static_cast<std::size_t>(p - nameStart);
+    if (std::strlen(openName) != length || std::memcmp(openName, nameStart, length) != 0) {
+        Fail("Unmatched closing tag", tag);
+        return nullptr;
+    }
+    p = SkipBlanks(p);
+    if (*p != '>') {
+        Fail("Unmatched closing tag", tag);
+        return nullptr;
+    }
+    element.value = AddString(current.value.data(), current.value.size());
+    open.pop_back();
+    return p + 1;
+}
+
+const char* CXmlDocument::ParseStartTag(const char* p, std::vector<OpenElement>& open,
+                                        int& lastTopLevel) {
+    const char* tag = p;
+    const char* nameStart = ++p;
+    while (!IsBlank(*p) && *p != '/' && *p != '>' && *p != '<') {
+        ++p;
+    }
+    if (p == nameStart) {
+        Fail("Error parsing element name", tag);
+        return nullptr;
+    }
+    if (open.size() >= kMaxDepth) {
+        Fail("Elements nested too deeply", tag);
+        return nullptr;
+    }
+
+    const int index = static_cast<int>(m_elements.size());
+    XmlElement element;
+    element.name = AddString(nameStart, static_cast<std::size_t>(p - nameStart));
+    element.value = 0;
+    element.parent = open.empty() ? -1 : open.back().element;
+    element.firstChild = -1;
+    element.nextSibling = -1;
+    element.firstAttribute = m_attributes.size();
+    element.attributeCount = 0;
+    int& previous = open.empty() ? lastTopLevel : open.back().lastChild;
+    if (previous >= 0) {
+        m_elements[static_cast<std::size_t>(previous)].nextSibling = index;
+    } else if (!open.empty()) {
+        m_elements[static_cast<std::size_t>(open.back().element)].firstChild = index;
+    }
+    previous = index;
+
+    p = ParseAttributes(p, element);
+    if (p == nullptr) {
+        return nullptr;
+    }
+    if (p[0] == '/' && p[1] == '>') {
+        m_elements.push_back(element);
+        return p + 2;
+    }
+    if (p[0] == '>') {
+        m_elements.push_back(element);
+        open.push_back(OpenElement{index, -1, std::string()});
+        return p + 1;
+    }
+    Fail("Expected start-tag closing", p);
+    return nullptr;
+}
+
+// No blank is needed after a closing quote before the next name.
+const char* CXmlDocument::ParseAttributes(const char* p, XmlElement& element) {
+    for (;;) {
+        p = SkipBlanks(p);
+        if (*p == '\0' || *p == '/' || *p == '>') {
+            return p;
+        }
+        const char* attributeName = p;
+        while (!IsBlank(*p) && *p != '=' && *p != '/' && *p != '>') {
+            ++p;
+        }
+        const char* attributeNameEnd = p;
+        p = SkipBlanks(p);
+        if (attributeNameEnd == attributeName || *p != '=') {
+            Fail("Error while parsing attributes", attributeName);
+            return nullptr;
+        }
+        p = SkipBlanks(p + 1);
+        if (*p != '"') {
+            Fail("Expected attribute value", p);
+            return nullptr;
+        }
+        const char* valueStart = ++p;
+        while (*p != '\0' && *p != '"') {
+            ++p;
+        }
+        if (*p == '\0') {
+            Fail("Error while parsing attribute string", valueStart);
+            return nullptr;
+        }
+        std::string value;
+        AppendDecoded(value, valueStart, p);
+        ++p;
+        XmlAttribute attribute;
+        attribute.name = AddString(attributeName,
+                                   static_cast<std::size_t>(attributeNameEnd - attributeName));
+        attribute.value = AddString(value.data(), value.size());
+        m_attributes.push_back(attribute);
+        ++element.attributeCount;
+    }
 }
 
 } // namespace Ui

@@ -8,6 +8,7 @@
 #pragma once
 
 #include <cstddef>
+#include <string>
 #include <vector>
 
 #include "ui/UiString.h"
@@ -32,6 +33,13 @@ struct XmlElement {
 struct XmlAttribute {
     std::size_t name;
     std::size_t value;
+};
+
+// An element whose end tag has not been read yet.
+struct OpenElement {
+    int element;
+    int lastChild;
+    std::string value; // the element's text, gathered from between its children
 };
 
 } // namespace XmlDetail
@@ -92,6 +100,12 @@ private:
     friend class CXmlNode;
 
     bool Parse(const char* text);
+    // Each reads from the '<' of its tag and answers the position after it, or null after
+    // Fail.
+    const char* ParseEndTag(const char* p, std::vector<XmlDetail::OpenElement>& open);
+    const char* ParseStartTag(const char* p, std::vector<XmlDetail::OpenElement>& open,
+                              int& lastTopLevel);
+    const char* ParseAttributes(const char* p, XmlDetail::XmlElement& element);
     bool Fail(const char* message, const char* location);
     std::size_t AddString(const char* text, std::size_t length);
 
