@@ -529,18 +529,15 @@ bool OutputPin::WaitInterruptible(DWORD milliseconds) {
     return WaitForSingleObject(stopEvent_, milliseconds) == WAIT_TIMEOUT;
 }
 
-void OutputPin::StreamLoop() {
-    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
-    std::unique_ptr<SampleSource> source = factory_();
-    ALLOCATOR_PROPERTIES properties = {};
-    allocator_->GetProperties(&properties);
-    const bool started = source && source->Start(connectedType_.Get(), properties.cbBuffer);
-    const LONGLONG frequency = CounterFrequency();
+// What the streaming thread keeps between samples; a new run starts it afresh, except for
+// the picture number, which keeps counting as the picture shows it.
+struct OutputPin::RunState {
+    LONGLONG frequency = 0;
     unsigned generation = 0;
     LONGLONG origin = 0;
     uint64_t slot = 0;          // pacing slots since the run started
     uint64_t delivered = 0;     // samples delivered in this run
-    uint64_t pictureNumber = 0; // keeps counting across runs, as the picture shows it
+    uint64_t pictureNumber = 0;
     REFERENCE_TIME nextAudioTime = -1;
     bool stalled = false, ended = false;
     DeviceStatus status;
@@ -549,151 +546,171 @@ void OutputPin::StreamLoop() {
     unsigned seededWith = 0; // the seed randomState was started from this run
     uint32_t randomState = 0;
 
-    // Delivers one sample; answers false when the pin was stopped while it waited for a buffer.
-    auto deliver = [&](const Faults& faults, REFERENCE_TIME interval) -> bool {
-        IMediaSample* sample = nullptr;
-        if (FAILED(allocator_->GetBuffer(&sample, nullptr, nullptr, 0)) || !sample)
-            return WaitForSingleObject(stopEvent_, 0) != WAIT_OBJECT_0;
-        BYTE* data = nullptr;
-        sample->GetPointer(&data);
-        bool keyFrame = true;
-        long length = data ? source->Produce(pictureNumber, data, sample->GetSize(), keyFrame) : -1;
-        ++pictureNumber;
-        if (length < 0) {
-            sample->Release();
-            return true;
-        }
-        const uint64_t number = delivered + 1;
-        if (faults.randomSeed != seededWith) {
-            seededWith = faults.randomSeed;
-            randomState = faults.randomSeed;
-        }
-        // Each switch draws for every sample, on or off, so the samples one of them strikes
-        // do not depend on the others.
-        auto strikes = [&](unsigned every) {
-            if (faults.randomSeed != 0) {
-                const uint32_t draw = NextRandom(randomState);
-                return every > 0 && draw % every == 0;
-            }
-            return every > 0 && number % every == 0;
-        };
-        const bool zeroLength = strikes(faults.zeroLengthEvery);
-        const bool truncated = strikes(faults.truncateEvery);
-        const bool corrupted = strikes(faults.corruptEvery);
-        if (zeroLength) {
-            length = 0;
-        } else {
-            if (truncated)
-                length /= 2;
-            if (corrupted) {
-                // Scramble the middle of the payload, keeping its first bytes (the headers
-                // that let a decoder start) so the damage reaches the decoder.
-                for (long i = length / 4; i < length; i += 7)
-                    data[i] ^= 0x5a;
-            }
-        }
-        sample->SetActualDataLength(length);
-        REFERENCE_TIME start = std::max<REFERENCE_TIME>(0, filter_->StreamTime());
-        if (audio_) {
-            // Sound is stamped contiguously from the first buffer of the run.
-            if (nextAudioTime < 0)
-                nextAudioTime = start;
-            start = nextAudioTime;
-            nextAudioTime += interval;
-        }
-        REFERENCE_TIME stop = start + interval;
-        sample->SetTime(&start, &stop);
-        sample->SetSyncPoint(keyFrame);
-        sample->SetDiscontinuity(delivered == 0);
-        sample->SetPreroll(FALSE);
-        peerInput_->Receive(sample);
-        sample->Release();
-        ++delivered;
-        return true;
-    };
+    void StartRun(unsigned runGeneration) {
+        generation = runGeneration;
+        origin = Counter();
+        slot = delivered = 0;
+        stalled = ended = false;
+        nextAudioTime = -1;
+        statusTick = 0;
+        pacedInterval = 0;
+        seededWith = 0; // each run starts the seed's sequence afresh
+    }
+};
+
+void OutputPin::StreamLoop() {
+    CoInitializeEx(nullptr, COINIT_MULTITHREADED);
+    std::unique_ptr<SampleSource> source = factory_();
+    ALLOCATOR_PROPERTIES properties = {};
+    allocator_->GetProperties(&properties);
+    const bool started = source && source->Start(connectedType_.Get(), properties.cbBuffer);
+    RunState run;
+    run.frequency = CounterFrequency();
 
     HANDLE waits[2] = {stopEvent_, runEvent_};
     while (started) {
         if (WaitForMultipleObjects(2, waits, FALSE, INFINITE) != WAIT_OBJECT_0 + 1)
             break;
-        if (generation != runGeneration_.load()) {
-            generation = runGeneration_.load();
-            origin = Counter();
-            slot = delivered = 0;
-            stalled = ended = false;
-            nextAudioTime = -1;
-            statusTick = 0;
-            pacedInterval = 0;
-            seededWith = 0; // each run starts the seed's sequence afresh
+        if (run.generation != runGeneration_.load())
+            run.StartRun(runGeneration_.load());
+        if (run.statusTick == 0 || GetTickCount() - run.statusTick >= 250) {
+            run.status = filter_->Status();
+            run.statusTick = GetTickCount() | 1;
         }
-        if (statusTick == 0 || GetTickCount() - statusTick >= 250) {
-            status = filter_->Status();
-            statusTick = GetTickCount() | 1;
-        }
-        const Faults& faults = status.faults;
+        const Faults& faults = run.status.faults;
         REFERENCE_TIME interval = source->Interval();
         if (faults.actualFps > 0)
             interval = 10000000LL / faults.actualFps;
-        // Wait for this slot's moment; far behind (after a stall or a slow encode), skip ahead.
-        // A device whose clock is off paces by its own clock: a fast one delivers its
-        // nominal intervals sooner.
-        const double slotTicks =
-            std::max(1.0, static_cast<double>(interval) * frequency / 10000000.0 * 1000000.0 /
-                              (1000000.0 + source->ClockPpm()));
-        const LONGLONG intervalTicks = static_cast<LONGLONG>(slotTicks);
-        if (interval != pacedInterval) {
-            // A changed rate paces from now on, not from the start of the run.
-            if (pacedInterval != 0) {
-                origin = Counter();
-                slot = 0;
-            }
-            pacedInterval = interval;
-        }
-        LONGLONG due = origin + static_cast<LONGLONG>(static_cast<double>(slot) * slotTicks);
-        LONGLONG now = Counter();
-        // A sound card's buffer holds about two seconds; what it held up comes late, at once.
-        const LONGLONG behindLimit =
-            source->KeepsBacklog() ? 2 * frequency : 3 * intervalTicks;
-        if (now - due > behindLimit) {
-            const auto caughtUp = static_cast<uint64_t>(static_cast<double>(now - origin) / slotTicks);
-            // Sound that overflowed is lost, and the stamps say so.
-            if (nextAudioTime >= 0 && caughtUp > slot)
-                nextAudioTime += static_cast<REFERENCE_TIME>(caughtUp - slot) * interval;
-            slot = caughtUp;
-            due = origin + static_cast<LONGLONG>(static_cast<double>(slot) * slotTicks);
-        }
-        if (due > now && !WaitInterruptible(static_cast<DWORD>((due - now) * 1000 / frequency))) {
+        if (!WaitForSlot(run, *source, interval))
             break;
-        }
-        ++slot;
         if (WaitForSingleObject(runEvent_, 0) != WAIT_OBJECT_0)
             continue; // paused meanwhile
-        if (!status.plugged || ended)
+        if (!run.status.plugged || run.ended)
             continue;
-        if (faults.stallMs > 0 && delivered == faults.stallAfter && !stalled) {
-            stalled = true;
+        if (faults.stallMs > 0 && run.delivered == faults.stallAfter && !run.stalled) {
+            run.stalled = true;
             if (!WaitInterruptible(faults.stallMs))
                 break;
             // A sound card keeps capturing meanwhile: this slot's sound comes with the rest.
             if (source->KeepsBacklog())
-                --slot;
+                --run.slot;
             continue;
         }
-        if (faults.endOfStreamAfter > 0 && delivered >= faults.endOfStreamAfter) {
-            ended = true;
+        if (faults.endOfStreamAfter > 0 && run.delivered >= faults.endOfStreamAfter) {
+            run.ended = true;
             peer_->EndOfStream();
             continue;
         }
-
-        if (!deliver(faults, interval))
+        if (!DeliverSample(run, *source, faults, interval))
             break;
     }
     // A real filter may be in the middle of a sample when Stop comes, and delivers it.
-    if (started && lastSample_ && status.plugged && !ended && peerInput_)
-        deliver(status.faults, pacedInterval != 0 ? pacedInterval : source->Interval());
+    if (started && lastSample_ && run.status.plugged && !run.ended && peerInput_)
+        DeliverSample(run, *source, run.status.faults,
+                      run.pacedInterval != 0 ? run.pacedInterval : source->Interval());
     if (source)
         source->Stop();
     CoUninitialize();
+}
+
+bool OutputPin::WaitForSlot(RunState& run, SampleSource& source, REFERENCE_TIME interval) {
+    // Wait for this slot's moment; far behind (after a stall or a slow encode), skip ahead.
+    // A device whose clock is off paces by its own clock: a fast one delivers its
+    // nominal intervals sooner.
+    const LONGLONG frequency = run.frequency;
+    const double slotTicks =
+        std::max(1.0, static_cast<double>(interval) * frequency / 10000000.0 * 1000000.0 /
+                          (1000000.0 + source.ClockPpm()));
+    const LONGLONG intervalTicks = static_cast<LONGLONG>(slotTicks);
+    if (interval != run.pacedInterval) {
+        // A changed rate paces from now on, not from the start of the run.
+        if (run.pacedInterval != 0) {
+            run.origin = Counter();
+            run.slot = 0;
+        }
+        run.pacedInterval = interval;
+    }
+    LONGLONG due = run.origin + static_cast<LONGLONG>(static_cast<double>(run.slot) * slotTicks);
+    const LONGLONG now = Counter();
+    // A sound card's buffer holds about two seconds; what it held up comes late, at once.
+    const LONGLONG behindLimit = source.KeepsBacklog() ? 2 * frequency : 3 * intervalTicks;
+    if (now - due > behindLimit) {
+        const auto caughtUp =
+            static_cast<uint64_t>(static_cast<double>(now - run.origin) / slotTicks);
+        // Sound that overflowed is lost, and the stamps say so.
+        if (run.nextAudioTime >= 0 && caughtUp > run.slot)
+            run.nextAudioTime += static_cast<REFERENCE_TIME>(caughtUp - run.slot) * interval;
+        run.slot = caughtUp;
+        due = run.origin + static_cast<LONGLONG>(static_cast<double>(run.slot) * slotTicks);
+    }
+    if (due > now && !WaitInterruptible(static_cast<DWORD>((due - now) * 1000 / frequency)))
+        return false;
+    ++run.slot;
+    return true;
+}
+
+// Delivers one sample; answers false when the pin was stopped while it waited for a buffer.
+bool OutputPin::DeliverSample(RunState& run, SampleSource& source, const Faults& faults,
+                              REFERENCE_TIME interval) {
+    IMediaSample* sample = nullptr;
+    if (FAILED(allocator_->GetBuffer(&sample, nullptr, nullptr, 0)) || !sample)
+        return WaitForSingleObject(stopEvent_, 0) != WAIT_OBJECT_0;
+    BYTE* data = nullptr;
+    sample->GetPointer(&data);
+    bool keyFrame = true;
+    long length = data ? source.Produce(run.pictureNumber, data, sample->GetSize(), keyFrame) : -1;
+    ++run.pictureNumber;
+    if (length < 0) {
+        sample->Release();
+        return true;
+    }
+    const uint64_t number = run.delivered + 1;
+    if (faults.randomSeed != run.seededWith) {
+        run.seededWith = faults.randomSeed;
+        run.randomState = faults.randomSeed;
+    }
+    // Each switch draws for every sample, on or off, so the samples one of them strikes
+    // do not depend on the others.
+    auto strikes = [&](unsigned every) {
+        if (faults.randomSeed != 0) {
+            const uint32_t draw = NextRandom(run.randomState);
+            return every > 0 && draw % every == 0;
+        }
+        return every > 0 && number % every == 0;
+    };
+    const bool zeroLength = strikes(faults.zeroLengthEvery);
+    const bool truncated = strikes(faults.truncateEvery);
+    const bool corrupted = strikes(faults.corruptEvery);
+    if (zeroLength) {
+        length = 0;
+    } else {
+        if (truncated)
+            length /= 2;
+        if (corrupted) {
+            // Scramble the middle of the payload, keeping its first bytes (the headers
+            // that let a decoder start) so the damage reaches the decoder.
+            for (long i = length / 4; i < length; i += 7)
+                data[i] ^= 0x5a;
+        }
+    }
+    sample->SetActualDataLength(length);
+    REFERENCE_TIME start = std::max<REFERENCE_TIME>(0, filter_->StreamTime());
+    if (audio_) {
+        // Sound is stamped contiguously from the first buffer of the run.
+        if (run.nextAudioTime < 0)
+            run.nextAudioTime = start;
+        start = run.nextAudioTime;
+        run.nextAudioTime += interval;
+    }
+    REFERENCE_TIME stop = start + interval;
+    sample->SetTime(&start, &stop);
+    sample->SetSyncPoint(keyFrame);
+    sample->SetDiscontinuity(run.delivered == 0);
+    sample->SetPreroll(FALSE);
+    peerInput_->Receive(sample);
+    sample->Release();
+    ++run.delivered;
+    return true;
 }
 
 } // namespace TestDevices

@@ -20,6 +20,7 @@
 namespace TestDevices {
 
 class SourceFilter;
+struct Faults;
 
 // One offered capability: its media type and its capability record (video or audio).
 struct PinFormat {
@@ -97,7 +98,12 @@ private:
     HRESULT TryConnection(IPin* receivePin, const MediaType& type);
     HRESULT DecideAllocator(IMemInputPin* input, long bufferSize);
     long BufferSizeFor(const AM_MEDIA_TYPE& type) const;
+    struct RunState;
     void StreamLoop();
+    // Waits for the run's next pacing slot; false when the pin was stopped meanwhile.
+    bool WaitForSlot(RunState& run, SampleSource& source, REFERENCE_TIME interval);
+    bool DeliverSample(RunState& run, SampleSource& source, const Faults& faults,
+                       REFERENCE_TIME interval);
     bool WaitInterruptible(DWORD milliseconds);
 
     SourceFilter* filter_;
