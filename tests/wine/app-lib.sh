@@ -57,7 +57,13 @@ wait_for_exit() {
     if kill -0 "$pid" 2>/dev/null; then
         # What the screen shows and which window has the focus tell why.
         import -window root "$shots/still-running.png" 2>/dev/null
-        fail "still running $seconds s after $2 (focus on \"$(xdotool getwindowfocus getwindowname 2>&1)\")"
+        # Every thread's stack, for a hang: "bt all" covers the whole Wine session.
+        timeout 120 winedbg --command "bt all" >"$shots/threads.txt" 2>&1
+        local focus
+        focus="$(xdotool getwindowfocus 2>/dev/null)"
+        [ "$focus" = "${window:-}" ] && focus="the main window" ||
+            focus="window $focus, class $(xprop -id "$focus" WM_CLASS 2>/dev/null | cut -d= -f2)"
+        fail "still running $seconds s after $2 (focus on $focus; threads in threads.txt)"
     fi
     wait "$pid"
 }
