@@ -14,7 +14,7 @@ packages=(
     cmake ninja-build pkg-config dpkg-dev
     g++-mingw-w64-i686-posix mingw-w64-i686-dev nasm
     libz-mingw-w64-dev libstb-dev
-    wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick ffmpeg
+    wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick ffmpeg gdb
     # mediainfo and GStreamer's demuxer read MP4 files without FFmpeg's code
     # (tests/native/Mp4InPlaceFinisherTest, tests/wine/finish-kill.sh)
     mediainfo gstreamer1.0-tools gstreamer1.0-plugins-good

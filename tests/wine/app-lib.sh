@@ -57,13 +57,15 @@ wait_for_exit() {
     if kill -0 "$pid" 2>/dev/null; then
         # What the screen shows and which window has the focus tell why.
         import -window root "$shots/still-running.png" 2>/dev/null
-        # Every thread's stack, for a hang: "bt all" covers the whole Wine session.
+        # Every thread's stack, for a hang: gdb sees the Unix side (Xlib,
+        # Mesa, Wine's drivers), winedbg the Windows side of the whole session.
+        timeout 120 gdb -p "$pid" -batch -ex "thread apply all bt 30" >"$shots/gdb.txt" 2>&1
         timeout 120 winedbg --command "bt all" >"$shots/threads.txt" 2>&1
         local focus
         focus="$(xdotool getwindowfocus 2>/dev/null)"
         [ "$focus" = "${window:-}" ] && focus="the main window" ||
             focus="window $focus, class $(xprop -id "$focus" WM_CLASS 2>/dev/null | cut -d= -f2)"
-        fail "still running $seconds s after $2 (focus on $focus; threads in threads.txt)"
+        fail "still running $seconds s after $2 (focus on $focus; stacks in gdb.txt and threads.txt)"
     fi
     wait "$pid"
 }
