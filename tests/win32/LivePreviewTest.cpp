@@ -390,11 +390,12 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() >= presented + 2; }));
         Pump(100);
         // The desktop may still show the old size for a moment after the
-        // window changed (a busy X server composes late): the right picture
-        // must come within two seconds; only the last look reports.
+        // window changed (a busy X server composes late; beside the soak's
+        // 1080p recording it took over two seconds once): the right picture
+        // must come within five seconds; only the last look reports.
         ::testing::AssertionResult shown =
             ScreenShows(MediaTest::ScreenShot(Window().GetHWND()), placed);
-        for (int look = 0; look < 20 && !shown; ++look) {
+        for (int look = 0; look < 50 && !shown; ++look) {
             Pump(100);
             shown = ScreenShows(MediaTest::ScreenShot(Window().GetHWND()), placed);
         }
