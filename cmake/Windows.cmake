@@ -169,6 +169,10 @@ foreach(test_source ${ORVANA_WINE_TESTS})
     endif()
     set_tests_properties(wine.${test_name} PROPERTIES TIMEOUT 300)
 endforeach()
+# The two longest camera tests switch, resize and draw the preview for over a
+# minute each; side by side on two cores the screen lags past the patience of
+# LivePreviewTest's screenshot checks.
+set_tests_properties(wine.LivePreviewTest wine.ControlPanelTest PROPERTIES RESOURCE_LOCK live_camera)
 
 # Each language's skin under its own locale (Wine takes the code page from it).
 add_executable(SkinLanguages tests/win32/SkinLanguages.cpp tests/win32/WineTestMain.cpp

@@ -393,8 +393,8 @@ protected:
         ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() >= presented + 2; }));
         Pump(100);
         // The desktop may still show the old size for a moment after the
-        // window changed (a busy X server composes late; beside the soak's
-        // 1080p recording it took over two seconds once): the right picture
+        // window changed (a busy X server composes late; beside another
+        // test's camera switching it took over two seconds): the right picture
         // must come within five seconds; only the last look reports.
         ::testing::AssertionResult shown =
             ScreenShows(MediaTest::ScreenShot(Window().GetHWND()), placed);
