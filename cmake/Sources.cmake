@@ -40,6 +40,7 @@ set(ORVANA_NEUTRAL_SOURCES
     capture/RecordingClock.cpp
     preview/PreviewFit.cpp
     preview/SurfaceCopy.cpp
+    preview/DrawingGate.cpp
 )
 
 # Stand-ins for Windows-only services, used by the native build alone.
@@ -96,6 +97,7 @@ set(ORVANA_WIN32_SOURCES
     preview/PreviewWindow.cpp
     preview/LivePreview.cpp
     preview/PreviewRenderer.cpp
+    preview/WindowChangeHook.cpp
     app/MainWindow.cpp
     app/ControlPanel.cpp
     app/PanelControls.cpp

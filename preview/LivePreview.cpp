@@ -1,15 +1,40 @@
 #include "preview/LivePreview.h"
 
+#include <chrono>
 #include <memory>
 #include <new>
 #include <utility>
 
 #include "capture/CaptureEngine.h"
+#include "preview/DrawingGate.h"
 #include "preview/PreviewFit.h"
 #include "preview/PreviewWindow.h"
 
 namespace {
 std::atomic<LivePreview*> g_current{nullptr};
+
+// A window change that holds the drawing off longer than this costs a picture.
+constexpr std::chrono::milliseconds kChangeWait{200};
+
+// One drawing turn of the worker; its drawing is complete before it ends.
+class DrawingTurn {
+public:
+    explicit DrawingTurn(PreviewRenderer& renderer)
+        : m_renderer(renderer), m_begun(PreviewDrawingGate().BeginTurn(kChangeWait)) {}
+    ~DrawingTurn() {
+        if (m_begun) {
+            m_renderer.WaitUntilDrawn();
+            PreviewDrawingGate().EndTurn();
+        }
+    }
+    DrawingTurn(const DrawingTurn&) = delete;
+    DrawingTurn& operator=(const DrawingTurn&) = delete;
+    bool Begun() const { return m_begun; }
+
+private:
+    PreviewRenderer& m_renderer;
+    const bool m_begun;
+};
 } // namespace
 
 LivePreview* LivePreview::Attach(HWND parent, HINSTANCE instance) {
@@ -24,6 +49,9 @@ LivePreview* LivePreview::Attach(HWND parent, HINSTANCE instance) {
     if (!preview) {
         return nullptr;
     }
+    // Without the hook the preview still draws, as it did before the hang
+    // beside window changes was known.
+    preview->m_windowChanges.Install();
     LivePreview* attached = preview.get();
     g_current = attached;
     if (!CaptureEngine::Instance().AttachPreview(std::move(preview))) {
@@ -48,6 +76,10 @@ void LivePreview::FitInto(const RECT& rect) {
 
 bool LivePreview::ShowPicture(const StreamFormat& format, const uint8_t* packed,
                               std::size_t size) {
+    DrawingTurn turn(m_renderer);
+    if (!turn.Begun()) {
+        return false;
+    }
     if (!m_renderer.UploadFrame(m_window, format, packed, size)) {
         return false;
     }
@@ -71,6 +103,9 @@ void LivePreview::PictureSizeChanged(int32_t width, int32_t height) {
 void LivePreview::WorkerEnding() {
     // The device was made on the worker's thread and is used only there:
     // released now, before the window goes and long before the process ends.
+    // Its release draws too (the X resources go), so it takes a turn; it
+    // happens even when a change holds the turn off past its wait.
+    DrawingTurn turn(m_renderer);
     m_renderer.Release();
 }
 

@@ -12,6 +12,7 @@
 
 #include "capture/PictureSink.h"
 #include "preview/PreviewRenderer.h"
+#include "preview/WindowChangeHook.h"
 
 // Posted to the preview window's parent when the picture changes its size:
 // the parent fits the preview to the new shape (CaptureViewUI::FitPreview).
@@ -49,6 +50,8 @@ private:
 
     HWND m_window;
     PreviewRenderer m_renderer;
+    // The window thread's changes that the drawing keeps apart from.
+    WindowChangeHook m_windowChanges;
     std::atomic<int32_t> m_width{1080};
     std::atomic<int32_t> m_height{720};
 };

@@ -160,6 +160,23 @@ void PreviewRenderer::Release() {
     m_direct3D.Reset();
 }
 
+void PreviewRenderer::WaitUntilDrawn(unsigned limitMs) {
+    if (!m_device) {
+        return;
+    }
+    // Made for each wait: a query would otherwise have to outlive resets.
+    ComPtr<IDirect3DQuery9> query;
+    if (FAILED(m_device->CreateQuery(D3DQUERYTYPE_EVENT, &query)) || !query ||
+        FAILED(query->Issue(D3DISSUE_END))) {
+        return;
+    }
+    const DWORD start = ::GetTickCount();
+    while (query->GetData(nullptr, 0, D3DGETDATA_FLUSH) == S_FALSE &&
+           ::GetTickCount() - start < limitMs) {
+        ::Sleep(1);
+    }
+}
+
 void PreviewRenderer::Clear() {
     if (m_ready) {
         m_device->Clear(0, nullptr, D3DCLEAR_TARGET, D3DCOLOR_ARGB(0xFF, 0, 0, 0), 1.0f, 0);

@@ -35,6 +35,9 @@ public:
     // Stretches the surface over the destination rectangle and presents it;
     // false when nothing reached the window (the device was lost, among others).
     bool PresentFrame();
+    // Waits, at most limitMs, until the device has carried out everything
+    // asked of it so far (Direct3D may draw on a thread of its own).
+    void WaitUntilDrawn(unsigned limitMs = 200);
     // Lets go of the surface, the device and Direct3D. The thread that drew
     // calls it before it ends, while the window still exists; the next
     // upload starts from the beginning.

@@ -1,0 +1,20 @@
+// WindowChangeHook: feeds the preview's DrawingGate from the window thread.
+// Every window of the thread that is about to be moved, sized, shown or
+// hidden (WM_WINDOWPOSCHANGING, whoever caused it: the program, the user's
+// drag, a list that opens, a system dialog) holds the preview's drawing off
+// until the thread next takes a message from its queue, which is after the
+// change and everything it set off are done.
+#pragma once
+
+#include <windows.h>
+
+class WindowChangeHook {
+public:
+    // Installs the hooks for the calling thread; false when Windows refused.
+    bool Install();
+    ~WindowChangeHook();
+
+private:
+    HHOOK m_sent = nullptr;
+    HHOOK m_taken = nullptr;
+};
