@@ -502,10 +502,42 @@ void RecordingFile::FillSoundToPictureEnd() {
     av_freep(&silence);
 }
 
+bool RecordingFile::WriteBlankPicture() {
+    AVFrame* blank = av_frame_alloc();
+    if (blank == nullptr) {
+        return false;
+    }
+    blank->width = m_video->width;
+    blank->height = m_video->height;
+    blank->format = AV_PIX_FMT_YUV420P;
+    bool sent = false;
+    if (av_frame_get_buffer(blank, 0) >= 0) {
+        // Black in the encoder's limited range.
+        std::memset(blank->data[0], 16, static_cast<std::size_t>(blank->linesize[0]) * blank->height);
+        for (int plane = 1; plane < 3; ++plane) {
+            std::memset(blank->data[plane], 128,
+                        static_cast<std::size_t>(blank->linesize[plane]) * ((blank->height + 1) / 2));
+        }
+        blank->pts = 0;
+        sent = SendVideo(blank);
+    }
+    av_frame_free(&blank);
+    if (sent) {
+        ++m_videoFrames;
+    }
+    return sent;
+}
+
 bool RecordingFile::Finish() {
     if (!m_headerWritten) {
         Release();
         return false;
+    }
+    // A recording that ended before its first picture (the camera left
+    // right after the start) still gets one, so that its picture track is
+    // not empty: players refuse a track without a single picture.
+    if (m_videoFrames == 0 && !m_writeFailed) {
+        WriteBlankPicture();
     }
     // What the microphone gave last goes out as a short final frame; then
     // each encoder gives up the pictures and sound it still holds.

@@ -106,6 +106,7 @@ private:
     bool AddVideoStream(int width, int height, int frameRate);
     bool AddAudioStream(const SoundFormat& sound);
     bool SendVideo(const AVFrame* frame);
+    bool WriteBlankPicture();
     bool SendAudio(AVFrame* frame);
     bool DrainEncoder(AVCodecContext* encoder, AVStream* stream);
     // Writes m_packet, stamped in the encoder's time base, into the file.

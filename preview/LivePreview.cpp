@@ -13,8 +13,10 @@
 namespace {
 std::atomic<LivePreview*> g_current{nullptr};
 
-// A window change that holds the drawing off longer than this costs a picture.
-constexpr std::chrono::milliseconds kChangeWait{200};
+// A window change that holds the drawing off longer than this costs a
+// picture; the worker does not wait longer, so that decoding (and a
+// recording) goes on meanwhile.
+constexpr std::chrono::milliseconds kChangeWait{20};
 
 // One drawing turn of the worker; its drawing is complete before it ends.
 class DrawingTurn {

@@ -23,6 +23,7 @@ extern "C" {
 #include "preview/LivePreview.h"
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFile.h"
+#include "capture/RecordingFile.h"
 #include "capture/RecordingRepair.h"
 #include "capture/Win32RandomAccessFile.h"
 #include "tests/support/MessagePump.h"
@@ -462,6 +463,19 @@ TEST_F(Recording, WithoutAMicrophoneTheFileHasPictureOnly) {
     const std::vector<Fields> streams = MediaProbe::Streams("silent.mp4");
     ASSERT_EQ(streams.size(), 1u);
     EXPECT_TRUE(VideoAsRecorded("silent.mp4", streams[0], recorded));
+}
+
+// The camera left (or switched) between the start and its first picture:
+// the file still has a picture that players can show, not an empty track.
+TEST_F(Recording, ARecordingEndedBeforeItsFirstPictureStillHasOne) {
+    RecordingFile file;
+    ASSERT_TRUE(file.Open(MediaProbe::WindowsPath("no-picture.mp4"), 640, 480, 30, nullptr));
+    file.Begin(MonotonicMicros());
+    EXPECT_TRUE(file.Finish());
+    const std::vector<Fields> streams = MediaProbe::Streams("no-picture.mp4");
+    ASSERT_EQ(streams.size(), 1u);
+    EXPECT_EQ(Number(streams[0], "nb_read_packets"), 1);
+    EXPECT_EQ(MediaProbe::DecodeErrors("no-picture.mp4"), "");
 }
 
 // Another program (a backup tool, an indexer) holding the recording open for
