@@ -39,7 +39,7 @@ export ORVANA_PICTURE_NOISE="$noise"
 if [ "$full" = 1 ]; then
     decode_samples=150 encode_pictures=300 engine_seconds=60
 else
-    decode_samples=60 encode_pictures=100 engine_seconds=10
+    decode_samples=60 encode_pictures=100 engine_seconds=20
 fi
 
 if [ "$build" = 1 ]; then
