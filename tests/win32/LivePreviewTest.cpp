@@ -735,10 +735,10 @@ INSTANTIATE_TEST_SUITE_P(Formats, LivePreview,
                                            VideoFormat{VideoSubtype::H264, 640, 360, 30}),
                          FormatName); // 4:3, 4:3 at a small size, and 16:9
 
-// Last in the program: the worker is stopped for good. The open camera is
-// pulled out while previewing, then the program's shutdown runs: stopping
-// the worker and closing the camera both return in bounded time.
-// (Parameterized so that it is registered, and run, after the suite above.)
+// The worker is stopped for good, so this suite runs in a process of its own
+// (ctest filters on "Shutdown"). The open camera is pulled out while
+// previewing, then the program's shutdown runs: stopping the worker and
+// closing the camera both return in bounded time.
 class LivePreviewShutdown : public ::testing::TestWithParam<VideoFormat> {};
 
 TEST_P(LivePreviewShutdown, UnplugWhilePreviewingThenStopJoinsTheWorker) {
