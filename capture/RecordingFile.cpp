@@ -10,6 +10,7 @@ extern "C" {
 #include <libavutil/audio_fifo.h>
 #include <libavutil/channel_layout.h>
 #include <libavutil/dict.h>
+#include <libavutil/imgutils.h>
 #include <libavutil/opt.h>
 #include <libavutil/samplefmt.h>
 #include <libswscale/swscale.h>
@@ -512,14 +513,14 @@ bool RecordingFile::WriteBlankPicture() {
     blank->format = AV_PIX_FMT_YUV420P;
     bool sent = false;
     if (av_frame_get_buffer(blank, 0) >= 0) {
+        const ptrdiff_t linesizes[4] = {blank->linesize[0], blank->linesize[1],
+                                        blank->linesize[2], 0};
         // Black in the encoder's limited range.
-        std::memset(blank->data[0], 16, static_cast<std::size_t>(blank->linesize[0]) * blank->height);
-        for (int plane = 1; plane < 3; ++plane) {
-            std::memset(blank->data[plane], 128,
-                        static_cast<std::size_t>(blank->linesize[plane]) * ((blank->height + 1) / 2));
+        if (av_image_fill_black(blank->data, linesizes, AV_PIX_FMT_YUV420P, AVCOL_RANGE_MPEG,
+                                blank->width, blank->height) >= 0) {
+            blank->pts = 0;
+            sent = SendVideo(blank);
         }
-        blank->pts = 0;
-        sent = SendVideo(blank);
     }
     av_frame_free(&blank);
     if (sent) {

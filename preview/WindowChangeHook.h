@@ -12,7 +12,10 @@ class WindowChangeHook {
 public:
     // Installs the hooks for the calling thread; false when Windows refused.
     bool Install();
+    WindowChangeHook() = default;
     ~WindowChangeHook();
+    WindowChangeHook(const WindowChangeHook&) = delete;
+    WindowChangeHook& operator=(const WindowChangeHook&) = delete;
 
 private:
     HHOOK m_sent = nullptr;
