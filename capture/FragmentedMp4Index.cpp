@@ -1,6 +1,7 @@
 #include "capture/FragmentedMp4Index.h"
 
 #include <algorithm>
+#include <iterator>
 
 #include "capture/RandomAccessFile.h"
 
@@ -149,6 +150,9 @@ public:
         return !children.Failed();
     }
 
+    // The end of the last sample byte any run names.
+    uint64_t DataEnd() const { return m_samplesEnd; }
+
 private:
     Mp4TrackSamples* Track(uint32_t trackId) {
         for (Mp4TrackSamples& track : m_tracks) {
@@ -295,6 +299,7 @@ private:
         chunk.descriptionIndex = defaults.description;
         track.chunks.push_back(chunk);
         runStart = end;
+        m_samplesEnd = std::max(m_samplesEnd, end);
         return true;
     }
 
@@ -304,6 +309,7 @@ private:
     uint64_t m_dataEnd;
     bool m_firstTraf = true;
     uint64_t m_previousDataEnd = 0;
+    uint64_t m_samplesEnd = 0;
 };
 
 std::vector<TrackMark> MarkTracks(const std::vector<Mp4TrackSamples>& tracks) {
@@ -335,10 +341,31 @@ void RestoreTracks(std::vector<Mp4TrackSamples>& tracks, const std::vector<Track
 
 enum class FragmentStatus { Whole, CutOff, Damaged, ReadError };
 
-// Reads the fragment whose "moof" is `moof`; on success `end` is the end of its "mdat".
+struct FragmentEnd {
+    uint64_t end = 0;      // of its "mdat"
+    uint64_t dataEnd = 0;  // of the last sample byte its runs name
+    uint32_t sequence = 0; // from its "mfhd" (0 without one)
+};
+
+uint32_t SequenceNumber(const BoxView& moof) {
+    BoxView mfhd;
+    if (!Mp4::FindChild(moof, FourCc("mfhd"), mfhd)) {
+        return 0;
+    }
+    ByteReader reader(mfhd.Payload(), mfhd.PayloadSize());
+    reader.Skip(4);
+    const uint32_t sequence = reader.U32();
+    return reader.Ok() ? sequence : 0;
+}
+
+// Reads the fragment whose "moof" is `moof`. A fragment found past a damaged
+// stretch must also come after the last one read (leftovers of an older file
+// in the clusters the file system handed out are not ours): its sequence
+// number at least `leastSequence` (0: any).
 FragmentStatus ReadFragment(RandomAccessFile& file, uint64_t fileSize, const BoxHeader& moof,
                             const std::vector<uint8_t>& ahead, std::vector<uint8_t>& buffer,
-                            std::vector<Mp4TrackSamples>& tracks, uint64_t& end) {
+                            std::vector<Mp4TrackSamples>& tracks, uint32_t leastSequence,
+                            FragmentEnd& read) {
     if (moof.size > kMaxHeaderBox) {
         return FragmentStatus::Damaged;
     }
@@ -368,6 +395,10 @@ FragmentStatus ReadFragment(RandomAccessFile& file, uint64_t fileSize, const Box
     view.data = bytes;
     view.size = moofSize;
     view.headerSize = moof.headerSize;
+    const uint32_t sequence = SequenceNumber(view);
+    if (leastSequence > 0 && sequence < leastSequence) {
+        return FragmentStatus::Damaged;
+    }
     const std::vector<TrackMark> marks = MarkTracks(tracks);
     FragmentReader reader(tracks, moof.offset, mdat.PayloadOffset(), mdat.End());
     if (!reader.Read(view)) {
@@ -375,12 +406,56 @@ FragmentStatus ReadFragment(RandomAccessFile& file, uint64_t fileSize, const Box
         // A fragment that ends the file was being written when it stopped.
         return mdat.End() == fileSize ? FragmentStatus::CutOff : FragmentStatus::Damaged;
     }
-    end = mdat.End();
+    read.end = mdat.End();
+    read.dataEnd = std::max(reader.DataEnd(), mdat.PayloadOffset());
+    read.sequence = sequence;
     return FragmentStatus::Whole;
 }
 
-bool Droppable(uint32_t type) {
-    return type == FourCc("free") || type == FourCc("skip") || type == FourCc("mfra");
+// Top-level boxes that may lie between fragments; any other type is taken
+// for garbage that happens to read as a box header.
+bool Skippable(uint32_t type) {
+    static constexpr uint32_t kTypes[] = {FourCc("mdat"), FourCc("free"), FourCc("skip"),
+                                          FourCc("wide"), FourCc("mfra"), FourCc("sidx"),
+                                          FourCc("styp"), FourCc("prft"), FourCc("uuid")};
+    return std::find(std::begin(kTypes), std::end(kTypes), type) != std::end(kTypes);
+}
+
+// Whether the box at `offset` (its first bytes in `bytes`) is the tail an
+// interrupted finish appended: a free box tagged as ours, reaching to the
+// end of the file or, when its writing was cut short, past it.
+bool IsFinishTail(const uint8_t* bytes, size_t available, uint64_t offset, uint64_t fileSize) {
+    if (available < 12 || Mp4::ReadU32(bytes + 4) != FourCc("free") ||
+        Mp4::ReadU32(bytes + 8) != kFinishTailTag) {
+        return false;
+    }
+    const uint32_t size = Mp4::ReadU32(bytes);
+    return size >= 16 && offset + size >= fileSize;
+}
+
+// The first offset at or after `from` where a box named "moof" or "free"
+// may begin (a fragment, or the finisher's tail); fileSize when there is
+// none. False when a read fails.
+bool NextCandidate(RandomAccessFile& file, uint64_t from, uint64_t fileSize,
+                   std::vector<uint8_t>& buffer, uint64_t& at) {
+    constexpr size_t kScanBytes = 1 << 16;
+    while (from < fileSize && fileSize - from >= 8) {
+        buffer.resize(static_cast<size_t>(std::min<uint64_t>(kScanBytes, fileSize - from)));
+        const size_t got = file.ReadUpTo(from, buffer.data(), buffer.size());
+        if (got < 8) {
+            return false;
+        }
+        for (size_t i = 0; i + 8 <= got; ++i) {
+            const uint32_t type = Mp4::ReadU32(&buffer[i + 4]);
+            if (type == FourCc("moof") || type == FourCc("free")) {
+                at = from + i;
+                return true;
+            }
+        }
+        from += got - 7;
+    }
+    at = fileSize;
+    return true;
 }
 
 } // namespace
@@ -403,40 +478,97 @@ Mp4IndexStatus ReadFragmentedMp4(RandomAccessFile& file, uint64_t fileSize,
     }
     std::vector<uint8_t> ahead;
     std::vector<uint8_t> buffer;
+    std::vector<uint8_t> scan;
+    // Reads the first bytes at `at` into `ahead`; false when that fails.
+    const auto readAhead = [&](uint64_t at) {
+        ahead.resize(static_cast<size_t>(std::min<uint64_t>(kReadAhead, fileSize - at)));
+        const size_t got = file.ReadUpTo(at, ahead.data(), ahead.size());
+        ahead.resize(got);
+        return got > 0;
+    };
     uint64_t offset = movie.End();
-    out.keepEnd = offset;
+    // Where a search for the next fragment starts when the box at `offset`
+    // turns out damaged: the end of what was last read as whole. It lies
+    // before `offset` when a damaged size sent the reading too far.
+    uint64_t resumeFrom = offset;
+    uint32_t sequence = 0;
+    out.keepEnd = fileSize;
     while (offset < fileSize) {
-        ahead.resize(static_cast<size_t>(std::min<uint64_t>(kReadAhead, fileSize - offset)));
-        const size_t got = file.ReadUpTo(offset, ahead.data(), ahead.size());
-        if (got == 0) {
+        if (!readAhead(offset)) {
             return Mp4IndexStatus::ReadError;
         }
-        ahead.resize(got);
-        BoxHeader box;
-        if (Mp4::ParseBoxHeader(ahead.data(), ahead.size(), offset, fileSize, box) !=
-            HeaderStatus::Whole) {
-            break; // cut off, or never written (zeros)
+        if (IsFinishTail(ahead.data(), ahead.size(), offset, fileSize)) {
+            out.keepEnd = offset;
+            break;
         }
-        if (box.type == FourCc("moof")) {
-            uint64_t end = 0;
+        BoxHeader box;
+        const HeaderStatus header =
+            Mp4::ParseBoxHeader(ahead.data(), ahead.size(), offset, fileSize, box);
+        if (header == HeaderStatus::Whole && box.type == FourCc("moof")) {
+            FragmentEnd read;
             const FragmentStatus status =
-                ReadFragment(file, fileSize, box, ahead, buffer, out.tracks, end);
+                ReadFragment(file, fileSize, box, ahead, buffer, out.tracks, 0, read);
             if (status == FragmentStatus::ReadError) {
                 return Mp4IndexStatus::ReadError;
             }
-            if (status == FragmentStatus::Damaged) {
-                return Mp4IndexStatus::Damaged;
+            if (status == FragmentStatus::Whole) {
+                out.fragmentOffsets.push_back(box.offset);
+                sequence = read.sequence;
+                resumeFrom = read.dataEnd;
+                offset = read.end;
+                continue;
             }
-            if (status == FragmentStatus::CutOff) {
-                break;
-            }
-            out.fragmentOffsets.push_back(box.offset);
-            offset = out.keepEnd = end;
+        } else if (header == HeaderStatus::Whole && Skippable(box.type)) {
+            offset = resumeFrom = box.End();
             continue;
         }
-        offset = box.End();
-        if (!Droppable(box.type)) {
-            out.keepEnd = offset;
+        // A damaged stretch: it goes on to the next whole fragment (or the
+        // finisher's tail, or the end of the file) and stays as it is.
+        const uint64_t stretch = resumeFrom < offset ? resumeFrom : offset;
+        uint64_t from = resumeFrom < offset ? resumeFrom : offset + 1;
+        uint64_t next = fileSize;
+        bool found = false;
+        for (;;) {
+            uint64_t at = fileSize;
+            if (!NextCandidate(file, from, fileSize, scan, at)) {
+                return Mp4IndexStatus::ReadError;
+            }
+            if (at >= fileSize) {
+                break;
+            }
+            if (!readAhead(at)) {
+                return Mp4IndexStatus::ReadError;
+            }
+            if (IsFinishTail(ahead.data(), ahead.size(), at, fileSize)) {
+                next = out.keepEnd = at;
+                break;
+            }
+            BoxHeader candidate;
+            FragmentEnd read;
+            if (Mp4::ParseBoxHeader(ahead.data(), ahead.size(), at, fileSize, candidate) ==
+                    HeaderStatus::Whole &&
+                candidate.type == FourCc("moof")) {
+                const FragmentStatus status = ReadFragment(file, fileSize, candidate, ahead, buffer,
+                                                           out.tracks, sequence + 1, read);
+                if (status == FragmentStatus::ReadError) {
+                    return Mp4IndexStatus::ReadError;
+                }
+                if (status == FragmentStatus::Whole) {
+                    out.fragmentOffsets.push_back(candidate.offset);
+                    sequence = read.sequence;
+                    next = candidate.offset;
+                    resumeFrom = read.dataEnd;
+                    offset = read.end;
+                    found = true;
+                    break;
+                }
+            }
+            from = at + 1;
+        }
+        ++out.damagedStretches;
+        out.damagedBytes += next > stretch ? next - stretch : 0;
+        if (!found) {
+            break;
         }
     }
     return Mp4IndexStatus::Read;

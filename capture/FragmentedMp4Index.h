@@ -1,8 +1,12 @@
 // Reads a fragmented MP4 (an empty movie box with "mvex", then movie
 // fragments: "moof" + "mdat") into per-track sample lists, reading only box
 // headers and fragment headers and seeking over the media data, so that the
-// cost grows with the number of packets, not with the bytes. Free of Windows
-// and FFmpeg headers, tested natively.
+// cost grows with the number of packets, not with the bytes. A stretch that
+// does not read as boxes (zeros or garbage that a power cut left where the
+// file system had grown the file, a fragment cut off) is skipped: the reader
+// looks for the next whole fragment after it, so that one damaged stretch
+// does not lose every fragment behind it. Free of Windows and FFmpeg
+// headers, tested natively.
 #pragma once
 
 #include <cstdint>
@@ -52,16 +56,22 @@ struct FragmentedMp4 {
     std::vector<uint8_t> movieBytes; // all of it
     std::vector<Mp4TrackSamples> tracks;
     std::vector<uint64_t> fragmentOffsets; // every whole "moof"
-    // End of the last box worth keeping: the last whole fragment, or a later
-    // box of another kind. Beyond it lie only a fragment cut off, free space
-    // or the fragment index "mfra", which names the fragments and so goes.
+    // End of the recording's own bytes: the end of the file, or where the
+    // tail that an interrupted finish appended begins (it is redone).
+    // Nothing of the recording is ever cut away, whole or not.
     uint64_t keepEnd = 0;
+    uint32_t damagedStretches = 0; // skipped: they do not read as fragments
+    uint64_t damagedBytes = 0;
 };
+
+// Opens the free box that the in-place finisher appends (its marker and the
+// new movie box): the reader knows it as the finisher's, not the recording's.
+constexpr uint32_t kFinishTailTag = Mp4::FourCc("OvFn");
 
 enum class Mp4IndexStatus {
     Read,
     NotFragmented, // the movie box has no "mvex"
-    Damaged,       // the movie box, or a whole fragment before the end, cannot be read
+    Damaged,       // the movie box cannot be read
     ReadError,
 };
 

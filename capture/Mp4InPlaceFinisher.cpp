@@ -15,7 +15,7 @@ using Mp4::HeaderStatus;
 
 constexpr uint32_t kMarkerSize = 16;
 // Says that the free box before the movie box was left by this finisher.
-constexpr uint32_t kMarkerTag = FourCc("OvFn");
+constexpr uint32_t kMarkerTag = kFinishTailTag;
 // Opened the first free box of a file that an earlier version finished.
 constexpr uint32_t kFinishedTag = FourCc("OvFd");
 
@@ -93,9 +93,10 @@ bool ReadCommitted(RandomAccessFile& file, uint64_t fileSize, const BoxHeader& b
 Mp4FinishResult CompleteCommitted(RandomAccessFile& file, const Marker& marker) {
     Mp4FinishResult result;
     result.resumed = true;
-    result.outcome = WriteCommit(file, marker.firstBox, marker.offset + kMarkerSize - marker.firstBox)
-                         ? Mp4FinishOutcome::Finished
-                         : Mp4FinishOutcome::FileError;
+    result.outcome =
+        WriteCommit(file, marker.firstBox, marker.offset + kMarkerSize - marker.firstBox)
+            ? Mp4FinishOutcome::Finished
+            : Mp4FinishOutcome::FileError;
     return result;
 }
 
@@ -124,6 +125,8 @@ Mp4FinishResult FinishFragmented(RandomAccessFile& file, const FragmentedMp4& fr
         result.audioSamples += track.handler == FourCc("soun") ? count : 0;
     }
     result.fragments = static_cast<uint32_t>(fragmented.fragmentOffsets.size());
+    result.damagedStretches = fragmented.damagedStretches;
+    result.damagedBytes = fragmented.damagedBytes;
     result.bytesTrimmed = fragmented.fileSize - fragmented.keepEnd;
     result.bytesAdded = tail.size();
     const uint64_t committedSize = marker.offset + kMarkerSize - marker.firstBox;

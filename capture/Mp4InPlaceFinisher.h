@@ -4,10 +4,15 @@
 // of one media data box. No media byte is copied or moved; the file grows by
 // the index alone. Free of Windows and FFmpeg headers, tested natively.
 //
+// Not a byte of the recording is removed: a fragment cut off at the end,
+// the fragment index "mfra" and any stretch that does not read as fragments
+// (zeros or garbage a power cut left) end up inside the one media data box,
+// where no reader looks; every whole fragment, also those after a damaged
+// stretch, is in the index.
+//
 // The file plays everything written at every moment, whenever the process
 // dies or the power goes:
-//   1. A fragment cut off at the end, and the fragment index "mfra" (it names
-//      the fragments), are cut away. The file is still fragmented.
+//   1. What an earlier, interrupted finish appended is cut away (only that).
 //   2. At the end goes a "free" box holding a 16-byte marker (our tag and the
 //      size of the first, empty movie box) followed by the new movie box.
 //      Inside free space, readers of the fragmented form do not see it.
@@ -46,7 +51,7 @@ enum class Mp4FinishOutcome {
     AlreadyOrdinary,
     // Not an MP4 this program writes; not modified.
     NotOurs,
-    // Its movie box, or a whole fragment before the end, cannot be read; not modified.
+    // Its movie box cannot be read; not modified.
     Damaged,
     // A read, write or flush failed (or memory ran out); finishing again resumes.
     FileError,
@@ -54,12 +59,14 @@ enum class Mp4FinishOutcome {
 
 struct Mp4FinishResult {
     Mp4FinishOutcome outcome = Mp4FinishOutcome::FileError;
-    bool resumed = false;      // an earlier finish had committed; only its last steps were left
-    uint32_t fragments = 0;    // fragment headers hidden
-    uint32_t videoSamples = 0; // pictures indexed (0 when resumed)
-    uint32_t audioSamples = 0; // sound frames indexed (0 when resumed)
-    uint64_t bytesTrimmed = 0; // cut from the end: a fragment cut off, the fragment index
-    uint64_t bytesAdded = 0;   // the index written at the end
+    bool resumed = false;          // an earlier finish had committed; only its last steps were left
+    uint32_t fragments = 0;        // fragment headers hidden
+    uint32_t videoSamples = 0;     // pictures indexed (0 when resumed)
+    uint32_t audioSamples = 0;     // sound frames indexed (0 when resumed)
+    uint64_t bytesTrimmed = 0;     // cut from the end: what an interrupted finish had appended
+    uint64_t bytesAdded = 0;       // the index written at the end
+    uint32_t damagedStretches = 0; // skipped, hidden in the media data box
+    uint64_t damagedBytes = 0;
 };
 
 // Finishes, or resumes finishing, the file. Never throws.

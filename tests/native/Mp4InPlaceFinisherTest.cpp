@@ -103,6 +103,24 @@ std::vector<std::pair<double, double>> StreamTimes(const std::string& path) {
     return times;
 }
 
+// The finished file holds every byte of the fragmented one where it was,
+// but the header of the first, empty movie box, which became the media data
+// box's.
+::testing::AssertionResult KeptBelowTheIndex(const Bytes& fragmented, const Bytes& finished) {
+    const std::vector<TopBox> movies = OfType(TopLevel(fragmented), "moov");
+    if (movies.size() != 1 || finished.size() < fragmented.size()) {
+        return ::testing::AssertionFailure() << "not a finish of the fragmented file";
+    }
+    Bytes expected = fragmented;
+    std::copy_n(finished.begin() + movies[0].offset, 8, expected.begin() + movies[0].offset);
+    const auto differ = std::mismatch(expected.begin(), expected.end(), finished.begin());
+    if (differ.first != expected.end()) {
+        return ::testing::AssertionFailure()
+               << "byte " << differ.first - expected.begin() << " of the recording changed";
+    }
+    return ::testing::AssertionSuccess();
+}
+
 class Folder {
 public:
     Folder() {
@@ -122,12 +140,13 @@ private:
     std::string m_path;
 };
 
-enum class Kind { Video, VideoAndSound, BFramesAndSound };
+enum class Kind { Video, VideoAndSound, BFramesAndSound, LongVideoAndSound };
 
-// One second at 30 pictures a second (three fragments), made once per test program.
+// One second at 30 pictures a second (three fragments), or four (ten
+// fragments) for the long one, made once per test program.
 const Bytes& Recording(Kind kind) {
     static Folder folder;
-    static Bytes made[3];
+    static Bytes made[4];
     Bytes& bytes = made[static_cast<int>(kind)];
     if (bytes.empty()) {
         const std::string path = folder / "recording.mp4";
@@ -135,7 +154,8 @@ const Bytes& Recording(Kind kind) {
         Shell(
             "ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=30 " +
             std::string(sound ? "-f lavfi -i sine=frequency=440:sample_rate=48000 -c:a aac " : "") +
-            "-t 1 -c:v libx264 -g 12 -preset superfast " +
+            "-t " + (kind == Kind::LongVideoAndSound ? "4" : "1") +
+            " -c:v libx264 -g 12 -preset superfast " +
             (kind == Kind::BFramesAndSound ? "-bf 2 " : "-bf 0 -tune zerolatency ") +
             "-video_track_timescale 90000 "
             "-movflags frag_keyframe+empty_moov+default_base_moof '" +
@@ -210,27 +230,21 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
         EXPECT_EQ(MediaInfoFrames(path), MediaInfoFrames(fragmentedPath));
         EXPECT_EQ(result.fragments, OfType(before, "moof").size());
 
-        // Only the fragment index at the end went; the index alone came, and
-        // below it only the header of the first, empty movie box changed: it
-        // now spans everything up to the new movie box.
+        // Nothing went, not even the fragment index at the end: the index
+        // alone came, and below it only the header of the first, empty movie
+        // box changed: it now spans everything up to the new movie box.
         const Bytes finished = WholeFile<Bytes>(path);
         const std::vector<TopBox> after = TopLevel(finished);
         ASSERT_EQ(before.back().type, "mfra");
-        const uint64_t kept = before.back().offset;
-        EXPECT_EQ(result.bytesTrimmed, before.back().size);
+        EXPECT_EQ(result.bytesTrimmed, 0u);
         ASSERT_EQ(after.size(), 3u);
         EXPECT_EQ(after[0].type, "ftyp");
         EXPECT_EQ(after[1].type, "mdat");
         EXPECT_EQ(after[2].type, "moov");
-        EXPECT_EQ(finished.size(), kept + result.bytesAdded);
+        EXPECT_EQ(finished.size(), c.fragmented.size() + result.bytesAdded);
         EXPECT_EQ(after.back().offset + after.back().size, finished.size());
         EXPECT_EQ(result.bytesAdded, after.back().size + 16);
-        const std::vector<TopBox> movies = OfType(before, "moov");
-        ASSERT_EQ(movies.size(), 1u);
-        EXPECT_EQ(after[1].offset, movies[0].offset);
-        Bytes expected(c.fragmented.begin(), c.fragmented.begin() + kept);
-        std::copy_n(finished.begin() + movies[0].offset, 8, expected.begin() + movies[0].offset);
-        EXPECT_TRUE(std::equal(expected.begin(), expected.end(), finished.begin()));
+        EXPECT_TRUE(KeptBelowTheIndex(c.fragmented, finished));
 
         const Mp4FinishResult again = Finish(path);
         EXPECT_EQ(again.outcome, Mp4FinishOutcome::AlreadyOrdinary);
@@ -239,7 +253,7 @@ TEST(Mp4InPlaceFinisherTest, FinishedFileIsOrdinaryWithEveryPacketWhereItWas) {
         // A file that the earlier version committed as free space, with no
         // fragment header hidden yet, is completed into the same file.
         Bytes committedAsFree = finished;
-        std::copy_n("free", 4, committedAsFree.begin() + movies[0].offset + 4);
+        std::copy_n("free", 4, committedAsFree.begin() + after[1].offset + 4);
         WriteWholeFile(path, committedAsFree);
         const Mp4FinishResult resumed = Finish(path);
         EXPECT_EQ(resumed.outcome, Mp4FinishOutcome::Finished);
@@ -306,7 +320,7 @@ TEST(Mp4InPlaceFinisherTest, HeadersCopiedWhileWritingSpareEveryReadAndGiveTheSa
     }
 }
 
-TEST(Mp4InPlaceFinisherTest, FragmentCutOffAtTheEndIsTrimmedToTheLastWholeOne) {
+TEST(Mp4InPlaceFinisherTest, FragmentCutOffAtTheEndStaysHiddenAndTheWholeOnesPlay) {
     Folder folder;
     const Bytes& whole = Recording(Kind::VideoAndSound);
     const std::vector<TopBox> boxes = TopLevel(whole);
@@ -318,33 +332,28 @@ TEST(Mp4InPlaceFinisherTest, FragmentCutOffAtTheEndIsTrimmedToTheLastWholeOne) {
     const std::string reference = folder / "reference.mp4";
     WriteWholeFile(reference, Bytes(whole.begin(), whole.begin() + lastMoof.offset));
     const std::string wholeFragments = Packets(reference);
-    ASSERT_EQ(Finish(reference).outcome, Mp4FinishOutcome::Finished);
-    const Bytes finishedReference = WholeFile<Bytes>(reference);
+    WriteWholeFile(reference, whole);
+    const std::string allFragments = Packets(reference);
 
     const struct {
         const char* where;
         uint64_t cut;
-        const Bytes* expected;
-    } cuts[] = {
-        {"in the fragment header's header", lastMoof.offset + 5, &finishedReference},
-        {"in the fragment header", lastMoof.offset + lastMoof.size / 2, &finishedReference},
-        {"before the media data box", lastMoof.offset + lastMoof.size, &finishedReference},
-        {"in the media data box's header", lastMdat.offset + 3, &finishedReference},
-        {"in the media data", lastMdat.offset + lastMdat.size / 2, &finishedReference},
-        {"a byte short of the end", lastMdat.offset + lastMdat.size - 1, &finishedReference},
-        {"in the fragment index", mfra.offset + 10, nullptr}};
+        const std::string* packets;
+    } cuts[] = {{"in the fragment header's header", lastMoof.offset + 5, &wholeFragments},
+                {"in the fragment header", lastMoof.offset + lastMoof.size / 2, &wholeFragments},
+                {"before the media data box", lastMoof.offset + lastMoof.size, &wholeFragments},
+                {"in the media data box's header", lastMdat.offset + 3, &wholeFragments},
+                {"in the media data", lastMdat.offset + lastMdat.size / 2, &wholeFragments},
+                {"a byte short of the end", lastMdat.offset + lastMdat.size - 1, &wholeFragments},
+                {"in the fragment index", mfra.offset + 10, &allFragments}};
     for (const auto& c : cuts) {
         SCOPED_TRACE(c.where);
         const std::string path = folder / "cut.mp4";
-        WriteWholeFile(path, Bytes(whole.begin(), whole.begin() + c.cut));
+        const Bytes cut(whole.begin(), whole.begin() + c.cut);
+        WriteWholeFile(path, cut);
         ASSERT_EQ(Finish(path).outcome, Mp4FinishOutcome::Finished);
-        if (c.expected != nullptr) {
-            EXPECT_EQ(WholeFile<Bytes>(path), *c.expected);
-            EXPECT_EQ(Packets(path), wholeFragments);
-        } else {
-            WriteWholeFile(reference, whole);
-            EXPECT_EQ(Packets(path), Packets(reference));
-        }
+        EXPECT_EQ(Packets(path), *c.packets);
+        EXPECT_TRUE(KeptBelowTheIndex(cut, WholeFile<Bytes>(path)));
     }
 
     // A power cut can leave the file longer than what reached it, the rest zeros.
@@ -353,7 +362,136 @@ TEST(Mp4InPlaceFinisherTest, FragmentCutOffAtTheEndIsTrimmedToTheLastWholeOne) {
     const std::string path = folder / "zeros.mp4";
     WriteWholeFile(path, zeroTail);
     ASSERT_EQ(Finish(path).outcome, Mp4FinishOutcome::Finished);
-    EXPECT_EQ(WholeFile<Bytes>(path), finishedReference);
+    EXPECT_EQ(Packets(path), wholeFragments);
+    EXPECT_TRUE(KeptBelowTheIndex(zeroTail, WholeFile<Bytes>(path)));
+}
+
+// After a power cut the file system may have grown the file without the data
+// reaching it: zeros, or whatever the clusters held, in the middle of a
+// recording. The finish skips such a stretch and indexes every whole
+// fragment on both sides of it; the stretch stays, hidden in the media data.
+TEST(Mp4InPlaceFinisherTest, DamagedStretchesAreSkippedAndEveryWholeFragmentAroundThemPlays) {
+    Folder folder;
+    const Bytes& recording = Recording(Kind::LongVideoAndSound);
+    const std::vector<TopBox> boxes = TopLevel(recording);
+    const std::vector<TopBox> moofs = OfType(boxes, "moof");
+    const std::vector<TopBox> mdats = OfType(boxes, "mdat");
+    ASSERT_GE(moofs.size(), 9u);
+    ASSERT_EQ(mdats.size(), moofs.size());
+
+    // Each packet of the fragmented file with the fragment that holds it.
+    const std::string original = folder / "original.mp4";
+    WriteWholeFile(original, recording);
+    std::vector<std::pair<size_t, std::string>> packets;
+    {
+        const std::string text =
+            Shell("ffprobe -v error -show_data_hash MD5 -show_entries "
+                  "packet=stream_index,pts,dts,size,pos,flags,data_hash -of csv '" +
+                  original + "'");
+        size_t start = 0;
+        while (start < text.size()) {
+            const size_t end = text.find('\n', start);
+            std::string line = text.substr(start, end - start + 1);
+            start = end == std::string::npos ? text.size() : end + 1;
+            // packet,stream,pts,dts,size,pos,flags,hash: pos goes, it changes with the layout
+            size_t field = 0;
+            for (int i = 0; i < 5 && field != std::string::npos; ++i) {
+                field = line.find(',', field + 1);
+            }
+            const size_t posEnd = line.find(',', field + 1);
+            ASSERT_NE(posEnd, std::string::npos) << line;
+            const uint64_t pos = std::strtoull(line.c_str() + field + 1, nullptr, 10);
+            line.erase(field, posEnd - field);
+            size_t fragment = 0;
+            while (fragment + 1 < moofs.size() && moofs[fragment + 1].offset <= pos) {
+                ++fragment;
+            }
+            packets.emplace_back(fragment, line);
+        }
+    }
+    ASSERT_GT(packets.size(), 150u);
+
+    // Zeros, or bytes that read as nothing (a fixed pseudo-random sequence).
+    const auto zeros = [](Bytes& bytes, uint64_t from, uint64_t to) {
+        std::fill(bytes.begin() + from, bytes.begin() + to, 0);
+    };
+    const auto garbage = [](Bytes& bytes, uint64_t from, uint64_t to) {
+        uint32_t state = 12345;
+        for (uint64_t i = from; i < to; ++i) {
+            state = state * 1103515245u + 12345u;
+            bytes[i] = static_cast<uint8_t>(state >> 16);
+        }
+    };
+    const struct {
+        const char* what;
+        std::function<void(Bytes&)> damage;
+        std::vector<size_t> lost; // fragments no longer whole
+    } cases[] = {
+        {"zeros over a fragment header and the start of its media",
+         [&](Bytes& b) { zeros(b, moofs[1].offset, mdats[1].offset + 100); },
+         {1}},
+        {"garbage from inside one fragment header to inside another two later",
+         [&](Bytes& b) { garbage(b, moofs[3].offset + 10, moofs[5].offset + 30); },
+         {3, 4, 5}},
+        {"zeros over a media data box's header",
+         [&](Bytes& b) { zeros(b, mdats[7].offset, mdats[7].offset + 16); },
+         {7}},
+        {"three stretches: zeros, garbage, zeros",
+         [&](Bytes& b) {
+             zeros(b, moofs[2].offset, moofs[2].offset + 8);
+             garbage(b, moofs[5].offset + 4, moofs[5].offset + 12);
+             zeros(b, mdats[8].offset - 20, mdats[8].offset + 4000);
+         },
+         {2, 5, 8}},
+        {"a media data box's size grown past the next fragments",
+         [&](Bytes& b) {
+             const uint64_t into = mdats[6].offset + mdats[6].size / 2;
+             Mp4::PutU32(&b[mdats[2].offset], static_cast<uint32_t>(into - mdats[2].offset));
+         },
+         {}},
+        {"a fragment naming a track the file does not have",
+         [&](Bytes& b) {
+             Mp4::BoxView moof{Mp4::FourCc("moof"), &b[moofs[4].offset], moofs[4].size, 8};
+             Mp4::BoxView traf, tfhd;
+             if (Mp4::FindChild(moof, Mp4::FourCc("traf"), traf) &&
+                 Mp4::FindChild(traf, Mp4::FourCc("tfhd"), tfhd)) {
+                 Mp4::PutU32(const_cast<uint8_t*>(tfhd.Payload()) + 4, 99);
+             }
+         },
+         {4}},
+        {"garbage from inside the last fragment's header to the end",
+         [&](Bytes& b) { garbage(b, moofs.back().offset + 20, b.size()); },
+         {moofs.size() - 1}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.what);
+        Bytes damaged = recording;
+        c.damage(damaged);
+        std::string expected;
+        size_t videoFrames = 0;
+        for (const auto& packet : packets) {
+            if (std::find(c.lost.begin(), c.lost.end(), packet.first) == c.lost.end()) {
+                expected += packet.second;
+                videoFrames += packet.second.compare(0, 9, "packet,0,") == 0 ? 1 : 0;
+            }
+        }
+        const std::string path = folder / "damaged.mp4";
+        WriteWholeFile(path, damaged);
+        const Mp4FinishResult result = Finish(path);
+        ASSERT_EQ(result.outcome, Mp4FinishOutcome::Finished);
+        EXPECT_GE(result.damagedStretches, 1u);
+        EXPECT_EQ(result.fragments, moofs.size() - c.lost.size());
+        EXPECT_TRUE(ReaderSeesNoFragments(path));
+        EXPECT_EQ(Packets(path), expected);
+        // Each fragment starts with a key picture: what is left decodes cleanly.
+        EXPECT_EQ(Shell("ffmpeg -v error -i '" + path + "' -f null - 2>&1"), "");
+        EXPECT_EQ(Shell("mediainfo --Inform='Video;%FrameCount%' '" + path + "'"),
+                  std::to_string(videoFrames) + "\n");
+        const Bytes finished = WholeFile<Bytes>(path);
+        EXPECT_TRUE(KeptBelowTheIndex(damaged, finished));
+        EXPECT_EQ(Finish(path).outcome, Mp4FinishOutcome::AlreadyOrdinary);
+        EXPECT_EQ(WholeFile<Bytes>(path), finished);
+    }
 }
 
 // Stands for the process dying after a number of writes and cuts (what
@@ -543,15 +681,6 @@ TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
     Bytes damagedMovie = recording;
     const TopBox movie = OfType(boxes, "moov").at(0);
     Mp4::PutU32(&damagedMovie[movie.offset + 8], 0xFFFF); // first child runs past the movie box
-    // A fragment in the middle naming a track the file does not have: the
-    // fragments after it must not be cut away with it.
-    Bytes damagedFragment = recording;
-    const TopBox moof = OfType(boxes, "moof").at(1);
-    Mp4::BoxView traf, tfhd;
-    Mp4::BoxView moofView{Mp4::FourCc("moof"), &damagedFragment[moof.offset], moof.size, 8};
-    ASSERT_TRUE(Mp4::FindChild(moofView, Mp4::FourCc("traf"), traf));
-    ASSERT_TRUE(Mp4::FindChild(traf, Mp4::FourCc("tfhd"), tfhd));
-    Mp4::PutU32(const_cast<uint8_t*>(tfhd.Payload()) + 4, 99);
 
     const std::string text = "not a film at all\n";
     const struct {
@@ -568,8 +697,7 @@ TEST(Mp4InPlaceFinisherTest, FilesNotOursOrDamagedAreLeftAsTheyWere) {
                       return bytes;
                   }(),
                   Mp4FinishOutcome::NotOurs},
-                 {"damaged movie box", damagedMovie, Mp4FinishOutcome::Damaged},
-                 {"damaged fragment in the middle", damagedFragment, Mp4FinishOutcome::Damaged}};
+                 {"damaged movie box", damagedMovie, Mp4FinishOutcome::Damaged}};
     for (const auto& f : files) {
         SCOPED_TRACE(f.what);
         ASSERT_FALSE(f.bytes.empty());
