@@ -16,6 +16,8 @@ set(ORVANA_MP4_FINISH_SOURCES
 
 set(ORVANA_NEUTRAL_SOURCES
     ${ORVANA_MP4_FINISH_SOURCES}
+    capture/Mp4RecordingMark.cpp
+    capture/RecordingJournalEntry.cpp
     app/LanguageTable.cpp
     app/FormatLists.cpp
     settings/AppSettings.cpp
