@@ -26,6 +26,9 @@ const GUID kCaptureCategory = {
 
 // How long closing waits for a stopped recording's file to be finished.
 constexpr unsigned kExitFinishWaitMs = 5000;
+// How long closing waits for the start-up repair to stop: the window is gone
+// within about a second whatever that repair is doing.
+constexpr unsigned kExitRepairWaitMs = 300;
 
 } // namespace
 
@@ -160,7 +163,9 @@ void MainWindow::Shutdown() {
     // The stopped recording's file is finished by its own thread; should the
     // process die before that, the next start finishes it.
     CaptureEngine::Instance().WaitForFinishedRecordings(kExitFinishWaitMs);
-    m_repair.Stop();
+    // A repair that a slow or stalled disk holds up does not hold the window:
+    // killed with the process, it is resumed by the next start.
+    m_repair.Stop(kExitRepairWaitMs);
     ::Sleep(100);
     OrvanaCamera* camera = CameraRegistry::Instance().CurrentCamera();
     if (camera != nullptr && camera->opened) {

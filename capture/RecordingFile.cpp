@@ -17,7 +17,9 @@ extern "C" {
 }
 
 #include "capture/MonotonicClock.h"
+#include "capture/Mp4RecordingMark.h"
 #include "capture/OutputFile.h"
+#include "capture/RecordingJournalEntry.h"
 #include "capture/Win32RandomAccessFile.h"
 
 namespace {
@@ -242,6 +244,14 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         opened = created;
     }
     if (opened) {
+        // Before the first byte: the journal names the file, and the file
+        // carries the entry's mark, so that the next start finishes this
+        // recording, should it be cut off, and nothing that is not ours.
+        const RecordingJournalEntry entry{NewRecordingId(), path};
+        av_dict_set(&m_output->metadata, "comment", RecordingMarkComment(entry.id).c_str(), 0);
+        m_journal.Open(entry);
+    }
+    if (opened) {
         // One fragment per group of pictures (under half a second), written
         // as it is complete: a recording cut off (power lost, program killed)
         // keeps everything up to its last fragment, where a single index
@@ -260,6 +270,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         if (created) {
             DeleteOutputFile(path);
         }
+        m_journal.Close(true);
         return false;
     }
     m_headerWritten = true;
@@ -277,6 +288,8 @@ void RecordingFile::FinishInPlace() {
     }
     m_finished.finishMicros = MonotonicMicros() - started;
     m_finished.ordinary = m_finished.inPlace.outcome == Mp4FinishOutcome::Finished;
+    // Left in the journal when the finish could not write: the next start does it.
+    m_journal.Close(m_finished.inPlace.outcome != Mp4FinishOutcome::FileError);
 }
 
 const AVFrame* RecordingFile::FitPicture(const AVFrame* picture) {

@@ -11,6 +11,7 @@
 #include "capture/Mp4HeaderCopy.h"
 #include "capture/Mp4InPlaceFinisher.h"
 #include "capture/RecordingClock.h"
+#include "capture/RecordingJournal.h"
 
 struct AVAudioFifo;
 struct AVCodecContext;
@@ -48,7 +49,9 @@ public:
     RecordingFile& operator=(const RecordingFile&) = delete;
 
     // Creates the file with a width x height video stream and, when sound is
-    // given, a sound stream for its rate and channels; writes the header.
+    // given, a sound stream for its rate and channels; enters it in the
+    // journal of recordings under way, marks it as the entry's and writes
+    // the header.
     // False when anything fails, the file could not be created or its disk
     // has less than ReserveBytes free included: then nothing stays open and
     // no partial file is left behind.
@@ -139,4 +142,6 @@ private:
     FinishedRecording m_finished;
     // What the finish reads back, copied as it is written.
     Mp4HeaderCopy m_headers;
+    // The recording's entry in the journal of recordings under way.
+    RecordingJournalHold m_journal;
 };

@@ -1,43 +1,64 @@
 // RecordingRepair: at the start of the program, finishes in place the
 // recordings that a crash, a kill or a power cut left in fragmented form,
 // on a thread of its own so that the window and the preview do not wait.
+// Only what the journal of recordings under way names (RecordingJournal.h)
+// is touched, and only once its mark (Mp4RecordingMark.h) confirms it:
+// a file of another program never, whatever its name or folder.
 #pragma once
 
 #include <atomic>
-#include <cstdint>
+#include <memory>
 #include <string>
 #include <thread>
 
-// Finishes (FinishFragmentedMp4) every file in folder named as the program
-// names recordings ("YYYY-MM-DD_hh-mm-ss.mp4", or with "_N") and last
-// written before writtenBefore (a FILETIME as one number): files written
-// later are this run's own. A finished file is recognised in two reads, so
-// scanning costs little. Stops between files once stop is set. Answers the
-// files it finished.
-unsigned RepairUnfinishedRecordings(const std::string& folder, uint64_t writtenBefore,
-                                    const std::atomic<bool>& stop);
+// What became of the journal's entries.
+struct RepairCounts {
+    unsigned finished = 0;    // recordings finished now
+    unsigned removed = 0;     // entries gone: finished, or nothing (more) to do
+    unsigned unreachable = 0; // entries left: the file cannot be reached now
+    unsigned inUse = 0;       // entries left: their recordings are still running
+};
+
+// Goes through the journal in `folder`: each entry whose recording is not
+// running is finished (when its file carries its mark and needs it) and
+// removed, or left for a later start when its file cannot be reached now (a
+// removed drive, a file kept online only, a file open elsewhere, a failed
+// write). A file is opened for writing only when it is ours and needs a
+// finish; one kept online only is not opened at all. Stops between entries,
+// and in the middle of a finish (which the next start resumes), once stop
+// is set.
+RepairCounts RepairJournaledRecordings(const std::wstring& folder, const std::atomic<bool>& stop);
+
+// For tests: the attributes the repair sees for `path` (a file kept online
+// only), and 0 to let the file system answer again.
+void SimulateFileAttributes(const std::wstring& path, unsigned long attributes);
 
 class RecordingRepair {
 public:
-    RecordingRepair() = default;
-    // Stop.
+    RecordingRepair();
+    // Stop, waiting a second at most.
     ~RecordingRepair();
     RecordingRepair(const RecordingRepair&) = delete;
     RecordingRepair& operator=(const RecordingRepair&) = delete;
 
-    // Repairs the recordings in the output folder (not made when missing)
-    // that were written before now, in the background. Once only.
+    // Repairs what the journal names, in the background. Once only.
     void Start();
-    // Lets the file in hand be finished, then joins the thread.
-    void Stop();
-    // Files finished so far.
-    unsigned Repaired() const { return m_repaired; }
-    // Whether the thread has gone through the whole folder.
-    bool Done() const { return m_done; }
+    // Asks the thread to stop and waits for it, waitMs at most: a finish
+    // that a stalled disk holds up is left to the end of the process (the
+    // next start resumes it). True when the thread ended.
+    bool Stop(unsigned waitMs = 1000);
+    // Recordings finished so far.
+    unsigned Repaired() const { return m_state->repaired; }
+    // Whether the thread has gone through the whole journal.
+    bool Done() const { return m_state->done; }
 
 private:
-    std::atomic<bool> m_stop{false};
-    std::atomic<unsigned> m_repaired{0};
-    std::atomic<bool> m_done{false};
+    // Shared with the thread, which may outlive this object.
+    struct State {
+        std::atomic<bool> stop{false};
+        std::atomic<unsigned> repaired{0};
+        std::atomic<bool> done{false};
+    };
+    std::shared_ptr<State> m_state;
     std::thread m_thread;
 };

@@ -21,9 +21,13 @@ OVERLAPPED At(uint64_t offset) {
 
 } // namespace
 
-Win32RandomAccessFile::Win32RandomAccessFile(const std::wstring& path)
-    : m_handle(CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                           OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
+Win32RandomAccessFile::Win32RandomAccessFile(const std::wstring& path, Access access)
+    : m_handle(access == Access::ReadWrite
+                   ? CreateFileW(path.c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                 nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)
+                   : CreateFileW(path.c_str(), GENERIC_READ,
+                                 FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                 OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
 Win32RandomAccessFile::~Win32RandomAccessFile() {
     if (IsOpen()) {

@@ -7,9 +7,11 @@
 
 class Win32RandomAccessFile final : public RandomAccessFile {
 public:
+    enum class Access { ReadWrite, ReadOnly };
     // Opens an existing file for reading and writing, others may only read
-    // meanwhile; IsOpen tells whether it worked.
-    explicit Win32RandomAccessFile(const std::wstring& path);
+    // meanwhile; or for reading alone, sharing everything (writes then
+    // fail). IsOpen tells whether it worked.
+    explicit Win32RandomAccessFile(const std::wstring& path, Access access = Access::ReadWrite);
     ~Win32RandomAccessFile() override;
     Win32RandomAccessFile(const Win32RandomAccessFile&) = delete;
     Win32RandomAccessFile& operator=(const Win32RandomAccessFile&) = delete;

@@ -92,6 +92,7 @@ set(ORVANA_WIN32_SOURCES
     capture/Win32RandomAccessFile.cpp
     capture/Recorder.cpp
     capture/RecordingThread.cpp
+    capture/RecordingJournal.cpp
     capture/RecordingRepair.cpp
     capture/AudioInput.cpp
     capture/PhotoWriter.cpp

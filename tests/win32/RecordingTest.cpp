@@ -24,6 +24,8 @@ extern "C" {
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFile.h"
 #include "capture/RecordingFile.h"
+#include "capture/RecordingJournal.h"
+#include "capture/RecordingJournalEntry.h"
 #include "capture/RecordingRepair.h"
 #include "capture/Win32RandomAccessFile.h"
 #include "tests/support/MessagePump.h"
@@ -490,7 +492,52 @@ void HoldOpenElsewhere(CaptureEngine&) {
                                     nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
 }
 
+// A journal of recordings under way of a test's own, removed with it.
+class TestJournal {
+public:
+    TestJournal() {
+        ::CreateDirectoryW(WidePath(MediaProbe::WindowsPath("journal")).c_str(), nullptr);
+        SetRecordingJournalFolder(WidePath(MediaProbe::WindowsPath("journal")));
+    }
+    ~TestJournal() {
+        for (const std::string& name : Entries()) {
+            ::DeleteFileW(WidePath(MediaProbe::WindowsPath("journal\\" + name)).c_str());
+        }
+        SetRecordingJournalFolder(L"");
+    }
+    std::wstring Folder() const { return WidePath(MediaProbe::WindowsPath("journal")); }
+    std::vector<std::string> Entries() const {
+        std::vector<std::string> names;
+        WIN32_FIND_DATAW found{};
+        HANDLE search = ::FindFirstFileW((Folder() + L"\\*.recording").c_str(), &found);
+        if (search != INVALID_HANDLE_VALUE) {
+            do {
+                names.push_back(Utf8Path(found.cFileName));
+            } while (::FindNextFileW(search, &found));
+            ::FindClose(search);
+        }
+        std::sort(names.begin(), names.end());
+        return names;
+    }
+    // The one entry there is.
+    RecordingJournalEntry Only() const {
+        RecordingJournalEntry entry;
+        const std::vector<std::string> names = Entries();
+        if (names.size() == 1) {
+            ParseJournalEntry(TestSupport::WholeFile(MediaProbe::WindowsPath("journal\\" + names[0])),
+                              entry);
+        }
+        return entry;
+    }
+    void Put(const RecordingJournalEntry& entry) const {
+        TestSupport::WriteWholeFile(
+            MediaProbe::WindowsPath("journal\\" + JournalEntryFileName(entry.id)),
+            FormatJournalEntry(entry));
+    }
+};
+
 TEST_F(Recording, AFileHeldOpenElsewhereStaysFragmentedAndTheNextStartFinishesIt) {
+    const TestJournal journal;
     OpenDevices({}, {}, false);
     const std::string name = "2021-02-03_04-05-06.mp4";
     const Recorded recorded = Record(name, 1500, HoldOpenElsewhere);
@@ -501,16 +548,13 @@ TEST_F(Recording, AFileHeldOpenElsewhereStaysFragmentedAndTheNextStartFinishesIt
     std::vector<Fields> streams = MediaProbe::Streams(name);
     ASSERT_EQ(streams.size(), 1u);
     EXPECT_TRUE(VideoAsRecorded(name, streams[0], recorded));
+    // Its entry stays for the next start.
+    EXPECT_EQ(journal.Only().path, MediaProbe::WindowsPath(name));
     ::CloseHandle(g_heldElsewhere);
 
-    FILETIME now{};
-    ::GetSystemTimeAsFileTime(&now);
     const std::atomic<bool> running{false};
-    const std::string folder = MediaProbe::WindowsPath("");
-    EXPECT_EQ(RepairUnfinishedRecordings(folder.substr(0, folder.size() - 1),
-                                         (uint64_t(now.dwHighDateTime) << 32) | now.dwLowDateTime,
-                                         running),
-              1u);
+    EXPECT_EQ(RepairJournaledRecordings(journal.Folder(), running).finished, 1u);
+    EXPECT_TRUE(journal.Entries().empty());
     EXPECT_EQ(Fragments(name), 0);
     streams = MediaProbe::Streams(name);
     ASSERT_EQ(streams.size(), 1u);
@@ -600,50 +644,112 @@ TEST_F(Recording, VideosFolderOutsideTheCodePageTakesRecordingsAndPhotos) {
     EXPECT_EQ(Number(streams[0], "height"), 480);
 }
 
-// Where "OrvanaCapture" cannot be made, recordings go into the Videos folder
-// itself, among the user's own files. The next start finishes the recordings
-// a crash left fragmented there, and nothing else, whatever its content.
+// The next start finishes what the journal names and what carries the
+// entry's mark, nothing else: recordings go into the Videos folder itself
+// where "OrvanaCapture" cannot be made, among the user's own files, and a
+// fragmented MP4 of another program named like ours stays byte for byte as
+// it was. A file kept online only is not opened; its entry waits, as does
+// the entry of a file on a drive that is away, and a recording that another
+// running copy still writes is left alone.
+RecordingJournalEntry g_killedEntry;
+
 void CopyWhileRecorded(CaptureEngine&) {
     // What a recording cut off now (the program killed) leaves on disk,
-    // its last fragment most likely cut in the middle.
+    // its last fragment most likely cut in the middle, and its entry.
     Pump(700);
     ::CopyFileA(MediaProbe::WindowsPath("source.mp4").c_str(),
                 MediaProbe::WindowsPath("killed.mp4").c_str(), FALSE);
+    WIN32_FIND_DATAW found{};
+    const std::wstring journal = RecordingJournalFolder();
+    HANDLE search = ::FindFirstFileW((journal + L"\\*.recording").c_str(), &found);
+    if (search != INVALID_HANDLE_VALUE) {
+        ParseJournalEntry(TestSupport::WholeFile(journal + L"\\" + found.cFileName),
+                          g_killedEntry);
+        ::FindClose(search);
+    }
 }
 
-TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsACrashLeft) {
+TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) {
+    const TestJournal journal;
     OpenDevices({}, {}, false);
     Record("source.mp4", 1500, CopyWhileRecorded);
+    ASSERT_EQ(g_killedEntry.path, MediaProbe::WindowsPath("source.mp4"));
+    EXPECT_TRUE(journal.Entries().empty()) << "the finished recording's entry stayed";
     const std::string killed = TestSupport::WholeFile(MediaProbe::WindowsPath("killed.mp4"));
     ASSERT_GT(Fragments("killed.mp4"), 0);
 
     const VideosFolder videos("videos");
-    videos.Put("OrvanaCapture");
-    const auto put = [&](const char* name, const std::string& bytes) {
-        HANDLE file =
-            ::CreateFileW(WidePath(MediaProbe::WindowsPath(videos / name)).c_str(), GENERIC_WRITE,
-                          0, nullptr, CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
-        DWORD written = 0;
-        ::WriteFile(file, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr);
-        ::CloseHandle(file);
+    ::CreateDirectoryW(WidePath(MediaProbe::WindowsPath(videos / "OrvanaCapture")).c_str(), nullptr);
+    const auto put = [&](const std::string& name, const std::string& bytes) {
+        TestSupport::WriteWholeFile(WidePath(MediaProbe::WindowsPath(videos / name)), bytes);
     };
-    // A killed recording of ours, the same file under the user's own name,
-    // and a file of the user's named like ours.
-    put("2020-01-01_00-00-00_2.mp4", killed);
+    const auto bytesOf = [&](const std::string& name) {
+        return TestSupport::WholeFile(WidePath(MediaProbe::WindowsPath(videos / name)));
+    };
+    // Our killed recording, named in the journal; the same file under the
+    // user's own name; another program's fragmented MP4s, named like ours,
+    // one of them where the journal names a recording of ours that is gone.
+    const std::string ours = "OrvanaCapture/2020-01-01_00-00-00_2.mp4";
+    put(ours, killed);
     put("holiday.mp4", killed);
-    videos.Put("2020-01-01_00-00-01.mp4");
+    MediaProbe::Run("ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=30 -t 1 "
+                    "-c:v libx264 -g 12 -movflags frag_keyframe+empty_moov " +
+                    MediaProbe::UnixPath(videos / "2020-01-01_00-00-01.mp4") +
+                    " && cp " + MediaProbe::UnixPath(videos / "2020-01-01_00-00-01.mp4") + " " +
+                    MediaProbe::UnixPath(videos / "OrvanaCapture/2020-01-01_00-00-03.mp4"));
+    const std::string foreign = bytesOf("2020-01-01_00-00-01.mp4");
+    ASSERT_GT(foreign.size(), 1000u);
+    journal.Put({g_killedEntry.id, MediaProbe::WindowsPath(videos / ours)});
+    const RecordingJournalEntry gone{NewRecordingId(),
+                                     MediaProbe::WindowsPath(videos / "2020-01-01_00-00-01.mp4")};
+    journal.Put(gone);
+    const RecordingJournalEntry away{NewRecordingId(), "Q:\\OrvanaCapture\\2020-01-01_00-00-04.mp4"};
+    journal.Put(away);
+    // An entry a power cut left half written.
+    TestSupport::WriteWholeFile(
+        MediaProbe::WindowsPath("journal\\" + JournalEntryFileName(NewRecordingId())),
+        FormatJournalEntry(gone).substr(0, 20));
+    // The entry of a recording that another copy of the program is writing.
+    const RecordingJournalEntry running{NewRecordingId(),
+                                        MediaProbe::WindowsPath(videos / "holiday.mp4")};
+    journal.Put(running);
+    HANDLE held = ::CreateFileW(
+        (journal.Folder() + L"\\" + WidePath(JournalEntryFileName(running.id))).c_str(),
+        GENERIC_WRITE, FILE_SHARE_READ, nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    ASSERT_NE(held, INVALID_HANDLE_VALUE);
+
+    // First start: our recording is kept online only.
+    const std::wstring oursPath = WidePath(MediaProbe::WindowsPath(videos / ours));
+    SimulateFileAttributes(oursPath, FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_ARCHIVE);
+    const std::atomic<bool> stop{false};
+    RepairCounts counts = RepairJournaledRecordings(journal.Folder(), stop);
+    SimulateFileAttributes(oursPath, 0);
+    EXPECT_EQ(counts.finished, 0u);
+    // The entry whose name another program's file has now, and the half one.
+    EXPECT_EQ(counts.removed, 2u);
+    EXPECT_EQ(counts.unreachable, 2u);
+    EXPECT_EQ(counts.inUse, 1u);
+    EXPECT_TRUE(bytesOf(ours) == killed) << "a file kept online only was changed";
+    EXPECT_EQ(journal.Entries().size(), 3u);
+
+    // Next start: it is here now.
     RecordingRepair repair;
     repair.Start();
     ASSERT_TRUE(WaitFor([&] { return repair.Done(); }, 20000));
     EXPECT_EQ(repair.Repaired(), 1u);
-    EXPECT_EQ(Fragments(videos / "2020-01-01_00-00-00_2.mp4"), 0);
-    EXPECT_EQ(MediaProbe::DecodeErrors(videos / "2020-01-01_00-00-00_2.mp4"), "");
-    EXPECT_EQ(MediaProbe::Streams(videos / "2020-01-01_00-00-00_2.mp4").size(), 1u);
-    EXPECT_TRUE(TestSupport::WholeFile(MediaProbe::WindowsPath(videos / "holiday.mp4")) == killed)
-        << "the user's own file was changed";
-    EXPECT_EQ(TestSupport::WholeFile(MediaProbe::WindowsPath(videos / "2020-01-01_00-00-01.mp4")),
-              "user");
-    EXPECT_EQ(videos.Files().size(), 4u);
+    EXPECT_EQ(Fragments(videos / ours), 0);
+    EXPECT_EQ(MediaProbe::DecodeErrors(videos / ours), "");
+    EXPECT_EQ(MediaProbe::Streams(videos / ours).size(), 1u);
+    EXPECT_TRUE(bytesOf("holiday.mp4") == killed) << "the user's own file was changed";
+    EXPECT_TRUE(bytesOf("2020-01-01_00-00-01.mp4") == foreign) << "another program's file changed";
+    EXPECT_TRUE(bytesOf("OrvanaCapture/2020-01-01_00-00-03.mp4") == foreign)
+        << "another program's file changed";
+    const std::vector<std::string> left = journal.Entries();
+    EXPECT_EQ(left, (std::vector<std::string>{JournalEntryFileName(away.id),
+                                              JournalEntryFileName(running.id)}));
+    ::CloseHandle(held);
+    EXPECT_EQ(videos.Files().size(), 2u);
+    EXPECT_EQ(videos.Files("OrvanaCapture").size(), 2u);
 }
 
 // A write that fails (a full disk, a drive pulled out) and free space below

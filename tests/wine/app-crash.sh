@@ -6,7 +6,9 @@
 # them), and one just after the stop click, while the recording's thread
 # finishes the file. The next start must finish each killed recording in
 # place: no fragment left, every picture in its index (ffprobe and
-# mediainfo), decoding cleanly.
+# mediainfo), decoding cleanly. Fragmented MP4 files of another program,
+# named like recordings, in the Videos folder and in "OrvanaCapture", stay
+# byte for byte as they were through all of it.
 #
 #   app-crash.sh OrvanaFull.exe OrvanaTestDeviceSetup.exe
 set -uo pipefail
@@ -23,6 +25,20 @@ wine "$setup" reset || fail "could not reset the test devices"
 previous=""
 cp "$exe" "$shots/OrvanaFull.exe"
 output="$(videos_folder)/OrvanaCapture"
+
+# Another program's fragmented MP4s (a download, a screen recorder) named as
+# the program names recordings, one of them with a fragment cut off at the
+# end, older than any recording of this run.
+mkdir -p "$output"
+foreign=("$(videos_folder)/2020-01-01_00-00-00.mp4" "$output/2020-01-01_00-00-01.mp4"
+    "$output/2020-01-01_00-00-02_2.mp4")
+ffmpeg -v error -y -f lavfi -i testsrc=size=320x240:rate=30 -f lavfi -i sine -t 2 \
+    -c:v libx264 -g 12 -c:a aac -movflags frag_keyframe+empty_moov "${foreign[0]}" ||
+    fail "the host's ffmpeg made no file"
+cp "${foreign[0]}" "${foreign[1]}"
+head -c -3000 "${foreign[0]}" >"${foreign[2]}"
+touch -d 2020-01-01 "${foreign[@]}"
+foreign_sums="$(md5sum "${foreign[@]}")"
 
 # Waits up to 20 s for the program, started again, to have finished the
 # recording the last kill left ($previous) in place, and checks it.
@@ -97,4 +113,7 @@ expect_repaired
 kill -9 "$pid"
 wait "$pid" 2>/dev/null
 pid=""
+[ "$(md5sum "${foreign[@]}")" = "$foreign_sums" ] ||
+    fail "another program's files were changed: $(md5sum "${foreign[@]}" | diff - <(echo "$foreign_sums"))"
+rm -f "${foreign[@]}"
 pass
