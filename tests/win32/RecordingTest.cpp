@@ -752,6 +752,38 @@ TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) 
     EXPECT_EQ(videos.Files("OrvanaCapture").size(), 2u);
 }
 
+// Closing the window waits for the start-up repair a bounded time, whatever
+// the repair is doing: here a finish whose flushes a stalled disk holds up
+// for seconds. The finish stopped halfway is resumed by the next start.
+TEST_F(Recording, TheRepairLetsGoWithinABoundedWaitWhileADiskStallsItsFinish) {
+    const TestJournal journal;
+    OpenDevices({}, {}, false);
+    Record("source.mp4", 1500, CopyWhileRecorded);
+    const std::string name = "stalled.mp4";
+    ASSERT_TRUE(::CopyFileA(MediaProbe::WindowsPath("killed.mp4").c_str(),
+                            MediaProbe::WindowsPath(name).c_str(), FALSE));
+    journal.Put({g_killedEntry.id, MediaProbe::WindowsPath(name)});
+
+    Win32RandomAccessFile::SimulateSlowFlush(4000);
+    RecordingRepair repair;
+    repair.Start();
+    Pump(500); // into the finish's first flush
+    const int64_t stopping = MonotonicMicros();
+    EXPECT_FALSE(repair.Stop(300));
+    EXPECT_LT(MonotonicMicros() - stopping, 800000) << "the window waited for the repair";
+    // The thread, let go of, ends on its own once the disk answers.
+    ASSERT_TRUE(WaitFor([&] { return repair.Done(); }, 20000));
+    Win32RandomAccessFile::SimulateSlowFlush(0);
+    EXPECT_GT(MediaProbe::Streams(name).size(), 0u);
+    EXPECT_EQ(journal.Entries().size(), 1u);
+
+    const std::atomic<bool> running{false};
+    EXPECT_EQ(RepairJournaledRecordings(journal.Folder(), running).finished, 1u);
+    EXPECT_EQ(Fragments(name), 0);
+    EXPECT_EQ(MediaProbe::DecodeErrors(name), "");
+    EXPECT_TRUE(journal.Entries().empty());
+}
+
 // A write that fails (a full disk, a drive pulled out) and free space below
 // the reserve each end the recording as a stop would, with the file whole
 // as far as it was written.
