@@ -524,8 +524,8 @@ public:
         RecordingJournalEntry entry;
         const std::vector<std::string> names = Entries();
         if (names.size() == 1) {
-            ParseJournalEntry(TestSupport::WholeFile(MediaProbe::WindowsPath("journal\\" + names[0])),
-                              entry);
+            ParseJournalEntry(
+                TestSupport::WholeFile(MediaProbe::WindowsPath("journal\\" + names[0])), entry);
         }
         return entry;
     }
@@ -663,8 +663,7 @@ void CopyWhileRecorded(CaptureEngine&) {
     const std::wstring journal = RecordingJournalFolder();
     HANDLE search = ::FindFirstFileW((journal + L"\\*.recording").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
-        ParseJournalEntry(TestSupport::WholeFile(journal + L"\\" + found.cFileName),
-                          g_killedEntry);
+        ParseJournalEntry(TestSupport::WholeFile(journal + L"\\" + found.cFileName), g_killedEntry);
         ::FindClose(search);
     }
 }
@@ -679,7 +678,8 @@ TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) 
     ASSERT_GT(Fragments("killed.mp4"), 0);
 
     const VideosFolder videos("videos");
-    ::CreateDirectoryW(WidePath(MediaProbe::WindowsPath(videos / "OrvanaCapture")).c_str(), nullptr);
+    ::CreateDirectoryW(WidePath(MediaProbe::WindowsPath(videos / "OrvanaCapture")).c_str(),
+                       nullptr);
     const auto put = [&](const std::string& name, const std::string& bytes) {
         TestSupport::WriteWholeFile(WidePath(MediaProbe::WindowsPath(videos / name)), bytes);
     };
@@ -694,8 +694,8 @@ TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) 
     put("holiday.mp4", killed);
     MediaProbe::Run("ffmpeg -v error -y -f lavfi -i testsrc=size=160x120:rate=30 -t 1 "
                     "-c:v libx264 -g 12 -movflags frag_keyframe+empty_moov " +
-                    MediaProbe::UnixPath(videos / "2020-01-01_00-00-01.mp4") +
-                    " && cp " + MediaProbe::UnixPath(videos / "2020-01-01_00-00-01.mp4") + " " +
+                    MediaProbe::UnixPath(videos / "2020-01-01_00-00-01.mp4") + " && cp " +
+                    MediaProbe::UnixPath(videos / "2020-01-01_00-00-01.mp4") + " " +
                     MediaProbe::UnixPath(videos / "OrvanaCapture/2020-01-01_00-00-03.mp4"));
     const std::string foreign = bytesOf("2020-01-01_00-00-01.mp4");
     ASSERT_GT(foreign.size(), 1000u);
@@ -703,7 +703,8 @@ TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) 
     const RecordingJournalEntry gone{NewRecordingId(),
                                      MediaProbe::WindowsPath(videos / "2020-01-01_00-00-01.mp4")};
     journal.Put(gone);
-    const RecordingJournalEntry away{NewRecordingId(), "Q:\\OrvanaCapture\\2020-01-01_00-00-04.mp4"};
+    const RecordingJournalEntry away{NewRecordingId(),
+                                     "Q:\\OrvanaCapture\\2020-01-01_00-00-04.mp4"};
     journal.Put(away);
     // An entry a power cut left half written.
     TestSupport::WriteWholeFile(
