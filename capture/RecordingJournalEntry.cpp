@@ -1,5 +1,6 @@
 #include "capture/RecordingJournalEntry.h"
 
+#include <atomic>
 #include <chrono>
 #include <cstdint>
 #include <random>
@@ -37,16 +38,27 @@ bool TakeLine(const std::string& text, size_t& at, const char* key, std::string&
 } // namespace
 
 std::string NewRecordingId() {
-    // The system's random source, and the clock in case that is weak.
-    std::random_device device;
-    std::mt19937_64 mixer(
-        (static_cast<uint64_t>(device()) << 32 | device()) ^
-        static_cast<uint64_t>(
-            std::chrono::high_resolution_clock::now().time_since_epoch().count()));
+    // The system's random source, mixed with the clock and a count in case
+    // that source is weak or missing.
+    static std::atomic<uint64_t> count{0};
+    uint64_t seed = static_cast<uint64_t>(
+                        std::chrono::high_resolution_clock::now().time_since_epoch().count()) ^
+                    (++count * 0x9E3779B97F4A7C15ull);
+    std::mt19937_64 mixer(seed);
+    try {
+        std::random_device device;
+        mixer.seed(seed ^ (static_cast<uint64_t>(device()) << 32 | device()));
+    } catch (...) {
+        // The clock and the count alone.
+    }
     static const char kDigits[] = "0123456789abcdef";
     std::string id;
-    for (size_t i = 0; i < kIdDigits; ++i) {
-        id += kDigits[(mixer() ^ device()) & 15];
+    uint64_t bits = 0;
+    for (size_t i = 0; i < kIdDigits; ++i, bits >>= 4) {
+        if (i % 16 == 0) {
+            bits = mixer();
+        }
+        id += kDigits[bits & 15];
     }
     return id;
 }
