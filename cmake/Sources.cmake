@@ -20,6 +20,7 @@ set(ORVANA_NEUTRAL_SOURCES
     app/FormatLists.cpp
     settings/AppSettings.cpp
     settings/SettingsFormat.cpp
+    settings/CameraMemoryStore.cpp
     ui/UiString.cpp
     ui/ImageDecoder.cpp
     ui/AttributeValues.cpp
