@@ -52,6 +52,7 @@ set(ORVANA_NATIVE_ONLY_SOURCES
 
 set(ORVANA_WIN32_SOURCES
     settings/SettingsFile.cpp
+    settings/UserDataFolder.cpp
     ui/WindowBase.cpp
     ui/PaintManager.cpp
     ui/ControlTimers.cpp
@@ -107,4 +108,5 @@ set(ORVANA_WIN32_SOURCES
     app/FormatSwitch.cpp
     app/RecordingBar.cpp
     app/CameraList.cpp
+    app/CameraMemory.cpp
 )

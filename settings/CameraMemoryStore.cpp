@@ -233,16 +233,6 @@ void CameraMemoryStore::SetProperty(RememberedCamera& camera, const RememberedPr
     camera.properties.push_back(property);
 }
 
-void CameraMemoryStore::ForgetProperty(RememberedCamera& camera, PropertyInterface source,
-                                       long property) {
-    for (auto it = camera.properties.begin(); it != camera.properties.end(); ++it) {
-        if (it->source == source && it->property == property) {
-            camera.properties.erase(it);
-            return;
-        }
-    }
-}
-
 int CameraMemoryStore::LastChosen(const std::vector<CameraIdentity>& attached) const {
     if (!m_hasLast)
         return -1;

@@ -70,7 +70,6 @@ public:
 
     // Records a property the user set (replacing an earlier record of it).
     static void SetProperty(RememberedCamera& camera, const RememberedProperty& property);
-    static void ForgetProperty(RememberedCamera& camera, PropertyInterface source, long property);
 
     // The position in `attached` of the camera the user chose last, or -1.
     int LastChosen(const std::vector<CameraIdentity>& attached) const;
