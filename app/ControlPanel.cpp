@@ -5,9 +5,10 @@
 #include "ui/ControlUI.h"
 
 ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
-                           CaptureEngine& engine, HWND owner)
-    : m_registry(registry), m_owner(owner), m_properties(manager, registry, engine),
-      m_formats(manager, registry), m_recordingBar(manager, registry, engine, owner),
+                           CaptureEngine& engine, HWND owner, std::wstring memoryPath)
+    : m_registry(registry), m_engine(engine), m_owner(owner),
+      m_memory(registry, std::move(memoryPath)), m_properties(manager, registry, engine, m_memory),
+      m_formats(manager, registry, m_memory), m_recordingBar(manager, registry, engine, owner),
       m_cameraList(manager, registry) {}
 
 void ControlPanel::OnNotify(Ui::CNotifyEvent& event) {
@@ -45,7 +46,14 @@ void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
 }
 
 void ControlPanel::FillCameraList(int index) {
+    m_fillingList = true;
     m_cameraList.Fill(index);
+    m_fillingList = false;
+}
+
+int ControlPanel::PreferredCameraIndex() {
+    const int last = m_memory.LastChosenIndex();
+    return last >= 0 ? last : 0;
 }
 
 void ControlPanel::SyncCameraList() {
@@ -65,6 +73,9 @@ void ControlPanel::RefreshFormatLists(OrvanaCamera* camera) {
 
 void ControlPanel::ShowCamera(OrvanaCamera* camera, OrvanaAudio* microphone) {
     m_registry.SelectCamera(camera, microphone, m_owner);
+    if (camera != nullptr) {
+        m_memory.PutBack(*camera, m_engine);
+    }
     RefreshFormatLists(camera);
     ::Sleep(500);
     ::PostMessageA(m_owner, WM_MOVE, 0, 0);
@@ -79,6 +90,9 @@ void ControlPanel::OnCameraSelected() {
     OrvanaCamera* camera = static_cast<unsigned>(position) < m_registry.cameras.size()
                                ? m_registry.cameras[static_cast<unsigned>(position)]
                                : nullptr;
+    if (camera != nullptr && !m_fillingList) {
+        m_memory.RememberChosen(*camera);
+    }
     ShowCamera(camera, microphone);
 }
 

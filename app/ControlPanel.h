@@ -14,7 +14,10 @@
 
 #include <windows.h>
 
+#include <string>
+
 #include "app/CameraList.h"
+#include "app/CameraMemory.h"
 #include "app/FormatPanel.h"
 #include "app/PropertyPanel.h"
 #include "app/RecordingBar.h"
@@ -32,22 +35,28 @@ class ControlPanel {
 public:
     // Looks up every control it works with in the manager's tree; a control
     // the skin lacks stays null and its part of every action is skipped.
+    // memoryPath: where what the user set on each camera is kept (empty: for
+    // this run only).
     ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry, CaptureEngine& engine,
-                 HWND owner);
+                 HWND owner, std::wstring memoryPath);
 
     void OnNotify(Ui::CNotifyEvent& event);
     void OnTimer(WPARAM timerId, LPARAM lParam);
 
     // Rebuilds the camera list and selects entry `index` with notification
-    // (which shows that camera); a negative index selects nothing.
+    // (which shows that camera); a negative index selects nothing. Such a
+    // selection is not taken for the user's choice of camera.
     void FillCameraList(int index);
+    // The position of the camera the user chose last, when it is attached; else 0.
+    int PreferredCameraIndex();
     // Rebuilds the camera list from the registry and marks the current
     // camera's entry without notification: nothing is opened or closed.
     void SyncCameraList();
     // Brings the panel into line with a camera, or empties it without one.
     void RefreshFormatLists(OrvanaCamera* camera);
     // Shows a camera (none: nothing is opened): makes it current, opening it
-    // and closing the previous one; brings the panel into line with it;
+    // and closing the previous one; puts back what its user set on it;
+    // brings the panel into line with it;
     // gives it 500 ms to start; then refits the preview to its picture.
     void ShowCamera(OrvanaCamera* camera, OrvanaAudio* microphone);
 
@@ -63,7 +72,11 @@ private:
     void OnCameraSelected();
 
     CameraRegistry& m_registry;
+    CaptureEngine& m_engine;
     HWND m_owner;
+    // Before the parts that remember the user's changes in it.
+    CameraMemory m_memory;
+    bool m_fillingList = false;
     PropertyPanel m_properties;
     FormatPanel m_formats;
     RecordingBar m_recordingBar;

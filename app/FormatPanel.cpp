@@ -5,6 +5,7 @@
 
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaCamera.h"
+#include "app/CameraMemory.h"
 #include "app/ControlNames.h"
 #include "app/FormatLists.h"
 #include "app/PanelControls.h"
@@ -14,8 +15,9 @@
 
 using namespace PanelControls;
 
-FormatPanel::FormatPanel(Ui::CPaintManager& manager, CameraRegistry& registry)
-    : m_registry(registry) {
+FormatPanel::FormatPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
+                         CameraMemory& memory)
+    : m_registry(registry), m_memory(memory) {
     m_fileFormatList = FindList(manager, ControlNames::kFileFormatList);
     m_photoResolutionList = FindList(manager, ControlNames::kPhotoResolutionList);
     m_videoResolutionList = FindList(manager, ControlNames::kVideoResolutionList);
@@ -141,7 +143,7 @@ void FormatPanel::ApplyAntiFlicker(OrvanaCamera& camera) {
     }
     long frequency = 0;
     camera.GetPowerLineFrequency(frequency);
-    if (frequency != wanted) {
-        camera.SetPowerLineFrequency(wanted);
+    if (frequency == wanted || camera.SetPowerLineFrequency(wanted) == 0) {
+        m_memory.RememberPowerLine(camera, wanted);
     }
 }

@@ -12,13 +12,15 @@ namespace Ui {
 class CComboUI;
 class CPaintManager;
 } // namespace Ui
+class CameraMemory;
 class CameraRegistry;
 class OrvanaCamera;
 
 class FormatPanel {
 public:
     // Looks up its lists by name; one the skin lacks stays null and is skipped.
-    FormatPanel(Ui::CPaintManager& manager, CameraRegistry& registry);
+    // The anti-flicker frequency applied is remembered for the camera in `memory`.
+    FormatPanel(Ui::CPaintManager& manager, CameraRegistry& registry, CameraMemory& memory);
 
     // The actions of Apply and of a selection in one of its lists; nothing
     // for a control not its own.
@@ -48,6 +50,7 @@ private:
     void ApplyAntiFlicker(OrvanaCamera& camera);
 
     CameraRegistry& m_registry;
+    CameraMemory& m_memory;
     Ui::CComboUI* m_fileFormatList = nullptr;
     Ui::CComboUI* m_photoResolutionList = nullptr;
     Ui::CComboUI* m_videoResolutionList = nullptr;

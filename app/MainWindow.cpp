@@ -9,6 +9,7 @@
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
+#include "app/CameraMemory.h"
 #include "app/ControlNames.h"
 #include "app/ControlPanel.h"
 #include "app/LanguageTable.h"
@@ -120,7 +121,8 @@ LRESULT MainWindow::OnCreate() {
 
     // 8, 9. The panel, empty until a camera is chosen.
     m_controlPanel = new ControlPanel(m_paintManager, CameraRegistry::Instance(),
-                                      CaptureEngine::Instance(), m_hwnd);
+                                      CaptureEngine::Instance(), m_hwnd,
+                                      CameraMemory::DefaultPath());
     m_controlPanel->RefreshFormatLists(nullptr);
 
     // 10. The preview window.
@@ -146,9 +148,9 @@ LRESULT MainWindow::OnCreate() {
     int cameraCount = 0;
     EnumerateAndMerge(cameraCount);
 
-    // 14. Open the first camera.
+    // 14. Open the camera the user chose last, else the first: one camera, once.
     if (cameraCount > 0) {
-        ShowFirstCamera();
+        ShowFirstCamera(m_controlPanel->PreferredCameraIndex());
     }
     return 0;
 }
@@ -238,13 +240,13 @@ void MainWindow::RefreshAfterDeviceChange() {
     }
 }
 
-void MainWindow::ShowFirstCamera() {
-    // Selecting the list's first entry shows that camera already; the
-    // camera list may be missing from the skin, and the registry's first
-    // camera is shown all the same.
-    m_controlPanel->FillCameraList(0);
+void MainWindow::ShowFirstCamera(int index) {
+    // Selecting the list's entry shows that camera already; the camera list
+    // may be missing from the skin, and the registry's camera is shown all
+    // the same.
+    m_controlPanel->FillCameraList(index);
     CameraRegistry& registry = CameraRegistry::Instance();
-    registry.SetCurrentCamera(0);
+    registry.SetCurrentCamera(static_cast<unsigned>(index));
     registry.SetCurrentMicrophone(0);
     m_controlPanel->ShowCamera(registry.CurrentCamera(), registry.CurrentMicrophone());
 }

@@ -61,9 +61,10 @@ private:
     // After a device change: the first camera selected, open and shown, or
     // an empty panel and a blank preview when none is left.
     void RefreshAfterDeviceChange();
-    // The camera list refilled, the registry's first camera and microphone
-    // current, that camera open and shown.
-    void ShowFirstCamera();
+    // The camera list refilled, the registry's camera at index (the first
+    // after a device change) and first microphone current, that camera open
+    // and shown.
+    void ShowFirstCamera(int index = 0);
 
     HDEVNOTIFY m_deviceNotify = nullptr;
     // Finishes the recordings an earlier run left fragmented.

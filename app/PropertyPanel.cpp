@@ -6,6 +6,7 @@
 
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaCamera.h"
+#include "app/CameraMemory.h"
 #include "app/ControlNames.h"
 #include "app/PanelControls.h"
 #include "capture/CaptureEngine.h"
@@ -86,8 +87,8 @@ const PropertyPanel::Row PropertyPanel::kRows[kRowCount] = {
 };
 
 PropertyPanel::PropertyPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
-                             CaptureEngine& engine)
-    : m_registry(registry), m_engine(engine) {
+                             CaptureEngine& engine, CameraMemory& memory)
+    : m_registry(registry), m_engine(engine), m_memory(memory) {
     for (int row = 0; row < kRowCount; ++row) {
         const ControlNames::PropertyRowNames& names = kRows[row].names;
         m_sliders[row] = FindSlider(manager, names.slider);
@@ -100,11 +101,11 @@ PropertyPanel::PropertyPanel(Ui::CPaintManager& manager, CameraRegistry& registr
 
 void PropertyPanel::OnClick(const Ui::CUiString& sender) {
     if (sender == ControlNames::kMirrorNormal) {
-        m_engine.SetMirror(false);
+        SetMirror(false);
         return;
     }
     if (sender == ControlNames::kMirrorMirrored) {
-        m_engine.SetMirror(true);
+        SetMirror(true);
         return;
     }
     if (sender == ControlNames::kDefaultButton) {
@@ -116,6 +117,13 @@ void PropertyPanel::OnClick(const Ui::CUiString& sender) {
             ToggleAutoMode(row);
             return;
         }
+    }
+}
+
+void PropertyPanel::SetMirror(bool mirrored) {
+    OrvanaCamera* camera = m_registry.CurrentCamera();
+    if (m_engine.SetMirror(mirrored) == 0 && camera != nullptr) {
+        m_memory.RememberMirror(*camera, mirrored);
     }
 }
 
@@ -141,8 +149,10 @@ void PropertyPanel::ToggleAutoMode(int row) {
     }
     // The option still shows the state from before this click.
     const bool leavingAutomatic = m_autoOptions[row] != nullptr && m_autoOptions[row]->IsSelected();
-    if (property.Set(*camera, value, leavingAutomatic ? kManual : kAutomatic) == 0) {
+    const long mode = leavingAutomatic ? kManual : kAutomatic;
+    if (property.Set(*camera, value, mode) == 0) {
         Enable(m_sliders[row], leavingAutomatic);
+        Remember(*camera, row, value, mode);
     }
 }
 
@@ -156,7 +166,9 @@ void PropertyPanel::SetPropertyFromSlider(int row) {
         return;
     }
     // A value the camera refuses still shows: the slider is where the user put it.
-    kRows[row].Set(*camera, value, kManual);
+    if (kRows[row].Set(*camera, value, kManual) == 0) {
+        Remember(*camera, row, value, kManual);
+    }
     SetText(m_labels[row], IntText(value).c_str());
 }
 
@@ -247,6 +259,16 @@ void PropertyPanel::RestoreDefaults() {
     }
     ShowMirrorState(false);
     RestoreMirrorDefault(*camera);
+    m_memory.ForgetImageSettings(*camera);
+}
+
+void PropertyPanel::Remember(OrvanaCamera& camera, int row, long value, long mode) {
+    const Row& property = kRows[row];
+    if (property.cameraControl()) {
+        m_memory.RememberCameraControl(camera, property.property, value, mode);
+    } else {
+        m_memory.RememberVideoProcAmp(camera, property.property, value, mode);
+    }
 }
 
 void PropertyPanel::RestoreMirrorDefault(OrvanaCamera& camera) {

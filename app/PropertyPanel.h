@@ -11,6 +11,7 @@ class COptionUI;
 class CPaintManager;
 class CSliderUI;
 } // namespace Ui
+class CameraMemory;
 class CameraRegistry;
 class CaptureEngine;
 class OrvanaCamera;
@@ -21,7 +22,9 @@ public:
 
     // Looks up its controls by name; one the skin lacks stays null and its
     // part of every action is skipped.
-    PropertyPanel(Ui::CPaintManager& manager, CameraRegistry& registry, CaptureEngine& engine);
+    // Every change the user makes is remembered for the camera in `memory`.
+    PropertyPanel(Ui::CPaintManager& manager, CameraRegistry& registry, CaptureEngine& engine,
+                  CameraMemory& memory);
 
     // The actions of this part's controls; nothing for a control not
     // its own.
@@ -41,12 +44,15 @@ private:
 
     void ToggleAutoMode(int row);
     void SetPropertyFromSlider(int row);
+    void Remember(OrvanaCamera& camera, int row, long value, long mode);
     void LoadRow(OrvanaCamera& camera, int row);
     void RestoreMirrorDefault(OrvanaCamera& camera);
     void ShowMirrorState(bool mirrored);
+    void SetMirror(bool mirrored);
 
     CameraRegistry& m_registry;
     CaptureEngine& m_engine;
+    CameraMemory& m_memory;
     // Indexed like kRows.
     Ui::CSliderUI* m_sliders[kRowCount] = {};
     Ui::CControlUI* m_labels[kRowCount] = {};

@@ -29,6 +29,11 @@ set_property(TEST wine.OrvanaBadSettings APPEND PROPERTY ENVIRONMENT ${ORVANA_TE
 orvana_program_check(OrvanaRestart app-restart.sh $<TARGET_FILE:Orvana> ${PROJECT_SOURCE_DIR}/skin)
 set_property(TEST wine.OrvanaRestart APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
 
+# What the user set on each camera, put back at start, after a replug and at a switch.
+orvana_program_check(OrvanaCameraMemory app-camera-memory.sh
+    $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_property(TEST wine.OrvanaCameraMemory APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
+
 # OrvanaDamaged.exe: the program with a damaged copy of the skin archive (a document cut off,
 # one that no longer inflates, two undecodable images; tests/wine/damage_skin_archive.py).
 set(ORVANA_DAMAGED_ZIP ${CMAKE_BINARY_DIR}/generated/skin-damaged.zip)

@@ -22,6 +22,7 @@ set(ORVANA_NEUTRAL_SOURCES
     app/FormatLists.cpp
     settings/AppSettings.cpp
     settings/SettingsFormat.cpp
+    settings/CameraMemoryStore.cpp
     ui/UiString.cpp
     ui/ImageDecoder.cpp
     ui/AttributeValues.cpp
@@ -53,6 +54,7 @@ set(ORVANA_NATIVE_ONLY_SOURCES
 
 set(ORVANA_WIN32_SOURCES
     settings/SettingsFile.cpp
+    settings/UserDataFolder.cpp
     ui/WindowBase.cpp
     ui/PaintManager.cpp
     ui/ControlTimers.cpp
@@ -109,4 +111,5 @@ set(ORVANA_WIN32_SOURCES
     app/FormatSwitch.cpp
     app/RecordingBar.cpp
     app/CameraList.cpp
+    app/CameraMemory.cpp
 )

@@ -761,7 +761,7 @@ TEST(ControlPanelWithoutControlsTest, ActionsSkipMissingControls) {
     };
     ::DeleteFileW(SettingsFilePath().c_str());
     Ui::CPaintManager manager;
-    ControlPanel panel(manager, registry, CaptureEngine::Instance(), nullptr);
+    ControlPanel panel(manager, registry, CaptureEngine::Instance(), nullptr, L"");
     panel.RefreshFormatLists(camera);
     panel.FillCameraList(0);
     panel.SyncCameraList();

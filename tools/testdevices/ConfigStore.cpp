@@ -361,6 +361,9 @@ bool Unplug(const std::wstring& devicePath, bool notify) {
 }
 
 bool Replug(const std::wstring& devicePath, bool notify) {
+    // Like many cameras' drivers, a camera plugged back has forgotten what was set on it.
+    ::RegDeleteKeyW(HKEY_CURRENT_USER,
+                    (std::wstring(kState) + L"\\" + InstanceKeyName(devicePath)).c_str());
     return SetPlugged(devicePath, true, notify);
 }
 

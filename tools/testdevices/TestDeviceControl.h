@@ -146,7 +146,9 @@ bool SetFaults(const std::wstring& devicePath, const Faults& faults);
 // Simulated unplug and replug: takes the device out of the enumeration (or puts it back), stops
 // (or resumes) the delivery of a running filter, and when notify is set sends WM_DEVICECHANGE
 // (DBT_DEVICEREMOVECOMPLETE or DBT_DEVICEARRIVAL, KSCATEGORY_CAPTURE, the device path as name)
-// to every top-level window of class "UIFrame". False when no such device is configured.
+// to every top-level window of class "UIFrame". A replugged camera has forgotten its property
+// state (back at the configured values), as many drivers' cameras do. False when no such device
+// is configured.
 bool Unplug(const std::wstring& devicePath, bool notify = true);
 bool Replug(const std::wstring& devicePath, bool notify = true);
 

@@ -1,0 +1,142 @@
+#include "app/CameraMemory.h"
+
+#include <windows.h>
+
+#include "Core/CameraRegistry.h"
+#include "Core/OrvanaCamera.h"
+#include "capture/CaptureEngine.h"
+#include "capture/OutputFile.h"
+#include "settings/UserDataFolder.h"
+
+namespace {
+
+// Far more than any number of cameras needs; a larger file is not ours to read.
+constexpr std::size_t kMaxStoreBytes = 1 << 20;
+
+} // namespace
+
+CameraMemory::CameraMemory(CameraRegistry& registry, std::wstring path)
+    : m_registry(registry), m_path(std::move(path)) {
+    std::string text;
+    if (!m_path.empty() && ReadWholeFile(m_path, text, kMaxStoreBytes))
+        m_store.Parse(text);
+}
+
+std::wstring CameraMemory::DefaultPath() {
+    const std::wstring folder = UserDataFolder(true);
+    return folder.empty() ? folder : folder + L"\\cameras.txt";
+}
+
+CameraIdentity CameraMemory::IdentityOf(const OrvanaCamera& camera) const {
+    CameraIdentity identity{Utf8Path(camera.devicePath), Utf8Path(camera.friendlyName), 0};
+    for (const OrvanaCamera* other : m_registry.cameras) {
+        if (other == &camera)
+            break;
+        if (other->friendlyName == camera.friendlyName)
+            ++identity.ordinal;
+    }
+    return identity;
+}
+
+std::vector<CameraIdentity> CameraMemory::Attached() const {
+    std::vector<CameraIdentity> attached;
+    for (const OrvanaCamera* camera : m_registry.cameras)
+        attached.push_back(IdentityOf(*camera));
+    return attached;
+}
+
+RememberedCamera& CameraMemory::EntryFor(OrvanaCamera& camera) {
+    return m_store.FindOrAdd(IdentityOf(camera), Attached());
+}
+
+void CameraMemory::PutBack(OrvanaCamera& camera, CaptureEngine& engine) {
+    RememberedCamera* entry = m_store.Find(IdentityOf(camera), Attached());
+    if (entry == nullptr)
+        return;
+    bool changed = false;
+    for (auto it = entry->properties.begin(); it != entry->properties.end();) {
+        const HRESULT result = it->source == PropertyInterface::VideoProcAmp
+                                   ? camera.SetVideoProcAmp(it->property, it->value, it->flags)
+                                   : camera.SetCameraControl(it->property, it->value, it->flags);
+        if (FAILED(result)) {
+            it = entry->properties.erase(it);
+            changed = true;
+        } else {
+            ++it;
+        }
+    }
+    if (entry->mirror >= 0) {
+        if (camera.HasMirrorSwitch()) {
+            if (FAILED(camera.SetMirror(entry->mirror == 1))) {
+                entry->mirror = -1;
+                changed = true;
+            }
+        } else {
+            camera.pictureMirrored = entry->mirror == 1;
+            if (&camera == m_registry.currentCamera)
+                engine.FollowMirror(camera);
+        }
+    }
+    if (entry->powerLine >= 0) {
+        long frequency = -1;
+        camera.GetPowerLineFrequency(frequency);
+        if (frequency != entry->powerLine && FAILED(camera.SetPowerLineFrequency(entry->powerLine))) {
+            entry->powerLine = -1;
+            changed = true;
+        }
+    }
+    if (changed)
+        Save();
+}
+
+void CameraMemory::Remember(OrvanaCamera& camera, PropertyInterface source, long property,
+                            long value, long flags) {
+    CameraMemoryStore::SetProperty(EntryFor(camera), {source, property, value, flags});
+    Save();
+}
+
+void CameraMemory::RememberVideoProcAmp(OrvanaCamera& camera, long property, long value,
+                                        long flags) {
+    Remember(camera, PropertyInterface::VideoProcAmp, property, value, flags);
+}
+
+void CameraMemory::RememberCameraControl(OrvanaCamera& camera, long property, long value,
+                                         long flags) {
+    Remember(camera, PropertyInterface::CameraControl, property, value, flags);
+}
+
+void CameraMemory::RememberMirror(OrvanaCamera& camera, bool mirrored) {
+    EntryFor(camera).mirror = mirrored ? 1 : 0;
+    Save();
+}
+
+void CameraMemory::RememberPowerLine(OrvanaCamera& camera, long frequency) {
+    EntryFor(camera).powerLine = frequency;
+    Save();
+}
+
+void CameraMemory::ForgetImageSettings(OrvanaCamera& camera) {
+    RememberedCamera* entry = m_store.Find(IdentityOf(camera), Attached());
+    if (entry == nullptr)
+        return;
+    entry->properties.clear();
+    entry->mirror = -1;
+    Save();
+}
+
+void CameraMemory::RememberChosen(OrvanaCamera& camera) {
+    m_store.SetLastChosen(IdentityOf(camera));
+    Save();
+}
+
+int CameraMemory::LastChosenIndex() {
+    return m_store.LastChosen(Attached());
+}
+
+void CameraMemory::Save() {
+    if (m_path.empty())
+        return;
+    m_store.DropEmpty();
+    // A store that cannot be written costs only the memory of the next start.
+    WriteFileWhole(m_path, m_store.Serialize());
+}
