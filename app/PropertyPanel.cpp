@@ -155,9 +155,16 @@ void PropertyPanel::SetPropertyFromSlider(int row) {
     if (camera == nullptr) {
         return;
     }
-    // A value the camera refuses still shows: the slider is where the user put it.
     kRows[row].Set(*camera, value, kManual);
-    SetText(m_labels[row], IntText(value).c_str());
+    // What the camera holds now, which may not be what was asked for: the
+    // label and the thumb show that. A camera that cannot say keeps the
+    // slider's value on show.
+    long held = 0, flags = 0;
+    if (kRows[row].Get(*camera, held, flags) != 0) {
+        held = value;
+    }
+    SetSliderValue(m_sliders[row], static_cast<int>(held));
+    SetText(m_labels[row], IntText(held).c_str());
 }
 
 void PropertyPanel::Reset() {
@@ -206,6 +213,8 @@ void PropertyPanel::LoadRow(OrvanaCamera& camera, int row) {
         if (slider != nullptr) {
             slider->SetMinValue(range.minimum);
             slider->SetMaxValue(range.maximum);
+            // The thumb moves in the camera's own steps, which it insists on.
+            slider->SetStep(range.step > 1 ? static_cast<int>(range.step) : 1);
             slider->SetValue(value);
         }
         SetText(m_labels[row], IntText(value).c_str());

@@ -34,6 +34,10 @@ void CSliderUI::SetEnabled(bool enabled) {
     }
 }
 
+void CSliderUI::SetStep(int step) {
+    m_step = step;
+}
+
 RECT CSliderUI::GetThumbRect() const {
     return ToRECT(SliderThumbRect(ToUiRect(m_rect), ToUiSize(m_thumbSize), m_min, m_max, m_value,
                                   m_horizontal));
@@ -42,6 +46,7 @@ RECT CSliderUI::GetThumbRect() const {
 bool CSliderUI::TrackPoint(POINT point) {
     int value = SliderValueFromPoint(ToUiRect(m_rect), ToUiSize(m_thumbSize), m_min, m_max,
                                      UiPoint{point.x, point.y}, m_horizontal);
+    value = SliderSnapToStep(value, m_step, m_min, m_max);
     if (value == m_value || value < m_min || value > m_max) {
         return false;
     }
@@ -100,7 +105,9 @@ void CSliderUI::DoEvent(TEventUI& event) {
         return;
     case UiEvent::ScrollWheel:
         if (IsEnabled()) {
-            m_value = SliderWheelValue(m_value, m_step, m_min, m_max, event.wParam == 0);
+            m_value =
+                SliderSnapToStep(SliderWheelValue(m_value, m_step, m_min, m_max, event.wParam == 0),
+                                 m_step, m_min, m_max);
             Invalidate();
             if (m_manager != nullptr) {
                 m_manager->SendNotify(this, "valuechanged");
