@@ -4,7 +4,7 @@
 # at 150 %, less a taskbar). The window must open inside the work area and,
 # maximised, fill it; either way the panel's rows and Default, Cancel and
 # Apply must be whole on the screen (small_screen_check.py) and work with the
-# mouse: a slider reaches the camera, a list choice and Apply write
+# mouse: a slider reaches the camera, a format chosen and Apply write
 # setting.ini, Default puts the slider back, Cancel ends the program. The same
 # in Italian (the panel's tallest rows: three names on two lines) and in the
 # all-rows build (two slider rows more).
@@ -72,10 +72,10 @@ click $((panel_x + 60)) "${track[0]}" 0.5
 read -r value flags <<<"$(brightness)"
 echo "brightness after a click on its slider: $value $flags"
 [ "${flags:-}" = 2 ] && [ "${value:-0}" -gt 0 ] || fail "the brightness slider did not reach the camera"
-choose "$list_x" "${list[1]}" 1
-apply
-[ -s "$settings" ] || fail "Apply wrote no setting.ini"
-grep -q '^VideoResolution_Width=' "$settings" || fail "setting.ini: $(tr -d '\r' <"$settings")"
+choose "$list_x" "${list[2]}" 1
+click "${button[2]}" "$buttons_y" 1
+[ -f "$settings" ] || fail "Apply wrote no setting.ini"
+expect_saved 640 480 640 480 YUY2
 click "${button[0]}" "$buttons_y" 0.5
 [ "$(brightness)" = "0 2" ] || [ "$(brightness)" = "0 1" ] ||
     fail "Default left brightness at $(brightness)"

@@ -84,16 +84,17 @@ def main():
     elif len(tracks) >= 8 and lists[0][0] < tracks[7]:
         problems.append("the format lists overlap the slider rows")
 
-    row = image[height - 1 - BOTTOM_BAR // 2, :]
+    # Above the buttons' texts, and down their left parts, where no letter is.
+    buttons_y = height - 1 - BOTTOM_BAR // 2
+    row = image[buttons_y - WIDE_HEIGHT // 2 + 5, :]
     buttons = runs(any_colour(row, WIDE_FACES), 100)
     print(f"bottom-bar buttons at {buttons}")
     if len(buttons) != 3:
         problems.append(f"{len(buttons)} buttons in the bottom bar, not Default, Cancel and Apply")
     for first, last in buttons:
-        middle = (first + last) // 2
-        face = runs(any_colour(image[strip_top:, middle], WIDE_FACES), WIDE_HEIGHT - 6)
+        face = runs(any_colour(image[strip_top:, first + 6], WIDE_FACES), WIDE_HEIGHT - 8)
         if len(face) != 1:
-            problems.append(f"the button at x {middle} is not whole")
+            problems.append(f"the button at x {first} is not whole")
 
     if problems:
         for problem in problems:
@@ -103,7 +104,7 @@ def main():
     print(f'tracks="{" ".join(str(t) for t in tracks)}"')
     print(f'lists="{" ".join(str((a + b) // 2) for a, b in lists)}"')
     print(f'buttons="{" ".join(str((a + b) // 2) for a, b in buttons)}"')
-    print(f"buttons_y={height - 1 - BOTTOM_BAR // 2}")
+    print(f"buttons_y={buttons_y}")
     print(f"panel_x={panel_x}")
     print(f"list_x={width - LIST_RIGHT - 150}")
     return 0

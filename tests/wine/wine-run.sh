@@ -57,8 +57,13 @@ cleanup() {
 trap cleanup EXIT
 
 # A private display; -displayfd avoids races between tests run in parallel.
-# ORVANA_SCREEN gives it another size ("1366x768").
-Xvfb -displayfd 8 -screen 0 "${ORVANA_SCREEN:-1920x1080}x24" -nolisten tcp 8>"$work/display" >/dev/null 2>&1 &
+# ORVANA_SCREEN gives it another size ("1366x768"). A work area set on its root
+# window (below) must outlive the client that set it: the server then must not
+# reset when its last client leaves.
+keep=()
+[ -n "${ORVANA_WORK_AREA:-}" ] && keep=(-noreset)
+Xvfb -displayfd 8 -screen 0 "${ORVANA_SCREEN:-1920x1080}x24" -nolisten tcp "${keep[@]}" \
+    8>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
     [ -s "$work/display" ] && break
