@@ -11,6 +11,7 @@
 #include "capture/CaptureEngine.h"
 #include "ui/OptionUI.h"
 #include "ui/PaintManager.h"
+#include "ui/SliderMath.h"
 #include "ui/SliderUI.h"
 
 using namespace PanelControls;
@@ -147,10 +148,14 @@ void PropertyPanel::ToggleAutoMode(int row) {
 }
 
 void PropertyPanel::SetPropertyFromSlider(int row) {
-    if (m_sliders[row] == nullptr) {
+    Ui::CSliderUI* slider = m_sliders[row];
+    if (slider == nullptr) {
         return;
     }
-    const int value = m_sliders[row]->GetValue();
+    // The camera refuses values between its steps (the slider's step since
+    // the camera was loaded): the nearest one on its grid is written.
+    const int value = Ui::SliderSnapToStep(slider->GetValue(), slider->GetStep(),
+                                           slider->GetMinValue(), slider->GetMaxValue());
     OrvanaCamera* camera = m_registry.CurrentCamera();
     if (camera == nullptr) {
         return;
@@ -163,7 +168,7 @@ void PropertyPanel::SetPropertyFromSlider(int row) {
     if (kRows[row].Get(*camera, held, flags) != 0) {
         held = value;
     }
-    SetSliderValue(m_sliders[row], static_cast<int>(held));
+    SetSliderValue(slider, static_cast<int>(held));
     SetText(m_labels[row], IntText(held).c_str());
 }
 
@@ -213,7 +218,7 @@ void PropertyPanel::LoadRow(OrvanaCamera& camera, int row) {
         if (slider != nullptr) {
             slider->SetMinValue(range.minimum);
             slider->SetMaxValue(range.maximum);
-            // The thumb moves in the camera's own steps, which it insists on.
+            // The wheel moves in the camera's own steps, which it insists on.
             slider->SetStep(range.step > 1 ? static_cast<int>(range.step) : 1);
             slider->SetValue(value);
         }

@@ -46,7 +46,6 @@ RECT CSliderUI::GetThumbRect() const {
 bool CSliderUI::TrackPoint(POINT point) {
     int value = SliderValueFromPoint(ToUiRect(m_rect), ToUiSize(m_thumbSize), m_min, m_max,
                                      UiPoint{point.x, point.y}, m_horizontal);
-    value = SliderSnapToStep(value, m_step, m_min, m_max);
     if (value == m_value || value < m_min || value > m_max) {
         return false;
     }
@@ -105,9 +104,7 @@ void CSliderUI::DoEvent(TEventUI& event) {
         return;
     case UiEvent::ScrollWheel:
         if (IsEnabled()) {
-            m_value =
-                SliderSnapToStep(SliderWheelValue(m_value, m_step, m_min, m_max, event.wParam == 0),
-                                 m_step, m_min, m_max);
+            m_value = SliderWheelValue(m_value, m_step, m_min, m_max, event.wParam == 0);
             Invalidate();
             if (m_manager != nullptr) {
                 m_manager->SendNotify(this, "valuechanged");

@@ -14,8 +14,7 @@ public:
     void* GetInterface(const char* name) override;
     void SetEnabled(bool enabled = true) override;
 
-    // The wheel's step; above 1 the mouse and the wheel also keep the value
-    // on the grid minimum + k x step.
+    // What one wheel step adds or subtracts.
     int GetStep() const { return m_step; }
     void SetStep(int step);
 
