@@ -28,8 +28,6 @@ const GUID kCaptureCategory = {
 // How long closing waits for a stopped recording's file to be finished.
 constexpr unsigned kExitFinishWaitMs = 5000;
 
-// The monitor a window is on (the nearest one), and its work area: the
-// screen less the taskbar and docked bars.
 template <class Device> bool Holds(const std::vector<Device*>& devices, const Device* device) {
     return std::find(devices.begin(), devices.end(), device) != devices.end();
 }
@@ -45,6 +43,8 @@ bool GainedAny(const std::vector<Device*>& now, const std::vector<Device*>& befo
     return false;
 }
 
+// The monitor a window is on (the nearest one), and its work area: the
+// screen less the taskbar and docked bars.
 bool MonitorAreas(HWND window, RECT& monitor, RECT& work) {
     MONITORINFO info{};
     info.cbSize = sizeof info;
