@@ -724,7 +724,8 @@ TEST_F(ControlPanelTest, ArrivalsWithoutANewCameraLeaveTheShownCameraAndItsRecor
 
 // While camera 1 records, cameras 2 and 3 take turns going: each removal
 // message finds one gone and the other back (its arrival was not announced:
-// an announced arrival ends any recording, as every camera selection does).
+// the announced arrival of a new camera ends any recording, as every camera
+// selection does).
 // So every message drops one camera object and makes another, and none of it
 // may stop the recording, touch the shown camera's graph or keep handles.
 TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoHandles) {
