@@ -4,6 +4,7 @@
 #include <mbstring.h>
 #include <windowsx.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "Core/CameraRegistry.h"
@@ -30,6 +31,34 @@ constexpr unsigned kExitFinishWaitMs = 5000;
 // How long closing waits for the start-up repair to stop: the window is gone
 // within about a second whatever that repair is doing.
 constexpr unsigned kExitRepairWaitMs = 300;
+
+template <class Device> bool Holds(const std::vector<Device*>& devices, const Device* device) {
+    return std::find(devices.begin(), devices.end(), device) != devices.end();
+}
+
+// Whether a list holds a device that an earlier copy of it did not.
+template <class Device>
+bool GainedAny(const std::vector<Device*>& now, const std::vector<Device*>& before) {
+    for (const Device* device : now) {
+        if (!Holds(before, device)) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// The monitor a window is on (the nearest one), and its work area: the
+// screen less the taskbar and docked bars.
+bool MonitorAreas(HWND window, RECT& monitor, RECT& work) {
+    MONITORINFO info{};
+    info.cbSize = sizeof info;
+    if (!::GetMonitorInfoA(::MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &info)) {
+        return false;
+    }
+    monitor = info.rcMonitor;
+    work = info.rcWork;
+    return work.right > work.left && work.bottom > work.top;
+}
 
 } // namespace
 
@@ -108,6 +137,9 @@ LRESULT MainWindow::OnCreate() {
         m_paintManager.AttachDialog(root);
         m_paintManager.AddNotifier(this);
     }
+    // The skin sized the window; a screen lower or narrower than that gets
+    // it no larger than its work area, so that every control is on it.
+    FitIntoWorkArea();
 
     // 7. Controls the window itself keeps.
     m_minimizeButton = m_paintManager.FindControl(ControlNames::kMinimize);
@@ -189,13 +221,26 @@ bool MainWindow::OnDeviceChange(WPARAM event, LPARAM header) {
     if (std::memcmp(&device->dbcc_classguid, &kCaptureCategory, sizeof(GUID)) != 0) {
         return true;
     }
-    if (event == DBT_DEVICEARRIVAL) {
+    const bool arrival = event == DBT_DEVICEARRIVAL;
+    if (arrival) {
         // Give the new device time to settle before it is enumerated.
         ::Sleep(1000);
     }
+    CameraRegistry& registry = CameraRegistry::Instance();
+    const std::vector<OrvanaCamera*> camerasBefore = registry.cameras;
+    const std::vector<OrvanaAudio*> microphonesBefore = registry.microphones;
     int cameraCount = 0;
     const bool cameraRemoved = EnumerateAndMerge(cameraCount);
 
+    if (arrival && !cameraRemoved && !GainedAny(registry.cameras, camerasBefore)) {
+        // A headset or microphone, or a camera already listed: the camera the
+        // user chose goes on, and so does its recording.
+        AdoptArrivedMicrophone(microphonesBefore);
+        if (registry.cameras != camerasBefore && m_controlPanel != nullptr) {
+            m_controlPanel->SyncCameraList();
+        }
+        return true;
+    }
     if (event == DBT_DEVICEREMOVECOMPLETE && !cameraRemoved) {
         // The shown camera is still there: only the list must lose the
         // entries of the cameras that went, so that its positions keep
@@ -211,6 +256,19 @@ bool MainWindow::OnDeviceChange(WPARAM event, LPARAM header) {
     }
     RefreshAfterDeviceChange();
     return true;
+}
+
+void MainWindow::AdoptArrivedMicrophone(const std::vector<OrvanaAudio*>& microphonesBefore) {
+    CameraRegistry& registry = CameraRegistry::Instance();
+    if (registry.currentMicrophone != nullptr) {
+        return;
+    }
+    for (std::size_t i = 0; i < registry.microphones.size(); ++i) {
+        if (!Holds(microphonesBefore, registry.microphones[i])) {
+            registry.SetCurrentMicrophone(static_cast<unsigned>(i));
+            return;
+        }
+    }
 }
 
 bool MainWindow::EnumerateAndMerge(int& cameraCount) {
@@ -336,6 +394,33 @@ void MainWindow::UpdateWindowRegion() {
     ::DeleteObject(region);
 }
 
+void MainWindow::FitIntoWorkArea() {
+    RECT monitor{}, work{}, window{};
+    if (!MonitorAreas(m_hwnd, monitor, work) || !::GetWindowRect(m_hwnd, &window)) {
+        return;
+    }
+    const int width = std::min(window.right - window.left, work.right - work.left);
+    const int height = std::min(window.bottom - window.top, work.bottom - work.top);
+    if (width != window.right - window.left || height != window.bottom - window.top) {
+        ::SetWindowPos(m_hwnd, nullptr, 0, 0, width, height,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+    }
+}
+
+void MainWindow::LimitToWorkArea(MINMAXINFO& info) {
+    RECT monitor{}, work{};
+    if (!MonitorAreas(m_hwnd, monitor, work)) {
+        return;
+    }
+    // A window without a frame would otherwise be maximised over the whole
+    // monitor, taskbar included. The place is relative to the monitor.
+    info.ptMaxPosition = POINT{work.left - monitor.left, work.top - monitor.top};
+    info.ptMaxSize = POINT{work.right - work.left, work.bottom - work.top};
+    // Nor may the skin's minimum hold the window larger than the work area.
+    info.ptMinTrackSize.x = std::min<LONG>(info.ptMinTrackSize.x, work.right - work.left);
+    info.ptMinTrackSize.y = std::min<LONG>(info.ptMinTrackSize.y, work.bottom - work.top);
+}
+
 void MainWindow::SwapMaximizeButtons(bool maximized) {
     Ui::CControlUI* maximize = m_paintManager.FindControl(ControlNames::kMaximize);
     Ui::CControlUI* restore = m_paintManager.FindControl(ControlNames::kRestore);
@@ -375,6 +460,14 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCCALCSIZE:
     case WM_NCPAINT:
         return 0;
+    case WM_GETMINMAXINFO: {
+        // The skin's limits first, then the work area's.
+        const LRESULT result = DefaultPath(message, wParam, lParam);
+        if (lParam != 0) {
+            LimitToWorkArea(*reinterpret_cast<MINMAXINFO*>(lParam));
+        }
+        return result;
+    }
     case WM_NCHITTEST:
         return HitTest(lParam);
     case WM_NCACTIVATE:

@@ -15,6 +15,7 @@
 
 class CaptureViewUI;
 class ControlPanel;
+class OrvanaAudio;
 
 class MainWindow : public Ui::CWindowBase,
                    public Ui::INotifyListener,
@@ -39,7 +40,9 @@ public:
 
     // Stops a recording, asks the worker to end, closes the camera, posts WM_QUIT.
     void Shutdown();
-    // Capture-device arrival and removal.
+    // Capture-device arrival and removal. Only a new camera's arrival, or the
+    // loss of the open camera, changes the camera shown; a headset or a
+    // camera enumerated again leaves it, and its recording, running.
     bool OnDeviceChange(WPARAM event, LPARAM header);
 
     Ui::CPaintManager& GetPaintManager() { return m_paintManager; }
@@ -53,11 +56,18 @@ private:
     bool LoadSkinArchive();
     LRESULT HitTest(LPARAM lParam);
     void UpdateWindowRegion();
+    // Makes the window no larger than the work area of its monitor.
+    void FitIntoWorkArea();
+    // Maximised, the window fills the work area; its minimum fits inside it.
+    void LimitToWorkArea(MINMAXINFO& info);
     void SwapMaximizeButtons(bool maximized);
     LRESULT DefaultPath(UINT message, WPARAM wParam, LPARAM lParam);
     // Enumerates the devices into the registry; answers whether an open
     // camera has left. cameraCount: the cameras the enumeration found.
     bool EnumerateAndMerge(int& cameraCount);
+    // After an arrival that brought no camera: a microphone that arrived
+    // becomes current when there was none, for the next recording.
+    void AdoptArrivedMicrophone(const std::vector<OrvanaAudio*>& microphonesBefore);
     // After a device change: the first camera selected, open and shown, or
     // an empty panel and a blank preview when none is left.
     void RefreshAfterDeviceChange();

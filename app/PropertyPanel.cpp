@@ -12,6 +12,7 @@
 #include "capture/CaptureEngine.h"
 #include "ui/OptionUI.h"
 #include "ui/PaintManager.h"
+#include "ui/SliderMath.h"
 #include "ui/SliderUI.h"
 
 using namespace PanelControls;
@@ -157,19 +158,30 @@ void PropertyPanel::ToggleAutoMode(int row) {
 }
 
 void PropertyPanel::SetPropertyFromSlider(int row) {
-    if (m_sliders[row] == nullptr) {
+    Ui::CSliderUI* slider = m_sliders[row];
+    if (slider == nullptr) {
         return;
     }
-    const int value = m_sliders[row]->GetValue();
+    // The camera refuses values between its steps (the slider's step since
+    // the camera was loaded): the nearest one on its grid is written.
+    const int value = Ui::SliderSnapToStep(slider->GetValue(), slider->GetStep(),
+                                           slider->GetMinValue(), slider->GetMaxValue());
     OrvanaCamera* camera = m_registry.CurrentCamera();
     if (camera == nullptr) {
         return;
     }
-    // A value the camera refuses still shows: the slider is where the user put it.
     if (kRows[row].Set(*camera, value, kManual) == 0) {
         Remember(*camera, row, value, kManual);
     }
-    SetText(m_labels[row], IntText(value).c_str());
+    // What the camera holds now, which may not be what was asked for: the
+    // label and the thumb show that. A camera that cannot say keeps the
+    // slider's value on show.
+    long held = 0, flags = 0;
+    if (kRows[row].Get(*camera, held, flags) != 0) {
+        held = value;
+    }
+    SetSliderValue(slider, static_cast<int>(held));
+    SetText(m_labels[row], IntText(held).c_str());
 }
 
 void PropertyPanel::Reset() {
@@ -218,6 +230,8 @@ void PropertyPanel::LoadRow(OrvanaCamera& camera, int row) {
         if (slider != nullptr) {
             slider->SetMinValue(range.minimum);
             slider->SetMaxValue(range.maximum);
+            // The wheel moves in the camera's own steps, which it insists on.
+            slider->SetStep(range.step > 1 ? static_cast<int>(range.step) : 1);
             slider->SetValue(value);
         }
         SetText(m_labels[row], IntText(value).c_str());

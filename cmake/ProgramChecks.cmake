@@ -82,6 +82,18 @@ orvana_program_check(OrvanaInstall app-install.sh ${ORVANA_PACKAGE_SETUP} ${ORVA
     $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaFull>)
 set_property(TEST wine.OrvanaInstall APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
 
+# The window on screens lower than itself, less a taskbar: a 1366 x 768 laptop, and 1920 x 1080
+# at 150 % (1280 x 720) with Windows 11's 48-pixel taskbar.
+foreach(screen "1366x768:0,0,1366,728" "1280x720:0,0,1280,672")
+    string(REPLACE ":" ";" parts ${screen})
+    list(GET parts 0 size)
+    list(GET parts 1 area)
+    orvana_program_check(OrvanaSmallScreen${size} app-small-screen.sh
+        $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaFull> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+    set_property(TEST wine.OrvanaSmallScreen${size} APPEND PROPERTY ENVIRONMENT
+        ${ORVANA_TEST_DEVICES_ENV} ORVANA_SCREEN=${size} ORVANA_WORK_AREA=${area})
+endforeach()
+
 # A random user for a minute: every control of the all-rows build and cameras coming and going,
 # then Alt+F4; every file written must be whole (ORVANA_RANDOM_USER_SECONDS for longer,
 # ORVANA_RANDOM_SEED to repeat a run). Not in the default run while about one run in sixteen,

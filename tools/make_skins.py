@@ -13,6 +13,11 @@ those rows shown, for OrvanaFull.exe (built from them at build time, never
 committed); to make room for the two slider rows, the panel starts higher
 and the four format lists sit closer together (ALL_ROWS_LAYOUT).
 
+On a screen lower than the window (1366 x 768, or 1280 x 720 at 150 %, less a
+taskbar) the program opens the window as high as the work area; the panel's
+rows then give way down to their minimum heights (ROW_MIN), and where even
+those do not fit the panel scrolls. At the window's own size nothing moves.
+
 Usage: make_skins.py [SKIN_DIR]              (default: <repo>/skin)
        make_skins.py --all-rows SKIN_DIR     (the all-rows variant)
 """
@@ -114,11 +119,21 @@ LAYOUT = {
 }
 
 # The all-rows variant's layout differences from the shipped one (any language):
-#   panel_top: top padding of the panel (shipped 55; 20 puts the "Auto" heading level
+#   panel_top: space above the "Auto" heading (shipped 55; 20 puts the heading level
 #   with the camera list); format_gap: gap between the four format lists (shipped 10);
 #   format_after: space below them, before the microphone row (shipped 0).
 ALL_ROWS_LAYOUT = {"panel_top": 20, "format_gap": 5, "format_after": 10}
 SHIPPED_LAYOUT = {"panel_top": 55, "format_gap": 10, "format_after": 0}
+
+# The heights the panel's rows give way to on a low screen: a one-line row down
+# to its tallest control (the mirror options, 26), the space above the "Auto"
+# heading all of it, a format row to a list two pixels lower than drawn; a
+# two-line name keeps its two lines of the small font.
+ROW_MIN = 26
+HEADING_MIN = 30
+FORMAT_ROW = 40
+FORMAT_ROW_MIN = 36
+LINE_MIN = 18
 
 LANGUAGES = ["English", "French", "German", "Spanish", "Arabic", "Korean", "Russian",
              "Japanese", "Simplified", "Traditional", "Portuguese", "Italian"]
@@ -193,12 +208,18 @@ class Skin:
         text = self.text[role]
         if isinstance(text, tuple):
             return Node("VerticalLayout", [
-                Node("Label", text=line, height=line_height, font=F_SMALL, endellipsis="true")
+                Node("Label", text=line, height=line_height,
+                     minheight=LINE_MIN if line_height > LINE_MIN else None, font=F_SMALL,
+                     endellipsis="true")
                 for line in text], width=width, height=2 * line_height)
         return Node("Label", text=text, width=width, font=F_NAME, endellipsis="true")
 
     def row_height(self, role, single, double):
         return double if isinstance(self.text[role], tuple) else single
+
+    # The least height a row gives way to: a two-line name keeps both lines.
+    def row_min(self, role):
+        return 2 * LINE_MIN if isinstance(self.text[role], tuple) else ROW_MIN
 
     def top_bar(self):
         def title_button(name, kind, visible=None):
@@ -252,11 +273,13 @@ class Skin:
                        bkcolor=BLACK, bordersize="2", bordercolor=WHITE)
         return Node("VerticalLayout", [camera_row, preview])
 
+    # The row of the "Auto" heading also holds the space above it, at its foot, so
+    # that this space is the first to give way on a low screen.
     def heading(self):
         return Node("HorizontalLayout", [
             Node(self.heading_tag, text=self.text["heading"], width=60, height=30,
                  padding="460,0,0,0", font=F_NAME, align="center", textcolor=WHITE),
-        ], height=30)
+        ], height=self.frame["panel_top"] + 30, minheight=HEADING_MIN, childvalign="bottom")
 
     def property_row(self, word):
         row_name = {"zoom": "id_property_zoom_visible",
@@ -282,7 +305,8 @@ class Skin:
                  selectedimage=img("check.selected"),
                  selectedhotimage=img("check.selectedhot"),
                  disabledimage=img("check.disabled")),
-        ], name=row_name, height=self.row_height(word, 35, 40), childvalign="vcenter")
+        ], name=row_name, height=self.row_height(word, 35, 40),
+            minheight=self.row_min(word), childvalign="vcenter")
 
     def mirror_row(self):
         def option(name, selected):
@@ -302,7 +326,8 @@ class Skin:
             caption("normal"),
             option("id_btn_io_mirrored", None),
             caption("mirrored"),
-        ], height=self.row_height("mirror", 35, 40), childvalign="vcenter")
+        ], height=self.row_height("mirror", 35, 40), minheight=self.row_min("mirror"),
+            childvalign="vcenter")
 
     def format_block(self):
         rows = []
@@ -313,10 +338,12 @@ class Skin:
             rows.append(Node("HorizontalLayout", [
                 self.name_cell(role, 180),
                 self.list_control(name, 300, 38, "list38", "20,0,0,0", "0,300", F_FORMATS),
-            ], height=40, childvalign="vcenter"))
+            ], height=FORMAT_ROW, minheight=FORMAT_ROW_MIN, childvalign="vcenter"))
         gap = self.frame["format_gap"]
         after = self.frame["format_after"]
-        return Node("VerticalLayout", rows, height=10 + 4 * 40 + 3 * gap + after,
+        height = 10 + 4 * FORMAT_ROW + 3 * gap + after
+        return Node("VerticalLayout", rows, height=height,
+                    minheight=height - 4 * (FORMAT_ROW - FORMAT_ROW_MIN),
                     inset=f"0,10,0,{after}", childpadding=str(gap))
 
     def volume_row(self, word, text):
@@ -331,7 +358,7 @@ class Skin:
             Node("Label", name=f"id_label_{word}", text="0", width=50, height=25,
                  padding="40,0,0,0", font=F_VALUE, align="center", textcolor=WHITE,
                  bkimage=img("value")),
-        ], height=35, childvalign="vcenter", visible=self.hidden_row)
+        ], height=35, minheight=ROW_MIN, childvalign="vcenter", visible=self.hidden_row)
 
     def panel(self):
         return Node("VerticalLayout", [
@@ -341,7 +368,7 @@ class Skin:
             self.format_block(),
             self.volume_row("microphone", "Microphone"),
             self.volume_row("speaker", "Speaker"),
-        ], name="id_tab_menu", width=520, padding=f"20,{self.frame['panel_top']},0,0")
+        ], name="id_tab_menu", width=520, padding="20,0,0,0", vscrollbar="true")
 
     def bottom_bar(self):
         def control(tag, name, kind, padding):

@@ -55,6 +55,9 @@ struct Placement {
     Axial fixed, minimum, maximum, padStart, padEnd;
     int64_t mainSize = 0;
     bool stretches = false;
+    // How far a fixed child may give way when the stack overflows: down to
+    // a minimum it names (0 names none, and the child keeps its size).
+    int64_t giveWay = 0;
 };
 
 int64_t Clamp(int64_t value, int64_t low, int64_t high) {
@@ -98,6 +101,9 @@ Measured MeasureChildren(const AxisMap& axes, const Axial& innerSize, int childG
         const int64_t asked = axes.Size(estimate).main;
         if (asked != 0) {
             place.mainSize = Clamp(asked, place.minimum.main, place.maximum.main);
+            if (place.minimum.main > 0) {
+                place.giveWay = place.mainSize - place.minimum.main;
+            }
         } else {
             place.stretches = true;
             ++measured.stretchCount;
@@ -105,6 +111,40 @@ Measured MeasureChildren(const AxisMap& axes, const Axial& innerSize, int childG
         measured.fixedTotal += place.padStart.main + place.mainSize + place.padEnd.main;
     }
     return measured;
+}
+
+// Where the fixed children overflow the stack, those that name a minimum
+// below their size give way towards it, each in proportion to how far it
+// can, until the stack fits or all are at their minimums. A stack that fits
+// is left exactly as laid out.
+void GiveWay(Measured& measured, int64_t innerMain) {
+    int64_t room = 0;
+    for (const Placement& place : measured.placements) {
+        room += place.giveWay;
+    }
+    const int64_t deficit = std::min(measured.fixedTotal - innerMain, room);
+    if (deficit <= 0) {
+        return;
+    }
+    int64_t taken = 0;
+    for (Placement& place : measured.placements) {
+        const int64_t cut = deficit * place.giveWay / room;
+        place.mainSize -= cut;
+        place.giveWay -= cut;
+        taken += cut;
+    }
+    // What the rounding left, a pixel each from the first that can still give.
+    for (Placement& place : measured.placements) {
+        if (taken == deficit) {
+            break;
+        }
+        if (place.giveWay > 0) {
+            --place.mainSize;
+            --place.giveWay;
+            ++taken;
+        }
+    }
+    measured.fixedTotal -= deficit;
 }
 
 // Shares what the fixed children left among those that stretch.
@@ -160,6 +200,7 @@ StackLayout LayoutStack(LayoutDirection direction, const UiRect& inner, int chil
     const Axial innerSize{innerEnd.main - innerStart.main, innerEnd.cross - innerStart.cross};
 
     Measured measured = MeasureChildren(axes, innerSize, childGap, children);
+    GiveWay(measured, innerSize.main);
     ShareTheRest(measured, innerSize.main);
 
     int64_t running = innerStart.main;

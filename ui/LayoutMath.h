@@ -1,7 +1,9 @@
 // Placement of the children of the two stacking containers. A child is fixed
 // along the stacking axis when its size estimate there is not 0, otherwise it
 // stretches and shares the free length; across the axis every child takes its
-// fixed (else maximum) size within the inner area and is aligned.
+// fixed (else maximum) size within the inner area and is aligned. Where the
+// fixed children do not fit, those that name a minimum below their size give
+// way towards it (a panel on a low screen), the others keep theirs.
 #pragma once
 
 #include <functional>
@@ -24,7 +26,7 @@ constexpr int kDefaultMaxExtent = 9999;
 // One visible, non-floating child as the container sees it.
 struct LayoutChild {
     UiSize fixed;   // 0 = not fixed
-    UiSize minSize; // default 0
+    UiSize minSize; // default 0: none; a fixed child gives way down to one it names
     UiSize maxSize{kDefaultMaxExtent, kDefaultMaxExtent};
     UiRect padding; // outer margins
     // The size the child asks for given the size on offer. Without one the

@@ -83,4 +83,16 @@ int SliderWheelValue(int value, int step, int minimum, int maximum, bool awayFro
     return static_cast<int>(next);
 }
 
+int SliderSnapToStep(int value, int step, int minimum, int maximum) {
+    if (step <= 1 || maximum <= minimum) {
+        return value;
+    }
+    const int64_t offset = std::min<int64_t>(std::max(value, minimum), maximum) - minimum;
+    int64_t snapped = minimum + (offset + step / 2) / step * step;
+    if (snapped > maximum) {
+        snapped -= step;
+    }
+    return static_cast<int>(snapped);
+}
+
 } // namespace Ui

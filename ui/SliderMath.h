@@ -25,4 +25,9 @@ int SliderValueFromPoint(const UiRect& control, const UiSize& thumb, int minimum
 // turned towards the user, limited to the range.
 int SliderWheelValue(int value, int step, int minimum, int maximum, bool awayFromUser);
 
+// The value on a step grid (minimum + k x step) nearest to `value`, never
+// beyond the range: a device that moves in steps refuses the values between
+// them. A step of 1 or less leaves the value as it is.
+int SliderSnapToStep(int value, int step, int minimum, int maximum);
+
 } // namespace Ui

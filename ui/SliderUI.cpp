@@ -34,6 +34,10 @@ void CSliderUI::SetEnabled(bool enabled) {
     }
 }
 
+void CSliderUI::SetStep(int step) {
+    m_step = step;
+}
+
 RECT CSliderUI::GetThumbRect() const {
     return ToRECT(SliderThumbRect(ToUiRect(m_rect), ToUiSize(m_thumbSize), m_min, m_max, m_value,
                                   m_horizontal));

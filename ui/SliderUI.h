@@ -14,6 +14,10 @@ public:
     void* GetInterface(const char* name) override;
     void SetEnabled(bool enabled = true) override;
 
+    // What one wheel step adds or subtracts.
+    int GetStep() const { return m_step; }
+    void SetStep(int step);
+
     RECT GetThumbRect() const;
     UINT GetButtonState() const { return m_buttonState; }
 

@@ -73,6 +73,33 @@ TEST(VerticalLayout, OverfullColumnNeverGivesNegativeHeights) {
     EXPECT_EQ(layout.extent, 140);
 }
 
+// Rows of a panel on a screen too low for it: those that name a minimum give
+// way in proportion to how far they can; a column that fits stays as designed.
+TEST(VerticalLayout, FixedChildrenWithAMinimumGiveWayWhenTheColumnOverflows) {
+    LayoutChild spacer = Fixed(0, 55);
+    spacer.minSize.cy = 5;
+    LayoutChild row = Fixed(0, 35);
+    row.minSize.cy = 25;
+    const std::vector<LayoutChild> column = {spacer, row, Fixed(0, 20), row};
+    EXPECT_EQ(Heights(Column(column, 0, ChildAlignment::Start, {0, 0, 200, 145})),
+              (std::vector<int>{55, 35, 20, 35}));
+    // 35 too many: the spacer can give 50 of the 70, each row 10.
+    const StackLayout tight = Column(column, 0, ChildAlignment::Start, {0, 0, 200, 110});
+    EXPECT_EQ(Heights(tight), (std::vector<int>{30, 30, 20, 30}));
+    EXPECT_EQ(tight.extent, 110);
+    // Rounding: 7 too many over shares of 50, 10 and 10.
+    EXPECT_EQ(Heights(Column(column, 0, ChildAlignment::Start, {0, 0, 200, 138})),
+              (std::vector<int>{50, 34, 20, 34}));
+    // Beyond every minimum the column overflows, with nothing below them.
+    const StackLayout overfull = Column(column, 5, ChildAlignment::Start, {0, 0, 200, 40});
+    EXPECT_EQ(Heights(overfull), (std::vector<int>{5, 25, 20, 25}));
+    EXPECT_EQ(overfull.extent, 90);
+    // A stretching child gets nothing while the fixed ones give way.
+    EXPECT_EQ(
+        Heights(Column({spacer, Stretching(), row}, 0, ChildAlignment::Start, {0, 0, 200, 80})),
+        (std::vector<int>{46, 0, 34}));
+}
+
 TEST(VerticalLayout, PaddingCountsInTheColumnButNotInTheSize) {
     LayoutChild padded = Fixed(0, 50);
     padded.padding = {25, 20, 0, 15};

@@ -77,3 +77,17 @@ TEST(SliderWheel, StepsAndClamps) {
     // The step is negated without overflow.
     EXPECT_EQ(SliderWheelValue(INT_MIN, INT_MIN, INT_MIN, INT_MAX, false), 0);
 }
+
+// A camera whose focus moves in steps of 5 refuses the values between them.
+TEST(SliderStep, ValuesStayOnTheGridFromTheMinimum) {
+    EXPECT_EQ(SliderSnapToStep(163, 5, 0, 250), 165);
+    EXPECT_EQ(SliderSnapToStep(162, 5, 0, 250), 160);
+    // The grid starts at the minimum, not at 0; its last point may lie below the maximum.
+    EXPECT_EQ(SliderSnapToStep(0, 5, -64, 64), 1);
+    EXPECT_EQ(SliderSnapToStep(64, 5, -64, 64), 61);
+    EXPECT_EQ(SliderSnapToStep(-64, 5, -64, 64), -64);
+    EXPECT_EQ(SliderSnapToStep(163, 1, 0, 250), 163);
+    EXPECT_EQ(SliderSnapToStep(163, 0, 0, 250), 163);
+    // A wheel step from the last grid point stays there.
+    EXPECT_EQ(SliderSnapToStep(SliderWheelValue(61, 5, -64, 64, true), 5, -64, 64), 61);
+}

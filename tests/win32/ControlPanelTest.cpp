@@ -293,6 +293,40 @@ TEST_F(ControlPanelTest, SlidersOptionsAndMirrorReachTheDevice) {
     EXPECT_TRUE(Option("id_btn_io_normal")->IsSelected());
 }
 
+// A camera whose focus moves in steps of 5 (and refuses the values between):
+// the slider moves in its steps from the minimum, by mouse and by wheel, and
+// the label shows what the camera holds.
+TEST_F(ControlPanelTest, SlidersMoveInTheCamerasStepsAndShowWhatItHolds) {
+    constexpr long kFocus = 6;
+    Configuration configuration = ThreeCameras();
+    configuration.cameras[0].cameraControl[kFocus] = {true, 3, 253, 5, 63, 3, 63, 2};
+    ArriveAnew(configuration);
+    Ui::CSliderUI* focus = Slider("focus");
+    ASSERT_TRUE(focus->IsEnabled());
+    auto deviceFocus = [] {
+        return TestDevices::LoadConfiguration().cameras.at(0).cameraControl[kFocus];
+    };
+    for (int dx : {37, -41, 13, 60}) {
+        SCOPED_TRACE("click " + std::to_string(dx) + " from the middle");
+        Click("id_slider_focus", dx);
+        const int value = focus->GetValue();
+        EXPECT_EQ((value - 3) % 5, 0) << value;
+        EXPECT_EQ(deviceFocus().value, value);
+        EXPECT_EQ(deviceFocus().flags, 2);
+        EXPECT_EQ(Text("id_label_focus"), std::to_string(deviceFocus().value));
+    }
+    // A wheel step away from the user is one of the camera's steps.
+    const RECT r = focus->GetPos();
+    POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
+    ::ClientToScreen(g_window->GetHWND(), &at);
+    const int before = focus->GetValue();
+    g_window->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(at.x, at.y));
+    Pump(50);
+    EXPECT_EQ(focus->GetValue(), before + 5);
+    EXPECT_EQ(deviceFocus().value, before + 5);
+    EXPECT_EQ(Text("id_label_focus"), std::to_string(before + 5));
+}
+
 TEST_F(ControlPanelTest, MirrorFlipsThePictureWhereProperty9IsAGain) {
     // Most cameras have a real gain at property 9, not a switch of 0 to 1.
     Configuration configuration = ThreeCameras();
@@ -595,6 +629,73 @@ TEST_F(ControlPanelTest, PlugCyclesKeepTheShownCameraRunningAndLeakNoHandles) {
     EXPECT_EQ(Entries("id_combo_cameras").size(), 3u);
 }
 
+// Arrivals that bring no camera: a headset plugged in, a microphone back, a
+// camera announced again that the registry already holds. Each still
+// re-enumerates, but the camera the user chose stays shown and its recording
+// runs on; a microphone that comes when there was none is the next
+// recording's, one that comes beside the current one is not.
+TEST_F(ControlPanelTest, ArrivalsWithoutANewCameraLeaveTheShownCameraAndItsRecording) {
+    const std::wstring headsetPath = L"\\\\?\\usb#vid_0d8c&pid_0014#headset#1";
+    Configuration configuration = ThreeCameras();
+    configuration.microphones.push_back(
+        TestDevices::DefaultMicrophone(L"USB Headset", headsetPath));
+    configuration.microphones.back().plugged = false;
+    ArriveAnew(configuration);
+    const std::wstring microphonePath = configuration.microphones[0].devicePath;
+    ASSERT_TRUE(TestDevices::Unplug(microphonePath));
+    Pump(100);
+    EXPECT_EQ(Registry().CurrentMicrophone(), nullptr);
+
+    List("id_combo_cameras")->SelectItem(1);
+    OrvanaCamera* shown = Registry().currentCamera;
+    ASSERT_EQ(shown, Registry().cameras[1]);
+    IGraphBuilder* graph = shown->graph.Get();
+    CaptureEngine& engine = CaptureEngine::Instance();
+    const std::set<std::string> before = Recordings();
+    PressRecord();
+    ASSERT_TRUE(engine.IsRecording());
+    const int64_t started = MonotonicMicros();
+
+    auto expectUnchanged = [&](const char* after) {
+        SCOPED_TRACE(after);
+        EXPECT_TRUE(engine.IsRecording());
+        EXPECT_TRUE(Option("id_btn_capture")->IsSelected());
+        EXPECT_EQ(Registry().currentCamera, shown);
+        EXPECT_EQ(shown->graph.Get(), graph);
+        EXPECT_TRUE(shown->running);
+        EXPECT_EQ(Entries("id_combo_cameras").size(), 3u);
+        EXPECT_EQ(List("id_combo_cameras")->GetCurSel(), 1);
+    };
+    ASSERT_TRUE(TestDevices::Replug(headsetPath));
+    Pump(100);
+    expectUnchanged("the headset plugged in");
+    ASSERT_NE(Registry().currentMicrophone, nullptr);
+    EXPECT_EQ(Registry().currentMicrophone->friendlyName, L"USB Headset");
+
+    ASSERT_TRUE(TestDevices::Replug(microphonePath));
+    Pump(100);
+    expectUnchanged("the microphone back");
+    EXPECT_EQ(Registry().currentMicrophone->friendlyName, L"USB Headset");
+
+    EXPECT_EQ(TestDevices::NotifyDeviceChange(PathOf(3), true), 1);
+    Pump(100);
+    expectUnchanged("camera 3 announced again");
+
+    const uint64_t decoded = engine.DecodedFrames();
+    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 10; }));
+    const double wall = (MonotonicMicros() - started) / 1e6;
+    PressRecord();
+    ASSERT_FALSE(engine.IsRecording());
+    ASSERT_TRUE(TakeNewRecording(before, "headset.mp4"));
+    const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams("headset.mp4");
+    ASSERT_FALSE(streams.empty());
+    // The pictures run to the stop, not to the headset's arrival.
+    const double end =
+        MediaProbe::Number(streams[0], "start_time") + MediaProbe::Number(streams[0], "duration");
+    EXPECT_NEAR(end, wall, 1.0);
+    EXPECT_EQ(MediaProbe::Number(streams[0], "width"), 320.0) << "camera 2 recorded";
+}
+
 // A finished recording: an ordinary MP4 of H.264 and AAC whose pictures last
 // as long as the recording ran, every packet decodable.
 ::testing::AssertionResult CompleteRecording(const std::string& name, double wallSeconds,
@@ -623,7 +724,8 @@ TEST_F(ControlPanelTest, PlugCyclesKeepTheShownCameraRunningAndLeakNoHandles) {
 
 // While camera 1 records, cameras 2 and 3 take turns going: each removal
 // message finds one gone and the other back (its arrival was not announced:
-// an announced arrival ends any recording, as every camera selection does).
+// the announced arrival of a new camera ends any recording, as every camera
+// selection does).
 // So every message drops one camera object and makes another, and none of it
 // may stop the recording, touch the shown camera's graph or keep handles.
 TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoHandles) {

@@ -57,13 +57,25 @@ cleanup() {
 trap cleanup EXIT
 
 # A private display; -displayfd avoids races between tests run in parallel.
-Xvfb -displayfd 8 -screen 0 1920x1080x24 -nolisten tcp 8>"$work/display" >/dev/null 2>&1 &
+# ORVANA_SCREEN gives it another size ("1366x768"). A work area set on its root
+# window (below) must outlive the client that set it: the server then must not
+# reset when its last client leaves.
+keep=()
+[ -n "${ORVANA_WORK_AREA:-}" ] && keep=(-noreset)
+Xvfb -displayfd 8 -screen 0 "${ORVANA_SCREEN:-1920x1080}x24" -nolisten tcp "${keep[@]}" \
+    8>"$work/display" >/dev/null 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do
     [ -s "$work/display" ] && break
     sleep 0.05
 done
 export DISPLAY=":$(head -n 1 "$work/display")"
+# ORVANA_WORK_AREA ("X,Y,W,H") leaves room for a taskbar, as a window manager
+# says through the root window's _NET_WORKAREA, which Wine reads as the work
+# area; without it the whole screen is.
+if [ -n "${ORVANA_WORK_AREA:-}" ]; then
+    xprop -root -f _NET_WORKAREA 32c -set _NET_WORKAREA "${ORVANA_WORK_AREA//,/, }"
+fi
 
 # A fresh prefix from the template, with the synthetic capture devices
 # (tools/testdevices) registered for tests that need a camera or microphone.
