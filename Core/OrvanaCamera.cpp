@@ -70,6 +70,14 @@ HRESULT OrvanaCamera::StartGraph() {
     if (running) {
         return S_OK;
     }
+    startResult = RunBuiltGraph();
+    if (SUCCEEDED(startResult)) {
+        running = true;
+    }
+    return startResult;
+}
+
+HRESULT OrvanaCamera::RunBuiltGraph() {
     if (!graphBuilt || !graph) {
         return E_UNEXPECTED;
     }
@@ -91,8 +99,14 @@ HRESULT OrvanaCamera::StartGraph() {
         control->Stop();
         return hr;
     }
-    running = true;
     return S_OK;
+}
+
+HRESULT OrvanaCamera::Reopen(UINT notifyMessage) {
+    if (!opened) {
+        return 1;
+    }
+    return Rebuild(notifyMessage, true);
 }
 
 HRESULT OrvanaCamera::SetFormat(UINT notifyMessage, unsigned index) {

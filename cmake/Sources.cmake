@@ -18,6 +18,7 @@ set(ORVANA_NEUTRAL_SOURCES
     ${ORVANA_MP4_FINISH_SOURCES}
     app/LanguageTable.cpp
     app/FormatLists.cpp
+    app/CameraWatch.cpp
     settings/AppSettings.cpp
     settings/SettingsFormat.cpp
     ui/UiString.cpp
