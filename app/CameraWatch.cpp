@@ -103,7 +103,8 @@ CameraWatch::Step CameraWatch::Observe(const Look& look, uint64_t nowMs) {
         m_trouble = CameraTrouble::NoPicture;
         m_nextTry = nowMs;
     }
-    if (m_state == State::Stalled && (hurry || nowMs >= m_nextTry)) {
+    // Activating the window does not hurry a restart: restarts keep their waits.
+    if (m_state == State::Stalled && nowMs >= m_nextTry) {
         m_nextTry = nowMs + m_restartWait;
         m_restartWait = std::min(m_restartWait * 2, kLongestRestartWaitMs);
         return Step::Restart;

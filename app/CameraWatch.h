@@ -48,8 +48,9 @@ public:
     // clock) and answers what to do now.
     Step Observe(const Look& look, uint64_t nowMs);
     // The window was activated or the machine woke up: the next Observe
-    // acts at once, and after a wake-up a running camera is restarted even
-    // while it still seems to deliver (its stream has ended in the sleep).
+    // starts a camera that does not run at once; after a wake-up a running
+    // camera is restarted too, even while it still seems to deliver (its
+    // stream has ended in the sleep).
     void Hurry(bool restartRunning);
 
     CameraTrouble Trouble() const { return m_trouble; }

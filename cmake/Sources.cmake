@@ -42,6 +42,7 @@ set(ORVANA_NEUTRAL_SOURCES
     preview/PreviewFit.cpp
     preview/SurfaceCopy.cpp
     preview/DrawingGate.cpp
+    preview/MessageLines.cpp
 )
 
 # Stand-ins for Windows-only services, used by the native build alone.
@@ -96,6 +97,7 @@ set(ORVANA_WIN32_SOURCES
     capture/PhotoWriter.cpp
     preview/CaptureViewUI.cpp
     preview/PreviewWindow.cpp
+    preview/PreviewMessage.cpp
     preview/LivePreview.cpp
     preview/PreviewRenderer.cpp
     preview/WindowChangeHook.cpp
@@ -107,4 +109,7 @@ set(ORVANA_WIN32_SOURCES
     app/FormatSwitch.cpp
     app/RecordingBar.cpp
     app/CameraList.cpp
+    app/CameraMonitor.cpp
+    app/IdleSleepBlock.cpp
+    app/Notices.cpp
 )
