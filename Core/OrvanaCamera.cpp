@@ -87,12 +87,18 @@ HRESULT OrvanaCamera::RunBuiltGraph() {
         return hr;
     }
     hr = control->Run();
-    // Wine's graph reports success even when a filter failed to start; the
-    // capture filter itself tells whether it runs.
+    // Wine's graph reports success even when a filter failed to start (it
+    // keeps only the first filter's answer); the capture filter itself
+    // tells whether it runs.
     FILTER_STATE state = State_Running;
     if (SUCCEEDED(hr) && captureFilter && SUCCEEDED(captureFilter->GetState(0, &state)) &&
         state == State_Stopped) {
-        hr = E_FAIL;
+        control->Stop();
+        // Why it did not start (held by another program, denied) is what the
+        // user is told; the filter answers it again when asked to start alone.
+        hr = captureFilter->Pause();
+        captureFilter->Stop();
+        return FAILED(hr) ? hr : E_FAIL;
     }
     if (FAILED(hr)) {
         // Filters that did start are stopped, so the graph can be taken apart.
