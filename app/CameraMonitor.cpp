@@ -35,8 +35,15 @@ CameraWatch::Look CameraMonitor::LookAt(OrvanaCamera* camera) const {
     return look;
 }
 
+void CameraMonitor::Stop() {
+    m_stopped = true;
+    if (m_owner != nullptr) {
+        ::KillTimer(m_owner, kTimer);
+    }
+}
+
 void CameraMonitor::Check() {
-    if (m_acting) {
+    if (m_acting || m_stopped) {
         return;
     }
     m_acting = true;

@@ -40,6 +40,8 @@ public:
     // Whether the current camera gives pictures now (a photo or a recording
     // can start); looks first.
     bool HasPicture();
+    // The program closes: no more looks, nothing is started again.
+    void Stop();
 
 private:
     OrvanaCamera* Shown() const;
@@ -55,4 +57,5 @@ private:
     std::function<void(OrvanaCamera&)> m_opened;
     CameraWatch m_watch;
     bool m_acting = false; // a step runs: a look from inside it waits for the next tick
+    bool m_stopped = false;
 };

@@ -153,7 +153,9 @@ TEST_F(CameraTroubleTest, ACameraThatWillNotStartComesBackByItselfOnceFreed) {
         const long ms = MillisecondsToPictures(4000);
         EXPECT_GE(ms, 0) << "no picture after the camera was freed";
         EXPECT_LE(ms + 300, 3000) << "the picture took " << ms + 300 << " ms to come back";
-        std::printf("picture back %ld ms after the camera was freed\n", ms + 300);
+        if (ms >= 0) {
+            std::printf("picture back %ld ms after the camera was freed\n", ms + 300);
+        }
         EXPECT_EQ(Registry().currentCamera, camera);
         EXPECT_TRUE(camera->running);
     }
