@@ -53,6 +53,9 @@ void CameraMonitor::Check() {
         StartAgain(*camera);
         break;
     case CameraWatch::Step::Restart:
+        // A photo asked for just before the pictures stopped would otherwise
+        // take one from long after; the user sees why there is none.
+        m_engine.CancelPhoto();
         Restart(*camera);
         break;
     case CameraWatch::Step::Nothing:

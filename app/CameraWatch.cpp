@@ -49,6 +49,7 @@ void CameraWatch::Hurry(bool restartRunning) {
 }
 
 CameraWatch::Step CameraWatch::Observe(const Look& look, uint64_t nowMs) {
+    m_lastLook = nowMs;
     if (look.camera == nullptr) {
         m_state = State::NoCamera;
         m_trouble = CameraTrouble::None;

@@ -30,6 +30,9 @@ public:
     static constexpr uint64_t kRetryMs = 2000;
     static constexpr uint64_t kNoPictureMs = 3000;
     static constexpr uint64_t kLongestRestartWaitMs = 30000;
+    // A photo waits for the next picture: one second without any is too long
+    // to take a photo (or start a recording) on, even before the 3 s.
+    static constexpr uint64_t kFreshPictureMs = 1000;
 
     // What the window sees of the current camera at one moment.
     struct Look {
@@ -54,8 +57,11 @@ public:
     void Hurry(bool restartRunning);
 
     CameraTrouble Trouble() const { return m_trouble; }
-    // Pictures come from the current camera: photos and recordings can start.
-    bool HasPicture() const { return m_state == State::Live; }
+    // Pictures come from the current camera, the last one at most
+    // kFreshPictureMs before the last look: photos and recordings can start.
+    bool HasPicture() const {
+        return m_state == State::Live && m_lastLook - m_quietSince <= kFreshPictureMs;
+    }
 
 private:
     enum class State { NoCamera, Failed, Waiting, Live, Stalled };
@@ -67,6 +73,7 @@ private:
     const void* m_camera = nullptr;
     uint64_t m_pictures = 0;
     uint64_t m_quietSince = 0; // the last picture, or the (re)start
+    uint64_t m_lastLook = 0;
     uint64_t m_nextTry = 0;
     uint64_t m_restartWait = 0;
     bool m_hurry = false;

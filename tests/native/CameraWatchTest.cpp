@@ -85,10 +85,18 @@ TEST(CameraWatchNoPicture, APictureGapOfThreeSecondsRestartsWithWaitsThatDoubleU
         ASSERT_EQ(camera.Tick(), Step::Nothing);
     }
     ASSERT_TRUE(camera.watch.HasPicture());
-    // The pictures stop for good: restarts 3 s after the last picture, then
-    // 6, 12, 24, 30 and 30 s apart.
+    // A photo needs a picture soon: after a second without one, none starts.
+    for (int i = 0; i < 4; ++i) {
+        camera.Tick();
+    }
+    EXPECT_TRUE(camera.watch.HasPicture());
+    camera.Tick();
+    EXPECT_FALSE(camera.watch.HasPicture());
+    EXPECT_EQ(camera.watch.Trouble(), CameraTrouble::None);
+    // The pictures stop for good: restarts 3 s after the last picture (1.25 s
+    // of which passed above), then 6, 12, 24, 30 and 30 s apart.
     const std::vector<uint64_t> restarts = camera.StepsWithin(110000, Step::Restart);
-    EXPECT_EQ(restarts, (std::vector<uint64_t>{3000, 9000, 21000, 45000, 75000, 105000}));
+    EXPECT_EQ(restarts, (std::vector<uint64_t>{1750, 7750, 19750, 43750, 73750, 103750}));
     EXPECT_EQ(camera.watch.Trouble(), CameraTrouble::NoPicture);
     EXPECT_FALSE(camera.watch.HasPicture());
 

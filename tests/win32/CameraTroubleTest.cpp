@@ -9,11 +9,13 @@
 #include <set>
 #include <string>
 
+#include "app/ControlNames.h"
 #include "app/ControlPanel.h"
 #include "app/MainWindow.h"
 #include "capture/CaptureEngine.h"
 #include "capture/OutputFolder.h"
 #include "preview/LivePreview.h"
+#include "preview/PreviewMessage.h"
 #include "settings/SettingsFile.h"
 #include "ui/OptionUI.h"
 
@@ -129,6 +131,13 @@ protected:
         ASSERT_NE(click.sender, nullptr);
         g_window->GetControlPanel()->OnNotify(click);
     }
+    // The words on the preview now, and a notice's text in the window's language.
+    static std::string PreviewWords() {
+        return PreviewMessageText(LivePreview::Current()->Window());
+    }
+    static std::string NoticeText(const char* key) {
+        return g_window->GetControlPanel()->GetNotices().Text(key);
+    }
     // The machine's execution state as this process last set it (asking
     // changes nothing while a continuous state is in force).
     static EXECUTION_STATE ExecutionState() { return ::SetThreadExecutionState(0); }
@@ -148,6 +157,10 @@ TEST_F(CameraTroubleTest, ACameraThatWillNotStartComesBackByItselfOnceFreed) {
         EXPECT_EQ(static_cast<unsigned>(camera->startResult), result);
         Pump(2500); // at least one attempt fails meanwhile
         EXPECT_FALSE(camera->running);
+        const std::string words = NoticeText(result == kDenied ? ControlNames::Notice::kCameraDenied
+                                                               : ControlNames::Notice::kCameraInUse);
+        EXPECT_FALSE(words.empty());
+        EXPECT_EQ(PreviewWords(), words);
 
         SetFaults({});
         const long ms = MillisecondsToPictures(4000);
@@ -158,6 +171,8 @@ TEST_F(CameraTroubleTest, ACameraThatWillNotStartComesBackByItselfOnceFreed) {
         }
         EXPECT_EQ(Registry().currentCamera, camera);
         EXPECT_TRUE(camera->running);
+        Pump(300);
+        EXPECT_EQ(PreviewWords(), "");
     }
 }
 
@@ -176,12 +191,19 @@ TEST_F(CameraTroubleTest, PhotoAndRecordRefuseWhileThereIsNoPicture) {
         }
         ASSERT_TRUE(Registry().currentCamera->running);
         ASSERT_TRUE(PicturesStopped());
-        Pump(3200);
+        // A second without a picture: already too long to wait for one.
+        Pump(800);
+        ClickPhoto();
+        EXPECT_FALSE(Engine().PhotoPending());
+        Pump(2500);
+        EXPECT_EQ(PreviewWords(), NoticeText(ControlNames::Notice::kCameraNoPicture));
         ClickPhoto();
         EXPECT_FALSE(Engine().PhotoPending());
         PressRecord();
         EXPECT_FALSE(Engine().IsRecording());
         EXPECT_FALSE(RecordOption()->IsSelected());
+        // The words stay meanwhile.
+        EXPECT_EQ(PreviewWords(), NoticeText(ControlNames::Notice::kCameraNoPicture));
     }
 }
 
