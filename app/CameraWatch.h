@@ -4,10 +4,11 @@
 // carries out the step it answers (CameraMonitor).
 //
 // A camera whose graph does not run (held by another program, denied by the
-// privacy setting) is started again every kRetryMs. One that runs but gives
-// no picture for kNoPictureMs is stopped and run again; as long as no
-// picture comes, each further restart waits twice as long as the one before
-// (3, 6, 12, 24 s), at most kLongestRestartWaitMs. A picture ends the
+// privacy setting) is started again every kRetryMs, often enough that its
+// picture is back within 3 s of the other program letting go. One that runs
+// but gives no picture for kNoPictureMs is stopped and run again; as long as
+// no picture comes, each further restart waits twice as long as the one
+// before (3, 6, 12, 24 s), at most kLongestRestartWaitMs. A picture ends the
 // trouble and the waits start afresh.
 #pragma once
 
@@ -27,7 +28,7 @@ CameraTrouble TroubleOfStartFailure(int32_t result);
 
 class CameraWatch {
 public:
-    static constexpr uint64_t kRetryMs = 2000;
+    static constexpr uint64_t kRetryMs = 1500;
     static constexpr uint64_t kNoPictureMs = 3000;
     static constexpr uint64_t kLongestRestartWaitMs = 30000;
     // A photo waits for the next picture: one second without any is too long

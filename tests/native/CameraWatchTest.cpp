@@ -42,15 +42,15 @@ struct Watched {
 
 } // namespace
 
-TEST(CameraWatchStartFailures, TheCauseIsToldAndTheStartTriedAgainEveryTwoSeconds) {
+TEST(CameraWatchStartFailures, TheCauseIsToldAndTheStartTriedAgainEveryOneAndAHalfSeconds) {
     for (int32_t result : {kInUse, static_cast<int32_t>(0x8007001F), kDenied,
                            static_cast<int32_t>(0x80004005), int32_t{1}}) {
         Watched camera;
         camera.look.running = false;
         camera.look.startResult = result;
         camera.Start();
-        const std::vector<uint64_t> tries = camera.StepsWithin(7000, Step::StartAgain);
-        EXPECT_EQ(tries, (std::vector<uint64_t>{2000, 4000, 6000})) << std::hex << result;
+        const std::vector<uint64_t> tries = camera.StepsWithin(5000, Step::StartAgain);
+        EXPECT_EQ(tries, (std::vector<uint64_t>{1500, 3000, 4500})) << std::hex << result;
         EXPECT_EQ(camera.watch.Trouble(),
                   result == kDenied  ? CameraTrouble::Denied
                   : result == kInUse || result == static_cast<int32_t>(0x8007001F)
@@ -119,7 +119,7 @@ TEST(CameraWatchNoPicture, ACameraThatNeverDeliversIsToldAfterThreeSeconds) {
     camera.look.running = false;
     camera.look.startResult = kInUse;
     // (noticed at the next look, 250 ms on)
-    EXPECT_EQ(camera.StepsWithin(4500, Step::StartAgain), (std::vector<uint64_t>{2250, 4250}));
+    EXPECT_EQ(camera.StepsWithin(3500, Step::StartAgain), (std::vector<uint64_t>{1750, 3250}));
     EXPECT_EQ(camera.watch.Trouble(), CameraTrouble::InUse);
 }
 

@@ -60,8 +60,6 @@ def check(image, width, height):
         problems.append("the words reach the edge of the preview (cut off)")
     heights = line_heights(sorted(set(int(v) for v in ys)))
     print(f"lines: {heights}")
-    if len(heights) < 2:
-        problems.append("the words are not a cause and what helps (fewer than two lines)")
     if max(heights) < SMALLEST_LINE:
         problems.append(f"letters below {SMALLEST_LINE} pixels: lines {heights}")
     return problems
