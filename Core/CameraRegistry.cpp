@@ -192,9 +192,9 @@ OrvanaAudio* CameraRegistry::SetCurrentMicrophone(unsigned index) {
     return currentMicrophone;
 }
 
-void CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND window) {
+HRESULT CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND window) {
     if (camera == nullptr) {
-        return;
+        return 1;
     }
     OrvanaCamera* previous = currentCamera;
     // The current camera, already open, is left as it is. A current camera
@@ -202,7 +202,7 @@ void CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND windo
     // is opened: otherwise it could never start.
     if (previous != nullptr && previous->moniker.Get() == camera->moniker.Get() &&
         previous->opened) {
-        return;
+        return camera->running ? S_OK : camera->startResult;
     }
     if (previous != nullptr) {
         previous->Stop();
@@ -217,13 +217,22 @@ void CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND windo
     }
     camera->notifyWindow = window;
     camera->ReleaseGraphObjects();
-    if (FAILED(camera->CreateGraphObjects())) {
-        return;
+    HRESULT hr = camera->CreateGraphObjects();
+    if (FAILED(hr)) {
+        camera->startResult = hr;
+        return hr;
     }
-    if (FAILED(camera->BuildGraph(window, kGraphNotifyMessage))) {
-        return;
+    hr = camera->BuildGraph(window, kGraphNotifyMessage);
+    if (FAILED(hr)) {
+        camera->startResult = hr;
+        return hr;
     }
     camera->frameCallback = frameHandler;
     camera->opened = true;
-    camera->RunGraph();
+    if (hr != S_OK) {
+        // Opened without a graph: there is nothing that could run.
+        camera->startResult = hr;
+        return hr;
+    }
+    return camera->StartGraph();
 }

@@ -70,6 +70,14 @@ HRESULT OrvanaCamera::StartGraph() {
     if (running) {
         return S_OK;
     }
+    startResult = RunBuiltGraph();
+    if (SUCCEEDED(startResult)) {
+        running = true;
+    }
+    return startResult;
+}
+
+HRESULT OrvanaCamera::RunBuiltGraph() {
     if (!graphBuilt || !graph) {
         return E_UNEXPECTED;
     }
@@ -79,20 +87,32 @@ HRESULT OrvanaCamera::StartGraph() {
         return hr;
     }
     hr = control->Run();
-    // Wine's graph reports success even when a filter failed to start; the
-    // capture filter itself tells whether it runs.
+    // Wine's graph reports success even when a filter failed to start (it
+    // keeps only the first filter's answer); the capture filter itself
+    // tells whether it runs.
     FILTER_STATE state = State_Running;
     if (SUCCEEDED(hr) && captureFilter && SUCCEEDED(captureFilter->GetState(0, &state)) &&
         state == State_Stopped) {
-        hr = E_FAIL;
+        control->Stop();
+        // Why it did not start (held by another program, denied) is what the
+        // user is told; the filter answers it again when asked to start alone.
+        hr = captureFilter->Pause();
+        captureFilter->Stop();
+        return FAILED(hr) ? hr : E_FAIL;
     }
     if (FAILED(hr)) {
         // Filters that did start are stopped, so the graph can be taken apart.
         control->Stop();
         return hr;
     }
-    running = true;
     return S_OK;
+}
+
+HRESULT OrvanaCamera::Reopen(UINT notifyMessage) {
+    if (!opened) {
+        return 1;
+    }
+    return Rebuild(notifyMessage, true);
 }
 
 HRESULT OrvanaCamera::SetFormat(UINT notifyMessage, unsigned index) {

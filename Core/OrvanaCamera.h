@@ -47,11 +47,17 @@ public:
     HRESULT Stop();
     // Stops, tears the graph down and marks the camera not opened; answers 0.
     HRESULT Close();
-    // Runs a built graph that is not running; a failure is not reported.
+    // Runs a built graph that is not running; the result is kept in
+    // startResult.
     void RunGraph();
-    // The same, answering Run's result; a graph that would not run is
-    // stopped again, so that it can be taken apart.
+    // The same, answering Run's result (also kept in startResult); a graph
+    // that would not run is stopped again, so that it can be taken apart or
+    // started again.
     HRESULT StartGraph();
+    // Takes the graph down and builds it again at currentFormat, then runs
+    // it: for a camera that runs but has stopped delivering. 1 when not
+    // opened; otherwise as SetFormat.
+    HRESULT Reopen(UINT notifyMessage);
     // Switches to formats[index] by rebuilding the graph. 0 switched, 1 not
     // opened or index out of range, E_UNEXPECTED when the graph would not
     // stop, or the failure of rebuilding, of the pin's SetFormat or of
@@ -105,6 +111,11 @@ public:
     bool opened = false;
     bool running = false;
     bool graphBuilt = false;
+    // Why the camera last failed to open or run (the failing HRESULT, or 1
+    // when nothing could be connected); S_OK once it runs. A camera held by
+    // another program answers HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES)
+    // or 0x8007001F, one that the privacy setting denies E_ACCESSDENIED.
+    HRESULT startResult = S_OK;
     HWND notifyWindow = nullptr;
     std::vector<PinFormatGroup> pinGroups;
     std::vector<StreamFormat> formats;
@@ -118,6 +129,8 @@ public:
 
 private:
     HRESULT Rebuild(UINT notifyMessage, bool run);
+    // Run on the built graph: S_OK, or the failure, the graph stopped again.
+    HRESULT RunBuiltGraph();
     // The steps of BuildGraph (CaptureGraph.cpp): S_OK, 1 or a failure code.
     HRESULT AddGraphFilters();
     HRESULT ConnectCapturePin();

@@ -73,6 +73,24 @@ inline constexpr char kDefaultButton[] = "id_btn_default";
 inline constexpr char kCancelButton[] = "id_btn_cancel";
 inline constexpr char kApplyButton[] = "id_btn_apply";
 
+// Notices: the one-line notice in the bottom bar, and the texts of every
+// notice, each a hidden label named kNoticeTextPrefix followed by its key.
+inline constexpr char kNoticeLabel[] = "id_label_notice";
+inline constexpr char kNoticeTextPrefix[] = "id_text_";
+namespace Notice {
+inline constexpr char kCameraInUse[] = "camera_in_use";
+inline constexpr char kCameraDenied[] = "camera_denied";
+inline constexpr char kCameraNoPicture[] = "camera_no_picture";
+inline constexpr char kCameraNotStarted[] = "camera_not_started";
+} // namespace Notice
+// Every key whose text each skin must carry, in its language.
+inline constexpr const char* kNoticeKeys[] = {
+    Notice::kCameraInUse,
+    Notice::kCameraDenied,
+    Notice::kCameraNoPicture,
+    Notice::kCameraNotStarted,
+};
+
 // What every skin must hold besides the property rows (whose sliders are
 // Slider, labels Label and automatic options Option elements): each name
 // with the element it must be, as the program treats it.
@@ -108,6 +126,7 @@ inline constexpr RequiredControl kRequiredControls[] = {
     {kDefaultButton, "Button"},
     {kCancelButton, "Button"},
     {kApplyButton, "Button"},
+    {kNoticeLabel, "Label"},
 };
 
 } // namespace ControlNames

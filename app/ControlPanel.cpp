@@ -1,6 +1,7 @@
 #include "app/ControlPanel.h"
 
 #include "Core/CameraRegistry.h"
+#include "capture/CaptureEngine.h"
 #include "app/ControlNames.h"
 #include "ui/ControlUI.h"
 
@@ -9,7 +10,16 @@ ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
     : m_registry(registry), m_engine(engine), m_owner(owner),
       m_memory(registry, std::move(memoryPath)), m_properties(manager, registry, engine, m_memory),
       m_formats(manager, registry, m_memory), m_recordingBar(manager, registry, engine, owner),
-      m_cameraList(manager, registry) {}
+      m_cameraList(manager, registry), m_notices(manager),
+      m_monitor(registry, engine, m_notices, owner, [this](OrvanaCamera& camera) {
+          // A camera restarted or reopened may have forgotten what its user set.
+          m_memory.PutBack(camera, m_engine);
+          RefreshFormatLists(&camera);
+      }) {
+    // Photo and record need a picture: a camera that runs without one
+    // would leave a photo pending and a recording without pictures.
+    m_recordingBar.SetPictureCheck([this] { return m_monitor.HasPicture(); });
+}
 
 void ControlPanel::OnNotify(Ui::CNotifyEvent& event) {
     if (event.sender == nullptr) {
@@ -39,10 +49,35 @@ void ControlPanel::OnClick(const Ui::CUiString& sender) {
     m_recordingBar.OnClick(sender);
     m_properties.OnClick(sender);
     m_formats.OnClick(sender);
+    FollowRecording();
 }
 
 void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
     m_recordingBar.OnTimer(timerId);
+    if (timerId == CameraMonitor::kTimer) {
+        m_monitor.Check();
+        FollowRecording();
+    }
+}
+
+void ControlPanel::FollowRecording() {
+    m_awake.Follow(m_engine.IsRecording());
+}
+
+void ControlPanel::OnPowerBroadcast(WPARAM event) {
+    if (event == PBT_APMSUSPEND) {
+        // The lid is closed: the file is finished before the machine sleeps.
+        if (m_engine.IsRecording()) {
+            StopRecordingAndReset();
+        }
+        FollowRecording();
+    } else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
+        m_monitor.Resumed();
+    }
+}
+
+void ControlPanel::OnActivated() {
+    m_monitor.WindowActivated();
 }
 
 void ControlPanel::FillCameraList(int index) {
@@ -72,6 +107,7 @@ void ControlPanel::RefreshFormatLists(OrvanaCamera* camera) {
 }
 
 void ControlPanel::ShowCamera(OrvanaCamera* camera, OrvanaAudio* microphone) {
+    m_monitor.CameraChosen(camera);
     m_registry.SelectCamera(camera, microphone, m_owner);
     if (camera != nullptr) {
         m_memory.PutBack(*camera, m_engine);
@@ -102,4 +138,5 @@ void ControlPanel::StopRecordingIfActive() {
 
 void ControlPanel::StopRecordingAndReset() {
     m_recordingBar.StopRecordingAndReset();
+    FollowRecording();
 }

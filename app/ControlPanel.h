@@ -18,7 +18,10 @@
 
 #include "app/CameraList.h"
 #include "app/CameraMemory.h"
+#include "app/CameraMonitor.h"
 #include "app/FormatPanel.h"
+#include "app/IdleSleepBlock.h"
+#include "app/Notices.h"
 #include "app/PropertyPanel.h"
 #include "app/RecordingBar.h"
 #include "ui/NotifyEvent.h"
@@ -64,12 +67,24 @@ public:
     // Ends a running recording and resets the recording display.
     void StopRecordingAndReset();
 
+    // WM_POWERBROADCAST: going to sleep finishes a running recording as a
+    // stop would; waking up restarts the camera at once.
+    void OnPowerBroadcast(WPARAM event);
+    // The window was activated: a camera that would not start is tried again.
+    void OnActivated();
+
     PropertyPanel& Properties() { return m_properties; }
     FormatPanel& Formats() { return m_formats; }
+    // What the window tells the user in words (bottom bar and preview).
+    Notices& GetNotices() { return m_notices; }
+    CameraMonitor& Monitor() { return m_monitor; }
 
 private:
     void OnClick(const Ui::CUiString& sender);
     void OnCameraSelected();
+
+    // The machine stays awake exactly while a recording runs.
+    void FollowRecording();
 
     CameraRegistry& m_registry;
     CaptureEngine& m_engine;
@@ -81,4 +96,7 @@ private:
     FormatPanel m_formats;
     RecordingBar m_recordingBar;
     CameraList m_cameraList;
+    Notices m_notices;
+    CameraMonitor m_monitor;
+    IdleSleepBlock m_awake;
 };

@@ -189,6 +189,8 @@ LRESULT MainWindow::OnCreate() {
 
 void MainWindow::Shutdown() {
     if (m_controlPanel != nullptr) {
+        // A camera closed for the exit is not to be started again.
+        m_controlPanel->Monitor().Stop();
         m_controlPanel->StopRecordingIfActive();
     } else if (CaptureEngine::Instance().IsRecording()) {
         CaptureEngine::Instance().StopRecording();
@@ -495,6 +497,16 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         break;
     case WM_DEVICECHANGE:
         OnDeviceChange(wParam, lParam);
+        break;
+    case WM_POWERBROADCAST:
+        if (m_controlPanel != nullptr) {
+            m_controlPanel->OnPowerBroadcast(wParam);
+        }
+        return TRUE;
+    case WM_ACTIVATE:
+        if (LOWORD(wParam) != WA_INACTIVE && m_controlPanel != nullptr) {
+            m_controlPanel->OnActivated();
+        }
         break;
     default:
         break;

@@ -69,9 +69,17 @@ void RecordingBar::OnTimer(WPARAM timerId) {
     SetText(m_recordingTimeLabel, text);
 }
 
-void RecordingBar::TakePhoto() {
+OrvanaCamera* RecordingBar::CameraWithPicture() {
     OrvanaCamera* camera = m_registry.CurrentCamera();
-    if (camera == nullptr || !camera->running || m_engine.IsRecording()) {
+    if (camera == nullptr || !camera->running || (m_hasPicture && !m_hasPicture())) {
+        return nullptr;
+    }
+    return camera;
+}
+
+void RecordingBar::TakePhoto() {
+    OrvanaCamera* camera = CameraWithPicture();
+    if (camera == nullptr || m_engine.IsRecording()) {
         return;
     }
     if (UseSavedFormat(*camera, Capture::Photo) != FormatSwitch::Refused) {
@@ -88,8 +96,8 @@ void RecordingBar::ToggleRecording() {
         Select(m_recordButton, true);
         return;
     }
-    OrvanaCamera* camera = m_registry.CurrentCamera();
-    if (camera == nullptr || !camera->running) {
+    OrvanaCamera* camera = CameraWithPicture();
+    if (camera == nullptr) {
         Select(m_recordButton, true);
         return;
     }

@@ -4,6 +4,8 @@
 
 #include <windows.h>
 
+#include <functional>
+
 #include "app/FormatSwitch.h"
 #include "ui/UiString.h"
 
@@ -42,6 +44,9 @@ public:
     void StopButtonRecording();
     // Both volume sliders and their labels at 0; they stay usable.
     void ResetVolumes();
+    // Asked before a photo or a recording starts: whether the camera gives
+    // pictures. Without it, a running camera is enough.
+    void SetPictureCheck(std::function<bool()> hasPicture) { m_hasPicture = std::move(hasPicture); }
 
 private:
     enum class Capture { Photo, Video };
@@ -52,6 +57,8 @@ private:
     void SetMicrophoneLevel();
     void SetSpeakerLevel();
     void ResetRecordingDisplay();
+    // The current camera when it runs and gives pictures; null otherwise.
+    OrvanaCamera* CameraWithPicture();
     // Puts the camera into the saved format at the saved photo or video
     // size and refits the preview.
     FormatSwitch UseSavedFormat(OrvanaCamera& camera, Capture capture);
@@ -67,4 +74,5 @@ private:
     Ui::CSliderUI* m_speakerSlider = nullptr;
     Ui::CControlUI* m_microphoneLabel = nullptr;
     Ui::CControlUI* m_speakerLabel = nullptr;
+    std::function<bool()> m_hasPicture;
 };

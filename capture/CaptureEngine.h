@@ -79,6 +79,9 @@ public:
     bool TakePhotoTo(const std::string& path);
     // Whether a prepared photo still waits for its picture.
     bool PhotoPending() const { return m_photoPending; }
+    // Gives up a photo still waiting for its picture (the camera has stopped
+    // delivering): it leaves no file, and no later picture goes into it.
+    void CancelPhoto() { m_photoPending = false; }
     // Stops a running recording, then lets the preview window show its black
     // background until the next picture.
     void StopRecordingAndRepaint();

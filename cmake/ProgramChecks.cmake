@@ -105,3 +105,9 @@ if(ORVANA_RANDOM_USER_CHECK)
         $<TARGET_FILE:OrvanaFull> $<TARGET_FILE:OrvanaTestDeviceSetup>)
     set_property(TEST wine.OrvanaRandomUser APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
 endif()
+
+# A camera that will not start (held by another program, denied) and one without pictures: the
+# words on the preview (English, Japanese, the smallest window) and the picture back once freed.
+orvana_program_check(OrvanaCameraTrouble app-camera-trouble.sh
+    $<TARGET_FILE:Orvana> $<TARGET_FILE:OrvanaTestDeviceSetup>)
+set_property(TEST wine.OrvanaCameraTrouble APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})

@@ -20,6 +20,7 @@ set(ORVANA_NEUTRAL_SOURCES
     capture/RecordingJournalEntry.cpp
     app/LanguageTable.cpp
     app/FormatLists.cpp
+    app/CameraWatch.cpp
     settings/AppSettings.cpp
     settings/SettingsFormat.cpp
     settings/CameraMemoryStore.cpp
@@ -44,6 +45,7 @@ set(ORVANA_NEUTRAL_SOURCES
     preview/PreviewFit.cpp
     preview/SurfaceCopy.cpp
     preview/DrawingGate.cpp
+    preview/MessageLines.cpp
 )
 
 # Stand-ins for Windows-only services, used by the native build alone.
@@ -100,6 +102,7 @@ set(ORVANA_WIN32_SOURCES
     capture/PhotoWriter.cpp
     preview/CaptureViewUI.cpp
     preview/PreviewWindow.cpp
+    preview/PreviewMessage.cpp
     preview/LivePreview.cpp
     preview/PreviewRenderer.cpp
     preview/WindowChangeHook.cpp
@@ -112,4 +115,7 @@ set(ORVANA_WIN32_SOURCES
     app/RecordingBar.cpp
     app/CameraList.cpp
     app/CameraMemory.cpp
+    app/CameraMonitor.cpp
+    app/IdleSleepBlock.cpp
+    app/Notices.cpp
 )

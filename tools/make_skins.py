@@ -100,6 +100,79 @@ TEXTS = {
                     "默認", "取消", "應用"],
 }
 
+# Notices the program shows, by key: on the preview's black ground while the camera gives no
+# picture, or on one line in the bottom bar while the picture is shown. Each skin carries them
+# as hidden labels "id_text_<key>" (notice_texts below) that the program reads by name.
+NOTICES = {
+    "camera_in_use": {
+        "English": "The camera is in use by another program. Close the other program.",
+        "German": "Die Kamera wird von einem anderen Programm verwendet. Schließen Sie das "
+                  "andere Programm.",
+        "French": "La caméra est utilisée par un autre programme. Fermez l'autre programme.",
+        "Spanish": "La cámara está en uso por otro programa. Cierre el otro programa.",
+        "Italian": "La fotocamera è usata da un altro programma. Chiudi l'altro programma.",
+        "Portuguese": "A câmera está sendo usada por outro programa. Feche o outro programa.",
+        "Russian": "Камера используется другой программой. Закройте другую программу.",
+        "Arabic": "الكاميرا قيد الاستخدام من قبل برنامج آخر. أغلق البرنامج الآخر.",
+        "Japanese": "カメラは他のプログラムで使用中です。そのプログラムを閉じてください。",
+        "Korean": "다른 프로그램이 카메라를 사용 중입니다. 다른 프로그램을 닫으십시오.",
+        "Simplified": "摄像头正被其他程序使用。请关闭该程序。",
+        "Traditional": "攝影機正被其他程式使用。請關閉該程式。",
+    },
+    "camera_denied": {
+        "English": "Camera access is denied. Allow camera access in the Windows privacy "
+                   "settings.",
+        "German": "Der Kamerazugriff wird verweigert. Erlauben Sie den Kamerazugriff in den "
+                  "Datenschutzeinstellungen von Windows.",
+        "French": "L'accès à la caméra est refusé. Autorisez l'accès à la caméra dans les "
+                  "paramètres de confidentialité de Windows.",
+        "Spanish": "El acceso a la cámara está denegado. Permita el acceso a la cámara en la "
+                   "configuración de privacidad de Windows.",
+        "Italian": "L'accesso alla fotocamera è negato. Consenti l'accesso alla fotocamera "
+                   "nelle impostazioni di privacy di Windows.",
+        "Portuguese": "O acesso à câmera foi negado. Permita o acesso à câmera nas "
+                      "configurações de privacidade do Windows.",
+        "Russian": "Доступ к камере запрещён. Разрешите доступ к камере в параметрах "
+                   "конфиденциальности Windows.",
+        "Arabic": "تم رفض الوصول إلى الكاميرا. اسمح بالوصول إلى الكاميرا في إعدادات الخصوصية "
+                  "في Windows.",
+        "Japanese": "カメラへのアクセスが拒否されました。Windows のプライバシー設定でカメラへの"
+                    "アクセスを許可してください。",
+        "Korean": "카메라 액세스가 거부되었습니다. Windows 개인 정보 설정에서 카메라 액세스를 "
+                  "허용하십시오.",
+        "Simplified": "摄像头访问被拒绝。请在 Windows 隐私设置中允许访问摄像头。",
+        "Traditional": "攝影機存取遭拒。請在 Windows 隱私權設定中允許存取攝影機。",
+    },
+    "camera_no_picture": {
+        "English": "The camera sends no picture. Trying again...",
+        "German": "Die Kamera liefert kein Bild. Neuer Versuch...",
+        "French": "La caméra n'envoie aucune image. Nouvel essai...",
+        "Spanish": "La cámara no envía ninguna imagen. Reintentando...",
+        "Italian": "La fotocamera non invia immagini. Nuovo tentativo...",
+        "Portuguese": "A câmera não envia imagem. Tentando novamente...",
+        "Russian": "Камера не передаёт изображение. Повторная попытка...",
+        "Arabic": "الكاميرا لا ترسل أي صورة. جارٍ إعادة المحاولة...",
+        "Japanese": "カメラから映像が届きません。再試行しています...",
+        "Korean": "카메라에서 영상이 오지 않습니다. 다시 시도하는 중...",
+        "Simplified": "摄像头没有发送图像。正在重试...",
+        "Traditional": "攝影機沒有傳送影像。正在重試...",
+    },
+    "camera_not_started": {
+        "English": "The camera could not be started. Trying again...",
+        "German": "Die Kamera konnte nicht gestartet werden. Neuer Versuch...",
+        "French": "La caméra n'a pas pu démarrer. Nouvel essai...",
+        "Spanish": "No se pudo iniciar la cámara. Reintentando...",
+        "Italian": "Impossibile avviare la fotocamera. Nuovo tentativo...",
+        "Portuguese": "Não foi possível iniciar a câmera. Tentando novamente...",
+        "Russian": "Не удалось запустить камеру. Повторная попытка...",
+        "Arabic": "تعذر تشغيل الكاميرا. جارٍ إعادة المحاولة...",
+        "Japanese": "カメラを起動できませんでした。再試行しています...",
+        "Korean": "카메라를 시작할 수 없습니다. 다시 시도하는 중...",
+        "Simplified": "无法启动摄像头。正在重试...",
+        "Traditional": "無法啟動攝影機。正在重試...",
+    },
+}
+
 # Per-language layout differences from English.
 #   name_font: size of font 6; fonts: extra fonts; heading: element of the "Auto" heading;
 #   mirror_pad: left padding of each mirror option; buttons: (width, font, gap before Cancel)
@@ -195,6 +268,7 @@ class Skin:
         texts = TEXTS[language]
         assert len(texts) == len(ROLES), language
         self.text = dict(zip(ROLES, texts))
+        self.language = language
         layout = LAYOUT[language]
         self.name_font_size = layout.get("name_font", BASE_FONTS[F_NAME])
         self.extra_fonts = layout.get("fonts", [])
@@ -393,7 +467,9 @@ class Skin:
                 control("Option", "id_btn_capture", "record", "20,0,0,0"),
                 control("Button", "id_btn_open_dir", "folder", "20,0,0,0"),
             ], width=244, padding="25,0,0,0", childvalign="vcenter", visible=self.hidden_row),
-            spring(),
+            # The one-line notice beside the picture (empty: nothing to tell).
+            Node("Label", name="id_label_notice", padding="25,0,10,0", font=F_NAME,
+                 textcolor="0xFFFFD24A", endellipsis="true"),
             Node("HorizontalLayout", [
                 Node("Label", text="Version:2.02", width=120, font=F_SMALL,
                      textcolor="0xFFA0A0A0"),
@@ -401,7 +477,14 @@ class Skin:
                 wide("id_btn_cancel", "cancel", f"{self.cancel_gap},0,0,0"),
                 wide("id_btn_apply", "apply", "20,0,0,0"),
             ], width=700, childvalign="vcenter"),
+            self.notice_texts(),
         ], height=67, bkcolor=BLACK)
+
+    def notice_texts(self):
+        # Never shown: the program reads each text by name.
+        return Node("VerticalLayout", [
+            Node("Label", name=f"id_text_{key}", text=texts[self.language])
+            for key, texts in NOTICES.items()], name="id_notice_texts", visible="false")
 
     def scroll_defaults(self):
         pairs = []

@@ -525,6 +525,41 @@ TEST_P(SkinDocument, CarriesItsOwnLanguage) {
     }
 }
 
+// Every notice the program shows has its text in the document's language: a
+// key the skin lacks would leave the user a black preview without a word.
+TEST_P(SkinDocument, CarriesEveryNoticeTextHiddenAndTranslated) {
+    std::string englishBytes;
+    std::vector<Element> english;
+    Language englishDocument = kLanguages[0];
+    englishDocument.allRows = GetParam().allRows;
+    ASSERT_TRUE(ReadWholeFile(englishDocument.Path(), englishBytes));
+    ASSERT_EQ(ParseMarkup(englishBytes, english), "");
+    auto englishText = [&](const std::string& name) {
+        for (const Element& e : english) {
+            if (e.AttrOr("name") == name) {
+                return e.AttrOr("text");
+            }
+        }
+        return std::string();
+    };
+    const bool isEnglish = std::string(GetParam().file) == englishDocument.file;
+    for (const char* key : ControlNames::kNoticeKeys) {
+        const std::string name = std::string(ControlNames::kNoticeTextPrefix) + key;
+        const Element* text = Named(name);
+        ASSERT_NE(text, nullptr) << name;
+        EXPECT_EQ(text->name, "Label") << name;
+        EXPECT_GE(text->AttrOr("text").size(), 10u) << name;
+        bool hidden = !Visible(*text);
+        for (int at = text->parent; at >= 0; at = elements_[at].parent) {
+            hidden = hidden || !Visible(elements_[at]);
+        }
+        EXPECT_TRUE(hidden) << name;
+        if (!isEnglish) {
+            EXPECT_NE(text->AttrOr("text"), englishText(name)) << name << " is not translated";
+        }
+    }
+}
+
 TEST_P(SkinDocument, ImagesExistAndSourcesLieInsideThem) {
     std::vector<std::pair<std::string, std::string>> descriptions;
     for (const Element& e : elements_) {

@@ -32,7 +32,8 @@ bool operator==(const Faults& a, const Faults& b) {
            a.zeroLengthEvery == b.zeroLengthEvery && a.stallAfter == b.stallAfter &&
            a.stallMs == b.stallMs && a.actualFps == b.actualFps &&
            a.endOfStreamAfter == b.endOfStreamAfter && a.randomSeed == b.randomSeed &&
-           a.lockedStop == b.lockedStop && a.maxPixels == b.maxPixels;
+           a.lockedStop == b.lockedStop && a.maxPixels == b.maxPixels &&
+           a.startFailure == b.startFailure && a.deliverNothing == b.deliverNothing;
 }
 
 const char* SubtypeName(VideoSubtype subtype) {
@@ -154,21 +155,23 @@ bool ValidProperty(const PropertyRange& range) {
 
 std::wstring FaultsText(const Faults& faults) {
     wchar_t text[128];
-    swprintf(text, 128, L"%u %u %u %u %u %u %u %u %u %u", faults.corruptEvery, faults.truncateEvery,
-             faults.zeroLengthEvery, faults.stallAfter, faults.stallMs, faults.actualFps,
-             faults.endOfStreamAfter, faults.randomSeed, faults.lockedStop, faults.maxPixels);
+    swprintf(text, 128, L"%u %u %u %u %u %u %u %u %u %u %u %u", faults.corruptEvery,
+             faults.truncateEvery, faults.zeroLengthEvery, faults.stallAfter, faults.stallMs,
+             faults.actualFps, faults.endOfStreamAfter, faults.randomSeed, faults.lockedStop,
+             faults.maxPixels, faults.startFailure, faults.deliverNothing);
     return text;
 }
 
 bool ParseFaultsText(const std::wstring& text, Faults& faults) {
     Faults parsed;
     // Records written before the seed existed have seven fields (periodic faults), those
-    // before the camera's filter behaviours eight.
-    const int fields = swscanf(text.c_str(), L"%u %u %u %u %u %u %u %u %u %u", &parsed.corruptEvery,
-                               &parsed.truncateEvery, &parsed.zeroLengthEvery, &parsed.stallAfter,
-                               &parsed.stallMs, &parsed.actualFps, &parsed.endOfStreamAfter,
-                               &parsed.randomSeed, &parsed.lockedStop, &parsed.maxPixels);
-    if (fields != 7 && fields != 8 && fields != 10) {
+    // before the camera's filter behaviours eight, those before the start faults ten.
+    const int fields = swscanf(
+        text.c_str(), L"%u %u %u %u %u %u %u %u %u %u %u %u", &parsed.corruptEvery,
+        &parsed.truncateEvery, &parsed.zeroLengthEvery, &parsed.stallAfter, &parsed.stallMs,
+        &parsed.actualFps, &parsed.endOfStreamAfter, &parsed.randomSeed, &parsed.lockedStop,
+        &parsed.maxPixels, &parsed.startFailure, &parsed.deliverNothing);
+    if (fields != 7 && fields != 8 && fields != 10 && fields != 12) {
         return false;
     }
     if (parsed.actualFps > 1000)

@@ -585,7 +585,7 @@ void OutputPin::StreamLoop() {
             break;
         if (WaitForSingleObject(runEvent_, 0) != WAIT_OBJECT_0)
             continue; // paused meanwhile
-        if (!run.status.plugged || run.ended)
+        if (!run.status.plugged || run.ended || faults.deliverNothing != 0)
             continue;
         if (faults.stallMs > 0 && run.delivered == faults.stallAfter && !run.stalled) {
             run.stalled = true;

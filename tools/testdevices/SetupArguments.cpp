@@ -1,6 +1,7 @@
 // Command-line words of OrvanaTestDeviceSetup turned into device settings.
 #include "tools/testdevices/SetupArguments.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <climits>
 #include <cwchar>
@@ -94,10 +95,12 @@ bool ParseLong(const std::wstring& text, long& value) {
 }
 
 bool ParseUnsigned(const std::wstring& text, unsigned& value) {
-    if (!AllDigits(text.c_str()))
+    // HRESULTs read best in hexadecimal: "0x800705AA".
+    const bool hex = text.size() > 2 && text[0] == L'0' && (text[1] == L'x' || text[1] == L'X');
+    if (hex ? !std::all_of(text.begin() + 2, text.end(), iswxdigit) : !AllDigits(text.c_str()))
         return false;
     errno = 0;
-    const unsigned long parsed = wcstoul(text.c_str(), nullptr, 10);
+    const unsigned long parsed = wcstoul(text.c_str(), nullptr, hex ? 16 : 10);
     if (errno == ERANGE || parsed > UINT_MAX)
         return false;
     value = static_cast<unsigned>(parsed);
@@ -111,7 +114,7 @@ const PropertyField kPropertyFields[7] = {
     {L"caps", &PropertyRange::capsFlags},
 };
 
-const FaultField kFaultFields[10] = {
+const FaultField kFaultFields[12] = {
     {L"corruptEvery", &Faults::corruptEvery},
     {L"truncateEvery", &Faults::truncateEvery},
     {L"zeroLengthEvery", &Faults::zeroLengthEvery},
@@ -122,6 +125,8 @@ const FaultField kFaultFields[10] = {
     {L"randomSeed", &Faults::randomSeed},
     {L"lockedStop", &Faults::lockedStop},
     {L"maxPixels", &Faults::maxPixels},
+    {L"startFailure", &Faults::startFailure, true},
+    {L"deliverNothing", &Faults::deliverNothing},
 };
 
 const wchar_t* GroupName(bool cameraControl) {
@@ -269,7 +274,7 @@ Outcome ParseFaultSettings(const Arguments& arguments, size_t first, Faults& fau
             return UsageError(L"unknown fault '" + key +
                               L"' (corruptEvery, truncateEvery, zeroLengthEvery, stallAfter, "
                               L"stallMs, actualFps, endOfStreamAfter, randomSeed, lockedStop, "
-                              L"maxPixels)");
+                              L"maxPixels, startFailure, deliverNothing)");
         }
         if (!ParseUnsigned(value, parsed.*(field->member)))
             return BadValue(key, value, L"not a number of 0 or more");

@@ -39,9 +39,11 @@ extern const PropertyField kPropertyFields[7]; // value flags min max step defau
 struct FaultField {
     const wchar_t* name;
     unsigned Faults::*member;
+    bool hexadecimal = false; // shown as 0x%08X (an HRESULT)
 };
-// corruptEvery ... endOfStreamAfter, randomSeed, lockedStop, maxPixels
-extern const FaultField kFaultFields[10];
+// corruptEvery ... endOfStreamAfter, randomSeed, lockedStop, maxPixels, startFailure,
+// deliverNothing
+extern const FaultField kFaultFields[12];
 
 // "procamp" (IAMVideoProcAmp, 0..13) or "cameracontrol" (IAMCameraControl, 0..6).
 struct PropertyId {

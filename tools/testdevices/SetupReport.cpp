@@ -40,7 +40,9 @@ std::wstring FaultFacts(const Faults& faults) {
     for (const auto& field : kFaultFields) {
         if (!text.empty())
             text += L' ';
-        text += std::wstring(field.name) + L'=' + std::to_wstring(faults.*(field.member));
+        wchar_t value[16] = {};
+        swprintf(value, 16, field.hexadecimal ? L"0x%08X" : L"%u", faults.*(field.member));
+        text += std::wstring(field.name) + L'=' + value;
     }
     return text;
 }

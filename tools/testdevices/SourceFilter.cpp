@@ -187,6 +187,11 @@ STDMETHODIMP SourceFilter::Pause() {
     EnsurePins();
     std::lock_guard<std::recursive_mutex> guard(lock_);
     if (state_ == State_Stopped) {
+        // A device held by another program, or one the privacy setting denies, refuses to
+        // start at all; the filter stays stopped.
+        const unsigned refusal = Status().faults.startFailure;
+        if (refusal != 0)
+            return static_cast<HRESULT>(refusal);
         for (auto& pin : pins_) {
             HRESULT hr = pin->Activate();
             if (FAILED(hr)) {

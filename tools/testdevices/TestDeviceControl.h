@@ -66,6 +66,13 @@ struct Faults {
     // Cameras only. Formats of more pixels than this fail to run (Pause/Run answer
     // ERROR_NO_SYSTEM_RESOURCES), as on a USB bus without the bandwidth for them.
     unsigned maxPixels = 0;
+    // Pause and Run (from stopped) answer this HRESULT and nothing starts, as a camera held by
+    // another program does (0x800705AA or 0x8007001F) or one that Windows' privacy setting
+    // denies (E_ACCESSDENIED, 0x80070005). 0: off. Cleared, the next start succeeds.
+    unsigned startFailure = 0;
+    // 1: the device starts and runs but delivers nothing, as some cameras do; cleared, a running
+    // stream starts delivering within a quarter of a second.
+    unsigned deliverNothing = 0;
 };
 
 bool operator==(const Faults& a, const Faults& b);

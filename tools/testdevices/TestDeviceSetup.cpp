@@ -67,6 +67,8 @@ const wchar_t kUsageNotes[] =
     L"                        stallMs= actualFps= endOfStreamAfter= randomSeed=\n"
     L"                        lockedStop= (1: Stop holds the lock, one late sample)\n"
     L"                        maxPixels= (larger formats fail to run)\n"
+    L"                        startFailure= (HRESULT that Pause/Run answer, 0x800705AA in\n"
+    L"                        use, 0x80070005 denied) deliverNothing= (1: runs, no samples)\n"
     L"Exit code: 0 done, 1 refused by the devices, 2 usage error (one line on stderr).\n";
 
 constexpr size_t kSummaryColumn = 42;

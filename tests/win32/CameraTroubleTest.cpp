@@ -1,0 +1,271 @@
+// The main window with a camera that will not start (held by another program,
+// denied by the privacy setting), one that runs without pictures or stops
+// delivering, and the machine going to sleep and waking up: what the window
+// says, that it tries again by itself, and what photo and record do meanwhile.
+#include "tests/support/MessagePump.h"
+#include "tests/win32/CameraTestSupport.h"
+#include "tools/testdevices/TestDeviceControl.h"
+
+#include <set>
+#include <string>
+
+#include "app/ControlNames.h"
+#include "app/ControlPanel.h"
+#include "app/MainWindow.h"
+#include "capture/CaptureEngine.h"
+#include "capture/OutputFolder.h"
+#include "preview/LivePreview.h"
+#include "preview/PreviewMessage.h"
+#include "settings/SettingsFile.h"
+#include "ui/OptionUI.h"
+
+using namespace CameraTest;
+using TestSupport::Pump;
+using TestSupport::WaitFor;
+
+namespace {
+
+// One window per process, as in the program.
+MainWindow* g_window = nullptr;
+
+constexpr unsigned kInUse = 0x800705AA;        // HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES)
+constexpr unsigned kGeneralFailure = 0x8007001F; // HRESULT_FROM_WIN32(ERROR_GEN_FAILURE)
+constexpr unsigned kDenied = 0x80070005;       // E_ACCESSDENIED
+
+Configuration OneCamera(const TestDevices::Faults& faults) {
+    Configuration configuration;
+    configuration.cameras.push_back(Camera(1, {{VideoSubtype::MJPG, 640, 480, 30}}));
+    configuration.cameras[0].faults = faults;
+    configuration.microphones.push_back(TestDevices::DefaultMicrophone());
+    return configuration;
+}
+
+class CameraTroubleTest : public ::testing::Test {
+protected:
+    static void SetUpTestSuite() {
+        ::DeleteFileW(SettingsFilePath().c_str());
+        ASSERT_TRUE(TestDevices::SaveConfiguration(OneCamera({})));
+        g_window = new MainWindow();
+        ASSERT_NE(g_window->Create(nullptr, nullptr, 0x96C80000, 0), nullptr);
+        g_window->ShowWindow(true, true);
+        Pump(200);
+    }
+    void TearDown() override {
+        CaptureEngine::Instance().StopRecording();
+        TestDevices::SetFaults(PathOf(1), {});
+    }
+
+    // The camera arrives anew with these faults, as a newly plugged one: the
+    // window opens it at once.
+    static void Arrive(const TestDevices::Faults& faults) {
+        ASSERT_TRUE(TestDevices::SaveConfiguration(Configuration()));
+        TestDevices::NotifyDeviceChange(PathOf(1), false);
+        ASSERT_TRUE(TestDevices::SaveConfiguration(OneCamera(faults)));
+        TestDevices::NotifyDeviceChange(PathOf(1), true);
+        Pump(50);
+        ASSERT_EQ(Registry().cameras.size(), 1u);
+        ASSERT_EQ(Registry().currentCamera, Registry().cameras[0]);
+    }
+    // Changes the faults of the running camera; the filter notices within 250 ms.
+    static void SetFaults(const TestDevices::Faults& faults) {
+        ASSERT_TRUE(TestDevices::SetFaults(PathOf(1), faults));
+        Pump(300);
+    }
+    static TestDevices::Faults StartFailure(unsigned result) {
+        TestDevices::Faults faults;
+        faults.startFailure = result;
+        return faults;
+    }
+    static TestDevices::Faults NothingDelivered() {
+        TestDevices::Faults faults;
+        faults.deliverNothing = 1;
+        return faults;
+    }
+    static TestDevices::Faults EndOfStream() {
+        TestDevices::Faults faults;
+        faults.endOfStreamAfter = 1;
+        return faults;
+    }
+
+    static CameraRegistry& Registry() { return CameraRegistry::Instance(); }
+    static CaptureEngine& Engine() { return CaptureEngine::Instance(); }
+    // Milliseconds until the engine has decoded a few new pictures; -1 when
+    // none came within `limit`.
+    static long MillisecondsToPictures(DWORD limit) {
+        const uint64_t before = Engine().DecodedFrames();
+        const DWORD start = ::GetTickCount();
+        if (!WaitFor([&] { return Engine().DecodedFrames() >= before + 3; }, limit)) {
+            return -1;
+        }
+        return static_cast<long>(::GetTickCount() - start);
+    }
+    // Whether the pictures have stopped: none for half a second.
+    static bool PicturesStopped() {
+        return WaitFor(
+            [] {
+                const uint64_t before = Engine().DecodedFrames();
+                Pump(500);
+                return Engine().DecodedFrames() == before;
+            },
+            3000);
+    }
+    static Ui::COptionUI* RecordOption() {
+        Ui::CControlUI* control = g_window->GetPaintManager().FindControl("id_btn_capture");
+        return control != nullptr ? static_cast<Ui::COptionUI*>(control->GetInterface("Option"))
+                                  : nullptr;
+    }
+    // The record option pressed as the framework presses it, its row shown
+    // meanwhile (the shipped skin hides it).
+    static void PressRecord() {
+        Ui::COptionUI* record = RecordOption();
+        ASSERT_NE(record, nullptr);
+        record->GetParent()->SetVisible(true);
+        record->Activate();
+        record->GetParent()->SetVisible(false);
+        Pump(50);
+    }
+    static void ClickPhoto() {
+        Ui::CNotifyEvent click;
+        click.type = "click";
+        click.sender = g_window->GetPaintManager().FindControl("id_btn_photo");
+        ASSERT_NE(click.sender, nullptr);
+        g_window->GetControlPanel()->OnNotify(click);
+    }
+    // The words on the preview now, and a notice's text in the window's language.
+    static std::string PreviewWords() {
+        return PreviewMessageText(LivePreview::Current()->Window());
+    }
+    static std::string NoticeText(const char* key) {
+        return g_window->GetControlPanel()->GetNotices().Text(key);
+    }
+    // The machine's execution state as this process last set it (asking
+    // changes nothing while a continuous state is in force).
+    static EXECUTION_STATE ExecutionState() { return ::SetThreadExecutionState(0); }
+};
+
+// Start failures ---------------------------------------------------------------------------
+
+// Held by another program, or denied: the camera is current but does not run.
+// Once the other program lets go (or access is allowed), the picture is back
+// within 3 s, without a restart and without another selection.
+TEST_F(CameraTroubleTest, ACameraThatWillNotStartComesBackByItselfOnceFreed) {
+    for (unsigned result : {kInUse, kGeneralFailure, kDenied}) {
+        SCOPED_TRACE(result);
+        Arrive(StartFailure(result));
+        OrvanaCamera* camera = Registry().currentCamera;
+        EXPECT_FALSE(camera->running);
+        EXPECT_EQ(static_cast<unsigned>(camera->startResult), result);
+        Pump(2500); // at least one attempt fails meanwhile
+        EXPECT_FALSE(camera->running);
+        const std::string words = NoticeText(result == kDenied ? ControlNames::Notice::kCameraDenied
+                                                               : ControlNames::Notice::kCameraInUse);
+        EXPECT_FALSE(words.empty());
+        EXPECT_EQ(PreviewWords(), words);
+
+        SetFaults({});
+        const long ms = MillisecondsToPictures(4000);
+        EXPECT_GE(ms, 0) << "no picture after the camera was freed";
+        EXPECT_LE(ms + 300, 3000) << "the picture took " << ms + 300 << " ms to come back";
+        if (ms >= 0) {
+            std::printf("picture back %ld ms after the camera was freed\n", ms + 300);
+        }
+        EXPECT_EQ(Registry().currentCamera, camera);
+        EXPECT_TRUE(camera->running);
+        Pump(300);
+        EXPECT_EQ(PreviewWords(), "");
+    }
+}
+
+// Photo and record refuse while no picture comes: from a camera that runs and
+// delivers nothing, and from one whose pictures stopped after it ran. No photo
+// stays pending, no recording starts, the record option springs back.
+TEST_F(CameraTroubleTest, PhotoAndRecordRefuseWhileThereIsNoPicture) {
+    for (bool ranBefore : {false, true}) {
+        SCOPED_TRACE(ranBefore ? "pictures stopped" : "never delivered");
+        if (ranBefore) {
+            Arrive({});
+            ASSERT_GE(MillisecondsToPictures(5000), 0);
+            SetFaults(NothingDelivered());
+        } else {
+            Arrive(NothingDelivered());
+        }
+        ASSERT_TRUE(Registry().currentCamera->running);
+        ASSERT_TRUE(PicturesStopped());
+        // A second without a picture: already too long to wait for one.
+        Pump(800);
+        ClickPhoto();
+        EXPECT_FALSE(Engine().PhotoPending());
+        Pump(2500);
+        EXPECT_EQ(PreviewWords(), NoticeText(ControlNames::Notice::kCameraNoPicture));
+        ClickPhoto();
+        EXPECT_FALSE(Engine().PhotoPending());
+        PressRecord();
+        EXPECT_FALSE(Engine().IsRecording());
+        EXPECT_FALSE(RecordOption()->IsSelected());
+        // The words stay meanwhile.
+        EXPECT_EQ(PreviewWords(), NoticeText(ControlNames::Notice::kCameraNoPicture));
+    }
+}
+
+// Pictures that stop -----------------------------------------------------------------------
+
+// The stream ends (as after a sleep, or a camera that stops by itself): the
+// camera is stopped and run again; a recording meanwhile goes on, with the
+// pictures after the restart in it.
+TEST_F(CameraTroubleTest, AStreamThatEndsIsRestartedAndARecordingGoesOn) {
+    Arrive({});
+    ASSERT_GE(MillisecondsToPictures(5000), 0);
+    PressRecord();
+    ASSERT_TRUE(Engine().IsRecording());
+    SetFaults(EndOfStream());
+    ASSERT_TRUE(PicturesStopped());
+    SetFaults({});
+    const uint64_t recorded = Engine().RecordedFrames();
+    const long ms = MillisecondsToPictures(6000);
+    EXPECT_GE(ms, 0) << "no picture after the stream ended";
+    EXPECT_TRUE(Engine().IsRecording());
+    EXPECT_TRUE(RecordOption()->IsSelected());
+    EXPECT_TRUE(WaitFor([&] { return Engine().RecordedFrames() > recorded + 3; }));
+    PressRecord();
+    EXPECT_FALSE(Engine().IsRecording());
+}
+
+// Sleep and wake-up --------------------------------------------------------------------------
+
+// While a recording runs the machine does not sleep on idle; afterwards it may.
+// Sleeping anyway (the lid closed) finishes the recording as a stop would.
+TEST_F(CameraTroubleTest, ARecordingKeepsTheMachineAwakeAndEndsWhenItSleeps) {
+    Arrive({});
+    ASSERT_GE(MillisecondsToPictures(5000), 0);
+    constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED;
+    ASSERT_NE(ExecutionState() & kAwake, kAwake);
+    PressRecord();
+    ASSERT_TRUE(Engine().IsRecording());
+    Pump(300);
+    EXPECT_EQ(ExecutionState() & kAwake, kAwake);
+
+    g_window->SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    EXPECT_FALSE(Engine().IsRecording());
+    EXPECT_FALSE(RecordOption()->IsSelected());
+    EXPECT_TRUE(Engine().WaitForFinishedRecordings(5000));
+    Pump(300);
+    EXPECT_FALSE(ExecutionState() & ES_SYSTEM_REQUIRED);
+}
+
+// Waking up, the camera's stream has ended: it is restarted at once, not only
+// when 3 s without a picture have passed.
+TEST_F(CameraTroubleTest, WakingUpRestartsTheCameraAtOnce) {
+    for (WPARAM event : {WPARAM{PBT_APMRESUMEAUTOMATIC}, WPARAM{PBT_APMRESUMESUSPEND}}) {
+        SCOPED_TRACE(event);
+        Arrive({});
+        ASSERT_GE(MillisecondsToPictures(5000), 0);
+        SetFaults(EndOfStream());
+        ASSERT_TRUE(PicturesStopped());
+        SetFaults({});
+        g_window->SendMessage(WM_POWERBROADCAST, event, 0);
+        // Well before a camera without pictures would be restarted (3 s).
+        EXPECT_GE(MillisecondsToPictures(1200), 0);
+    }
+}
+
+} // namespace
