@@ -26,6 +26,10 @@ const GUID kCaptureCategory = {
 
 // How long closing waits for a stopped recording's file to be finished.
 constexpr unsigned kExitFinishWaitMs = 5000;
+// How long the end of the session waits for it: Windows shows the reason
+// meanwhile and lets the user end the session at once.
+constexpr unsigned kSessionEndFinishWaitMs = 30000;
+constexpr wchar_t kFinishingReason[] = L"Finishing the recording";
 
 } // namespace
 
@@ -167,6 +171,26 @@ void MainWindow::Shutdown() {
         camera->Close();
     }
     ::PostQuitMessage(0);
+}
+
+void MainWindow::EndSession() {
+    // Windows may end the process as soon as WM_ENDSESSION returns: the last
+    // fragment would be lost and the file left unfinished.
+    CaptureEngine& engine = CaptureEngine::Instance();
+    const bool finishing = engine.IsRecording() || !engine.WaitForFinishedRecordings(0);
+    if (finishing) {
+        ::ShutdownBlockReasonCreate(m_hwnd, kFinishingReason);
+    }
+    if (m_controlPanel != nullptr) {
+        m_controlPanel->StopRecordingIfActive();
+    } else {
+        engine.StopRecording();
+    }
+    engine.WaitForFinishedRecordings(kSessionEndFinishWaitMs);
+    Shutdown();
+    if (finishing) {
+        ::ShutdownBlockReasonDestroy(m_hwnd);
+    }
 }
 
 bool MainWindow::OnDeviceChange(WPARAM event, LPARAM header) {
@@ -396,6 +420,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_DEVICECHANGE:
         OnDeviceChange(wParam, lParam);
         break;
+    case WM_QUERYENDSESSION:
+        // Never refused: the recording is finished once the end is certain,
+        // and goes on when another program calls it off.
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam != FALSE) {
+            EndSession();
+        }
+        return 0;
     default:
         break;
     }

@@ -39,6 +39,10 @@ public:
 
     // Stops a recording, asks the worker to end, closes the camera, posts WM_QUIT.
     void Shutdown();
+    // The session ends (log-off, shutdown, an update's restart): the running
+    // recording is finished into an ordinary file, Windows told why the
+    // program holds the end up meanwhile, then Shutdown.
+    void EndSession();
     // Capture-device arrival and removal.
     bool OnDeviceChange(WPARAM event, LPARAM header);
 
