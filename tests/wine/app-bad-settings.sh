@@ -130,12 +130,12 @@ if (: >"$folder/probe") 2>/dev/null; then
     rm -f "$folder/probe"
     echo "== read-only folder: skipped, the program's folder cannot be made read-only here"
 else
-    listing="$(ls -la --time-style=full-iso "$folder")"
+    listing="$(ls -lA --time-style=full-iso "$folder")"
     start_and_shoot read-only-folder German
     click_apply
     close_with_alt_f4 5
-    [ "$(ls -la --time-style=full-iso "$folder")" = "$listing" ] ||
-        fail "the read-only folder changed: $(ls -la "$folder")"
+    [ "$(ls -lA --time-style=full-iso "$folder")" = "$listing" ] ||
+        fail "the read-only folder changed: $(diff <(echo "$listing") <(ls -lA --time-style=full-iso "$folder"))"
     [ -f "$user_settings" ] || fail "Apply saved no copy in %LOCALAPPDATA%\\Orvana"
     beside="$settings"
     settings="$user_settings"
