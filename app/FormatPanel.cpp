@@ -118,6 +118,9 @@ FormatPanel::ApplyResult FormatPanel::Apply() {
     // The anti-flicker choice is written only with a chosen format.
     if (m_lastApply != ApplyResult::NothingToApply) {
         ApplyAntiFlicker(*camera);
+        if (m_applyListener) {
+            m_applyListener(m_lastApply);
+        }
     }
     return m_lastApply;
 }

@@ -3,6 +3,8 @@
 // applies their choice. The texts and the rules live in FormatLists.h.
 #pragma once
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "Core/StreamFormat.h"
@@ -45,6 +47,11 @@ public:
     ApplyResult Apply();
     // The result of the last Apply; NothingToApply before the first.
     ApplyResult LastApply() const { return m_lastApply; }
+    // Told the result of every Apply that had a choice to save, so that the
+    // window can say when it was not saved.
+    void SetApplyListener(std::function<void(ApplyResult)> listener) {
+        m_applyListener = std::move(listener);
+    }
 
 private:
     // The resolutions of the format the file-format list shows, the first selected.
@@ -62,4 +69,5 @@ private:
     Ui::CComboUI* m_videoResolutionList = nullptr;
     Ui::CComboUI* m_refreshRateList = nullptr;
     ApplyResult m_lastApply = ApplyResult::NothingToApply;
+    std::function<void(ApplyResult)> m_applyListener;
 };

@@ -12,6 +12,7 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
 #include "app/ControlPanel.h"
 #include "app/FormatSwitch.h"
@@ -807,6 +808,9 @@ TEST_F(ControlPanelTest, AnApplyThatCannotBeSavedSaysSoAndStillHolds) {
     // A folder in the file's place: the program's folder can be written, so
     // there is no other place, and setting.ini cannot be replaced.
     ASSERT_TRUE(::CreateDirectoryW(SettingsFilePath().c_str(), nullptr));
+    std::vector<FormatPanel::ApplyResult> told;
+    Panel().Formats().SetApplyListener(
+        [&told](FormatPanel::ApplyResult result) { told.push_back(result); });
     List("id_combo_file_format")->SelectItem(1);
     Click("id_btn_apply");
     const FormatPanel::ApplyResult unsaved = Panel().Formats().LastApply();
@@ -817,6 +821,9 @@ TEST_F(ControlPanelTest, AnApplyThatCannotBeSavedSaysSoAndStillHolds) {
 
     Click("id_btn_apply");
     EXPECT_EQ(Panel().Formats().LastApply(), FormatPanel::ApplyResult::Saved);
+    Panel().Formats().SetApplyListener(nullptr);
+    EXPECT_EQ(told, (std::vector<FormatPanel::ApplyResult>{FormatPanel::ApplyResult::NotSaved,
+                                                           FormatPanel::ApplyResult::Saved}));
     AppSettings saved{};
     ASSERT_TRUE(LoadSettings(saved));
     EXPECT_STREQ(saved.FileFormat, "YUY2\n");
