@@ -59,9 +59,9 @@ std::string NextOutputPath(const std::string& path) {
     const std::string stem = path.substr(0, dot);
     const std::string extension = path.substr(dot);
     const std::size_t underscore = stem.rfind('_');
-    const int number =
-        underscore != std::string::npos && underscore >= nameStart ? SuffixNumber(stem, underscore + 1)
-                                                                   : 0;
+    const int number = underscore != std::string::npos && underscore >= nameStart
+                           ? SuffixNumber(stem, underscore + 1)
+                           : 0;
     if (number == 0) {
         return stem + "_2" + extension;
     }

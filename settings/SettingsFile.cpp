@@ -26,9 +26,9 @@ std::wstring PrivateNameBeside(const std::wstring& target) {
 // A folder that forbids it (the zip unpacked under Program Files, a read-only
 // medium) sends the settings to the user's own copy.
 bool FolderWritable(const std::wstring& target) {
-    HANDLE probe = ::CreateFileW(PrivateNameBeside(target).c_str(), GENERIC_WRITE, 0, nullptr,
-                                 CREATE_ALWAYS, FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE,
-                                 nullptr);
+    HANDLE probe =
+        ::CreateFileW(PrivateNameBeside(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
     if (probe == INVALID_HANDLE_VALUE) {
         return false;
     }
@@ -96,8 +96,8 @@ std::wstring SettingsFilePath() {
 
 std::wstring UserSettingsFilePath() {
     wchar_t local[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
-                                  local)) ||
+    if (FAILED(
+            ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)) ||
         local[0] == L'\0') {
         return std::wstring();
     }

@@ -532,7 +532,8 @@ TEST_F(Recording, ANameTakenAfterItWasChosenIsLeftAloneAndTheNextNumberTaken) {
     const std::string stamp = "2023-04-05_06-07-08";
     const std::string theirs = "another program's file";
     for (const char* extension : {".mp4", ".jpg"}) {
-        ASSERT_TRUE(TestSupport::WriteWholeFile(MediaProbe::WindowsPath(stamp + extension), theirs));
+        ASSERT_TRUE(
+            TestSupport::WriteWholeFile(MediaProbe::WindowsPath(stamp + extension), theirs));
     }
     // The other copy made its file first, and records on while this one starts.
     RecordingFile other;
@@ -565,8 +566,8 @@ TEST_F(Recording, ANameTakenAfterItWasChosenIsLeftAloneAndTheNextNumberTaken) {
     // The last number of the second is taken as well: no recording, no
     // photo, and that file keeps its bytes.
     for (const char* extension : {".mp4", ".jpg"}) {
-        ASSERT_TRUE(
-            TestSupport::WriteWholeFile(MediaProbe::WindowsPath(stamp + "_999" + extension), theirs));
+        ASSERT_TRUE(TestSupport::WriteWholeFile(MediaProbe::WindowsPath(stamp + "_999" + extension),
+                                                theirs));
     }
     EXPECT_FALSE(engine.StartRecordingTo(MediaProbe::WindowsPath(stamp + "_999.mp4")));
     EXPECT_FALSE(engine.IsRecording());
