@@ -82,6 +82,7 @@ inline constexpr char kCameraInUse[] = "camera_in_use";
 inline constexpr char kCameraDenied[] = "camera_denied";
 inline constexpr char kCameraNoPicture[] = "camera_no_picture";
 inline constexpr char kCameraNotStarted[] = "camera_not_started";
+inline constexpr char kSettingsNotSaved[] = "settings_not_saved";
 } // namespace Notice
 // Every key whose text each skin must carry, in its language.
 inline constexpr const char* kNoticeKeys[] = {
@@ -89,6 +90,7 @@ inline constexpr const char* kNoticeKeys[] = {
     Notice::kCameraDenied,
     Notice::kCameraNoPicture,
     Notice::kCameraNotStarted,
+    Notice::kSettingsNotSaved,
 };
 
 // What every skin must hold besides the property rows (whose sliders are

@@ -19,6 +19,14 @@ ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
     // Photo and record need a picture: a camera that runs without one
     // would leave a photo pending and a recording without pictures.
     m_recordingBar.SetPictureCheck([this] { return m_monitor.HasPicture(); });
+    // A choice that could not be saved anywhere holds until the program ends; the user is told.
+    m_formats.SetApplyListener([this](FormatPanel::ApplyResult result) {
+        if (result == FormatPanel::ApplyResult::NotSaved) {
+            m_notices.Show(ControlNames::Notice::kSettingsNotSaved);
+        } else if (m_notices.Shown() == ControlNames::Notice::kSettingsNotSaved) {
+            m_notices.Clear();
+        }
+    });
 }
 
 void ControlPanel::OnNotify(Ui::CNotifyEvent& event) {

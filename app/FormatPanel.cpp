@@ -110,30 +110,37 @@ void FormatPanel::FillRefreshRateList(OrvanaCamera& camera) {
     SelectEntry(m_refreshRateList, RefreshRatePosition(frequency));
 }
 
-void FormatPanel::Apply() {
+FormatPanel::ApplyResult FormatPanel::Apply() {
     OrvanaCamera* camera = m_registry.CurrentCamera();
+    m_lastApply = ApplyResult::NothingToApply;
     if (camera == nullptr || !camera->opened) {
-        return;
+        return m_lastApply;
     }
-    // The anti-flicker choice is written only with a saved format.
-    if (SaveChoice(*camera)) {
+    m_lastApply = SaveChoice(*camera);
+    // The anti-flicker choice is written only with a chosen format.
+    if (m_lastApply != ApplyResult::NothingToApply) {
         ApplyAntiFlicker(*camera);
+        if (m_applyListener) {
+            m_applyListener(m_lastApply);
+        }
     }
+    return m_lastApply;
 }
 
-bool FormatPanel::SaveChoice(OrvanaCamera& camera) {
+FormatPanel::ApplyResult FormatPanel::SaveChoice(OrvanaCamera& camera) {
     if (m_fileFormatList == nullptr || Selection(m_fileFormatList) < 0) {
-        return false;
+        return ApplyResult::NothingToApply;
     }
     const std::string name = m_fileFormatList->GetText().GetData();
     AppSettings saved{};
     if (!ChooseSavedSettings(camera.formats, name.c_str(), Selection(m_photoResolutionList),
                              Selection(m_videoResolutionList), saved)) {
-        return false;
+        return ApplyResult::NothingToApply;
     }
-    SaveSettings(saved);
+    // Not saved, the choice still holds until the program ends.
+    const bool stored = SaveSettings(saved);
     CurrentSettings = saved;
-    return true;
+    return stored ? ApplyResult::Saved : ApplyResult::NotSaved;
 }
 
 void FormatPanel::ApplyAntiFlicker(OrvanaCamera& camera) {

@@ -3,6 +3,8 @@
 // applies their choice. The texts and the rules live in FormatLists.h.
 #pragma once
 
+#include <functional>
+#include <utility>
 #include <vector>
 
 #include "Core/StreamFormat.h"
@@ -32,12 +34,26 @@ public:
     // The camera's formats, the resolutions of the one it runs and its
     // anti-flicker setting, the current ones selected (with notification).
     void Fill(OrvanaCamera& camera);
+    // What the last Apply did with the user's choice.
+    enum class ApplyResult {
+        NothingToApply, // no open camera, or the lists select no entries of one format
+        Saved,          // in setting.ini (beside the program or the user's own copy)
+        NotSaved,       // nowhere: it holds only until the program ends, and the window says so
+    };
+
     // With an open camera: saves the chosen format and resolutions to
-    // setting.ini and makes them the current settings, then writes the
-    // chosen anti-flicker frequency when the camera has another. Nothing
-    // unless the file-format list and both resolution lists select entries
-    // of one format.
-    void Apply();
+    // setting.ini and makes them the current settings (also when the save
+    // fails), then writes the chosen anti-flicker frequency when the camera
+    // has another. Nothing unless the file-format list and both resolution
+    // lists select entries of one format.
+    ApplyResult Apply();
+    // The result of the last Apply; NothingToApply before the first.
+    ApplyResult LastApply() const { return m_lastApply; }
+    // Told the result of every Apply that had a choice to save, so that the
+    // window can say when it was not saved.
+    void SetApplyListener(std::function<void(ApplyResult)> listener) {
+        m_applyListener = std::move(listener);
+    }
 
 private:
     // The resolutions of the format the file-format list shows, the first selected.
@@ -46,7 +62,7 @@ private:
     void ListResolutions(const std::vector<StreamFormat>& entries);
     void FillFormatLists(OrvanaCamera& camera);
     void FillRefreshRateList(OrvanaCamera& camera);
-    bool SaveChoice(OrvanaCamera& camera);
+    ApplyResult SaveChoice(OrvanaCamera& camera);
     void ApplyAntiFlicker(OrvanaCamera& camera);
 
     CameraRegistry& m_registry;
@@ -55,4 +71,6 @@ private:
     Ui::CComboUI* m_photoResolutionList = nullptr;
     Ui::CComboUI* m_videoResolutionList = nullptr;
     Ui::CComboUI* m_refreshRateList = nullptr;
+    ApplyResult m_lastApply = ApplyResult::NothingToApply;
+    std::function<void(ApplyResult)> m_applyListener;
 };

@@ -31,6 +31,10 @@ constexpr unsigned kExitFinishWaitMs = 5000;
 // How long closing waits for the start-up repair to stop: the window is gone
 // within about a second whatever that repair is doing.
 constexpr unsigned kExitRepairWaitMs = 300;
+// How long the end of the session waits for it: Windows shows the reason
+// meanwhile and lets the user end the session at once.
+constexpr unsigned kSessionEndFinishWaitMs = 30000;
+constexpr wchar_t kFinishingReason[] = L"Finishing the recording";
 
 template <class Device> bool Holds(const std::vector<Device*>& devices, const Device* device) {
     return std::find(devices.begin(), devices.end(), device) != devices.end();
@@ -208,6 +212,26 @@ void MainWindow::Shutdown() {
         camera->Close();
     }
     ::PostQuitMessage(0);
+}
+
+void MainWindow::EndSession() {
+    // Windows may end the process as soon as WM_ENDSESSION returns: the last
+    // fragment would be lost and the file left unfinished.
+    CaptureEngine& engine = CaptureEngine::Instance();
+    const bool finishing = engine.IsRecording() || !engine.WaitForFinishedRecordings(0);
+    if (finishing) {
+        ::ShutdownBlockReasonCreate(m_hwnd, kFinishingReason);
+    }
+    if (m_controlPanel != nullptr) {
+        m_controlPanel->StopRecordingIfActive();
+    } else {
+        engine.StopRecording();
+    }
+    engine.WaitForFinishedRecordings(kSessionEndFinishWaitMs);
+    Shutdown();
+    if (finishing) {
+        ::ShutdownBlockReasonDestroy(m_hwnd);
+    }
 }
 
 bool MainWindow::OnDeviceChange(WPARAM event, LPARAM header) {
@@ -508,6 +532,15 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             m_controlPanel->OnActivated();
         }
         break;
+    case WM_QUERYENDSESSION:
+        // Never refused: the recording is finished once the end is certain,
+        // and goes on when another program calls it off.
+        return TRUE;
+    case WM_ENDSESSION:
+        if (wParam != FALSE) {
+            EndSession();
+        }
+        return 0;
     default:
         break;
     }

@@ -40,6 +40,10 @@ public:
 
     // Stops a recording, asks the worker to end, closes the camera, posts WM_QUIT.
     void Shutdown();
+    // The session ends (log-off, shutdown, an update's restart): the running
+    // recording is finished into an ordinary file, Windows told why the
+    // program holds the end up meanwhile, then Shutdown.
+    void EndSession();
     // Capture-device arrival and removal. Only a new camera's arrival, or the
     // loss of the open camera, changes the camera shown; a headset or a
     // camera enumerated again leaves it, and its recording, running.

@@ -6,6 +6,7 @@
 #include <new>
 
 #include "capture/Mp4HeaderCopy.h"
+#include "capture/OutputNaming.h"
 
 extern "C" {
 #include <libavformat/avio.h>
@@ -20,6 +21,7 @@ constexpr int kBufferBytes = 32768;
 
 std::atomic<int64_t> g_writableBytes{-1};
 std::atomic<int64_t> g_freeBytes{-1};
+std::atomic<void (*)(const std::string&)> g_openedElsewhere{nullptr};
 
 // Takes size bytes from the simulated disk; false when they do not fit.
 bool TakeSimulatedSpace(int64_t size) {
@@ -41,6 +43,7 @@ struct OutputHandle {
     HANDLE handle = INVALID_HANDLE_VALUE;
     uint64_t position = 0;
     Mp4HeaderCopy* headers = nullptr;
+    std::string path;
 };
 
 int WritePacket(void* opaque, uint8_t* data, int size) {
@@ -103,6 +106,24 @@ std::wstring Widen(const std::string& text, UINT codePage, DWORD flags) {
     return wide;
 }
 
+// Creates a file where none is, sharing reading only (two writers would
+// ruin it); at a name that is taken, the next one (see CreateOutputFile).
+HANDLE CreateNewFile(std::string& path, DWORD access) {
+    while (!path.empty()) {
+        HANDLE file = ::CreateFileW(WidePath(path).c_str(), access, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            return file;
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            return INVALID_HANDLE_VALUE;
+        }
+        path = NextOutputPath(path);
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
 } // namespace
 
 std::wstring WidePath(const std::string& path) {
@@ -122,17 +143,14 @@ std::string Utf8Path(const std::wstring& path) {
     return text;
 }
 
-AVIOContext* CreateOutputFile(const std::string& path, Mp4HeaderCopy* headers) {
-    // Others may read it meanwhile (a player, a backup tool).
-    HANDLE file = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                CREATE_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers) {
+    HANDLE file = CreateNewFile(path, GENERIC_READ | GENERIC_WRITE);
     if (file == INVALID_HANDLE_VALUE) {
         return nullptr;
     }
     // The buffer belongs to the context from here on.
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
-    auto* open = new (std::nothrow) OutputHandle{file, 0, headers};
+    auto* open = new (std::nothrow) OutputHandle{file, 0, headers, path};
     AVIOContext* context =
         buffer != nullptr && open != nullptr
             ? avio_alloc_context(buffer, kBufferBytes, 1, open, nullptr, &WritePacket, &Seek)
@@ -141,6 +159,7 @@ AVIOContext* CreateOutputFile(const std::string& path, Mp4HeaderCopy* headers) {
         av_free(buffer);
         delete open;
         ::CloseHandle(file);
+        ::DeleteFileW(WidePath(path).c_str());
         return nullptr;
     }
     return context;
@@ -156,25 +175,22 @@ bool CloseOutputFile(AVIOContext** file) {
     bool whole = context->error >= 0;
     auto* open = static_cast<OutputHandle*>(context->opaque);
     whole = ::CloseHandle(open->handle) != FALSE && whole;
+    if (auto* opener = g_openedElsewhere.load()) {
+        opener(open->path);
+    }
     delete open;
     av_freep(&context->buffer);
     avio_context_free(&context);
     return whole;
 }
 
-bool CanCreateOutputFile(const std::string& path) {
-    const std::wstring name = WidePath(path);
-    HANDLE file = ::CreateFileW(name.c_str(), GENERIC_WRITE,
-                                FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
-                                OPEN_ALWAYS, FILE_ATTRIBUTE_NORMAL, nullptr);
+bool CanCreateOutputFile(std::string& path) {
+    HANDLE file = CreateNewFile(path, GENERIC_WRITE);
     if (file == INVALID_HANDLE_VALUE) {
         return false;
     }
-    const bool existed = ::GetLastError() == ERROR_ALREADY_EXISTS;
     ::CloseHandle(file);
-    if (!existed) {
-        ::DeleteFileW(name.c_str());
-    }
+    ::DeleteFileW(WidePath(path).c_str());
     return true;
 }
 
@@ -211,6 +227,10 @@ int64_t FreeDiskBytes(const std::string& path) {
         return -1;
     }
     return static_cast<int64_t>(available.QuadPart);
+}
+
+void SimulateOpenedElsewhereOnClose(void (*opener)(const std::string& path)) {
+    g_openedElsewhere = opener;
 }
 
 void SimulateDisk(int64_t writableBytes, int64_t freeBytes) {

@@ -17,18 +17,23 @@ class Mp4HeaderCopy;
 std::wstring WidePath(const std::string& path);
 std::string Utf8Path(const std::wstring& path);
 
-// Creates the file (emptied when it exists) and answers an I/O context that
-// writes and seeks in it; null when it cannot be created. Every write is
-// also shown to headers, when given (it must outlive the context).
-AVIOContext* CreateOutputFile(const std::string& path, Mp4HeaderCopy* headers = nullptr);
+// Creates a new file and answers an I/O context that writes and seeks in it;
+// null when it cannot be created. A file that is there (another copy of the
+// program recording in the same second, another program's file) is never
+// opened: the next free name of the naming rule is taken (NextOutputPath),
+// and path becomes the name created. While it is open, others may only
+// read it. Every write is also shown to headers, when given (it must
+// outlive the context).
+AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers = nullptr);
 // Flushes and closes the file and frees the context; *file becomes null,
 // so a second call does nothing. True when every byte written reached the
 // file.
 bool CloseOutputFile(AVIOContext** file);
 
-// Whether the file could be created now; leaves nothing behind (a file
-// that was there stays as it was).
-bool CanCreateOutputFile(const std::string& path);
+// Whether a new file could be created now at path or, when that is taken,
+// at the next free name, which path then becomes; leaves nothing behind and
+// opens no file that is there.
+bool CanCreateOutputFile(std::string& path);
 bool DeleteOutputFile(const std::string& path);
 bool OutputFileExists(const std::string& path);
 int64_t OutputFileSize(const std::string& path);
@@ -40,3 +45,8 @@ int64_t FreeDiskBytes(const std::string& path);
 // writableBytes more bytes every write through CreateOutputFile fails, and
 // FreeDiskBytes answers freeBytes. -1 leaves that part to the real disk.
 void SimulateDisk(int64_t writableBytes, int64_t freeBytes);
+
+// Another program (a backup tool, an indexer) that opens a file of ours for
+// reading and writing the moment we close it, for tests: opener is called
+// with the path right after CloseOutputFile closed the file (null: none).
+void SimulateOpenedElsewhereOnClose(void (*opener)(const std::string& path));

@@ -49,10 +49,11 @@ bool EncodeJpeg(const AVFrame* picture, AVPacket* packet) {
 
 bool PhotoWriter::Prepare(const std::string& path) {
     Cancel();
-    if (!CanCreateOutputFile(path)) {
+    std::string free = path;
+    if (!CanCreateOutputFile(free)) {
         return false;
     }
-    m_path = path;
+    m_path = free;
     return true;
 }
 
@@ -60,7 +61,7 @@ bool PhotoWriter::Write(const AVFrame* picture) {
     if (m_path.empty()) {
         return false;
     }
-    const std::string path = m_path;
+    std::string path = m_path;
     m_path.clear();
     if (picture == nullptr || picture->width <= 0 || picture->height <= 0 ||
         picture->format != AV_PIX_FMT_YUV420P) {
@@ -69,6 +70,7 @@ bool PhotoWriter::Write(const AVFrame* picture) {
     AVPacket* packet = av_packet_alloc();
     bool written = packet != nullptr && EncodeJpeg(picture, packet);
     if (written) {
+        // Taken since it was tried (another copy of the program): the next free name.
         AVIOContext* file = CreateOutputFile(path);
         written = file != nullptr;
         if (written) {

@@ -16,8 +16,9 @@ public:
     PhotoWriter(const PhotoWriter&) = delete;
     PhotoWriter& operator=(const PhotoWriter&) = delete;
 
-    // Tries the file and keeps its name; an earlier photo still waiting for
-    // its picture is given up. False when the file cannot be created.
+    // Tries the file and keeps its name (the next free one when path is
+    // taken); an earlier photo still waiting for its picture is given up.
+    // False when the file cannot be created.
     bool Prepare(const std::string& path);
     bool Pending() const { return !m_path.empty(); }
     // Encodes a planar 4:2:0 video-range picture into the waiting photo's

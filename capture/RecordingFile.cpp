@@ -238,7 +238,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         const int64_t freeBytes = FreeDiskBytes(path);
         if (freeBytes < 0 || freeBytes >= ReserveBytes()) {
             m_headers = Mp4HeaderCopy();
-            m_output->pb = CreateOutputFile(path, &m_headers);
+            m_output->pb = CreateOutputFile(m_path, &m_headers); // m_path: the name taken
         }
         created = m_output->pb != nullptr;
         opened = created;
@@ -268,7 +268,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
     if (!opened) {
         Release();
         if (created) {
-            DeleteOutputFile(path);
+            DeleteOutputFile(m_path);
         }
         m_journal.Close(true);
         return false;

@@ -54,7 +54,8 @@ public:
     // the header.
     // False when anything fails, the file could not be created or its disk
     // has less than ReserveBytes free included: then nothing stays open and
-    // no partial file is left behind.
+    // no partial file is left behind. A file that is at path already is never
+    // touched: the recording takes the next free name (Path() tells it).
     bool Open(const std::string& path, int width, int height, int frameRate,
               const SoundFormat* sound);
     // Sets the MonotonicMicros that is time 0 of the file; pictures and

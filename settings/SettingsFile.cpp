@@ -2,10 +2,86 @@
 
 #include <windows.h>
 
+#include <io.h>
+#include <shlobj.h>
+
 #include <cstdio>
 #include <cstdlib>
 
 #include "settings/SettingsFormat.h"
+
+namespace {
+
+std::wstring FolderOf(const std::wstring& path) {
+    return path.substr(0, path.find_last_of(L"\\/") + 1);
+}
+
+// A name beside target that only this process uses: where the new content is
+// written before it takes target's place.
+std::wstring PrivateNameBeside(const std::wstring& target) {
+    return target + L".~" + std::to_wstring(::GetCurrentProcessId());
+}
+
+// Whether a file can be made in the folder of target now; leaves nothing.
+// A folder that forbids it (the zip unpacked under Program Files, a read-only
+// medium) sends the settings to the user's own copy.
+bool FolderWritable(const std::wstring& target) {
+    HANDLE probe =
+        ::CreateFileW(PrivateNameBeside(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (probe == INVALID_HANDLE_VALUE) {
+        return false;
+    }
+    ::CloseHandle(probe);
+    return true;
+}
+
+bool FileExists(const std::wstring& path) {
+    return ::GetFileAttributesW(path.c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+// The file start-up reads: the one beside the program, unless its folder
+// cannot be written and the user has a copy of their own.
+std::wstring SettingsFileToRead() {
+    const std::wstring beside = SettingsFilePath();
+    if (FolderWritable(beside)) {
+        return beside;
+    }
+    const std::wstring user = UserSettingsFilePath();
+    return !user.empty() && FileExists(user) ? user : beside;
+}
+
+// Writes the nineteen lines into a new file and puts it in target's place in
+// one step, so that a crash or a power cut leaves the old file or the new
+// one, never a file emptied or half written.
+bool ReplaceSettingsFile(const std::wstring& target, const AppSettings& settings,
+                         const char* language) {
+    // A setting.ini made read-only is the user's wish: kept as it is.
+    const DWORD attributes = ::GetFileAttributesW(target.c_str());
+    if (attributes != INVALID_FILE_ATTRIBUTES &&
+        (attributes & (FILE_ATTRIBUTE_READONLY | FILE_ATTRIBUTE_DIRECTORY)) != 0) {
+        return false;
+    }
+    const std::wstring fresh = PrivateNameBeside(target);
+    // Text mode: the C runtime writes each line feed as CR LF.
+    std::FILE* file = _wfopen(fresh.c_str(), L"w");
+    if (file == nullptr) {
+        return false;
+    }
+    bool written = WriteSettingsStream(file, settings, language);
+    written = std::fflush(file) == 0 && written;
+    // On the disk before it replaces the old file.
+    written = _commit(_fileno(file)) == 0 && written;
+    written = std::fclose(file) == 0 && written;
+    if (!written || !::MoveFileExW(fresh.c_str(), target.c_str(),
+                                   MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        ::DeleteFileW(fresh.c_str());
+        return false;
+    }
+    return true;
+}
+
+} // namespace
 
 std::wstring SettingsFilePath() {
     wchar_t module[MAX_PATH] = {};
@@ -18,9 +94,19 @@ std::wstring SettingsFilePath() {
     return path;
 }
 
+std::wstring UserSettingsFilePath() {
+    wchar_t local[MAX_PATH] = {};
+    if (FAILED(
+            ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)) ||
+        local[0] == L'\0') {
+        return std::wstring();
+    }
+    return std::wstring(local) + L"\\Orvana\\setting.ini";
+}
+
 bool LoadSettings(AppSettings& settings) {
     // Text mode: the C runtime turns CR LF into LF.
-    std::FILE* file = _wfopen(SettingsFilePath().c_str(), L"r");
+    std::FILE* file = _wfopen(SettingsFileToRead().c_str(), L"r");
     if (file == nullptr) {
         return false;
     }
@@ -30,15 +116,21 @@ bool LoadSettings(AppSettings& settings) {
 }
 
 bool SaveSettings(const AppSettings& settings) {
-    std::wstring path = SettingsFilePath();
-    // The language line is the user's: carry over what the file holds now.
+    // The language line is the user's: carry over what the file read at
+    // start holds now, also into a first copy of the user's own.
     AppSettings previous{};
     LoadSettings(previous);
-    std::FILE* file = _wfopen(path.c_str(), L"w");
-    if (file == nullptr) {
+    const std::wstring beside = SettingsFilePath();
+    if (FolderWritable(beside)) {
+        return ReplaceSettingsFile(beside, settings, previous.Language);
+    }
+    const std::wstring user = UserSettingsFilePath();
+    if (user.empty()) {
         return false;
     }
-    bool written = WriteSettingsStream(file, settings, previous.Language);
-    bool closed = std::fclose(file) == 0;
-    return written && closed;
+    const std::wstring folder = FolderOf(user);
+    if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
+        return false;
+    }
+    return ReplaceSettingsFile(user, settings, previous.Language);
 }

@@ -171,6 +171,20 @@ NOTICES = {
         "Simplified": "无法启动摄像头。正在重试...",
         "Traditional": "無法啟動攝影機。正在重試...",
     },
+    "settings_not_saved": {
+        "English": "The settings could not be saved.",
+        "French": "Les réglages n'ont pas pu être enregistrés.",
+        "German": "Die Einstellungen konnten nicht gespeichert werden.",
+        "Spanish": "No se pudo guardar la configuración.",
+        "Arabic": "تعذّر حفظ الإعدادات.",
+        "Korean": "설정을 저장할 수 없습니다.",
+        "Russian": "Не удалось сохранить настройки.",
+        "Japanese": "設定を保存できませんでした。",
+        "Simplified": "无法保存设置。",
+        "Traditional": "無法儲存設定。",
+        "Portuguese": "Não foi possível guardar as definições.",
+        "Italian": "Impossibile salvare le impostazioni.",
+    },
 }
 
 # Per-language layout differences from English.

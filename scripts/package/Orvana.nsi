@@ -75,7 +75,9 @@ SectionEnd
 Section "Uninstall"
     SetShellVarContext current
     ; Only what the installer put there, and the program's own settings;
-    ; photos and recordings live in the user's Videos folder and stay.
+    ; photos and recordings live in the user's Videos folder and stay, and
+    ; so does $LOCALAPPDATA\Orvana (the user's own settings, the record of
+    ; recordings under way): never removed here.
     Delete "$INSTDIR\Orvana.exe"
     Delete "$INSTDIR\OrvanaFull.exe"
     Delete "$INSTDIR\README.txt"

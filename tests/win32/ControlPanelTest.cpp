@@ -12,7 +12,9 @@
 #include <cstdlib>
 #include <set>
 #include <string>
+#include <vector>
 
+#include "app/ControlNames.h"
 #include "app/ControlPanel.h"
 #include "app/FormatSwitch.h"
 #include "app/MainWindow.h"
@@ -60,6 +62,9 @@ protected:
         // Start-up reads setting.ini: one left by an interrupted run must not choose the skin.
         ::DeleteFileW(SettingsFilePath().c_str());
         ASSERT_TRUE(TestDevices::SaveConfiguration(ThreeCameras()));
+        if (g_window != nullptr) {
+            return; // one window per process; ControlPanelShutdown shares it
+        }
         g_window = new MainWindow();
         ASSERT_NE(g_window->Create(nullptr, nullptr, 0x96C80000, 0), nullptr);
         g_window->ShowWindow(true, true);
@@ -898,6 +903,60 @@ TEST(ControlPanelWithoutControlsTest, ActionsSkipMissingControls) {
     EXPECT_EQ(registry.currentCamera, camera);
     EXPECT_EQ(camera->opened, opened);
     EXPECT_EQ(registry.cameras.size(), 3u);
+}
+
+// A choice that cannot be saved anywhere still holds until the program ends,
+// and Apply says so instead of passing for saved.
+TEST_F(ControlPanelTest, AnApplyThatCannotBeSavedSaysSoAndStillHolds) {
+    // A folder in the file's place: the program's folder can be written, so
+    // there is no other place, and setting.ini cannot be replaced.
+    ASSERT_TRUE(::CreateDirectoryW(SettingsFilePath().c_str(), nullptr));
+    List("id_combo_file_format")->SelectItem(1);
+    Click("id_btn_apply");
+    const FormatPanel::ApplyResult unsaved = Panel().Formats().LastApply();
+    const std::string told = Panel().GetNotices().Shown();
+    ::RemoveDirectoryW(SettingsFilePath().c_str());
+    EXPECT_EQ(unsaved, FormatPanel::ApplyResult::NotSaved);
+    EXPECT_EQ(told, ControlNames::Notice::kSettingsNotSaved) << "the window says so";
+    EXPECT_STREQ(CurrentSettings.FileFormat, "YUY2");
+    EXPECT_EQ(CurrentSettings.VideoResolution_Width, 640);
+
+    Click("id_btn_apply");
+    EXPECT_EQ(Panel().Formats().LastApply(), FormatPanel::ApplyResult::Saved);
+    EXPECT_EQ(Panel().GetNotices().Shown(), "") << "a save that works takes the words away";
+    AppSettings saved{};
+    ASSERT_TRUE(LoadSettings(saved));
+    EXPECT_STREQ(saved.FileFormat, "YUY2\n");
+}
+
+// Log-off, shutdown or an update's restart: Windows asks every window
+// (WM_QUERYENDSESSION), then ends the session (WM_ENDSESSION) and may end
+// the process as soon as that returns. Ends called off leave the recording
+// running; the real end finds it finished, an ordinary MP4. The window's
+// close is final for the process (the engine's worker ends): a suite of its own.
+class ControlPanelShutdown : public ControlPanelTest {};
+
+TEST_F(ControlPanelShutdown, TheEndOfTheSessionFinishesTheRunningRecordingFirst) {
+    CaptureEngine& engine = CaptureEngine::Instance();
+    const std::set<std::string> before = Recordings();
+    const int64_t started = MonotonicMicros();
+    PressRecord();
+    ASSERT_TRUE(engine.IsRecording());
+    Pump(1000);
+    EXPECT_EQ(g_window->SendMessage(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    g_window->SendMessage(WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    Pump(1000);
+    EXPECT_TRUE(engine.IsRecording()) << "the end was called off";
+
+    EXPECT_EQ(g_window->SendMessage(WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    const double seconds = (MonotonicMicros() - started) / 1e6;
+    g_window->SendMessage(WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    EXPECT_FALSE(engine.IsRecording());
+    EXPECT_TRUE(engine.WaitForFinishedRecordings(0)) << "the file was still being finished";
+    ASSERT_TRUE(TakeNewRecording(before, "session-end.mp4"));
+    EXPECT_TRUE(CompleteRecording("session-end.mp4", seconds, 1.0));
+    MSG quit{};
+    EXPECT_TRUE(::PeekMessageA(&quit, nullptr, WM_QUIT, WM_QUIT, PM_REMOVE));
 }
 
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new MediaTestEnvironment());

@@ -482,14 +482,16 @@ TEST_F(Recording, ARecordingEndedBeforeItsFirstPictureStillHasOne) {
 
 // Another program (a backup tool, an indexer) holding the recording open for
 // writing keeps the finish from opening it: the file stays fragmented, whole
-// and playable, and the next start finishes it.
+// and playable, and the next start finishes it. While the recording runs
+// others may only read it, so the other program takes it as it is closed.
 HANDLE g_heldElsewhere = INVALID_HANDLE_VALUE;
 
-void HoldOpenElsewhere(CaptureEngine&) {
-    g_heldElsewhere = ::CreateFileA(MediaProbe::WindowsPath("2021-02-03_04-05-06.mp4").c_str(),
-                                    GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+void HoldOpenElsewhere(const std::string& path) {
+    if (g_heldElsewhere == INVALID_HANDLE_VALUE) {
+        g_heldElsewhere = ::CreateFileW(WidePath(path).c_str(), GENERIC_READ | GENERIC_WRITE,
+                                        FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
 }
 
 // A journal of recordings under way of a test's own, removed with it.
@@ -540,7 +542,9 @@ TEST_F(Recording, AFileHeldOpenElsewhereStaysFragmentedAndTheNextStartFinishesIt
     const TestJournal journal;
     OpenDevices({}, {}, false);
     const std::string name = "2021-02-03_04-05-06.mp4";
-    const Recorded recorded = Record(name, 1500, HoldOpenElsewhere);
+    SimulateOpenedElsewhereOnClose(&HoldOpenElsewhere);
+    const Recorded recorded = Record(name, 1500);
+    SimulateOpenedElsewhereOnClose(nullptr);
     ASSERT_NE(g_heldElsewhere, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(Engine().Recordings().LastFinished().ordinary);
     EXPECT_TRUE(Engine().Recordings().LastFinished().complete);
@@ -560,6 +564,63 @@ TEST_F(Recording, AFileHeldOpenElsewhereStaysFragmentedAndTheNextStartFinishesIt
     ASSERT_EQ(streams.size(), 1u);
     EXPECT_TRUE(VideoAsRecorded(name, streams[0], recorded));
     ::DeleteFileA(MediaProbe::WindowsPath(name).c_str());
+}
+
+// Two copies of the program recording in the same second, and another
+// program's file under the name they chose: the create never opens a file
+// that is there but takes the next free number, so every file stays whole;
+// when all names of that second are taken, nothing is made.
+TEST_F(Recording, ANameTakenAfterItWasChosenIsLeftAloneAndTheNextNumberTaken) {
+    OpenDevices({}, {}, false);
+    CaptureEngine& engine = Engine();
+    const std::string stamp = "2023-04-05_06-07-08";
+    const std::string theirs = "another program's file";
+    for (const char* extension : {".mp4", ".jpg"}) {
+        ASSERT_TRUE(
+            TestSupport::WriteWholeFile(MediaProbe::WindowsPath(stamp + extension), theirs));
+    }
+    // The other copy made its file first, and records on while this one starts.
+    RecordingFile other;
+    ASSERT_TRUE(other.Open(MediaProbe::WindowsPath(stamp + ".mp4"), 640, 480, 30, nullptr));
+    EXPECT_EQ(other.Path(), MediaProbe::WindowsPath(stamp + "_2.mp4"));
+    other.Begin(MonotonicMicros());
+    ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(stamp + ".mp4")));
+    ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath(stamp + ".jpg")));
+    ASSERT_TRUE(WaitFor([&] { return !engine.PhotoPending(); }));
+    Pump(1000);
+    ASSERT_TRUE(engine.StopRecording());
+    ASSERT_TRUE(engine.WaitForFinishedRecordings(kFinishWaitMs));
+    EXPECT_TRUE(engine.Recordings().LastFinished().ordinary);
+    EXPECT_TRUE(other.Finish());
+
+    for (const char* extension : {".mp4", ".jpg"}) {
+        EXPECT_TRUE(TestSupport::WholeFile(MediaProbe::WindowsPath(stamp + extension)) == theirs)
+            << "the other program's " << extension << " was overwritten";
+    }
+    EXPECT_EQ(MediaProbe::Streams(stamp + "_2.mp4").size(), 1u);
+    EXPECT_EQ(MediaProbe::DecodeErrors(stamp + "_2.mp4"), "");
+    const std::vector<Fields> ours = MediaProbe::Streams(stamp + "_3.mp4");
+    ASSERT_EQ(ours.size(), 1u);
+    EXPECT_GT(Number(ours[0], "nb_read_packets"), 10);
+    EXPECT_EQ(MediaProbe::DecodeErrors(stamp + "_3.mp4"), "");
+    const std::vector<Fields> photo = MediaProbe::Streams(stamp + "_2.jpg");
+    ASSERT_EQ(photo.size(), 1u);
+    EXPECT_EQ(Text(photo[0], "codec_name"), "mjpeg");
+
+    // The last number of the second is taken as well: no recording, no
+    // photo, and that file keeps its bytes.
+    for (const char* extension : {".mp4", ".jpg"}) {
+        ASSERT_TRUE(TestSupport::WriteWholeFile(MediaProbe::WindowsPath(stamp + "_999" + extension),
+                                                theirs));
+    }
+    EXPECT_FALSE(engine.StartRecordingTo(MediaProbe::WindowsPath(stamp + "_999.mp4")));
+    EXPECT_FALSE(engine.IsRecording());
+    EXPECT_FALSE(engine.TakePhotoTo(MediaProbe::WindowsPath(stamp + "_999.jpg")));
+    for (const char* extension : {".mp4", ".jpg"}) {
+        EXPECT_TRUE(TestSupport::WholeFile(MediaProbe::WindowsPath(stamp + "_999" + extension)) ==
+                    theirs)
+            << "the last " << extension << " of the second was overwritten";
+    }
 }
 
 // The stop only hands the finish to the recording's thread: on a disk as

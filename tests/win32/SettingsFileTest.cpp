@@ -8,6 +8,7 @@
 #include <gtest/gtest.h>
 
 #include "settings/SettingsFile.h"
+#include "settings/SettingsFormat.h"
 #include "tests/support/WholeFile.h"
 
 namespace {
@@ -105,6 +106,31 @@ TEST_F(SettingsFileTest, EmptyFileReadsSuccessfully) {
     AppSettings s{};
     EXPECT_TRUE(LoadSettings(s));
     EXPECT_EQ(s.VideoResolution_Width, 0);
+}
+
+// A save cut off (a full disk here; a crash or a power cut alike) leaves the
+// file as it was, the user's language line included, and nothing beside it.
+TEST_F(SettingsFileTest, ASaveThatFailsHalfwayLeavesTheOldFileWhole) {
+    const std::string old = "PhotoResolution_Width=320\r\nFileFormat=MJPG\r\nLanguage=german\r\n";
+    WriteWholeFile(path, old);
+    SimulateSettingsDiskSpace(100);
+    EXPECT_FALSE(SaveSettings(Sample()));
+    SimulateSettingsDiskSpace(-1);
+    EXPECT_EQ(WholeFile(path), old);
+    const std::wstring folder = path.substr(0, path.rfind(L'\\') + 1);
+    WIN32_FIND_DATAW found{};
+    HANDLE search = ::FindFirstFileW((folder + L"*").c_str(), &found);
+    ASSERT_NE(search, INVALID_HANDLE_VALUE);
+    do {
+        const std::wstring name = found.cFileName;
+        EXPECT_TRUE(name == L"setting.ini" || name.compare(0, 11, L"setting.ini") != 0)
+            << "left behind: " << std::string(name.begin(), name.end());
+    } while (::FindNextFileW(search, &found));
+    ::FindClose(search);
+
+    ASSERT_TRUE(SaveSettings(Sample()));
+    const std::string saved = WholeFile(path);
+    EXPECT_EQ(saved.substr(saved.size() - 19), "Language=german\r\n\r\n");
 }
 
 TEST_F(SettingsFileTest, UnwritableFileFailsTheSave) {

@@ -5,7 +5,9 @@
 # or the locale's when it names none, that Apply still saves where it can
 # (keeping the user's language line), and that Alt+F4 ends it with code 0:
 # binary junk around a language line; a language line after a line of
-# megabytes; an unknown language and no other key; a read-only file.
+# megabytes; an unknown language and no other key; a read-only file; a
+# program folder that cannot be written, where Apply saves the user's own
+# copy in %LOCALAPPDATA%\Orvana and the next start reads it.
 #
 #   app-bad-settings.sh Orvana.exe SKIN_FOLDER
 set -uo pipefail
@@ -14,6 +16,9 @@ skins="$2"
 here="$(cd "$(dirname "${BASH_SOURCE[0]}")" && pwd)"
 check_name=settings
 writable_again() {
+    [ -n "${folder:-}" ] || return 0
+    chattr -i "$folder" 2>/dev/null
+    chmod u+w "$folder"
     [ -f "$settings" ] || return 0
     chattr -i "$settings" 2>/dev/null
     chmod u+w "$settings"
@@ -106,6 +111,44 @@ else
     close_with_alt_f4 5
 fi
 writable_again
+
+# The program's folder cannot be written (the zip unpacked under Program
+# Files): Apply saves the user's own copy, with the language line of the file
+# beside the program, and changes nothing in that folder; the next start reads
+# the copy while the folder stays so, and the file beside the program once it
+# can be written again. Root may write whatever the mode says: the folder is
+# made immutable as well.
+user_settings="$(local_app_data)/Orvana/setting.ini"
+rm -f "$user_settings"
+printf 'Language=german\r\n' >"$settings"
+chmod a-w "$folder"
+if (: >"$folder/probe") 2>/dev/null; then
+    rm -f "$folder/probe"
+    chattr +i "$folder" 2>/dev/null
+fi
+if (: >"$folder/probe") 2>/dev/null; then
+    rm -f "$folder/probe"
+    echo "== read-only folder: skipped, the program's folder cannot be made read-only here"
+else
+    listing="$(ls -lA --time-style=full-iso "$folder")"
+    start_and_shoot read-only-folder German
+    click_apply
+    close_with_alt_f4 5
+    [ "$(ls -lA --time-style=full-iso "$folder")" = "$listing" ] ||
+        fail "the read-only folder changed: $(diff <(echo "$listing") <(ls -lA --time-style=full-iso "$folder"))"
+    [ -f "$user_settings" ] || fail "Apply saved no copy in %LOCALAPPDATA%\\Orvana"
+    beside="$settings"
+    settings="$user_settings"
+    expect_saved_with_language german
+    settings="$beside"
+    sed -i 's/^Language=german\r$/Language=english\r/' "$user_settings"
+    start_and_shoot user-copy English
+    close_with_alt_f4 5
+fi
+writable_again
+start_and_shoot writable-again German
+close_with_alt_f4 5
+rm -f "$user_settings"
 
 /usr/bin/python3 "$here/language_check.py" "$shots" "$skins" || fail "the languages on screen"
 pass

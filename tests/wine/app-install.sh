@@ -8,7 +8,8 @@
 #   writes setting.ini in the installed folder;
 # - installing again over it keeps that setting.ini;
 # - the silent uninstall leaves no program file, Start-menu entry or
-#   registry entry behind, and leaves the photos and recordings;
+#   registry entry behind, and leaves the photos and recordings and the
+#   user's own folder %LOCALAPPDATA%\Orvana;
 # - the zip unpacked into a folder whose path holds spaces and letters
 #   outside the code page runs, shows the picture and keeps its settings.
 #
@@ -87,6 +88,11 @@ output="$user_dir/Videos/OrvanaCapture"
 mkdir -p "$output"
 printf 'photo' >"$output/2026-01-02_03-04-05.jpg"
 printf 'video' >"$output/2026-01-02_03-04-05.mp4"
+# The user's own folder of the program, beside the installed one: their
+# settings where the program's folder cannot be written.
+own="$(dirname "$(dirname "$install_dir")")/Orvana"
+mkdir -p "$own"
+printf 'Language=german\r\n' >"$own/setting.ini"
 
 # An upgrade over it keeps the user's settings.
 wine "$setup" /S
@@ -103,6 +109,9 @@ fi
 wine reg query "$uninstall_key" >/dev/null 2>&1 && fail "the uninstall key is still registered"
 [ -f "$output/2026-01-02_03-04-05.jpg" ] && [ -f "$output/2026-01-02_03-04-05.mp4" ] ||
     fail "the uninstaller touched the photos and recordings"
+[ -f "$own/setting.ini" ] || fail "the uninstaller removed %LOCALAPPDATA%\\Orvana"
+rm "$own/setting.ini"
+rmdir "$own" 2>/dev/null
 
 # The zip, unpacked where paths are unkind.
 unpack="$user_dir/Desktop/Mój program Łódź 视频"

@@ -227,6 +227,11 @@ videos_folder() {
     echo "$(winepath -u "$(wine cmd /c echo '%USERPROFILE%' | tr -d '\r')")/Videos"
 }
 
+# The Unix path of the Wine user's %LOCALAPPDATA%.
+local_app_data() {
+    winepath -u "$(wine cmd /c echo '%LOCALAPPDATA%' | tr -d '\r')"
+}
+
 # Whether a photo or recording decodes without an error; ffmpeg's messages
 # are kept in $shots/decode.txt. Pictures are stamped when they arrive, so a
 # recording has a variable rate: the null output's complaint about that is
