@@ -9,12 +9,9 @@
 #include <cstdlib>
 
 #include "settings/SettingsFormat.h"
+#include "settings/UserDataFolder.h"
 
 namespace {
-
-std::wstring FolderOf(const std::wstring& path) {
-    return path.substr(0, path.find_last_of(L"\\/") + 1);
-}
 
 // A name beside target that only this process uses: where the new content is
 // written before it takes target's place.
@@ -95,13 +92,8 @@ std::wstring SettingsFilePath() {
 }
 
 std::wstring UserSettingsFilePath() {
-    wchar_t local[MAX_PATH] = {};
-    if (FAILED(
-            ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, local)) ||
-        local[0] == L'\0') {
-        return std::wstring();
-    }
-    return std::wstring(local) + L"\\Orvana\\setting.ini";
+    const std::wstring folder = UserDataFolder(false);
+    return folder.empty() ? folder : folder + L"\\setting.ini";
 }
 
 bool LoadSettings(AppSettings& settings) {
@@ -124,13 +116,7 @@ bool SaveSettings(const AppSettings& settings) {
     if (FolderWritable(beside)) {
         return ReplaceSettingsFile(beside, settings, previous.Language);
     }
-    const std::wstring user = UserSettingsFilePath();
-    if (user.empty()) {
-        return false;
-    }
-    const std::wstring folder = FolderOf(user);
-    if (!::CreateDirectoryW(folder.c_str(), nullptr) && ::GetLastError() != ERROR_ALREADY_EXISTS) {
-        return false;
-    }
-    return ReplaceSettingsFile(user, settings, previous.Language);
+    const std::wstring folder = UserDataFolder(true);
+    return !folder.empty() &&
+           ReplaceSettingsFile(folder + L"\\setting.ini", settings, previous.Language);
 }
