@@ -39,15 +39,20 @@ private:
 };
 } // namespace
 
-LivePreview* LivePreview::Attach(HWND parent, HINSTANCE instance) {
-    if (!RegisterPreviewClass(instance)) {
+LivePreview* LivePreview::Attach(HWND parent, HINSTANCE instance,
+                                 std::unique_ptr<PreviewRenderer> renderer) {
+    if (!renderer) {
+        renderer.reset(new (std::nothrow) PreviewRenderer());
+    }
+    if (!renderer || !RegisterPreviewClass(instance)) {
         return nullptr;
     }
     HWND window = CreatePreviewWindowHandle(parent, instance);
     if (window == nullptr) {
         return nullptr;
     }
-    std::unique_ptr<LivePreview> preview(new (std::nothrow) LivePreview(window));
+    std::unique_ptr<LivePreview> preview(new (std::nothrow)
+                                             LivePreview(window, std::move(renderer)));
     if (!preview) {
         return nullptr;
     }
@@ -78,18 +83,18 @@ void LivePreview::FitInto(const RECT& rect) {
 
 bool LivePreview::ShowPicture(const StreamFormat& format, const uint8_t* packed,
                               std::size_t size) {
-    DrawingTurn turn(m_renderer);
+    DrawingTurn turn(*m_renderer);
     if (!turn.Begun()) {
         return false;
     }
-    if (!m_renderer.UploadFrame(m_window, format, packed, size)) {
+    if (!m_renderer->UploadFrame(m_window, format, packed, size)) {
         return false;
     }
-    m_renderer.Clear();
-    m_renderer.BeginScene();
-    m_renderer.EndScene();
+    m_renderer->Clear();
+    m_renderer->BeginScene();
+    m_renderer->EndScene();
     // A picture that a lost device swallowed is not counted as shown.
-    return m_renderer.PresentFrame();
+    return m_renderer->PresentFrame();
 }
 
 void LivePreview::PictureSizeChanged(int32_t width, int32_t height) {
@@ -107,8 +112,8 @@ void LivePreview::WorkerEnding() {
     // released now, before the window goes and long before the process ends.
     // Its release draws too (the X resources go), so it takes a turn; it
     // happens even when a change holds the turn off past its wait.
-    DrawingTurn turn(m_renderer);
-    m_renderer.Release();
+    DrawingTurn turn(*m_renderer);
+    m_renderer->Release();
 }
 
 void LivePreview::ShowBlank() {

@@ -9,6 +9,7 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
 
 #include "capture/PictureSink.h"
 #include "preview/PreviewRenderer.h"
@@ -22,8 +23,10 @@ class LivePreview : public PictureSink {
 public:
     // Registers the window class, creates the preview window as a child of
     // parent and hands the preview to the capture engine, which then decodes
-    // for it. Null when any step fails; succeeds once per process.
-    static LivePreview* Attach(HWND parent, HINSTANCE instance);
+    // for it. Null when any step fails; succeeds once per process. A
+    // benchmark may hand in a renderer of its own (one kept from a path).
+    static LivePreview* Attach(HWND parent, HINSTANCE instance,
+                               std::unique_ptr<PreviewRenderer> renderer = nullptr);
     // The preview the engine shows its pictures in; null before Attach.
     static LivePreview* Current();
 
@@ -33,7 +36,7 @@ public:
 
     HWND Window() const override { return m_window; }
     // Drawn into only by the engine's worker thread.
-    const PreviewRenderer& Renderer() const { return m_renderer; }
+    const PreviewRenderer& Renderer() const { return *m_renderer; }
     // Size of the last picture the engine told of (1080 x 720 before).
     int32_t PictureWidth() const { return m_width; }
     int32_t PictureHeight() const { return m_height; }
@@ -46,10 +49,11 @@ public:
     void ShowBlank() override;
 
 private:
-    explicit LivePreview(HWND window) : m_window(window) {}
+    LivePreview(HWND window, std::unique_ptr<PreviewRenderer> renderer)
+        : m_window(window), m_renderer(std::move(renderer)) {}
 
     HWND m_window;
-    PreviewRenderer m_renderer;
+    std::unique_ptr<PreviewRenderer> m_renderer;
     // The window thread's changes that the drawing keeps apart from.
     WindowChangeHook m_windowChanges;
     std::atomic<int32_t> m_width{1080};

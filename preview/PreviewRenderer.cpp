@@ -27,9 +27,7 @@ D3DPRESENT_PARAMETERS PreviewRenderer::PresentParameters(const RECT& client) {
 bool PreviewRenderer::CreateDevice(HWND window, const RECT& client) {
     m_device.Reset();
     D3DPRESENT_PARAMETERS parameters = PresentParameters(client);
-    HRESULT result =
-        m_direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
-                                 D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, &m_device);
+    HRESULT result = CreateDeviceFor(window, parameters, &m_device);
     if (FAILED(result) || !m_device) {
         m_device.Reset();
         return false;
@@ -40,10 +38,9 @@ bool PreviewRenderer::CreateDevice(HWND window, const RECT& client) {
 
 bool PreviewRenderer::CreateSurface(int width, int height) {
     m_surface.Reset();
-    HRESULT result = m_device->CreateOffscreenPlainSurface(
-        static_cast<UINT>(width), static_cast<UINT>(height),
-        static_cast<D3DFORMAT>(MAKEFOURCC('Y', 'V', '1', '2')), D3DPOOL_DEFAULT, &m_surface,
-        nullptr);
+    HRESULT result =
+        CreatePlainSurface(static_cast<UINT>(width), static_cast<UINT>(height),
+                           static_cast<D3DFORMAT>(MAKEFOURCC('Y', 'V', '1', '2')), &m_surface);
     if (FAILED(result) || !m_surface) {
         m_surface.Reset();
         return false;
@@ -80,10 +77,11 @@ bool PreviewRenderer::UploadFrame(HWND window, const StreamFormat& format, const
     if (!m_ready) {
         if (!m_direct3D) {
             // Adopted as created: MinGW's ComPtr::Attach would add a reference.
-            *m_direct3D.GetAddressOf() = Direct3DCreate9(D3D_SDK_VERSION);
+            *m_direct3D.GetAddressOf() = CreateDirect3D();
             if (!m_direct3D) {
                 return false;
             }
+            ++m_direct3DMade;
         }
         if (!Remake(window, format, client)) {
             return false;
@@ -139,6 +137,25 @@ bool PreviewRenderer::Recover(HWND window, const StreamFormat& format, const REC
     }
     m_ready = false;
     return false;
+}
+
+IDirect3D9* PreviewRenderer::CreateDirect3D() { return Direct3DCreate9(D3D_SDK_VERSION); }
+
+HRESULT PreviewRenderer::CreateDeviceFor(HWND window, D3DPRESENT_PARAMETERS& parameters,
+                                         IDirect3DDevice9** device) {
+    return m_direct3D->CreateDevice(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, window,
+                                    D3DCREATE_SOFTWARE_VERTEXPROCESSING, &parameters, device);
+}
+
+HRESULT PreviewRenderer::CheckConversion(D3DFORMAT source, D3DFORMAT target) {
+    return m_direct3D->CheckDeviceFormatConversion(D3DADAPTER_DEFAULT, D3DDEVTYPE_HAL, source,
+                                                   target);
+}
+
+HRESULT PreviewRenderer::CreatePlainSurface(UINT width, UINT height, D3DFORMAT format,
+                                            IDirect3DSurface9** surface) {
+    return m_device->CreateOffscreenPlainSurface(width, height, format, D3DPOOL_DEFAULT, surface,
+                                                 nullptr);
 }
 
 HRESULT PreviewRenderer::CooperativeLevel() {

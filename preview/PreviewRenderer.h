@@ -14,6 +14,8 @@
 
 #include "Core/StreamFormat.h"
 
+enum class PreviewPath { None, Yv12, Rgb, Gdi };
+
 class PreviewRenderer {
 public:
     virtual ~PreviewRenderer() = default;
@@ -42,15 +44,27 @@ public:
     // calls it before it ends, while the window still exists; the next
     // upload starts from the beginning.
     void Release();
+    // The displays changed; nothing is made anew yet.
+    void DisplayChanged() {}
 
     bool Ready() const { return m_ready; }
+    PreviewPath Path() const { return m_ready ? PreviewPath::Yv12 : PreviewPath::None; }
     // The client rectangle the back buffer was made for.
     RECT Destination() const { return m_destination; }
     // How many devices have been made so far, and how many lost ones reset.
+    unsigned Direct3DMade() const { return m_direct3DMade; }
     unsigned DevicesMade() const { return m_devicesMade; }
     unsigned DevicesReset() const { return m_devicesReset; }
 
 protected:
+    // The platform's calls that fail on some machines. A test stands in for
+    // them to get those failures, which Wine on Xvfb never gives.
+    virtual IDirect3D9* CreateDirect3D();
+    virtual HRESULT CreateDeviceFor(HWND window, D3DPRESENT_PARAMETERS& parameters,
+                                    IDirect3DDevice9** device);
+    virtual HRESULT CheckConversion(D3DFORMAT source, D3DFORMAT target);
+    virtual HRESULT CreatePlainSurface(UINT width, UINT height, D3DFORMAT format,
+                                       IDirect3DSurface9** surface);
     // The device's calls that tell of, and end, a lost device. A test stands
     // in for them to lose the device, which no windowed device does under Wine.
     virtual HRESULT CooperativeLevel();
@@ -71,6 +85,7 @@ private:
     StreamFormat m_format{};
     RECT m_destination{};
     bool m_ready = false;
+    unsigned m_direct3DMade = 0;
     unsigned m_devicesMade = 0;
     unsigned m_devicesReset = 0;
 };

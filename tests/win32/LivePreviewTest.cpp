@@ -735,6 +735,61 @@ INSTANTIATE_TEST_SUITE_P(Formats, LivePreview,
                                            VideoFormat{VideoSubtype::H264, 640, 360, 30}),
                          FormatName); // 4:3, 4:3 at a small size, and 16:9
 
+// Renderer fallbacks beside the running engine: the window thread's changes
+// while the worker draws. The drawing is the same for every format.
+class RendererFallbacks : public LivePreview {};
+
+// A user dragging the window's edge: every step changes the preview's size.
+// Each is a new back-buffer size, not a new device, and the window's thread
+// never waits long for the drawing turn under way.
+TEST_P(RendererFallbacks, AResizeWhileDrawingResetsTheDeviceAndEachStepReturnsAtOnce) {
+    HWND window = Window().GetHWND();
+    CaptureEngine& engine = CaptureEngine::Instance();
+    ExpectGoodPicture("on start");
+    const PreviewRenderer& renderer = ::LivePreview::Current()->Renderer();
+    ASSERT_TRUE(WaitFor([&] { return renderer.Ready(); }));
+    const unsigned devices = renderer.DevicesMade();
+    const uint64_t presented = engine.PresentedFrames();
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    double slowest = 0;
+    for (int step = 1; step <= 20; ++step) {
+        LARGE_INTEGER begin, end;
+        ::QueryPerformanceCounter(&begin);
+        ::MoveWindow(window, 40, 40, 700 + 12 * step, 520 + 8 * step, TRUE);
+        ::QueryPerformanceCounter(&end);
+        slowest = std::max(slowest, 1000.0 * (end.QuadPart - begin.QuadPart) / frequency.QuadPart);
+        Pump(40);
+    }
+    std::printf("slowest resize step %.1f ms, %u devices made\n", slowest,
+                renderer.DevicesMade() - devices);
+    EXPECT_LE(renderer.DevicesMade() - devices, 1u);
+    EXPECT_LT(slowest, 50.0);
+    // Drawn throughout, not held off.
+    EXPECT_GE(engine.PresentedFrames() - presented, 10u);
+    ExpectOnScreen("after the resize");
+    ::MoveWindow(window, 40, 40, 700, 520, TRUE);
+    Pump(300);
+}
+
+// A laptop docked to a monitor: Windows tells every top-level window.
+TEST_P(RendererFallbacks, ADisplayChangeMakesDirect3DAnew) {
+    ExpectGoodPicture("on start");
+    const PreviewRenderer& renderer = ::LivePreview::Current()->Renderer();
+    const unsigned made = renderer.Direct3DMade();
+    RECT screen{};
+    ::GetWindowRect(::GetDesktopWindow(), &screen);
+    ::SendMessageA(Window().GetHWND(), WM_DISPLAYCHANGE, 32,
+                   MAKELPARAM(screen.right - screen.left, screen.bottom - screen.top));
+    EXPECT_TRUE(WaitFor([&] { return renderer.Direct3DMade() > made; }))
+        << "Direct3D was not made anew";
+    ExpectOnScreen("after the display change");
+}
+
+INSTANTIATE_TEST_SUITE_P(Mjpg, RendererFallbacks,
+                         ::testing::Values(VideoFormat{VideoSubtype::MJPG, 640, 480, 30}),
+                         FormatName);
+
 // The worker is stopped for good, so this suite runs in a process of its own
 // (ctest filters on "Shutdown"). The open camera is pulled out while
 // previewing, then the program's shutdown runs: stopping the worker and
