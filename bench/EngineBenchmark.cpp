@@ -140,10 +140,10 @@ Floor MeasureFloor(HWND parent, const RECT& place, const StreamFormat& format,
             decodes.push_back((Now() - start) * 1000.0);
         }
     }
-    HWND window = ::CreateWindowExA(0, "OrvanaEngineBench", "", WS_CHILD | WS_VISIBLE |
-                                    WS_CLIPSIBLINGS, place.left, place.top,
-                                    place.right - place.left, place.bottom - place.top, parent,
-                                    nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    HWND window =
+        ::CreateWindowExA(0, "OrvanaEngineBench", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS,
+                          place.left, place.top, place.right - place.left, place.bottom - place.top,
+                          parent, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ::SetWindowPos(window, HWND_TOP, 0, 0, 0, 0, SWP_NOMOVE | SWP_NOSIZE);
     PumpMessages();
     PathRenderer renderer(path);
@@ -213,8 +213,8 @@ int main(int argc, char** argv) {
                                     1308, 800, nullptr, nullptr, instance, nullptr);
     CaptureEngine& engine = CaptureEngine::Instance();
     if (window == nullptr ||
-        LivePreview::Attach(window, instance, std::unique_ptr<PreviewRenderer>(
-                                                  new PathRenderer(path))) == nullptr) {
+        LivePreview::Attach(window, instance,
+                            std::unique_ptr<PreviewRenderer>(new PathRenderer(path))) == nullptr) {
         std::printf("the preview window could not be made\n");
         return 2;
     }
@@ -306,8 +306,9 @@ int main(int argc, char** argv) {
     const uint64_t dropped = engine.DroppedSamples();
     const double share = static_cast<double>(dropped) / total;
     const PreviewPath drawnWith = LivePreview::Current()->Renderer().Path();
-    std::printf("%dx%d MJPG at %d fps for %.1f s: %d samples fed, %d refused; preview drawn with %s\n",
-                width, height, fps, elapsed, total, refused.load(), PathName(drawnWith));
+    std::printf(
+        "%dx%d MJPG at %d fps for %.1f s: %d samples fed, %d refused; preview drawn with %s\n",
+        width, height, fps, elapsed, total, refused.load(), PathName(drawnWith));
     std::printf("dropped from the queue: %llu (%.2f %%, allowed %.2f %%)\n",
                 static_cast<unsigned long long>(dropped), share * 100.0, kAllowedDropShare * 100.0);
     std::printf("decoded %llu, drawn %llu, drawing skipped for %llu (a newer sample waited)\n",

@@ -97,6 +97,9 @@ set(ORVANA_WIN32_SOURCES
     preview/PreviewWindow.cpp
     preview/LivePreview.cpp
     preview/PreviewRenderer.cpp
+    preview/RgbPicture.cpp
+    preview/GdiPicture.cpp
+    preview/ShortPause.cpp
     preview/WindowChangeHook.cpp
     app/MainWindow.cpp
     app/ControlPanel.cpp

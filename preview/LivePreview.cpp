@@ -87,6 +87,12 @@ bool LivePreview::ShowPicture(const StreamFormat& format, const uint8_t* packed,
     if (!turn.Begun()) {
         return false;
     }
+    const unsigned displayChanges = DisplayChangesSeen();
+    if (displayChanges != m_displayChanges) {
+        // A monitor docked or removed: Direct3D is made anew for it.
+        m_displayChanges = displayChanges;
+        m_renderer->DisplayChanged();
+    }
     if (!m_renderer->UploadFrame(m_window, format, packed, size)) {
         return false;
     }

@@ -50,12 +50,15 @@ public:
 
 private:
     LivePreview(HWND window, std::unique_ptr<PreviewRenderer> renderer)
-        : m_window(window), m_renderer(std::move(renderer)) {}
+        : m_window(window), m_renderer(std::move(renderer)),
+          m_displayChanges(DisplayChangesSeen()) {}
 
     HWND m_window;
     std::unique_ptr<PreviewRenderer> m_renderer;
     // The window thread's changes that the drawing keeps apart from.
     WindowChangeHook m_windowChanges;
+    // The display changes the renderer has been told of; the worker's alone.
+    unsigned m_displayChanges;
     std::atomic<int32_t> m_width{1080};
     std::atomic<int32_t> m_height{720};
 };
