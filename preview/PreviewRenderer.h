@@ -41,7 +41,8 @@ public:
     // Copies a packed I420 picture (Y, then U, then V, no gaps; pictureSize
     // bytes) for drawing, making Direct3D, the device and the surface when
     // they are missing or the picture size changes; a new client size resets
-    // the device. A lost device (lock screen, display-mode change, a
+    // the device once it has settled (a drag's steps are stretched by
+    // Present meanwhile). A lost device (lock screen, display-mode change, a
     // full-screen program) is reset, or made anew, as soon as it can be.
     // Where Direct3D cannot be had, GDI draws, and Direct3D is tried again
     // after a pause that grows with each failure. False when nothing can be
