@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "capture/CaptureEngine.h"
+#include "capture/MonotonicClock.h"
 #include "preview/DrawingGate.h"
 #include "preview/PreviewFit.h"
 #include "preview/PreviewWindow.h"
@@ -83,6 +84,41 @@ void LivePreview::FitInto(const RECT& rect) {
 
 bool LivePreview::ShowPicture(const StreamFormat& format, const uint8_t* packed,
                               std::size_t size) {
+    if (!m_drawTimeLogging.load(std::memory_order_relaxed)) {
+        return DrawPicture(format, packed, size);
+    }
+    const int64_t start = MonotonicMicros();
+    const bool shown = DrawPicture(format, packed, size);
+    if (shown) {
+        const int64_t took = MonotonicMicros() - start;
+        std::lock_guard<std::mutex> lock(m_drawTimeLock);
+        if (m_drawTimes.size() < m_drawTimeCapacity) {
+            m_drawTimes.push_back(took);
+        }
+    }
+    return shown;
+}
+
+void LivePreview::StartDrawTimeLog(std::size_t capacity) {
+    std::lock_guard<std::mutex> lock(m_drawTimeLock);
+    m_drawTimes.clear();
+    // Reserved here so that the worker never allocates while it logs.
+    m_drawTimes.reserve(capacity);
+    m_drawTimeCapacity = capacity;
+    m_drawTimeLogging = true;
+}
+
+std::vector<int64_t> LivePreview::StopDrawTimeLog() {
+    m_drawTimeLogging = false;
+    std::lock_guard<std::mutex> lock(m_drawTimeLock);
+    std::vector<int64_t> kept;
+    kept.swap(m_drawTimes);
+    m_drawTimeCapacity = 0;
+    return kept;
+}
+
+bool LivePreview::DrawPicture(const StreamFormat& format, const uint8_t* packed, std::size_t size) {
+    // Its drawing is complete once the turn ends, at the return.
     DrawingTurn turn(*m_renderer);
     if (!turn.Begun()) {
         return false;

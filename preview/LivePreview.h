@@ -10,6 +10,8 @@
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <mutex>
+#include <vector>
 
 #include "capture/PictureSink.h"
 #include "preview/PreviewRenderer.h"
@@ -43,6 +45,13 @@ public:
     // Places the window inside rect keeping the picture's aspect ratio.
     void FitInto(const RECT& rect);
 
+    // Keeps how long each picture shown took to draw (upload to the end of
+    // the drawing, in microseconds), at most capacity of them, until the
+    // log is stopped: the engine benchmark sets it against the delay from
+    // arrival to Present.
+    void StartDrawTimeLog(std::size_t capacity);
+    std::vector<int64_t> StopDrawTimeLog();
+
     bool ShowPicture(const StreamFormat& format, const uint8_t* packed, std::size_t size) override;
     void PictureSizeChanged(int32_t width, int32_t height) override;
     void WorkerEnding() override;
@@ -57,6 +66,12 @@ private:
     std::unique_ptr<PreviewRenderer> m_renderer;
     // The window thread's changes that the drawing keeps apart from.
     WindowChangeHook m_windowChanges;
+    bool DrawPicture(const StreamFormat& format, const uint8_t* packed, std::size_t size);
+
+    std::atomic<bool> m_drawTimeLogging{false};
+    std::mutex m_drawTimeLock; // guards the two below
+    std::vector<int64_t> m_drawTimes;
+    std::size_t m_drawTimeCapacity = 0;
     // The display changes the renderer has been told of; the worker's alone.
     unsigned m_displayChanges;
     std::atomic<int32_t> m_width{1080};
