@@ -6,10 +6,13 @@
 // an MP4 recording. Prints the samples the queue had to drop, the pictures
 // drawn per second and the longest stretch without a new picture on screen
 // (a freeze), the delay from a sample's arrival to the Present of its
-// picture (median and 99th percentile), and exits with 1 when a limit is
-// exceeded. Lines starting with RESULT carry the figures for scripts.
+// picture (median and 99th percentile) beside its floor (one picture's
+// decode and draw measured in the same run), and exits with 1 when a limit
+// is exceeded. Lines starting with RESULT carry the figures for scripts.
+// "rgb" or "gdi" keeps the preview from its main path, as a machine whose
+// adapter does not convert YV12, or that has no Direct3D 9, would.
 //
-//   EngineBenchmark.exe [seconds=60] [fps=30] [width=1920] [height=1080] [record]
+//   EngineBenchmark.exe [seconds=60] [fps=30] [width=1920] [height=1080] [record] [rgb|gdi]
 #include <windows.h>
 
 #include <algorithm>
@@ -18,6 +21,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 #include <thread>
 #include <vector>
@@ -28,7 +32,9 @@ extern "C" {
 
 #include "bench/BenchSamples.h"
 #include "capture/CaptureEngine.h"
+#include "capture/MediaPipeline.h"
 #include "preview/LivePreview.h"
+#include "preview/PreviewRenderer.h"
 
 namespace {
 
@@ -40,6 +46,8 @@ constexpr double kLeastDrawnShare = 0.5;
 constexpr double kLongestFreeze = 0.25;
 // Median delay from a sample's arrival to its Present at 1280x720 (ms).
 constexpr double kLatencyMedianAt720 = 50.0;
+// The median delay against one picture's decode and draw alone.
+constexpr double kLatencyOverFloor = 1.2;
 // A recording keeps at least this share of the camera's pictures.
 constexpr double kLeastRecordedShare = 0.995;
 
@@ -68,6 +76,65 @@ void PumpMessages() {
     }
 }
 
+// A renderer kept from the main path as such a machine keeps it.
+class PathRenderer : public PreviewRenderer {
+public:
+    explicit PathRenderer(PreviewPath path) : m_path(path) {}
+
+protected:
+    IDirect3D9* CreateDirect3D() override {
+        return m_path == PreviewPath::Gdi ? nullptr : PreviewRenderer::CreateDirect3D();
+    }
+    HRESULT CheckConversion(D3DFORMAT source, D3DFORMAT target) override {
+        if (m_path == PreviewPath::Rgb && source != D3DFMT_X8R8G8B8) {
+            return D3DERR_NOTAVAILABLE;
+        }
+        return PreviewRenderer::CheckConversion(source, target);
+    }
+
+private:
+    const PreviewPath m_path;
+};
+
+const char* PathName(PreviewPath path) {
+    switch (path) {
+    case PreviewPath::Yv12:
+        return "YV12";
+    case PreviewPath::Rgb:
+        return "RGB";
+    case PreviewPath::Gdi:
+        return "GDI";
+    default:
+        return "none";
+    }
+}
+
+double Median(std::vector<double> values) {
+    if (values.empty()) {
+        return 0.0;
+    }
+    std::sort(values.begin(), values.end());
+    return values[values.size() / 2];
+}
+
+// One picture's decode (the worker's decode step) while nothing else runs,
+// in milliseconds: with the run's drawing times, the least an
+// arrival-to-drawn delay can be.
+double MeasureDecode(const StreamFormat& format, const std::vector<std::vector<uint8_t>>& samples) {
+    MediaPipeline pipeline;
+    std::vector<double> decodes;
+    for (int i = 0; i < 100; ++i) {
+        const auto& sample = samples[static_cast<size_t>(i) % samples.size()];
+        const double start = Now();
+        const bool decoded =
+            pipeline.DecodeFrame(format, sample.data(), static_cast<int32_t>(sample.size()));
+        if (decoded && i >= 5) { // after the decoder's start
+            decodes.push_back((Now() - start) * 1000.0);
+        }
+    }
+    return Median(decodes);
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
@@ -75,7 +142,17 @@ int main(int argc, char** argv) {
     const int fps = Argument(argc, argv, 2, 30);
     const int width = Argument(argc, argv, 3, 1920);
     const int height = Argument(argc, argv, 4, 1080);
-    const bool record = argc > 5 && std::strcmp(argv[5], "record") == 0;
+    bool record = false;
+    PreviewPath path = PreviewPath::Yv12;
+    for (int i = 5; i < argc; ++i) {
+        if (std::strcmp(argv[i], "record") == 0) {
+            record = true;
+        } else if (std::strcmp(argv[i], "rgb") == 0) {
+            path = PreviewPath::Rgb;
+        } else if (std::strcmp(argv[i], "gdi") == 0) {
+            path = PreviewPath::Gdi;
+        }
+    }
     av_log_set_level(AV_LOG_ERROR);
     std::setvbuf(stdout, nullptr, _IONBF, 0);
 
@@ -99,7 +176,9 @@ int main(int argc, char** argv) {
                                     WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN | WS_CLIPSIBLINGS, 0, 0,
                                     1308, 800, nullptr, nullptr, instance, nullptr);
     CaptureEngine& engine = CaptureEngine::Instance();
-    if (window == nullptr || LivePreview::Attach(window, instance) == nullptr) {
+    if (window == nullptr ||
+        LivePreview::Attach(window, instance,
+                            std::unique_ptr<PreviewRenderer>(new PathRenderer(path))) == nullptr) {
         std::printf("the preview window could not be made\n");
         return 2;
     }
@@ -164,6 +243,7 @@ int main(int argc, char** argv) {
         const double now = Now();
         if (!latencyLogging && now - start > 1.0) {
             engine.StartPresentLatencyLog(static_cast<std::size_t>(total));
+            LivePreview::Current()->StartDrawTimeLog(static_cast<std::size_t>(total));
             latencyLogging = true;
         }
         const uint64_t presented = engine.PresentedFrames();
@@ -184,14 +264,18 @@ int main(int argc, char** argv) {
     }
     const double elapsed = Now() - start;
     std::vector<int64_t> latencies = engine.StopPresentLatencyLog();
+    std::vector<int64_t> drawTimes = LivePreview::Current()->StopDrawTimeLog();
+    std::sort(drawTimes.begin(), drawTimes.end());
     std::sort(latencies.begin(), latencies.end());
     const double latencyMedian = Percentile(latencies, 0.5) / 1000.0;
     const double latency99 = Percentile(latencies, 0.99) / 1000.0;
 
     const uint64_t dropped = engine.DroppedSamples();
     const double share = static_cast<double>(dropped) / total;
-    std::printf("%dx%d MJPG at %d fps for %.1f s: %d samples fed, %d refused\n", width, height, fps,
-                elapsed, total, refused.load());
+    const PreviewPath drawnWith = LivePreview::Current()->Renderer().Path();
+    std::printf(
+        "%dx%d MJPG at %d fps for %.1f s: %d samples fed, %d refused; preview drawn with %s\n",
+        width, height, fps, elapsed, total, refused.load(), PathName(drawnWith));
     std::printf("dropped from the queue: %llu (%.2f %%, allowed %.2f %%)\n",
                 static_cast<unsigned long long>(dropped), share * 100.0, kAllowedDropShare * 100.0);
     std::printf("decoded %llu, drawn %llu, drawing skipped for %llu (a newer sample waited)\n",
@@ -205,6 +289,11 @@ int main(int argc, char** argv) {
                 "(allowed %.0f ms)\n",
                 drawnPerSecond, fps, kLeastDrawnShare * 100.0, longestFreeze * 1000.0,
                 kLongestFreeze * 1000.0);
+    // The floor: a picture's decode alone, and its drawing (upload to the
+    // end of the drawing) as the preview drew it in this run.
+    const double decodeMs = MeasureDecode(format, samples);
+    const double drawMs = Percentile(drawTimes, 0.5) / 1000.0;
+    const double floorMs = decodeMs + drawMs;
     const bool latencyTarget = width == 1280 && height == 720;
     std::printf("arrival to Present of %u pictures: median %.1f ms, 99th percentile %.1f ms",
                 static_cast<unsigned>(latencies.size()), latencyMedian, latency99);
@@ -212,6 +301,10 @@ int main(int argc, char** argv) {
         std::printf(" (median below %.0f ms)", kLatencyMedianAt720);
     }
     std::printf("\n");
+    std::printf("one picture: decode %.1f ms (alone) + draw %.1f ms (median in this run) = %.1f "
+                "ms, the delay's floor; median delay / floor %.2f (target at most %.1f)\n",
+                decodeMs, drawMs, floorMs, floorMs > 0 ? latencyMedian / floorMs : 0.0,
+                kLatencyOverFloor);
     bool kept = refused == 0 && share <= kAllowedDropShare &&
                 drawnPerSecond >= kLeastDrawnShare * fps && longestFreeze <= kLongestFreeze &&
                 !latencies.empty() && (!latencyTarget || latencyMedian < kLatencyMedianAt720);
@@ -222,6 +315,9 @@ int main(int argc, char** argv) {
     std::printf("RESULT latency_pictures %u\n", static_cast<unsigned>(latencies.size()));
     std::printf("RESULT latency_median_ms %.2f\n", latencyMedian);
     std::printf("RESULT latency_p99_ms %.2f\n", latency99);
+    std::printf("RESULT latency_floor_ms %.2f\n", floorMs);
+    std::printf("RESULT latency_floor_ratio %.2f\n", floorMs > 0 ? latencyMedian / floorMs : 0.0);
+    std::printf("RESULT cpu_percent %.1f\n", 100.0 * feedCpu / feedTime);
     if (record) {
         const double stopping = Now();
         const double cpuBefore = ProcessorSeconds();

@@ -105,6 +105,9 @@ set(ORVANA_WIN32_SOURCES
     preview/PreviewMessage.cpp
     preview/LivePreview.cpp
     preview/PreviewRenderer.cpp
+    preview/RgbPicture.cpp
+    preview/GdiPicture.cpp
+    preview/ShortPause.cpp
     preview/WindowChangeHook.cpp
     app/MainWindow.cpp
     app/ControlPanel.cpp

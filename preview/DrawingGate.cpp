@@ -1,5 +1,7 @@
 #include "preview/DrawingGate.h"
 
+#include <algorithm>
+
 bool DrawingGate::BeginTurn(std::chrono::milliseconds wait) {
     std::unique_lock<std::mutex> lock(m_mutex);
     const Clock::time_point deadline = Clock::now() + wait;
@@ -33,7 +35,18 @@ void DrawingGate::Hold(std::chrono::milliseconds wait) {
     m_lastHoldChange = Clock::now();
     // A turn that overruns (a driver that stalls) is not waited for further:
     // the window thread must stay responsive.
+    const Clock::time_point start = m_lastHoldChange;
     m_changed.wait_for(lock, wait, [this] { return !m_drawing; });
+    m_longestHoldWait =
+        std::max(m_longestHoldWait,
+                 std::chrono::duration_cast<std::chrono::microseconds>(Clock::now() - start));
+}
+
+std::chrono::microseconds DrawingGate::TakeLongestHoldWait() {
+    std::lock_guard<std::mutex> lock(m_mutex);
+    const std::chrono::microseconds longest = m_longestHoldWait;
+    m_longestHoldWait = std::chrono::microseconds(0);
+    return longest;
 }
 
 void DrawingGate::Release() {

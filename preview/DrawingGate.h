@@ -33,6 +33,9 @@ public:
     // turn under way to end. Holds nest; each is released once.
     void Hold(std::chrono::milliseconds wait);
     void Release();
+    // The longest a Hold has waited for a turn to end since the last call:
+    // what the drawing costs the window thread's changes.
+    std::chrono::microseconds TakeLongestHoldWait();
 
 private:
     std::mutex m_mutex;
@@ -41,6 +44,7 @@ private:
     int m_holds = 0;
     bool m_drawing = false;
     Clock::time_point m_lastHoldChange{};
+    std::chrono::microseconds m_longestHoldWait{0};
 };
 
 // The process's one gate, shared by the preview and the window thread's hook.

@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "capture/CaptureEngine.h"
+#include "capture/MonotonicClock.h"
 #include "preview/DrawingGate.h"
 #include "preview/PreviewFit.h"
 #include "preview/PreviewWindow.h"
@@ -39,15 +40,20 @@ private:
 };
 } // namespace
 
-LivePreview* LivePreview::Attach(HWND parent, HINSTANCE instance) {
-    if (!RegisterPreviewClass(instance)) {
+LivePreview* LivePreview::Attach(HWND parent, HINSTANCE instance,
+                                 std::unique_ptr<PreviewRenderer> renderer) {
+    if (!renderer) {
+        renderer.reset(new (std::nothrow) PreviewRenderer());
+    }
+    if (!renderer || !RegisterPreviewClass(instance)) {
         return nullptr;
     }
     HWND window = CreatePreviewWindowHandle(parent, instance);
     if (window == nullptr) {
         return nullptr;
     }
-    std::unique_ptr<LivePreview> preview(new (std::nothrow) LivePreview(window));
+    std::unique_ptr<LivePreview> preview(new (std::nothrow)
+                                             LivePreview(window, std::move(renderer)));
     if (!preview) {
         return nullptr;
     }
@@ -78,18 +84,59 @@ void LivePreview::FitInto(const RECT& rect) {
 
 bool LivePreview::ShowPicture(const StreamFormat& format, const uint8_t* packed,
                               std::size_t size) {
-    DrawingTurn turn(m_renderer);
+    if (!m_drawTimeLogging.load(std::memory_order_relaxed)) {
+        return DrawPicture(format, packed, size);
+    }
+    const int64_t start = MonotonicMicros();
+    const bool shown = DrawPicture(format, packed, size);
+    if (shown) {
+        const int64_t took = MonotonicMicros() - start;
+        std::lock_guard<std::mutex> lock(m_drawTimeLock);
+        if (m_drawTimes.size() < m_drawTimeCapacity) {
+            m_drawTimes.push_back(took);
+        }
+    }
+    return shown;
+}
+
+void LivePreview::StartDrawTimeLog(std::size_t capacity) {
+    std::lock_guard<std::mutex> lock(m_drawTimeLock);
+    m_drawTimes.clear();
+    // Reserved here so that the worker never allocates while it logs.
+    m_drawTimes.reserve(capacity);
+    m_drawTimeCapacity = capacity;
+    m_drawTimeLogging = true;
+}
+
+std::vector<int64_t> LivePreview::StopDrawTimeLog() {
+    m_drawTimeLogging = false;
+    std::lock_guard<std::mutex> lock(m_drawTimeLock);
+    std::vector<int64_t> kept;
+    kept.swap(m_drawTimes);
+    m_drawTimeCapacity = 0;
+    return kept;
+}
+
+bool LivePreview::DrawPicture(const StreamFormat& format, const uint8_t* packed, std::size_t size) {
+    // Its drawing is complete once the turn ends, at the return.
+    DrawingTurn turn(*m_renderer);
     if (!turn.Begun()) {
         return false;
     }
-    if (!m_renderer.UploadFrame(m_window, format, packed, size)) {
+    const unsigned displayChanges = DisplayChangesSeen();
+    if (displayChanges != m_displayChanges) {
+        // A monitor docked or removed: Direct3D is made anew for it.
+        m_displayChanges = displayChanges;
+        m_renderer->DisplayChanged();
+    }
+    if (!m_renderer->UploadFrame(m_window, format, packed, size)) {
         return false;
     }
-    m_renderer.Clear();
-    m_renderer.BeginScene();
-    m_renderer.EndScene();
+    m_renderer->Clear();
+    m_renderer->BeginScene();
+    m_renderer->EndScene();
     // A picture that a lost device swallowed is not counted as shown.
-    return m_renderer.PresentFrame();
+    return m_renderer->PresentFrame();
 }
 
 void LivePreview::PictureSizeChanged(int32_t width, int32_t height) {
@@ -107,8 +154,8 @@ void LivePreview::WorkerEnding() {
     // released now, before the window goes and long before the process ends.
     // Its release draws too (the X resources go), so it takes a turn; it
     // happens even when a change holds the turn off past its wait.
-    DrawingTurn turn(m_renderer);
-    m_renderer.Release();
+    DrawingTurn turn(*m_renderer);
+    m_renderer->Release();
 }
 
 void LivePreview::ShowBlank() {

@@ -9,6 +9,9 @@
 #include <atomic>
 #include <cstddef>
 #include <cstdint>
+#include <memory>
+#include <mutex>
+#include <vector>
 
 #include "capture/PictureSink.h"
 #include "preview/PreviewRenderer.h"
@@ -22,8 +25,10 @@ class LivePreview : public PictureSink {
 public:
     // Registers the window class, creates the preview window as a child of
     // parent and hands the preview to the capture engine, which then decodes
-    // for it. Null when any step fails; succeeds once per process.
-    static LivePreview* Attach(HWND parent, HINSTANCE instance);
+    // for it. Null when any step fails; succeeds once per process. A
+    // benchmark may hand in a renderer of its own (one kept from a path).
+    static LivePreview* Attach(HWND parent, HINSTANCE instance,
+                               std::unique_ptr<PreviewRenderer> renderer = nullptr);
     // The preview the engine shows its pictures in; null before Attach.
     static LivePreview* Current();
 
@@ -33,12 +38,19 @@ public:
 
     HWND Window() const override { return m_window; }
     // Drawn into only by the engine's worker thread.
-    const PreviewRenderer& Renderer() const { return m_renderer; }
+    const PreviewRenderer& Renderer() const { return *m_renderer; }
     // Size of the last picture the engine told of (1080 x 720 before).
     int32_t PictureWidth() const { return m_width; }
     int32_t PictureHeight() const { return m_height; }
     // Places the window inside rect keeping the picture's aspect ratio.
     void FitInto(const RECT& rect);
+
+    // Keeps how long each picture shown took to draw (upload to the end of
+    // the drawing, in microseconds), at most capacity of them, until the
+    // log is stopped: the engine benchmark sets it against the delay from
+    // arrival to Present.
+    void StartDrawTimeLog(std::size_t capacity);
+    std::vector<int64_t> StopDrawTimeLog();
 
     bool ShowPicture(const StreamFormat& format, const uint8_t* packed, std::size_t size) override;
     void PictureSizeChanged(int32_t width, int32_t height) override;
@@ -46,12 +58,22 @@ public:
     void ShowBlank() override;
 
 private:
-    explicit LivePreview(HWND window) : m_window(window) {}
+    LivePreview(HWND window, std::unique_ptr<PreviewRenderer> renderer)
+        : m_window(window), m_renderer(std::move(renderer)),
+          m_displayChanges(DisplayChangesSeen()) {}
 
     HWND m_window;
-    PreviewRenderer m_renderer;
+    std::unique_ptr<PreviewRenderer> m_renderer;
     // The window thread's changes that the drawing keeps apart from.
     WindowChangeHook m_windowChanges;
+    bool DrawPicture(const StreamFormat& format, const uint8_t* packed, std::size_t size);
+
+    std::atomic<bool> m_drawTimeLogging{false};
+    std::mutex m_drawTimeLock; // guards the two below
+    std::vector<int64_t> m_drawTimes;
+    std::size_t m_drawTimeCapacity = 0;
+    // The display changes the renderer has been told of; the worker's alone.
+    unsigned m_displayChanges;
     std::atomic<int32_t> m_width{1080};
     std::atomic<int32_t> m_height{720};
 };

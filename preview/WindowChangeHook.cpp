@@ -1,5 +1,6 @@
 #include "preview/WindowChangeHook.h"
 
+#include <atomic>
 #include <chrono>
 
 #include "preview/DrawingGate.h"
@@ -14,7 +15,13 @@ const UINT kChangeDoneMessage = ::RegisterWindowMessageA("OrvanaPreviewWindowCha
 // driver does not freeze the window.
 constexpr std::chrono::milliseconds kTurnWait{250};
 
+std::atomic<unsigned> g_displayChanges{0};
+
 LRESULT CALLBACK OnSentMessage(int code, WPARAM wParam, LPARAM lParam) {
+    if (code == HC_ACTION &&
+        reinterpret_cast<const CWPSTRUCT*>(lParam)->message == WM_DISPLAYCHANGE) {
+        ++g_displayChanges;
+    }
     if (code == HC_ACTION && kChangeDoneMessage != 0) {
         const CWPSTRUCT* sent = reinterpret_cast<const CWPSTRUCT*>(lParam);
         if (sent->message == WM_WINDOWPOSCHANGING) {
@@ -39,6 +46,10 @@ LRESULT CALLBACK OnTakenMessage(int code, WPARAM wParam, LPARAM lParam) {
 }
 
 } // namespace
+
+unsigned DisplayChangesSeen() {
+    return g_displayChanges;
+}
 
 bool WindowChangeHook::Install() {
     const DWORD thread = ::GetCurrentThreadId();

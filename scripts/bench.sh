@@ -150,6 +150,12 @@ for mode in preview record; do
         "$mode.1280x720.latency_median_ms" "$mode.1920x1080.latency_median_ms" 720
     row "  arrival -> Present, 99th percentile ms" "-" - - \
         "$mode.1280x720.latency_p99_ms" "$mode.1920x1080.latency_p99_ms"
+    row "  one picture's decode + draw alone, ms" "-" - - \
+        "$mode.1280x720.latency_floor_ms" "$mode.1920x1080.latency_floor_ms"
+    row "  arrival -> Present median / that floor" "<= 1.2" le 1.2 \
+        "$mode.1280x720.latency_floor_ratio" "$mode.1920x1080.latency_floor_ratio"
+    row "  processor time, % of one core" "-" - - \
+        "$mode.1280x720.cpu_percent" "$mode.1920x1080.cpu_percent"
     if [ "$mode" = record ]; then
         row "  recording file complete (1 = yes)" "1" ge 1 \
             "$mode.1280x720.recording_complete" "$mode.1920x1080.recording_complete"

@@ -26,8 +26,9 @@ extern "C" {
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
 #include "capture/CaptureEngine.h"
-#include "preview/LivePreview.h"
 #include "preview/CaptureViewUI.h"
+#include "preview/DrawingGate.h"
+#include "preview/LivePreview.h"
 #include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaTestSupport.h"
@@ -734,6 +735,78 @@ INSTANTIATE_TEST_SUITE_P(Formats, LivePreview,
                                            VideoFormat{VideoSubtype::YUY2, 320, 240, 30},
                                            VideoFormat{VideoSubtype::H264, 640, 360, 30}),
                          FormatName); // 4:3, 4:3 at a small size, and 16:9
+
+// Renderer fallbacks beside the running engine: the window thread's changes
+// while the worker draws. The drawing is the same for every format.
+class RendererFallbacks : public LivePreview {};
+
+// A user dragging the window's edge: every step changes the preview's size.
+// Each is a new back-buffer size, not a new device, and the window's thread
+// does not wait long for the drawing turn under way (the window moves the
+// preview when it lays itself out, as it paints). The step itself takes
+// what Wine and the X server take, which on a busy machine is more than the
+// drawing's share; that share is bounded here, at the median, loosely: on a
+// quiet machine it is a few milliseconds, on a machine with a load of 20 on
+// two cores Wine's drawing thread takes up to 100 ms for a picture, and a
+// turn that made a device took the whole wait the window thread allows.
+TEST_P(RendererFallbacks, AResizeWhileDrawingResetsTheDeviceAndEachStepReturnsAtOnce) {
+    HWND window = Window().GetHWND();
+    CaptureEngine& engine = CaptureEngine::Instance();
+    ExpectGoodPicture("on start");
+    const PreviewRenderer& renderer = ::LivePreview::Current()->Renderer();
+    ASSERT_TRUE(WaitFor([&] { return renderer.Ready(); }));
+    const unsigned devices = renderer.DevicesMade();
+    const uint64_t presented = engine.PresentedFrames();
+    LARGE_INTEGER frequency;
+    ::QueryPerformanceFrequency(&frequency);
+    std::vector<double> steps;
+    std::vector<double> held;
+    PreviewDrawingGate().TakeLongestHoldWait();
+    for (int step = 1; step <= 20; ++step) {
+        LARGE_INTEGER begin, end;
+        ::QueryPerformanceCounter(&begin);
+        ::MoveWindow(window, 40, 40, 700 + 12 * step, 520 + 8 * step, TRUE);
+        ::QueryPerformanceCounter(&end);
+        steps.push_back(1000.0 * (end.QuadPart - begin.QuadPart) / frequency.QuadPart);
+        Pump(40);
+        held.push_back(PreviewDrawingGate().TakeLongestHoldWait().count() / 1000.0);
+    }
+    auto list = [](const std::vector<double>& values) {
+        std::string text;
+        for (double value : values) {
+            text += " " + std::to_string(static_cast<int>(value + 0.5));
+        }
+        return text;
+    };
+    std::printf("resize steps (ms):%s\nof which waiting for the drawing:%s\n%u devices made\n",
+                list(steps).c_str(), list(held).c_str(), renderer.DevicesMade() - devices);
+    EXPECT_LE(renderer.DevicesMade() - devices, 1u);
+    std::sort(held.begin(), held.end());
+    EXPECT_LT(held[held.size() / 2], 125.0);
+    // Drawn throughout, not held off.
+    EXPECT_GE(engine.PresentedFrames() - presented, 10u);
+    ExpectOnScreen("after the resize");
+    ::MoveWindow(window, 40, 40, 700, 520, TRUE);
+    Pump(300);
+}
+
+// A laptop docked to a monitor: Windows tells every top-level window.
+TEST_P(RendererFallbacks, ADisplayChangeMakesDirect3DAnew) {
+    ExpectGoodPicture("on start");
+    const PreviewRenderer& renderer = ::LivePreview::Current()->Renderer();
+    const unsigned made = renderer.Direct3DMade();
+    RECT screen{};
+    ::GetWindowRect(::GetDesktopWindow(), &screen);
+    ::SendMessageA(Window().GetHWND(), WM_DISPLAYCHANGE, 32,
+                   MAKELPARAM(screen.right - screen.left, screen.bottom - screen.top));
+    EXPECT_TRUE(WaitFor([&] { return renderer.Direct3DMade() > made; }))
+        << "Direct3D was not made anew";
+    ExpectOnScreen("after the display change");
+}
+
+INSTANTIATE_TEST_SUITE_P(Mjpg, RendererFallbacks,
+                         ::testing::Values(VideoFormat{VideoSubtype::MJPG, 640, 480, 30}),
+                         FormatName);
 
 // The worker is stopped for good, so this suite runs in a process of its own
 // (ctest filters on "Shutdown"). The open camera is pulled out while

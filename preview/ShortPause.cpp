@@ -1,0 +1,37 @@
+#include "preview/ShortPause.h"
+
+#include <mmsystem.h>
+
+#ifndef CREATE_WAITABLE_TIMER_HIGH_RESOLUTION
+#define CREATE_WAITABLE_TIMER_HIGH_RESOLUTION 0x00000002
+#endif
+
+ShortPause::ShortPause() {
+    m_timer = ::CreateWaitableTimerExW(nullptr, nullptr, CREATE_WAITABLE_TIMER_HIGH_RESOLUTION,
+                                       TIMER_ALL_ACCESS);
+    if (m_timer == nullptr) {
+        // Older Windows: an ordinary timer, which ends on the system timer's ticks.
+        m_finerPeriod = ::timeBeginPeriod(1) == TIMERR_NOERROR;
+        m_timer = ::CreateWaitableTimerExW(nullptr, nullptr, 0, TIMER_ALL_ACCESS);
+    }
+}
+
+ShortPause::~ShortPause() {
+    if (m_timer != nullptr) {
+        ::CloseHandle(m_timer);
+    }
+    if (m_finerPeriod) {
+        ::timeEndPeriod(1);
+    }
+}
+
+void ShortPause::Wait(std::chrono::microseconds duration) {
+    LARGE_INTEGER due;
+    // Relative, in 100 ns units.
+    due.QuadPart = -10 * static_cast<LONGLONG>(duration.count());
+    if (m_timer != nullptr && ::SetWaitableTimer(m_timer, &due, 0, nullptr, nullptr, FALSE)) {
+        ::WaitForSingleObject(m_timer, 50);
+    } else {
+        ::Sleep(1);
+    }
+}
