@@ -21,7 +21,7 @@ namespace {
 constexpr int64_t kSpaceCheckUs = 1000000;
 // Room kept below a volume's file-size limit on top of what the next
 // pictures may add.
-constexpr int64_t kLimitSlackBytes = 64 * 1024;
+constexpr int64_t kLimitSlackBytes = 16 * 1024;
 // Sound reaches the recording later than pictures; a microphone that has
 // not delivered the sound of a switch by then is not waited for.
 constexpr int64_t kSwitchSoundWaitUs = 1000000;
