@@ -187,12 +187,10 @@ bool RecordingThread::FollowLimit(int64_t atUs) {
         RecordingFile* model = m_file.get();
         const std::string path = NextRecordingPath(model->Path());
         // What Open takes from the model was set when it opened, and stays.
-        m_opening = std::async(std::launch::async,
-                               [model, path, next = std::move(next)]() mutable {
-                                   return next->OpenLike(*model, path)
-                                              ? std::move(next)
-                                              : std::unique_ptr<RecordingFile>();
-                               });
+        m_opening = std::async(std::launch::async, [model, path, next = std::move(next)]() mutable {
+            return next->OpenLike(*model, path) ? std::move(next)
+                                                : std::unique_ptr<RecordingFile>();
+        });
     }
     // Sound is held back meanwhile; the switch waits for the pictures, which
     // may come later than the sound of the same moment, to catch up with
