@@ -44,7 +44,6 @@ void RecordingThread::FrameDeleter::operator()(AVFrame* frame) const {
 RecordingThread::RecordingThread(std::unique_ptr<RecordingFile> file) : m_file(std::move(file)) {
     m_hasSound = m_file && m_file->HasSound();
     m_sound = m_file ? m_file->EncoderSound() : SoundFormat{};
-    m_largestFile = m_file ? LargestFileOnVolume(m_file->Path()) : -1;
     m_thread = std::thread([this] { Run(); });
 }
 
@@ -83,6 +82,9 @@ void RecordingThread::Run() {
     // The preview comes first: when the cores are busy the encoder falls
     // behind and drops pictures, the screen does not freeze.
     ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
+    // Asked here, not where the recording starts: a network volume may take
+    // a while to answer. Its next files go into the same folder.
+    m_largestFile = LargestFileOnVolume(m_file->Path());
     int64_t nextSpaceCheckUs = 0;
     for (;;) {
         // A failed write loses all that follows; a disk about to fill would
@@ -222,7 +224,6 @@ void RecordingThread::ContinueIn(std::unique_ptr<RecordingFile> next, int64_t at
     m_previous = std::move(m_file);
     m_switchUs = boundary;
     m_file = std::move(next);
-    m_largestFile = LargestFileOnVolume(m_file->Path());
     {
         std::lock_guard<std::mutex> lock(m_pathLock);
         m_continuedPath = m_file->Path();
