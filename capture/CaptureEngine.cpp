@@ -371,6 +371,10 @@ bool CaptureEngine::RecordingEndedByItself() {
     return m_recording && m_recorder.EndedByItself();
 }
 
+bool CaptureEngine::TakeRecordingContinuation(std::string* path) {
+    return m_recording && m_recorder.TakeContinuation(path);
+}
+
 bool CaptureEngine::TakePhoto() {
     if (!m_previewReady) {
         return false;

@@ -73,6 +73,10 @@ public:
     // disk is nearly full); the user interface then stops it as the user
     // would.
     bool RecordingEndedByItself();
+    // True once after each time the running recording went on in a new file
+    // (its file reached what its volume allows), with that file's path: the
+    // user interface polls it to say so.
+    bool TakeRecordingContinuation(std::string* path = nullptr);
     // Makes a new time-stamped JPEG file; the next decoded picture goes into
     // it. False when the file cannot be made.
     bool TakePhoto();

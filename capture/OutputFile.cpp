@@ -7,6 +7,7 @@
 
 #include "capture/Mp4HeaderCopy.h"
 #include "capture/OutputNaming.h"
+#include "capture/WriteBehindFile.h"
 
 extern "C" {
 #include <libavformat/avio.h>
@@ -37,10 +38,12 @@ bool TakeSimulatedSpace(int64_t size) {
     return true;
 }
 
-// What FFmpeg's I/O context writes through: the file, where the next write
-// lands, and who is shown every write.
+// What FFmpeg's I/O context writes through: the file, written behind so
+// that a disk stalling for a moment holds up no encoder, where the next
+// write lands, and who is shown every write.
 struct OutputHandle {
-    HANDLE handle = INVALID_HANDLE_VALUE;
+    explicit OutputHandle(HANDLE handle, Mp4HeaderCopy* shown) : file(handle), headers(shown) {}
+    WriteBehindFile file;
     uint64_t position = 0;
     Mp4HeaderCopy* headers = nullptr;
     std::string path;
@@ -51,13 +54,12 @@ int WritePacket(void* opaque, uint8_t* data, int size) {
     if (!TakeSimulatedSpace(size)) {
         return AVERROR(ENOSPC);
     }
-    DWORD written = 0;
-    if (!::WriteFile(file->handle, data, static_cast<DWORD>(size), &written, nullptr) ||
-        written != static_cast<DWORD>(size)) {
+    // A failed write is seen here at the next one, or at the close.
+    if (!file->file.Write(file->position, data, static_cast<size_t>(size))) {
         if (file->headers != nullptr) {
             file->headers->Truncated(0); // the file no longer holds what the copy says
         }
-        return ::GetLastError() == ERROR_DISK_FULL ? AVERROR(ENOSPC) : AVERROR(EIO);
+        return file->file.DiskFull() ? AVERROR(ENOSPC) : AVERROR(EIO);
     }
     if (file->headers != nullptr) {
         file->headers->Written(file->position, data, static_cast<size_t>(size));
@@ -68,31 +70,30 @@ int WritePacket(void* opaque, uint8_t* data, int size) {
 
 int64_t Seek(void* opaque, int64_t offset, int whence) {
     auto* open = static_cast<OutputHandle*>(opaque);
-    HANDLE file = open->handle;
-    LARGE_INTEGER position{};
+    // Writes carry their offset: a seek only moves where the next one lands.
+    const int64_t size = static_cast<int64_t>(open->file.Size());
     if (whence & AVSEEK_SIZE) {
-        return ::GetFileSizeEx(file, &position) ? position.QuadPart : AVERROR(EIO);
+        return size;
     }
-    DWORD method = FILE_BEGIN;
+    int64_t position = 0;
     switch (whence & ~AVSEEK_FORCE) {
     case SEEK_SET:
+        position = offset;
         break;
     case SEEK_CUR:
-        method = FILE_CURRENT;
+        position = static_cast<int64_t>(open->position) + offset;
         break;
     case SEEK_END:
-        method = FILE_END;
+        position = size + offset;
         break;
     default:
         return AVERROR(EINVAL);
     }
-    LARGE_INTEGER distance{};
-    distance.QuadPart = offset;
-    if (!::SetFilePointerEx(file, distance, &position, method)) {
-        return AVERROR(EIO);
+    if (position < 0) {
+        return AVERROR(EINVAL);
     }
-    open->position = static_cast<uint64_t>(position.QuadPart);
-    return position.QuadPart;
+    open->position = static_cast<uint64_t>(position);
+    return position;
 }
 
 std::wstring Widen(const std::string& text, UINT codePage, DWORD flags) {
@@ -150,15 +151,22 @@ AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers) {
     }
     // The buffer belongs to the context from here on.
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
-    auto* open = new (std::nothrow) OutputHandle{file, 0, headers, path};
+    auto* open = new (std::nothrow) OutputHandle(file, headers);
+    if (open != nullptr) {
+        open->path = path;
+    }
     AVIOContext* context =
         buffer != nullptr && open != nullptr
             ? avio_alloc_context(buffer, kBufferBytes, 1, open, nullptr, &WritePacket, &Seek)
             : nullptr;
     if (context == nullptr) {
         av_free(buffer);
-        delete open;
-        ::CloseHandle(file);
+        if (open != nullptr) {
+            delete open; // closes the file
+        } else {
+            ::CloseHandle(file);
+        }
+        // Only the file made here: the name may have moved on from the one first chosen.
         ::DeleteFileW(WidePath(path).c_str());
         return nullptr;
     }
@@ -174,7 +182,13 @@ bool CloseOutputFile(AVIOContext** file) {
     avio_flush(context);
     bool whole = context->error >= 0;
     auto* open = static_cast<OutputHandle*>(context->opaque);
-    whole = ::CloseHandle(open->handle) != FALSE && whole;
+    // Waits for what is still buffered to reach the file.
+    if (!open->file.Close()) {
+        whole = false;
+        if (open->headers != nullptr) {
+            open->headers->Truncated(0);
+        }
+    }
     if (auto* opener = g_openedElsewhere.load()) {
         opener(open->path);
     }

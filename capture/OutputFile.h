@@ -2,8 +2,10 @@
 // copies, photos). Paths are UTF-8 throughout and reach Windows through the
 // wide API, so a Videos folder named in letters the ANSI code page cannot
 // hold works like any other; FFmpeg takes the same UTF-8 names. Writes go
-// through an FFmpeg I/O context of our own, so that a failed write (a full
-// disk, a removed drive) is seen where it happens.
+// through an FFmpeg I/O context of our own, written behind on a thread of
+// its own (WriteBehindFile.h), so that a disk that stalls for a moment
+// holds up no encoder and a failed write (a full disk, a removed drive) is
+// seen at the next write or at the close.
 #pragma once
 
 #include <cstdint>

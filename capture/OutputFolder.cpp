@@ -46,7 +46,10 @@ std::string OutputFolder(HWND window, bool* made, bool create) {
 }
 
 std::string NewOutputFilePath(HWND window, const char* extension) {
-    const std::string folder = OutputFolder(window);
+    return NewOutputFilePathIn(OutputFolder(window), extension);
+}
+
+std::string NewOutputFilePathIn(const std::string& folder, const char* extension) {
     SYSTEMTIME now{};
     ::GetLocalTime(&now);
     LocalTimeFields time{now.wYear, now.wMonth, now.wDay, now.wHour, now.wMinute, now.wSecond};

@@ -20,3 +20,5 @@ std::string OutputFolder(HWND window, bool* made = nullptr, bool create = true);
 // A new file in the output folder named after the local time, with
 // extension ".jpg" or ".mp4"; never the name of a file that exists.
 std::string NewOutputFilePath(HWND window, const char* extension);
+// The same in a given folder.
+std::string NewOutputFilePathIn(const std::string& folder, const char* extension);

@@ -139,3 +139,8 @@ bool Recorder::EndedByItself() {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_recording != nullptr && m_recording->EndedByItself();
 }
+
+bool Recorder::TakeContinuation(std::string* path) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_recording != nullptr && m_recording->TakeContinuation(path);
+}

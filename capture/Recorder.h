@@ -52,6 +52,9 @@ public:
     // Whether the running recording ended without a stop (a write failed or
     // the disk is nearly full); Stop still has to be called.
     bool EndedByItself();
+    // True once after each time the running recording went on in a new file,
+    // with that file's path (RecordingThread::TakeContinuation).
+    bool TakeContinuation(std::string* path = nullptr);
 
     // Volume in percent applied to the sound of the next recording.
     void SetVolume(int32_t percent) { m_volume = percent; }

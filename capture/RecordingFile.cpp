@@ -2,6 +2,7 @@
 
 #include <windows.h>
 
+#include <algorithm>
 #include <cstring>
 
 extern "C" {
@@ -102,6 +103,43 @@ void RecordingFile::Release() {
     m_videoStream = nullptr;
     m_audioStream = nullptr;
     m_headerWritten = false;
+}
+
+bool RecordingFile::OpenLike(const RecordingFile& model, const std::string& path) {
+    const SoundFormat sound = model.m_soundAsked;
+    return Open(path, model.m_width, model.m_height, model.m_frameRate,
+                model.m_withSound ? &sound : nullptr);
+}
+
+int64_t RecordingFile::BytesAtFinish() const {
+    if (!m_headerWritten) {
+        return 0;
+    }
+    // Beyond the media: each sample's entry in its fragment's header and
+    // again in the index, a fragment (with its entries in the fragment
+    // index the trailer writes) per key picture, and the boxes around.
+    constexpr int64_t kPerSample = 48;
+    constexpr int64_t kPerFragment = 512;
+    constexpr int64_t kBoxes = 16 * 1024;
+    return m_headerBytes + m_muxedBytes + kPerSample * (m_videoFrames + m_audioFrames) +
+           kPerFragment * (m_keyPictures + 1) + kBoxes;
+}
+
+void RecordingFile::Discard() {
+    const bool created = m_headerWritten;
+    Release();
+    if (created) {
+        DeleteOutputFile(m_path);
+    }
+    m_journal.Close(true);
+}
+
+int64_t RecordingFile::PictureEndMicros() const {
+    const int64_t last = m_videoTimeline.Last();
+    if (last < 0) {
+        return 0;
+    }
+    return m_startUs + av_rescale(last + m_videoFrameTicks, 1000000, kVideoTimeScale);
 }
 
 int64_t RecordingFile::ReserveBytes() const {
@@ -223,7 +261,16 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
     m_videoFrames = 0;
     m_audioFrames = 0;
     m_writeFailed = false;
+    m_muxedBytes = 0;
+    m_largestPacket = 0;
+    m_keyPictures = 0;
+    m_soundEndUs = kNoSoundEnd;
     frameRate = RecordingFrameRate(frameRate);
+    m_width = width;
+    m_height = height;
+    m_frameRate = frameRate;
+    m_withSound = sound != nullptr;
+    m_soundAsked = sound != nullptr ? *sound : SoundFormat{};
     bool created = false;
     bool opened = width > 0 && height > 0 && width % 2 == 0 && height % 2 == 0 &&
                   avformat_alloc_output_context2(&m_output, nullptr, nullptr, path.c_str()) >= 0 &&
@@ -247,7 +294,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         // Before the first byte: the journal names the file, and the file
         // carries the entry's mark, so that the next start finishes this
         // recording, should it be cut off, and nothing that is not ours.
-        const RecordingJournalEntry entry{NewRecordingId(), path};
+        const RecordingJournalEntry entry{NewRecordingId(), m_path};
         av_dict_set(&m_output->metadata, "comment", RecordingMarkComment(entry.id).c_str(), 0);
         m_journal.Open(entry);
     }
@@ -264,6 +311,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         m_output->flush_packets = 1;
         opened = avformat_write_header(m_output, &options) >= 0;
         av_dict_free(&options);
+        m_headerBytes = opened ? avio_tell(m_output->pb) : 0;
     }
     if (!opened) {
         Release();
@@ -357,6 +405,11 @@ bool RecordingFile::DrainEncoder(AVCodecContext* encoder, AVStream* stream) {
 bool RecordingFile::MuxPacket(AVCodecContext* encoder, AVStream* stream) {
     av_packet_rescale_ts(m_packet, encoder->time_base, stream->time_base);
     m_packet->stream_index = stream->index;
+    m_muxedBytes += m_packet->size;
+    m_largestPacket = std::max<int64_t>(m_largestPacket, m_packet->size);
+    if (stream == m_videoStream && (m_packet->flags & AV_PKT_FLAG_KEY) != 0) {
+        ++m_keyPictures;
+    }
     // The muxer takes the packet's reference. A write error (a full
     // disk, a drive pulled out) loses everything after it: the
     // recording must end.
@@ -469,9 +522,16 @@ bool RecordingFile::WriteAudio(const AVFrame* sound, int64_t readUs) {
         sound->ch_layout.nb_channels != m_audio->ch_layout.nb_channels) {
         return false;
     }
+    // Sound after the end set goes into the next file.
+    int available = sound->nb_samples;
+    if (m_soundEndUs != kNoSoundEnd && readUs > m_soundEndUs) {
+        available -= static_cast<int>(std::min<int64_t>(
+            available, av_rescale(readUs - m_soundEndUs, m_audio->sample_rate, 1000000)));
+        readUs = m_soundEndUs;
+    }
     const AudioTimeline::Placement place =
-        m_audioTimeline.Place(sound->nb_samples, readUs - m_startUs, av_audio_fifo_size(m_fifo));
-    const int count = sound->nb_samples - place.skip;
+        m_audioTimeline.Place(available, readUs - m_startUs, av_audio_fifo_size(m_fifo));
+    const int count = available - place.skip;
     if (count <= 0) {
         return false;
     }

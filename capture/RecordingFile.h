@@ -58,9 +58,16 @@ public:
     // touched: the recording takes the next free name (Path() tells it).
     bool Open(const std::string& path, int width, int height, int frameRate,
               const SoundFormat* sound);
+    // Creates the file at path as Open would, for the size, rate and sound
+    // model was opened with: the next file of a recording.
+    bool OpenLike(const RecordingFile& model, const std::string& path);
     // Sets the MonotonicMicros that is time 0 of the file; pictures and
     // sound from before it are left out.
     void Begin(int64_t startUs) { m_startUs = startUs; }
+    int64_t StartMicros() const { return m_startUs; }
+    // Sets the MonotonicMicros where the file's sound ends: sound captured
+    // after it is left out (the next file has it).
+    void EndSoundAt(int64_t endUs) { m_soundEndUs = endUs; }
 
     bool HasSound() const { return m_audio != nullptr; }
     // The format sound frames must be handed in: the encoder's own.
@@ -93,11 +100,23 @@ public:
     // what about 10 s of it need, at least 64 MB.
     int64_t ReserveBytes() const;
     const std::string& Path() const { return m_path; }
+    // How long the file would be, at most, finished now: the media muxed so
+    // far, its fragment headers, the trailer and the index the finish adds.
+    int64_t BytesAtFinish() const;
+    // The MonotonicMicros where the last picture written ends (one nominal
+    // frame period after it); 0 before the first.
+    int64_t PictureEndMicros() const;
+    // Bytes of the packets muxed so far.
+    int64_t MediaBytes() const { return m_muxedBytes; }
+    // The largest packet muxed so far: what one more picture may add.
+    int64_t LargestPacketBytes() const { return m_largestPacket; }
 
     // What the last Finish left.
     const FinishedRecording& Finished() const { return m_finished; }
     // Frees everything (safe to call twice); the file is not finished.
     void Release();
+    // Frees everything and removes the file: opened, never begun.
+    void Discard();
 
     // The threads x264 encodes each picture on: the machine's cores, 1 to 4.
     static int VideoEncoderThreads();
@@ -133,6 +152,19 @@ private:
     AVAudioFifo* m_fifo = nullptr;
     AVFrame* m_soundFrame = nullptr; // one encoder frame of sound
     int64_t m_startUs = 0;
+    static constexpr int64_t kNoSoundEnd = INT64_MAX;
+    int64_t m_soundEndUs = kNoSoundEnd;
+    // What Open was given, for OpenLike.
+    int m_width = 0;
+    int m_height = 0;
+    int m_frameRate = 0;
+    bool m_withSound = false;
+    SoundFormat m_soundAsked;
+    // For BytesAtFinish: the header, the packets muxed and their key pictures.
+    int64_t m_headerBytes = 0;
+    int64_t m_muxedBytes = 0;
+    int64_t m_largestPacket = 0;
+    int64_t m_keyPictures = 0;
     int64_t m_videoFrameTicks = 0; // one nominal frame period in the video time base
     VideoTimeline m_videoTimeline{90000};
     AudioTimeline m_audioTimeline{48000, 0};

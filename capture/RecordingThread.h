@@ -2,15 +2,21 @@
 // encoding never holds up the preview. Pictures and sound are handed over
 // by reference with the time they were taken; when the encoder falls
 // behind, the oldest waiting pictures are dropped (their time stamps leave
-// no gap in time), never the sound.
+// no gap in time), never the sound. Before a file would outgrow what its
+// volume allows (FAT32: 4 GiB - 1), the recording goes on in a new file,
+// the next picture its first, and the old one is finished meanwhile.
 #pragma once
 
 #include <atomic>
 #include <condition_variable>
 #include <cstdint>
+#include <deque>
+#include <future>
 #include <memory>
 #include <mutex>
+#include <string>
 #include <thread>
+#include <vector>
 
 #include "capture/CaptureQueue.h"
 #include "capture/RecordingFile.h"
@@ -50,6 +56,12 @@ public:
     // file is then finished as far as it was written; Finish still joins.
     bool EndedByItself() const { return m_endedByItself; }
 
+    // True once after each time the recording went on in a new file (the
+    // user-interface thread polls it to say so), with that file's path.
+    bool TakeContinuation(std::string* path = nullptr);
+    // Files the recording has written into so far, 1 before any switch.
+    uint32_t Files() const { return m_files; }
+
     // Pictures encoded, and pictures dropped because the encoder was behind.
     uint64_t WrittenPictures() const { return m_written; }
     uint64_t DroppedPictures() const { return m_queue.Dropped(); }
@@ -72,12 +84,51 @@ private:
         int64_t time = 0;
     };
 
+    // A file of the recording that is no longer written, finished on a
+    // thread of its own.
+    struct Finishing {
+        std::unique_ptr<RecordingFile> file;
+        bool complete = false;
+        std::thread thread;
+    };
+
     bool Push(int kind, const AVFrame* frame, int64_t time);
     void Run();
+    void WriteSound(const Item& item);
+    // Writes the sound held back that was read until untilUs.
+    void WriteHeldSound(int64_t untilUs);
+    // Whether the next picture might take the file past its volume's limit,
+    // less aheadBytes.
+    bool NearLimit(int64_t aheadBytes) const;
+    // Near the limit, makes the next file on a thread of its own (a file
+    // and two encoders take a while to open) and, once it is open or the
+    // limit leaves no more room, goes on in it from atUs on. False (the
+    // recording then ends) when it could not be made.
+    bool FollowLimit(int64_t atUs);
+    void ContinueIn(std::unique_ptr<RecordingFile> next, int64_t atUs);
+    // Waits for a next file still being made, and removes it unused.
+    void DropNextFile();
+    // Hands the previous file to a thread that finishes it.
+    void RetirePrevious();
     // Looks at the free space at most once a second (nextCheckUs).
     bool OutOfRoom(int64_t& nextCheckUs) const;
 
     std::unique_ptr<RecordingFile> m_file;
+    // The file before the last switch: it takes the sound captured before
+    // m_switchUs, which comes later than the picture that began the next.
+    std::unique_ptr<RecordingFile> m_previous;
+    int64_t m_switchUs = 0;
+    int64_t m_largestFile = -1; // on m_file's volume; -1: no limit
+    std::vector<std::unique_ptr<Finishing>> m_finishing;
+    std::future<std::unique_ptr<RecordingFile>> m_opening; // the next file, being made
+    // Sound held back from the moment the next file is being made until the
+    // pictures of its moment have come, oldest first.
+    std::deque<Item> m_heldSound;
+    int64_t m_lastSoundUs = INT64_MIN; // read time of the last sound in m_file
+    std::atomic<uint32_t> m_files{1};
+    std::atomic<bool> m_continued{false};
+    std::mutex m_pathLock; // guards m_continuedPath
+    std::string m_continuedPath;
     bool m_hasSound = false;
     SoundFormat m_sound;
     CaptureQueue<Item> m_queue;

@@ -5,6 +5,8 @@
 #include <algorithm>
 #include <atomic>
 
+#include "capture/SimulatedDisk.h"
+
 namespace {
 
 // ReadFile and WriteFile take a DWORD count; larger requests go in pieces.
@@ -56,6 +58,11 @@ bool Win32RandomAccessFile::ReadAt(uint64_t offset, void* buffer, size_t size) {
 }
 
 bool Win32RandomAccessFile::WriteAt(uint64_t offset, const void* data, size_t size) {
+    WaitOutSimulatedStall();
+    if (!FitsSimulatedFileSizeLimit(offset + size)) {
+        ::SetLastError(ERROR_FILE_TOO_LARGE);
+        return false;
+    }
     const auto* in = static_cast<const unsigned char*>(data);
     while (size > 0) {
         const DWORD piece = static_cast<DWORD>(std::min(size, kMaxPiece));
@@ -85,7 +92,10 @@ bool Win32RandomAccessFile::Flush() {
     if (slow > 0) {
         Sleep(slow);
     }
-    return FlushFileBuffers(m_handle) != FALSE;
+    WaitOutSimulatedStall();
+    const bool flushed = FlushFileBuffers(m_handle) != FALSE;
+    NoteSimulatedFlush();
+    return flushed;
 }
 
 void Win32RandomAccessFile::SimulateSlowFlush(unsigned milliseconds) {

@@ -94,6 +94,9 @@ set(ORVANA_WIN32_SOURCES
     capture/MonotonicClock.cpp
     capture/RecordingFile.cpp
     capture/Win32RandomAccessFile.cpp
+    capture/WriteBehindFile.cpp
+    capture/SimulatedDisk.cpp
+    capture/VolumeFileLimit.cpp
     capture/Recorder.cpp
     capture/RecordingThread.cpp
     capture/RecordingJournal.cpp
