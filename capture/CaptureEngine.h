@@ -73,6 +73,9 @@ public:
     // disk is nearly full); the user interface then stops it as the user
     // would.
     bool RecordingEndedByItself();
+    // Why the running recording has no sound (the microphone refused to
+    // start or was lost); None while it has, or when no recording runs.
+    MicrophoneProblem WhyNoSound() { return m_recorder.WhyNoSound(); }
     // Makes a new time-stamped JPEG file; the next decoded picture goes into
     // it. False when the file cannot be made.
     bool TakePhoto();

@@ -139,3 +139,7 @@ bool Recorder::EndedByItself() {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_recording != nullptr && m_recording->EndedByItself();
 }
+
+MicrophoneProblem Recorder::WhyNoSound() {
+    return MicrophoneProblem::None;
+}

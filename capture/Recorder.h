@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "capture/AudioInput.h"
+#include "capture/MicrophoneProblem.h"
 #include "capture/RecordingFile.h"
 #include "capture/RecordingThread.h"
 
@@ -52,6 +53,11 @@ public:
     // Whether the running recording ended without a stop (a write failed or
     // the disk is nearly full); Stop still has to be called.
     bool EndedByItself();
+
+    // Why the running recording has no sound from its microphone; None while
+    // it has, when it was started without a microphone, and when none runs.
+    // Any thread (the window polls it).
+    MicrophoneProblem WhyNoSound();
 
     // Volume in percent applied to the sound of the next recording.
     void SetVolume(int32_t percent) { m_volume = percent; }

@@ -38,6 +38,7 @@ set(ORVANA_NEUTRAL_SOURCES
     capture/PictureConversion.cpp
     capture/OutputNaming.cpp
     capture/RecordingClock.cpp
+    capture/MicrophoneProblem.cpp
     preview/PreviewFit.cpp
     preview/SurfaceCopy.cpp
     preview/DrawingGate.cpp
