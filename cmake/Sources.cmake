@@ -81,6 +81,7 @@ set(ORVANA_WIN32_SOURCES
     Core/CameraProperties.cpp
     Core/MediaTypes.cpp
     Core/OrvanaAudio.cpp
+    Core/MicrophoneStartCheck.cpp
     Core/EndpointVolume.cpp
     capture/CaptureEngine.cpp
     capture/MediaPipeline.cpp
