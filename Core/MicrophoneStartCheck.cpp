@@ -32,8 +32,8 @@ ComPtr<IPin> FirstPin(IBaseFilter* filter, PIN_DIRECTION wanted) {
 HRESULT RunAlone(IBaseFilter* microphone) {
     ComPtr<IGraphBuilder> graph;
     ComPtr<IBaseFilter> renderer;
-    HRESULT result = ::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER,
-                                        IID_PPV_ARGS(&graph));
+    HRESULT result =
+        ::CoCreateInstance(CLSID_FilterGraph, nullptr, CLSCTX_INPROC_SERVER, IID_PPV_ARGS(&graph));
     if (SUCCEEDED(result)) {
         result = ::CoCreateInstance(kNullRenderer, nullptr, CLSCTX_INPROC_SERVER,
                                     IID_PPV_ARGS(&renderer));

@@ -2,12 +2,12 @@
 
 namespace {
 
-constexpr uint32_t kAccessDenied = 0x80070005;        // E_ACCESSDENIED: the privacy settings
-constexpr uint32_t kNoSystemResources = 0x800705AA;   // ERROR_NO_SYSTEM_RESOURCES
-constexpr uint32_t kGeneralFailure = 0x8007001F;      // ERROR_GEN_FAILURE
-constexpr uint32_t kBusy = 0x800700AA;                // ERROR_BUSY
-constexpr uint32_t kSharingViolation = 0x80070020;    // ERROR_SHARING_VIOLATION
-constexpr uint32_t kAudioDeviceInUse = 0x8889000A;    // AUDCLNT_E_DEVICE_IN_USE
+constexpr uint32_t kAccessDenied = 0x80070005;      // E_ACCESSDENIED: the privacy settings
+constexpr uint32_t kNoSystemResources = 0x800705AA; // ERROR_NO_SYSTEM_RESOURCES
+constexpr uint32_t kGeneralFailure = 0x8007001F;    // ERROR_GEN_FAILURE
+constexpr uint32_t kBusy = 0x800700AA;              // ERROR_BUSY
+constexpr uint32_t kSharingViolation = 0x80070020;  // ERROR_SHARING_VIOLATION
+constexpr uint32_t kAudioDeviceInUse = 0x8889000A;  // AUDCLNT_E_DEVICE_IN_USE
 
 } // namespace
 

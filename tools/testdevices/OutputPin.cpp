@@ -22,8 +22,8 @@ namespace {
 long AudioBufferBytes(const AM_MEDIA_TYPE& type, long milliseconds) {
     const auto* wave = reinterpret_cast<const WAVEFORMATEX*>(type.pbFormat);
     const long block = std::max<long>(1, wave->nBlockAlign);
-    const long bytes = static_cast<long>(static_cast<int64_t>(wave->nAvgBytesPerSec) *
-                                         milliseconds / 1000);
+    const long bytes =
+        static_cast<long>(static_cast<int64_t>(wave->nAvgBytesPerSec) * milliseconds / 1000);
     return std::max<long>(block, bytes / block * block);
 }
 
@@ -580,9 +580,9 @@ void OutputPin::StreamLoop() {
     ALLOCATOR_PROPERTIES properties = {};
     allocator_->GetProperties(&properties);
     // A sound card fills buffers of the length asked for, whatever the allocator rounded to.
-    const long bufferSize =
-        audio_ ? std::min(properties.cbBuffer, BufferSizeFor(connectedType_.Get()))
-               : properties.cbBuffer;
+    const long bufferSize = audio_
+                                ? std::min(properties.cbBuffer, BufferSizeFor(connectedType_.Get()))
+                                : properties.cbBuffer;
     const bool started = source && source->Start(connectedType_.Get(), bufferSize);
     RunState run;
     run.frequency = CounterFrequency();
@@ -669,8 +669,8 @@ bool OutputPin::WaitForSlot(RunState& run, SampleSource& source, REFERENCE_TIME 
         if (run.nextAudioTime >= 0 && caughtUp > run.slot)
             run.nextAudioTime += static_cast<REFERENCE_TIME>(caughtUp - run.slot) * interval;
         run.slot = caughtUp;
-        due = run.origin +
-              static_cast<LONGLONG>((static_cast<double>(run.slot) + lead) * slotTicks);
+        due =
+            run.origin + static_cast<LONGLONG>((static_cast<double>(run.slot) + lead) * slotTicks);
     }
     if (due > now && !WaitInterruptible(static_cast<DWORD>((due - now) * 1000 / frequency)))
         return false;
