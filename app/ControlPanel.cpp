@@ -65,6 +65,47 @@ void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
     if (timerId == CameraMonitor::kTimer) {
         m_monitor.Check();
         FollowRecording();
+        TellAboutRecording();
+    }
+}
+
+namespace {
+
+const char* SoundNotice(MicrophoneProblem problem) {
+    switch (problem) {
+    case MicrophoneProblem::Denied:
+        return ControlNames::Notice::kNoSoundDenied;
+    case MicrophoneProblem::InUse:
+        return ControlNames::Notice::kNoSoundInUse;
+    case MicrophoneProblem::Lost:
+        return ControlNames::Notice::kNoSoundLost;
+    case MicrophoneProblem::Failed:
+        return ControlNames::Notice::kNoSoundFailed;
+    case MicrophoneProblem::None:
+        break;
+    }
+    return nullptr;
+}
+
+} // namespace
+
+void ControlPanel::TellAboutRecording() {
+    if (!m_engine.IsRecording()) {
+        return;
+    }
+    if (m_engine.TakeRecordingContinuation()) {
+        m_notices.Show(ControlNames::Notice::kRecordingContinues);
+    }
+    const MicrophoneProblem problem = m_engine.WhyNoSound();
+    if (problem == m_soundProblem) {
+        return;
+    }
+    const char* said = SoundNotice(m_soundProblem);
+    m_soundProblem = problem;
+    if (const char* key = SoundNotice(problem)) {
+        m_notices.Show(key);
+    } else if (said != nullptr && m_notices.Shown() == said) {
+        m_notices.Clear();
     }
 }
 

@@ -24,6 +24,7 @@
 #include "app/Notices.h"
 #include "app/PropertyPanel.h"
 #include "app/RecordingBar.h"
+#include "capture/MicrophoneProblem.h"
 #include "ui/NotifyEvent.h"
 
 namespace Ui {
@@ -85,6 +86,10 @@ private:
 
     // The machine stays awake exactly while a recording runs.
     void FollowRecording();
+    // While a recording runs: says when it went on in a new file, and why it
+    // has no sound. What was said stays after the stop, until the next
+    // recording has its sound.
+    void TellAboutRecording();
 
     CameraRegistry& m_registry;
     CaptureEngine& m_engine;
@@ -99,4 +104,5 @@ private:
     Notices m_notices;
     CameraMonitor m_monitor;
     IdleSleepBlock m_awake;
+    MicrophoneProblem m_soundProblem = MicrophoneProblem::None;
 };

@@ -13,7 +13,11 @@ extern "C" {
 #include <libavfilter/buffersrc.h>
 #include <libavformat/avformat.h>
 #include <libavutil/channel_layout.h>
+#include <libavutil/dict.h>
+#include <libavutil/samplefmt.h>
 }
+
+#include <algorithm>
 
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFile.h"
@@ -35,6 +39,20 @@ constexpr int64_t kClockWindowUs = 3000000;
 constexpr int kMostStretchDivisor = 50;
 // Frames held back while more keep waiting (a second of 20 ms buffers).
 constexpr size_t kMostWaiting = 50;
+// The device buffer asked for. Without it FFmpeg leaves the device's own,
+// about 500 ms on real microphones: sound then arrives in half seconds, and
+// the last one is still in the device when a recording stops.
+constexpr int kDeviceBufferMs = 20;
+// At the end, how long the sound up to the stop is waited for beyond the
+// longest packet the device handed over (a device that ignored the buffer
+// asked for hands over its own): the handing over and the reading, on a busy
+// machine. Before any packet came, a real microphone's own buffer is assumed.
+constexpr int64_t kEndSlackUs = 250000;
+constexpr int64_t kUnknownBufferUs = 500000;
+constexpr int64_t kLongestBufferUs = 2000000;
+// Silence standing in for a lost microphone is handed over in pieces of at
+// most a tenth of a second.
+constexpr int kSilenceDivisor = 10;
 
 std::string LayoutName(int channels) {
     AVChannelLayout layout{};
@@ -69,7 +87,11 @@ bool AudioInput::Open(const std::wstring& microphoneName) {
     // lets the thread notice a stop during a stall.
     m_input->flags |= AVFMT_FLAG_NONBLOCK;
     const std::string url = "audio=" + name;
-    if (avformat_open_input(&m_input, url.c_str(), dshow, nullptr) < 0) {
+    AVDictionary* options = nullptr;
+    av_dict_set_int(&options, "audio_buffer_size", kDeviceBufferMs, 0);
+    const int opened = avformat_open_input(&m_input, url.c_str(), dshow, &options);
+    av_dict_free(&options);
+    if (opened < 0) {
         m_input = nullptr; // freed by the failed open
         Close();
         return false;
@@ -159,13 +181,62 @@ bool AudioInput::Start(const SoundFormat& target, int volumePercent, FrameCallba
     }
     m_callback = std::move(callback);
     m_clock = SoundCaptureClock(kClockWindowUs);
+    m_target = target;
+    m_deliveredUntilUs = kNothingYet;
+    m_longestPacketUs = 0;
+    m_endDeadlineUs = kNothingYet;
+    m_silenceSinceUs = kNothingYet;
+    m_silenceSamples = 0;
+    m_lost = false;
+    m_ended = nullptr;
+    m_endAtUs = kNothingYet;
     m_stop = false;
     m_thread = std::thread([this] { ReadLoop(); });
     return true;
 }
 
+void AudioInput::EndAt(int64_t stopUs, std::function<void()> ended) {
+    if (!m_thread.joinable() || m_endAtUs != kNothingYet) {
+        if (ended) {
+            ended();
+        }
+        return;
+    }
+    // The thread reads the callback only once it sees the moment.
+    m_ended = std::move(ended);
+    m_endAtUs = stopUs;
+}
+
+bool AudioInput::EndReached() {
+    const int64_t endAt = m_endAtUs;
+    if (endAt == kNothingYet) {
+        return false;
+    }
+    if (m_endDeadlineUs == kNothingYet) {
+        const int64_t buffer = m_longestPacketUs > 0 ? m_longestPacketUs : kUnknownBufferUs;
+        m_endDeadlineUs = endAt + std::min(buffer, kLongestBufferUs) + kEndSlackUs;
+    }
+    if (m_lost) {
+        DeliverSilence();
+    }
+    if (m_deliveredUntilUs != kNothingYet && m_deliveredUntilUs >= endAt) {
+        return true;
+    }
+    if (MonotonicMicros() >= m_endDeadlineUs) {
+        // A device that stalled: what it gave is kept, the rest is not waited for.
+        DeliverWaiting();
+        return true;
+    }
+    return false;
+}
+
 void AudioInput::ReadLoop() {
-    while (!m_stop) {
+    while (!m_stop && !EndReached()) {
+        if (m_lost) {
+            DeliverSilence();
+            ::Sleep(kPollMs);
+            continue;
+        }
         const int read = av_read_frame(m_input, m_packet);
         if (read == AVERROR(EAGAIN)) {
             if (m_waiting.empty()) {
@@ -176,13 +247,14 @@ void AudioInput::ReadLoop() {
             continue;
         }
         if (read < 0) {
-            // The device is gone or has ended: nothing more will come, and
-            // asking again would only spin. The recording goes on silent
-            // after what was read.
+            // The device is gone (FFmpeg saw EC_DEVICE_LOST) or has ended:
+            // nothing more will come, and asking again would only spin. The
+            // recording goes on with silence after what was read.
             if (!m_waiting.empty()) {
                 DeliverWaiting();
             }
-            break;
+            m_lost = true;
+            continue;
         }
         const int64_t readUs = MonotonicMicros();
         // The device's own stamp of the packet (DirectShow's sample time).
@@ -199,6 +271,12 @@ void AudioInput::ReadLoop() {
             DeliverWaiting();
         }
     }
+    if (m_endAtUs != kNothingYet) {
+        std::function<void()> ended = std::move(m_ended);
+        if (ended) {
+            ended();
+        }
+    }
 }
 
 void AudioInput::Decode(int64_t deviceUs, int64_t readUs) {
@@ -210,6 +288,7 @@ void AudioInput::Decode(int64_t deviceUs, int64_t readUs) {
         }
         const int64_t durationUs =
             av_rescale(m_decoded->nb_samples, 1000000, m_format.sampleRate);
+        m_longestPacketUs = std::max(m_longestPacketUs, durationUs);
         const int64_t placeUs = m_clock.Observe(deviceUs, durationUs, readUs);
         if (deviceUs != SoundCaptureClock::kNoStamp) {
             deviceUs += durationUs; // a second frame of the packet follows the first
@@ -246,11 +325,73 @@ void AudioInput::DeliverWaiting() {
             const int64_t capturedUs =
                 av_rescale_q(filtered->pts + filtered->nb_samples, sinkBase,
                              AVRational{1, 1000000});
-            // The callback owns the frame from here on, queued or not.
-            m_callback(m_stream, filtered, capturedUs);
+            Deliver(filtered, capturedUs);
         }
     }
     m_waiting.clear();
+}
+
+void AudioInput::Deliver(AVFrame* frame, int64_t capturedUs) {
+    if (m_deliveredUntilUs == kNothingYet || capturedUs > m_deliveredUntilUs) {
+        m_deliveredUntilUs = capturedUs;
+    }
+    const int64_t endAt = m_endAtUs;
+    const int rate = frame->sample_rate > 0 ? frame->sample_rate : m_target.sampleRate;
+    if (endAt != kNothingYet && capturedUs > endAt && rate > 0) {
+        // Sound from after the stop is not the recording's.
+        const int64_t startUs = capturedUs - av_rescale(frame->nb_samples, 1000000, rate);
+        const int64_t keep = startUs < endAt ? av_rescale(endAt - startUs, rate, 1000000) : 0;
+        if (keep <= 0) {
+            av_frame_free(&frame);
+            return;
+        }
+        frame->nb_samples = static_cast<int>(std::min<int64_t>(keep, frame->nb_samples));
+        capturedUs = startUs + av_rescale(frame->nb_samples, 1000000, rate);
+    }
+    // The callback owns the frame from here on, queued or not.
+    m_callback(m_stream, frame, capturedUs);
+}
+
+void AudioInput::DeliverSilence() {
+    const int rate = m_target.sampleRate;
+    const int channels = m_target.channels;
+    const auto format = static_cast<AVSampleFormat>(m_target.sampleFormat);
+    if (rate <= 0 || channels <= 0 || format == AV_SAMPLE_FMT_NONE) {
+        return;
+    }
+    int64_t untilUs = MonotonicMicros();
+    const int64_t endAt = m_endAtUs;
+    if (endAt != kNothingYet && endAt < untilUs) {
+        untilUs = endAt;
+    }
+    if (m_silenceSinceUs == kNothingYet) {
+        // From where the microphone's sound ended, or from now when it gave none.
+        m_silenceSinceUs = m_deliveredUntilUs != kNothingYet ? m_deliveredUntilUs : untilUs;
+        m_silenceSamples = 0;
+    }
+    // Counted in samples from one moment, so that the pieces add up exactly.
+    const int64_t due = av_rescale(untilUs - m_silenceSinceUs, rate, 1000000);
+    while (m_silenceSamples < due) {
+        const int count = static_cast<int>(
+            std::min<int64_t>(due - m_silenceSamples, std::max(1, rate / kSilenceDivisor)));
+        AVFrame* silence = av_frame_alloc();
+        if (silence == nullptr) {
+            return;
+        }
+        silence->format = format;
+        silence->sample_rate = rate;
+        silence->nb_samples = count;
+        av_channel_layout_default(&silence->ch_layout, channels);
+        if (av_frame_get_buffer(silence, 0) < 0 ||
+            av_samples_set_silence(silence->extended_data, 0, count, channels, format) < 0) {
+            av_frame_free(&silence);
+            return;
+        }
+        m_silenceSamples += count;
+        const int64_t endUs = m_silenceSinceUs + av_rescale(m_silenceSamples, 1000000, rate);
+        m_deliveredUntilUs = endUs;
+        m_callback(m_stream, silence, endUs);
+    }
 }
 
 void AudioInput::FreeWaiting() {
@@ -267,6 +408,9 @@ void AudioInput::Close() {
     }
     FreeWaiting();
     m_callback = nullptr;
+    m_ended = nullptr;
+    m_endAtUs = kNothingYet;
+    m_lost = false;
     avfilter_graph_free(&m_graph);
     m_source = nullptr;
     m_sink = nullptr;

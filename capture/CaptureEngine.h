@@ -77,6 +77,9 @@ public:
     // (its file reached what its volume allows), with that file's path: the
     // user interface polls it to say so.
     bool TakeRecordingContinuation(std::string* path = nullptr);
+    // Why the running recording has no sound (the microphone refused to
+    // start or was lost); None while it has, or when no recording runs.
+    MicrophoneProblem WhyNoSound() { return m_recorder.WhyNoSound(); }
     // Makes a new time-stamped JPEG file; the next decoded picture goes into
     // it. False when the file cannot be made.
     bool TakePhoto();

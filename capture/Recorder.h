@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "capture/AudioInput.h"
+#include "capture/MicrophoneProblem.h"
 #include "capture/RecordingFile.h"
 #include "capture/RecordingThread.h"
 
@@ -27,7 +28,8 @@ public:
     Recorder& operator=(const Recorder&) = delete;
 
     // Opens the microphone of that name (none when empty or when it does not
-    // open: the file then has no sound) and the file for a width x height
+    // open: the file then has no sound track, and WhyNoSound tells why once
+    // the recording runs) and the file for a width x height
     // recording. Slow, and holds no lock: the preview goes on meanwhile.
     // False, with nothing left open, when the file cannot be made. A running
     // recording is stopped first.
@@ -41,9 +43,11 @@ public:
     // Hands a picture that arrived at arrivalUs (MonotonicMicros) to the
     // running recording; false when none runs or it could not be referenced.
     bool PushPicture(const AVFrame* picture, int64_t arrivalUs);
-    // Ends the microphone's thread and lets the recording's own thread drain
-    // the encoders, write the trailer and finish the file in place; returns
-    // without waiting for that (a new recording may start meanwhile).
+    // Lets the microphone hand over its sound up to now (what is still in
+    // the device's buffer comes a little later), then the recording's own
+    // thread drain the encoders, write the trailer and finish the file in
+    // place; returns without waiting for either (a new recording may start
+    // meanwhile).
     void Stop();
     // Waits up to timeoutMs for the files of stopped recordings to be
     // finished, and joins their threads; true when none is left finishing.
@@ -55,6 +59,11 @@ public:
     // True once after each time the running recording went on in a new file,
     // with that file's path (RecordingThread::TakeContinuation).
     bool TakeContinuation(std::string* path = nullptr);
+
+    // Why the running recording has no sound from its microphone; None while
+    // it has, when it was started without a microphone, and when none runs.
+    // Any thread (the window polls it).
+    MicrophoneProblem WhyNoSound();
 
     // Volume in percent applied to the sound of the next recording.
     void SetVolume(int32_t percent) { m_volume = percent; }
@@ -78,15 +87,28 @@ private:
     // Between Open and Begin (the starting thread only).
     std::unique_ptr<RecordingFile> m_openedFile;
     std::unique_ptr<AudioInput> m_openedMicrophone;
+    MicrophoneProblem m_openedProblem = MicrophoneProblem::None;
+    int64_t m_openedFramePeriodUs = 0;
 
-    std::mutex m_lock; // guards the two below
+    std::mutex m_lock; // guards the three below
     std::unique_ptr<RecordingThread> m_recording;
-    // Feeds m_recording; joined before that recording ends.
+    // Feeds m_recording; ends it once its sound up to the stop is in.
     std::unique_ptr<AudioInput> m_microphone;
+    MicrophoneProblem m_problem = MicrophoneProblem::None; // of m_recording's start
+    // Arrival of the last picture handed to m_recording (-1: none yet), and
+    // how long a picture lasts in its file: where its pictures end.
+    int64_t m_lastPictureUs = -1;
+    int64_t m_framePeriodUs = 0;
 
+    // A stopped recording, and the microphone that ends it once the sound up
+    // to the stop is handed over (none: it was ended at the stop).
+    struct Finishing {
+        std::unique_ptr<RecordingThread> file;
+        std::unique_ptr<AudioInput> microphone;
+    };
     std::mutex m_finishingLock; // guards the two below
     // Stopped recordings whose threads still finish their files, oldest first.
-    std::vector<std::unique_ptr<RecordingThread>> m_finishing;
+    std::vector<Finishing> m_finishing;
     FinishedRecording m_lastFinished;
     std::atomic<uint64_t> m_lastPictures{0};
     std::atomic<uint64_t> m_lastDropped{0};

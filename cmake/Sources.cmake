@@ -42,6 +42,7 @@ set(ORVANA_NEUTRAL_SOURCES
     capture/PictureConversion.cpp
     capture/OutputNaming.cpp
     capture/RecordingClock.cpp
+    capture/MicrophoneProblem.cpp
     preview/PreviewFit.cpp
     preview/SurfaceCopy.cpp
     preview/DrawingGate.cpp
@@ -86,6 +87,7 @@ set(ORVANA_WIN32_SOURCES
     Core/CameraProperties.cpp
     Core/MediaTypes.cpp
     Core/OrvanaAudio.cpp
+    Core/MicrophoneStartCheck.cpp
     Core/EndpointVolume.cpp
     capture/CaptureEngine.cpp
     capture/MediaPipeline.cpp

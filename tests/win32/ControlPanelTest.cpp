@@ -23,6 +23,7 @@
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFile.h"
 #include "capture/OutputFolder.h"
+#include "capture/SimulatedDisk.h"
 #include "settings/SettingsFile.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
@@ -962,3 +963,39 @@ TEST_F(ControlPanelShutdown, TheEndOfTheSessionFinishesTheRunningRecordingFirst)
 const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new MediaTestEnvironment());
 
 } // namespace
+
+// What a recording lacks, or where it went on, is said in the window while
+// it records, and stays said after the stop until the next one has its sound.
+TEST_F(ControlPanelTest, TheWindowSaysWhyARecordingHasNoSoundAndWhereItGoesOn) {
+    Configuration denied = ThreeCameras();
+    denied.microphones[0].startError = E_ACCESSDENIED;
+    ArriveAnew(denied);
+    CaptureEngine& engine = CaptureEngine::Instance();
+    const std::set<std::string> before = Recordings();
+    SimulateFileSizeLimit(150 * 1024);
+    PressRecord();
+    ASSERT_TRUE(engine.IsRecording());
+    EXPECT_TRUE(WaitFor([] {
+        return Panel().GetNotices().Shown() == ControlNames::Notice::kNoSoundDenied;
+    })) << "shown: " << Panel().GetNotices().Shown();
+    EXPECT_TRUE(WaitFor([] {
+        return Panel().GetNotices().Shown() == ControlNames::Notice::kRecordingContinues;
+    }, 20000)) << "a recording that went on in a new file: shown " << Panel().GetNotices().Shown();
+    SimulateFileSizeLimit(-1);
+    PressRecord();
+    ASSERT_FALSE(engine.IsRecording());
+    EXPECT_EQ(Panel().GetNotices().Shown(), ControlNames::Notice::kRecordingContinues)
+        << "still said after the stop";
+    engine.WaitForFinishedRecordings(5000);
+    for (const std::string& path : Recordings()) {
+        if (before.count(path) == 0) {
+            ::DeleteFileA(path.c_str());
+        }
+    }
+
+    ArriveAnew(ThreeCameras());
+    PressRecord();
+    EXPECT_TRUE(WaitFor([] { return Panel().GetNotices().Shown().empty(); }))
+        << "a recording with its sound takes the words away: " << Panel().GetNotices().Shown();
+    PressRecord();
+}

@@ -453,6 +453,115 @@ TEST_F(MicrophoneClock, Slow) {
     RecordAndCompare(-1);
 }
 
+// Real microphones as the recording meets them: sound handed over in half
+// seconds, a microphone that will not start (Windows' privacy settings,
+// another program holding it) and one pulled out while it records.
+class Microphone : public Recording {
+protected:
+    // The synthetic devices as OpenDevices leaves them, the microphone changed.
+    static void ChangeMicrophone(void (*change)(TestDevices::MicrophoneConfig&)) {
+        TestDevices::Configuration configuration = TestDevices::LoadConfiguration();
+        ASSERT_EQ(configuration.microphones.size(), 1u);
+        change(configuration.microphones[0]);
+        ASSERT_TRUE(TestDevices::SaveConfiguration(configuration));
+    }
+
+    struct Ends {
+        double pictures = 0; // where the pictures end
+        double sound = 0;    // where the sound track ends
+        double tone = 0;     // where the microphone's own sound ends in it
+    };
+    static Ends EndsOf(const std::string& name) {
+        const std::vector<Fields> streams = MediaProbe::Streams(name);
+        Ends ends;
+        if (streams.size() != 2u) {
+            ADD_FAILURE() << name << " has " << streams.size() << " streams";
+            return ends;
+        }
+        ends.pictures = Number(streams[0], "start_time") + Number(streams[0], "duration");
+        ends.sound = Number(streams[1], "start_time") + Number(streams[1], "duration");
+        ends.tone = ends.sound - MediaProbe::TrailingSilence(name);
+        return ends;
+    }
+};
+
+// A microphone that hands its sound over in 500 ms buffers (as real ones do
+// unless asked for shorter ones) still has its sound up to the stop in the
+// file: the sound the user heard last is not cut off.
+TEST_F(Microphone, SoundUpToTheStopReachesTheFile) {
+    OpenDevices();
+    ChangeMicrophone([](TestDevices::MicrophoneConfig& microphone) { microphone.bufferMs = 500; });
+    for (const char* name : {"last-words-1.mp4", "last-words-2.mp4"}) {
+        SCOPED_TRACE(name);
+        Record(name, 2500);
+        const Ends ends = EndsOf(name);
+        std::printf("microphone of 500 ms buffers: pictures end at %.3f s, sound at %.3f s, "
+                    "the microphone's sound at %.3f s\n",
+                    ends.pictures, ends.sound, ends.tone);
+        EXPECT_NEAR(ends.tone, ends.pictures, 0.06);
+        EXPECT_NEAR(ends.sound, ends.pictures, 0.06);
+    }
+}
+
+// A microphone that refuses to start: the recording goes on with its
+// pictures and no sound track (as with no microphone at all), and says why
+// while it runs; the next recording after the cause went away has sound.
+TEST_F(Microphone, ThatWillNotStartLeavesPicturesAndSaysWhy) {
+    OpenDevices();
+    CaptureEngine& engine = Engine();
+    EXPECT_EQ(engine.WhyNoSound(), MicrophoneProblem::None) << "no recording runs";
+    struct Case {
+        HRESULT startError;
+        MicrophoneProblem problem;
+        const char* name;
+    };
+    static Case current{};
+    for (const Case& refusal :
+         {Case{E_ACCESSDENIED, MicrophoneProblem::Denied, "denied.mp4"},
+          Case{HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES), MicrophoneProblem::InUse,
+               "in-use.mp4"},
+          Case{HRESULT_FROM_WIN32(ERROR_GEN_FAILURE), MicrophoneProblem::InUse, "held.mp4"},
+          Case{E_UNEXPECTED, MicrophoneProblem::Failed, "failed.mp4"},
+          Case{S_OK, MicrophoneProblem::None, "freed.mp4"}}) {
+        SCOPED_TRACE(refusal.name);
+        current = refusal;
+        ChangeMicrophone([](TestDevices::MicrophoneConfig& microphone) {
+            microphone.startError = current.startError;
+        });
+        const Recorded recorded = Record(refusal.name, 1500, [](CaptureEngine& running) {
+            EXPECT_TRUE(running.IsRecording());
+            EXPECT_EQ(running.WhyNoSound(), current.problem);
+        });
+        EXPECT_EQ(engine.WhyNoSound(), MicrophoneProblem::None) << "after the stop";
+        const std::vector<Fields> streams = MediaProbe::Streams(refusal.name);
+        ASSERT_EQ(streams.size(), refusal.startError == S_OK ? 2u : 1u);
+        EXPECT_TRUE(VideoAsRecorded(refusal.name, streams[0], recorded));
+    }
+}
+
+// A microphone pulled out while it records: the pictures go on, the sound
+// track goes on silent to their end (a whole track, as players and editors
+// expect), and the recording says why there is no sound.
+TEST_F(Microphone, LostWhileRecordingGoesOnSilentToTheEnd) {
+    OpenDevices();
+    const Recorded recorded = Record("lost.mp4", 4000, [](CaptureEngine& running) {
+        EXPECT_EQ(running.WhyNoSound(), MicrophoneProblem::None);
+        ASSERT_TRUE(TestDevices::Unplug(TestDevices::kDefaultMicrophonePath, false));
+        EXPECT_TRUE(WaitFor([&] { return running.WhyNoSound() == MicrophoneProblem::Lost; }));
+    });
+    EXPECT_EQ(Engine().WhyNoSound(), MicrophoneProblem::None) << "after the stop";
+    const std::vector<Fields> streams = MediaProbe::Streams("lost.mp4");
+    ASSERT_EQ(streams.size(), 2u);
+    EXPECT_TRUE(VideoAsRecorded("lost.mp4", streams[0], recorded));
+    const Ends ends = EndsOf("lost.mp4");
+    EXPECT_NEAR(ends.sound, ends.pictures, 0.06);
+    // Its last second is silence; what came before the loss is the tone.
+    EXPECT_GE(MediaProbe::TrailingSilence("lost.mp4"), 0.95);
+    const double volume = MediaProbe::MeanVolume("lost.mp4");
+    EXPECT_GT(volume, -40.0);
+    EXPECT_LT(volume, -15.0);
+}
+
 // FFmpeg's device string ends a name at a ":"; such a microphone is opened
 // by its alternative name and the recording has its sound.
 TEST_F(Recording, MicrophoneWithAColonInItsNameIsRecorded) {

@@ -81,17 +81,24 @@ MicrophoneConfig ReadMicrophone(const RegistryKey& key) {
     key.ReadString(L"DevicePath", microphone.devicePath);
     microphone.plugged = ReadFlag(key, L"Plugged", true);
     std::wstring text;
-    int rate = 0, channels = 0, tone = 0, ppm = 0;
-    // The clock offset came later: stores without it have the exact clock.
+    int rate = 0, channels = 0, tone = 0, ppm = 0, bufferMs = 0;
+    unsigned long startError = 0;
+    // The clock offset, buffer length and start error came later: stores without them have
+    // the defaults.
     const int read = key.ReadString(L"Audio", text)
-                         ? swscanf(text.c_str(), L"%d %d %d %d", &rate, &channels, &tone, &ppm)
+                         ? swscanf(text.c_str(), L"%d %d %d %d %d %lu", &rate, &channels, &tone,
+                                   &ppm, &bufferMs, &startError)
                          : 0;
     if (read >= 3) {
         microphone.sampleRate = rate;
         microphone.channels = channels;
         microphone.toneHz = tone;
-        microphone.clockPpm = read == 4 ? ppm : 0;
+        microphone.clockPpm = read >= 4 ? ppm : 0;
     }
+    if (read >= 5)
+        microphone.bufferMs = bufferMs;
+    if (read >= 6)
+        microphone.startError = static_cast<HRESULT>(startError);
     if (key.ReadString(L"Faults", text))
         ParseFaultsText(text, microphone.faults);
     return microphone;
@@ -125,9 +132,10 @@ bool WriteCamera(RegistryKey& key, const CameraConfig& camera) {
 }
 
 bool WriteMicrophone(RegistryKey& key, const MicrophoneConfig& microphone) {
-    wchar_t audio[64];
-    swprintf(audio, 64, L"%d %d %d %d", microphone.sampleRate, microphone.channels,
-             microphone.toneHz, microphone.clockPpm);
+    wchar_t audio[96];
+    swprintf(audio, 96, L"%d %d %d %d %d %lu", microphone.sampleRate, microphone.channels,
+             microphone.toneHz, microphone.clockPpm, microphone.bufferMs,
+             static_cast<unsigned long>(microphone.startError));
     return key.WriteString(L"Name", microphone.name) &&
            key.WriteString(L"DevicePath", microphone.devicePath) &&
            key.WriteDword(L"Plugged", microphone.plugged) && key.WriteString(L"Audio", audio) &&
@@ -237,7 +245,8 @@ bool ValidConfiguration(const Configuration& configuration) {
         if (!newPath(microphone.name, microphone.devicePath) || microphone.sampleRate < 8000 ||
             microphone.sampleRate > 192000 || microphone.channels < 1 || microphone.channels > 2 ||
             microphone.toneHz < 1 || microphone.toneHz >= microphone.sampleRate / 2 ||
-            microphone.clockPpm < -100000 || microphone.clockPpm > 100000) {
+            microphone.clockPpm < -100000 || microphone.clockPpm > 100000 ||
+            microphone.bufferMs < 2 || microphone.bufferMs > 2000) {
             return false;
         }
     }

@@ -4,6 +4,7 @@
 #include <vfwmsgs.h>
 
 #include <algorithm>
+#include <cstdint>
 #include <cstring>
 #include <new>
 
@@ -16,10 +17,14 @@ namespace TestDevices {
 
 namespace {
 
-// Audio buffers of 20 ms unless the downstream pin or a suggestion asks for others.
-long AudioBufferBytes(const AM_MEDIA_TYPE& type) {
+// Audio buffers of the device's own length unless a suggestion asks for others; whole
+// sample frames.
+long AudioBufferBytes(const AM_MEDIA_TYPE& type, long milliseconds) {
     const auto* wave = reinterpret_cast<const WAVEFORMATEX*>(type.pbFormat);
-    return std::max<long>(wave->nBlockAlign, wave->nAvgBytesPerSec / 50);
+    const long block = std::max<long>(1, wave->nBlockAlign);
+    const long bytes =
+        static_cast<long>(static_cast<int64_t>(wave->nAvgBytesPerSec) * milliseconds / 1000);
+    return std::max<long>(block, bytes / block * block);
 }
 
 REFERENCE_TIME FrameInterval(const AM_MEDIA_TYPE& type) {
@@ -154,7 +159,8 @@ std::vector<MediaType> OutputPin::ConnectionTypes() const {
 
 long OutputPin::BufferSizeFor(const AM_MEDIA_TYPE& type) const {
     if (audio_) {
-        return suggested_.cbBuffer > 0 ? suggested_.cbBuffer : AudioBufferBytes(type);
+        return suggested_.cbBuffer > 0 ? suggested_.cbBuffer
+                                       : AudioBufferBytes(type, defaultAudioBufferMs_);
     }
     VideoFormat format;
     return ParseVideoMediaType(type, format) ? FrameBufferSize(format) : 0;
@@ -525,6 +531,15 @@ void OutputPin::Deactivate(bool lastSample) {
     active_streaming_ = false;
 }
 
+void OutputPin::ReportDeviceLost() {
+    IFilterGraph* graph = filter_->Graph();
+    ComPtr<IMediaEventSink> events;
+    if (graph && SUCCEEDED(graph->QueryInterface(IID_PPV_ARGS(&events)))) {
+        events->Notify(EC_DEVICE_LOST,
+                       reinterpret_cast<LONG_PTR>(static_cast<IBaseFilter*>(filter_)), 0);
+    }
+}
+
 bool OutputPin::WaitInterruptible(DWORD milliseconds) {
     return WaitForSingleObject(stopEvent_, milliseconds) == WAIT_TIMEOUT;
 }
@@ -540,6 +555,7 @@ struct OutputPin::RunState {
     uint64_t pictureNumber = 0;
     REFERENCE_TIME nextAudioTime = -1;
     bool stalled = false, ended = false;
+    bool lostReported = false;
     DeviceStatus status;
     DWORD statusTick = 0;
     REFERENCE_TIME pacedInterval = 0;
@@ -550,7 +566,7 @@ struct OutputPin::RunState {
         generation = runGeneration;
         origin = Counter();
         slot = delivered = 0;
-        stalled = ended = false;
+        stalled = ended = lostReported = false;
         nextAudioTime = -1;
         statusTick = 0;
         pacedInterval = 0;
@@ -563,7 +579,11 @@ void OutputPin::StreamLoop() {
     std::unique_ptr<SampleSource> source = factory_();
     ALLOCATOR_PROPERTIES properties = {};
     allocator_->GetProperties(&properties);
-    const bool started = source && source->Start(connectedType_.Get(), properties.cbBuffer);
+    // A sound card fills buffers of the length asked for, whatever the allocator rounded to.
+    const long bufferSize = audio_
+                                ? std::min(properties.cbBuffer, BufferSizeFor(connectedType_.Get()))
+                                : properties.cbBuffer;
+    const bool started = source && source->Start(connectedType_.Get(), bufferSize);
     RunState run;
     run.frequency = CounterFrequency();
 
@@ -585,6 +605,11 @@ void OutputPin::StreamLoop() {
             break;
         if (WaitForSingleObject(runEvent_, 0) != WAIT_OBJECT_0)
             continue; // paused meanwhile
+        if (!run.status.plugged && audio_ && !run.lostReported) {
+            // As a sound card pulled out tells its graph; the stream then stays silent.
+            run.lostReported = true;
+            ReportDeviceLost();
+        }
         if (!run.status.plugged || run.ended || faults.deliverNothing != 0)
             continue;
         if (faults.stallMs > 0 && run.delivered == faults.stallAfter && !run.stalled) {
@@ -630,7 +655,10 @@ bool OutputPin::WaitForSlot(RunState& run, SampleSource& source, REFERENCE_TIME 
         }
         run.pacedInterval = interval;
     }
-    LONGLONG due = run.origin + static_cast<LONGLONG>(static_cast<double>(run.slot) * slotTicks);
+    // A sound card hands a buffer over once it is full: one interval after its capture began.
+    const double lead = source.HandsOverWhenFull() ? 1.0 : 0.0;
+    LONGLONG due =
+        run.origin + static_cast<LONGLONG>((static_cast<double>(run.slot) + lead) * slotTicks);
     const LONGLONG now = Counter();
     // A sound card's buffer holds about two seconds; what it held up comes late, at once.
     const LONGLONG behindLimit = source.KeepsBacklog() ? 2 * frequency : 3 * intervalTicks;
@@ -641,7 +669,8 @@ bool OutputPin::WaitForSlot(RunState& run, SampleSource& source, REFERENCE_TIME 
         if (run.nextAudioTime >= 0 && caughtUp > run.slot)
             run.nextAudioTime += static_cast<REFERENCE_TIME>(caughtUp - run.slot) * interval;
         run.slot = caughtUp;
-        due = run.origin + static_cast<LONGLONG>(static_cast<double>(run.slot) * slotTicks);
+        due =
+            run.origin + static_cast<LONGLONG>((static_cast<double>(run.slot) + lead) * slotTicks);
     }
     if (due > now && !WaitInterruptible(static_cast<DWORD>((due - now) * 1000 / frequency)))
         return false;
@@ -696,9 +725,11 @@ bool OutputPin::DeliverSample(RunState& run, SampleSource& source, const Faults&
     sample->SetActualDataLength(length);
     REFERENCE_TIME start = std::max<REFERENCE_TIME>(0, filter_->StreamTime());
     if (audio_) {
-        // Sound is stamped contiguously from the first buffer of the run.
+        // Sound is stamped contiguously from the first buffer of the run, which began to be
+        // captured one interval before it was handed over.
         if (run.nextAudioTime < 0)
-            run.nextAudioTime = start;
+            run.nextAudioTime =
+                std::max<REFERENCE_TIME>(0, source.HandsOverWhenFull() ? start - interval : start);
         start = run.nextAudioTime;
         run.nextAudioTime += interval;
     }

@@ -80,6 +80,9 @@ public:
     STDMETHODIMP SuggestAllocatorProperties(const ALLOCATOR_PROPERTIES* properties) override;
     STDMETHODIMP GetAllocatorProperties(ALLOCATOR_PROPERTIES* properties) override;
 
+    // Length of an audio pin's buffers when nothing is suggested (IAMBufferNegotiation).
+    void SetDefaultAudioBufferMs(int milliseconds) { defaultAudioBufferMs_ = milliseconds; }
+
     const std::wstring& Id() const { return id_; }
     bool IsConnected() const { return peer_ != nullptr; }
     // Called by the filter with its lock held: leaving Stopped, entering Running, back to
@@ -105,6 +108,8 @@ private:
     bool DeliverSample(RunState& run, SampleSource& source, const Faults& faults,
                        REFERENCE_TIME interval);
     bool WaitInterruptible(DWORD milliseconds);
+    // EC_DEVICE_LOST to the filter's graph.
+    void ReportDeviceLost();
 
     SourceFilter* filter_;
     const std::wstring id_;
@@ -117,6 +122,7 @@ private:
     MediaType active_;          // the format in force (GetFormat)
     bool formatChosen_ = false; // SetFormat was called: only that format is offered
     ALLOCATOR_PROPERTIES suggested_ = {-1, -1, -1, -1};
+    int defaultAudioBufferMs_ = 20;
 
     Microsoft::WRL::ComPtr<IPin> peer_;
     Microsoft::WRL::ComPtr<IMemInputPin> peerInput_;

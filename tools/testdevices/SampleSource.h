@@ -26,6 +26,9 @@ public:
     // Whether samples held up (a stall, a slow reader) are delivered late, as a sound card's
     // buffer keeps them, rather than lost, as a camera's pictures are.
     virtual bool KeepsBacklog() const { return false; }
+    // Whether each sample is handed over once it is complete, one Interval() after its
+    // capture began, as a sound card's buffer is, rather than the moment it is captured.
+    virtual bool HandsOverWhenFull() const { return false; }
     virtual void Stop() = 0;
 };
 

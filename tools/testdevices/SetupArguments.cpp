@@ -224,9 +224,19 @@ Outcome ApplyMicrophoneSettings(const Arguments& arguments, size_t first,
             number = &changed.toneHz;
         } else if (key == L"clockPpm") {
             number = &changed.clockPpm;
+        } else if (key == L"bufferMs") {
+            number = &changed.bufferMs;
+        } else if (key == L"startError") {
+            // An HRESULT, as Windows writes them: 0x80070005.
+            wchar_t* end = nullptr;
+            errno = 0;
+            const unsigned long parsed = wcstoul(value.c_str(), &end, 0);
+            if (value.empty() || *end != L'\0' || errno == ERANGE || parsed > 0xFFFFFFFFul)
+                return BadValue(key, value, L"not an HRESULT (0x80070005)");
+            changed.startError = static_cast<HRESULT>(parsed);
         } else {
             return UsageError(L"unknown microphone setting '" + key +
-                              L"' (name, rate, channels, tone, clockPpm)");
+                              L"' (name, rate, channels, tone, clockPpm, bufferMs, startError)");
         }
         if (number != nullptr && !ParseInt(value, *number))
             return BadValue(key, value, L"not a number");

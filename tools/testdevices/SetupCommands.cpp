@@ -14,7 +14,8 @@ const wchar_t kCameraRules[] = L"a name and path of 1 to 200 characters, a path 
                                L"has, at least one capture format";
 const wchar_t kMicrophoneRules[] = L"a name and path of 1 to 200 characters, a path no other "
                                    L"device has, rate 8000 to 192000, channels 1 or 2, tone "
-                                   L"1 to below half the rate, clockPpm -100000 to 100000";
+                                   L"1 to below half the rate, clockPpm -100000 to 100000, "
+                                   L"bufferMs 2 to 2000";
 
 Outcome Store(const Configuration& configuration, const std::wstring& what, const wchar_t* rules) {
     if (!SaveConfiguration(configuration))

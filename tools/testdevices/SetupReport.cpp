@@ -1,6 +1,8 @@
 // Printing the device configuration and state for OrvanaTestDeviceSetup show.
 #include "tools/testdevices/SetupReport.h"
 
+#include <cwchar>
+
 #include "tools/testdevices/SetupArguments.h"
 
 namespace TestDevices {
@@ -32,6 +34,13 @@ std::wstring PropertyFacts(const PropertyRange& range) {
             text += L' ';
         text += std::wstring(field.name) + L'=' + std::to_wstring(range.*(field.member));
     }
+    return text;
+}
+
+// As Windows writes them, and as the setting takes them: 0x80070005.
+std::wstring Hresult(HRESULT value) {
+    wchar_t text[16];
+    swprintf(text, 16, L"0x%08lX", static_cast<unsigned long>(value));
     return text;
 }
 
@@ -79,7 +88,9 @@ void ReportMicrophone(Report& report, const std::wstring& prefix,
     report.Line(prefix, L"audio rate=" + std::to_wstring(microphone.sampleRate) + L" channels=" +
                             std::to_wstring(microphone.channels) + L" tone=" +
                             std::to_wstring(microphone.toneHz) + L" clockPpm=" +
-                            std::to_wstring(microphone.clockPpm));
+                            std::to_wstring(microphone.clockPpm) + L" bufferMs=" +
+                            std::to_wstring(microphone.bufferMs) + L" startError=" +
+                            Hresult(microphone.startError));
     report.Line(prefix, L"faults " + FaultFacts(microphone.faults));
 }
 

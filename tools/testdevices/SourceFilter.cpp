@@ -108,6 +108,8 @@ void SourceFilter::BuildPins(const std::wstring& devicePath) {
                 return std::unique_ptr<SampleSource>(new (std::nothrow)
                                                          ToneSampleSource(tone, ppm));
             }));
+        pins_.back()->SetDefaultAudioBufferMs(found->bufferMs);
+        startError_ = found->startError;
     }
     {
         std::lock_guard<std::mutex> statusGuard(statusLock_);
@@ -186,6 +188,9 @@ STDMETHODIMP SourceFilter::Stop() {
 STDMETHODIMP SourceFilter::Pause() {
     EnsurePins();
     std::lock_guard<std::recursive_mutex> guard(lock_);
+    // A microphone denied or held by another program refuses to start.
+    if (state_ == State_Stopped && FAILED(startError_))
+        return startError_;
     if (state_ == State_Stopped) {
         // A device held by another program, or one the privacy setting denies, refuses to
         // start at all; the filter stays stopped.

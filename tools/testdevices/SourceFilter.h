@@ -122,6 +122,7 @@ private:
     PropertyInterface<IAMCameraControl, true> cameraControl_;
     bool hasVideoProcAmp_ = true;
     bool hasCameraControl_ = true;
+    HRESULT startError_ = S_OK; // what a microphone's Pause and Run answer
 
     std::mutex statusLock_;   // guards the four below, never taken with lock_ after it
     std::wstring statusPath_; // devicePath_, for the streaming thread

@@ -109,6 +109,13 @@ struct MicrophoneConfig {
     // (-100000 to 100000; positive: fast, more samples a second than its rate). Its time
     // stamps count its own samples, as a real one's do, so they drift with it.
     int clockPpm = 0;
+    // Length of the buffers it hands over when the program suggests none through
+    // IAMBufferNegotiation (2 to 2000 ms); real microphones use about 500 ms then. A buffer is
+    // handed over once it is full, stamped with the time its first sample was captured.
+    int bufferMs = 500;
+    // What Pause and Run answer (0: they start), as when Windows' privacy settings deny the
+    // microphone (E_ACCESSDENIED) or another program holds it (0x800705AA, 0x8007001F).
+    HRESULT startError = S_OK;
     Faults faults;          // corruption, zero length, stall, rate and end of stream apply
 };
 
@@ -151,7 +158,8 @@ bool ResetConfiguration();
 bool SetFaults(const std::wstring& devicePath, const Faults& faults);
 
 // Simulated unplug and replug: takes the device out of the enumeration (or puts it back), stops
-// (or resumes) the delivery of a running filter, and when notify is set sends WM_DEVICECHANGE
+// (or resumes) the delivery of a running filter (a running microphone then reports
+// EC_DEVICE_LOST to its graph, as a real one does), and when notify is set sends WM_DEVICECHANGE
 // (DBT_DEVICEREMOVECOMPLETE or DBT_DEVICEARRIVAL, KSCATEGORY_CAPTURE, the device path as name)
 // to every top-level window of class "UIFrame". A replugged camera has forgotten its property
 // state (back at the configured values), as many drivers' cameras do. False when no such device

@@ -2,7 +2,6 @@
 
 #include <mmreg.h>
 
-#include <algorithm>
 #include <cmath>
 
 namespace TestDevices {
@@ -20,8 +19,8 @@ bool ToneSampleSource::Start(const AM_MEDIA_TYPE& type, long bufferSize) {
     sampleRate_ = static_cast<int>(wave->nSamplesPerSec);
     channels_ = wave->nChannels;
     const long blockAlign = channels_ * 2;
-    // 20 ms per buffer unless the negotiated buffers are smaller.
-    framesPerBuffer_ = std::min<long>(sampleRate_ / 50, bufferSize / blockAlign);
+    // Whole buffers of the negotiated length, as a sound card fills them.
+    framesPerBuffer_ = bufferSize / blockAlign;
     if (framesPerBuffer_ <= 0)
         return false;
     interval_ = static_cast<REFERENCE_TIME>(framesPerBuffer_) * 10000000 / sampleRate_;

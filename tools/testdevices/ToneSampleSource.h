@@ -1,4 +1,5 @@
-// Audio samples of the microphone: a continuous sine tone in 16-bit PCM.
+// Audio samples of the microphone: a continuous sine tone in 16-bit PCM, in buffers of the
+// length the pin negotiated.
 #pragma once
 
 #include "tools/testdevices/SampleSource.h"
@@ -14,6 +15,7 @@ public:
     REFERENCE_TIME Interval() const override { return interval_; }
     int ClockPpm() const override { return clockPpm_; }
     bool KeepsBacklog() const override { return true; }
+    bool HandsOverWhenFull() const override { return true; }
     void Stop() override {}
 
 private:
