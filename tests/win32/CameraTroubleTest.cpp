@@ -268,4 +268,34 @@ TEST_F(CameraTroubleTest, WakingUpRestartsTheCameraAtOnce) {
     }
 }
 
+// Notices ------------------------------------------------------------------------------------
+
+// The one-line notice of the bottom bar shows a text beside the picture, in
+// the free stretch left of the bottom bar's buttons, and goes again; the
+// preview's words are not touched by it.
+TEST_F(CameraTroubleTest, ABottomBarNoticeShowsBesideThePicture) {
+    Arrive({});
+    ASSERT_GE(MillisecondsToPictures(5000), 0);
+    Notices& notices = g_window->GetControlPanel()->GetNotices();
+    Ui::CControlUI* label = g_window->GetPaintManager().FindControl(ControlNames::kNoticeLabel);
+    ASSERT_NE(label, nullptr);
+    notices.Show(ControlNames::Notice::kCameraNotStarted);
+    Pump(100);
+    EXPECT_EQ(std::string(label->GetText().GetData()),
+              NoticeText(ControlNames::Notice::kCameraNotStarted));
+    EXPECT_TRUE(label->IsVisible());
+    const RECT at = label->GetPos();
+    const RECT defaultButton =
+        g_window->GetPaintManager().FindControl(ControlNames::kDefaultButton)->GetPos();
+    RECT client{};
+    ::GetClientRect(g_window->GetHWND(), &client);
+    EXPECT_GE(at.right - at.left, 200) << "too little room for a line of text";
+    EXPECT_LE(at.right, defaultButton.left);
+    EXPECT_GE(at.top, client.bottom - 70);
+    EXPECT_EQ(PreviewWords(), "");
+    EXPECT_GE(MillisecondsToPictures(2000), 0) << "the picture goes on";
+    notices.Clear();
+    EXPECT_EQ(std::string(label->GetText().GetData()), "");
+}
+
 } // namespace
