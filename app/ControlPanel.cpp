@@ -1,8 +1,8 @@
 #include "app/ControlPanel.h"
 
 #include "Core/CameraRegistry.h"
-#include "capture/CaptureEngine.h"
 #include "app/ControlNames.h"
+#include "capture/CaptureEngine.h"
 #include "ui/ControlUI.h"
 
 ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
@@ -10,9 +10,8 @@ ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
     : m_registry(registry), m_engine(engine), m_owner(owner),
       m_properties(manager, registry, engine), m_formats(manager, registry),
       m_recordingBar(manager, registry, engine, owner), m_cameraList(manager, registry),
-      m_notices(manager),
-      m_monitor(registry, engine, m_notices, owner,
-                [this](OrvanaCamera& camera) { RefreshFormatLists(&camera); }) {
+      m_notices(manager), m_monitor(registry, engine, m_notices, owner,
+                                    [this](OrvanaCamera& camera) { RefreshFormatLists(&camera); }) {
     // Photo and record need a picture: a camera that runs without one
     // would leave a photo pending and a recording without pictures.
     m_recordingBar.SetPictureCheck([this] { return m_monitor.HasPicture(); });

@@ -30,9 +30,9 @@ namespace {
 // One window per process, as in the program.
 MainWindow* g_window = nullptr;
 
-constexpr unsigned kInUse = 0x800705AA;        // HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES)
+constexpr unsigned kInUse = 0x800705AA;          // HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES)
 constexpr unsigned kGeneralFailure = 0x8007001F; // HRESULT_FROM_WIN32(ERROR_GEN_FAILURE)
-constexpr unsigned kDenied = 0x80070005;       // E_ACCESSDENIED
+constexpr unsigned kDenied = 0x80070005;         // E_ACCESSDENIED
 
 Configuration OneCamera(const TestDevices::Faults& faults) {
     Configuration configuration;
@@ -174,8 +174,9 @@ TEST_F(CameraTroubleTest, ACameraThatWillNotStartComesBackByItselfOnceFreed) {
         EXPECT_EQ(static_cast<unsigned>(camera->startResult), result);
         Pump(2500); // at least one attempt fails meanwhile
         EXPECT_FALSE(camera->running);
-        const std::string words = NoticeText(result == kDenied ? ControlNames::Notice::kCameraDenied
-                                                               : ControlNames::Notice::kCameraInUse);
+        const std::string words =
+            NoticeText(result == kDenied ? ControlNames::Notice::kCameraDenied
+                                         : ControlNames::Notice::kCameraInUse);
         EXPECT_FALSE(words.empty());
         EXPECT_EQ(PreviewWords(), words);
 
@@ -257,8 +258,8 @@ TEST_F(CameraTroubleTest, AStreamThatEndsIsRestartedAndARecordingGoesOn) {
         made.erase(old);
     }
     ASSERT_EQ(made.size(), 1u);
-    ASSERT_TRUE(::CopyFileA(made.begin()->c_str(), MediaProbe::WindowsPath("gap.mp4").c_str(),
-                            FALSE));
+    ASSERT_TRUE(
+        ::CopyFileA(made.begin()->c_str(), MediaProbe::WindowsPath("gap.mp4").c_str(), FALSE));
     const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams("gap.mp4");
     ASSERT_EQ(streams.size(), 2u);
     const double picturesEnd =
