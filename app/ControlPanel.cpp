@@ -1,8 +1,8 @@
 #include "app/ControlPanel.h"
 
 #include "Core/CameraRegistry.h"
-#include "capture/CaptureEngine.h"
 #include "app/ControlNames.h"
+#include "capture/CaptureEngine.h"
 #include "ui/ControlUI.h"
 
 ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry,

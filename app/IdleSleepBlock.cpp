@@ -2,7 +2,9 @@
 
 #include <windows.h>
 
-IdleSleepBlock::~IdleSleepBlock() { Follow(false); }
+IdleSleepBlock::~IdleSleepBlock() {
+    Follow(false);
+}
 
 void IdleSleepBlock::Follow(bool recording) {
     if (recording == m_held) {

@@ -25,9 +25,9 @@ std::vector<std::u16string> Pieces(const std::u16string& text) {
         piece += c;
         const char16_t next = i + 1 < text.size() ? text[i + 1] : u'\0';
         const bool breakAfter =
-            next != u'\0' && ((c == u' ' && next != u' ') ||
-                              ((IsIdeographic(c) || IsIdeographic(next)) && next != u' ' &&
-                               !ClosesText(next)));
+            next != u'\0' &&
+            ((c == u' ' && next != u' ') ||
+             ((IsIdeographic(c) || IsIdeographic(next)) && next != u' ' && !ClosesText(next)));
         if (breakAfter) {
             pieces.push_back(piece);
             piece.clear();

@@ -24,8 +24,8 @@ std::wstring Wide(const std::string& text) {
     if (text.empty()) {
         return std::wstring();
     }
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                             nullptr, 0);
+    const int length =
+        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
     std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
     if (length > 0) {
         ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
@@ -34,8 +34,12 @@ std::wstring Wide(const std::string& text) {
     return wide;
 }
 
-std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-std::wstring FromU16(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::u16string ToU16(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
+}
+std::wstring FromU16(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
 
 // A font of the skin's face whose letters are `pixels` high (the em height).
 HFONT MakeFont(const std::string& faceName, int pixels) {

@@ -551,9 +551,13 @@ class Skin:
                 control("Option", "id_btn_capture", "record", "20,0,0,0"),
                 control("Button", "id_btn_open_dir", "folder", "20,0,0,0"),
             ], width=244, padding="25,0,0,0", childvalign="vcenter", visible=self.hidden_row),
-            # The one-line notice beside the picture (empty: nothing to tell).
-            Node("Label", name="id_label_notice", padding="25,0,10,0", font=F_NAME,
-                 textcolor="0xFFFFD24A", endellipsis="true"),
+            # The one-line notice beside the picture (empty: nothing to tell). Its
+            # column takes the free width whatever the text: a label alone would ask
+            # for its text's width and push the buttons out.
+            Node("VerticalLayout", [
+                Node("Label", name="id_label_notice", height=67, padding="25,0,10,0",
+                     font=F_NAME, textcolor="0xFFFFD24A", endellipsis="true"),
+            ]),
             Node("HorizontalLayout", [
                 Node("Label", text="Version:2.02", width=120, font=F_SMALL,
                      textcolor="0xFFA0A0A0"),

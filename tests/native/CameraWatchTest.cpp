@@ -52,7 +52,7 @@ TEST(CameraWatchStartFailures, TheCauseIsToldAndTheStartTriedAgainEveryOneAndAHa
         const std::vector<uint64_t> tries = camera.StepsWithin(5000, Step::StartAgain);
         EXPECT_EQ(tries, (std::vector<uint64_t>{1500, 3000, 4500})) << std::hex << result;
         EXPECT_EQ(camera.watch.Trouble(),
-                  result == kDenied  ? CameraTrouble::Denied
+                  result == kDenied ? CameraTrouble::Denied
                   : result == kInUse || result == static_cast<int32_t>(0x8007001F)
                       ? CameraTrouble::InUse
                       : CameraTrouble::NotStarted)

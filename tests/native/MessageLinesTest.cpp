@@ -9,7 +9,9 @@
 namespace {
 
 // Every character 10 wide.
-int Width(const std::u16string& text) { return static_cast<int>(text.size()) * 10; }
+int Width(const std::u16string& text) {
+    return static_cast<int>(text.size()) * 10;
+}
 
 using Lines = std::vector<std::u16string>;
 
@@ -23,10 +25,10 @@ TEST(MessageLines, SpacedTextBreaksBetweenWordsAndNoLineIsTooWide) {
 TEST(MessageLines, ChineseAndJapaneseBreakBetweenCharactersButNotBeforeClosingMarks) {
     // 摄像头正被其他程序使用。请关闭该程序。 at five characters a line: the full
     // stop stays with the character before it.
-    const Lines lines = BreakIntoLines(
-        u"\u6444\u50CF\u5934\u6B63\u88AB\u5176\u4ED6\u7A0B\u5E8F\u4F7F\u7528\u3002"
-        u"\u8BF7\u5173\u95ED\u8BE5\u7A0B\u5E8F\u3002",
-        50, Width);
+    const Lines lines =
+        BreakIntoLines(u"\u6444\u50CF\u5934\u6B63\u88AB\u5176\u4ED6\u7A0B\u5E8F\u4F7F\u7528\u3002"
+                       u"\u8BF7\u5173\u95ED\u8BE5\u7A0B\u5E8F\u3002",
+                       50, Width);
     for (const std::u16string& line : lines) {
         EXPECT_LE(Width(line), 50);
         EXPECT_NE(line.front(), u'\u3002');

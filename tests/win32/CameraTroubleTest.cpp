@@ -6,6 +6,7 @@
 #include "tests/win32/CameraTestSupport.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
+#include <cmath>
 #include <set>
 #include <string>
 
@@ -17,6 +18,7 @@
 #include "preview/LivePreview.h"
 #include "preview/PreviewMessage.h"
 #include "settings/SettingsFile.h"
+#include "tests/win32/MediaProbe.h"
 #include "ui/OptionUI.h"
 
 using namespace CameraTest;
@@ -28,9 +30,9 @@ namespace {
 // One window per process, as in the program.
 MainWindow* g_window = nullptr;
 
-constexpr unsigned kInUse = 0x800705AA;        // HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES)
+constexpr unsigned kInUse = 0x800705AA;          // HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES)
 constexpr unsigned kGeneralFailure = 0x8007001F; // HRESULT_FROM_WIN32(ERROR_GEN_FAILURE)
-constexpr unsigned kDenied = 0x80070005;       // E_ACCESSDENIED
+constexpr unsigned kDenied = 0x80070005;         // E_ACCESSDENIED
 
 Configuration OneCamera(const TestDevices::Faults& faults) {
     Configuration configuration;
@@ -131,6 +133,21 @@ protected:
         ASSERT_NE(click.sender, nullptr);
         g_window->GetControlPanel()->OnNotify(click);
     }
+    // The recordings in the output folder.
+    static std::set<std::string> Recordings() {
+        std::set<std::string> names;
+        const std::string folder = OutputFolder(LivePreview::Current()->Window());
+        WIN32_FIND_DATAA found{};
+        HANDLE search = ::FindFirstFileA((folder + "\\*.mp4").c_str(), &found);
+        if (search == INVALID_HANDLE_VALUE) {
+            return names;
+        }
+        do {
+            names.insert(folder + "\\" + found.cFileName);
+        } while (::FindNextFileA(search, &found));
+        ::FindClose(search);
+        return names;
+    }
     // The words on the preview now, and a notice's text in the window's language.
     static std::string PreviewWords() {
         return PreviewMessageText(LivePreview::Current()->Window());
@@ -157,8 +174,9 @@ TEST_F(CameraTroubleTest, ACameraThatWillNotStartComesBackByItselfOnceFreed) {
         EXPECT_EQ(static_cast<unsigned>(camera->startResult), result);
         Pump(2500); // at least one attempt fails meanwhile
         EXPECT_FALSE(camera->running);
-        const std::string words = NoticeText(result == kDenied ? ControlNames::Notice::kCameraDenied
-                                                               : ControlNames::Notice::kCameraInUse);
+        const std::string words =
+            NoticeText(result == kDenied ? ControlNames::Notice::kCameraDenied
+                                         : ControlNames::Notice::kCameraInUse);
         EXPECT_FALSE(words.empty());
         EXPECT_EQ(PreviewWords(), words);
 
@@ -215,6 +233,8 @@ TEST_F(CameraTroubleTest, PhotoAndRecordRefuseWhileThereIsNoPicture) {
 TEST_F(CameraTroubleTest, AStreamThatEndsIsRestartedAndARecordingGoesOn) {
     Arrive({});
     ASSERT_GE(MillisecondsToPictures(5000), 0);
+    const std::set<std::string> before = Recordings();
+    const DWORD started = ::GetTickCount();
     PressRecord();
     ASSERT_TRUE(Engine().IsRecording());
     SetFaults(EndOfStream());
@@ -227,7 +247,28 @@ TEST_F(CameraTroubleTest, AStreamThatEndsIsRestartedAndARecordingGoesOn) {
     EXPECT_TRUE(RecordOption()->IsSelected());
     EXPECT_TRUE(WaitFor([&] { return Engine().RecordedFrames() > recorded + 3; }));
     PressRecord();
+    const double seconds = (::GetTickCount() - started) / 1000.0;
     EXPECT_FALSE(Engine().IsRecording());
+
+    // One file, its pictures with a gap, its sound whole: as long as the
+    // recording ran, both of them.
+    ASSERT_TRUE(Engine().WaitForFinishedRecordings(5000));
+    std::set<std::string> made = Recordings();
+    for (const std::string& old : before) {
+        made.erase(old);
+    }
+    ASSERT_EQ(made.size(), 1u);
+    ASSERT_TRUE(
+        ::CopyFileA(made.begin()->c_str(), MediaProbe::WindowsPath("gap.mp4").c_str(), FALSE));
+    const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams("gap.mp4");
+    ASSERT_EQ(streams.size(), 2u);
+    const double picturesEnd =
+        MediaProbe::Number(streams[0], "start_time") + MediaProbe::Number(streams[0], "duration");
+    const double soundLength = MediaProbe::Number(streams[1], "duration");
+    std::printf("recording %.2f s: pictures end at %.2f s, sound %.2f s long\n", seconds,
+                picturesEnd, soundLength);
+    EXPECT_NEAR(picturesEnd, seconds, 0.5);
+    EXPECT_NEAR(soundLength, picturesEnd, 0.3);
 }
 
 // Sleep and wake-up --------------------------------------------------------------------------
@@ -266,6 +307,36 @@ TEST_F(CameraTroubleTest, WakingUpRestartsTheCameraAtOnce) {
         // Well before a camera without pictures would be restarted (3 s).
         EXPECT_GE(MillisecondsToPictures(1200), 0);
     }
+}
+
+// Notices ------------------------------------------------------------------------------------
+
+// The one-line notice of the bottom bar shows a text beside the picture, in
+// the free stretch left of the bottom bar's buttons, and goes again; the
+// preview's words are not touched by it.
+TEST_F(CameraTroubleTest, ABottomBarNoticeShowsBesideThePicture) {
+    Arrive({});
+    ASSERT_GE(MillisecondsToPictures(5000), 0);
+    Notices& notices = g_window->GetControlPanel()->GetNotices();
+    Ui::CControlUI* label = g_window->GetPaintManager().FindControl(ControlNames::kNoticeLabel);
+    ASSERT_NE(label, nullptr);
+    notices.Show(ControlNames::Notice::kCameraNotStarted);
+    Pump(100);
+    EXPECT_EQ(std::string(label->GetText().GetData()),
+              NoticeText(ControlNames::Notice::kCameraNotStarted));
+    EXPECT_TRUE(label->IsVisible());
+    const RECT at = label->GetPos();
+    const RECT defaultButton =
+        g_window->GetPaintManager().FindControl(ControlNames::kDefaultButton)->GetPos();
+    RECT client{};
+    ::GetClientRect(g_window->GetHWND(), &client);
+    EXPECT_GE(at.right - at.left, 200) << "too little room for a line of text";
+    EXPECT_LE(at.right, defaultButton.left);
+    EXPECT_GE(at.top, client.bottom - 70);
+    EXPECT_EQ(PreviewWords(), "");
+    EXPECT_GE(MillisecondsToPictures(2000), 0) << "the picture goes on";
+    notices.Clear();
+    EXPECT_EQ(std::string(label->GetText().GetData()), "");
 }
 
 } // namespace

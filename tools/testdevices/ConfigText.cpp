@@ -166,11 +166,11 @@ bool ParseFaultsText(const std::wstring& text, Faults& faults) {
     Faults parsed;
     // Records written before the seed existed have seven fields (periodic faults), those
     // before the camera's filter behaviours eight, those before the start faults ten.
-    const int fields = swscanf(
-        text.c_str(), L"%u %u %u %u %u %u %u %u %u %u %u %u", &parsed.corruptEvery,
-        &parsed.truncateEvery, &parsed.zeroLengthEvery, &parsed.stallAfter, &parsed.stallMs,
-        &parsed.actualFps, &parsed.endOfStreamAfter, &parsed.randomSeed, &parsed.lockedStop,
-        &parsed.maxPixels, &parsed.startFailure, &parsed.deliverNothing);
+    const int fields =
+        swscanf(text.c_str(), L"%u %u %u %u %u %u %u %u %u %u %u %u", &parsed.corruptEvery,
+                &parsed.truncateEvery, &parsed.zeroLengthEvery, &parsed.stallAfter, &parsed.stallMs,
+                &parsed.actualFps, &parsed.endOfStreamAfter, &parsed.randomSeed, &parsed.lockedStop,
+                &parsed.maxPixels, &parsed.startFailure, &parsed.deliverNothing);
     if (fields != 7 && fields != 8 && fields != 10 && fields != 12) {
         return false;
     }
