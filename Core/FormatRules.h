@@ -40,11 +40,14 @@ bool CopyPinId(wchar_t (&pinId)[kPinIdLength], const wchar_t* id);
 // One capture format, copied by value.
 template <class Guid> struct BasicStreamFormat {
     int32_t width = 0;
-    int32_t height = 0;
+    int32_t height = 0; // always positive; see bottomUp
     uint8_t pinIndex = 0;
     uint8_t frameRate = 0;
     char subtypeName[5] = {};
     Guid subtype{};
+    // The rows of an uncompressed RGB picture run from the bottom up, as
+    // DirectShow's RGB with a positive biHeight does.
+    bool bottomUp = false;
 };
 
 // One output pin of a camera and the capabilities it contributes.
