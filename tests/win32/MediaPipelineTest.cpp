@@ -7,11 +7,11 @@
 
 #include <gtest/gtest.h>
 
-#include <uuids.h>
-
 #include "capture/MediaPipeline.h"
 #include "tests/support/DirectShowFormats.h"
 #include "tests/win32/MediaTestSupport.h"
+
+#include <uuids.h>
 
 using MediaTest::Encode;
 using TestSupport::StreamFormatOf;
