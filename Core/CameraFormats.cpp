@@ -22,7 +22,8 @@ void ReadPinCapabilities(IAMStreamConfig* config, PinFormatGroup& group) {
     ForEachVideoCapability(config,
                            [&group](const AM_MEDIA_TYPE& type, const VideoFormatInfo& info) {
                                AddCapability(group, SubtypeKindOf(type.subtype), type.subtype,
-                                             info.width, info.height, info.avgTimePerFrame);
+                                             info.width, info.height, info.avgTimePerFrame,
+                                             info.bottomUp);
                                return true;
                            });
 }
@@ -78,7 +79,7 @@ void OrvanaCamera::EnumerateFormats() {
                 continue;
             }
             ReadPinCapabilities(config.Get(), group);
-            if (!group.pinFormats.empty()) {
+            if (!group.Empty()) {
                 pinGroups.push_back(std::move(group));
             }
         }
@@ -98,6 +99,7 @@ void OrvanaCamera::RecordActiveFormat() {
     if (hr == S_OK && type && ReadAnyVideoInfo(*type, info)) {
         format.width = info.width;
         format.height = info.height;
+        format.bottomUp = info.bottomUp;
         format.subtype = type->subtype;
         frameRate = static_cast<int>(FrameRateFromInterval(info.avgTimePerFrame));
         if (const char* name = SubtypeNameOf(SubtypeKindOf(type->subtype))) {

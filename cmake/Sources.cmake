@@ -36,6 +36,7 @@ set(ORVANA_NEUTRAL_SOURCES
     ui/ResourceArchive.cpp
     Core/FormatRules.cpp
     capture/PictureConversion.cpp
+    capture/UncompressedLayout.cpp
     capture/OutputNaming.cpp
     capture/RecordingClock.cpp
     preview/PreviewFit.cpp

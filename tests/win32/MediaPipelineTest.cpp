@@ -260,11 +260,15 @@ struct Quadrants {
             }
             return sample;
         }
-        if (name == "UYVY") {
+        if (name == "UYVY" || name == "YUY2") {
             for (int y = 0; y < h; ++y) {
                 for (int x = 0; x < w; x += 2) {
                     const MediaTest::Yuv& c = yuv[At(x, y)];
-                    sample.insert(sample.end(), {c.u, c.y, c.v, c.y});
+                    if (name == "UYVY") {
+                        sample.insert(sample.end(), {c.u, c.y, c.v, c.y});
+                    } else {
+                        sample.insert(sample.end(), {c.y, c.u, c.y, c.v});
+                    }
                 }
             }
             return sample;
