@@ -1,5 +1,7 @@
 // MediaPipeline: the FFmpeg state of the pictures (decoder, flip graph,
-// photo). It turns one camera sample (MJPG, YUY2 or H264) into a planar
+// photo). It turns one camera sample (MJPG, YUY2 or H264, or one of the
+// uncompressed formats beyond the lists: NV12, I420/IYUV, YV12, UYVY,
+// RGB24, RGB32) into a planar
 // 4:2:0 picture, kept both as an FFmpeg frame (the current picture, which
 // recordings and photos encode) and as a tightly packed I420 buffer (which
 // the preview uploads), and it holds the pending photo (PhotoWriter). The
@@ -84,6 +86,8 @@ private:
     // Converts a picture of the stream's size in sourceFormat (an
     // AVPixelFormat) into the converted frame with libswscale.
     bool ScaleToI420(const uint8_t* const planes[], const int strides[], int sourceFormat);
+    // YUY2 by the program's own loop, which DecodeBenchmark finds faster
+    // than libswscale's on camera-sized pictures.
     bool ConvertYuy2(const uint8_t* sample, int32_t length);
     // NV12, I420/IYUV, YV12, UYVY, RGB24 and RGB32 samples, right way up.
     bool ConvertUncompressed(const uint8_t* sample, int32_t length);
