@@ -19,13 +19,12 @@ namespace {
 
 // Adds the kept capabilities of one pin to its group.
 void ReadPinCapabilities(IAMStreamConfig* config, PinFormatGroup& group) {
-    ForEachVideoCapability(config,
-                           [&group](const AM_MEDIA_TYPE& type, const VideoFormatInfo& info) {
-                               AddCapability(group, SubtypeKindOf(type.subtype), type.subtype,
-                                             info.width, info.height, info.avgTimePerFrame,
-                                             info.bottomUp);
-                               return true;
-                           });
+    ForEachVideoCapability(
+        config, [&group](const AM_MEDIA_TYPE& type, const VideoFormatInfo& info) {
+            AddCapability(group, SubtypeKindOf(type.subtype), type.subtype, info.width, info.height,
+                          info.avgTimePerFrame, info.bottomUp);
+            return true;
+        });
 }
 
 } // namespace

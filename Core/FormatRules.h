@@ -76,8 +76,7 @@ template <class Guid> struct BasicPinFormatGroup {
 // an RGB capability.
 template <class Guid>
 bool AddCapability(BasicPinFormatGroup<Guid>& group, SubtypeKind kind, const Guid& subtype,
-                   int32_t width, int32_t height, int64_t avgTimePerFrame,
-                   bool bottomUp = false) {
+                   int32_t width, int32_t height, int64_t avgTimePerFrame, bool bottomUp = false) {
     BasicStreamFormat<Guid> format;
     format.width = width;
     format.height = height;
@@ -145,4 +144,3 @@ const BasicStreamFormat<Guid>* FastestFormat(const std::vector<BasicStreamFormat
     }
     return fastest;
 }
-

@@ -159,9 +159,8 @@ double OwnYuy2Fps(int width, int height, const std::vector<std::vector<uint8_t>>
     const double start = Now();
     for (int i = 0; i < iterations; ++i) {
         const auto& sample = samples[static_cast<size_t>(i) % samples.size()];
-        Yuy2ToI420(sample.data(), sample.size(), width, height, frame->data[0],
-                   frame->linesize[0], frame->data[1], frame->linesize[1], frame->data[2],
-                   frame->linesize[2]);
+        Yuy2ToI420(sample.data(), sample.size(), width, height, frame->data[0], frame->linesize[0],
+                   frame->data[1], frame->linesize[1], frame->data[2], frame->linesize[2]);
     }
     const double fps = iterations / (Now() - start);
     av_frame_free(&frame);

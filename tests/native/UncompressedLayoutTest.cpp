@@ -57,7 +57,7 @@ TEST(UncompressedLayout, ShortSamplesOddYuvSizesAndOtherKindsAreRefused) {
     const struct {
         SubtypeKind kind;
         std::size_t size;
-    } whole[] = {{SubtypeKind::Yuy2, 64 * 48 * 2}, {SubtypeKind::Uyvy, 64 * 48 * 2},
+    } whole[] = {{SubtypeKind::Yuy2, 64 * 48 * 2},     {SubtypeKind::Uyvy, 64 * 48 * 2},
                  {SubtypeKind::Nv12, 64 * 48 * 3 / 2}, {SubtypeKind::I420, 64 * 48 * 3 / 2},
                  {SubtypeKind::Yv12, 64 * 48 * 3 / 2}, {SubtypeKind::Rgb24, 64 * 48 * 3},
                  {SubtypeKind::Rgb32, 64 * 48 * 4}};
@@ -69,10 +69,10 @@ TEST(UncompressedLayout, ShortSamplesOddYuvSizesAndOtherKindsAreRefused) {
         EXPECT_FALSE(LocateUncompressedPlanes(entry.kind, 64, 48, false, sample.data(),
                                               entry.size - 1, planes));
         EXPECT_EQ(planes.data[0], nullptr);
-        EXPECT_TRUE(LocateUncompressedPlanes(entry.kind, 64, 48, false, sample.data(),
-                                             entry.size, planes));
-        EXPECT_FALSE(LocateUncompressedPlanes(entry.kind, 64, 48, false, nullptr, entry.size,
-                                              planes));
+        EXPECT_TRUE(
+            LocateUncompressedPlanes(entry.kind, 64, 48, false, sample.data(), entry.size, planes));
+        EXPECT_FALSE(
+            LocateUncompressedPlanes(entry.kind, 64, 48, false, nullptr, entry.size, planes));
         EXPECT_EQ(UncompressedPictureSize(entry.kind, 0, 48), 0u);
         EXPECT_EQ(UncompressedPictureSize(entry.kind, 64, -2), 0u);
         EXPECT_EQ(UncompressedPictureSize(entry.kind, 1 << 20, 1 << 20), 0u);
@@ -86,6 +86,6 @@ TEST(UncompressedLayout, ShortSamplesOddYuvSizesAndOtherKindsAreRefused) {
     // Only one-plane layouts come bottom-up.
     std::vector<uint8_t> nv12(64 * 48 * 3 / 2);
     UncompressedPlanes planes;
-    EXPECT_FALSE(LocateUncompressedPlanes(SubtypeKind::Nv12, 64, 48, true, nv12.data(),
-                                          nv12.size(), planes));
+    EXPECT_FALSE(LocateUncompressedPlanes(SubtypeKind::Nv12, 64, 48, true, nv12.data(), nv12.size(),
+                                          planes));
 }

@@ -109,8 +109,8 @@ inline ::testing::AssertionResult ShowsColourBars(const Picture& picture) {
             std::abs(picture.V(x, y) - expected.v) > 8) {
             return ::testing::AssertionFailure()
                    << "bar " << bar << " is Y " << int{picture.Y(x, y)} << " U "
-                   << int{picture.U(x, y)} << " V " << int{picture.V(x, y)} << ", expected " << expected.y << " "
-                   << expected.u << " " << expected.v;
+                   << int{picture.U(x, y)} << " V " << int{picture.V(x, y)} << ", expected "
+                   << expected.y << " " << expected.u << " " << expected.v;
         }
     }
     // The dark band under the bars, away from the moving stripe's row ends.
@@ -122,12 +122,11 @@ inline ::testing::AssertionResult ShowsColourBars(const Picture& picture) {
                                                                                              : 0;
     }
     if (darkPoints < 6) { // the stripe covers one point at most
-        return ::testing::AssertionFailure() << "the dark band shows at " << darkPoints
-                                             << " of 7 points";
+        return ::testing::AssertionFailure()
+               << "the dark band shows at " << darkPoints << " of 7 points";
     }
     return ::testing::AssertionSuccess();
 }
-
 
 // The same in a picture read back as RGB: `at(x, y)` gives the colour of a
 // point of a width x height picture. Full-range RGB within `tolerance`.
@@ -155,8 +154,8 @@ template <class ColourAt>
                           : 0;
     }
     if (darkPoints < 6) {
-        return ::testing::AssertionFailure() << "the dark band shows at " << darkPoints
-                                             << " of 7 points";
+        return ::testing::AssertionFailure()
+               << "the dark band shows at " << darkPoints << " of 7 points";
     }
     return ::testing::AssertionSuccess();
 }
@@ -165,8 +164,8 @@ template <class ColourAt>
 inline ::testing::AssertionResult RgbShowsColourBars(const std::vector<uint8_t>& rgb, int width,
                                                      int height) {
     if (rgb.size() != static_cast<size_t>(width) * height * 3) {
-        return ::testing::AssertionFailure() << rgb.size() << " bytes of RGB for " << width
-                                             << "x" << height;
+        return ::testing::AssertionFailure()
+               << rgb.size() << " bytes of RGB for " << width << "x" << height;
     }
     return RgbShowsColourBars(
         [&](int x, int y) {

@@ -136,8 +136,8 @@ protected:
         Pump(100);
         const ColourBars::Picture picture = Snapshot();
         if (picture.width != width || picture.height != height) {
-            return ::testing::AssertionFailure() << "the picture is " << picture.width << "x"
-                                                 << picture.height;
+            return ::testing::AssertionFailure()
+                   << "the picture is " << picture.width << "x" << picture.height;
         }
         return ShowsColourBars(picture);
     }
@@ -173,8 +173,8 @@ TEST_P(FormatsOnlyOne, IsShownPhotographedAndRecordedRightWayUpInItsColours) {
     const uint64_t photos = engine.PhotosWritten();
     ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath(name + ".jpg")));
     ASSERT_TRUE(WaitFor([&] { return engine.PhotosWritten() > photos; }));
-    EXPECT_TRUE(ColourBars::RgbShowsColourBars(MediaProbe::Rgb(name + ".jpg"), format.width,
-                                               format.height))
+    EXPECT_TRUE(
+        ColourBars::RgbShowsColourBars(MediaProbe::Rgb(name + ".jpg"), format.width, format.height))
         << "the photo";
 
     ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(name + ".mp4")));
@@ -186,20 +186,21 @@ TEST_P(FormatsOnlyOne, IsShownPhotographedAndRecordedRightWayUpInItsColours) {
         << "the recording";
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Uncompressed, FormatsOnlyOne,
-    ::testing::Values(VideoFormat{VideoSubtype::NV12, 640, 480, 30},
-                      VideoFormat{VideoSubtype::I420, 640, 480, 30},
-                      VideoFormat{VideoSubtype::IYUV, 320, 240, 30},
-                      VideoFormat{VideoSubtype::YV12, 640, 480, 30},
-                      VideoFormat{VideoSubtype::UYVY, 640, 480, 30},
-                      VideoFormat{VideoSubtype::RGB24, 640, 480, 30},
-                      // Rows of 966 bytes, padded to 968.
-                      VideoFormat{VideoSubtype::RGB24, 322, 240, 30},
-                      VideoFormat{VideoSubtype::RGB32, 640, 360, 30},
-                      VideoFormat{VideoSubtype::NV12, 640, 360, 30, true},
-                      VideoFormat{VideoSubtype::RGB24, 640, 480, 30, true}),
-    [](const ::testing::TestParamInfo<VideoFormat>& info) { return Describe(info.param); });
+INSTANTIATE_TEST_SUITE_P(Uncompressed, FormatsOnlyOne,
+                         ::testing::Values(VideoFormat{VideoSubtype::NV12, 640, 480, 30},
+                                           VideoFormat{VideoSubtype::I420, 640, 480, 30},
+                                           VideoFormat{VideoSubtype::IYUV, 320, 240, 30},
+                                           VideoFormat{VideoSubtype::YV12, 640, 480, 30},
+                                           VideoFormat{VideoSubtype::UYVY, 640, 480, 30},
+                                           VideoFormat{VideoSubtype::RGB24, 640, 480, 30},
+                                           // Rows of 966 bytes, padded to 968.
+                                           VideoFormat{VideoSubtype::RGB24, 322, 240, 30},
+                                           VideoFormat{VideoSubtype::RGB32, 640, 360, 30},
+                                           VideoFormat{VideoSubtype::NV12, 640, 360, 30, true},
+                                           VideoFormat{VideoSubtype::RGB24, 640, 480, 30, true}),
+                         [](const ::testing::TestParamInfo<VideoFormat>& info) {
+                             return Describe(info.param);
+                         });
 
 // A camera that lists 15 fps before 30 fps for a size and subtype runs at 30,
 // when opened and when switched to a format for a photo or a recording.

@@ -407,9 +407,9 @@ TEST_F(TestDevicesTest, InvalidConfigurationsAreRefusedAndFormatTextsRoundTrip) 
     EXPECT_EQ(format, (VideoFormat{VideoSubtype::H264, 1920, 1080, 30}));
     EXPECT_TRUE(ParseFormat(FormatText({VideoSubtype::RGB24, 322, 240, 15, true}), format));
     EXPECT_EQ(format, (VideoFormat{VideoSubtype::RGB24, 322, 240, 15, true}));
-    for (const wchar_t* bad : {L"Y41P 640x480@30", L"MJPG 640x480", L"MJPG 640x480@30 x",
-                               L"NV12 640x480@30 VIH2 x", L"MJPG 0x480@30", L"YUY2 640x480@0",
-                               L""}) {
+    for (const wchar_t* bad :
+         {L"Y41P 640x480@30", L"MJPG 640x480", L"MJPG 640x480@30 x", L"NV12 640x480@30 VIH2 x",
+          L"MJPG 0x480@30", L"YUY2 640x480@0", L""}) {
         EXPECT_FALSE(ParseFormat(bad, format)) << bad;
     }
 

@@ -34,8 +34,8 @@ constexpr wchar_t kVideoInfo2Word[] = L"VIH2";
 } // namespace
 
 bool operator==(const VideoFormat& a, const VideoFormat& b) {
-    return a.subtype == b.subtype && a.width == b.width && a.height == b.height &&
-           a.fps == b.fps && a.videoInfo2 == b.videoInfo2;
+    return a.subtype == b.subtype && a.width == b.width && a.height == b.height && a.fps == b.fps &&
+           a.videoInfo2 == b.videoInfo2;
 }
 
 bool operator==(const Faults& a, const Faults& b) {

@@ -189,9 +189,9 @@ void VideoSampleSource::PackRgb(BYTE* buffer) const {
             const int c = (luma[x] - 16) * 76309; // 1.164
             const int d = u[x / 2] - 128;
             const int e = v[x / 2] - 128;
-            out[0] = Clip((c + 132201 * d + 32768) >> 16);             // B: 2.017
+            out[0] = Clip((c + 132201 * d + 32768) >> 16);            // B: 2.017
             out[1] = Clip((c - 25675 * d - 53279 * e + 32768) >> 16); // G: 0.392, 0.813
-            out[2] = Clip((c + 104597 * e + 32768) >> 16);             // R: 1.596
+            out[2] = Clip((c + 104597 * e + 32768) >> 16);            // R: 1.596
             if (bytesPerPixel == 4)
                 out[3] = 0xFF;
             out += bytesPerPixel;
