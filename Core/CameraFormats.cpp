@@ -19,12 +19,12 @@ namespace {
 
 // Adds the kept capabilities of one pin to its group.
 void ReadPinCapabilities(IAMStreamConfig* config, PinFormatGroup& group) {
-    ForEachVideoCapability(config,
-                           [&group](const AM_MEDIA_TYPE& type, const VideoFormatInfo& info) {
-                               AddCapability(group, SubtypeKindOf(type.subtype), type.subtype,
-                                             info.width, info.height, info.avgTimePerFrame);
-                               return true;
-                           });
+    ForEachVideoCapability(
+        config, [&group](const AM_MEDIA_TYPE& type, const VideoFormatInfo& info) {
+            AddCapability(group, SubtypeKindOf(type.subtype), type.subtype, info.width, info.height,
+                          info.avgTimePerFrame, info.bottomUp);
+            return true;
+        });
 }
 
 } // namespace
@@ -78,7 +78,7 @@ void OrvanaCamera::EnumerateFormats() {
                 continue;
             }
             ReadPinCapabilities(config.Get(), group);
-            if (!group.pinFormats.empty()) {
+            if (!group.Empty()) {
                 pinGroups.push_back(std::move(group));
             }
         }
@@ -98,6 +98,7 @@ void OrvanaCamera::RecordActiveFormat() {
     if (hr == S_OK && type && ReadAnyVideoInfo(*type, info)) {
         format.width = info.width;
         format.height = info.height;
+        format.bottomUp = info.bottomUp;
         format.subtype = type->subtype;
         frameRate = static_cast<int>(FrameRateFromInterval(info.avgTimePerFrame));
         if (const char* name = SubtypeNameOf(SubtypeKindOf(type->subtype))) {

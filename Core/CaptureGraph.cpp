@@ -98,20 +98,53 @@ HRESULT OrvanaCamera::CreateGraphObjects() {
 
 namespace {
 
-// Applies the pin's first capability of the chosen size and subtype; the
-// frame interval is not compared. Answers the pin's SetFormat result, S_OK
-// when no capability matches.
+// Applies the pin's capability of the chosen size and subtype with the
+// shortest frame interval (the first of equals): a camera may list 15 fps
+// before 30, and nothing the user chose names a rate. Answers the pin's
+// SetFormat result, S_OK when no capability matches.
 HRESULT ApplyChosenFormat(IAMStreamConfig* config, const StreamFormat& chosen) {
-    HRESULT result = S_OK;
+    int best = -1;
+    REFERENCE_TIME bestInterval = 0;
+    int index = 0;
     ForEachVideoCapability(config, [&](const AM_MEDIA_TYPE& type, const VideoFormatInfo& info) {
         if (info.width == chosen.width && info.height == chosen.height &&
-            IsEqualGUID(type.subtype, chosen.subtype)) {
+            IsEqualGUID(type.subtype, chosen.subtype) &&
+            (best < 0 || (info.avgTimePerFrame > 0 &&
+                          (bestInterval <= 0 || info.avgTimePerFrame < bestInterval)))) {
+            best = index;
+            bestInterval = info.avgTimePerFrame;
+        }
+        ++index;
+        return true;
+    });
+    if (best < 0) {
+        return S_OK;
+    }
+    HRESULT result = S_OK;
+    index = 0;
+    ForEachVideoCapability(config, [&](const AM_MEDIA_TYPE& type, const VideoFormatInfo&) {
+        if (index++ == best) {
             result = config->SetFormat(const_cast<AM_MEDIA_TYPE*>(&type));
             return false;
         }
         return true;
     });
     return result;
+}
+
+// The pin's entry for a size and subtype, at its highest rate: a listed
+// one, else one the lists do not show. False when the pin has none.
+bool PinEntry(const PinFormatGroup& group, LONG width, LONG height, const GUID& subtype,
+              StreamFormat& entry) {
+    const StreamFormat* found = FastestFormat(group.pinFormats, width, height, subtype);
+    if (found == nullptr) {
+        found = FastestFormat(group.unlistedFormats, width, height, subtype);
+    }
+    if (found == nullptr) {
+        return false;
+    }
+    entry = *found;
+    return true;
 }
 
 } // namespace
@@ -188,8 +221,10 @@ HRESULT OrvanaCamera::ConnectCapturePin() {
     return S_OK;
 }
 
-// An opened camera gets the chosen format; at the first build the pin's own
-// format becomes the current one.
+// An opened camera gets the chosen format. At the first build the pin keeps
+// its own format, at the highest rate the pin offers for it, and that
+// becomes the current one; a pin that starts at a format no picture can be
+// made of is set to its first listed format (else its first other one).
 HRESULT OrvanaCamera::SettleFormat() {
     if (opened) {
         const HRESULT hr = streamConfig ? ApplyChosenFormat(streamConfig.Get(), currentFormat) : S_OK;
@@ -206,13 +241,33 @@ HRESULT OrvanaCamera::SettleFormat() {
     if (FAILED(hr) || !active) {
         return 1;
     }
-    VideoFormatInfo info;
-    if (ReadVideoInfo(*active, info)) {
-        if (const StreamFormat* match =
-                FindFormat(formats, info.width, info.height, active->subtype)) {
-            currentFormat = *match;
-        }
+    const int group = ChooseBuildGroup(pinGroups, false, 0);
+    if (group < 0) {
+        return 1;
     }
+    const PinFormatGroup& pin = pinGroups[group];
+    VideoFormatInfo info;
+    StreamFormat entry{};
+    const bool activeKnown = ReadAnyVideoInfo(*active, info);
+    bool found = activeKnown && IsDecodableKind(SubtypeKindOf(active->subtype)) &&
+                 PinEntry(pin, info.width, info.height, active->subtype, entry);
+    if (!found) {
+        const StreamFormat& first =
+            !pin.pinFormats.empty() ? pin.pinFormats.front() : pin.unlistedFormats.front();
+        found = PinEntry(pin, first.width, first.height, first.subtype, entry);
+    }
+    if (!found) {
+        return S_OK;
+    }
+    entry.pinIndex = static_cast<uint8_t>(group & 0xFF);
+    const bool faster = activeKnown && entry.frameRate > StoredFrameRate(info.avgTimePerFrame);
+    const bool other = !activeKnown || !IsEqualGUID(active->subtype, entry.subtype) ||
+                       info.width != entry.width || info.height != entry.height;
+    if (faster || other) {
+        // A pin that refuses keeps running at its own format.
+        ApplyChosenFormat(streamConfig.Get(), entry);
+    }
+    currentFormat = entry;
     return S_OK;
 }
 

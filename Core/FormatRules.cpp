@@ -15,6 +15,14 @@ const char* SubtypeNameOf(SubtypeKind kind) {
     }
 }
 
+bool IsListedKind(SubtypeKind kind) {
+    return kind == SubtypeKind::Mjpg || kind == SubtypeKind::Yuy2 || kind == SubtypeKind::H264;
+}
+
+bool IsDecodableKind(SubtypeKind kind) {
+    return kind != SubtypeKind::Other;
+}
+
 uint32_t FrameRateFromInterval(int64_t avgTimePerFrame) {
     if (avgTimePerFrame <= 0) {
         return 0;
@@ -34,7 +42,7 @@ bool AdmitCapability(SubtypeKind kind, int32_t width, int32_t height, bool& hasH
     if (hasH264) {
         return false;
     }
-    if (kind != SubtypeKind::Mjpg && kind != SubtypeKind::Yuy2) {
+    if (!IsListedKind(kind)) {
         return false;
     }
     return width != 0 && height != 0;

@@ -1,7 +1,7 @@
 // The rules behind a camera's format lists: which capabilities a pin
 // contributes, the frame rate of a frame interval, the flat list with pin
-// positions, the pin a graph is built on and the entry an active format
-// matches. Kept free of Windows headers; the record types are templates over
+// positions, the pin a graph is built on and the entry a size and subtype
+// stand for. Kept free of Windows headers; the record types are templates over
 // the GUID type so that the camera code and the native tests share them.
 #pragma once
 
@@ -10,11 +10,19 @@
 #include <cstring>
 #include <vector>
 
-// The subtypes the program works with; every other one is Other.
-enum class SubtypeKind { Other, Mjpg, Yuy2, H264 };
+// The subtypes the program works with; every other one is Other. The panel
+// lists MJPG, YUY2 and H264; the uncompressed ones after them (I420 stands
+// for IYUV too, the same layout) are shown, photographed and recorded when a
+// camera's pin runs at them.
+enum class SubtypeKind { Other, Mjpg, Yuy2, H264, Nv12, I420, Yv12, Uyvy, Rgb24, Rgb32 };
 
-// "MJPG", "YUY2", "H264", or nullptr for Other.
+// "MJPG", "YUY2", "H264", or nullptr for the kinds the lists do not show.
 const char* SubtypeNameOf(SubtypeKind kind);
+
+// MJPG, YUY2 and H264: the kinds the format lists show.
+bool IsListedKind(SubtypeKind kind);
+// Every kind but Other: samples of it become pictures.
+bool IsDecodableKind(SubtypeKind kind);
 
 // Frames per second for an average frame interval in 100-ns units, truncated
 // toward zero. A zero or negative interval (a device that reports none)
@@ -40,11 +48,14 @@ bool CopyPinId(wchar_t (&pinId)[kPinIdLength], const wchar_t* id);
 // One capture format, copied by value.
 template <class Guid> struct BasicStreamFormat {
     int32_t width = 0;
-    int32_t height = 0;
+    int32_t height = 0; // always positive; see bottomUp
     uint8_t pinIndex = 0;
     uint8_t frameRate = 0;
     char subtypeName[5] = {};
     Guid subtype{};
+    // The rows of an uncompressed RGB picture run from the bottom up, as
+    // DirectShow's RGB with a positive biHeight does.
+    bool bottomUp = false;
 };
 
 // One output pin of a camera and the capabilities it contributes.
@@ -52,21 +63,33 @@ template <class Guid> struct BasicPinFormatGroup {
     wchar_t pinId[kPinIdLength] = {};
     bool hasH264 = false;
     std::vector<BasicStreamFormat<Guid>> pinFormats;
+    // Its capabilities in the uncompressed formats the lists do not show
+    // (with empty names): a pin that offers only these is still opened, and
+    // one that starts at one of them is run at it.
+    std::vector<BasicStreamFormat<Guid>> unlistedFormats;
+
+    bool Empty() const { return pinFormats.empty() && unlistedFormats.empty(); }
 };
 
-// Applies one capability of a pin to its group; answers whether it was kept.
+// Applies one capability of a pin to its group; answers whether it was kept
+// in the listed formats. height is positive; bottomUp tells the row order of
+// an RGB capability.
 template <class Guid>
 bool AddCapability(BasicPinFormatGroup<Guid>& group, SubtypeKind kind, const Guid& subtype,
-                   int32_t width, int32_t height, int64_t avgTimePerFrame) {
-    if (!AdmitCapability(kind, width, height, group.hasH264)) {
-        return false;
-    }
+                   int32_t width, int32_t height, int64_t avgTimePerFrame, bool bottomUp = false) {
     BasicStreamFormat<Guid> format;
     format.width = width;
     format.height = height;
     format.frameRate = StoredFrameRate(avgTimePerFrame);
-    std::memcpy(format.subtypeName, SubtypeNameOf(kind), 4);
     format.subtype = subtype;
+    format.bottomUp = bottomUp;
+    if (!AdmitCapability(kind, width, height, group.hasH264)) {
+        if (!IsListedKind(kind) && IsDecodableKind(kind) && width > 0 && height > 0) {
+            group.unlistedFormats.push_back(format);
+        }
+        return false;
+    }
+    std::memcpy(format.subtypeName, SubtypeNameOf(kind), 4);
     group.pinFormats.push_back(format);
     return true;
 }
@@ -105,14 +128,19 @@ int ChooseBuildGroup(const std::vector<BasicPinFormatGroup<Guid>>& groups, bool 
     return static_cast<int>(groups.size() - 1);
 }
 
-// The first entry of the given size and subtype, or nullptr.
+// Of the entries of the given size and subtype, the one with the highest
+// frame rate (the first of equals), or nullptr. A camera may list its
+// slower rate first; where nothing else tells the rate (setting.ini keeps
+// none), the fastest is the one to run.
 template <class Guid>
-const BasicStreamFormat<Guid>* FindFormat(const std::vector<BasicStreamFormat<Guid>>& formats,
-                                          int32_t width, int32_t height, const Guid& subtype) {
+const BasicStreamFormat<Guid>* FastestFormat(const std::vector<BasicStreamFormat<Guid>>& formats,
+                                             int32_t width, int32_t height, const Guid& subtype) {
+    const BasicStreamFormat<Guid>* fastest = nullptr;
     for (const BasicStreamFormat<Guid>& entry : formats) {
-        if (entry.width == width && entry.height == height && entry.subtype == subtype) {
-            return &entry;
+        if (entry.width == width && entry.height == height && entry.subtype == subtype &&
+            (fastest == nullptr || entry.frameRate > fastest->frameRate)) {
+            fastest = &entry;
         }
     }
-    return nullptr;
+    return fastest;
 }

@@ -17,8 +17,41 @@ SubtypeKind SubtypeKindOf(const GUID& subtype) {
     if (IsEqualGUID(subtype, kMediaSubtypeH264)) {
         return SubtypeKind::H264;
     }
+    if (IsEqualGUID(subtype, MEDIASUBTYPE_NV12)) {
+        return SubtypeKind::Nv12;
+    }
+    if (IsEqualGUID(subtype, MEDIASUBTYPE_IYUV) || IsEqualGUID(subtype, kMediaSubtypeI420)) {
+        return SubtypeKind::I420;
+    }
+    if (IsEqualGUID(subtype, MEDIASUBTYPE_YV12)) {
+        return SubtypeKind::Yv12;
+    }
+    if (IsEqualGUID(subtype, MEDIASUBTYPE_UYVY)) {
+        return SubtypeKind::Uyvy;
+    }
+    if (IsEqualGUID(subtype, MEDIASUBTYPE_RGB24)) {
+        return SubtypeKind::Rgb24;
+    }
+    if (IsEqualGUID(subtype, MEDIASUBTYPE_RGB32)) {
+        return SubtypeKind::Rgb32;
+    }
     return SubtypeKind::Other;
 }
+
+namespace {
+
+void ReadBitmapHeader(const AM_MEDIA_TYPE& type, const BITMAPINFOHEADER& bitmap,
+                      REFERENCE_TIME avgTimePerFrame, VideoFormatInfo& info) {
+    const SubtypeKind kind = SubtypeKindOf(type.subtype);
+    info.width = bitmap.biWidth;
+    // Only RGB rows follow the sign; YUV rows always run top-down.
+    info.height = bitmap.biHeight < 0 ? -bitmap.biHeight : bitmap.biHeight;
+    info.bottomUp =
+        (kind == SubtypeKind::Rgb24 || kind == SubtypeKind::Rgb32) && bitmap.biHeight > 0;
+    info.avgTimePerFrame = avgTimePerFrame;
+}
+
+} // namespace
 
 bool ReadVideoInfo(const AM_MEDIA_TYPE& type, VideoFormatInfo& info) {
     if (!IsEqualGUID(type.formattype, FORMAT_VideoInfo) || type.pbFormat == nullptr ||
@@ -26,9 +59,7 @@ bool ReadVideoInfo(const AM_MEDIA_TYPE& type, VideoFormatInfo& info) {
         return false;
     }
     const auto* header = reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
-    info.width = header->bmiHeader.biWidth;
-    info.height = header->bmiHeader.biHeight;
-    info.avgTimePerFrame = header->AvgTimePerFrame;
+    ReadBitmapHeader(type, header->bmiHeader, header->AvgTimePerFrame, info);
     return true;
 }
 
@@ -41,9 +72,7 @@ bool ReadAnyVideoInfo(const AM_MEDIA_TYPE& type, VideoFormatInfo& info) {
         return false;
     }
     const auto* header = reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat);
-    info.width = header->bmiHeader.biWidth;
-    info.height = header->bmiHeader.biHeight;
-    info.avgTimePerFrame = header->AvgTimePerFrame;
+    ReadBitmapHeader(type, header->bmiHeader, header->AvgTimePerFrame, info);
     return true;
 }
 
@@ -65,7 +94,7 @@ void ForEachVideoCapability(
         const HRESULT hr = config->GetStreamCaps(i, &raw, caps.data());
         MediaTypePtr type(raw);
         VideoFormatInfo info;
-        if (FAILED(hr) || !type || !ReadVideoInfo(*type, info)) {
+        if (FAILED(hr) || !type || !ReadAnyVideoInfo(*type, info)) {
             continue;
         }
         if (!visit(*type, info)) {

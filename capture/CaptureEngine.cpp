@@ -154,11 +154,14 @@ int32_t CaptureEngine::QueueVideoSample(const StreamFormat& format, double sampl
         return -1;
     }
     CaptureItem item;
-    item.data.reset(new (std::nothrow) uint8_t[static_cast<size_t>(length)]);
+    // Zeroed padding after the copy: the pipeline's row readers may touch it.
+    item.data.reset(new (std::nothrow)
+                        uint8_t[static_cast<size_t>(length) + MediaPipeline::kSamplePadding]);
     if (!item.data) {
         return -1;
     }
     std::memcpy(item.data.get(), buffer, static_cast<size_t>(length));
+    std::memset(item.data.get() + length, 0, MediaPipeline::kSamplePadding);
     item.arrivalUs = MonotonicMicros();
     item.kind = CaptureItem::kVideo;
     item.format = format;

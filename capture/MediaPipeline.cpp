@@ -19,12 +19,36 @@ extern "C" {
 #include "Core/FormatRules.h"
 #include "Core/MediaTypes.h"
 #include "capture/PictureConversion.h"
+#include "capture/UncompressedLayout.h"
 
 namespace {
 
 // Plane rows of the converted frame start on this boundary so that
 // libswscale writes with aligned stores.
 constexpr int kConvertedAlign = 32;
+
+// How libswscale reads each uncompressed layout. DirectShow's RGB24 and
+// RGB32 are B, G, R (and an unused byte) in memory; I420 and YV12 differ
+// only in their plane order, which the layout sorts out.
+AVPixelFormat SourcePixelFormat(SubtypeKind kind) {
+    switch (kind) {
+    case SubtypeKind::Yuy2:
+        return AV_PIX_FMT_YUYV422;
+    case SubtypeKind::Uyvy:
+        return AV_PIX_FMT_UYVY422;
+    case SubtypeKind::Nv12:
+        return AV_PIX_FMT_NV12;
+    case SubtypeKind::I420:
+    case SubtypeKind::Yv12:
+        return AV_PIX_FMT_YUV420P;
+    case SubtypeKind::Rgb24:
+        return AV_PIX_FMT_BGR24;
+    case SubtypeKind::Rgb32:
+        return AV_PIX_FMT_BGR0;
+    default:
+        return AV_PIX_FMT_NONE;
+    }
+}
 
 } // namespace
 
@@ -79,7 +103,7 @@ bool MediaPipeline::OpenDecoder(const StreamFormat& format) {
         codecId = AV_CODEC_ID_H264;
     } else if (kind == SubtypeKind::Mjpg) {
         codecId = AV_CODEC_ID_MJPEG;
-    } else if (kind != SubtypeKind::Yuy2) {
+    } else if (SourcePixelFormat(kind) == AV_PIX_FMT_NONE) {
         return false;
     }
 
@@ -231,7 +255,7 @@ bool MediaPipeline::DecodeCompressed(const uint8_t* sample, int32_t length) {
         m_currentPicture = m_convertedFrame;
         return true;
     }
-    return ScaleToI420(latest);
+    return ScaleToI420(latest->data, latest->linesize, latest->format);
 }
 
 bool MediaPipeline::DecodeNewest(const uint8_t* sample, int32_t length) {
@@ -277,28 +301,39 @@ bool MediaPipeline::DecodeNewest(const uint8_t* sample, int32_t length) {
     return got && latest->linesize[0] != 0;
 }
 
-bool MediaPipeline::ScaleToI420(AVFrame* picture) {
-    const AVPixelFormat sourceFormat = static_cast<AVPixelFormat>(picture->format);
-    if (m_scalerNeedsInit || static_cast<int>(sourceFormat) != m_scalerSource) {
+bool MediaPipeline::ScaleToI420(const uint8_t* const planes[], const int strides[],
+                                int sourceFormat) {
+    if (m_scalerNeedsInit || sourceFormat != m_scalerSource) {
         // Made once per open; a stream that changes its pixel layout midway
         // gets a scaler of its own instead of being read with the old one.
         sws_freeContext(m_scaler);
-        m_scaler = sws_getContext(m_format.width, m_format.height, sourceFormat, m_format.width,
+        m_scaler = sws_getContext(m_format.width, m_format.height,
+                                  static_cast<AVPixelFormat>(sourceFormat), m_format.width,
                                   m_format.height, AV_PIX_FMT_YUV420P, SWS_FAST_BILINEAR, nullptr,
                                   nullptr, nullptr);
         if (m_scaler == nullptr) {
             return false;
         }
-        m_scalerSource = static_cast<int>(sourceFormat);
+        m_scalerSource = sourceFormat;
         m_scalerNeedsInit = false;
     }
     if (!MakeConvertedWritable() ||
-        sws_scale(m_scaler, picture->data, picture->linesize, 0, m_format.height,
-                  m_convertedFrame->data, m_convertedFrame->linesize) <= 0) {
+        sws_scale(m_scaler, planes, strides, 0, m_format.height, m_convertedFrame->data,
+                  m_convertedFrame->linesize) <= 0) {
         return false;
     }
     m_currentPicture = m_convertedFrame;
     return true;
+}
+
+bool MediaPipeline::ConvertUncompressed(const uint8_t* sample, int32_t length) {
+    const SubtypeKind kind = SubtypeKindOf(m_format.subtype);
+    UncompressedPlanes planes;
+    if (!LocateUncompressedPlanes(kind, m_format.width, m_format.height, m_format.bottomUp, sample,
+                                  static_cast<std::size_t>(length), planes)) {
+        return false;
+    }
+    return ScaleToI420(planes.data, planes.strides, SourcePixelFormat(kind));
 }
 
 bool MediaPipeline::ConvertYuy2(const uint8_t* sample, int32_t length) {
@@ -315,7 +350,8 @@ bool MediaPipeline::ConvertYuy2(const uint8_t* sample, int32_t length) {
 
 bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sample, int32_t length) {
     if (!m_formatKnown || !IsEqualGUID(format.subtype, m_format.subtype) ||
-        format.width != m_format.width || format.height != m_format.height) {
+        format.width != m_format.width || format.height != m_format.height ||
+        format.bottomUp != m_format.bottomUp) {
         m_format = format;
         m_formatKnown = true;
         if (!OpenDecoder(format)) {
@@ -336,6 +372,7 @@ bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sampl
         decoded = ConvertYuy2(sample, length);
         break;
     default:
+        decoded = ConvertUncompressed(sample, length);
         break;
     }
     if (!decoded) {

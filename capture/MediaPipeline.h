@@ -1,5 +1,7 @@
 // MediaPipeline: the FFmpeg state of the pictures (decoder, flip graph,
-// photo). It turns one camera sample (MJPG, YUY2 or H264) into a planar
+// photo). It turns one camera sample (MJPG, YUY2 or H264, or one of the
+// uncompressed formats beyond the lists: NV12, I420/IYUV, YV12, UYVY,
+// RGB24, RGB32) into a planar
 // 4:2:0 picture, kept both as an FFmpeg frame (the current picture, which
 // recordings and photos encode) and as a tightly packed I420 buffer (which
 // the preview uploads), and it holds the pending photo (PhotoWriter). The
@@ -32,9 +34,15 @@ public:
     MediaPipeline(const MediaPipeline&) = delete;
     MediaPipeline& operator=(const MediaPipeline&) = delete;
 
+    // Bytes after an uncompressed sample that libswscale's row readers may
+    // touch (they read in whole words); a sample's buffer holds this many
+    // more than its length (the engine's queue makes it so).
+    static constexpr std::size_t kSamplePadding = 64;
+
     // Decodes one sample of the given format; true when the current picture
     // and the packed picture hold the new picture. A new subtype or size
-    // re-opens the decoder first. Never reads past length bytes.
+    // re-opens the decoder first. Never uses bytes past length; see
+    // kSamplePadding.
     bool DecodeFrame(const StreamFormat& format, const uint8_t* sample, int32_t length);
 
     // The picture of the last successful DecodeFrame: W x H luma, then U,
@@ -75,8 +83,14 @@ private:
     bool DecodeCompressed(const uint8_t* sample, int32_t length);
     // Sends the sample and keeps the newest picture it completed in m_decodedFrame.
     bool DecodeNewest(const uint8_t* sample, int32_t length);
-    bool ScaleToI420(AVFrame* picture);
+    // Converts a picture of the stream's size in sourceFormat (an
+    // AVPixelFormat) into the converted frame with libswscale.
+    bool ScaleToI420(const uint8_t* const planes[], const int strides[], int sourceFormat);
+    // YUY2 by the program's own loop, which DecodeBenchmark finds faster
+    // than libswscale's on camera-sized pictures.
     bool ConvertYuy2(const uint8_t* sample, int32_t length);
+    // NV12, I420/IYUV, YV12, UYVY, RGB24 and RGB32 samples, right way up.
+    bool ConvertUncompressed(const uint8_t* sample, int32_t length);
     bool MakeConvertedWritable();
 
     std::mutex m_contextLock;

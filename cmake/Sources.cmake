@@ -40,6 +40,7 @@ set(ORVANA_NEUTRAL_SOURCES
     ui/ResourceArchive.cpp
     Core/FormatRules.cpp
     capture/PictureConversion.cpp
+    capture/UncompressedLayout.cpp
     capture/OutputNaming.cpp
     capture/RecordingClock.cpp
     capture/MicrophoneProblem.cpp

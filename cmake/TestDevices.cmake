@@ -72,8 +72,10 @@ target_link_libraries(OrvanaTestDeviceSetup PRIVATE orvana_testdevice_control)
 set_target_properties(OrvanaTestDeviceSetup PROPERTIES
     RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/testdevices)
 
-# The program's live preview on screen, for each kind of sample the camera sends.
-foreach(format "MJPG 1280x720@30" "YUY2 640x480@30" "H264 1280x720@30")
+# The program's live preview on screen, for each kind of sample the camera sends: the
+# listed formats, and cameras that offer only an uncompressed one the lists do not show.
+foreach(format "MJPG 1280x720@30" "YUY2 640x480@30" "H264 1280x720@30" "NV12 640x480@30"
+               "RGB24 640x480@30")
     string(REGEX MATCH "^[A-Z0-9]+" subtype "${format}")
     add_test(NAME wine.OrvanaPreview.${subtype}
         COMMAND ${CMAKE_CROSSCOMPILING_EMULATOR} --script

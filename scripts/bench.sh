@@ -124,6 +124,8 @@ row "H264 DecodeFrame / bare decode (time)" "<= 1.15" le 1.15 \
     decode.H264_ratio_1280x720 decode.H264_ratio_1920x1080
 row "YUY2 ours / libswscale YUY2->I420 (time)" "<= 1.0" le 1.0 \
     decode.YUY2_swscale_ratio_1280x720 decode.YUY2_swscale_ratio_1920x1080
+row "YUY2 own loop alone / libswscale (time)" "-" - - \
+    decode.YUY2_own_swscale_ratio_1280x720 decode.YUY2_own_swscale_ratio_1920x1080
 row "YUY2 ours / memcpy (time)" "<= 3" le 3 \
     decode.YUY2_memcpy_ratio_1280x720 decode.YUY2_memcpy_ratio_1920x1080
 row "MJPG upload+present, fps" ">= 30" ge 30 \

@@ -1,6 +1,6 @@
 // Format-list rules: frame rates from frame intervals, which capabilities a
 // pin keeps, the flat list with pin positions, the pin a graph uses and the
-// entry an active format matches.
+// entry a size and subtype stand for.
 #include <gtest/gtest.h>
 
 #include <cstring>
@@ -171,25 +171,51 @@ TEST(ChooseBuildGroupTest, NoGroupsNoPin) {
     EXPECT_EQ(ChooseBuildGroup(std::vector<Group>(), true, 0), -1);
 }
 
-TEST(FindFormatTest, FirstEntryOfSizeAndSubtypeWinsWhateverItsRate) {
+// A camera may list 15 fps before 30 for a size: the faster entry is the one
+// a format switch and a graph take, wherever it stands.
+TEST(FastestFormatTest, HighestRateOfSizeAndSubtypeWinsWhereverItIsListed) {
     std::vector<Group> groups(2);
     Add(groups[0], SubtypeKind::Yuy2, 640, 480, 666666);
     Add(groups[0], SubtypeKind::Mjpg, 640, 480, 666666);
     Add(groups[0], SubtypeKind::Mjpg, 640, 480, 333333);
+    Add(groups[0], SubtypeKind::Mjpg, 640, 480, 333333);
     Add(groups[1], SubtypeKind::Mjpg, 1280, 720);
     const std::vector<Format> formats = FlattenGroups(groups);
 
-    const Format* match = FindFormat(formats, 640, 480, kMjpg);
+    const Format* match = FastestFormat(formats, 640, 480, kMjpg);
     ASSERT_NE(match, nullptr);
-    EXPECT_EQ(match, &formats[1]);
-    EXPECT_EQ(match->frameRate, 15);
+    EXPECT_EQ(match, &formats[2]); // the first of the two at 30
+    EXPECT_EQ(match->frameRate, 30);
 
-    match = FindFormat(formats, 1280, 720, kMjpg);
+    match = FastestFormat(formats, 1280, 720, kMjpg);
     ASSERT_NE(match, nullptr);
     EXPECT_EQ(match->pinIndex, 1);
 
-    EXPECT_EQ(FindFormat(formats, 1280, 720, kYuy2), nullptr);
-    EXPECT_EQ(FindFormat(formats, 480, 640, kMjpg), nullptr);
+    EXPECT_EQ(FastestFormat(formats, 1280, 720, kYuy2), nullptr);
+    EXPECT_EQ(FastestFormat(formats, 480, 640, kMjpg), nullptr);
+}
+
+// Uncompressed formats beyond the three listed ones keep their pin in the
+// lists of pins (a capture card offering only NV12 is opened) without
+// entering the listed formats.
+TEST(PinGroupTest, UnlistedUncompressedFormatsAreKeptApartFromTheListedOnes) {
+    Group group;
+    EXPECT_FALSE(Add(group, SubtypeKind::Nv12, 1920, 1080));
+    EXPECT_TRUE(group.pinFormats.empty());
+    ASSERT_EQ(group.unlistedFormats.size(), 1u);
+    EXPECT_FALSE(group.Empty());
+    EXPECT_STREQ(group.unlistedFormats[0].subtypeName, "");
+    EXPECT_EQ(group.unlistedFormats[0].width, 1920);
+    EXPECT_EQ(group.unlistedFormats[0].frameRate, 30);
+    EXPECT_TRUE(FlattenGroups(std::vector<Group>{group}).empty());
+
+    EXPECT_FALSE(AddCapability(group, SubtypeKind::Rgb24, kNv12, 640, 480, k30Fps, true));
+    EXPECT_TRUE(group.unlistedFormats.back().bottomUp);
+    // Subtypes no picture is made of, and empty sizes, stay out of both.
+    EXPECT_FALSE(Add(group, SubtypeKind::Other, 640, 480));
+    EXPECT_FALSE(Add(group, SubtypeKind::Nv12, 0, 480));
+    EXPECT_EQ(group.unlistedFormats.size(), 2u);
+    EXPECT_TRUE(Group().Empty());
 }
 
 TEST(StreamFormatTest, NewRecordIsZeroed) {

@@ -31,6 +31,7 @@ extern "C" {
 #include "preview/LivePreview.h"
 #include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
+#include "tests/win32/ColourBars.h"
 #include "tests/win32/MediaTestSupport.h"
 #include "tools/testdevices/TestDeviceControl.h"
 #include "ui/PaintManager.h"
@@ -126,107 +127,9 @@ LiveWindow& Window() {
     return *window;
 }
 
-// A consistent copy of the pipeline's latest picture, taken under the lock
-// the worker decodes under.
-struct Picture {
-    int width = 0;
-    int height = 0;
-    int frameWidth = 0;
-    int frameHeight = 0;
-    int frameFormat = -1;
-    std::vector<uint8_t> packed;
-
-    uint8_t Y(int x, int y) const { return packed[static_cast<size_t>(y) * width + x]; }
-    uint8_t U(int x, int y) const {
-        return packed[static_cast<size_t>(width) * height +
-                      static_cast<size_t>(y / 2) * (width / 2) + x / 2];
-    }
-    uint8_t V(int x, int y) const {
-        return packed[static_cast<size_t>(width) * height + (width / 2) * (height / 2) +
-                      static_cast<size_t>(y / 2) * (width / 2) + x / 2];
-    }
-    // The luma of the top-left corner, where the frame number is drawn.
-    std::vector<uint8_t> CounterRegion() const {
-        std::vector<uint8_t> region;
-        for (int y = 0; y < height / 4; ++y) {
-            for (int x = 0; x < width / 4; ++x) {
-                region.push_back(Y(x, y));
-            }
-        }
-        return region;
-    }
-};
-
-Picture Snapshot() {
-    CaptureEngine& engine = CaptureEngine::Instance();
-    Picture picture;
-    std::lock_guard<std::mutex> lock(engine.Pipeline()->ContextLock());
-    const uint8_t* packed = engine.Pipeline()->PackedPicture();
-    const AVFrame* current = engine.Pipeline()->CurrentPicture();
-    if (packed == nullptr || current == nullptr) {
-        return picture;
-    }
-    picture.width = engine.Pipeline()->RememberedFormat().width;
-    picture.height = engine.Pipeline()->RememberedFormat().height;
-    picture.frameWidth = current->width;
-    picture.frameHeight = current->height;
-    picture.frameFormat = current->format;
-    const size_t size = static_cast<size_t>(picture.width) * picture.height * 3 / 2;
-    if (engine.Pipeline()->PackedPictureSize() >= size) {
-        picture.packed.assign(packed, packed + size);
-    }
-    return picture;
-}
-
-struct Yuv {
-    int y, u, v;
-};
-
-// BT.601 at video levels: what every subtype's picture holds once the
-// pipeline has made it planar 4:2:0 (full-range JPEG pictures included).
-Yuv VideoLevels(int r, int g, int b) {
-    const double y = 0.299 * r + 0.587 * g + 0.114 * b;
-    const double u = -0.168736 * r - 0.331264 * g + 0.5 * b;
-    const double v = 0.5 * r - 0.418688 * g - 0.081312 * b;
-    return {static_cast<int>(16 + y * 219 / 255 + 0.5), static_cast<int>(128 + u * 224 / 255 + 0.5),
-            static_cast<int>(128 + v * 224 / 255 + 0.5)};
-}
-
-// Checks the eight 75% colour bars at the middle of each bar, halfway down
-// their visible part (below the frame number, above the dark band).
-::testing::AssertionResult ShowsColourBars(const Picture& picture) {
-    static const int kBars[8][3] = {{191, 191, 191}, {191, 191, 0}, {0, 191, 191}, {0, 191, 0},
-                                    {191, 0, 191},   {191, 0, 0},   {0, 0, 191},   {0, 0, 0}};
-    if (picture.packed.empty()) {
-        return ::testing::AssertionFailure() << "no picture";
-    }
-    const int y = picture.height * 3 / 8;
-    for (int bar = 0; bar < 8; ++bar) {
-        const int x = picture.width * (2 * bar + 1) / 16;
-        const Yuv expected = VideoLevels(kBars[bar][0], kBars[bar][1], kBars[bar][2]);
-        if (std::abs(picture.Y(x, y) - expected.y) > 6 ||
-            std::abs(picture.U(x, y) - expected.u) > 8 ||
-            std::abs(picture.V(x, y) - expected.v) > 8) {
-            return ::testing::AssertionFailure()
-                   << "bar " << bar << " is Y " << int{picture.Y(x, y)} << " U "
-                   << int{picture.U(x, y)} << " V " << int{picture.V(x, y)} << ", expected " << expected.y << " "
-                   << expected.u << " " << expected.v;
-        }
-    }
-    // The dark band under the bars, away from the moving stripe's row ends.
-    const Yuv dark = VideoLevels(32, 32, 32);
-    int darkPoints = 0;
-    for (int i = 1; i < 8; ++i) {
-        darkPoints +=
-            std::abs(picture.Y(picture.width * i / 8, picture.height * 7 / 8) - dark.y) <= 6 ? 1
-                                                                                             : 0;
-    }
-    if (darkPoints < 6) { // the stripe covers one point at most
-        return ::testing::AssertionFailure() << "the dark band shows at " << darkPoints
-                                             << " of 7 points";
-    }
-    return ::testing::AssertionSuccess();
-}
+using ColourBars::Picture;
+using ColourBars::ShowsColourBars;
+using ColourBars::Snapshot;
 
 // Counts the engine gathers in a stretch of time.
 struct Progress {

@@ -1,6 +1,6 @@
 // Decoding of camera samples into the packed I420 picture: MJPG and H264
-// through FFmpeg, YUY2 by the program's own loop, re-opening on a format
-// change and damaged samples.
+// through FFmpeg, the uncompressed layouts through libswscale, re-opening on
+// a format change and damaged samples.
 #include <cstdlib>
 #include <string>
 #include <vector>
@@ -10,6 +10,8 @@
 #include "capture/MediaPipeline.h"
 #include "tests/support/DirectShowFormats.h"
 #include "tests/win32/MediaTestSupport.h"
+
+#include <uuids.h>
 
 using MediaTest::Encode;
 using TestSupport::StreamFormatOf;
@@ -122,9 +124,9 @@ TEST(MediaPipeline, ReopensOnlyWhenSubtypeOrSizeChanges) {
     EXPECT_GE(pipeline.PackedPictureSize(), 160u * 120u * 3 / 2);
 
     // An unknown subtype fails every time and leaves the decoder closed.
-    auto nv12 = std::vector<uint8_t>(160 * 120 * 2, 0x10);
-    EXPECT_FALSE(Decode(pipeline, StreamFormatOf("NV12", 160, 120), nv12));
-    EXPECT_FALSE(Decode(pipeline, StreamFormatOf("NV12", 160, 120), nv12));
+    auto y41p = std::vector<uint8_t>(160 * 120 * 2, 0x10);
+    EXPECT_FALSE(Decode(pipeline, StreamFormatOf("Y41P", 160, 120), y41p));
+    EXPECT_FALSE(Decode(pipeline, StreamFormatOf("Y41P", 160, 120), y41p));
     EXPECT_FALSE(pipeline.DecoderReady());
     EXPECT_EQ(pipeline.PackedPicture(), nullptr);
     // ... until a known format comes back.
@@ -211,4 +213,136 @@ TEST(MediaPipeline, SoftwareMirrorFlipsThePicture) {
     pipeline.softwareMirror = false;
     ASSERT_TRUE(Decode(pipeline, StreamFormatOf("YUY2", 64, 32), picture));
     EXPECT_EQ(LumaAt(pipeline, 64, 2, 5), 30);
+}
+
+namespace {
+
+// A 32 x 16 picture of four flat quadrants, in BT.601 video levels.
+struct Quadrants {
+    static constexpr int kWidth = 32;
+    static constexpr int kHeight = 16;
+    // Top left red, top right green, bottom left blue, bottom right grey.
+    static constexpr int kRgb[4][3] = {{191, 0, 0}, {0, 191, 0}, {0, 0, 191}, {191, 191, 191}};
+    MediaTest::Yuv yuv[4];
+
+    Quadrants() {
+        for (int q = 0; q < 4; ++q) {
+            const double r = kRgb[q][0], g = kRgb[q][1], b = kRgb[q][2];
+            const double y = 0.299 * r + 0.587 * g + 0.114 * b;
+            yuv[q] = {static_cast<uint8_t>(16 + y * 219 / 255 + 0.5),
+                      static_cast<uint8_t>(128 + (b - y) / 1.772 * 224 / 255 + 0.5),
+                      static_cast<uint8_t>(128 + (r - y) / 1.402 * 224 / 255 + 0.5)};
+        }
+    }
+    static int At(int x, int y) { return (y < kHeight / 2 ? 0 : 2) + (x < kWidth / 2 ? 0 : 1); }
+
+    // The picture in a DirectShow layout, made here byte by byte.
+    std::vector<uint8_t> In(const char* layout) const {
+        const std::string name = layout;
+        const int w = kWidth, h = kHeight;
+        std::vector<uint8_t> sample;
+        if (name == "RGB24" || name == "RGB32" || name == "RGB32 top-down") {
+            const int bytes = name == "RGB24" ? 3 : 4;
+            const bool bottomUp = name != "RGB32 top-down";
+            sample.resize(static_cast<size_t>(w) * bytes * h);
+            for (int y = 0; y < h; ++y) {
+                uint8_t* row = &sample[static_cast<size_t>(bottomUp ? h - 1 - y : y) * w * bytes];
+                for (int x = 0; x < w; ++x) {
+                    const int* rgb = kRgb[At(x, y)];
+                    uint8_t* p = row + x * bytes;
+                    p[0] = static_cast<uint8_t>(rgb[2]); // B G R
+                    p[1] = static_cast<uint8_t>(rgb[1]);
+                    p[2] = static_cast<uint8_t>(rgb[0]);
+                    if (bytes == 4) {
+                        p[3] = 0;
+                    }
+                }
+            }
+            return sample;
+        }
+        if (name == "UYVY" || name == "YUY2") {
+            for (int y = 0; y < h; ++y) {
+                for (int x = 0; x < w; x += 2) {
+                    const MediaTest::Yuv& c = yuv[At(x, y)];
+                    if (name == "UYVY") {
+                        sample.insert(sample.end(), {c.u, c.y, c.v, c.y});
+                    } else {
+                        sample.insert(sample.end(), {c.y, c.u, c.y, c.v});
+                    }
+                }
+            }
+            return sample;
+        }
+        for (int y = 0; y < h; ++y) {
+            for (int x = 0; x < w; ++x) {
+                sample.push_back(yuv[At(x, y)].y);
+            }
+        }
+        if (name == "NV12") {
+            for (int y = 0; y < h; y += 2) {
+                for (int x = 0; x < w; x += 2) {
+                    sample.push_back(yuv[At(x, y)].u);
+                    sample.push_back(yuv[At(x, y)].v);
+                }
+            }
+            return sample;
+        }
+        // I420 and IYUV: U then V; YV12: V then U.
+        const bool vFirst = name == "YV12";
+        for (int plane = 0; plane < 2; ++plane) {
+            const bool v = (plane == 0) == vFirst;
+            for (int y = 0; y < h; y += 2) {
+                for (int x = 0; x < w; x += 2) {
+                    sample.push_back(v ? yuv[At(x, y)].v : yuv[At(x, y)].u);
+                }
+            }
+        }
+        return sample;
+    }
+};
+
+StreamFormat LayoutFormat(const char* layout) {
+    const std::string name = layout;
+    StreamFormat format = StreamFormatOf(layout, Quadrants::kWidth, Quadrants::kHeight);
+    if (name.compare(0, 3, "RGB") == 0) {
+        format.subtype = name == "RGB24" ? MEDIASUBTYPE_RGB24 : MEDIASUBTYPE_RGB32;
+        format.bottomUp = name != "RGB32 top-down";
+        format.subtypeName[0] = '\0';
+    }
+    return format;
+}
+
+} // namespace
+
+// Each uncompressed layout comes out as the same planar picture: quadrants
+// in place (neither upside down nor mirrored) and in their colours.
+TEST(FormatsPipeline, UncompressedLayoutsGiveThePictureRightWayUpInItsColours) {
+    const Quadrants quadrants;
+    for (const char* layout :
+         {"YUY2", "UYVY", "NV12", "I420", "IYUV", "YV12", "RGB24", "RGB32", "RGB32 top-down"}) {
+        SCOPED_TRACE(layout);
+        MediaPipeline pipeline;
+        const StreamFormat format = LayoutFormat(layout);
+        const std::vector<uint8_t> sample = quadrants.In(layout);
+        ASSERT_TRUE(Decode(pipeline, format, sample));
+        const bool rgb = std::string(layout).compare(0, 3, "RGB") == 0;
+        const int tolerance = rgb ? 3 : 0;
+        const int w = Quadrants::kWidth, h = Quadrants::kHeight;
+        const std::vector<uint8_t> picture = Packed(pipeline, w, h);
+        for (int q = 0; q < 4; ++q) {
+            const int x = (q % 2) * w / 2 + w / 4;
+            const int y = (q / 2) * h / 2 + h / 4;
+            const size_t chroma = static_cast<size_t>(y / 2) * (w / 2) + x / 2;
+            EXPECT_NEAR(picture[static_cast<size_t>(y) * w + x], quadrants.yuv[q].y, tolerance)
+                << "Y of quadrant " << q;
+            EXPECT_NEAR(picture[w * h + chroma], quadrants.yuv[q].u, tolerance)
+                << "U of quadrant " << q;
+            EXPECT_NEAR(picture[w * h + w * h / 4 + chroma], quadrants.yuv[q].v, tolerance)
+                << "V of quadrant " << q;
+        }
+        // A sample a byte short of a picture is dropped; the picture stays.
+        const std::vector<uint8_t> cut(sample.begin(), sample.end() - 1);
+        EXPECT_FALSE(Decode(pipeline, format, cut));
+        EXPECT_EQ(Packed(pipeline, w, h), picture);
+    }
 }

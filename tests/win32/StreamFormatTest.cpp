@@ -198,13 +198,13 @@ TEST_F(StreamFormatTest, MjpgSamplesReachTheFrameCallbackThenYuy2AfterTheSwitch)
     EXPECT_EQ(Samples().jpegSamples.load(), 0);
 }
 
-TEST_F(StreamFormatTest, SwitchAppliesTheFirstCapabilityOfThatSizeAndSubtype) {
+TEST_F(StreamFormatTest, SwitchAppliesTheFastestCapabilityOfThatSizeAndSubtype) {
     OpenCamera({kMjpg480, kYuy2_720, kYuy2_720_15});
     OrvanaCamera* camera = CameraRegistry::Instance().cameras.at(0);
     const int slow = IndexOf(*camera, "YUY2", 1280, 720, 15);
     ASSERT_EQ(slow, 2);
     ASSERT_EQ(camera->SetFormat(0, slow), 0);
-    // The frame rate is not compared: the 30 fps capability comes first.
+    // Nothing the user chooses names a rate: the 30 fps capability is applied.
     EXPECT_EQ(camera->currentFormat.frameRate, 15);
     EXPECT_TRUE(CurrentFormatIs(*camera, "YUY2", 1280, 720, 30));
 }

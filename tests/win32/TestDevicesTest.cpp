@@ -405,8 +405,11 @@ TEST_F(TestDevicesTest, InvalidConfigurationsAreRefusedAndFormatTextsRoundTrip) 
     VideoFormat format;
     EXPECT_TRUE(ParseFormat(L"H264 1920x1080@30", format));
     EXPECT_EQ(format, (VideoFormat{VideoSubtype::H264, 1920, 1080, 30}));
-    for (const wchar_t* bad : {L"NV12 640x480@30", L"MJPG 640x480", L"MJPG 640x480@30 x",
-                               L"MJPG 0x480@30", L"YUY2 640x480@0", L""}) {
+    EXPECT_TRUE(ParseFormat(FormatText({VideoSubtype::RGB24, 322, 240, 15, true}), format));
+    EXPECT_EQ(format, (VideoFormat{VideoSubtype::RGB24, 322, 240, 15, true}));
+    for (const wchar_t* bad :
+         {L"Y41P 640x480@30", L"MJPG 640x480", L"MJPG 640x480@30 x", L"NV12 640x480@30 VIH2 x",
+          L"MJPG 0x480@30", L"YUY2 640x480@0", L""}) {
         EXPECT_FALSE(ParseFormat(bad, format)) << bad;
     }
 

@@ -14,17 +14,28 @@ const struct {
     VideoSubtype subtype;
     const char* name;
     const wchar_t* wideName;
-    DWORD fourcc;
+    DWORD fourcc; // 0 (BI_RGB) for the RGB formats, which have GUIDs of their own
 } kSubtypes[] = {
     {VideoSubtype::MJPG, "MJPG", L"MJPG", MAKEFOURCC('M', 'J', 'P', 'G')},
     {VideoSubtype::YUY2, "YUY2", L"YUY2", MAKEFOURCC('Y', 'U', 'Y', '2')},
     {VideoSubtype::H264, "H264", L"H264", MAKEFOURCC('H', '2', '6', '4')},
+    {VideoSubtype::NV12, "NV12", L"NV12", MAKEFOURCC('N', 'V', '1', '2')},
+    {VideoSubtype::I420, "I420", L"I420", MAKEFOURCC('I', '4', '2', '0')},
+    {VideoSubtype::IYUV, "IYUV", L"IYUV", MAKEFOURCC('I', 'Y', 'U', 'V')},
+    {VideoSubtype::YV12, "YV12", L"YV12", MAKEFOURCC('Y', 'V', '1', '2')},
+    {VideoSubtype::UYVY, "UYVY", L"UYVY", MAKEFOURCC('U', 'Y', 'V', 'Y')},
+    {VideoSubtype::RGB24, "RGB24", L"RGB24", 0},
+    {VideoSubtype::RGB32, "RGB32", L"RGB32", 0},
 };
+
+// The suffix of a format announced with a VIDEOINFOHEADER2.
+constexpr wchar_t kVideoInfo2Word[] = L"VIH2";
 
 } // namespace
 
 bool operator==(const VideoFormat& a, const VideoFormat& b) {
-    return a.subtype == b.subtype && a.width == b.width && a.height == b.height && a.fps == b.fps;
+    return a.subtype == b.subtype && a.width == b.width && a.height == b.height && a.fps == b.fps &&
+           a.videoInfo2 == b.videoInfo2;
 }
 
 bool operator==(const Faults& a, const Faults& b) {
@@ -53,6 +64,14 @@ DWORD SubtypeFourcc(VideoSubtype subtype) {
 }
 
 GUID SubtypeGuid(VideoSubtype subtype) {
+    // MEDIASUBTYPE_RGB24 and MEDIASUBTYPE_RGB32: {E436EB7D-...} and {E436EB7E-...}.
+    if (subtype == VideoSubtype::RGB24 || subtype == VideoSubtype::RGB32) {
+        GUID guid = {subtype == VideoSubtype::RGB24 ? 0xE436EB7Du : 0xE436EB7Eu,
+                     0x524F,
+                     0x11CE,
+                     {0x9F, 0x53, 0x00, 0x20, 0xAF, 0x0B, 0xA7, 0x70}};
+        return guid;
+    }
     // Video subtypes of a FourCC are the FourCC followed by the fixed media-type suffix.
     GUID guid = {
         SubtypeFourcc(subtype), 0x0000, 0x0010, {0x80, 0x00, 0x00, 0xaa, 0x00, 0x38, 0x9b, 0x71}};
@@ -72,20 +91,24 @@ std::wstring FormatText(const VideoFormat& format) {
             name = entry.wideName;
     }
     wchar_t text[64];
-    swprintf(text, 64, L"%ls %dx%d@%d", name, format.width, format.height, format.fps);
+    swprintf(text, 64, L"%ls %dx%d@%d%ls%ls", name, format.width, format.height, format.fps,
+             format.videoInfo2 ? L" " : L"", format.videoInfo2 ? kVideoInfo2Word : L"");
     return text;
 }
 
 bool ParseFormat(const std::wstring& text, VideoFormat& format) {
     wchar_t name[8] = {};
     int width = 0, height = 0, fps = 0;
+    wchar_t word[8] = {};
     wchar_t extra = 0;
-    if (swscanf(text.c_str(), L" %4ls %dx%d@%d %lc", name, &width, &height, &fps, &extra) != 4) {
+    const int fields = swscanf(text.c_str(), L" %5ls %dx%d@%d %5ls %lc", name, &width, &height,
+                               &fps, word, &extra);
+    if (fields != 4 && !(fields == 5 && wcscmp(word, kVideoInfo2Word) == 0)) {
         return false;
     }
     for (const auto& entry : kSubtypes) {
         if (wcscmp(entry.wideName, name) == 0) {
-            VideoFormat parsed{entry.subtype, width, height, fps};
+            VideoFormat parsed{entry.subtype, width, height, fps, fields == 5};
             if (!ValidFormat(parsed))
                 return false;
             format = parsed;

@@ -1,5 +1,6 @@
 #include "tools/testdevices/MediaTypes.h"
 
+#include <dvdmedia.h>
 #include <mmreg.h>
 
 #include "tools/testdevices/ConfigText.h"
@@ -68,8 +69,64 @@ bool CopyMediaTypeContents(AM_MEDIA_TYPE& target, const AM_MEDIA_TYPE& source) {
     return true;
 }
 
+bool RawSubtype(VideoSubtype subtype) {
+    return subtype != VideoSubtype::MJPG && subtype != VideoSubtype::H264;
+}
+
+namespace {
+
+WORD BitCount(VideoSubtype subtype) {
+    switch (subtype) {
+    case VideoSubtype::NV12:
+    case VideoSubtype::I420:
+    case VideoSubtype::IYUV:
+    case VideoSubtype::YV12:
+        return 12;
+    case VideoSubtype::YUY2:
+    case VideoSubtype::UYVY:
+        return 16;
+    case VideoSubtype::RGB32:
+        return 32;
+    default:
+        return 24; // RGB24, and what the compressed formats announce
+    }
+}
+
+} // namespace
+
+long RowBytes(const VideoFormat& format) {
+    if (format.subtype == VideoSubtype::RGB24)
+        return (format.width * 3 + 3) & ~3L; // DIB rows end on a four-byte boundary
+    if (format.subtype == VideoSubtype::RGB32)
+        return format.width * 4L;
+    if (format.subtype == VideoSubtype::YUY2 || format.subtype == VideoSubtype::UYVY)
+        return format.width * 2L;
+    return format.width; // the luma rows of the 4:2:0 formats
+}
+
 long FrameBufferSize(const VideoFormat& format) {
-    return static_cast<long>(format.width) * format.height * 2;
+    switch (format.subtype) {
+    case VideoSubtype::NV12:
+    case VideoSubtype::I420:
+    case VideoSubtype::IYUV:
+    case VideoSubtype::YV12:
+        return static_cast<long>(format.width) * format.height * 3 / 2;
+    case VideoSubtype::RGB24:
+    case VideoSubtype::RGB32:
+        return RowBytes(format) * format.height;
+    default:
+        return static_cast<long>(format.width) * format.height * 2;
+    }
+}
+
+REFERENCE_TIME FrameIntervalOf(const AM_MEDIA_TYPE& type) {
+    if (type.formattype == FORMAT_VideoInfo2 && type.pbFormat &&
+        type.cbFormat >= sizeof(VIDEOINFOHEADER2))
+        return reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat)->AvgTimePerFrame;
+    if (type.formattype == FORMAT_VideoInfo && type.pbFormat &&
+        type.cbFormat >= sizeof(VIDEOINFOHEADER))
+        return reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame;
+    return 0;
 }
 
 MediaType VideoMediaType(const VideoFormat& format) {
@@ -77,34 +134,49 @@ MediaType VideoMediaType(const VideoFormat& format) {
     AM_MEDIA_TYPE& type = result.Get();
     type.majortype = MEDIATYPE_Video;
     type.subtype = SubtypeGuid(format.subtype);
-    type.formattype = FORMAT_VideoInfo;
-    const bool raw = format.subtype == VideoSubtype::YUY2;
+    type.formattype = format.videoInfo2 ? FORMAT_VideoInfo2 : FORMAT_VideoInfo;
+    const bool raw = RawSubtype(format.subtype);
     type.bFixedSizeSamples = raw;
     type.bTemporalCompression = format.subtype == VideoSubtype::H264;
     type.lSampleSize = raw ? FrameBufferSize(format) : 0;
-    auto* info = static_cast<VIDEOINFOHEADER*>(CoTaskMemAlloc(sizeof(VIDEOINFOHEADER)));
-    if (!info)
+    const size_t size = format.videoInfo2 ? sizeof(VIDEOINFOHEADER2) : sizeof(VIDEOINFOHEADER);
+    BYTE* block = static_cast<BYTE*>(CoTaskMemAlloc(size));
+    if (!block)
         return MediaType();
-    ZeroMemory(info, sizeof(*info));
-    info->AvgTimePerFrame = 10000000LL / format.fps;
-    info->dwBitRate = static_cast<DWORD>(static_cast<long long>(FrameBufferSize(format)) * 8 *
-                                         format.fps / (raw ? 1 : 10));
-    info->bmiHeader.biSize = sizeof(BITMAPINFOHEADER);
-    info->bmiHeader.biWidth = format.width;
-    info->bmiHeader.biHeight = format.height;
-    info->bmiHeader.biPlanes = 1;
-    info->bmiHeader.biBitCount = raw ? 16 : 24;
-    info->bmiHeader.biCompression = SubtypeFourcc(format.subtype);
-    info->bmiHeader.biSizeImage = FrameBufferSize(format);
-    type.pbFormat = reinterpret_cast<BYTE*>(info);
-    type.cbFormat = sizeof(VIDEOINFOHEADER);
+    ZeroMemory(block, size);
+    BITMAPINFOHEADER* bitmap = nullptr;
+    if (format.videoInfo2) {
+        auto* info = reinterpret_cast<VIDEOINFOHEADER2*>(block);
+        info->AvgTimePerFrame = 10000000LL / format.fps;
+        info->dwBitRate = static_cast<DWORD>(static_cast<long long>(FrameBufferSize(format)) * 8 *
+                                             format.fps / (raw ? 1 : 10));
+        info->dwPictAspectRatioX = format.width;
+        info->dwPictAspectRatioY = format.height;
+        bitmap = &info->bmiHeader;
+    } else {
+        auto* info = reinterpret_cast<VIDEOINFOHEADER*>(block);
+        info->AvgTimePerFrame = 10000000LL / format.fps;
+        info->dwBitRate = static_cast<DWORD>(static_cast<long long>(FrameBufferSize(format)) * 8 *
+                                             format.fps / (raw ? 1 : 10));
+        bitmap = &info->bmiHeader;
+    }
+    bitmap->biSize = sizeof(BITMAPINFOHEADER);
+    bitmap->biWidth = format.width;
+    // Positive: RGB rows run bottom-up, as DirectShow's RGB does; YUV rows always top-down.
+    bitmap->biHeight = format.height;
+    bitmap->biPlanes = 1;
+    bitmap->biBitCount = BitCount(format.subtype);
+    bitmap->biCompression = SubtypeFourcc(format.subtype);
+    bitmap->biSizeImage = FrameBufferSize(format);
+    type.pbFormat = block;
+    type.cbFormat = static_cast<ULONG>(size);
     return result;
 }
 
 VIDEO_STREAM_CONFIG_CAPS VideoCaps(const VideoFormat& format) {
     VIDEO_STREAM_CONFIG_CAPS caps;
     ZeroMemory(&caps, sizeof(caps));
-    caps.guid = FORMAT_VideoInfo;
+    caps.guid = format.videoInfo2 ? FORMAT_VideoInfo2 : FORMAT_VideoInfo;
     caps.VideoStandard = 0;
     caps.InputSize = {format.width, format.height};
     caps.MinCroppingSize = caps.InputSize;
@@ -164,14 +236,22 @@ AUDIO_STREAM_CONFIG_CAPS AudioCaps(int sampleRate, int channels) {
 }
 
 bool ParseVideoMediaType(const AM_MEDIA_TYPE& type, VideoFormat& format) {
-    if (type.formattype != FORMAT_VideoInfo || !type.pbFormat ||
-        type.cbFormat < sizeof(VIDEOINFOHEADER)) {
+    const BITMAPINFOHEADER* bitmap = nullptr;
+    if (type.formattype == FORMAT_VideoInfo && type.pbFormat &&
+        type.cbFormat >= sizeof(VIDEOINFOHEADER)) {
+        bitmap = &reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->bmiHeader;
+    } else if (type.formattype == FORMAT_VideoInfo2 && type.pbFormat &&
+               type.cbFormat >= sizeof(VIDEOINFOHEADER2)) {
+        bitmap = &reinterpret_cast<const VIDEOINFOHEADER2*>(type.pbFormat)->bmiHeader;
+    } else {
         return false;
     }
-    const auto* info = reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat);
     VideoFormat parsed;
     bool known = false;
-    for (VideoSubtype subtype : {VideoSubtype::MJPG, VideoSubtype::YUY2, VideoSubtype::H264}) {
+    for (VideoSubtype subtype :
+         {VideoSubtype::MJPG, VideoSubtype::YUY2, VideoSubtype::H264, VideoSubtype::NV12,
+          VideoSubtype::I420, VideoSubtype::IYUV, VideoSubtype::YV12, VideoSubtype::UYVY,
+          VideoSubtype::RGB24, VideoSubtype::RGB32}) {
         if (type.subtype == SubtypeGuid(subtype)) {
             parsed.subtype = subtype;
             known = true;
@@ -179,13 +259,12 @@ bool ParseVideoMediaType(const AM_MEDIA_TYPE& type, VideoFormat& format) {
     }
     if (!known)
         return false;
-    parsed.width = info->bmiHeader.biWidth;
-    parsed.height = info->bmiHeader.biHeight;
+    parsed.width = bitmap->biWidth;
+    parsed.height = bitmap->biHeight;
+    parsed.videoInfo2 = type.formattype == FORMAT_VideoInfo2;
+    const REFERENCE_TIME interval = FrameIntervalOf(type);
     // An interval of 0 leaves the rate to the device; it is matched against the offered ones.
-    parsed.fps =
-        info->AvgTimePerFrame > 0
-            ? static_cast<int>((10000000LL + info->AvgTimePerFrame / 2) / info->AvgTimePerFrame)
-            : 0;
+    parsed.fps = interval > 0 ? static_cast<int>((10000000LL + interval / 2) / interval) : 0;
     format = parsed;
     return true;
 }

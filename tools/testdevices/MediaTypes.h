@@ -43,9 +43,15 @@ VIDEO_STREAM_CONFIG_CAPS VideoCaps(const VideoFormat& format);
 MediaType AudioMediaType(int sampleRate, int channels);
 AUDIO_STREAM_CONFIG_CAPS AudioCaps(int sampleRate, int channels);
 
-// Reads a video media type back into a format: false unless it is FORMAT_VideoInfo with one
-// of the three subtypes and a usable frame interval.
+// Reads a video media type back into a format: false unless it is FORMAT_VideoInfo or
+// FORMAT_VideoInfo2 with one of the subtypes the devices send.
 bool ParseVideoMediaType(const AM_MEDIA_TYPE& type, VideoFormat& format);
+// The frame interval of a video media type of either header, 0 when it has none.
+REFERENCE_TIME FrameIntervalOf(const AM_MEDIA_TYPE& type);
+// Whether samples of the subtype are uncompressed pictures of a fixed size.
+bool RawSubtype(VideoSubtype subtype);
+// Bytes of one row of an uncompressed picture (of the luma plane for the 4:2:0 formats).
+long RowBytes(const VideoFormat& format);
 // Bytes of one uncompressed frame, also the buffer size offered for compressed ones.
 long FrameBufferSize(const VideoFormat& format);
 

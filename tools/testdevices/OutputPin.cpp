@@ -28,7 +28,7 @@ long AudioBufferBytes(const AM_MEDIA_TYPE& type, long milliseconds) {
 }
 
 REFERENCE_TIME FrameInterval(const AM_MEDIA_TYPE& type) {
-    return reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame;
+    return FrameIntervalOf(type);
 }
 
 bool SameWaveFormat(const AM_MEDIA_TYPE& a, const AM_MEDIA_TYPE& b) {

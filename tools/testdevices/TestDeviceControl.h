@@ -21,13 +21,19 @@ extern const CLSID CLSID_OrvanaTestCamera;
 // {4F52564E-5443-4D01-8A11-5E57CA3E7A02}
 extern const CLSID CLSID_OrvanaTestMicrophone;
 
-enum class VideoSubtype { MJPG, YUY2, H264 };
+// The compressed formats and the uncompressed ones capture cards and laptop cameras send:
+// NV12 (Y, then interleaved U V), I420 and IYUV (Y, U, V), YV12 (Y, V, U), UYVY (packed
+// 4:2:2), RGB24 and RGB32 (B G R [X] bytes, rows bottom-up as DirectShow's RGB is, RGB24
+// rows padded to four bytes).
+enum class VideoSubtype { MJPG, YUY2, H264, NV12, I420, IYUV, YV12, UYVY, RGB24, RGB32 };
 
 struct VideoFormat {
     VideoSubtype subtype = VideoSubtype::MJPG;
     int width = 640;  // even, 16 to 4096
     int height = 480; // even, 16 to 4096
     int fps = 30;     // 1 to 120
+    // Announced with a VIDEOINFOHEADER2 (FORMAT_VideoInfo2) instead of a VIDEOINFOHEADER.
+    bool videoInfo2 = false;
 };
 
 bool operator==(const VideoFormat& a, const VideoFormat& b);
@@ -176,7 +182,8 @@ bool UpdateEnumeration();
 // Removes every category instance that names one of the two class identifiers.
 bool RemoveEnumeration();
 
-// Text forms used in the registry: "MJPG 640x480@30"; lists separated by ';'.
+// Text forms used in the registry: "MJPG 640x480@30", "NV12 1280x720@30 VIH2" (announced with
+// a VIDEOINFOHEADER2); lists separated by ';'.
 std::wstring FormatText(const VideoFormat& format);
 bool ParseFormat(const std::wstring& text, VideoFormat& format);
 std::wstring FormatListText(const std::vector<VideoFormat>& formats);

@@ -44,13 +44,13 @@ bool VideoSampleSource::Start(const AM_MEDIA_TYPE& type, long bufferSize) {
         return false;
     }
     format_ = format;
-    interval_ = reinterpret_cast<const VIDEOINFOHEADER*>(type.pbFormat)->AvgTimePerFrame;
+    interval_ = FrameIntervalOf(type);
     frame_ = NewPicture(format.width, format.height);
     if (!frame_) {
         Stop();
         return false;
     }
-    if (format.subtype != VideoSubtype::YUY2 && !OpenEncoder()) {
+    if (!RawSubtype(format.subtype) && !OpenEncoder()) {
         Stop();
         return false;
     }
@@ -91,31 +91,114 @@ bool VideoSampleSource::OpenEncoder() {
 long VideoSampleSource::Produce(uint64_t index, BYTE* buffer, long capacity, bool& keyFrame) {
     if (!frame_ || av_frame_make_writable(frame_) < 0)
         return -1;
-    // MJPEG carries full-range samples (yuvj420p); YUY2 and H.264 use video levels.
+    // MJPEG carries full-range samples (yuvj420p); the other formats use video levels.
     DrawCameraPicture(ImageOf(frame_), index, format_.subtype == VideoSubtype::MJPG, noise_);
     keyFrame = true;
-    if (format_.subtype == VideoSubtype::YUY2)
-        return PackYuy2(buffer, capacity);
-    return Encode(index, buffer, capacity, keyFrame);
+    if (!RawSubtype(format_.subtype))
+        return Encode(index, buffer, capacity, keyFrame);
+    if (capacity < FrameBufferSize(format_))
+        return -1;
+    switch (format_.subtype) {
+    case VideoSubtype::YUY2:
+    case VideoSubtype::UYVY:
+        PackYuv422(buffer);
+        break;
+    case VideoSubtype::RGB24:
+    case VideoSubtype::RGB32:
+        PackRgb(buffer);
+        break;
+    default:
+        PackYuv420(buffer);
+        break;
+    }
+    return FrameBufferSize(format_);
 }
 
-long VideoSampleSource::PackYuy2(BYTE* buffer, long capacity) const {
-    const long size = FrameBufferSize(format_);
-    if (capacity < size)
-        return -1;
+void VideoSampleSource::PackYuv420(BYTE* buffer) const {
+    const int width = format_.width;
+    const int height = format_.height;
+    BYTE* out = buffer;
+    for (int y = 0; y < height; ++y, out += width)
+        memcpy(out, frame_->data[0] + static_cast<size_t>(y) * frame_->linesize[0], width);
+    const int chromaWidth = width / 2;
+    if (format_.subtype == VideoSubtype::NV12) {
+        // One plane of U V pairs.
+        for (int y = 0; y < height / 2; ++y) {
+            const uint8_t* u = frame_->data[1] + static_cast<size_t>(y) * frame_->linesize[1];
+            const uint8_t* v = frame_->data[2] + static_cast<size_t>(y) * frame_->linesize[2];
+            for (int x = 0; x < chromaWidth; ++x) {
+                *out++ = u[x];
+                *out++ = v[x];
+            }
+        }
+        return;
+    }
+    // I420 and IYUV put U first, YV12 puts V first.
+    const bool vFirst = format_.subtype == VideoSubtype::YV12;
+    for (int plane : {vFirst ? 2 : 1, vFirst ? 1 : 2}) {
+        for (int y = 0; y < height / 2; ++y, out += chromaWidth) {
+            memcpy(out, frame_->data[plane] + static_cast<size_t>(y) * frame_->linesize[plane],
+                   chromaWidth);
+        }
+    }
+}
+
+void VideoSampleSource::PackYuv422(BYTE* buffer) const {
+    // YUY2: Y0 U Y1 V; UYVY: U Y0 V Y1. Each row takes the chroma of its 4:2:0 row pair.
+    const bool uyvy = format_.subtype == VideoSubtype::UYVY;
     for (int y = 0; y < format_.height; ++y) {
         const uint8_t* luma = frame_->data[0] + static_cast<size_t>(y) * frame_->linesize[0];
         const uint8_t* u = frame_->data[1] + static_cast<size_t>(y / 2) * frame_->linesize[1];
         const uint8_t* v = frame_->data[2] + static_cast<size_t>(y / 2) * frame_->linesize[2];
         BYTE* out = buffer + static_cast<size_t>(y) * format_.width * 2;
         for (int x = 0; x < format_.width; x += 2) {
-            *out++ = luma[x];
-            *out++ = u[x / 2];
-            *out++ = luma[x + 1];
-            *out++ = v[x / 2];
+            if (uyvy) {
+                *out++ = u[x / 2];
+                *out++ = luma[x];
+                *out++ = v[x / 2];
+                *out++ = luma[x + 1];
+            } else {
+                *out++ = luma[x];
+                *out++ = u[x / 2];
+                *out++ = luma[x + 1];
+                *out++ = v[x / 2];
+            }
         }
     }
-    return size;
+}
+
+namespace {
+
+uint8_t Clip(int value) {
+    return static_cast<uint8_t>(value < 0 ? 0 : value > 255 ? 255 : value);
+}
+
+} // namespace
+
+void VideoSampleSource::PackRgb(BYTE* buffer) const {
+    // BT.601 at video levels to full-range RGB, in 16.16 fixed point; bytes B G R (X), the
+    // picture's top row last, as a DirectShow RGB camera sends it.
+    const int bytesPerPixel = format_.subtype == VideoSubtype::RGB32 ? 4 : 3;
+    const long stride = RowBytes(format_);
+    for (int y = 0; y < format_.height; ++y) {
+        const uint8_t* luma = frame_->data[0] + static_cast<size_t>(y) * frame_->linesize[0];
+        const uint8_t* u = frame_->data[1] + static_cast<size_t>(y / 2) * frame_->linesize[1];
+        const uint8_t* v = frame_->data[2] + static_cast<size_t>(y / 2) * frame_->linesize[2];
+        BYTE* out = buffer + static_cast<size_t>(format_.height - 1 - y) * stride;
+        for (int x = 0; x < format_.width; ++x) {
+            const int c = (luma[x] - 16) * 76309; // 1.164
+            const int d = u[x / 2] - 128;
+            const int e = v[x / 2] - 128;
+            out[0] = Clip((c + 132201 * d + 32768) >> 16);            // B: 2.017
+            out[1] = Clip((c - 25675 * d - 53279 * e + 32768) >> 16); // G: 0.392, 0.813
+            out[2] = Clip((c + 104597 * e + 32768) >> 16);            // R: 1.596
+            if (bytesPerPixel == 4)
+                out[3] = 0xFF;
+            out += bytesPerPixel;
+        }
+        // The padding of an RGB24 row.
+        memset(out, 0, static_cast<size_t>(buffer + (format_.height - y) * stride - out));
+    }
 }
 
 long VideoSampleSource::Encode(uint64_t index, BYTE* buffer, long capacity, bool& keyFrame) {

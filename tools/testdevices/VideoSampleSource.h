@@ -1,4 +1,5 @@
-// Video samples of the test picture: raw YUY2, or MJPEG and H.264 encoded with FFmpeg.
+// Video samples of the test picture: uncompressed (YUY2, UYVY, NV12, I420, IYUV, YV12, RGB24,
+// RGB32), or MJPEG and H.264 encoded with FFmpeg.
 #pragma once
 
 #include "tools/testdevices/SampleSource.h"
@@ -26,7 +27,10 @@ public:
 
 private:
     bool OpenEncoder();
-    long PackYuy2(BYTE* buffer, long capacity) const;
+    // The picture in the uncompressed layouts; the buffer holds FrameBufferSize bytes.
+    void PackYuv420(BYTE* buffer) const;
+    void PackYuv422(BYTE* buffer) const;
+    void PackRgb(BYTE* buffer) const;
     long Encode(uint64_t index, BYTE* buffer, long capacity, bool& keyFrame);
 
     VideoFormat format_;
