@@ -16,10 +16,18 @@ constexpr std::size_t kMaxStoreBytes = 1 << 20;
 } // namespace
 
 CameraMemory::CameraMemory(CameraRegistry& registry, std::wstring path)
-    : m_registry(registry), m_path(std::move(path)) {
+    : m_registry(registry), m_path(std::move(path)) {}
+
+void CameraMemory::Reload() {
+    // The file is what counts: another copy of the program may have changed it.
+    if (m_path.empty())
+        return;
     std::string text;
-    if (!m_path.empty() && ReadWholeFile(m_path, text, kMaxStoreBytes))
+    if (ReadWholeFile(m_path, text, kMaxStoreBytes)) {
         m_store.Parse(text);
+    } else if (::GetFileAttributesW(m_path.c_str()) == INVALID_FILE_ATTRIBUTES) {
+        m_store = CameraMemoryStore();
+    }
 }
 
 std::wstring CameraMemory::DefaultPath() {
@@ -50,6 +58,7 @@ RememberedCamera& CameraMemory::EntryFor(OrvanaCamera& camera) {
 }
 
 void CameraMemory::PutBack(OrvanaCamera& camera, CaptureEngine& engine) {
+    Reload();
     RememberedCamera* entry = m_store.Find(IdentityOf(camera), Attached());
     if (entry == nullptr)
         return;
@@ -91,6 +100,7 @@ void CameraMemory::PutBack(OrvanaCamera& camera, CaptureEngine& engine) {
 
 void CameraMemory::Remember(OrvanaCamera& camera, PropertyInterface source, long property,
                             long value, long flags) {
+    Reload();
     CameraMemoryStore::SetProperty(EntryFor(camera), {source, property, value, flags});
     Save();
 }
@@ -106,16 +116,19 @@ void CameraMemory::RememberCameraControl(OrvanaCamera& camera, long property, lo
 }
 
 void CameraMemory::RememberMirror(OrvanaCamera& camera, bool mirrored) {
+    Reload();
     EntryFor(camera).mirror = mirrored ? 1 : 0;
     Save();
 }
 
 void CameraMemory::RememberPowerLine(OrvanaCamera& camera, long frequency) {
+    Reload();
     EntryFor(camera).powerLine = frequency;
     Save();
 }
 
 void CameraMemory::ForgetImageSettings(OrvanaCamera& camera) {
+    Reload();
     RememberedCamera* entry = m_store.Find(IdentityOf(camera), Attached());
     if (entry == nullptr)
         return;
@@ -125,11 +138,13 @@ void CameraMemory::ForgetImageSettings(OrvanaCamera& camera) {
 }
 
 void CameraMemory::RememberChosen(OrvanaCamera& camera) {
+    Reload();
     m_store.SetLastChosen(IdentityOf(camera));
     Save();
 }
 
 int CameraMemory::LastChosenIndex() {
+    Reload();
     return m_store.LastChosen(Attached());
 }
 

@@ -1,8 +1,8 @@
 // CameraMemory: what the user set on each camera, put back whenever that
 // camera opens (at start, at a switch, after a replug or a restart), since
-// many cameras forget it themselves. Kept in %LOCALAPPDATA%\Orvana beside
-// nothing of setting.ini, written whole at each change the user makes.
-// User-interface thread only.
+// many cameras forget it themselves. Kept in %LOCALAPPDATA%\Orvana apart
+// from setting.ini, read anew before each use and written whole at each
+// change the user makes. User-interface thread only.
 #pragma once
 
 #include <string>
@@ -45,6 +45,7 @@ private:
     RememberedCamera& EntryFor(OrvanaCamera& camera);
     void Remember(OrvanaCamera& camera, PropertyInterface source, long property, long value,
                   long flags);
+    void Reload();
     void Save();
 
     CameraRegistry& m_registry;

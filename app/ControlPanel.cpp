@@ -87,25 +87,42 @@ const char* SoundNotice(MicrophoneProblem problem) {
     return nullptr;
 }
 
+bool IsSoundNotice(const std::string& key) {
+    for (MicrophoneProblem problem : {MicrophoneProblem::Denied, MicrophoneProblem::InUse,
+                                      MicrophoneProblem::Lost, MicrophoneProblem::Failed}) {
+        if (key == SoundNotice(problem)) {
+            return true;
+        }
+    }
+    return false;
+}
+
 } // namespace
 
 void ControlPanel::TellAboutRecording() {
     if (!m_engine.IsRecording()) {
+        m_watchingRecording = false;
         return;
+    }
+    if (!m_watchingRecording) {
+        // A new recording: what was said of the last one goes.
+        m_watchingRecording = true;
+        m_soundProblem = MicrophoneProblem::None;
+        const std::string& shown = m_notices.Shown();
+        if (shown == ControlNames::Notice::kRecordingContinues ||
+            (!shown.empty() && IsSoundNotice(shown))) {
+            m_notices.Clear();
+        }
     }
     if (m_engine.TakeRecordingContinuation()) {
         m_notices.Show(ControlNames::Notice::kRecordingContinues);
     }
     const MicrophoneProblem problem = m_engine.WhyNoSound();
-    if (problem == m_soundProblem) {
-        return;
-    }
-    const char* said = SoundNotice(m_soundProblem);
-    m_soundProblem = problem;
-    if (const char* key = SoundNotice(problem)) {
-        m_notices.Show(key);
-    } else if (said != nullptr && m_notices.Shown() == said) {
-        m_notices.Clear();
+    if (problem != m_soundProblem) {
+        m_soundProblem = problem;
+        if (const char* key = SoundNotice(problem)) {
+            m_notices.Show(key);
+        }
     }
 }
 

@@ -88,7 +88,7 @@ private:
     void FollowRecording();
     // While a recording runs: says when it went on in a new file, and why it
     // has no sound. What was said stays after the stop, until the next
-    // recording has its sound.
+    // recording starts.
     void TellAboutRecording();
 
     CameraRegistry& m_registry;
@@ -105,4 +105,5 @@ private:
     CameraMonitor m_monitor;
     IdleSleepBlock m_awake;
     MicrophoneProblem m_soundProblem = MicrophoneProblem::None;
+    bool m_watchingRecording = false;
 };

@@ -18,6 +18,7 @@
 #include "preview/LivePreview.h"
 #include "preview/PreviewMessage.h"
 #include "settings/SettingsFile.h"
+#include "tests/win32/EngineTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "ui/OptionUI.h"
 
@@ -134,20 +135,7 @@ protected:
         g_window->GetControlPanel()->OnNotify(click);
     }
     // The recordings in the output folder.
-    static std::set<std::string> Recordings() {
-        std::set<std::string> names;
-        const std::string folder = OutputFolder(LivePreview::Current()->Window());
-        WIN32_FIND_DATAA found{};
-        HANDLE search = ::FindFirstFileA((folder + "\\*.mp4").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) {
-            return names;
-        }
-        do {
-            names.insert(folder + "\\" + found.cFileName);
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-        return names;
-    }
+    static std::set<std::string> Recordings() { return EngineTest::Recordings(); }
     // The words on the preview now, and a notice's text in the window's language.
     static std::string PreviewWords() {
         return PreviewMessageText(LivePreview::Current()->Window());

@@ -25,6 +25,7 @@
 #include "capture/OutputFolder.h"
 #include "capture/SimulatedDisk.h"
 #include "settings/SettingsFile.h"
+#include "tests/win32/EngineTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
 #include "tests/win32/ProcessHandles.h"
@@ -78,6 +79,8 @@ protected:
     // cameras an earlier test left, in the order they came back.
     void SetUp() override {
         ::DeleteFileW(SettingsFilePath().c_str());
+        // What earlier tests set on the cameras is not put back on new ones.
+        ::DeleteFileW(CameraMemory::DefaultPath().c_str());
         ArriveAnew(ThreeCameras());
     }
     static void ArriveAnew(const Configuration& cameras) {
@@ -189,23 +192,7 @@ protected:
         const int cycles = text != nullptr ? std::atoi(text) : 0;
         return cycles > 0 ? cycles : fallback;
     }
-    static std::set<std::string> Recordings() {
-        std::set<std::string> names;
-        const std::string folder = OutputFolder(LivePreview::Current()->Window());
-        WIN32_FIND_DATAA found{};
-        HANDLE search = ::FindFirstFileA((folder + "\\*.mp4").c_str(), &found);
-        if (search == INVALID_HANDLE_VALUE) {
-            return names;
-        }
-        do {
-            const std::string name = found.cFileName;
-            if (name.size() > 4 && name.compare(name.size() - 4, 4, ".mp4") == 0) {
-                names.insert(folder + "\\" + name);
-            }
-        } while (::FindNextFileA(search, &found));
-        ::FindClose(search);
-        return names;
-    }
+    static std::set<std::string> Recordings() { return EngineTest::Recordings(); }
     // Moves the one recording that is not in `before` into the probe's folder as `name`.
     static ::testing::AssertionResult TakeNewRecording(const std::set<std::string>& before,
                                                        const std::string& name) {
@@ -965,7 +952,7 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new MediaTe
 } // namespace
 
 // What a recording lacks, or where it went on, is said in the window while
-// it records, and stays said after the stop until the next one has its sound.
+// it records, and stays said after the stop until the next recording starts.
 TEST_F(ControlPanelTest, TheWindowSaysWhyARecordingHasNoSoundAndWhereItGoesOn) {
     Configuration denied = ThreeCameras();
     denied.microphones[0].startError = E_ACCESSDENIED;
@@ -996,6 +983,6 @@ TEST_F(ControlPanelTest, TheWindowSaysWhyARecordingHasNoSoundAndWhereItGoesOn) {
     ArriveAnew(ThreeCameras());
     PressRecord();
     EXPECT_TRUE(WaitFor([] { return Panel().GetNotices().Shown().empty(); }))
-        << "a recording with its sound takes the words away: " << Panel().GetNotices().Shown();
+        << "the next recording takes the words away: " << Panel().GetNotices().Shown();
     PressRecord();
 }

@@ -20,6 +20,7 @@
 #include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/ColourBars.h"
+#include "tests/win32/EngineTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
 #include "tools/testdevices/TestDeviceControl.h"
@@ -33,27 +34,8 @@ using TestDevices::VideoSubtype;
 using TestSupport::Pump;
 using TestSupport::WaitFor;
 
-LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
-// The engine with its preview in a 640 x 480 child window of a top-level window.
 CaptureEngine& Engine() {
-    static HWND parent = [] {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = ParentProc;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "FormatsTestParent";
-        ::RegisterClassA(&windowClass);
-        HWND window =
-            ::CreateWindowExA(0, "FormatsTestParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 660, 500,
-                              nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        LivePreview::Attach(window, ::GetModuleHandleA(nullptr));
-        ::MoveWindow(LivePreview::Current()->Window(), 10, 10, 640, 480, TRUE);
-        return window;
-    }();
-    (void)parent;
-    return CaptureEngine::Instance();
+    return EngineTest::EngineWithPreview("FormatsTestParent");
 }
 
 std::string Describe(const VideoFormat& format) {

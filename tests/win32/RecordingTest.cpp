@@ -31,6 +31,7 @@ extern "C" {
 #include "capture/Win32RandomAccessFile.h"
 #include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
+#include "tests/win32/EngineTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
 #include "tests/support/DirectShowFormats.h"
@@ -59,26 +60,8 @@ int Fragments(const std::string& name) {
                          .c_str());
 }
 
-LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
-    return ::DefWindowProcA(window, message, wParam, lParam);
-}
-
 CaptureEngine& Engine() {
-    static HWND parent = [] {
-        WNDCLASSA windowClass{};
-        windowClass.lpfnWndProc = ParentProc;
-        windowClass.hInstance = ::GetModuleHandleA(nullptr);
-        windowClass.lpszClassName = "RecordingTestParent";
-        ::RegisterClassA(&windowClass);
-        HWND window =
-            ::CreateWindowExA(0, "RecordingTestParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 660, 500,
-                              nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        LivePreview::Attach(window, ::GetModuleHandleA(nullptr));
-        ::MoveWindow(LivePreview::Current()->Window(), 10, 10, 640, 480, TRUE);
-        return window;
-    }();
-    (void)parent;
-    return CaptureEngine::Instance();
+    return EngineTest::EngineWithPreview("RecordingTestParent");
 }
 
 struct Recorded {
@@ -844,6 +827,8 @@ void CopyWhileRecorded(CaptureEngine&) {
 TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) {
     const TestJournal journal;
     OpenDevices({}, {}, false);
+    // New recordings never take a name that exists: another test's source goes first.
+    ::DeleteFileA(MediaProbe::WindowsPath("source.mp4").c_str());
     Record("source.mp4", 1500, CopyWhileRecorded);
     ASSERT_EQ(g_killedEntry.path, MediaProbe::WindowsPath("source.mp4"));
     EXPECT_TRUE(journal.Entries().empty()) << "the finished recording's entry stayed";
@@ -932,6 +917,8 @@ TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) 
 TEST_F(Recording, TheRepairLetsGoWithinABoundedWaitWhileADiskStallsItsFinish) {
     const TestJournal journal;
     OpenDevices({}, {}, false);
+    // New recordings never take a name that exists: another test's source goes first.
+    ::DeleteFileA(MediaProbe::WindowsPath("source.mp4").c_str());
     Record("source.mp4", 1500, CopyWhileRecorded);
     const std::string name = "stalled.mp4";
     ASSERT_TRUE(::CopyFileA(MediaProbe::WindowsPath("killed.mp4").c_str(),

@@ -1,0 +1,60 @@
+// What the capture tests share: the engine with its preview in a window, as
+// the main window holds it, and the recordings in the output folder.
+#pragma once
+
+#include <windows.h>
+
+#include <set>
+#include <string>
+
+#include "capture/CaptureEngine.h"
+#include "capture/OutputFolder.h"
+#include "preview/LivePreview.h"
+
+namespace EngineTest {
+
+inline LRESULT CALLBACK ParentProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
+    return ::DefWindowProcA(window, message, wParam, lParam);
+}
+
+// The engine with its preview in a 640 x 480 child window of a top-level
+// window of class windowClass, made on the first call.
+inline CaptureEngine& EngineWithPreview(const char* windowClass) {
+    static HWND parent = [windowClass] {
+        WNDCLASSA parentClass{};
+        parentClass.lpfnWndProc = ParentProc;
+        parentClass.hInstance = ::GetModuleHandleA(nullptr);
+        parentClass.lpszClassName = windowClass;
+        ::RegisterClassA(&parentClass);
+        HWND window =
+            ::CreateWindowExA(0, windowClass, "", WS_POPUP | WS_VISIBLE, 0, 0, 660, 500, nullptr,
+                              nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        LivePreview::Attach(window, ::GetModuleHandleA(nullptr));
+        ::MoveWindow(LivePreview::Current()->Window(), 10, 10, 640, 480, TRUE);
+        return window;
+    }();
+    (void)parent;
+    return CaptureEngine::Instance();
+}
+
+// The full paths of the recordings in the preview's output folder.
+inline std::set<std::string> Recordings() {
+    std::set<std::string> names;
+    const std::string folder = OutputFolder(LivePreview::Current()->Window());
+    WIN32_FIND_DATAA found{};
+    HANDLE search = ::FindFirstFileA((folder + "\\*.mp4").c_str(), &found);
+    if (search == INVALID_HANDLE_VALUE) {
+        return names;
+    }
+    do {
+        const std::string name = found.cFileName;
+        // The pattern also meets longer endings through short names.
+        if (name.size() > 4 && name.compare(name.size() - 4, 4, ".mp4") == 0) {
+            names.insert(folder + "\\" + name);
+        }
+    } while (::FindNextFileA(search, &found));
+    ::FindClose(search);
+    return names;
+}
+
+} // namespace EngineTest
