@@ -4,6 +4,7 @@
 #include <vector>
 
 #include "preview/MessageLines.h"
+#include "ui/GdiOwners.h"
 
 namespace {
 
@@ -56,7 +57,7 @@ struct Layout {
 Layout FitText(HDC dc, const Message& message, int areaWidth, int areaHeight) {
     Layout layout;
     for (int pixels = 26; pixels >= kSmallestFontPx; pixels -= 2) {
-        HFONT font = MakeFont(message.faceName, pixels);
+        Ui::UniqueFont font(MakeFont(message.faceName, pixels));
         HGDIOBJ old = ::SelectObject(dc, font);
         TEXTMETRICW metrics{};
         ::GetTextMetricsW(dc, &metrics);
@@ -70,7 +71,6 @@ Layout FitText(HDC dc, const Message& message, int areaWidth, int areaHeight) {
         layout.lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
         layout.lines = BreakIntoLines(ToU16(message.wide), areaWidth, width);
         ::SelectObject(dc, old);
-        ::DeleteObject(font);
         if (static_cast<int>(layout.lines.size()) * layout.lineHeight <= areaHeight) {
             break;
         }
@@ -114,7 +114,7 @@ bool PaintPreviewMessage(HWND window) {
     const int areaHeight = client.bottom - client.top - 2 * margin;
     if (areaWidth > 0 && areaHeight > 0) {
         const Layout layout = FitText(dc, message, areaWidth, areaHeight);
-        HFONT font = MakeFont(message.faceName, layout.pixels);
+        Ui::UniqueFont font(MakeFont(message.faceName, layout.pixels));
         HGDIOBJ old = ::SelectObject(dc, font);
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, RGB(255, 255, 255));
@@ -129,7 +129,6 @@ bool PaintPreviewMessage(HWND window) {
             top += layout.lineHeight;
         }
         ::SelectObject(dc, old);
-        ::DeleteObject(font);
     }
     ::EndPaint(window, &paint);
     return true;
