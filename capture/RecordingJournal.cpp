@@ -60,8 +60,7 @@ bool RecordingJournalHold::Open(const RecordingJournalEntry& entry) {
     }
     const std::string text = FormatJournalEntry(entry);
     DWORD written = 0;
-    if (!::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written,
-                     nullptr) ||
+    if (!::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
         written != text.size() || !::FlushFileBuffers(file.Get())) {
         file.Close();
         ::DeleteFileW(path.c_str());

@@ -171,8 +171,8 @@ RepairCounts RepairJournaledRecordings(const std::wstring& folder, const std::at
         }
         std::string text(kMaxEntryBytes + 1, '\0');
         DWORD got = 0;
-        const bool read = ::ReadFile(entryFile.Get(), &text[0], static_cast<DWORD>(text.size()), &got,
-                                     nullptr) != FALSE;
+        const bool read = ::ReadFile(entryFile.Get(), &text[0], static_cast<DWORD>(text.size()),
+                                     &got, nullptr) != FALSE;
         text.resize(got);
         RecordingJournalEntry entry;
         // An entry that does not read whole was cut off as it was written,

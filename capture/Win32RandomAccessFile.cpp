@@ -101,5 +101,6 @@ void Win32RandomAccessFile::SimulateSlowFlush(unsigned milliseconds) {
 bool Win32RandomAccessFile::Truncate(uint64_t size) {
     LARGE_INTEGER position{};
     position.QuadPart = static_cast<LONGLONG>(size);
-    return SetFilePointerEx(m_handle.Get(), position, nullptr, FILE_BEGIN) && SetEndOfFile(m_handle.Get());
+    return SetFilePointerEx(m_handle.Get(), position, nullptr, FILE_BEGIN) &&
+           SetEndOfFile(m_handle.Get());
 }

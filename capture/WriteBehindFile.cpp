@@ -144,7 +144,8 @@ bool WriteBehindFile::WriteToDisk(const Piece& piece) {
         position.Offset = static_cast<DWORD>(offset);
         position.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD put = 0;
-        if (!::WriteFile(m_handle.Get(), data, static_cast<DWORD>(left), &put, &position) || put == 0) {
+        if (!::WriteFile(m_handle.Get(), data, static_cast<DWORD>(left), &put, &position) ||
+            put == 0) {
             return false;
         }
         data += put;
