@@ -5,6 +5,7 @@
 
 #include "preview/MessageLines.h"
 #include "ui/GdiOwners.h"
+#include "ui/TextEncoding.h"
 
 namespace {
 
@@ -19,20 +20,6 @@ struct Message {
 Message& Shown() {
     static Message message;
     return message;
-}
-
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) {
-        return std::wstring();
-    }
-    const int length = ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()),
-                                             nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    if (length > 0) {
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                              length);
-    }
-    return wide;
 }
 
 std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
@@ -87,7 +74,7 @@ void SetPreviewMessage(HWND window, const std::string& text, const std::string& 
     }
     message.window = window;
     message.text = text;
-    message.wide = Wide(text);
+    message.wide = Ui::AnsiToWide(text);
     message.faceName = faceName;
     if (window != nullptr) {
         ::InvalidateRect(window, nullptr, TRUE);
