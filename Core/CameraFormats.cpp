@@ -50,14 +50,8 @@ void OrvanaCamera::EnumerateFormats() {
     if (pinsListed) {
         ComPtr<IPin> pin;
         while (pins->Next(1, pin.ReleaseAndGetAddressOf(), nullptr) == S_OK && pin) {
-            PIN_INFO info{};
-            if (pin->QueryPinInfo(&info) != S_OK) {
-                continue;
-            }
-            if (info.pFilter != nullptr) {
-                info.pFilter->Release();
-            }
-            if (info.dir != PINDIR_OUTPUT) {
+            PIN_DIRECTION direction = PINDIR_INPUT;
+            if (pin->QueryDirection(&direction) != S_OK || direction != PINDIR_OUTPUT) {
                 continue;
             }
             LPWSTR rawId = nullptr;

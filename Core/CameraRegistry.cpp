@@ -30,6 +30,34 @@ std::wstring ReadText(IPropertyBag* bag, const wchar_t* name, bool acceptAnySucc
     return std::wstring(text.value.bstrVal, ::SysStringLen(text.value.bstrVal));
 }
 
+// Hands `take` the moniker, property bag and filter of each device of a
+// category, at most kMaxDevices of them; a device that gives no property
+// bag or no filter is passed over. False when the category cannot be listed
+// (no device of it is there, or the system cannot list it).
+template <class Take> bool ForEachDevice(ICreateDevEnum* devices, REFCLSID category, Take take) {
+    ComPtr<IEnumMoniker> monikers;
+    if (devices->CreateClassEnumerator(category, &monikers, 0) != S_OK || !monikers) {
+        return false;
+    }
+    monikers->Reset();
+    int taken = 0;
+    ComPtr<IMoniker> device;
+    while (taken < CameraRegistry::kMaxDevices &&
+           monikers->Next(1, device.ReleaseAndGetAddressOf(), nullptr) == S_OK && device) {
+        ComPtr<IPropertyBag> bag;
+        if (FAILED(device->BindToStorage(nullptr, nullptr, IID_IPropertyBag, &bag)) || !bag) {
+            continue;
+        }
+        ComPtr<IBaseFilter> filter;
+        if (device->BindToObject(nullptr, nullptr, IID_IBaseFilter, &filter) != S_OK || !filter) {
+            continue;
+        }
+        take(device.Get(), bag.Get(), filter.Get());
+        ++taken;
+    }
+    return true;
+}
+
 // Moniker identity: two enumerations of the same device give equal monikers.
 template <class Device> bool SameDevice(const Device& registered, const Device& found) {
     return registered.moniker && found.moniker &&
@@ -54,55 +82,27 @@ void CameraRegistry::EnumerateDevices(OrvanaCamera** foundCameras, int& cameraCo
         return;
     }
     int microphonesFound = 0;
-    ComPtr<IEnumMoniker> audioMonikers;
-    if (devices->CreateClassEnumerator(CLSID_AudioInputDeviceCategory, &audioMonikers, 0) == S_OK &&
-        audioMonikers) {
-        ComPtr<IMoniker> device;
-        while (microphonesFound < kMaxDevices &&
-               audioMonikers->Next(1, device.ReleaseAndGetAddressOf(), nullptr) == S_OK && device) {
-            ComPtr<IPropertyBag> bag;
-            if (FAILED(device->BindToStorage(nullptr, nullptr, IID_IPropertyBag, &bag)) || !bag) {
-                continue;
-            }
-            std::wstring name = ReadText(bag.Get(), L"FriendlyName", false);
-            ComPtr<IBaseFilter> filter;
-            if (device->BindToObject(nullptr, nullptr, IID_IBaseFilter, &filter) != S_OK ||
-                !filter) {
-                continue;
-            }
-            foundMicrophones[microphonesFound++] =
-                new OrvanaAudio(device.Get(), filter.Get(), std::move(name));
-        }
-    }
-
+    ForEachDevice(devices.Get(), CLSID_AudioInputDeviceCategory,
+                  [&](IMoniker* device, IPropertyBag* bag, IBaseFilter* filter) {
+                      foundMicrophones[microphonesFound++] =
+                          new OrvanaAudio(device, filter, ReadText(bag, L"FriendlyName", false));
+                  });
+    int camerasFound = 0;
+    const bool camerasListed =
+        ForEachDevice(devices.Get(), CLSID_VideoInputDeviceCategory,
+                      [&](IMoniker* device, IPropertyBag* bag, IBaseFilter* filter) {
+                          foundCameras[camerasFound++] = new OrvanaCamera(
+                              device, filter, ReadText(bag, L"FriendlyName", false),
+                              ReadText(bag, L"DevicePath", true));
+                      });
     // Without any camera nothing is reported, microphones included; the
     // microphone objects made above go again.
-    ComPtr<IEnumMoniker> videoMonikers;
-    if (devices->CreateClassEnumerator(CLSID_VideoInputDeviceCategory, &videoMonikers, 0) != S_OK ||
-        !videoMonikers) {
+    if (!camerasListed) {
         for (int i = 0; i < microphonesFound; ++i) {
             delete foundMicrophones[i];
             foundMicrophones[i] = nullptr;
         }
         return;
-    }
-    videoMonikers->Reset();
-    int camerasFound = 0;
-    ComPtr<IMoniker> device;
-    while (camerasFound < kMaxDevices &&
-           videoMonikers->Next(1, device.ReleaseAndGetAddressOf(), nullptr) == S_OK && device) {
-        ComPtr<IPropertyBag> bag;
-        if (FAILED(device->BindToStorage(nullptr, nullptr, IID_IPropertyBag, &bag)) || !bag) {
-            continue;
-        }
-        std::wstring name = ReadText(bag.Get(), L"FriendlyName", false);
-        std::wstring path = ReadText(bag.Get(), L"DevicePath", true);
-        ComPtr<IBaseFilter> filter;
-        if (device->BindToObject(nullptr, nullptr, IID_IBaseFilter, &filter) != S_OK || !filter) {
-            continue;
-        }
-        foundCameras[camerasFound++] =
-            new OrvanaCamera(device.Get(), filter.Get(), std::move(name), std::move(path));
     }
     microphoneCount = microphonesFound;
     cameraCount = camerasFound;

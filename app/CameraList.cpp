@@ -8,26 +8,7 @@
 #include "app/ControlNames.h"
 #include "app/PanelControls.h"
 #include "ui/ComboUI.h"
-
-namespace {
-
-// A device name in the system's code page, as the list shows text.
-std::string AnsiText(const std::wstring& wide) {
-    if (wide.empty()) {
-        return std::string();
-    }
-    const int bytes =
-        ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (bytes <= 0) {
-        return std::string();
-    }
-    std::string text(static_cast<std::size_t>(bytes), '\0');
-    ::WideCharToMultiByte(CP_ACP, 0, wide.c_str(), -1, &text[0], bytes, nullptr, nullptr);
-    text.resize(static_cast<std::size_t>(bytes - 1));
-    return text;
-}
-
-} // namespace
+#include "ui/TextEncoding.h"
 
 CameraList::CameraList(Ui::CPaintManager& manager, CameraRegistry& registry)
     : m_registry(registry), m_list(PanelControls::FindList(manager, ControlNames::kCameraList)) {}
@@ -36,7 +17,7 @@ int CameraList::ListCameras() {
     m_list->RemoveAll();
     int current = -1;
     for (std::size_t i = 0; i < m_registry.cameras.size(); ++i) {
-        PanelControls::AddEntry(m_list, AnsiText(m_registry.cameras[i]->friendlyName));
+        PanelControls::AddEntry(m_list, Ui::WideToAnsi(m_registry.cameras[i]->friendlyName));
         if (m_registry.cameras[i] == m_registry.currentCamera) {
             current = static_cast<int>(i);
         }

@@ -19,6 +19,7 @@
 #include "preview/LivePreview.h"
 #include "settings/SettingsFile.h"
 #include "ui/ControlUI.h"
+#include "ui/GdiOwners.h"
 
 namespace {
 
@@ -414,10 +415,12 @@ void MainWindow::UpdateWindowRegion() {
     RECT window{};
     ::GetWindowRect(m_hwnd, &window);
     ::OffsetRect(&window, -window.left, -window.top);
-    HRGN region = ::CreateRoundRectRgn(window.left, window.top, window.right + 1, window.bottom + 1,
-                                       corner.cx, corner.cy);
-    ::SetWindowRgn(m_hwnd, region, TRUE);
-    ::DeleteObject(region);
+    Ui::UniqueRegion region(::CreateRoundRectRgn(window.left, window.top, window.right + 1,
+                                                 window.bottom + 1, corner.cx, corner.cy));
+    // Once set, the region belongs to the system, which deletes it.
+    if (::SetWindowRgn(m_hwnd, region, TRUE)) {
+        region.Detach();
+    }
 }
 
 void MainWindow::FitIntoWorkArea() {

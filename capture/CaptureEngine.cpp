@@ -70,9 +70,7 @@ void CaptureEngine::EndAtExit() {
 }
 
 CaptureEngine::CaptureEngine() {
-    m_pictureEvent = ::CreateEventW(nullptr, FALSE, FALSE, nullptr);
-    m_workerEnded = ::CreateEventW(nullptr, TRUE, FALSE, nullptr);
-    if (m_workerEnded != nullptr) {
+    if (m_workerEnded.Valid()) {
         m_worker = std::thread([this] { WorkerLoop(); });
     } else {
         m_workerState = WorkerState::Ended;
@@ -81,16 +79,10 @@ CaptureEngine::CaptureEngine() {
 
 CaptureEngine::~CaptureEngine() {
     m_queue.Clear();
-    if (m_pictureEvent != nullptr) {
-        ::CloseHandle(m_pictureEvent);
-    }
-    if (m_workerEnded != nullptr) {
-        ::CloseHandle(m_workerEnded);
-    }
 }
 
 bool CaptureEngine::WorkerRunning() const {
-    return m_worker.joinable() && ::WaitForSingleObject(m_workerEnded, 0) == WAIT_TIMEOUT;
+    return m_worker.joinable() && !m_workerEnded.IsSet();
 }
 
 bool CaptureEngine::RequestStop() {
@@ -104,7 +96,7 @@ bool CaptureEngine::RequestStop() {
     if (std::this_thread::get_id() == m_worker.get_id()) {
         return false;
     }
-    if (WaitServingSentMessages(m_workerEnded, kStopWaitMs) != WAIT_OBJECT_0) {
+    if (WaitServingSentMessages(m_workerEnded.Get(), kStopWaitMs) != WAIT_OBJECT_0) {
         return false;
     }
     // Past its last step: the join returns at once.
@@ -184,7 +176,7 @@ void CaptureEngine::WorkerLoop() {
         m_preview->WorkerEnding();
     }
     m_workerState = WorkerState::Ended;
-    ::SetEvent(m_workerEnded);
+    m_workerEnded.Set();
 }
 
 void CaptureEngine::ProcessVideo(CaptureItem& item) {
@@ -221,9 +213,7 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
         return;
     }
     ++m_decoded;
-    if (m_pictureEvent != nullptr) {
-        ::SetEvent(m_pictureEvent);
-    }
+    m_pictureEvent.Set();
     if (m_minimized) {
         return;
     }
@@ -350,8 +340,8 @@ bool CaptureEngine::WaitForPictureSize(int32_t width, int32_t height, DWORD time
     const DWORD start = ::GetTickCount();
     while (m_frameWidth != width || m_frameHeight != height) {
         const DWORD elapsed = ::GetTickCount() - start;
-        if (elapsed >= timeoutMs || m_pictureEvent == nullptr ||
-            WaitServingSentMessages(m_pictureEvent, timeoutMs - elapsed) == WAIT_FAILED) {
+        if (elapsed >= timeoutMs || !m_pictureEvent.Valid() ||
+            WaitServingSentMessages(m_pictureEvent.Get(), timeoutMs - elapsed) == WAIT_FAILED) {
             return false;
         }
     }

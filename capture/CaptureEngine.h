@@ -14,6 +14,7 @@
 #include <thread>
 #include <vector>
 
+#include "Core/HandleOwners.h"
 #include "capture/CaptureItem.h"
 #include "capture/CaptureQueue.h"
 #include "capture/MediaPipeline.h"
@@ -171,9 +172,10 @@ private:
     std::atomic<WorkerState> m_workerState{WorkerState::Running};
     // Manual reset, set as the worker ends: stopping waits on it while
     // serving sent messages, which a join cannot do, and only then joins.
-    HANDLE m_workerEnded = nullptr;
+    EventHandle m_workerEnded{EventHandle::Reset::Manual};
     std::thread m_worker;
-    HANDLE m_pictureEvent = nullptr; // auto reset: the worker has decoded a picture
+    // The worker has decoded a picture.
+    EventHandle m_pictureEvent{EventHandle::Reset::Automatic};
     std::atomic<uint64_t> m_decoded{0};
     std::atomic<uint64_t> m_presented{0};
     std::atomic<uint64_t> m_skippedDrawing{0};

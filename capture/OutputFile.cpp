@@ -4,7 +4,9 @@
 
 #include <atomic>
 #include <new>
+#include <utility>
 
+#include "Core/HandleOwners.h"
 #include "capture/Mp4HeaderCopy.h"
 #include "capture/OutputNaming.h"
 #include "capture/WriteBehindFile.h"
@@ -42,7 +44,8 @@ bool TakeSimulatedSpace(int64_t size) {
 // that a disk stalling for a moment holds up no encoder, where the next
 // write lands, and who is shown every write.
 struct OutputHandle {
-    explicit OutputHandle(HANDLE handle, Mp4HeaderCopy* shown) : file(handle), headers(shown) {}
+    OutputHandle(UniqueHandle handle, Mp4HeaderCopy* shown)
+        : file(std::move(handle)), headers(shown) {}
     WriteBehindFile file;
     uint64_t position = 0;
     Mp4HeaderCopy* headers = nullptr;
@@ -145,13 +148,13 @@ std::string Utf8Path(const std::wstring& path) {
 }
 
 AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers) {
-    HANDLE file = CreateNewFile(path, GENERIC_READ | GENERIC_WRITE);
-    if (file == INVALID_HANDLE_VALUE) {
+    UniqueHandle file(CreateNewFile(path, GENERIC_READ | GENERIC_WRITE));
+    if (!file.Valid()) {
         return nullptr;
     }
     // The buffer belongs to the context from here on.
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
-    auto* open = new (std::nothrow) OutputHandle(file, headers);
+    auto* open = new (std::nothrow) OutputHandle(std::move(file), headers);
     if (open != nullptr) {
         open->path = path;
     }
@@ -161,11 +164,8 @@ AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers) {
             : nullptr;
     if (context == nullptr) {
         av_free(buffer);
-        if (open != nullptr) {
-            delete open; // closes the file
-        } else {
-            ::CloseHandle(file);
-        }
+        delete open; // closes the file it took over
+        file.Close();
         // Only the file made here: the name may have moved on from the one first chosen.
         ::DeleteFileW(WidePath(path).c_str());
         return nullptr;
@@ -199,11 +199,11 @@ bool CloseOutputFile(AVIOContext** file) {
 }
 
 bool CanCreateOutputFile(std::string& path) {
-    HANDLE file = CreateNewFile(path, GENERIC_WRITE);
-    if (file == INVALID_HANDLE_VALUE) {
+    UniqueHandle file(CreateNewFile(path, GENERIC_WRITE));
+    if (!file.Valid()) {
         return false;
     }
-    ::CloseHandle(file);
+    file.Close();
     ::DeleteFileW(WidePath(path).c_str());
     return true;
 }

@@ -5,6 +5,7 @@
 #include <shlobj.h>
 
 #include <mutex>
+#include <utility>
 
 #include "capture/OutputFile.h"
 
@@ -52,30 +53,29 @@ bool RecordingJournalHold::Open(const RecordingJournalEntry& entry) {
         return false;
     }
     const std::wstring path = folder + L"\\" + WidePath(JournalEntryFileName(entry.id));
-    HANDLE file = ::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr, CREATE_NEW,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    if (file == INVALID_HANDLE_VALUE) {
+    UniqueHandle file(::CreateFileW(path.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr));
+    if (!file.Valid()) {
         return false;
     }
     const std::string text = FormatJournalEntry(entry);
     DWORD written = 0;
-    if (!::WriteFile(file, text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
-        written != text.size() || !::FlushFileBuffers(file)) {
-        ::CloseHandle(file);
+    if (!::WriteFile(file.Get(), text.data(), static_cast<DWORD>(text.size()), &written, nullptr) ||
+        written != text.size() || !::FlushFileBuffers(file.Get())) {
+        file.Close();
         ::DeleteFileW(path.c_str());
         return false;
     }
-    m_handle = file;
+    m_handle = std::move(file);
     m_path = path;
     return true;
 }
 
 void RecordingJournalHold::Close(bool remove) {
-    if (m_handle == nullptr) {
+    if (!m_handle.Valid()) {
         return;
     }
-    ::CloseHandle(static_cast<HANDLE>(m_handle));
-    m_handle = nullptr;
+    m_handle.Close();
     if (remove) {
         ::DeleteFileW(m_path.c_str());
     }

@@ -10,6 +10,7 @@
 
 #include <string>
 
+#include "Core/HandleOwners.h"
 #include "capture/RecordingJournalEntry.h"
 
 // The journal's folder, made when missing; empty when there is none.
@@ -36,6 +37,6 @@ public:
     void Close(bool remove);
 
 private:
-    void* m_handle = nullptr; // HANDLE, kept out of this header
+    UniqueHandle m_handle;
     std::wstring m_path;
 };

@@ -6,6 +6,7 @@
 #include <mutex>
 #include <vector>
 
+#include "Core/HandleOwners.h"
 #include "capture/Mp4InPlaceFinisher.h"
 #include "capture/Mp4RecordingMark.h"
 #include "capture/OutputFile.h"
@@ -161,16 +162,17 @@ RepairCounts RepairJournaledRecordings(const std::wstring& folder, const std::at
         }
         const std::wstring entryPath = folder + L"\\" + name;
         // The recording of a running copy holds its entry open: not ours to touch.
-        HANDLE entryFile = ::CreateFileW(entryPath.c_str(), GENERIC_READ | DELETE, FILE_SHARE_READ,
-                                         nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
-        if (entryFile == INVALID_HANDLE_VALUE) {
+        UniqueHandle entryFile(::CreateFileW(entryPath.c_str(), GENERIC_READ | DELETE,
+                                             FILE_SHARE_READ, nullptr, OPEN_EXISTING,
+                                             FILE_ATTRIBUTE_NORMAL, nullptr));
+        if (!entryFile.Valid()) {
             ++counts.inUse;
             continue;
         }
         std::string text(kMaxEntryBytes + 1, '\0');
         DWORD got = 0;
-        const bool read = ::ReadFile(entryFile, &text[0], static_cast<DWORD>(text.size()), &got,
-                                     nullptr) != FALSE;
+        const bool read = ::ReadFile(entryFile.Get(), &text[0], static_cast<DWORD>(text.size()),
+                                     &got, nullptr) != FALSE;
         text.resize(got);
         RecordingJournalEntry entry;
         // An entry that does not read whole was cut off as it was written,
@@ -182,7 +184,7 @@ RepairCounts RepairJournaledRecordings(const std::wstring& folder, const std::at
                    Utf8Path(name) == JournalEntryFileName(entry.id)) {
             fate = Repair(entry, stop);
         }
-        ::CloseHandle(entryFile);
+        entryFile.Close();
         if (stop && fate == Fate::Unreachable) {
             break; // stopped in the middle: left as it was
         }

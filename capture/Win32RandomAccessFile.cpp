@@ -31,14 +31,10 @@ Win32RandomAccessFile::Win32RandomAccessFile(const std::wstring& path, Access ac
                                  FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
                                  OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr)) {}
 
-Win32RandomAccessFile::~Win32RandomAccessFile() {
-    if (IsOpen()) {
-        CloseHandle(m_handle);
-    }
-}
+Win32RandomAccessFile::~Win32RandomAccessFile() = default;
 
 bool Win32RandomAccessFile::IsOpen() const {
-    return m_handle != INVALID_HANDLE_VALUE;
+    return m_handle.Valid();
 }
 
 bool Win32RandomAccessFile::ReadAt(uint64_t offset, void* buffer, size_t size) {
@@ -47,7 +43,7 @@ bool Win32RandomAccessFile::ReadAt(uint64_t offset, void* buffer, size_t size) {
         const DWORD piece = static_cast<DWORD>(std::min(size, kMaxPiece));
         OVERLAPPED position = At(offset);
         DWORD got = 0;
-        if (!ReadFile(m_handle, out, piece, &got, &position) || got == 0) {
+        if (!ReadFile(m_handle.Get(), out, piece, &got, &position) || got == 0) {
             return false;
         }
         out += got;
@@ -68,7 +64,7 @@ bool Win32RandomAccessFile::WriteAt(uint64_t offset, const void* data, size_t si
         const DWORD piece = static_cast<DWORD>(std::min(size, kMaxPiece));
         OVERLAPPED position = At(offset);
         DWORD put = 0;
-        if (!WriteFile(m_handle, in, piece, &put, &position) || put == 0) {
+        if (!WriteFile(m_handle.Get(), in, piece, &put, &position) || put == 0) {
             return false;
         }
         in += put;
@@ -80,7 +76,7 @@ bool Win32RandomAccessFile::WriteAt(uint64_t offset, const void* data, size_t si
 
 bool Win32RandomAccessFile::Size(uint64_t& size) {
     LARGE_INTEGER length{};
-    if (!GetFileSizeEx(m_handle, &length)) {
+    if (!GetFileSizeEx(m_handle.Get(), &length)) {
         return false;
     }
     size = static_cast<uint64_t>(length.QuadPart);
@@ -93,7 +89,7 @@ bool Win32RandomAccessFile::Flush() {
         Sleep(slow);
     }
     WaitOutSimulatedStall();
-    const bool flushed = FlushFileBuffers(m_handle) != FALSE;
+    const bool flushed = FlushFileBuffers(m_handle.Get()) != FALSE;
     NoteSimulatedFlush();
     return flushed;
 }
@@ -105,5 +101,6 @@ void Win32RandomAccessFile::SimulateSlowFlush(unsigned milliseconds) {
 bool Win32RandomAccessFile::Truncate(uint64_t size) {
     LARGE_INTEGER position{};
     position.QuadPart = static_cast<LONGLONG>(size);
-    return SetFilePointerEx(m_handle, position, nullptr, FILE_BEGIN) && SetEndOfFile(m_handle);
+    return SetFilePointerEx(m_handle.Get(), position, nullptr, FILE_BEGIN) &&
+           SetEndOfFile(m_handle.Get());
 }

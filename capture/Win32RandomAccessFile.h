@@ -3,6 +3,7 @@
 
 #include <string>
 
+#include "Core/HandleOwners.h"
 #include "capture/RandomAccessFile.h"
 
 class Win32RandomAccessFile final : public RandomAccessFile {
@@ -29,5 +30,5 @@ public:
     static void SimulateSlowFlush(unsigned milliseconds);
 
 private:
-    void* m_handle; // HANDLE, kept out of this header
+    UniqueHandle m_handle;
 };

@@ -1,5 +1,7 @@
 #include "capture/WriteBehindFile.h"
 
+#include <utility>
+
 #include <windows.h>
 
 #include <algorithm>
@@ -15,9 +17,9 @@ namespace {
 constexpr size_t kJoinBytes = 1u << 20;
 } // namespace
 
-WriteBehindFile::WriteBehindFile(void* handle) : m_handle(handle) {
+WriteBehindFile::WriteBehindFile(UniqueHandle handle) : m_handle(std::move(handle)) {
     LARGE_INTEGER size{};
-    if (::GetFileSizeEx(m_handle, &size)) {
+    if (::GetFileSizeEx(m_handle.Get(), &size)) {
         m_end = static_cast<uint64_t>(size.QuadPart);
     }
     m_thread = std::thread([this] { Run(); });
@@ -70,9 +72,8 @@ bool WriteBehindFile::Close() {
     if (m_thread.joinable()) {
         m_thread.join();
     }
-    if (m_handle != INVALID_HANDLE_VALUE) {
-        const bool closed = ::CloseHandle(m_handle) != FALSE;
-        m_handle = INVALID_HANDLE_VALUE;
+    if (m_handle.Valid()) {
+        const bool closed = m_handle.Close();
         std::lock_guard<std::mutex> lock(m_lock);
         m_failed = m_failed || !closed;
     }
@@ -143,7 +144,8 @@ bool WriteBehindFile::WriteToDisk(const Piece& piece) {
         position.Offset = static_cast<DWORD>(offset);
         position.OffsetHigh = static_cast<DWORD>(offset >> 32);
         DWORD put = 0;
-        if (!::WriteFile(m_handle, data, static_cast<DWORD>(left), &put, &position) || put == 0) {
+        if (!::WriteFile(m_handle.Get(), data, static_cast<DWORD>(left), &put, &position) ||
+            put == 0) {
             return false;
         }
         data += put;
@@ -156,6 +158,6 @@ bool WriteBehindFile::WriteToDisk(const Piece& piece) {
 void WriteBehindFile::FlushToDisk() {
     WaitOutSimulatedStall();
     // A flush that fails loses nothing that a later one cannot still save.
-    ::FlushFileBuffers(m_handle);
+    ::FlushFileBuffers(m_handle.Get());
     NoteSimulatedFlush();
 }

@@ -15,14 +15,16 @@
 #include <thread>
 #include <vector>
 
+#include "Core/HandleOwners.h"
+
 class WriteBehindFile {
 public:
     // A recording at 4 Mbit/s fills this in 8 s; then writers wait.
     static constexpr size_t kBufferBytes = 4u << 20;
     static constexpr int64_t kFlushEveryUs = 1000000;
 
-    // Takes over an open file handle (a HANDLE) that writes at any offset.
-    explicit WriteBehindFile(void* handle);
+    // Takes over an open file handle that writes at any offset.
+    explicit WriteBehindFile(UniqueHandle handle);
     // Closes, when Close was not called.
     ~WriteBehindFile();
     WriteBehindFile(const WriteBehindFile&) = delete;
@@ -51,7 +53,7 @@ private:
     bool WriteToDisk(const Piece& piece);
     void FlushToDisk();
 
-    void* m_handle;
+    UniqueHandle m_handle;
     mutable std::mutex m_lock; // guards all below
     std::condition_variable m_changed;
     std::deque<Piece> m_waiting;

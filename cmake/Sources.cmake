@@ -82,6 +82,7 @@ set(ORVANA_WIN32_SOURCES
     ui/SkinBuilder.cpp
     ui/TextEncodingWin32.cpp
     Core/CameraRegistry.cpp
+    Core/HandleOwners.cpp
     Core/OrvanaCamera.cpp
     Core/CaptureGraph.cpp
     Core/CameraFormats.cpp

@@ -4,6 +4,8 @@ extern "C" {
 #include <libavutil/mem.h>
 }
 
+#include "ui/GdiOwners.h"
+
 void GdiPicture::Free::operator()(uint8_t* pixels) const {
     av_free(pixels);
 }
@@ -38,8 +40,8 @@ bool GdiPicture::Present(HWND window) {
     if (!m_pixels || m_width <= 0 || m_height <= 0) {
         return false;
     }
-    HDC dc = ::GetDC(window);
-    if (dc == nullptr) {
+    const Ui::WindowDC dc(window);
+    if (dc.Get() == nullptr) {
         return false;
     }
     BITMAPINFO bitmap{};
@@ -50,9 +52,8 @@ bool GdiPicture::Present(HWND window) {
     bitmap.bmiHeader.biBitCount = 32;
     bitmap.bmiHeader.biCompression = BI_RGB;
     // Already the client's size: GDI copies rows and does not scale.
-    const int rows = ::StretchDIBits(dc, 0, 0, m_width, m_height, 0, 0, m_width, m_height,
+    const int rows = ::StretchDIBits(dc.Get(), 0, 0, m_width, m_height, 0, 0, m_width, m_height,
                                      m_pixels.get(), &bitmap, DIB_RGB_COLORS, SRCCOPY);
-    ::ReleaseDC(window, dc);
     return rows > 0;
 }
 

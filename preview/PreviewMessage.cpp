@@ -4,6 +4,8 @@
 #include <vector>
 
 #include "preview/MessageLines.h"
+#include "ui/GdiOwners.h"
+#include "ui/TextEncoding.h"
 
 namespace {
 
@@ -20,26 +22,8 @@ Message& Shown() {
     return message;
 }
 
-std::wstring Wide(const std::string& text) {
-    if (text.empty()) {
-        return std::wstring();
-    }
-    const int length =
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), nullptr, 0);
-    std::wstring wide(static_cast<std::size_t>(std::max(length, 0)), L'\0');
-    if (length > 0) {
-        ::MultiByteToWideChar(CP_ACP, 0, text.data(), static_cast<int>(text.size()), &wide[0],
-                              length);
-    }
-    return wide;
-}
-
-std::u16string ToU16(const std::wstring& text) {
-    return std::u16string(text.begin(), text.end());
-}
-std::wstring FromU16(const std::u16string& text) {
-    return std::wstring(text.begin(), text.end());
-}
+std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
+std::wstring FromU16(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
 
 // A font of the skin's face whose letters are `pixels` high (the em height).
 HFONT MakeFont(const std::string& faceName, int pixels) {
@@ -60,7 +44,7 @@ struct Layout {
 Layout FitText(HDC dc, const Message& message, int areaWidth, int areaHeight) {
     Layout layout;
     for (int pixels = 26; pixels >= kSmallestFontPx; pixels -= 2) {
-        HFONT font = MakeFont(message.faceName, pixels);
+        Ui::UniqueFont font(MakeFont(message.faceName, pixels));
         HGDIOBJ old = ::SelectObject(dc, font);
         TEXTMETRICW metrics{};
         ::GetTextMetricsW(dc, &metrics);
@@ -74,7 +58,6 @@ Layout FitText(HDC dc, const Message& message, int areaWidth, int areaHeight) {
         layout.lineHeight = metrics.tmHeight + metrics.tmExternalLeading;
         layout.lines = BreakIntoLines(ToU16(message.wide), areaWidth, width);
         ::SelectObject(dc, old);
-        ::DeleteObject(font);
         if (static_cast<int>(layout.lines.size()) * layout.lineHeight <= areaHeight) {
             break;
         }
@@ -91,7 +74,7 @@ void SetPreviewMessage(HWND window, const std::string& text, const std::string& 
     }
     message.window = window;
     message.text = text;
-    message.wide = Wide(text);
+    message.wide = Ui::AnsiToWide(text);
     message.faceName = faceName;
     if (window != nullptr) {
         ::InvalidateRect(window, nullptr, TRUE);
@@ -118,7 +101,7 @@ bool PaintPreviewMessage(HWND window) {
     const int areaHeight = client.bottom - client.top - 2 * margin;
     if (areaWidth > 0 && areaHeight > 0) {
         const Layout layout = FitText(dc, message, areaWidth, areaHeight);
-        HFONT font = MakeFont(message.faceName, layout.pixels);
+        Ui::UniqueFont font(MakeFont(message.faceName, layout.pixels));
         HGDIOBJ old = ::SelectObject(dc, font);
         ::SetBkMode(dc, TRANSPARENT);
         ::SetTextColor(dc, RGB(255, 255, 255));
@@ -133,7 +116,6 @@ bool PaintPreviewMessage(HWND window) {
             top += layout.lineHeight;
         }
         ::SelectObject(dc, old);
-        ::DeleteObject(font);
     }
     ::EndPaint(window, &paint);
     return true;

@@ -13,6 +13,8 @@
 
 #include <chrono>
 
+#include "Core/HandleOwners.h"
+
 class ShortPause {
 public:
     ShortPause();
@@ -23,6 +25,6 @@ public:
     void Wait(std::chrono::microseconds duration);
 
 private:
-    HANDLE m_timer = nullptr;
+    UniqueHandle m_timer;
     bool m_finerPeriod = false;
 };

@@ -19,18 +19,11 @@ std::wstring PrivateNameBeside(const std::wstring& target) {
     return target + L".~" + std::to_wstring(::GetCurrentProcessId());
 }
 
-// Whether a file can be made in the folder of target now; leaves nothing.
-// A folder that forbids it (the zip unpacked under Program Files, a read-only
-// medium) sends the settings to the user's own copy.
+// Whether a file can be made in the folder of target now. A folder that
+// forbids it (the zip unpacked under Program Files, a read-only medium) sends
+// the settings to the user's own copy.
 bool FolderWritable(const std::wstring& target) {
-    HANDLE probe =
-        ::CreateFileW(PrivateNameBeside(target).c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                      FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
-    if (probe == INVALID_HANDLE_VALUE) {
-        return false;
-    }
-    ::CloseHandle(probe);
-    return true;
+    return CanCreateFile(PrivateNameBeside(target));
 }
 
 bool FileExists(const std::wstring& path) {

@@ -6,7 +6,8 @@
 
 namespace {
 
-// Closes the handle it is given when it goes.
+// Closes the handle it is given when it goes. The program's handle owners
+// live in Core/, which the settings do not reach: this is the one of settings/.
 class FileHandle {
 public:
     explicit FileHandle(HANDLE handle) : m_handle(handle) {}
@@ -63,6 +64,12 @@ bool WriteFileWhole(const std::wstring& path, const std::string& bytes) {
         return false;
     }
     return true;
+}
+
+bool CanCreateFile(const std::wstring& path) {
+    FileHandle probe(::CreateFileW(path.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                   FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr));
+    return probe.Valid();
 }
 
 bool ReadWholeFile(const std::wstring& path, std::string& bytes, std::size_t maxBytes) {

@@ -14,5 +14,8 @@ std::wstring UserDataFolder(bool create);
 // when any step fails.
 bool WriteFileWhole(const std::wstring& path, const std::string& bytes);
 
+// Whether a file can be made at `path` now; leaves nothing there.
+bool CanCreateFile(const std::wstring& path);
+
 // The whole content of `path`; false when it cannot be read or is larger than maxBytes.
 bool ReadWholeFile(const std::wstring& path, std::string& bytes, std::size_t maxBytes);

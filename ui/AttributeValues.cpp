@@ -128,6 +128,33 @@ bool ParseBool(const char* value) {
     return value != nullptr && std::strcmp(value, "true") == 0;
 }
 
+namespace {
+
+ChildAlignment LastAlignWord(const char* value, const char* const (&words)[3],
+                             ChildAlignment absent) {
+    constexpr ChildAlignment kPlaces[] = {ChildAlignment::Start, ChildAlignment::Center,
+                                          ChildAlignment::End};
+    ChildAlignment found = absent;
+    for (int i = 0; value != nullptr && i < 3; ++i) {
+        if (std::strstr(value, words[i]) != nullptr) {
+            found = kPlaces[i];
+        }
+    }
+    return found;
+}
+
+} // namespace
+
+ChildAlignment ParseHorizontalAlign(const char* value, ChildAlignment absent) {
+    static const char* const kWords[] = {"left", "center", "right"};
+    return LastAlignWord(value, kWords, absent);
+}
+
+ChildAlignment ParseVerticalAlign(const char* value, ChildAlignment absent) {
+    static const char* const kWords[] = {"top", "vcenter", "bottom"};
+    return LastAlignWord(value, kWords, absent);
+}
+
 std::vector<std::pair<CUiString, CUiString>> ParseAttributeList(const char* list) {
     std::vector<std::pair<CUiString, CUiString>> pairs;
     if (list == nullptr) {

@@ -7,6 +7,7 @@
 #include <utility>
 #include <vector>
 
+#include "ui/LayoutMath.h"
 #include "ui/UiGeometry.h"
 #include "ui/UiString.h"
 
@@ -30,6 +31,12 @@ int ParseInt(const char* value);
 
 // Exactly "true" is true.
 bool ParseBool(const char* value);
+
+// Alignment words, looked for inside the value as the skins write them
+// ("left", "center", "right"; "top", "vcenter", "bottom"). Of several, the
+// last of the list wins (right over center over left); without any, `absent`.
+ChildAlignment ParseHorizontalAlign(const char* value, ChildAlignment absent);
+ChildAlignment ParseVerticalAlign(const char* value, ChildAlignment absent);
 
 // The name="value" pairs of a default attribute list. Reading stops at the
 // first malformed pair, keeping the pairs before it.

@@ -239,15 +239,8 @@ void CComboUI::SetAttribute(const char* name, const char* value) {
         {"itemfont", [](Self& c, const char* v) { c.m_listInfo.font = ParseInt(v); }},
         {"itemalign",
          [](Self& c, const char* v) {
-             UINT& style = c.m_listInfo.textStyle;
-             style &= ~static_cast<UINT>(DT_LEFT | DT_CENTER | DT_RIGHT);
-             if (std::strstr(v, "center") != nullptr) {
-                 style |= DT_CENTER;
-             } else if (std::strstr(v, "right") != nullptr) {
-                 style |= DT_RIGHT;
-             } else {
-                 style |= DT_LEFT;
-             }
+             c.m_listInfo.textStyle = WithHorizontalAlign(
+                 c.m_listInfo.textStyle, ParseHorizontalAlign(v, ChildAlignment::Start));
          }},
         {"itemtextpadding",
          [](Self& c, const char* v) { c.m_listInfo.textPadding = ToRECT(ParseRect(v)); }},

@@ -184,24 +184,12 @@ void CContainerUI::SetAttribute(const char* name, const char* value) {
         {"childpadding", [](Self& c, const char* v) { c.SetChildPadding(ParseInt(v)); }},
         {"childalign",
          [](Self& c, const char* v) {
-             if (std::strcmp(v, "center") == 0) {
-                 c.m_childAlign = DT_CENTER;
-             } else if (std::strcmp(v, "right") == 0) {
-                 c.m_childAlign = DT_RIGHT;
-             } else {
-                 c.m_childAlign = DT_LEFT;
-             }
+             c.m_childAlign = ParseHorizontalAlign(v, ChildAlignment::Start);
              c.NeedUpdate();
          }},
         {"childvalign",
          [](Self& c, const char* v) {
-             if (std::strcmp(v, "vcenter") == 0) {
-                 c.m_childVAlign = DT_VCENTER;
-             } else if (std::strcmp(v, "bottom") == 0) {
-                 c.m_childVAlign = DT_BOTTOM;
-             } else {
-                 c.m_childVAlign = DT_TOP;
-             }
+             c.m_childVAlign = ParseVerticalAlign(v, ChildAlignment::Start);
              c.NeedUpdate();
          }},
         {"mousechild", [](Self& c, const char* v) { c.m_mouseChildEnabled = ParseBool(v); }},

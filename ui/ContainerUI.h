@@ -95,8 +95,8 @@ protected:
     CControlUI* m_cover = nullptr;
     RECT m_inset{};
     int m_childPadding = 0;
-    UINT m_childAlign = DT_LEFT;
-    UINT m_childVAlign = DT_TOP;
+    ChildAlignment m_childAlign = ChildAlignment::Start;
+    ChildAlignment m_childVAlign = ChildAlignment::Start;
     bool m_mouseChildEnabled = true;
     CScrollBarUI* m_verticalScrollBar = nullptr;
     bool m_horizontalScrollEnabled = false;

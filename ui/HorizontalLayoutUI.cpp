@@ -17,10 +17,7 @@ void* CHorizontalLayoutUI::GetInterface(const char* name) {
 
 void CHorizontalLayoutUI::SetPos(RECT rect, bool needInvalidate) {
     CControlUI::SetPos(rect, needInvalidate);
-    StackChildren(LayoutDirection::Horizontal, m_childVAlign == DT_VCENTER ? ChildAlignment::Center
-                                               : m_childVAlign == DT_BOTTOM
-                                                   ? ChildAlignment::End
-                                                   : ChildAlignment::Start);
+    StackChildren(LayoutDirection::Horizontal, m_childVAlign);
     if (m_cover != nullptr && m_cover->IsVisible()) {
         m_cover->SetPos(rect, false);
     }

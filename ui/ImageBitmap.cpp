@@ -1,14 +1,9 @@
 #include "ui/ImageBitmap.h"
 
 #include <cstring>
+#include <utility>
 
 namespace Ui {
-
-TImageInfo::~TImageInfo() {
-    if (bitmap != nullptr) {
-        ::DeleteObject(bitmap);
-    }
-}
 
 std::unique_ptr<TImageInfo> MakeImageBitmap(const uint32_t* pixels, int width, int height,
                                             bool alpha, DWORD mask) {
@@ -20,16 +15,13 @@ std::unique_ptr<TImageInfo> MakeImageBitmap(const uint32_t* pixels, int width, i
     info.bmiHeader.biBitCount = 32;
     info.bmiHeader.biCompression = BI_RGB;
     void* bits = nullptr;
-    HBITMAP bitmap = ::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0);
+    UniqueBitmap bitmap(::CreateDIBSection(nullptr, &info, DIB_RGB_COLORS, &bits, nullptr, 0));
     if (bitmap == nullptr || bits == nullptr) {
-        if (bitmap != nullptr) {
-            ::DeleteObject(bitmap);
-        }
         return nullptr;
     }
     std::memcpy(bits, pixels, static_cast<std::size_t>(width) * height * 4);
     auto image = std::make_unique<TImageInfo>();
-    image->bitmap = bitmap;
+    image->bitmap = std::move(bitmap);
     image->width = width;
     image->height = height;
     image->alpha = alpha;

@@ -7,19 +7,16 @@
 #include <cstdint>
 #include <memory>
 
+#include "ui/GdiOwners.h"
+
 namespace Ui {
 
 struct TImageInfo {
-    HBITMAP bitmap = nullptr;
+    UniqueBitmap bitmap;
     int width = 0;
     int height = 0;
     bool alpha = false;
     DWORD mask = 0;
-
-    TImageInfo() = default;
-    ~TImageInfo();
-    TImageInfo(const TImageInfo&) = delete;
-    TImageInfo& operator=(const TImageInfo&) = delete;
 };
 
 // Copies width x height premultiplied BGRA pixels into a new bitmap; null when

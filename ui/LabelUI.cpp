@@ -11,33 +11,6 @@
 
 namespace Ui {
 
-namespace {
-
-struct AlignWord {
-    const char* word;
-    UINT flag;
-};
-
-constexpr AlignWord kHorizontalAlign[] = {
-    {"left", DT_LEFT}, {"center", DT_CENTER}, {"right", DT_RIGHT}};
-constexpr AlignWord kVerticalAlign[] = {
-    {"top", DT_TOP}, {"vcenter", DT_VCENTER}, {"bottom", DT_BOTTOM}};
-
-// "align" and "valign" values are tested as substrings, as the skins write
-// them; of several words the last of the list wins (right over center over
-// left, bottom over vcenter over top).
-UINT WithAlign(UINT style, const char* value, const AlignWord (&words)[3]) {
-    const UINT all = words[0].flag | words[1].flag | words[2].flag;
-    for (const AlignWord& align : words) {
-        if (std::strstr(value, align.word) != nullptr) {
-            style = (style & ~all) | align.flag;
-        }
-    }
-    return style;
-}
-
-} // namespace
-
 CLabelUI::CLabelUI() = default;
 
 const char* CLabelUI::GetClass() const {
@@ -119,12 +92,14 @@ void CLabelUI::SetAttribute(const char* name, const char* value) {
     static const AttributeSetter<Self> kAttributes[] = {
         {"align",
          [](Self& c, const char* v) {
-             c.m_textStyle = WithAlign(c.m_textStyle, v, kHorizontalAlign);
+             c.m_textStyle = WithHorizontalAlign(
+                 c.m_textStyle, ParseHorizontalAlign(v, HorizontalAlignOf(c.m_textStyle)));
              c.Invalidate();
          }},
         {"valign",
          [](Self& c, const char* v) {
-             c.m_textStyle = WithAlign(c.m_textStyle, v, kVerticalAlign);
+             c.m_textStyle = WithVerticalAlign(
+                 c.m_textStyle, ParseVerticalAlign(v, VerticalAlignOf(c.m_textStyle)));
              c.Invalidate();
          }},
         {"font", [](Self& c, const char* v) { c.SetFont(ParseInt(v)); }},

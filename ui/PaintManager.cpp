@@ -40,23 +40,13 @@ template <class T> bool AddOnce(std::vector<T*>& items, T* item) {
 class OffscreenBuffer {
 public:
     OffscreenBuffer(HDC target, int width, int height)
-        : m_dc(::CreateCompatibleDC(target)),
-          m_bitmap(::CreateCompatibleBitmap(target, width, height)),
-          m_old(::SelectObject(m_dc, m_bitmap)) {}
-    ~OffscreenBuffer() {
-        ::SelectObject(m_dc, m_old);
-        ::DeleteObject(m_bitmap);
-        ::DeleteDC(m_dc);
-    }
-    OffscreenBuffer(const OffscreenBuffer&) = delete;
-    OffscreenBuffer& operator=(const OffscreenBuffer&) = delete;
-    HDC dc() const { return m_dc; }
-    bool ok() const { return m_dc != nullptr && m_bitmap != nullptr; }
+        : m_bitmap(::CreateCompatibleBitmap(target, width, height)), m_dc(target, m_bitmap) {}
+    HDC dc() const { return m_dc.Get(); }
+    bool ok() const { return m_dc.Get() != nullptr && m_bitmap != nullptr; }
 
 private:
-    HDC m_dc;
-    HBITMAP m_bitmap;
-    HGDIOBJ m_old;
+    UniqueBitmap m_bitmap; // deleted after the DC has given it back
+    MemoryDC m_dc;
 };
 
 } // namespace
@@ -69,9 +59,7 @@ CPaintManager::~CPaintManager() {
     CControlUI* root = m_root;
     m_root = nullptr;
     delete root;
-    if (m_paintDC != nullptr && m_hwnd != nullptr) {
-        ::ReleaseDC(m_hwnd, m_paintDC);
-    }
+    m_paintDC.Reset(nullptr);
 }
 
 // --- window binding and the tree ------------------------------------------
@@ -82,12 +70,9 @@ void CPaintManager::Init(HWND hwnd, const char* name) {
     m_hot = m_click = m_focus = nullptr;
     m_name = name;
     if (m_hwnd != hwnd) {
-        if (m_paintDC != nullptr && m_hwnd != nullptr) {
-            ::ReleaseDC(m_hwnd, m_paintDC);
-        }
         m_hwnd = hwnd;
-        m_paintDC = ::GetDC(hwnd);
-        m_resources.SetMeasureDC(m_paintDC);
+        m_paintDC.Reset(hwnd);
+        m_resources.SetMeasureDC(m_paintDC.Get());
     }
     m_timers.Bind(hwnd);
     auto& managers = PreTranslateManagers();

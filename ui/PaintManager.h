@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "ui/ControlTimers.h"
+#include "ui/GdiOwners.h"
 #include "ui/NotifyEvent.h"
 #include "ui/ResourceCache.h"
 #include "ui/UiEvent.h"
@@ -36,7 +37,7 @@ public:
     // Window binding
     void Init(HWND hwnd, const char* name = nullptr);
     HWND GetPaintWindow() const { return m_hwnd; }
-    HDC GetPaintDC() const { return m_paintDC; }
+    HDC GetPaintDC() const { return m_paintDC.Get(); }
     POINT GetMousePos() const { return m_lastMousePos; }
 
     // Control tree
@@ -139,7 +140,7 @@ private:
     bool OnSysChar(WPARAM wParam);
 
     HWND m_hwnd = nullptr;
-    HDC m_paintDC = nullptr;
+    WindowDC m_paintDC;
     CUiString m_name;
     CControlUI* m_root = nullptr;
     CControlUI* m_focus = nullptr;

@@ -1,5 +1,6 @@
 #include "ui/Render.h"
 
+#include "ui/GdiOwners.h"
 #include "ui/ImageDescription.h"
 #include "ui/ImageSlicing.h"
 #include "ui/PixelConversion.h"
@@ -22,24 +23,6 @@ AlphaBlendFunction AlphaBlendEntry() {
     }();
     return entry;
 }
-
-// A memory DC with a bitmap selected; puts the old one back.
-class SelectedBitmap {
-public:
-    SelectedBitmap(HDC reference, HBITMAP bitmap)
-        : m_dc(::CreateCompatibleDC(reference)), m_old(::SelectObject(m_dc, bitmap)) {}
-    ~SelectedBitmap() {
-        ::SelectObject(m_dc, m_old);
-        ::DeleteDC(m_dc);
-    }
-    SelectedBitmap(const SelectedBitmap&) = delete;
-    SelectedBitmap& operator=(const SelectedBitmap&) = delete;
-    HDC dc() const { return m_dc; }
-
-private:
-    HDC m_dc;
-    HGDIOBJ m_old;
-};
 
 void CopyPiece(HDC target, HDC source, const UiRect& from, const UiRect& to, bool blend,
                BYTE fade) {
@@ -75,10 +58,9 @@ COLORREF ToColorRef(DWORD argb) {
 CRender::ClipScope::ClipScope(HDC hdc, const RECT& rect, SIZE round)
     : m_hdc(hdc), m_saved(::SaveDC(hdc)) {
     if (round.cx > 0 || round.cy > 0) {
-        HRGN region = ::CreateRoundRectRgn(rect.left, rect.top, rect.right + 1, rect.bottom + 1,
-                                           round.cx, round.cy);
+        UniqueRegion region(::CreateRoundRectRgn(rect.left, rect.top, rect.right + 1,
+                                                 rect.bottom + 1, round.cx, round.cy));
         ::ExtSelectClipRgn(hdc, region, RGN_AND);
-        ::DeleteObject(region);
     } else {
         ::IntersectClipRect(hdc, rect.left, rect.top, rect.right, rect.bottom);
     }
@@ -115,10 +97,10 @@ bool CRender::DrawImage(HDC hdc, CResourceCache* resources, const RECT& control,
     }
     UiRect source = ImageSourceRect(description, image->width, image->height);
     bool blend = image->alpha || description.fade < 255;
-    SelectedBitmap selected(hdc, image->bitmap);
+    MemoryDC selected(hdc, image->bitmap);
     for (const ImagePiece& piece : SliceImage(dest, source, description)) {
         ForEachTile(piece, clip, [&](const UiRect& from, const UiRect& to) {
-            CopyPiece(hdc, selected.dc(), from, to, blend, description.fade);
+            CopyPiece(hdc, selected.Get(), from, to, blend, description.fade);
         });
     }
     return true;
@@ -130,9 +112,8 @@ void CRender::FillColor(HDC hdc, const RECT& rect, DWORD color) {
     }
     BYTE alpha = static_cast<BYTE>(color >> 24);
     if (alpha == 255) {
-        HBRUSH brush = ::CreateSolidBrush(ToColorRef(color));
+        UniqueBrush brush(::CreateSolidBrush(ToColorRef(color)));
         ::FillRect(hdc, &rect, brush);
-        ::DeleteObject(brush);
         return;
     }
     if (alpha == 0) {
@@ -149,8 +130,8 @@ void CRender::FillColor(HDC hdc, const RECT& rect, DWORD color) {
     if (!image) {
         return;
     }
-    SelectedBitmap selected(hdc, image->bitmap);
-    CopyPiece(hdc, selected.dc(), UiRect{0, 0, 1, 1}, ToUiRect(rect), true, 255);
+    MemoryDC selected(hdc, image->bitmap);
+    CopyPiece(hdc, selected.Get(), UiRect{0, 0, 1, 1}, ToUiRect(rect), true, 255);
 }
 
 void CRender::DrawBorder(HDC hdc, const RECT& rect, const RECT& widths, DWORD color) {
@@ -164,13 +145,10 @@ void CRender::DrawRoundRect(HDC hdc, const RECT& rect, int width, SIZE round, DW
     if (width <= 0) {
         width = 1;
     }
-    HPEN pen = ::CreatePen(PS_SOLID, width, ToColorRef(color));
-    HGDIOBJ oldPen = ::SelectObject(hdc, pen);
-    HGDIOBJ oldBrush = ::SelectObject(hdc, ::GetStockObject(NULL_BRUSH));
+    UniquePen pen(::CreatePen(PS_SOLID, width, ToColorRef(color)));
+    SelectedObject penSelected(hdc, pen);
+    SelectedObject brushSelected(hdc, ::GetStockObject(NULL_BRUSH));
     ::RoundRect(hdc, rect.left, rect.top, rect.right, rect.bottom, round.cx, round.cy);
-    ::SelectObject(hdc, oldBrush);
-    ::SelectObject(hdc, oldPen);
-    ::DeleteObject(pen);
 }
 
 void CRender::DrawText(HDC hdc, CResourceCache* resources, RECT rect, const char* text, DWORD color,

@@ -4,6 +4,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <utility>
 
 #include "ui/AttributeValues.h"
 #include "ui/ImageDecoder.h"
@@ -188,7 +189,7 @@ TFontInfo CResourceCache::MakeFont(const char* faceName, int size, bool bold, bo
     lf.lfItalic = italic ? TRUE : FALSE;
 
     TFontInfo info;
-    info.font = ::CreateFontIndirectA(&lf);
+    info.font.Reset(::CreateFontIndirectA(&lf));
     info.faceName = lf.lfFaceName;
     info.size = size;
     info.bold = bold;
@@ -205,17 +206,13 @@ TFontInfo CResourceCache::MakeFont(const char* faceName, int size, bool bold, bo
 HFONT CResourceCache::AddFont(int id, const char* faceName, int size, bool bold, bool underline,
                               bool italic, bool shared) {
     TFontInfo info = MakeFont(faceName, size, bold, underline, italic);
-    if (info.font == nullptr) {
+    const HFONT font = info.font;
+    if (font == nullptr) {
         return nullptr;
     }
     auto& table = shared ? SharedFonts() : m_fonts;
-    CUiString key = FontKey(id);
-    auto found = table.find(key);
-    if (found != table.end()) {
-        ::DeleteObject(found->second.font);
-    }
-    table[key] = info;
-    return info.font;
+    table[FontKey(id)] = std::move(info);
+    return font;
 }
 
 void CResourceCache::SetDefaultFont(const char* faceName, int size, bool bold, bool underline,
@@ -224,10 +221,7 @@ void CResourceCache::SetDefaultFont(const char* faceName, int size, bool bold, b
     if (info.font == nullptr) {
         return;
     }
-    if (m_defaultFont.font != nullptr) {
-        ::DeleteObject(m_defaultFont.font);
-    }
-    m_defaultFont = info;
+    m_defaultFont = std::move(info);
 }
 
 const TFontInfo* CResourceCache::GetDefaultFontInfo() {
@@ -271,14 +265,8 @@ HFONT CResourceCache::GetFont(int id) {
 }
 
 void CResourceCache::ReleaseFonts() {
-    for (auto& entry : m_fonts) {
-        ::DeleteObject(entry.second.font);
-    }
     m_fonts.clear();
-    if (m_defaultFont.font != nullptr) {
-        ::DeleteObject(m_defaultFont.font);
-        m_defaultFont.font = nullptr;
-    }
+    m_defaultFont.font.Reset();
 }
 
 // --- images ----------------------------------------------------------------

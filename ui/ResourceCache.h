@@ -10,6 +10,7 @@
 #include <memory>
 #include <vector>
 
+#include "ui/GdiOwners.h"
 #include "ui/ImageBitmap.h"
 #include "ui/UiString.h"
 
@@ -17,7 +18,7 @@ namespace Ui {
 
 // A font of the skin's font table.
 struct TFontInfo {
-    HFONT font = nullptr;
+    UniqueFont font;
     CUiString faceName;
     int size = 0;
     bool bold = false;

@@ -17,9 +17,7 @@ void* CVerticalLayoutUI::GetInterface(const char* name) {
 
 void CVerticalLayoutUI::SetPos(RECT rect, bool needInvalidate) {
     CControlUI::SetPos(rect, needInvalidate);
-    StackChildren(LayoutDirection::Vertical, m_childAlign == DT_CENTER  ? ChildAlignment::Center
-                                             : m_childAlign == DT_RIGHT ? ChildAlignment::End
-                                                                        : ChildAlignment::Start);
+    StackChildren(LayoutDirection::Vertical, m_childAlign);
     if (m_cover != nullptr && m_cover->IsVisible()) {
         m_cover->SetPos(rect, false);
     }

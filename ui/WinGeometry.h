@@ -3,6 +3,7 @@
 
 #include <windows.h>
 
+#include "ui/LayoutMath.h"
 #include "ui/UiGeometry.h"
 
 namespace Ui {
@@ -18,6 +19,30 @@ inline SIZE ToSIZE(const UiSize& s) {
 }
 inline UiSize ToUiSize(const SIZE& s) {
     return UiSize{s.cx, s.cy};
+}
+
+// DrawText's alignment flags and the framework's placements.
+inline ChildAlignment HorizontalAlignOf(UINT style) {
+    return (style & DT_RIGHT) != 0    ? ChildAlignment::End
+           : (style & DT_CENTER) != 0 ? ChildAlignment::Center
+                                      : ChildAlignment::Start;
+}
+inline ChildAlignment VerticalAlignOf(UINT style) {
+    return (style & DT_BOTTOM) != 0    ? ChildAlignment::End
+           : (style & DT_VCENTER) != 0 ? ChildAlignment::Center
+                                       : ChildAlignment::Start;
+}
+inline UINT WithHorizontalAlign(UINT style, ChildAlignment align) {
+    const UINT flag = align == ChildAlignment::End      ? DT_RIGHT
+                      : align == ChildAlignment::Center ? DT_CENTER
+                                                        : DT_LEFT;
+    return (style & ~static_cast<UINT>(DT_LEFT | DT_CENTER | DT_RIGHT)) | flag;
+}
+inline UINT WithVerticalAlign(UINT style, ChildAlignment align) {
+    const UINT flag = align == ChildAlignment::End      ? DT_BOTTOM
+                      : align == ChildAlignment::Center ? DT_VCENTER
+                                                        : DT_TOP;
+    return (style & ~static_cast<UINT>(DT_TOP | DT_VCENTER | DT_BOTTOM)) | flag;
 }
 
 } // namespace Ui
