@@ -43,20 +43,21 @@ std::wstring UserDataFolder(bool create) {
 
 bool WriteFileWhole(const std::wstring& path, const std::string& bytes) {
     const std::wstring fresh = path + L".new";
+    bool whole = false;
     {
         FileHandle file(::CreateFileW(fresh.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                       FILE_ATTRIBUTE_NORMAL, nullptr));
         if (!file.Valid())
             return false;
         DWORD written = 0;
-        const bool whole =
-            ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
-                        nullptr) &&
-            written == bytes.size() && ::FlushFileBuffers(file.Get());
-        if (!whole) {
-            ::DeleteFileW(fresh.c_str());
-            return false;
-        }
+        whole = ::WriteFile(file.Get(), bytes.data(), static_cast<DWORD>(bytes.size()), &written,
+                            nullptr) &&
+                written == bytes.size() && ::FlushFileBuffers(file.Get());
+    }
+    // Closed first: the half-written file could not be deleted while open.
+    if (!whole) {
+        ::DeleteFileW(fresh.c_str());
+        return false;
     }
     if (!::MoveFileExW(fresh.c_str(), path.c_str(),
                        MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {

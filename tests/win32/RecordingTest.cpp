@@ -903,9 +903,10 @@ TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) 
     EXPECT_TRUE(bytesOf("2020-01-01_00-00-01.mp4") == foreign) << "another program's file changed";
     EXPECT_TRUE(bytesOf("OrvanaCapture/2020-01-01_00-00-03.mp4") == foreign)
         << "another program's file changed";
-    const std::vector<std::string> left = journal.Entries();
-    EXPECT_EQ(left, (std::vector<std::string>{JournalEntryFileName(away.id),
-                                              JournalEntryFileName(running.id)}));
+    std::vector<std::string> expectedLeft = {JournalEntryFileName(away.id),
+                                             JournalEntryFileName(running.id)};
+    std::sort(expectedLeft.begin(), expectedLeft.end()); // as Entries lists them
+    EXPECT_EQ(journal.Entries(), expectedLeft);
     ::CloseHandle(held);
     EXPECT_EQ(videos.Files().size(), 2u);
     EXPECT_EQ(videos.Files("OrvanaCapture").size(), 2u);
