@@ -121,8 +121,7 @@ HRESULT OrvanaCamera::SetPowerLineFrequency(long value) {
 
 bool OrvanaCamera::HasMirrorSwitch() {
     long minimum = 0, maximum = 0, step = 0, defaultValue = 0, caps = 0;
-    return GetVideoProcAmpRange(kMirrorProperty, minimum, maximum, step, defaultValue, caps) ==
-               0 &&
+    return GetVideoProcAmpRange(kMirrorProperty, minimum, maximum, step, defaultValue, caps) == 0 &&
            minimum == 0 && maximum == 1;
 }
 

@@ -227,7 +227,8 @@ HRESULT OrvanaCamera::ConnectCapturePin() {
 // made of is set to its first listed format (else its first other one).
 HRESULT OrvanaCamera::SettleFormat() {
     if (opened) {
-        const HRESULT hr = streamConfig ? ApplyChosenFormat(streamConfig.Get(), currentFormat) : S_OK;
+        const HRESULT hr =
+            streamConfig ? ApplyChosenFormat(streamConfig.Get(), currentFormat) : S_OK;
         if (FAILED(hr)) {
             // The pin refused the format: the graph is not left half made.
             RemoveDownstream(captureFilter);

@@ -29,7 +29,8 @@ std::wstring OrvanaAudio::RecorderName() const {
     Microsoft::WRL::ComPtr<IBindCtx> context;
     LPOLESTR display = nullptr;
     if (moniker && SUCCEEDED(::CreateBindCtx(0, &context)) &&
-        SUCCEEDED(moniker->GetDisplayName(context.Get(), nullptr, &display)) && display != nullptr) {
+        SUCCEEDED(moniker->GetDisplayName(context.Get(), nullptr, &display)) &&
+        display != nullptr) {
         alternative = display;
     }
     ::CoTaskMemFree(display);

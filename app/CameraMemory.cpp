@@ -89,7 +89,8 @@ void CameraMemory::PutBack(OrvanaCamera& camera, CaptureEngine& engine) {
     if (entry->powerLine >= 0) {
         long frequency = -1;
         camera.GetPowerLineFrequency(frequency);
-        if (frequency != entry->powerLine && FAILED(camera.SetPowerLineFrequency(entry->powerLine))) {
+        if (frequency != entry->powerLine &&
+            FAILED(camera.SetPowerLineFrequency(entry->powerLine))) {
             entry->powerLine = -1;
             changed = true;
         }

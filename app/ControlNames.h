@@ -91,15 +91,9 @@ inline constexpr char kNoSoundFailed[] = "no_sound_failed";
 } // namespace Notice
 // Every key whose text each skin must carry, in its language.
 inline constexpr const char* kNoticeKeys[] = {
-    Notice::kCameraInUse,
-    Notice::kCameraDenied,
-    Notice::kCameraNoPicture,
-    Notice::kCameraNotStarted,
-    Notice::kSettingsNotSaved,
-    Notice::kRecordingContinues,
-    Notice::kNoSoundDenied,
-    Notice::kNoSoundInUse,
-    Notice::kNoSoundLost,
+    Notice::kCameraInUse,      Notice::kCameraDenied,     Notice::kCameraNoPicture,
+    Notice::kCameraNotStarted, Notice::kSettingsNotSaved, Notice::kRecordingContinues,
+    Notice::kNoSoundDenied,    Notice::kNoSoundInUse,     Notice::kNoSoundLost,
     Notice::kNoSoundFailed,
 };
 

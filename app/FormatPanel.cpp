@@ -15,8 +15,7 @@
 
 using namespace PanelControls;
 
-FormatPanel::FormatPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
-                         CameraMemory& memory)
+FormatPanel::FormatPanel(Ui::CPaintManager& manager, CameraRegistry& registry, CameraMemory& memory)
     : m_registry(registry), m_memory(memory) {
     m_fileFormatList = FindList(manager, ControlNames::kFileFormatList);
     m_photoResolutionList = FindList(manager, ControlNames::kPhotoResolutionList);

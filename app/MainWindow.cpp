@@ -157,9 +157,9 @@ LRESULT MainWindow::OnCreate() {
                     : nullptr;
 
     // 8, 9. The panel, empty until a camera is chosen.
-    m_controlPanel = new ControlPanel(m_paintManager, CameraRegistry::Instance(),
-                                      CaptureEngine::Instance(), m_hwnd,
-                                      CameraMemory::DefaultPath());
+    m_controlPanel =
+        new ControlPanel(m_paintManager, CameraRegistry::Instance(), CaptureEngine::Instance(),
+                         m_hwnd, CameraMemory::DefaultPath());
     m_controlPanel->RefreshFormatLists(nullptr);
 
     // 10. The preview window.

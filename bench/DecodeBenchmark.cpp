@@ -70,8 +70,7 @@ double PipelineFps(const StreamFormat& format, const std::vector<std::vector<uin
     const double start = Now();
     for (int i = 0; i < iterations; ++i) {
         const auto& sample = samples[static_cast<size_t>(i) % samples.size()];
-        decoded +=
-            pipeline.DecodeFrame(format, sample.data(), static_cast<int32_t>(sample.size()));
+        decoded += pipeline.DecodeFrame(format, sample.data(), static_cast<int32_t>(sample.size()));
     }
     return iterations / (Now() - start);
 }
@@ -127,9 +126,9 @@ double MemcpyFps(const std::vector<std::vector<uint8_t>>& samples, int iteration
 
 double SwscaleFps(int width, int height, const std::vector<std::vector<uint8_t>>& samples,
                   int iterations) {
-    SwsContext* scaler = sws_getContext(width, height, AV_PIX_FMT_YUYV422, width, height,
-                                        AV_PIX_FMT_YUV420P, SWS_FAST_BILINEAR, nullptr, nullptr,
-                                        nullptr);
+    SwsContext* scaler =
+        sws_getContext(width, height, AV_PIX_FMT_YUYV422, width, height, AV_PIX_FMT_YUV420P,
+                       SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
     AVFrame* frame = av_frame_alloc();
     frame->width = width;
     frame->height = height;
@@ -179,13 +178,12 @@ double PresentFps(const StreamFormat& format, const std::vector<std::vector<uint
     if (!pipeline.DecodeFrame(format, samples[0].data(), static_cast<int32_t>(samples[0].size()))) {
         return 0.0;
     }
-    HWND top = ::CreateWindowExA(0, "OrvanaBenchWindow", "bench",
-                                 WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0, format.width,
-                                 format.height, nullptr, nullptr, ::GetModuleHandleA(nullptr),
-                                 nullptr);
-    HWND window = ::CreateWindowExA(0, "OrvanaBenchWindow", "", WS_CHILD | WS_VISIBLE |
-                                    WS_CLIPSIBLINGS, 0, 0, format.width, format.height, top,
-                                    nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    HWND top = ::CreateWindowExA(
+        0, "OrvanaBenchWindow", "bench", WS_POPUP | WS_VISIBLE | WS_CLIPCHILDREN, 0, 0,
+        format.width, format.height, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
+    HWND window = ::CreateWindowExA(
+        0, "OrvanaBenchWindow", "", WS_CHILD | WS_VISIBLE | WS_CLIPSIBLINGS, 0, 0, format.width,
+        format.height, top, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     PreviewRenderer renderer;
     auto frame = [&] {
         if (renderer.UploadFrame(window, format, pipeline.PackedPicture(),
@@ -271,8 +269,8 @@ int main(int argc, char** argv) {
             const double presentFps = PresentFps(format, samples, iterations);
             if (id == AV_CODEC_ID_NONE) {
                 const double copyFps = referenceFps;
-                std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  %.1f fps  (vs memcpy)\n",
-                            name, label, pipelineFps, copyFps, copyFps / pipelineFps, presentFps);
+                std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  %.1f fps  (vs memcpy)\n", name,
+                            label, pipelineFps, copyFps, copyFps / pipelineFps, presentFps);
                 std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  (vs libswscale YUY2->I420)\n",
                             name, label, pipelineFps, scaleFps, scaleFps / pipelineFps);
                 std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  (own loop vs libswscale)\n",

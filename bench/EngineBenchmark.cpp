@@ -337,8 +337,7 @@ int main(int argc, char** argv) {
                     100.0 * kLeastRecordedShare,
                     static_cast<unsigned long long>(engine.Recordings().LastDroppedPictures()),
                     complete ? "complete" : "INCOMPLETE", stopMs, stopCpu * 1000.0,
-                    engine.Recordings().LastFinishMicros() / 1000.0,
-                    file.finishMicros / 1000.0);
+                    engine.Recordings().LastFinishMicros() / 1000.0, file.finishMicros / 1000.0);
         // Finished in place: the file grows by its index alone.
         std::printf("fragmented file %.2f MB, ordinary MP4 %.2f MB (%+lld bytes), %s\n",
                     file.fragmentedBytes / 1e6, file.bytes / 1e6,
@@ -349,8 +348,7 @@ int main(int argc, char** argv) {
         std::printf("RESULT file_mbit_per_second %.2f\n",
                     file.bytes * 8.0 / 1e6 / (static_cast<double>(total) / fps));
         std::printf("RESULT stop_ms %.0f\n", stopMs);
-        std::printf("RESULT finish_ms %.1f\n",
-                    engine.Recordings().LastFinishMicros() / 1000.0);
+        std::printf("RESULT finish_ms %.1f\n", engine.Recordings().LastFinishMicros() / 1000.0);
         std::printf("RESULT recording_complete %d\n", complete && file.ordinary ? 1 : 0);
         kept = kept && complete && file.ordinary &&
                static_cast<double>(recorded) >= kLeastRecordedShare * total;

@@ -163,15 +163,15 @@ bool AudioInput::BuildFilters(const SoundFormat& target, int volumePercent) {
                                         arguments, nullptr, m_graph) >= 0 &&
            avfilter_graph_create_filter(&gain, avfilter_get_by_name("volume"), "volume", volume,
                                         nullptr, m_graph) >= 0 &&
-           avfilter_graph_create_filter(&resample, avfilter_get_by_name("aresample"),
-                                        "aresample", stretch, nullptr, m_graph) >= 0 &&
+           avfilter_graph_create_filter(&resample, avfilter_get_by_name("aresample"), "aresample",
+                                        stretch, nullptr, m_graph) >= 0 &&
            avfilter_graph_create_filter(&format, avfilter_get_by_name("aformat"), "aformat",
                                         conversion, nullptr, m_graph) >= 0 &&
            avfilter_graph_create_filter(&m_sink, avfilter_get_by_name("abuffersink"), "sink",
                                         nullptr, nullptr, m_graph) >= 0 &&
            avfilter_link(m_source, 0, gain, 0) >= 0 && avfilter_link(gain, 0, resample, 0) >= 0 &&
-           avfilter_link(resample, 0, format, 0) >= 0 &&
-           avfilter_link(format, 0, m_sink, 0) >= 0 && avfilter_graph_config(m_graph, nullptr) >= 0;
+           avfilter_link(resample, 0, format, 0) >= 0 && avfilter_link(format, 0, m_sink, 0) >= 0 &&
+           avfilter_graph_config(m_graph, nullptr) >= 0;
 }
 
 bool AudioInput::Start(const SoundFormat& target, int volumePercent, FrameCallback callback) {
@@ -258,10 +258,10 @@ void AudioInput::ReadLoop() {
         }
         const int64_t readUs = MonotonicMicros();
         // The device's own stamp of the packet (DirectShow's sample time).
-        const int64_t deviceUs = m_packet->pts != AV_NOPTS_VALUE
-                                     ? av_rescale_q(m_packet->pts, m_stream->time_base,
-                                                    AVRational{1, 1000000})
-                                     : SoundCaptureClock::kNoStamp;
+        const int64_t deviceUs =
+            m_packet->pts != AV_NOPTS_VALUE
+                ? av_rescale_q(m_packet->pts, m_stream->time_base, AVRational{1, 1000000})
+                : SoundCaptureClock::kNoStamp;
         if (m_packet->stream_index == m_streamIndex &&
             avcodec_send_packet(m_decoder, m_packet) >= 0) {
             Decode(deviceUs, readUs);
@@ -286,8 +286,7 @@ void AudioInput::Decode(int64_t deviceUs, int64_t readUs) {
             av_channel_layout_uninit(&m_decoded->ch_layout);
             av_channel_layout_default(&m_decoded->ch_layout, channels);
         }
-        const int64_t durationUs =
-            av_rescale(m_decoded->nb_samples, 1000000, m_format.sampleRate);
+        const int64_t durationUs = av_rescale(m_decoded->nb_samples, 1000000, m_format.sampleRate);
         m_longestPacketUs = std::max(m_longestPacketUs, durationUs);
         const int64_t placeUs = m_clock.Observe(deviceUs, durationUs, readUs);
         if (deviceUs != SoundCaptureClock::kNoStamp) {
@@ -322,9 +321,8 @@ void AudioInput::DeliverWaiting() {
             }
             // Out of the resampler the sound is contiguous, stamped in
             // samples; the callback gets the time just after its last one.
-            const int64_t capturedUs =
-                av_rescale_q(filtered->pts + filtered->nb_samples, sinkBase,
-                             AVRational{1, 1000000});
+            const int64_t capturedUs = av_rescale_q(filtered->pts + filtered->nb_samples, sinkBase,
+                                                    AVRational{1, 1000000});
             Deliver(filtered, capturedUs);
         }
     }

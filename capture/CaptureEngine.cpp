@@ -160,7 +160,7 @@ int32_t CaptureEngine::QueueVideoSample(const StreamFormat& format, double sampl
     item.sampleTime = sampleTime;
     item.length = length;
     m_queue.PushVideo(std::move(item), m_recording ? CaptureQueue<CaptureItem>::kRecordingLimit
-                                                    : CaptureQueue<CaptureItem>::kLimit);
+                                                   : CaptureQueue<CaptureItem>::kLimit);
     return 0;
 }
 

@@ -45,8 +45,8 @@ void Mp4HeaderCopy::Follow(uint64_t offset, const uint8_t* data, size_t size) {
                 m_header.size() < 8 ? 8 : (Mp4::ReadU32(m_header.data()) == 1 ? 16 : 8);
             taken = std::min(size, wanted - m_header.size());
             m_header.insert(m_header.end(), data, data + taken);
-            const bool whole = m_header.size() >= 8 && (Mp4::ReadU32(m_header.data()) != 1 ||
-                                                        m_header.size() == 16);
+            const bool whole = m_header.size() >= 8 &&
+                               (Mp4::ReadU32(m_header.data()) != 1 || m_header.size() == 16);
             if (whole) {
                 const uint32_t small = Mp4::ReadU32(m_header.data());
                 const uint64_t boxSize = small == 1 ? Mp4::ReadU64(m_header.data() + 8) : small;
@@ -66,7 +66,8 @@ void Mp4HeaderCopy::Follow(uint64_t offset, const uint8_t* data, size_t size) {
         } else {
             taken = static_cast<size_t>(std::min<uint64_t>(size, m_boxEnd - offset));
             if (offset < m_keepEnd) {
-                Keep(offset, data, static_cast<size_t>(std::min<uint64_t>(taken, m_keepEnd - offset)));
+                Keep(offset, data,
+                     static_cast<size_t>(std::min<uint64_t>(taken, m_keepEnd - offset)));
             }
         }
         offset += taken;
@@ -128,8 +129,9 @@ size_t Mp4HeaderCopy::Read(uint64_t offset, uint8_t* buffer, size_t size) const 
     if (!m_following || size == 0) {
         return 0;
     }
-    auto after = std::upper_bound(m_ranges.begin(), m_ranges.end(), offset,
-                                  [](uint64_t at, const Range& range) { return at < range.offset; });
+    auto after =
+        std::upper_bound(m_ranges.begin(), m_ranges.end(), offset,
+                         [](uint64_t at, const Range& range) { return at < range.offset; });
     if (after == m_ranges.begin()) {
         return 0;
     }

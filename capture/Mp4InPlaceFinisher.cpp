@@ -93,9 +93,10 @@ bool ReadCommitted(RandomAccessFile& file, uint64_t fileSize, const BoxHeader& b
 Mp4FinishResult CompleteCommitted(RandomAccessFile& file, const Marker& marker) {
     Mp4FinishResult result;
     result.resumed = true;
-    result.outcome = WriteCommit(file, marker.firstBox, marker.offset + kMarkerSize - marker.firstBox)
-                         ? Mp4FinishOutcome::Finished
-                         : Mp4FinishOutcome::FileError;
+    result.outcome =
+        WriteCommit(file, marker.firstBox, marker.offset + kMarkerSize - marker.firstBox)
+            ? Mp4FinishOutcome::Finished
+            : Mp4FinishOutcome::FileError;
     return result;
 }
 

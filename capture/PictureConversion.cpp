@@ -9,8 +9,8 @@ namespace {
 // One pair of rows: kept separate and free of aliasing so that the compiler
 // turns it into SIMD shuffles (a stride-four gather per plane).
 void ConvertRowPair(const uint8_t* __restrict upper, const uint8_t* __restrict lower,
-                    uint8_t* __restrict yUpper, uint8_t* __restrict yLower,
-                    uint8_t* __restrict u, uint8_t* __restrict v, int pairs) {
+                    uint8_t* __restrict yUpper, uint8_t* __restrict yLower, uint8_t* __restrict u,
+                    uint8_t* __restrict v, int pairs) {
     for (int i = 0; i < pairs; ++i) {
         yUpper[2 * i] = upper[4 * i];
         u[i] = upper[4 * i + 1];
@@ -60,9 +60,13 @@ void AverageAndSqueezeRows(const uint8_t* __restrict upper, const uint8_t* __res
 
 } // namespace
 
-uint8_t FullToVideoLuma(uint8_t value) { return Squeeze(value, kLumaScale); }
+uint8_t FullToVideoLuma(uint8_t value) {
+    return Squeeze(value, kLumaScale);
+}
 
-uint8_t FullToVideoChroma(uint8_t value) { return Squeeze(value, kChromaScale); }
+uint8_t FullToVideoChroma(uint8_t value) {
+    return Squeeze(value, kChromaScale);
+}
 
 namespace {
 
@@ -114,9 +118,13 @@ bool ValidPlanes(const uint8_t* const source[3], const int sourceStrides[3], int
 
 } // namespace
 
-uint8_t VideoToFullLuma(uint8_t value) { return Tables().luma[value]; }
+uint8_t VideoToFullLuma(uint8_t value) {
+    return Tables().luma[value];
+}
 
-uint8_t VideoToFullChroma(uint8_t value) { return Tables().chroma[value]; }
+uint8_t VideoToFullChroma(uint8_t value) {
+    return Tables().chroma[value];
+}
 
 bool I420VideoToFullRange(const uint8_t* const source[3], const int sourceStrides[3], int width,
                           int height, uint8_t* const target[3], const int targetStrides[3]) {
@@ -130,8 +138,8 @@ bool I420VideoToFullRange(const uint8_t* const source[3], const int sourceStride
         const uint8_t* table = plane == 0 ? tables.luma : tables.chroma;
         for (int row = 0; row < rows; ++row) {
             MapRow(source[plane] + static_cast<std::ptrdiff_t>(row) * sourceStrides[plane],
-                   target[plane] + static_cast<std::ptrdiff_t>(row) * targetStrides[plane],
-                   columns, table);
+                   target[plane] + static_cast<std::ptrdiff_t>(row) * targetStrides[plane], columns,
+                   table);
         }
     }
     return true;
@@ -211,8 +219,7 @@ bool Yuy2ToI420(const uint8_t* sample, std::size_t sampleLength, int width, int 
     const int pairs = width / 2;
     for (int row = 0; row + 1 < height; row += 2) {
         const uint8_t* upper = sample + static_cast<std::size_t>(row) * rowBytes;
-        ConvertRowPair(upper, upper + rowBytes,
-                       yPlane + static_cast<std::ptrdiff_t>(row) * yStride,
+        ConvertRowPair(upper, upper + rowBytes, yPlane + static_cast<std::ptrdiff_t>(row) * yStride,
                        yPlane + static_cast<std::ptrdiff_t>(row + 1) * yStride,
                        uPlane + static_cast<std::ptrdiff_t>(row / 2) * uStride,
                        vPlane + static_cast<std::ptrdiff_t>(row / 2) * vStride, pairs);

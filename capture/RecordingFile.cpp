@@ -566,8 +566,8 @@ void RecordingFile::FillSoundToPictureEnd() {
     }
     uint8_t** silence = nullptr;
     const int count = static_cast<int>(missing);
-    if (av_samples_alloc_array_and_samples(&silence, nullptr, m_audio->ch_layout.nb_channels,
-                                           count, m_audio->sample_fmt, 0) < 0) {
+    if (av_samples_alloc_array_and_samples(&silence, nullptr, m_audio->ch_layout.nb_channels, count,
+                                           m_audio->sample_fmt, 0) < 0) {
         return;
     }
     av_samples_set_silence(silence, 0, count, m_audio->ch_layout.nb_channels, m_audio->sample_fmt);
@@ -586,8 +586,8 @@ bool RecordingFile::WriteBlankPicture() {
     blank->format = AV_PIX_FMT_YUV420P;
     bool sent = false;
     if (av_frame_get_buffer(blank, 0) >= 0) {
-        const ptrdiff_t linesizes[4] = {blank->linesize[0], blank->linesize[1],
-                                        blank->linesize[2], 0};
+        const ptrdiff_t linesizes[4] = {blank->linesize[0], blank->linesize[1], blank->linesize[2],
+                                        0};
         // Black in the encoder's limited range.
         if (av_image_fill_black(blank->data, linesizes, AV_PIX_FMT_YUV420P, AVCOL_RANGE_MPEG,
                                 blank->width, blank->height) >= 0) {

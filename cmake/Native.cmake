@@ -69,3 +69,6 @@ if(CMAKE_CXX_COMPILER_ID STREQUAL "Clang")
         target_link_libraries(${fuzz_name} PRIVATE orvana_neutral)
     endforeach()
 endif()
+
+# The tree keeps the format of .clang-format (scripts/check-format.sh names what differs).
+add_test(NAME native.Formatting COMMAND bash ${PROJECT_SOURCE_DIR}/scripts/check-format.sh)

@@ -7,7 +7,9 @@
 
 CaptureViewUI::~CaptureViewUI() = default;
 
-const char* CaptureViewUI::GetClass() const { return "CaptureViewUI"; }
+const char* CaptureViewUI::GetClass() const {
+    return "CaptureViewUI";
+}
 
 void* CaptureViewUI::GetInterface(const char* name) {
     if (name != nullptr && ::lstrcmpiA(name, "CaptureView") == 0) {
@@ -16,7 +18,9 @@ void* CaptureViewUI::GetInterface(const char* name) {
     return CControlUI::GetInterface(name);
 }
 
-void CaptureViewUI::DoEvent(Ui::TEventUI& event) { CControlUI::DoEvent(event); }
+void CaptureViewUI::DoEvent(Ui::TEventUI& event) {
+    CControlUI::DoEvent(event);
+}
 
 void CaptureViewUI::Attach(HWND parent) {
     m_parent = parent;

@@ -69,7 +69,9 @@ LivePreview* LivePreview::Attach(HWND parent, HINSTANCE instance,
     return attached;
 }
 
-LivePreview* LivePreview::Current() { return g_current; }
+LivePreview* LivePreview::Current() {
+    return g_current;
+}
 
 LivePreview::~LivePreview() {
     LivePreview* self = this;
@@ -82,8 +84,7 @@ void LivePreview::FitInto(const RECT& rect) {
     ::MoveWindow(m_window, placement.x, placement.y, placement.width, placement.height, TRUE);
 }
 
-bool LivePreview::ShowPicture(const StreamFormat& format, const uint8_t* packed,
-                              std::size_t size) {
+bool LivePreview::ShowPicture(const StreamFormat& format, const uint8_t* packed, std::size_t size) {
     if (!m_drawTimeLogging.load(std::memory_order_relaxed)) {
         return DrawPicture(format, packed, size);
     }

@@ -21,10 +21,10 @@ PreviewPlacement FitPreviewRect(int left, int top, int right, int bottom, int fr
         std::min(static_cast<float>(availableHeight) / static_cast<float>(frameHeight),
                  static_cast<float>(availableWidth) / static_cast<float>(frameWidth));
     // Rounding in float can overshoot by one pixel; the window never leaves the border.
-    placement.width = std::min(static_cast<int>(static_cast<float>(frameWidth) * scale),
-                               availableWidth);
-    placement.height = std::min(static_cast<int>(static_cast<float>(frameHeight) * scale),
-                                availableHeight);
+    placement.width =
+        std::min(static_cast<int>(static_cast<float>(frameWidth) * scale), availableWidth);
+    placement.height =
+        std::min(static_cast<int>(static_cast<float>(frameHeight) * scale), availableHeight);
     placement.x += (availableWidth - placement.width) / 2;
     placement.y += (availableHeight - placement.height) / 2;
     return placement;

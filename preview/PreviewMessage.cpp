@@ -22,8 +22,12 @@ Message& Shown() {
     return message;
 }
 
-std::u16string ToU16(const std::wstring& text) { return std::u16string(text.begin(), text.end()); }
-std::wstring FromU16(const std::u16string& text) { return std::wstring(text.begin(), text.end()); }
+std::u16string ToU16(const std::wstring& text) {
+    return std::u16string(text.begin(), text.end());
+}
+std::wstring FromU16(const std::u16string& text) {
+    return std::wstring(text.begin(), text.end());
+}
 
 // A font of the skin's face whose letters are `pixels` high (the em height).
 HFONT MakeFont(const std::string& faceName, int pixels) {

@@ -11,7 +11,7 @@ fi
 export DEBIAN_FRONTEND=noninteractive
 
 packages=(
-    cmake ninja-build ccache pkg-config dpkg-dev
+    cmake ninja-build ccache pkg-config dpkg-dev clang-format
     g++-mingw-w64-i686-posix mingw-w64-i686-dev nasm
     libz-mingw-w64-dev libstb-dev
     wine wine32:i386 xvfb xauth xdotool x11-utils imagemagick ffmpeg gdb

@@ -12,8 +12,8 @@ std::vector<std::string> SplitFields(const std::string& line) {
     std::size_t start = 0;
     for (;;) {
         std::size_t tab = line.find('\t', start);
-        fields.push_back(line.substr(start, tab == std::string::npos ? std::string::npos
-                                                                     : tab - start));
+        fields.push_back(
+            line.substr(start, tab == std::string::npos ? std::string::npos : tab - start));
         if (tab == std::string::npos)
             return fields;
         start = tab + 1;
@@ -81,8 +81,8 @@ bool ParseProperty(const std::vector<std::string>& fields, RememberedProperty& p
         !ParseNumber(fields[3], 1, 2, flags)) {
         return false;
     }
-    property.source = fields[0] == "procamp" ? PropertyInterface::VideoProcAmp
-                                             : PropertyInterface::CameraControl;
+    property.source =
+        fields[0] == "procamp" ? PropertyInterface::VideoProcAmp : PropertyInterface::CameraControl;
     property.property = number;
     property.value = value;
     property.flags = flags;
@@ -167,7 +167,7 @@ std::string CameraMemoryStore::Serialize() const {
         text += "camera\t" + IdentityFields(camera.identity) + "\n";
         for (const RememberedProperty& property : camera.properties) {
             text += property.source == PropertyInterface::VideoProcAmp ? "procamp\t"
-                                                                        : "cameracontrol\t";
+                                                                       : "cameracontrol\t";
             text += std::to_string(property.property) + "\t" + std::to_string(property.value) +
                     "\t" + std::to_string(property.flags) + "\n";
         }

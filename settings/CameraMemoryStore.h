@@ -40,7 +40,7 @@ struct RememberedProperty {
 struct RememberedCamera {
     CameraIdentity identity;
     std::vector<RememberedProperty> properties;
-    int mirror = -1;    // -1 never set, else 0 normal or 1 mirrored
+    int mirror = -1;     // -1 never set, else 0 normal or 1 mirrored
     long powerLine = -1; // -1 never set
 
     bool Empty() const { return properties.empty() && mirror < 0 && powerLine < 0; }
@@ -63,7 +63,8 @@ public:
     // remembered camera has that name and its path is neither the new path
     // nor that of another attached camera (the entry then takes the new
     // path); one without a path by its name and ordinal.
-    RememberedCamera* Find(const CameraIdentity& camera, const std::vector<CameraIdentity>& attached);
+    RememberedCamera* Find(const CameraIdentity& camera,
+                           const std::vector<CameraIdentity>& attached);
     // The same, adding an empty entry when none is found.
     RememberedCamera& FindOrAdd(const CameraIdentity& camera,
                                 const std::vector<CameraIdentity>& attached);

@@ -28,8 +28,8 @@ private:
 
 std::wstring UserDataFolder(bool create) {
     wchar_t base[MAX_PATH] = {};
-    if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT,
-                                  base)) ||
+    if (FAILED(
+            ::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA, nullptr, SHGFP_TYPE_CURRENT, base)) ||
         base[0] == L'\0') {
         return std::wstring();
     }

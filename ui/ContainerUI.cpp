@@ -20,7 +20,9 @@ CContainerUI::~CContainerUI() {
     delete m_verticalScrollBar;
 }
 
-const char* CContainerUI::GetClass() const { return "Container"; }
+const char* CContainerUI::GetClass() const {
+    return "Container";
+}
 
 void* CContainerUI::GetInterface(const char* name) {
     if (std::strcmp(name, "IContainer") == 0) {
@@ -44,7 +46,9 @@ int CContainerUI::GetItemIndex(CControlUI* control) const {
     return found == m_items.end() ? -1 : static_cast<int>(found - m_items.begin());
 }
 
-bool CContainerUI::Add(CControlUI* control) { return AddAt(control, GetCount()); }
+bool CContainerUI::Add(CControlUI* control) {
+    return AddAt(control, GetCount());
+}
 
 bool CContainerUI::AddAt(CControlUI* control, int index) {
     if (control == nullptr || index < 0 || index > GetCount()) {
@@ -63,7 +67,9 @@ bool CContainerUI::AddAt(CControlUI* control, int index) {
     return true;
 }
 
-bool CContainerUI::Remove(CControlUI* control) { return RemoveAt(GetItemIndex(control)); }
+bool CContainerUI::Remove(CControlUI* control) {
+    return RemoveAt(GetItemIndex(control));
+}
 
 bool CContainerUI::RemoveAt(int index) {
     CControlUI* control = GetItemAt(index);
@@ -311,7 +317,8 @@ void CContainerUI::EnableScrollBar(bool enableVertical, bool enableHorizontal) {
         m_verticalScrollBar->SetOwner(this);
         m_verticalScrollBar->SetManager(m_manager, this, false);
         if (m_manager != nullptr) {
-            if (const char* defaults = m_manager->GetResources().GetDefaultAttributeList("VScrollBar")) {
+            if (const char* defaults =
+                    m_manager->GetResources().GetDefaultAttributeList("VScrollBar")) {
                 for (const auto& attribute : ParseAttributeList(defaults)) {
                     m_verticalScrollBar->SetAttribute(attribute.first, attribute.second);
                 }

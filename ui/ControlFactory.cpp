@@ -22,7 +22,9 @@ namespace Ui {
 
 namespace {
 
-template <typename T> CControlUI* Make() { return new T(); }
+template <typename T> CControlUI* Make() {
+    return new T();
+}
 
 struct Builtin {
     const char* name;

@@ -152,9 +152,8 @@ void ShareTheRest(Measured& measured, int64_t innerMain) {
     if (measured.stretchCount == 0) {
         return;
     }
-    const int64_t share =
-        std::max<int64_t>(0, (innerMain - measured.fixedTotal) /
-                                 static_cast<int64_t>(measured.stretchCount));
+    const int64_t share = std::max<int64_t>(0, (innerMain - measured.fixedTotal) /
+                                                   static_cast<int64_t>(measured.stretchCount));
     int64_t given = 0;
     std::size_t seen = 0;
     for (Placement& place : measured.placements) {
@@ -213,7 +212,8 @@ StackLayout LayoutStack(LayoutDirection direction, const UiRect& inner, int chil
         crossSize = std::max(crossSize, place.minimum.cross);
 
         Axial start;
-        start.cross = CrossStart(alignment, place, innerStart, innerEnd, innerSize.cross, crossSize);
+        start.cross =
+            CrossStart(alignment, place, innerStart, innerEnd, innerSize.cross, crossSize);
         start.main = running + place.padStart.main;
         result.rects.push_back(axes.ToRect(start, Axial{place.mainSize, crossSize}));
         running += place.padStart.main + place.mainSize + place.padEnd.main + childGap;

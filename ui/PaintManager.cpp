@@ -783,8 +783,7 @@ bool CPaintManager::TranslateMessage(const MSG* message) {
     }
     for (CPaintManager* manager : std::vector<CPaintManager*>(managers)) {
         if (message->hwnd == manager->m_hwnd) {
-            return manager->PreMessageHandler(message->message, message->wParam,
-                                              message->lParam);
+            return manager->PreMessageHandler(message->message, message->wParam, message->lParam);
         }
     }
     return false;

@@ -98,21 +98,23 @@ void CSkinBuilder::ReadWindowResources(CXmlNode root, CPaintManager* manager) {
             std::strncpy(faceName, face, LF_FACESIZE - 1);
             manager->GetResources().AddFont(id, faceName, size, bold, underline, italic, shared);
             if (ParseBool(AttributeOr(node, "default", ""))) {
-                manager->GetResources().SetDefaultFont(faceName, size, bold, underline, italic, shared);
+                manager->GetResources().SetDefaultFont(faceName, size, bold, underline, italic,
+                                                       shared);
             }
         } else if (IsNamed(name, "Default")) {
             const char* control = node.GetAttributeValue("name");
             const char* value = node.GetAttributeValue("value");
             if (control != nullptr && value != nullptr) {
-                manager->GetResources().AddDefaultAttributeList(control, value,
-                                                 ParseBool(AttributeOr(node, "shared", "")));
+                manager->GetResources().AddDefaultAttributeList(
+                    control, value, ParseBool(AttributeOr(node, "shared", "")));
             }
         } else if (IsNamed(name, "Image")) {
             const char* image = node.GetAttributeValue("name");
             if (image != nullptr) {
                 const char* type = node.GetAttributeValue("restype");
                 DWORD mask = ParseColor(AttributeOr(node, "mask", "0"));
-                manager->GetResources().AddImage(image, type, mask, ParseBool(AttributeOr(node, "shared", "")));
+                manager->GetResources().AddImage(image, type, mask,
+                                                 ParseBool(AttributeOr(node, "shared", "")));
             }
         }
     }

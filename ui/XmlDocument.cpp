@@ -8,8 +8,8 @@
 
 namespace Ui {
 
-using XmlDetail::XmlAttribute;
 using XmlDetail::OpenElement;
+using XmlDetail::XmlAttribute;
 using XmlDetail::XmlElement;
 
 namespace {
@@ -406,8 +406,8 @@ const char* CXmlDocument::ParseAttributes(const char* p, XmlElement& element) {
         AppendDecoded(value, valueStart, p);
         ++p;
         XmlAttribute attribute;
-        attribute.name = AddString(attributeName,
-                                   static_cast<std::size_t>(attributeNameEnd - attributeName));
+        attribute.name =
+            AddString(attributeName, static_cast<std::size_t>(attributeNameEnd - attributeName));
         attribute.value = AddString(value.data(), value.size());
         m_attributes.push_back(attribute);
         ++element.attributeCount;

@@ -87,11 +87,11 @@ TEST(CameraMemoryStoreTest, UnsoundLinesArePassedOverAndTheRestIsRead) {
     CameraMemoryStore store;
     store.Parse("Orvana camera memory 1\r\n"
                 "camera\t\\\\?\\usb#a#1\tCam\t0\r\n"
-                "procamp\t0\t12x\t2\n"         // not a number
-                "procamp\t3\t40\t7\n"          // no such mode
-                "cameracontrol\t99\t1\t2\n"    // no such property
+                "procamp\t0\t12x\t2\n"      // not a number
+                "procamp\t3\t40\t7\n"       // no such mode
+                "cameracontrol\t99\t1\t2\n" // no such property
                 "mirror\t2\n"
-                "camera\t\t\t0\n"              // no name: its records have no owner
+                "camera\t\t\t0\n" // no name: its records have no owner
                 "procamp\t1\t50\t2\n"
                 "camera\tp2\tSecond\t0\n"
                 "frobnicate\t1\n"

@@ -26,9 +26,9 @@ constexpr int64_t k30Fps = 333333;
 
 bool Add(Group& group, SubtypeKind kind, int32_t width, int32_t height, int64_t interval = k30Fps) {
     const FourCcGuid guid = kind == SubtypeKind::Mjpg   ? kMjpg
-                          : kind == SubtypeKind::Yuy2 ? kYuy2
-                          : kind == SubtypeKind::H264 ? kH264
-                                                      : kNv12;
+                            : kind == SubtypeKind::Yuy2 ? kYuy2
+                            : kind == SubtypeKind::H264 ? kH264
+                                                        : kNv12;
     return AddCapability(group, kind, guid, width, height, interval);
 }
 

@@ -36,10 +36,10 @@ std::string Shell(const std::string& command) {
 }
 
 using Mp4TestLayout::OfType;
-using TestSupport::WholeFile;
-using TestSupport::WriteWholeFile;
 using Mp4TestLayout::TopBox;
 using Mp4TestLayout::TopLevel;
+using TestSupport::WholeFile;
+using TestSupport::WriteWholeFile;
 
 Mp4FinishResult Finish(const std::string& path) {
     PosixRandomAccessFile file(path);
@@ -571,15 +571,15 @@ private:
 };
 
 // The bytes of two files, outside a hole that both leave unwritten.
-::testing::AssertionResult SameBytes(const std::string& a, const std::string& b,
-                                     uint64_t holeBegin, uint64_t holeEnd) {
+::testing::AssertionResult SameBytes(const std::string& a, const std::string& b, uint64_t holeBegin,
+                                     uint64_t holeEnd) {
     PosixRandomAccessFile first(a);
     PosixRandomAccessFile second(b);
     uint64_t size = 0;
     uint64_t otherSize = 0;
     if (!first.Size(size) || !second.Size(otherSize) || size != otherSize) {
-        return ::testing::AssertionFailure() << a << " holds " << size << " bytes, " << b << " "
-                                             << otherSize;
+        return ::testing::AssertionFailure()
+               << a << " holds " << size << " bytes, " << b << " " << otherSize;
     }
     Bytes x(1 << 20);
     Bytes y(1 << 20);
@@ -595,8 +595,8 @@ private:
         }
         const auto differ = std::mismatch(x.begin(), x.begin() + piece, y.begin());
         if (differ.first != x.begin() + piece) {
-            return ::testing::AssertionFailure()
-                   << a << " and " << b << " differ at byte " << offset + (differ.first - x.begin());
+            return ::testing::AssertionFailure() << a << " and " << b << " differ at byte "
+                                                 << offset + (differ.first - x.begin());
         }
         offset += piece;
     }

@@ -25,8 +25,12 @@ std::vector<uint8_t> MakeYuy2(int width, int height) {
     return sample;
 }
 
-uint8_t Luma(int x, int y) { return static_cast<uint8_t>((x + 7 * y) & 0x7F); }
-uint8_t ChromaU(int pair, int y) { return static_cast<uint8_t>(0x80 | ((pair * 3 + y * 11) & 0x7F)); }
+uint8_t Luma(int x, int y) {
+    return static_cast<uint8_t>((x + 7 * y) & 0x7F);
+}
+uint8_t ChromaU(int pair, int y) {
+    return static_cast<uint8_t>(0x80 | ((pair * 3 + y * 11) & 0x7F));
+}
 uint8_t ChromaV(int pair, int y) {
     return static_cast<uint8_t>(0x80 | ((pair * 3 + y * 11 + 40) & 0x7F));
 }
@@ -133,7 +137,8 @@ TEST(PackI420, ReadsEachPlaneAtItsLineSizeAndPacksWithoutGaps) {
     // Planes with line sizes wider than the picture, padding full of 0xEE.
     std::vector<uint8_t> y(10 * height, 0xEE), u(8 * 2, 0xEE), v(8 * 2, 0xEE);
     for (int r = 0; r < height; ++r)
-        for (int c = 0; c < width; ++c) y[r * 10 + c] = static_cast<uint8_t>(r * 10 + c);
+        for (int c = 0; c < width; ++c)
+            y[r * 10 + c] = static_cast<uint8_t>(r * 10 + c);
     for (int r = 0; r < 2; ++r)
         for (int c = 0; c < 3; ++c) {
             u[r * 8 + c] = static_cast<uint8_t>(100 + r * 10 + c);
@@ -144,19 +149,21 @@ TEST(PackI420, ReadsEachPlaneAtItsLineSizeAndPacksWithoutGaps) {
     std::vector<uint8_t> packed(PackedI420Size(width, height) + 1, 0x55);
     ASSERT_EQ(PackedI420Size(width, height), 24u + 6u + 6u);
     PackI420(planes, lineSizes, width, height, packed.data());
-    std::vector<uint8_t> expected = {0,   1,   2,   3,   4,   5,   10,  11,  12,  13,  14,  15,
-                                     20,  21,  22,  23,  24,  25,  30,  31,  32,  33,  34,  35,
-                                     100, 101, 102, 110, 111, 112, 200, 201, 202, 210, 211, 212,
-                                     0x55};
+    std::vector<uint8_t> expected = {
+        0,  1,  2,  3,  4,  5,   10,  11,  12,  13,  14,  15,  20,  21,  22,  23,  24,  25,  30,
+        31, 32, 33, 34, 35, 100, 101, 102, 110, 111, 112, 200, 201, 202, 210, 211, 212, 0x55};
     EXPECT_EQ(packed, expected);
 }
 
 TEST(CopyI420ToYv12, PutsVBeforeUAndHonoursThePitch) {
     const int width = 4, height = 4, pitch = 12;
     std::vector<uint8_t> packed(PackedI420Size(width, height));
-    for (size_t i = 0; i < 16; ++i) packed[i] = static_cast<uint8_t>(i);          // Y
-    for (size_t i = 0; i < 4; ++i) packed[16 + i] = static_cast<uint8_t>(0x40 + i); // U
-    for (size_t i = 0; i < 4; ++i) packed[20 + i] = static_cast<uint8_t>(0x80 + i); // V
+    for (size_t i = 0; i < 16; ++i)
+        packed[i] = static_cast<uint8_t>(i); // Y
+    for (size_t i = 0; i < 4; ++i)
+        packed[16 + i] = static_cast<uint8_t>(0x40 + i); // U
+    for (size_t i = 0; i < 4; ++i)
+        packed[20 + i] = static_cast<uint8_t>(0x80 + i); // V
     std::vector<uint8_t> surface(Yv12SurfaceSize(height, pitch), 0xEE);
     ASSERT_EQ(surface.size(), 48u + 12u + 12u);
     CopyI420ToYv12(packed.data(), width, height, surface.data(), pitch);
@@ -182,8 +189,8 @@ TEST(CopyI420ToYv12, RoundTripOfAConvertedYuy2Picture) {
     const int width = 16, height = 8, pitch = 32;
     std::vector<uint8_t> sample = MakeYuy2(width, height);
     std::vector<uint8_t> y(width * height), u(width / 2 * height / 2), v(u.size());
-    ASSERT_TRUE(Yuy2ToI420(sample.data(), sample.size(), width, height, y.data(), width,
-                           u.data(), width / 2, v.data(), width / 2));
+    ASSERT_TRUE(Yuy2ToI420(sample.data(), sample.size(), width, height, y.data(), width, u.data(),
+                           width / 2, v.data(), width / 2));
     const uint8_t* planes[3] = {y.data(), u.data(), v.data()};
     const int lineSizes[3] = {width, width / 2, width / 2};
     std::vector<uint8_t> packed(PackedI420Size(width, height));
@@ -253,15 +260,16 @@ TEST(PlanarYuvToI420, FourTwoTwoAveragesChromaRowPairsRoundingUp) {
         const int chromaWidth = (width + 1) / 2, chromaHeight = (height + 1) / 2;
         PlanarBuffer in(width, height, height, 5);
         for (int y = 0; y < height; ++y) {
-            for (int x = 0; x < width; ++x) in.At(0, x, y) = static_cast<uint8_t>(x * 7 + y);
+            for (int x = 0; x < width; ++x)
+                in.At(0, x, y) = static_cast<uint8_t>(x * 7 + y);
             for (int x = 0; x < chromaWidth; ++x) {
                 in.At(1, x, y) = SourceChroma(1, x, y);
                 in.At(2, x, y) = SourceChroma(2, x, y);
             }
         }
         PlanarBuffer out(width, height, chromaHeight, 3);
-        ASSERT_TRUE(PlanarYuvToI420(in.Read(), in.strides, width, height, true, false,
-                                    out.Write(), out.strides));
+        ASSERT_TRUE(PlanarYuvToI420(in.Read(), in.strides, width, height, true, false, out.Write(),
+                                    out.strides));
         for (int y = 0; y < height; ++y) {
             for (int x = 0; x < out.strides[0]; ++x) {
                 ASSERT_EQ(out.At(0, x, y), x < width ? in.At(0, x, y) : 0xEE) << x << "," << y;
@@ -289,7 +297,8 @@ TEST(PlanarYuvToI420, FullRangeSqueezesAfterAveragingAndKeepsFourTwoZeroRows) {
     const int width = 20, height = 6;
     PlanarBuffer in422(width, height, height, 0);
     for (int y = 0; y < height; ++y) {
-        for (int x = 0; x < width; ++x) in422.At(0, x, y) = static_cast<uint8_t>(x * 13 + y * 40);
+        for (int x = 0; x < width; ++x)
+            in422.At(0, x, y) = static_cast<uint8_t>(x * 13 + y * 40);
         for (int x = 0; x < width / 2; ++x) {
             // Rows 0 and 1 of each pair are 0 and 255: the mean 128 must map to neutral.
             in422.At(1, x, y) = (y % 2 == 0) ? 0 : 255;
@@ -297,8 +306,8 @@ TEST(PlanarYuvToI420, FullRangeSqueezesAfterAveragingAndKeepsFourTwoZeroRows) {
         }
     }
     PlanarBuffer out(width, height, height / 2, 0);
-    ASSERT_TRUE(PlanarYuvToI420(in422.Read(), in422.strides, width, height, true, true,
-                                out.Write(), out.strides));
+    ASSERT_TRUE(PlanarYuvToI420(in422.Read(), in422.strides, width, height, true, true, out.Write(),
+                                out.strides));
     for (int y = 0; y < height; ++y) {
         for (int x = 0; x < width; ++x) {
             ASSERT_EQ(out.At(0, x, y), FullToVideoLuma(in422.At(0, x, y)));
@@ -315,7 +324,8 @@ TEST(PlanarYuvToI420, FullRangeSqueezesAfterAveragingAndKeepsFourTwoZeroRows) {
     // A 4:2:0 source keeps its rows one to one and is only squeezed.
     PlanarBuffer in420(width, height, height / 2, 0);
     for (int r = 0; r < height / 2; ++r)
-        for (int x = 0; x < width / 2; ++x) in420.At(1, x, r) = in420.At(2, x, r) = SourceChroma(1, x, r);
+        for (int x = 0; x < width / 2; ++x)
+            in420.At(1, x, r) = in420.At(2, x, r) = SourceChroma(1, x, r);
     PlanarBuffer out420(width, height, height / 2, 0);
     ASSERT_TRUE(PlanarYuvToI420(in420.Read(), in420.strides, width, height, false, true,
                                 out420.Write(), out420.strides));
@@ -326,12 +336,15 @@ TEST(PlanarYuvToI420, FullRangeSqueezesAfterAveragingAndKeepsFourTwoZeroRows) {
 TEST(PlanarYuvToI420, BadSizesAndMissingPlanesAreRefusedWithoutWriting) {
     PlanarBuffer in(8, 4, 4, 0);
     PlanarBuffer out(8, 4, 2, 0);
-    EXPECT_FALSE(PlanarYuvToI420(in.Read(), in.strides, 0, 4, true, true, out.Write(), out.strides));
-    EXPECT_FALSE(PlanarYuvToI420(in.Read(), in.strides, 8, -1, true, true, out.Write(), out.strides));
+    EXPECT_FALSE(
+        PlanarYuvToI420(in.Read(), in.strides, 0, 4, true, true, out.Write(), out.strides));
+    EXPECT_FALSE(
+        PlanarYuvToI420(in.Read(), in.strides, 8, -1, true, true, out.Write(), out.strides));
     const uint8_t* missing[3] = {in.planes[0].data(), nullptr, in.planes[2].data()};
     EXPECT_FALSE(PlanarYuvToI420(missing, in.strides, 8, 4, true, true, out.Write(), out.strides));
     for (const auto& plane : out.planes) {
-        for (uint8_t b : plane) ASSERT_EQ(b, 0xEE);
+        for (uint8_t b : plane)
+            ASSERT_EQ(b, 0xEE);
     }
 }
 
@@ -360,8 +373,8 @@ TEST(I420VideoToFullRange, ConvertsEveryPlaneOfAnOddSizeAndLeavesPaddingAlone) {
     for (auto& plane : out.planes) {
         std::fill(plane.begin(), plane.end(), 7);
     }
-    ASSERT_TRUE(I420VideoToFullRange(in.Read(), in.strides, width, height, out.Write(),
-                                     out.strides));
+    ASSERT_TRUE(
+        I420VideoToFullRange(in.Read(), in.strides, width, height, out.Write(), out.strides));
     for (int plane = 0; plane < 3; ++plane) {
         const int columns = plane == 0 ? width : 3, rows = plane == 0 ? height : 2;
         for (int y = 0; y < rows; ++y) {

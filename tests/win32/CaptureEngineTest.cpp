@@ -77,7 +77,8 @@ TEST(CaptureEngine, PreviewWindowIsMadeOnceWithItsClass) {
     ::GetClassNameA(LivePreview::Current()->Window(), className, sizeof className);
     EXPECT_STREQ(className, "PreviewClass");
     EXPECT_EQ(::GetParent(LivePreview::Current()->Window()), Parent());
-    EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(LivePreview::Current()->Window(), GWL_STYLE)) & 0x54000000u,
+    EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(LivePreview::Current()->Window(), GWL_STYLE)) &
+                  0x54000000u,
               0x54000000u);
     EXPECT_EQ(CameraRegistry::Instance().frameHandler, &CaptureEngine::FrameHandler);
     // A second creation fails and changes nothing.
@@ -148,11 +149,12 @@ TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
     EXPECT_EQ(engine.PictureHeight(), height);
 
     // Placed as the preview control places it: a 16:9 picture in a square control.
-    const PreviewPlacement place = FitPreviewRect(50, 50, 454, 454, engine.PictureWidth(),
-                                                  engine.PictureHeight());
+    const PreviewPlacement place =
+        FitPreviewRect(50, 50, 454, 454, engine.PictureWidth(), engine.PictureHeight());
     EXPECT_EQ(place.width, 400);
     EXPECT_EQ(place.height, 225);
-    ::MoveWindow(LivePreview::Current()->Window(), place.x, place.y, place.width, place.height, TRUE);
+    ::MoveWindow(LivePreview::Current()->Window(), place.x, place.y, place.width, place.height,
+                 TRUE);
     Pump(50);
     const uint64_t presentedBefore = engine.PresentedFrames();
     for (int i = 0; i < 3; ++i) {

@@ -9,13 +9,13 @@
 #include <string>
 #include <vector>
 
+#include "tests/support/MessagePump.h"
+#include "tests/win32/TestWindow.h"
 #include "ui/ComboUI.h"
 #include "ui/ListLabelElementUI.h"
 #include "ui/PaintManager.h"
 #include "ui/SkinBuilder.h"
 #include "ui/WindowBase.h"
-#include "tests/support/MessagePump.h"
-#include "tests/win32/TestWindow.h"
 
 namespace {
 

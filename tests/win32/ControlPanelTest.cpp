@@ -19,11 +19,11 @@
 #include "app/FormatSwitch.h"
 #include "app/MainWindow.h"
 #include "capture/CaptureEngine.h"
-#include "preview/LivePreview.h"
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFile.h"
 #include "capture/OutputFolder.h"
 #include "capture/SimulatedDisk.h"
+#include "preview/LivePreview.h"
 #include "settings/SettingsFile.h"
 #include "tests/win32/EngineTestSupport.h"
 #include "tests/win32/MediaProbe.h"
@@ -566,8 +566,8 @@ TEST_F(ControlPanelTest, RemovingTheShownCameraShowsTheNextAndTheLastEmptiesTheP
     EXPECT_EQ(Registry().currentCamera, next);
     EXPECT_TRUE(next->running);
     EXPECT_EQ(List("id_combo_cameras")->GetCurSel(), 0);
-    EXPECT_EQ(Entries("id_combo_cameras")[0], std::string(next->friendlyName.begin(),
-                                                          next->friendlyName.end()));
+    EXPECT_EQ(Entries("id_combo_cameras")[0],
+              std::string(next->friendlyName.begin(), next->friendlyName.end()));
 
     ASSERT_EQ(next->SetVideoProcAmp(kBrightness, 20, 2), 0);
     ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
@@ -699,8 +699,8 @@ TEST_F(ControlPanelTest, ArrivalsWithoutANewCameraLeaveTheShownCameraAndItsRecor
     const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams(name);
     if (streams.size() != 2 || MediaProbe::Text(streams[0], "codec_name") != "h264" ||
         MediaProbe::Text(streams[1], "codec_name") != "aac") {
-        return ::testing::AssertionFailure() << name << " does not hold H.264 and AAC ("
-                                             << streams.size() << " streams)";
+        return ::testing::AssertionFailure()
+               << name << " does not hold H.264 and AAC (" << streams.size() << " streams)";
     }
     const double end =
         MediaProbe::Number(streams[0], "start_time") + MediaProbe::Number(streams[0], "duration");
@@ -876,13 +876,13 @@ TEST(ControlPanelWithoutControlsTest, ActionsSkipMissingControls) {
         click.sender = &sender;
         panel.OnNotify(click);
     }
-    for (const char* name : {"id_slider_hue", "id_slider_microphone", "id_combo_file_format",
-                             "id_combo_cameras"}) {
+    for (const char* name :
+         {"id_slider_hue", "id_slider_microphone", "id_combo_file_format", "id_combo_cameras"}) {
         Ui::CControlUI sender;
         sender.SetName(name);
         Ui::CNotifyEvent event;
-        event.type = std::string(name).find("slider") != std::string::npos ? "valuechanged"
-                                                                            : "itemselect";
+        event.type =
+            std::string(name).find("slider") != std::string::npos ? "valuechanged" : "itemselect";
         event.sender = &sender;
         panel.OnNotify(event);
     }
@@ -964,10 +964,12 @@ TEST_F(ControlPanelTest, TheWindowSaysWhyARecordingHasNoSoundAndWhereItGoesOn) {
     ASSERT_TRUE(engine.IsRecording());
     EXPECT_TRUE(WaitFor([] {
         return Panel().GetNotices().Shown() == ControlNames::Notice::kNoSoundDenied;
-    })) << "shown: " << Panel().GetNotices().Shown();
-    EXPECT_TRUE(WaitFor([] {
-        return Panel().GetNotices().Shown() == ControlNames::Notice::kRecordingContinues;
-    }, 20000)) << "a recording that went on in a new file: shown " << Panel().GetNotices().Shown();
+    })) << "shown: "
+        << Panel().GetNotices().Shown();
+    EXPECT_TRUE(WaitFor(
+        [] { return Panel().GetNotices().Shown() == ControlNames::Notice::kRecordingContinues; },
+        20000))
+        << "a recording that went on in a new file: shown " << Panel().GetNotices().Shown();
     SimulateFileSizeLimit(-1);
     PressRecord();
     ASSERT_FALSE(engine.IsRecording());

@@ -26,9 +26,8 @@ inline CaptureEngine& EngineWithPreview(const char* windowClass) {
         parentClass.hInstance = ::GetModuleHandleA(nullptr);
         parentClass.lpszClassName = windowClass;
         ::RegisterClassA(&parentClass);
-        HWND window =
-            ::CreateWindowExA(0, windowClass, "", WS_POPUP | WS_VISIBLE, 0, 0, 660, 500, nullptr,
-                              nullptr, ::GetModuleHandleA(nullptr), nullptr);
+        HWND window = ::CreateWindowExA(0, windowClass, "", WS_POPUP | WS_VISIBLE, 0, 0, 660, 500,
+                                        nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
         LivePreview::Attach(window, ::GetModuleHandleA(nullptr));
         ::MoveWindow(LivePreview::Current()->Window(), 10, 10, 640, 480, TRUE);
         return window;

@@ -326,8 +326,10 @@ protected:
         const int midY = (control.top + control.bottom) / 2;
         std::vector<POINT> frame;
         for (int i = 0; i < 2; ++i) {
-            frame.insert(frame.end(), {{control.left + i, midY}, {control.right - 1 - i, midY},
-                                       {midX, control.top + i}, {midX, control.bottom - 1 - i}});
+            frame.insert(frame.end(), {{control.left + i, midY},
+                                       {control.right - 1 - i, midY},
+                                       {midX, control.top + i},
+                                       {midX, control.bottom - 1 - i}});
         }
         std::vector<POINT> room;
         if (placed.top - control.top - 2 >= 4) {
@@ -340,8 +342,8 @@ protected:
         }
         for (const POINT& p : frame) {
             if (!white(shot.At(p.x, p.y))) {
-                return ::testing::AssertionFailure() << "the frame is not white at " << p.x << ","
-                                                     << p.y;
+                return ::testing::AssertionFailure()
+                       << "the frame is not white at " << p.x << "," << p.y;
             }
         }
         for (const POINT& p : room) {
@@ -377,8 +379,9 @@ TEST_P(LivePreview, DecodesAndPresentsTheCameraContinuously) {
     CaptureEngine& engine = CaptureEngine::Instance();
     // Counters run over the whole process: wait for pictures of this test's format.
     const uint64_t presentedBefore = engine.PresentedFrames();
-    ASSERT_TRUE(WaitFor(
-        [&] { return engine.PictureWidth() == format.width && engine.PictureHeight() == format.height; }));
+    ASSERT_TRUE(WaitFor([&] {
+        return engine.PictureWidth() == format.width && engine.PictureHeight() == format.height;
+    }));
     // Nobody moves the window: the engine has the preview refitted to the new frame size.
     ASSERT_TRUE(WaitFor([&] { return engine.PresentedFrames() > presentedBefore; }));
     Pump(300);
@@ -628,7 +631,8 @@ TEST_P(LivePreview, ResizesAndPopupsBesideTheDrawingDoNotHang) {
     // Kept apart, not stopped: the picture went on being drawn throughout.
     const uint64_t presented = CaptureEngine::Instance().PresentedFrames() - presentedBefore;
     const DWORD elapsed = ::GetTickCount() - start;
-    std::printf("%llu pictures drawn in %lu ms\n", static_cast<unsigned long long>(presented), elapsed);
+    std::printf("%llu pictures drawn in %lu ms\n", static_cast<unsigned long long>(presented),
+                elapsed);
     EXPECT_GT(presented * 1000 * 3, 30ull * elapsed);
     ExpectGoodPicture("after the resizes");
 }
@@ -771,4 +775,3 @@ INSTANTIATE_TEST_SUITE_P(Mjpg, LivePreviewShutdown,
                          FormatName);
 
 } // namespace
-

@@ -158,8 +158,8 @@ inline double MeanVolume(const std::string& name) {
 
 // Samples of the first sound stream, decoded as a player plays them.
 inline double SoundSamples(const std::string& name) {
-    const std::string output = Run("ffmpeg -v error -i " + UnixPath(name) +
-                                   " -map 0:a:0 -ac 1 -f s16le - | wc -c");
+    const std::string output =
+        Run("ffmpeg -v error -i " + UnixPath(name) + " -map 0:a:0 -ac 1 -f s16le - | wc -c");
     return std::atof(output.c_str()) / 2;
 }
 
@@ -167,13 +167,13 @@ inline double SoundSamples(const std::string& name) {
 // the first sound stream, from its last second.
 inline double TrailingSilence(const std::string& name) {
     const std::string raw = name + ".tail";
-    Run("ffmpeg -v error -y -sseof -1 -i " + UnixPath(name) +
-        " -map 0:a:0 -ac 1 -f s16le " + UnixPath(raw));
+    Run("ffmpeg -v error -y -sseof -1 -i " + UnixPath(name) + " -map 0:a:0 -ac 1 -f s16le " +
+        UnixPath(raw));
     const std::string bytes = TestSupport::WholeFile(WindowsPath(raw));
     size_t silent = 0;
     for (size_t at = bytes.size() / 2; at > 0; --at, ++silent) {
-        const int16_t sample = static_cast<int16_t>(
-            static_cast<uint8_t>(bytes[2 * at - 2]) | static_cast<uint8_t>(bytes[2 * at - 1]) << 8);
+        const int16_t sample = static_cast<int16_t>(static_cast<uint8_t>(bytes[2 * at - 2]) |
+                                                    static_cast<uint8_t>(bytes[2 * at - 1]) << 8);
         if (sample > 128 || sample < -128) {
             break;
         }

@@ -120,8 +120,8 @@ inline std::vector<std::vector<uint8_t>> Encode(AVCodecID id, int width, int hei
                                                 int baseLuma = 60,
                                                 AVPixelFormat pixelFormat = AV_PIX_FMT_YUVJ420P) {
     std::vector<std::vector<uint8_t>> samples;
-    const AVCodec* codec = id == AV_CODEC_ID_H264 ? avcodec_find_encoder_by_name("libx264")
-                                                  : avcodec_find_encoder(id);
+    const AVCodec* codec =
+        id == AV_CODEC_ID_H264 ? avcodec_find_encoder_by_name("libx264") : avcodec_find_encoder(id);
     AVCodecContext* context = codec != nullptr ? avcodec_alloc_context3(codec) : nullptr;
     if (context == nullptr) {
         return samples;

@@ -31,9 +31,9 @@ HWND MakeWindow(int width, int height) {
         return ::RegisterClassA(&windowClass) != 0;
     }();
     EXPECT_TRUE(registered);
-    HWND window = ::CreateWindowExA(WS_EX_TOPMOST, "RendererTestWindow", "", WS_POPUP | WS_VISIBLE,
-                                    20, 20, width, height, nullptr, nullptr,
-                                    ::GetModuleHandleA(nullptr), nullptr);
+    HWND window =
+        ::CreateWindowExA(WS_EX_TOPMOST, "RendererTestWindow", "", WS_POPUP | WS_VISIBLE, 20, 20,
+                          width, height, nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
     ::UpdateWindow(window);
     return window;
 }
@@ -69,8 +69,12 @@ bool Draw(PreviewRenderer& renderer, HWND window, const StreamFormat& format,
     return true;
 }
 
-bool IsRed(COLORREF c) { return GetRValue(c) > 160 && GetBValue(c) < 90 && GetGValue(c) < 90; }
-bool IsBlue(COLORREF c) { return GetBValue(c) > 160 && GetRValue(c) < 90 && GetGValue(c) < 90; }
+bool IsRed(COLORREF c) {
+    return GetRValue(c) > 160 && GetBValue(c) < 90 && GetGValue(c) < 90;
+}
+bool IsBlue(COLORREF c) {
+    return GetBValue(c) > 160 && GetRValue(c) < 90 && GetGValue(c) < 90;
+}
 
 } // namespace
 
@@ -88,9 +92,11 @@ TEST(PreviewRenderer, DrawsThePictureStretchedOverTheWindow) {
     // The second picture of the same size only uploads.
     EXPECT_EQ(renderer.DevicesMade(), 1u);
     for (int y : {5, 90, 175}) {
-        EXPECT_TRUE(IsRed(MediaTest::ScreenPixel(window, 10, y))) << std::hex << MediaTest::ScreenPixel(window, 10, y);
+        EXPECT_TRUE(IsRed(MediaTest::ScreenPixel(window, 10, y)))
+            << std::hex << MediaTest::ScreenPixel(window, 10, y);
         EXPECT_TRUE(IsRed(MediaTest::ScreenPixel(window, 150, y)));
-        EXPECT_TRUE(IsBlue(MediaTest::ScreenPixel(window, 170, y))) << std::hex << MediaTest::ScreenPixel(window, 170, y);
+        EXPECT_TRUE(IsBlue(MediaTest::ScreenPixel(window, 170, y)))
+            << std::hex << MediaTest::ScreenPixel(window, 170, y);
         EXPECT_TRUE(IsBlue(MediaTest::ScreenPixel(window, 315, y)));
     }
     // Released (as the drawing thread does before it ends), nothing is drawn

@@ -20,7 +20,6 @@ extern "C" {
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaCamera.h"
 #include "capture/CaptureEngine.h"
-#include "preview/LivePreview.h"
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFile.h"
 #include "capture/RecordingFile.h"
@@ -29,12 +28,13 @@ extern "C" {
 #include "capture/RecordingRepair.h"
 #include "capture/SimulatedDisk.h"
 #include "capture/Win32RandomAccessFile.h"
+#include "preview/LivePreview.h"
+#include "tests/support/DirectShowFormats.h"
 #include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/EngineTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
-#include "tests/support/DirectShowFormats.h"
 #include "tests/win32/MediaTestSupport.h"
 #include "tools/testdevices/TestDeviceControl.h"
 
@@ -67,7 +67,7 @@ CaptureEngine& Engine() {
 struct Recorded {
     double wallSeconds = 0;  // from the start's return to the stop's call
     double outerSeconds = 0; // from the start's call to the stop's return
-    DWORD stopMs = 0;       // how long stopping took
+    DWORD stopMs = 0;        // how long stopping took
 };
 
 class Recording : public ::testing::Test {
@@ -116,8 +116,9 @@ protected:
         registry.SelectCamera(registry.cameras.front(), nullptr, nullptr);
         ASSERT_TRUE(registry.cameras.front()->opened);
         const uint64_t decoded = Engine().DecodedFrames();
-        ASSERT_TRUE(WaitFor(
-            [&] { return Engine().DecodedFrames() >= decoded + 5 && Engine().PictureWidth() == 640; }));
+        ASSERT_TRUE(WaitFor([&] {
+            return Engine().DecodedFrames() >= decoded + 5 && Engine().PictureWidth() == 640;
+        }));
     }
 
     // Records into name for about the given time, serving messages meanwhile.
@@ -157,9 +158,9 @@ public:
                           &m_key, nullptr);
         for (Value& value : m_values) {
             DWORD size = sizeof value.old;
-            value.hadOld = ::RegQueryValueExW(m_key, value.name, nullptr, &value.oldType,
-                                              reinterpret_cast<BYTE*>(value.old),
-                                              &size) == ERROR_SUCCESS;
+            value.hadOld =
+                ::RegQueryValueExW(m_key, value.name, nullptr, &value.oldType,
+                                   reinterpret_cast<BYTE*>(value.old), &size) == ERROR_SUCCESS;
             value.oldSize = size;
             ::RegSetValueExW(m_key, value.name, 0, REG_EXPAND_SZ,
                              reinterpret_cast<const BYTE*>(folder.c_str()),
@@ -245,14 +246,14 @@ bool EndsWith(const std::string& text, const std::string& ending) {
     // hold back at the stop of a short recording.
     const double tolerance = std::max(recorded.wallSeconds * 0.05, 0.2);
     if (start > 0.1 || std::abs(end - recorded.wallSeconds) > tolerance) {
-        return ::testing::AssertionFailure() << name << ": pictures from " << start << " to "
-                                             << end << " s of a " << recorded.wallSeconds
-                                             << " s recording";
+        return ::testing::AssertionFailure()
+               << name << ": pictures from " << start << " to " << end << " s of a "
+               << recorded.wallSeconds << " s recording";
     }
     const MediaProbe::Gop gop = MediaProbe::VideoGop(name);
     if (gop.keyFrames < 2 || gop.longest > 12) {
-        return ::testing::AssertionFailure() << name << ": " << gop.keyFrames
-                                             << " key frames, longest group " << gop.longest;
+        return ::testing::AssertionFailure()
+               << name << ": " << gop.keyFrames << " key frames, longest group " << gop.longest;
     }
     const std::string errors = MediaProbe::DecodeErrors(name);
     if (!errors.empty()) {
@@ -1095,8 +1096,8 @@ TEST_F(Recording, PhotoIsAFullRangeJpegOfTheNextPictureAtItsOwnSize) {
         const std::vector<uint8_t> halves =
             MediaTest::Yuy2Halves(width, height, {16, 128, 128}, {235, 128, 128});
         const uint64_t before = engine.PhotosWritten();
-        engine.QueueVideoSample(TestSupport::StreamFormatOf("YUY2", width, height), 0.0, halves.data(),
-                                static_cast<int32_t>(halves.size()));
+        engine.QueueVideoSample(TestSupport::StreamFormatOf("YUY2", width, height), 0.0,
+                                halves.data(), static_cast<int32_t>(halves.size()));
         return WaitFor([&] { return engine.PhotosWritten() > before; });
     };
     // Samples the closed camera left in the queue go first.

@@ -8,13 +8,13 @@
 #include <memory>
 #include <string>
 
+#include "tests/support/MessagePump.h"
+#include "tests/win32/TestWindow.h"
 #include "ui/ContainerUI.h"
 #include "ui/PaintManager.h"
 #include "ui/ScrollBarUI.h"
 #include "ui/SkinBuilder.h"
 #include "ui/WindowBase.h"
-#include "tests/support/MessagePump.h"
-#include "tests/win32/TestWindow.h"
 
 namespace {
 

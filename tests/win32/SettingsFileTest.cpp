@@ -75,9 +75,9 @@ TEST_F(SettingsFileTest, SaveOverMissingFileWritesNineteenCrLfLines) {
 
 TEST_F(SettingsFileTest, SaveOverHandEditedFileKeepsItsLanguage) {
     WriteWholeFile(path, "photoresolution_width=320\r\n"
-                     "// my notes\r\n"
-                     "Language=japanese\r\n"
-                     "FileFormat=MJPG\r\n");
+                         "// my notes\r\n"
+                         "Language=japanese\r\n"
+                         "FileFormat=MJPG\r\n");
     AppSettings loaded{};
     ASSERT_TRUE(LoadSettings(loaded));
     EXPECT_EQ(loaded.PhotoResolution_Width, 320);

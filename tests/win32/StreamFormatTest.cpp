@@ -35,7 +35,7 @@ protected:
     }
 
     static ::testing::AssertionResult CurrentFormatIs(OrvanaCamera& camera, const char* name,
-                                                     int width, int height, int frameRate) {
+                                                      int width, int height, int frameRate) {
         StreamFormat format;
         std::memcpy(format.subtypeName, "none", 5);
         int rate = -1;
@@ -46,8 +46,8 @@ protected:
             format.height != height || rate != frameRate) {
             return ::testing::AssertionFailure()
                    << "current format " << format.subtypeName << " " << format.width << "x"
-                   << format.height << "@" << rate << ", expected " << name << " " << width
-                   << "x" << height << "@" << frameRate;
+                   << format.height << "@" << rate << ", expected " << name << " " << width << "x"
+                   << height << "@" << frameRate;
         }
         return ::testing::AssertionSuccess();
     }

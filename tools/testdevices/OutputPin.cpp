@@ -550,8 +550,8 @@ struct OutputPin::RunState {
     LONGLONG frequency = 0;
     unsigned generation = 0;
     LONGLONG origin = 0;
-    uint64_t slot = 0;          // pacing slots since the run started
-    uint64_t delivered = 0;     // samples delivered in this run
+    uint64_t slot = 0;      // pacing slots since the run started
+    uint64_t delivered = 0; // samples delivered in this run
     uint64_t pictureNumber = 0;
     REFERENCE_TIME nextAudioTime = -1;
     bool stalled = false, ended = false;
@@ -643,9 +643,8 @@ bool OutputPin::WaitForSlot(RunState& run, SampleSource& source, REFERENCE_TIME 
     // A device whose clock is off paces by its own clock: a fast one delivers its
     // nominal intervals sooner.
     const LONGLONG frequency = run.frequency;
-    const double slotTicks =
-        std::max(1.0, static_cast<double>(interval) * frequency / 10000000.0 * 1000000.0 /
-                          (1000000.0 + source.ClockPpm()));
+    const double slotTicks = std::max(1.0, static_cast<double>(interval) * frequency / 10000000.0 *
+                                               1000000.0 / (1000000.0 + source.ClockPpm()));
     const LONGLONG intervalTicks = static_cast<LONGLONG>(slotTicks);
     if (interval != run.pacedInterval) {
         // A changed rate paces from now on, not from the start of the run.

@@ -103,11 +103,11 @@ void SourceFilter::BuildPins(const std::wstring& devicePath) {
         formats.push_back(std::move(format));
         const int tone = found->toneHz;
         const int ppm = found->clockPpm;
-        pins_.emplace_back(new OutputPin(
-            this, L"Capture", L"Capture", PIN_CATEGORY_CAPTURE, std::move(formats), [tone, ppm] {
-                return std::unique_ptr<SampleSource>(new (std::nothrow)
-                                                         ToneSampleSource(tone, ppm));
-            }));
+        pins_.emplace_back(new OutputPin(this, L"Capture", L"Capture", PIN_CATEGORY_CAPTURE,
+                                         std::move(formats), [tone, ppm] {
+                                             return std::unique_ptr<SampleSource>(
+                                                 new (std::nothrow) ToneSampleSource(tone, ppm));
+                                         }));
         pins_.back()->SetDefaultAudioBufferMs(found->bufferMs);
         startError_ = found->startError;
     }

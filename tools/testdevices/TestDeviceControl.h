@@ -122,7 +122,7 @@ struct MicrophoneConfig {
     // What Pause and Run answer (0: they start), as when Windows' privacy settings deny the
     // microphone (E_ACCESSDENIED) or another program holds it (0x800705AA, 0x8007001F).
     HRESULT startError = S_OK;
-    Faults faults;          // corruption, zero length, stall, rate and end of stream apply
+    Faults faults; // corruption, zero length, stall, rate and end of stream apply
 };
 
 struct Configuration {
