@@ -124,16 +124,22 @@ double MemcpyFps(const std::vector<std::vector<uint8_t>>& samples, int iteration
     return fps;
 }
 
-double SwscaleFps(int width, int height, const std::vector<std::vector<uint8_t>>& samples,
-                  int iterations) {
-    SwsContext* scaler =
-        sws_getContext(width, height, AV_PIX_FMT_YUYV422, width, height, AV_PIX_FMT_YUV420P,
-                       SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
+// A 4:2:0 picture of that size for the conversions to write into.
+AVFrame* NewI420Frame(int width, int height) {
     AVFrame* frame = av_frame_alloc();
     frame->width = width;
     frame->height = height;
     frame->format = AV_PIX_FMT_YUV420P;
     av_frame_get_buffer(frame, 32);
+    return frame;
+}
+
+double SwscaleFps(int width, int height, const std::vector<std::vector<uint8_t>>& samples,
+                  int iterations) {
+    SwsContext* scaler =
+        sws_getContext(width, height, AV_PIX_FMT_YUYV422, width, height, AV_PIX_FMT_YUV420P,
+                       SWS_FAST_BILINEAR, nullptr, nullptr, nullptr);
+    AVFrame* frame = NewI420Frame(width, height);
     const double start = Now();
     for (int i = 0; i < iterations; ++i) {
         const auto& sample = samples[static_cast<size_t>(i) % samples.size()];
@@ -150,11 +156,7 @@ double SwscaleFps(int width, int height, const std::vector<std::vector<uint8_t>>
 // The program's own YUY2-to-I420 loop (PictureConversion) over the same samples.
 double OwnYuy2Fps(int width, int height, const std::vector<std::vector<uint8_t>>& samples,
                   int iterations) {
-    AVFrame* frame = av_frame_alloc();
-    frame->width = width;
-    frame->height = height;
-    frame->format = AV_PIX_FMT_YUV420P;
-    av_frame_get_buffer(frame, 32);
+    AVFrame* frame = NewI420Frame(width, height);
     const double start = Now();
     for (int i = 0; i < iterations; ++i) {
         const auto& sample = samples[static_cast<size_t>(i) % samples.size()];
