@@ -5,7 +5,7 @@
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaCamera.h"
 #include "capture/CaptureEngine.h"
-#include "capture/OutputFile.h"
+#include "capture/recording/OutputFile.h"
 #include "settings/UserDataFolder.h"
 
 namespace {

@@ -24,7 +24,7 @@
 #include "app/Notices.h"
 #include "app/PropertyPanel.h"
 #include "app/RecordingBar.h"
-#include "capture/MicrophoneProblem.h"
+#include "capture/recording/MicrophoneProblem.h"
 #include "ui/NotifyEvent.h"
 
 namespace Ui {

@@ -7,7 +7,7 @@
 
 #include <vector>
 
-#include "capture/RecordingRepair.h"
+#include "capture/recording/RecordingRepair.h"
 #include "ui/NotifyEvent.h"
 #include "ui/PaintManager.h"
 #include "ui/SkinBuilder.h"

@@ -24,7 +24,7 @@ extern "C" {
 }
 
 #include "bench/BenchSamples.h"
-#include "capture/RecordingFile.h"
+#include "capture/recording/RecordingFile.h"
 
 namespace {
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "bench/SyntheticFragmentedMp4.h"
-#include "capture/Mp4InPlaceFinisher.h"
-#include "capture/PosixRandomAccessFile.h"
+#include "capture/mp4/Mp4InPlaceFinisher.h"
+#include "capture/mp4/PosixRandomAccessFile.h"
 
 int main(int argc, char** argv) {
     const std::string folder = argc > 1 ? argv[1] : "/tmp";

@@ -23,9 +23,9 @@ extern "C" {
 }
 
 #include "capture/MonotonicClock.h"
-#include "capture/OutputFile.h"
-#include "capture/RecordingFile.h"
-#include "capture/RecordingThread.h"
+#include "capture/recording/OutputFile.h"
+#include "capture/recording/RecordingFile.h"
+#include "capture/recording/RecordingThread.h"
 
 namespace {
 

@@ -4,8 +4,8 @@
 #include <cstdio>
 #include <vector>
 
-#include "capture/Mp4Boxes.h"
-#include "capture/PosixRandomAccessFile.h"
+#include "capture/mp4/Mp4Boxes.h"
+#include "capture/mp4/PosixRandomAccessFile.h"
 
 namespace {
 

@@ -19,7 +19,7 @@
 #include "capture/CaptureQueue.h"
 #include "capture/MediaPipeline.h"
 #include "capture/PictureSink.h"
-#include "capture/Recorder.h"
+#include "capture/recording/Recorder.h"
 
 class OrvanaCamera;
 

@@ -2,8 +2,8 @@
 
 #include <shlobj.h>
 
-#include "capture/OutputFile.h"
 #include "capture/OutputNaming.h"
+#include "capture/recording/OutputFile.h"
 
 namespace {
 constexpr char kFolderName[] = "OrvanaCapture";

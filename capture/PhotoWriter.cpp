@@ -5,8 +5,8 @@ extern "C" {
 #include <libavformat/avio.h>
 }
 
-#include "capture/OutputFile.h"
 #include "capture/PictureConversion.h"
+#include "capture/recording/OutputFile.h"
 
 namespace {
 

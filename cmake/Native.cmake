@@ -33,7 +33,7 @@ endforeach()
 # Finishing recordings in place, timed on synthetic recordings of 1, 10 and 60
 # minutes (not run by ctest). Timing wants the optimised code without the sanitizers.
 add_executable(Mp4FinishBenchmark bench/Mp4FinishBenchmark.cpp bench/SyntheticFragmentedMp4.cpp
-    ${ORVANA_MP4_FINISH_SOURCES} capture/PosixRandomAccessFile.cpp)
+    ${ORVANA_MP4_FINISH_SOURCES} capture/mp4/PosixRandomAccessFile.cpp)
 target_include_directories(Mp4FinishBenchmark PRIVATE ${PROJECT_SOURCE_DIR})
 target_compile_options(Mp4FinishBenchmark PRIVATE -O2 -Wall -Wextra)
 

@@ -7,17 +7,17 @@
 # Finishing a fragmented recording in place (MP4 boxes, fragment index, the
 # ordinary movie box, the finishing steps).
 set(ORVANA_MP4_FINISH_SOURCES
-    capture/Mp4Boxes.cpp
-    capture/FragmentedMp4Index.cpp
-    capture/Mp4MovieBox.cpp
-    capture/Mp4InPlaceFinisher.cpp
-    capture/Mp4HeaderCopy.cpp
+    capture/mp4/Mp4Boxes.cpp
+    capture/mp4/FragmentedMp4Index.cpp
+    capture/mp4/Mp4MovieBox.cpp
+    capture/mp4/Mp4InPlaceFinisher.cpp
+    capture/mp4/Mp4HeaderCopy.cpp
 )
 
 set(ORVANA_NEUTRAL_SOURCES
     ${ORVANA_MP4_FINISH_SOURCES}
-    capture/Mp4RecordingMark.cpp
-    capture/RecordingJournalEntry.cpp
+    capture/mp4/Mp4RecordingMark.cpp
+    capture/recording/RecordingJournalEntry.cpp
     app/LanguageTable.cpp
     app/FormatLists.cpp
     app/CameraWatch.cpp
@@ -42,8 +42,8 @@ set(ORVANA_NEUTRAL_SOURCES
     capture/PictureConversion.cpp
     capture/UncompressedLayout.cpp
     capture/OutputNaming.cpp
-    capture/RecordingClock.cpp
-    capture/MicrophoneProblem.cpp
+    capture/recording/RecordingClock.cpp
+    capture/recording/MicrophoneProblem.cpp
     preview/PreviewFit.cpp
     preview/SurfaceCopy.cpp
     preview/DrawingGate.cpp
@@ -53,7 +53,7 @@ set(ORVANA_NEUTRAL_SOURCES
 # Stand-ins for Windows-only services, used by the native build alone.
 set(ORVANA_NATIVE_ONLY_SOURCES
     ui/TextEncodingUtf8.cpp
-    capture/PosixRandomAccessFile.cpp
+    capture/mp4/PosixRandomAccessFile.cpp
 )
 
 set(ORVANA_WIN32_SOURCES
@@ -94,18 +94,18 @@ set(ORVANA_WIN32_SOURCES
     capture/CaptureEngine.cpp
     capture/MediaPipeline.cpp
     capture/OutputFolder.cpp
-    capture/OutputFile.cpp
+    capture/recording/OutputFile.cpp
     capture/MonotonicClock.cpp
-    capture/RecordingFile.cpp
-    capture/Win32RandomAccessFile.cpp
-    capture/WriteBehindFile.cpp
-    capture/SimulatedDisk.cpp
-    capture/VolumeFileLimit.cpp
-    capture/Recorder.cpp
-    capture/RecordingThread.cpp
-    capture/RecordingJournal.cpp
-    capture/RecordingRepair.cpp
-    capture/AudioInput.cpp
+    capture/recording/RecordingFile.cpp
+    capture/recording/Win32RandomAccessFile.cpp
+    capture/recording/WriteBehindFile.cpp
+    capture/recording/SimulatedDisk.cpp
+    capture/recording/VolumeFileLimit.cpp
+    capture/recording/Recorder.cpp
+    capture/recording/RecordingThread.cpp
+    capture/recording/RecordingJournal.cpp
+    capture/recording/RecordingRepair.cpp
+    capture/recording/AudioInput.cpp
     capture/PhotoWriter.cpp
     preview/CaptureViewUI.cpp
     preview/PreviewWindow.cpp

@@ -6,7 +6,7 @@
 #include <string>
 #include <vector>
 
-#include "capture/Mp4Boxes.h"
+#include "capture/mp4/Mp4Boxes.h"
 
 namespace Mp4TestLayout {
 

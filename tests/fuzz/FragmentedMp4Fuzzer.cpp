@@ -8,8 +8,8 @@
 #include <cstring>
 #include <vector>
 
-#include "capture/Mp4InPlaceFinisher.h"
-#include "capture/RandomAccessFile.h"
+#include "capture/mp4/Mp4InPlaceFinisher.h"
+#include "capture/mp4/RandomAccessFile.h"
 
 namespace {
 

@@ -8,9 +8,9 @@
 #include <string>
 #include <vector>
 
-#include "capture/Mp4RecordingMark.h"
-#include "capture/RandomAccessFile.h"
-#include "capture/RecordingJournalEntry.h"
+#include "capture/mp4/Mp4RecordingMark.h"
+#include "capture/mp4/RandomAccessFile.h"
+#include "capture/recording/RecordingJournalEntry.h"
 
 namespace {
 

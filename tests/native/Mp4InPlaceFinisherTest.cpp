@@ -11,10 +11,10 @@
 #include <string>
 #include <vector>
 
-#include "capture/Mp4Boxes.h"
-#include "capture/Mp4HeaderCopy.h"
-#include "capture/Mp4InPlaceFinisher.h"
-#include "capture/PosixRandomAccessFile.h"
+#include "capture/mp4/Mp4Boxes.h"
+#include "capture/mp4/Mp4HeaderCopy.h"
+#include "capture/mp4/Mp4InPlaceFinisher.h"
+#include "capture/mp4/PosixRandomAccessFile.h"
 #include "tests/Mp4TestLayout.h"
 #include "tests/support/WholeFile.h"
 

@@ -3,7 +3,7 @@
 
 #include <gtest/gtest.h>
 
-#include "capture/RecordingClock.h"
+#include "capture/recording/RecordingClock.h"
 
 TEST(RecordingClock, FrameRateFallsBackWhenTheCameraReportsNone) {
     EXPECT_EQ(RecordingFrameRate(15), 15);

@@ -10,10 +10,10 @@
 #include <string>
 #include <vector>
 
-#include "capture/Mp4InPlaceFinisher.h"
-#include "capture/Mp4RecordingMark.h"
-#include "capture/PosixRandomAccessFile.h"
-#include "capture/RecordingJournalEntry.h"
+#include "capture/mp4/Mp4InPlaceFinisher.h"
+#include "capture/mp4/Mp4RecordingMark.h"
+#include "capture/mp4/PosixRandomAccessFile.h"
+#include "capture/recording/RecordingJournalEntry.h"
 #include "tests/support/WholeFile.h"
 
 namespace {

@@ -10,8 +10,8 @@
 #include <cstring>
 #include <string>
 
-#include "capture/Mp4InPlaceFinisher.h"
-#include "capture/Win32RandomAccessFile.h"
+#include "capture/mp4/Mp4InPlaceFinisher.h"
+#include "capture/recording/Win32RandomAccessFile.h"
 
 int main(int argc, char** argv) {
     int first = 1;

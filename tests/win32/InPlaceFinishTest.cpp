@@ -9,8 +9,8 @@
 #include <string>
 #include <vector>
 
-#include "capture/Mp4InPlaceFinisher.h"
-#include "capture/Win32RandomAccessFile.h"
+#include "capture/mp4/Mp4InPlaceFinisher.h"
+#include "capture/recording/Win32RandomAccessFile.h"
 #include "tests/Mp4TestLayout.h"
 #include "tests/win32/MediaProbe.h"
 

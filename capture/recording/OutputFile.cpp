@@ -1,0 +1,253 @@
+#include "capture/recording/OutputFile.h"
+
+#include <windows.h>
+
+#include <atomic>
+#include <new>
+#include <utility>
+
+#include "Core/HandleOwners.h"
+#include "capture/OutputNaming.h"
+#include "capture/mp4/Mp4HeaderCopy.h"
+#include "capture/recording/WriteBehindFile.h"
+
+extern "C" {
+#include <libavformat/avio.h>
+#include <libavutil/error.h>
+#include <libavutil/mem.h>
+}
+
+namespace {
+
+// FFmpeg's own buffer size for files.
+constexpr int kBufferBytes = 32768;
+
+std::atomic<int64_t> g_writableBytes{-1};
+std::atomic<int64_t> g_freeBytes{-1};
+std::atomic<void (*)(const std::string&)> g_openedElsewhere{nullptr};
+
+// Takes size bytes from the simulated disk; false when they do not fit.
+bool TakeSimulatedSpace(int64_t size) {
+    int64_t left = g_writableBytes.load();
+    while (left >= 0) {
+        if (left < size) {
+            return false;
+        }
+        if (g_writableBytes.compare_exchange_weak(left, left - size)) {
+            return true;
+        }
+    }
+    return true;
+}
+
+// What FFmpeg's I/O context writes through: the file, written behind so
+// that a disk stalling for a moment holds up no encoder, where the next
+// write lands, and who is shown every write.
+struct OutputHandle {
+    OutputHandle(UniqueHandle handle, Mp4HeaderCopy* shown)
+        : file(std::move(handle)), headers(shown) {}
+    WriteBehindFile file;
+    uint64_t position = 0;
+    Mp4HeaderCopy* headers = nullptr;
+    std::string path;
+};
+
+int WritePacket(void* opaque, uint8_t* data, int size) {
+    auto* file = static_cast<OutputHandle*>(opaque);
+    if (!TakeSimulatedSpace(size)) {
+        return AVERROR(ENOSPC);
+    }
+    // A failed write is seen here at the next one, or at the close.
+    if (!file->file.Write(file->position, data, static_cast<size_t>(size))) {
+        if (file->headers != nullptr) {
+            file->headers->Truncated(0); // the file no longer holds what the copy says
+        }
+        return file->file.DiskFull() ? AVERROR(ENOSPC) : AVERROR(EIO);
+    }
+    if (file->headers != nullptr) {
+        file->headers->Written(file->position, data, static_cast<size_t>(size));
+    }
+    file->position += static_cast<uint64_t>(size);
+    return size;
+}
+
+int64_t Seek(void* opaque, int64_t offset, int whence) {
+    auto* open = static_cast<OutputHandle*>(opaque);
+    // Writes carry their offset: a seek only moves where the next one lands.
+    const int64_t size = static_cast<int64_t>(open->file.Size());
+    if (whence & AVSEEK_SIZE) {
+        return size;
+    }
+    int64_t position = 0;
+    switch (whence & ~AVSEEK_FORCE) {
+    case SEEK_SET:
+        position = offset;
+        break;
+    case SEEK_CUR:
+        position = static_cast<int64_t>(open->position) + offset;
+        break;
+    case SEEK_END:
+        position = size + offset;
+        break;
+    default:
+        return AVERROR(EINVAL);
+    }
+    if (position < 0) {
+        return AVERROR(EINVAL);
+    }
+    open->position = static_cast<uint64_t>(position);
+    return position;
+}
+
+std::wstring Widen(const std::string& text, UINT codePage, DWORD flags) {
+    const int length = ::MultiByteToWideChar(codePage, flags, text.c_str(), -1, nullptr, 0);
+    if (length <= 0) {
+        return std::wstring();
+    }
+    std::wstring wide(static_cast<size_t>(length), L'\0');
+    ::MultiByteToWideChar(codePage, flags, text.c_str(), -1, &wide[0], length);
+    wide.resize(static_cast<size_t>(length - 1));
+    return wide;
+}
+
+// Creates a file where none is, sharing reading only (two writers would
+// ruin it); at a name that is taken, the next one (see CreateOutputFile).
+HANDLE CreateNewFile(std::string& path, DWORD access) {
+    while (!path.empty()) {
+        HANDLE file = ::CreateFileW(WidePath(path).c_str(), access, FILE_SHARE_READ, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+        if (file != INVALID_HANDLE_VALUE) {
+            return file;
+        }
+        const DWORD error = ::GetLastError();
+        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
+            return INVALID_HANDLE_VALUE;
+        }
+        path = NextOutputPath(path);
+    }
+    return INVALID_HANDLE_VALUE;
+}
+
+} // namespace
+
+std::wstring WidePath(const std::string& path) {
+    std::wstring wide = Widen(path, CP_UTF8, MB_ERR_INVALID_CHARS);
+    return wide.empty() && !path.empty() ? Widen(path, CP_ACP, 0) : wide;
+}
+
+std::string Utf8Path(const std::wstring& path) {
+    const int length =
+        ::WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
+    if (length <= 0) {
+        return std::string();
+    }
+    std::string text(static_cast<size_t>(length), '\0');
+    ::WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, &text[0], length, nullptr, nullptr);
+    text.resize(static_cast<size_t>(length - 1));
+    return text;
+}
+
+AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers) {
+    UniqueHandle file(CreateNewFile(path, GENERIC_READ | GENERIC_WRITE));
+    if (!file.Valid()) {
+        return nullptr;
+    }
+    // The buffer belongs to the context from here on.
+    auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
+    auto* open = new (std::nothrow) OutputHandle(std::move(file), headers);
+    if (open != nullptr) {
+        open->path = path;
+    }
+    AVIOContext* context =
+        buffer != nullptr && open != nullptr
+            ? avio_alloc_context(buffer, kBufferBytes, 1, open, nullptr, &WritePacket, &Seek)
+            : nullptr;
+    if (context == nullptr) {
+        av_free(buffer);
+        delete open; // closes the file it took over
+        file.Close();
+        // Only the file made here: the name may have moved on from the one first chosen.
+        ::DeleteFileW(WidePath(path).c_str());
+        return nullptr;
+    }
+    return context;
+}
+
+bool CloseOutputFile(AVIOContext** file) {
+    if (file == nullptr || *file == nullptr) {
+        return true;
+    }
+    AVIOContext* context = *file;
+    *file = nullptr;
+    avio_flush(context);
+    bool whole = context->error >= 0;
+    auto* open = static_cast<OutputHandle*>(context->opaque);
+    // Waits for what is still buffered to reach the file.
+    if (!open->file.Close()) {
+        whole = false;
+        if (open->headers != nullptr) {
+            open->headers->Truncated(0);
+        }
+    }
+    if (auto* opener = g_openedElsewhere.load()) {
+        opener(open->path);
+    }
+    delete open;
+    av_freep(&context->buffer);
+    avio_context_free(&context);
+    return whole;
+}
+
+bool CanCreateOutputFile(std::string& path) {
+    UniqueHandle file(CreateNewFile(path, GENERIC_WRITE));
+    if (!file.Valid()) {
+        return false;
+    }
+    file.Close();
+    ::DeleteFileW(WidePath(path).c_str());
+    return true;
+}
+
+bool DeleteOutputFile(const std::string& path) {
+    return ::DeleteFileW(WidePath(path).c_str()) != FALSE;
+}
+
+bool OutputFileExists(const std::string& path) {
+    return ::GetFileAttributesW(WidePath(path).c_str()) != INVALID_FILE_ATTRIBUTES;
+}
+
+int64_t OutputFileSize(const std::string& path) {
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (!::GetFileAttributesExW(WidePath(path).c_str(), GetFileExInfoStandard, &data)) {
+        return 0;
+    }
+    return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
+}
+
+int64_t FreeDiskBytes(const std::string& path) {
+    const int64_t simulated = g_freeBytes.load();
+    if (simulated >= 0) {
+        return simulated;
+    }
+    std::wstring folder = WidePath(path);
+    // The query takes a folder: a file's volume is its folder's.
+    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        const size_t slash = folder.find_last_of(L"\\/");
+        folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash + 1);
+    }
+    ULARGE_INTEGER available{};
+    if (!::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
+        return -1;
+    }
+    return static_cast<int64_t>(available.QuadPart);
+}
+
+void SimulateOpenedElsewhereOnClose(void (*opener)(const std::string& path)) {
+    g_openedElsewhere = opener;
+}
+
+void SimulateDisk(int64_t writableBytes, int64_t freeBytes) {
+    g_writableBytes = writableBytes;
+    g_freeBytes = freeBytes;
+}
