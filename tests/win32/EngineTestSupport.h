@@ -7,9 +7,14 @@
 #include <set>
 #include <string>
 
+#include <gtest/gtest.h>
+
+#include "Core/CameraRegistry.h"
 #include "capture/CaptureEngine.h"
 #include "capture/OutputFolder.h"
 #include "preview/LivePreview.h"
+#include "tests/win32/CameraTestSupport.h"
+#include "tools/testdevices/TestDeviceControl.h"
 
 namespace EngineTest {
 
@@ -34,6 +39,21 @@ inline CaptureEngine& EngineWithPreview(const char* windowClass) {
     }();
     (void)parent;
     return CaptureEngine::Instance();
+}
+
+// Where each test of the engine with the synthetic devices begins: the
+// preview made, no device in the registry, its cameras feeding the engine,
+// the devices as configured by default.
+inline ::testing::AssertionResult ReadyWithDefaultDevices(CaptureEngine& engine) {
+    if (!engine.PreviewReady()) {
+        return ::testing::AssertionFailure() << "the engine has no preview";
+    }
+    CameraTest::ResetRegistry();
+    CameraRegistry::Instance().frameHandler = &CaptureEngine::FrameHandler;
+    if (!TestDevices::ResetConfiguration()) {
+        return ::testing::AssertionFailure() << "the synthetic devices were not reset";
+    }
+    return ::testing::AssertionSuccess();
 }
 
 // The full paths of the recordings in the preview's output folder.

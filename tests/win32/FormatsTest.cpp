@@ -69,12 +69,7 @@ Current CurrentOf(OrvanaCamera& camera) {
 
 class Formats : public ::testing::Test {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(Engine().PreviewReady());
-        CameraTest::ResetRegistry();
-        CameraRegistry::Instance().frameHandler = &CaptureEngine::FrameHandler;
-        ASSERT_TRUE(TestDevices::ResetConfiguration());
-    }
+    void SetUp() override { ASSERT_TRUE(EngineTest::ReadyWithDefaultDevices(Engine())); }
 
     void TearDown() override {
         Engine().StopRecording();
