@@ -65,8 +65,41 @@ Signed-By: /usr/share/keyrings/debian-archive-keyring.gpg
 SRC
 fi
 
-apt-get update -qq
-apt-get install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
+# A mirror caught mid-sync answers with index files of the wrong size for a
+# minute or two: try again before giving up.
+apt_options=()
+updated=false
+for attempt in 1 2 3; do
+    if apt-get update -qq; then
+        updated=true
+        break
+    fi
+    echo "apt-get update failed (attempt $attempt); trying again" >&2
+    sleep $((attempt * 15))
+done
+if [ "$updated" = false ]; then
+    # One architecture's security index still broken would give amd64 and
+    # i386 different versions of the same library, which multiarch refuses:
+    # install from the main archive alone then.
+    main_only="$(mktemp -d)"
+    python3 - "$main_only/main.sources" <<'PY'
+import sys
+stanzas = []
+for path in ["/etc/apt/sources.list.d/debian.sources", "/etc/apt/sources.list.d/orvana-deb-src.sources"]:
+    try:
+        text = open(path).read()
+    except OSError:
+        continue
+    stanzas += [s for s in text.split("\n\n") if s.strip() and "debian-security" not in s]
+open(sys.argv[1], "w").write("\n\n".join(s.strip() for s in stanzas) + "\n")
+PY
+    mkdir -p "$main_only/parts"
+    apt_options=(-o "Dir::Etc::SourceList=/dev/null" -o "Dir::Etc::SourceParts=$main_only/parts")
+    mv "$main_only/main.sources" "$main_only/parts/main.sources"
+    echo "installing from the main archive without the security updates" >&2
+    apt-get "${apt_options[@]}" update -qq
+fi
+apt-get "${apt_options[@]}" install -y -qq --no-install-recommends "${packages[@]}" >/dev/null
 
 # The posix thread model gives std::thread and std::mutex; make it the default.
 update-alternatives --set i686-w64-mingw32-g++ /usr/bin/i686-w64-mingw32-g++-posix >/dev/null 2>&1 || true
