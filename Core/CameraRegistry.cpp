@@ -227,7 +227,7 @@ HRESULT CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND wi
         camera->startResult = hr;
         return hr;
     }
-    camera->frameCallback = frameHandler;
+    camera->sampleSink = sampleSink;
     camera->opened = true;
     if (hr != S_OK) {
         // Opened without a graph: there is nothing that could run.

@@ -52,9 +52,9 @@ public:
     OrvanaAudio* currentMicrophone = nullptr;
     std::vector<OrvanaCamera*> cameras;
     std::vector<OrvanaAudio*> microphones;
-    // Installed as the frame callback of every camera SelectCamera opens;
-    // the capture engine registers its sample handler here.
-    FrameCallback frameHandler = nullptr;
+    // Given to every camera SelectCamera opens: where its samples go. The
+    // main window sets it to the capture engine once the preview exists.
+    SampleSink* sampleSink = nullptr;
 
 private:
     CameraRegistry() = default;

@@ -12,9 +12,14 @@ OrvanaCamera::OrvanaCamera(IMoniker* deviceMoniker, IBaseFilter* deviceFilter, s
 OrvanaCamera::~OrvanaCamera() = default;
 
 HRESULT STDMETHODCALLTYPE OrvanaCamera::BufferCB(double sampleTime, BYTE* buffer, LONG length) {
-    const FrameCallback callback = frameCallback;
-    if (callback != nullptr) {
-        callback(sampleTime, buffer, length);
+    SampleSink* const sink = sampleSink.load();
+    if (sink == nullptr || buffer == nullptr || length <= 0) {
+        return S_OK;
+    }
+    StreamFormat format{};
+    int frameRate = 0;
+    if (GetCurrentFormat(format, frameRate) == 0) {
+        sink->TakeSample(format, sampleTime, buffer, length);
     }
     return S_OK;
 }

@@ -11,14 +11,16 @@
 
 #include "Core/GrabberCallback.h"
 
+#include <atomic>
 #include <mutex>
 #include <string>
 #include <vector>
 
+#include "Core/SampleSink.h"
 #include "Core/StreamFormat.h"
 
-// Receives every captured buffer: sample time in seconds, the bytes (valid
-// only during the call) and their number. Runs on the streaming thread.
+// Receives every captured sound buffer: sample time in seconds, the bytes
+// (valid only during the call) and their number. Runs on the streaming thread.
 using FrameCallback = void (*)(double sampleTime, unsigned char* buffer, long length);
 
 // The video-processing gain, which cameras made for this program use as
@@ -40,7 +42,9 @@ public:
     OrvanaCamera& operator=(const OrvanaCamera&) = delete;
     ~OrvanaCamera();
 
-    // Every buffer the grabber delivers goes to frameCallback.
+    // Every buffer the grabber delivers goes to sampleSink with the format
+    // the camera delivers now; without a known format it is dropped, since
+    // it could not be decoded.
     HRESULT STDMETHODCALLTYPE BufferCB(double sampleTime, BYTE* buffer, LONG length) override;
 
     // Lifecycle (OrvanaCamera.cpp), built on the graph and format parts below.
@@ -120,7 +124,8 @@ public:
     std::vector<PinFormatGroup> pinGroups;
     std::vector<StreamFormat> formats;
     StreamFormat currentFormat;
-    FrameCallback frameCallback = nullptr;
+    // Set while the graph is stopped, read on the streaming thread.
+    std::atomic<SampleSink*> sampleSink{nullptr};
     // Without a mirror switch: whether the program flips this camera's
     // picture itself. User-interface thread only.
     bool pictureMirrored = false;

@@ -11,6 +11,7 @@
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
 #include "app/CameraMemory.h"
+#include "app/CaptureWiring.h"
 #include "app/ControlNames.h"
 #include "app/ControlPanel.h"
 #include "app/LanguageTable.h"
@@ -20,6 +21,7 @@
 #include "settings/SettingsFile.h"
 #include "ui/ControlUI.h"
 #include "ui/GdiOwners.h"
+#include "ui/ResourceCache.h"
 
 namespace {
 
@@ -162,9 +164,11 @@ LRESULT MainWindow::OnCreate() {
                          m_hwnd, CameraMemory::DefaultPath());
     m_controlPanel->RefreshFormatLists(nullptr);
 
-    // 10. The preview window.
+    // 10. The preview window, handed to the engine; cameras send their
+    // samples to the engine from now on, before the first one opens (14).
     if (m_preview != nullptr) {
-        m_preview->Attach(m_hwnd);
+        m_preview->Attach(WireCapture(CaptureEngine::Instance(), CameraRegistry::Instance(), m_hwnd,
+                                      Ui::CResourceCache::GetInstance()));
     }
 
     // 11. Hear of capture devices coming and going.

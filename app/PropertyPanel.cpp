@@ -123,7 +123,7 @@ void PropertyPanel::OnClick(const Ui::CUiString& sender) {
 
 void PropertyPanel::SetMirror(bool mirrored) {
     OrvanaCamera* camera = m_registry.CurrentCamera();
-    if (m_engine.SetMirror(mirrored) == 0 && camera != nullptr) {
+    if (m_engine.SetMirror(camera, mirrored) == 0 && camera != nullptr) {
         m_memory.RememberMirror(*camera, mirrored);
     }
 }
@@ -288,7 +288,7 @@ void PropertyPanel::Remember(OrvanaCamera& camera, int row, long value, long mod
 void PropertyPanel::RestoreMirrorDefault(OrvanaCamera& camera) {
     if (!camera.HasMirrorSwitch()) {
         // The picture's own flip goes back to normal; a real gain stays as it is.
-        m_engine.SetMirror(false);
+        m_engine.SetMirror(&camera, false);
         return;
     }
     Range range;

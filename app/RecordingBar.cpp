@@ -8,6 +8,7 @@
 #include "Core/CameraRegistry.h"
 #include "Core/EndpointVolume.h"
 #include "Core/OrvanaCamera.h"
+#include "app/CaptureWiring.h"
 #include "app/ControlNames.h"
 #include "app/FormatSwitch.h"
 #include "app/PanelControls.h"
@@ -101,8 +102,9 @@ void RecordingBar::ToggleRecording() {
         Select(m_recordButton, true);
         return;
     }
+    RecordingSource source;
     if (UseSavedFormat(*camera, Capture::Video) == FormatSwitch::Refused ||
-        !m_engine.StartRecording()) {
+        !CurrentRecordingSource(m_registry, source) || !m_engine.StartRecording(source)) {
         Select(m_recordButton, true);
         return;
     }

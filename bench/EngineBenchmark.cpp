@@ -30,6 +30,8 @@ extern "C" {
 #include <libavutil/log.h>
 }
 
+#include "Core/CameraRegistry.h"
+#include "app/CaptureWiring.h"
 #include "bench/BenchSamples.h"
 #include "capture/CaptureEngine.h"
 #include "capture/MediaPipeline.h"
@@ -177,8 +179,8 @@ int main(int argc, char** argv) {
                                     1308, 800, nullptr, nullptr, instance, nullptr);
     CaptureEngine& engine = CaptureEngine::Instance();
     if (window == nullptr ||
-        LivePreview::Attach(window, instance,
-                            std::unique_ptr<PreviewRenderer>(new PathRenderer(path))) == nullptr) {
+        WireCapture(engine, CameraRegistry::Instance(), window, instance,
+                    std::unique_ptr<PreviewRenderer>(new PathRenderer(path))) == nullptr) {
         std::printf("the preview window could not be made\n");
         return 2;
     }
@@ -198,7 +200,7 @@ int main(int argc, char** argv) {
             PumpMessages();
             ::Sleep(10);
         }
-        // What CaptureEngine::StartRecording does once it knows the camera.
+        // What CaptureEngine::StartRecording does once it knows the camera's size.
         if (!engine.StartRecordingWith(recordingPath, width, height, fps, L"")) {
             std::printf("the recording could not be started\n");
             return 2;

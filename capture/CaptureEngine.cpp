@@ -5,8 +5,6 @@
 #include <new>
 #include <optional>
 
-#include "Core/CameraRegistry.h"
-#include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFolder.h"
@@ -77,10 +75,6 @@ CaptureEngine::CaptureEngine() {
     }
 }
 
-CaptureEngine::~CaptureEngine() {
-    m_queue.Clear();
-}
-
 bool CaptureEngine::WorkerRunning() const {
     return m_worker.joinable() && !m_workerEnded.IsSet();
 }
@@ -113,31 +107,13 @@ bool CaptureEngine::AttachPreview(std::unique_ptr<PictureSink> preview) {
         return false;
     }
     m_preview = std::move(preview);
-    CameraRegistry::Instance().frameHandler = &CaptureEngine::FrameHandler;
     m_previewReady = true;
     return true;
 }
 
-void CaptureEngine::FrameHandler(double sampleTime, unsigned char* buffer, long length) {
-    Instance().OnVideoSample(sampleTime, buffer, static_cast<int32_t>(length));
-}
-
-int32_t CaptureEngine::OnVideoSample(double sampleTime, const uint8_t* buffer, int32_t length) {
-    if (length <= 0 || buffer == nullptr) {
-        return -1;
-    }
-    OrvanaCamera* camera = CameraRegistry::Instance().CurrentCamera();
-    if (camera == nullptr) {
-        return -1;
-    }
-    StreamFormat format{};
-    int frameRate = 0;
-    // Without its format (answer 1) the sample could not be decoded, and
-    // queuing it with an empty one would close the working decoder.
-    if (camera->GetCurrentFormat(format, frameRate) != 0) {
-        return -1;
-    }
-    return QueueVideoSample(format, sampleTime, buffer, length);
+void CaptureEngine::TakeSample(const StreamFormat& format, double sampleTime, const uint8_t* buffer,
+                               int32_t length) {
+    QueueVideoSample(format, sampleTime, buffer, length);
 }
 
 int32_t CaptureEngine::QueueVideoSample(const StreamFormat& format, double sampleTime,
@@ -266,48 +242,33 @@ void CaptureEngine::LogPresentLatency(int64_t micros) {
     }
 }
 
-bool CaptureEngine::StartRecording() {
+bool CaptureEngine::StartRecording(const RecordingSource& source) {
     if (!m_previewReady) {
         return false;
     }
     // A running recording is closed before the new name is chosen, so the
     // new file never takes the old one's name.
     StopRecording();
-    return StartRecordingTo(NewOutputFilePath(m_preview->Window(), ".mp4"));
+    return StartRecordingTo(NewOutputFilePath(m_preview->Window(), ".mp4"), source);
 }
 
-bool CaptureEngine::StartRecordingTo(const std::string& path) {
+bool CaptureEngine::StartRecordingTo(const std::string& path, const RecordingSource& source) {
     if (!m_previewReady) {
         return false;
     }
     StopRecording();
-    CameraRegistry& registry = CameraRegistry::Instance();
-    OrvanaCamera* camera = registry.CurrentCamera();
-    if (camera == nullptr) {
-        return false;
-    }
-    StreamFormat format{};
-    int frameRate = 0;
-    if (camera->GetCurrentFormat(format, frameRate) != 0) {
-        return false;
-    }
     // Right after a format switch the last picture may still be of the old
     // size; the file is made at the size the camera delivers now.
     int32_t width = m_frameWidth;
     int32_t height = m_frameHeight;
-    if (format.width > 0 && format.height > 0) {
+    if (source.format.width > 0 && source.format.height > 0) {
         // A camera slower than that still delivers this size: the recording
         // scales only the pictures taken before.
-        WaitForPictureSize(format.width, format.height, kFirstPictureWaitMs);
-        width = format.width;
-        height = format.height;
+        WaitForPictureSize(source.format.width, source.format.height, kFirstPictureWaitMs);
+        width = source.format.width;
+        height = source.format.height;
     }
-    // The microphone is opened by name: its sound goes to the recording on
-    // the microphone's own thread, which never touches the registry (the UI
-    // thread changes its lists when devices come and go).
-    OrvanaAudio* microphone = registry.CurrentMicrophone();
-    const std::wstring microphoneName = microphone != nullptr ? microphone->RecorderName() : L"";
-    return StartRecordingWith(path, width, height, frameRate, microphoneName);
+    return StartRecordingWith(path, width, height, source.frameRate, source.microphoneName);
 }
 
 bool CaptureEngine::StartRecordingWith(const std::string& path, int32_t width, int32_t height,
@@ -391,8 +352,7 @@ void CaptureEngine::StopRecordingAndRepaint() {
     }
 }
 
-HRESULT CaptureEngine::SetMirror(bool mirrored) {
-    OrvanaCamera* camera = CameraRegistry::Instance().CurrentCamera();
+HRESULT CaptureEngine::SetMirror(OrvanaCamera* camera, bool mirrored) {
     if (camera == nullptr) {
         return 1;
     }

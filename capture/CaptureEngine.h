@@ -1,7 +1,9 @@
 // CaptureEngine: the queue of camera samples and the worker thread that
 // decodes each picture, hands it to a running recording and a pending photo,
-// and shows it through the attached preview (a PictureSink). One
-// per process; the rest of the program reaches live video through it.
+// and shows it through the attached preview (a PictureSink). Cameras hand it
+// their samples as its SampleSink; what a recording needs of the devices
+// (the camera's format, the microphone) is handed in by the caller. One per
+// process; the rest of the program reaches live video through it.
 #pragma once
 
 #include <windows.h>
@@ -15,6 +17,7 @@
 #include <vector>
 
 #include "Core/HandleOwners.h"
+#include "Core/SampleSink.h"
 #include "capture/CaptureItem.h"
 #include "capture/CaptureQueue.h"
 #include "capture/MediaPipeline.h"
@@ -23,7 +26,15 @@
 
 class OrvanaCamera;
 
-class CaptureEngine {
+// What a recording takes from the devices: the format the camera delivers
+// now, and the microphone's name for the recorder (empty for none).
+struct RecordingSource {
+    StreamFormat format{};
+    int32_t frameRate = 0;
+    std::wstring microphoneName;
+};
+
+class CaptureEngine final : public SampleSink {
 public:
     // The engine is made on first use and destroyed at process exit once its
     // worker has ended; a worker that does not end within RequestStop's wait
@@ -39,24 +50,24 @@ public:
     // earlier are dropped.
     bool PreviewReady() const { return m_previewReady; }
 
-    // The camera's frame callback (streaming thread): copies the sample with
-    // the current camera's format into the queue. 0 queued, -1 refused (empty
-    // sample, no camera, a camera that cannot tell its format, no memory).
-    int32_t OnVideoSample(double sampleTime, const uint8_t* buffer, int32_t length);
-    // Queues a sample whose format is already known; the same answers.
+    // A camera's sample (streaming thread), queued as QueueVideoSample does.
+    void TakeSample(const StreamFormat& format, double sampleTime, const uint8_t* buffer,
+                    int32_t length) override;
+    // Copies the sample into the queue: 0 queued, -1 refused (empty sample,
+    // no memory).
     int32_t QueueVideoSample(const StreamFormat& format, double sampleTime, const uint8_t* buffer,
                              int32_t length);
-    // Starts recording the current camera (and microphone, when there is
-    // one) into a new time-stamped MP4 file in the output folder; a running
-    // recording is finished first. The microphone's sound goes straight to
-    // the recording. The file takes the size of the camera's
-    // format: after a format switch this waits (at most a few seconds) for
-    // the first picture of that size. False, with the flags unchanged, when
-    // no picture has been decoded yet, there is no camera, or the file cannot
-    // be made.
-    bool StartRecording();
+    // Starts recording the camera's pictures (and the microphone's sound,
+    // when source names one) into a new time-stamped MP4 file in the output
+    // folder; a running recording is finished first. The microphone's sound
+    // goes straight to the recording. The file takes the size of the
+    // source's format: after a format switch this waits (at most a few
+    // seconds) for the first picture of that size. False, with the flags
+    // unchanged, when no picture has been decoded yet or the file cannot be
+    // made.
+    bool StartRecording(const RecordingSource& source);
     // The same into the given file.
-    bool StartRecordingTo(const std::string& path);
+    bool StartRecordingTo(const std::string& path, const RecordingSource& source);
     // The same of a width x height picture at frameRate with the microphone
     // of that name (none when empty), whatever the camera; false before the
     // first decoded picture or when the file cannot be made.
@@ -93,12 +104,12 @@ public:
     // Stops a running recording, then lets the preview window show its black
     // background until the next picture.
     void StopRecordingAndRepaint();
-    // Mirrors the current camera's picture: with the camera's own mirror
-    // switch where it has one (OrvanaCamera::HasMirrorSwitch), otherwise with
-    // the pipeline's flip (preview, photos and recordings), leaving property
-    // 9, a real gain there, alone. The device layer's result, 0 for the
-    // flip, 1 without a camera.
-    HRESULT SetMirror(bool mirrored);
+    // Mirrors the camera's picture: with the camera's own mirror switch
+    // where it has one (OrvanaCamera::HasMirrorSwitch), otherwise with the
+    // pipeline's flip (preview, photos and recordings), leaving property 9,
+    // a real gain there, alone. The device layer's result, 0 for the flip,
+    // 1 without a camera.
+    HRESULT SetMirror(OrvanaCamera* camera, bool mirrored);
     // Whether the camera's picture is mirrored, as the mirror options show
     // it; the pipeline's flip follows the camera, which is now the one shown.
     bool FollowMirror(OrvanaCamera& camera);
@@ -108,9 +119,6 @@ public:
     // messages sent to this thread meanwhile) until it has. Answers whether
     // it has ended.
     bool RequestStop();
-
-    // The plain function the camera registry installs in every camera.
-    static void FrameHandler(double sampleTime, unsigned char* buffer, long length);
 
     // Camera samples the queue dropped to stay within its bound.
     uint64_t DroppedSamples() const { return m_queue.Dropped(); }
@@ -150,7 +158,7 @@ public:
 private:
     CaptureEngine();
     // Only EndAtExit destroys the engine, and only once the worker has ended.
-    ~CaptureEngine();
+    ~CaptureEngine() = default;
     static void EndAtExit();
     // Waits until the last picture the worker took has the given size, at
     // most timeoutMs; answers whether it has.

@@ -126,6 +126,7 @@ set(ORVANA_WIN32_SOURCES
     app/CameraList.cpp
     app/CameraMemory.cpp
     app/CameraMonitor.cpp
+    app/CaptureWiring.cpp
     app/IdleSleepBlock.cpp
     app/Notices.cpp
 )

@@ -3,7 +3,6 @@
 #include <cstring>
 
 #include "preview/LivePreview.h"
-#include "ui/ResourceCache.h"
 
 CaptureViewUI::~CaptureViewUI() = default;
 
@@ -22,15 +21,14 @@ void CaptureViewUI::DoEvent(Ui::TEventUI& event) {
     CControlUI::DoEvent(event);
 }
 
-void CaptureViewUI::Attach(HWND parent) {
-    m_parent = parent;
-    LivePreview::Attach(parent, Ui::CResourceCache::GetInstance());
+void CaptureViewUI::Attach(LivePreview* preview) {
+    m_live = preview;
     OnSize.Subscribe([this](void*) { return FitPreview(); });
 }
 
 bool CaptureViewUI::FitPreview() {
-    if (LivePreview* preview = LivePreview::Current()) {
-        preview->FitInto(GetPos());
+    if (m_live != nullptr) {
+        m_live->FitInto(GetPos());
     }
     return true;
 }

@@ -6,6 +6,8 @@
 
 #include "ui/ControlUI.h"
 
+class LivePreview;
+
 class CaptureViewUI : public Ui::CControlUI {
 public:
     ~CaptureViewUI() override;
@@ -14,14 +16,14 @@ public:
     void* GetInterface(const char* name) override;
     void DoEvent(Ui::TEventUI& event) override;
 
-    // Called once by the main window after the skin is built: attaches the
-    // live preview to the capture engine, and follows every change of the
-    // control's position from then on.
-    void Attach(HWND parent);
+    // Called once by the main window after the skin is built, with the live
+    // preview it made: keeps it fitted to every change of the control's
+    // position from then on.
+    void Attach(LivePreview* preview);
     // Places the preview window inside the border keeping the picture's
     // aspect ratio; does nothing until the preview exists. Always true.
     bool FitPreview();
 
 private:
-    HWND m_parent = nullptr;
+    LivePreview* m_live = nullptr;
 };

@@ -5,7 +5,6 @@
 #include <new>
 #include <utility>
 
-#include "capture/CaptureEngine.h"
 #include "capture/MonotonicClock.h"
 #include "preview/DrawingGate.h"
 #include "preview/PreviewFit.h"
@@ -40,8 +39,11 @@ private:
 };
 } // namespace
 
-LivePreview* LivePreview::Attach(HWND parent, HINSTANCE instance,
-                                 std::unique_ptr<PreviewRenderer> renderer) {
+std::unique_ptr<LivePreview> LivePreview::Create(HWND parent, HINSTANCE instance,
+                                                 std::unique_ptr<PreviewRenderer> renderer) {
+    if (g_current != nullptr) {
+        return nullptr;
+    }
     if (!renderer) {
         renderer.reset(new (std::nothrow) PreviewRenderer());
     }
@@ -60,13 +62,8 @@ LivePreview* LivePreview::Attach(HWND parent, HINSTANCE instance,
     // Without the hook the preview still draws, as it did before the hang
     // beside window changes was known.
     preview->m_windowChanges.Install();
-    LivePreview* attached = preview.get();
-    g_current = attached;
-    if (!CaptureEngine::Instance().AttachPreview(std::move(preview))) {
-        g_current = nullptr;
-        return nullptr;
-    }
-    return attached;
+    g_current = preview.get();
+    return preview;
 }
 
 LivePreview* LivePreview::Current() {

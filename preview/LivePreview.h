@@ -1,7 +1,7 @@
 // LivePreview: the live camera picture on screen. It owns the "PreviewClass"
 // child window and the Direct3D renderer that draws into it, and takes the
 // capture engine's decoded pictures as its PictureSink. One per process,
-// owned by the engine once attached.
+// owned by the engine once the main window has handed it over.
 #pragma once
 
 #include <windows.h>
@@ -23,13 +23,13 @@ constexpr UINT kRefitPreviewMessage = WM_APP + 0x50;
 
 class LivePreview : public PictureSink {
 public:
-    // Registers the window class, creates the preview window as a child of
-    // parent and hands the preview to the capture engine, which then decodes
-    // for it. Null when any step fails; succeeds once per process. A
-    // benchmark may hand in a renderer of its own (one kept from a path).
-    static LivePreview* Attach(HWND parent, HINSTANCE instance,
-                               std::unique_ptr<PreviewRenderer> renderer = nullptr);
-    // The preview the engine shows its pictures in; null before Attach.
+    // Registers the window class and creates the preview window as a child
+    // of parent. Null when any step fails, or while another preview exists:
+    // there is one per process. A benchmark may hand in a renderer of its
+    // own (one kept from a path).
+    static std::unique_ptr<LivePreview> Create(HWND parent, HINSTANCE instance,
+                                               std::unique_ptr<PreviewRenderer> renderer = nullptr);
+    // The preview the pictures are shown in; null before Create.
     static LivePreview* Current();
 
     ~LivePreview() override;

@@ -1,6 +1,5 @@
 #include "preview/PreviewWindow.h"
 
-#include "capture/CaptureEngine.h"
 #include "preview/PreviewMessage.h"
 
 namespace {
@@ -10,7 +9,6 @@ const char kPreviewClass[] = "PreviewClass";
 LRESULT CALLBACK PreviewWindowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam) {
     // Direct3D draws the picture; the class background erases to black, and
     // while there is no picture the words why are drawn on it.
-    CaptureEngine::Instance();
     if (message == WM_PAINT && PaintPreviewMessage(window)) {
         return 0;
     }

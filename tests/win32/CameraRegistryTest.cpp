@@ -32,7 +32,7 @@ TEST_F(CameraRegistryTest, DefaultDevicesAreOneCameraAndOneMicrophone) {
                  camera.sampleGrabber || camera.captureBuilder || camera.streamConfig);
     EXPECT_TRUE(camera.formats.empty());
     EXPECT_EQ(camera.currentFormat.width, 0);
-    EXPECT_EQ(camera.frameCallback, nullptr);
+    EXPECT_EQ(camera.sampleSink.load(), nullptr);
 
     CameraRegistry& registry = CameraRegistry::Instance();
     EXPECT_EQ(registry.cameras, std::vector<OrvanaCamera*>{found.cameras[0]});
@@ -122,7 +122,7 @@ TEST_F(CameraRegistryTest, UnpluggingTheOpenCameraClosesAndDropsIt) {
     ASSERT_EQ(registry.cameras.size(), 2u);
     OrvanaCamera* open = registry.cameras[0];
     OrvanaCamera* other = registry.cameras[1];
-    registry.frameHandler = RecordSample;
+    registry.sampleSink = &Samples();
     registry.SelectCamera(open, nullptr, nullptr);
     ASSERT_TRUE(open->running);
 
@@ -221,11 +221,11 @@ TEST_F(CameraRegistryTest, SelectingAnotherCameraClosesThePrevious) {
     CameraRegistry& registry = CameraRegistry::Instance();
     OrvanaCamera* first = registry.cameras[0];
     OrvanaCamera* second = registry.cameras[1];
-    registry.frameHandler = RecordSample;
+    registry.sampleSink = &Samples();
 
     registry.SelectCamera(first, nullptr, nullptr);
     ASSERT_TRUE(first->running);
-    EXPECT_EQ(first->frameCallback, RecordSample);
+    EXPECT_EQ(first->sampleSink.load(), &Samples());
     IGraphBuilder* graph = first->graph.Get();
 
     // The current, open camera: nothing happens, no rebuild.
@@ -279,16 +279,22 @@ TEST_F(CameraRegistryTest, SampleGrabberCallbackCountsNothing) {
         EXPECT_EQ(camera->Release(), 1u);
     }
 
-    // Buffers go to the frame callback only when one is set.
+    // Buffers go to the sink only when one is set and the camera knows the
+    // format it delivers them in.
     unsigned char bytes[4] = {0xFF, 0xD8, 0xFF, 0xD9};
     EXPECT_EQ(camera->BufferCB(0.5, bytes, 4), S_OK);
+    camera->sampleSink = &Samples();
+    EXPECT_EQ(camera->BufferCB(0.5, bytes, 4), S_OK);
     EXPECT_EQ(Samples().samples.load(), 0);
-    camera->frameCallback = RecordSample;
+    CameraRegistry::Instance().sampleSink = &Samples();
+    CameraRegistry::Instance().SelectCamera(camera, nullptr, nullptr);
+    ASSERT_EQ(camera->Stop(), S_OK);
+    Samples().Reset();
     EXPECT_EQ(camera->BufferCB(0.5, bytes, 4), S_OK);
     EXPECT_EQ(Samples().samples.load(), 1);
     EXPECT_EQ(Samples().jpegSamples.load(), 1);
     EXPECT_EQ(camera->SampleCB(0.5, nullptr), S_OK);
-    camera->frameCallback = nullptr;
+    camera->sampleSink = nullptr;
 
     OrvanaAudio* microphone = CameraRegistry::Instance().microphones.at(0);
     EXPECT_EQ(microphone->AddRef(), 2u);

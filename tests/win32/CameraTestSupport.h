@@ -53,7 +53,7 @@ inline void ResetRegistry() {
     registry.microphones.clear();
     registry.currentCamera = nullptr;
     registry.currentMicrophone = nullptr;
-    registry.frameHandler = nullptr;
+    registry.sampleSink = nullptr;
 }
 
 struct Enumeration {
@@ -76,8 +76,8 @@ inline Enumeration EnumerateAndMerge() {
     return result;
 }
 
-// Counts the buffers the registry's frame handler receives.
-struct SampleLog {
+// Counts the samples the cameras hand to the registry's sample sink.
+struct SampleLog final : SampleSink {
     std::atomic<int> samples{0};
     std::atomic<int> jpegSamples{0};
     std::atomic<long> lastLength{-1};
@@ -91,25 +91,24 @@ struct SampleLog {
         wrongLength = 0;
         expectedLength = expected;
     }
+
+    void TakeSample(const StreamFormat&, double, const uint8_t* buffer, int32_t length) override {
+        ++samples;
+        lastLength = length;
+        if (expectedLength != 0 && length != expectedLength) {
+            ++wrongLength;
+        }
+        // A whole JPEG picture: start-of-image first, end-of-image last.
+        if (buffer != nullptr && length >= 4 && buffer[0] == 0xFF && buffer[1] == 0xD8 &&
+            buffer[length - 2] == 0xFF && buffer[length - 1] == 0xD9) {
+            ++jpegSamples;
+        }
+    }
 };
 
 inline SampleLog& Samples() {
     static SampleLog log;
     return log;
-}
-
-inline void RecordSample(double, unsigned char* buffer, long length) {
-    SampleLog& log = Samples();
-    ++log.samples;
-    log.lastLength = length;
-    if (log.expectedLength != 0 && length != log.expectedLength) {
-        ++log.wrongLength;
-    }
-    // A whole JPEG picture: start-of-image first, end-of-image last.
-    if (buffer != nullptr && length >= 4 && buffer[0] == 0xFF && buffer[1] == 0xD8 &&
-        buffer[length - 2] == 0xFF && buffer[length - 1] == 0xD9) {
-        ++log.jpegSamples;
-    }
 }
 
 // Ends the test program when the steps in its scope do not end within
@@ -166,7 +165,7 @@ protected:
         if (found.cameraCount < 1 || registry.cameras.empty()) {
             return nullptr;
         }
-        registry.frameHandler = RecordSample;
+        registry.sampleSink = &Samples();
         registry.SelectCamera(registry.cameras.front(), nullptr, nullptr);
         return registry.cameras.front();
     }

@@ -17,6 +17,7 @@ extern "C" {
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
+#include "app/CaptureWiring.h"
 #include "capture/CaptureEngine.h"
 #include "preview/LivePreview.h"
 #include "preview/PreviewFit.h"
@@ -54,7 +55,8 @@ HWND Parent() {
 CaptureEngine& ReadyEngine() {
     CaptureEngine& engine = CaptureEngine::Instance();
     if (!engine.PreviewReady()) {
-        EXPECT_TRUE(LivePreview::Attach(Parent(), ::GetModuleHandleA(nullptr)) != nullptr);
+        EXPECT_TRUE(WireCapture(engine, CameraRegistry::Instance(), Parent(),
+                                ::GetModuleHandleA(nullptr)) != nullptr);
     }
     return engine;
 }
@@ -80,34 +82,46 @@ TEST(CaptureEngine, PreviewWindowIsMadeOnceWithItsClass) {
     EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(LivePreview::Current()->Window(), GWL_STYLE)) &
                   0x54000000u,
               0x54000000u);
-    EXPECT_EQ(CameraRegistry::Instance().frameHandler, &CaptureEngine::FrameHandler);
+    EXPECT_EQ(CameraRegistry::Instance().sampleSink, &engine);
     // A second creation fails and changes nothing.
     HWND before = LivePreview::Current()->Window();
-    EXPECT_EQ(LivePreview::Attach(Parent(), ::GetModuleHandleA(nullptr)), nullptr);
+    EXPECT_EQ(
+        WireCapture(engine, CameraRegistry::Instance(), Parent(), ::GetModuleHandleA(nullptr)),
+        nullptr);
+    EXPECT_EQ(LivePreview::Create(Parent(), ::GetModuleHandleA(nullptr)), nullptr);
     EXPECT_EQ(LivePreview::Current()->Window(), before);
     EXPECT_TRUE(engine.PreviewReady());
 }
 
-TEST(CaptureEngine, RefusesEmptySamplesAndSamplesWithoutACamera) {
+TEST(CaptureEngine, RefusesEmptySamplesAndSamplesWithoutAFormat) {
     CaptureEngine& engine = ReadyEngine();
     ClearRegistry();
     CameraRegistry& registry = CameraRegistry::Instance();
     uint8_t bytes[16] = {1, 2, 3};
     const StreamFormat format = TestSupport::StreamFormatOf("YUY2", 4, 2);
     EXPECT_EQ(engine.QueueVideoSample(format, 0.0, bytes, 0), -1);
-    EXPECT_EQ(engine.OnVideoSample(0.0, bytes, 0), -1);
-    EXPECT_EQ(engine.OnVideoSample(0.0, nullptr, 16), -1);
+    EXPECT_EQ(engine.QueueVideoSample(format, 0.0, nullptr, 16), -1);
 
-    // No camera: refused, and the registry's stale current camera is cleared.
+    // A camera that cannot tell its format (not opened) hands nothing on:
+    // an empty format would close the working decoder.
+    struct CountingSink final : SampleSink {
+        int taken = 0;
+        void TakeSample(const StreamFormat&, double, const uint8_t*, int32_t) override { ++taken; }
+    } sink;
+    OrvanaCamera closed(nullptr, nullptr, L"Closed", L"closed");
+    closed.sampleSink = &sink;
+    EXPECT_EQ(closed.BufferCB(0.0, bytes, 16), S_OK);
+    EXPECT_EQ(sink.taken, 0);
+
+    // Nothing to record without a camera, and the registry's stale current
+    // camera is cleared on the way.
     OrvanaCamera stale(nullptr, nullptr, L"Gone", L"gone");
     registry.currentCamera = &stale;
-    EXPECT_EQ(engine.OnVideoSample(0.0, bytes, 16), -1);
+    RecordingSource source;
+    EXPECT_FALSE(CurrentRecordingSource(registry, source));
     EXPECT_EQ(registry.currentCamera, nullptr);
-
-    // A camera that cannot tell its format (not opened) has its samples refused.
-    OrvanaCamera closed(nullptr, nullptr, L"Closed", L"closed");
     registry.cameras.push_back(&closed);
-    EXPECT_EQ(engine.OnVideoSample(0.0, bytes, 16), -1);
+    EXPECT_FALSE(CurrentRecordingSource(registry, source));
     EXPECT_EQ(registry.currentCamera, &closed);
 
     ClearRegistry();
@@ -220,10 +234,8 @@ TEST(CaptureEngine, StopRecordingWhenIdleAndMirrorWithoutCamera) {
     CaptureEngine& engine = ReadyEngine();
     ClearRegistry();
     EXPECT_TRUE(engine.StopRecording());
-    // No camera: no recording, whatever the pipeline could do.
-    EXPECT_FALSE(engine.StartRecordingTo("never.mp4"));
     EXPECT_FALSE(engine.IsRecording());
-    EXPECT_EQ(engine.SetMirror(true), 1);
+    EXPECT_EQ(engine.SetMirror(nullptr, true), 1);
     engine.SetRecordingVolume(40);
     EXPECT_EQ(engine.Recordings().Volume(), 40);
 }

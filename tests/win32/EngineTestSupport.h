@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "Core/CameraRegistry.h"
+#include "app/CaptureWiring.h"
 #include "capture/CaptureEngine.h"
 #include "capture/OutputFolder.h"
 #include "preview/LivePreview.h"
@@ -33,7 +34,8 @@ inline CaptureEngine& EngineWithPreview(const char* windowClass) {
         ::RegisterClassA(&parentClass);
         HWND window = ::CreateWindowExA(0, windowClass, "", WS_POPUP | WS_VISIBLE, 0, 0, 660, 500,
                                         nullptr, nullptr, ::GetModuleHandleA(nullptr), nullptr);
-        LivePreview::Attach(window, ::GetModuleHandleA(nullptr));
+        WireCapture(CaptureEngine::Instance(), CameraRegistry::Instance(), window,
+                    ::GetModuleHandleA(nullptr));
         ::MoveWindow(LivePreview::Current()->Window(), 10, 10, 640, 480, TRUE);
         return window;
     }();
@@ -49,11 +51,21 @@ inline ::testing::AssertionResult ReadyWithDefaultDevices(CaptureEngine& engine)
         return ::testing::AssertionFailure() << "the engine has no preview";
     }
     CameraTest::ResetRegistry();
-    CameraRegistry::Instance().frameHandler = &CaptureEngine::FrameHandler;
+    CameraRegistry::Instance().sampleSink = &engine;
     if (!TestDevices::ResetConfiguration()) {
         return ::testing::AssertionFailure() << "the synthetic devices were not reset";
     }
     return ::testing::AssertionSuccess();
+}
+
+// Records the registry's current camera and microphone, as the record button
+// does: into path, or into a new file in the output folder when path is empty.
+inline bool RecordCurrentCamera(CaptureEngine& engine, const std::string& path = std::string()) {
+    RecordingSource source;
+    if (!CurrentRecordingSource(CameraRegistry::Instance(), source)) {
+        return false;
+    }
+    return path.empty() ? engine.StartRecording(source) : engine.StartRecordingTo(path, source);
 }
 
 // The full paths of the recordings in the preview's output folder.

@@ -154,7 +154,7 @@ TEST_P(FormatsOnlyOne, IsShownPhotographedAndRecordedRightWayUpInItsColours) {
         ColourBars::RgbShowsColourBars(MediaProbe::Rgb(name + ".jpg"), format.width, format.height))
         << "the photo";
 
-    ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(name + ".mp4")));
+    ASSERT_TRUE(EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath(name + ".mp4")));
     Pump(1500);
     EXPECT_TRUE(engine.StopRecording());
     ASSERT_TRUE(engine.WaitForFinishedRecordings(60000));

@@ -25,6 +25,7 @@ extern "C" {
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
+#include "app/CaptureWiring.h"
 #include "capture/CaptureEngine.h"
 #include "preview/CaptureViewUI.h"
 #include "preview/DrawingGate.h"
@@ -57,8 +58,8 @@ using TestDevices::VideoSubtype;
 using TestSupport::Pump;
 using TestSupport::WaitFor;
 
-// The main window stand-in: a skinned top-level window whose "CaptureView"
-// control attaches the preview exactly as the program's window does, and
+// The main window stand-in: a skinned top-level window that wires the preview
+// into its "CaptureView" control exactly as the program's window does, and
 // refits it on WM_MOVE and when the picture changes its size.
 class LiveWindow : public Ui::CWindowBase, public Ui::ISkinBuilderCallback {
 public:
@@ -106,7 +107,8 @@ public:
         if (view == nullptr) {
             return false;
         }
-        view->Attach(GetHWND());
+        view->Attach(WireCapture(CaptureEngine::Instance(), CameraRegistry::Instance(), GetHWND(),
+                                 ::GetModuleHandleA(nullptr)));
         RECT client{};
         ::GetClientRect(GetHWND(), &client);
         root->SetPos(client);
@@ -181,8 +183,8 @@ protected:
         CaptureEngine& engine = CaptureEngine::Instance();
         ASSERT_TRUE(engine.PreviewReady());
         ASSERT_TRUE(engine.WorkerRunning());
-        // Attaching the preview installed the engine's sample handler in the registry.
-        ASSERT_EQ(CameraRegistry::Instance().frameHandler, &CaptureEngine::FrameHandler);
+        // The window made the engine the sink of every camera it opens.
+        ASSERT_EQ(CameraRegistry::Instance().sampleSink, &engine);
         ForgetDevices();
         TestDevices::Configuration configuration = TestDevices::DefaultConfiguration();
         configuration.cameras[0].capturePin = {GetParam()};
@@ -195,7 +197,7 @@ protected:
         registry.currentCamera = camera;
         registry.SelectCamera(camera, registry.CurrentMicrophone(), Window().GetHWND());
         ASSERT_TRUE(camera->opened);
-        ASSERT_EQ(camera->frameCallback, &CaptureEngine::FrameHandler);
+        ASSERT_EQ(camera->sampleSink.load(), &engine);
     }
 
     void TearDown() override {

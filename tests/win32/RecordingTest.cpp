@@ -122,7 +122,7 @@ protected:
         Recorded result;
         CaptureEngine& engine = Engine();
         const int64_t calling = MonotonicMicros();
-        EXPECT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(name)));
+        EXPECT_TRUE(EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath(name)));
         const int64_t started = MonotonicMicros();
         EXPECT_TRUE(engine.IsRecording());
         Pump(milliseconds / 2);
@@ -675,7 +675,7 @@ TEST_F(Recording, ANameTakenAfterItWasChosenIsLeftAloneAndTheNextNumberTaken) {
     ASSERT_TRUE(other.Open(MediaProbe::WindowsPath(stamp + ".mp4"), 640, 480, 30, nullptr));
     EXPECT_EQ(other.Path(), MediaProbe::WindowsPath(stamp + "_2.mp4"));
     other.Begin(MonotonicMicros());
-    ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(stamp + ".mp4")));
+    ASSERT_TRUE(EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath(stamp + ".mp4")));
     ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath(stamp + ".jpg")));
     ASSERT_TRUE(WaitFor([&] { return !engine.PhotoPending(); }));
     Pump(1000);
@@ -704,7 +704,8 @@ TEST_F(Recording, ANameTakenAfterItWasChosenIsLeftAloneAndTheNextNumberTaken) {
         ASSERT_TRUE(TestSupport::WriteWholeFile(MediaProbe::WindowsPath(stamp + "_999" + extension),
                                                 theirs));
     }
-    EXPECT_FALSE(engine.StartRecordingTo(MediaProbe::WindowsPath(stamp + "_999.mp4")));
+    EXPECT_FALSE(
+        EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath(stamp + "_999.mp4")));
     EXPECT_FALSE(engine.IsRecording());
     EXPECT_FALSE(engine.TakePhotoTo(MediaProbe::WindowsPath(stamp + "_999.jpg")));
     for (const char* extension : {".mp4", ".jpg"}) {
@@ -722,7 +723,7 @@ TEST_F(Recording, StopReturnsAtOnceAndTheNextRecordingStartsWhileTheFileIsFinish
     CaptureEngine& engine = Engine();
     // The finish flushes four times: six seconds on this disk.
     Win32RandomAccessFile::SimulateSlowFlush(1500);
-    ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath("slow.mp4")));
+    ASSERT_TRUE(EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath("slow.mp4")));
     Pump(1000);
     const int64_t stopping = MonotonicMicros();
     EXPECT_TRUE(engine.StopRecording());
@@ -730,7 +731,7 @@ TEST_F(Recording, StopReturnsAtOnceAndTheNextRecordingStartsWhileTheFileIsFinish
     // The target is 100 ms; a loaded machine gets some slack, far below the finish.
     EXPECT_LT(stopUs, 1000000) << "the window waited for the finish";
     EXPECT_FALSE(engine.WaitForFinishedRecordings(0));
-    ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath("next.mp4")));
+    ASSERT_TRUE(EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath("next.mp4")));
     ASSERT_TRUE(engine.TakePhotoTo(MediaProbe::WindowsPath("meanwhile.jpg")));
     ASSERT_TRUE(WaitFor([&] { return !engine.PhotoPending(); }));
     EXPECT_TRUE(MediaProbe::Exists("meanwhile.jpg"));
@@ -751,7 +752,8 @@ TEST_F(Recording, StopReturnsAtOnceAndTheNextRecordingStartsWhileTheFileIsFinish
 TEST_F(Recording, UnwritableFolderRefusesTheStartAndLeavesNothingOpen) {
     OpenDevices();
     CaptureEngine& engine = Engine();
-    EXPECT_FALSE(engine.StartRecordingTo(MediaProbe::WindowsPath("missing\\a.mp4")));
+    EXPECT_FALSE(
+        EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath("missing\\a.mp4")));
     EXPECT_FALSE(engine.IsRecording());
     EXPECT_FALSE(engine.Recordings().Active());
     EXPECT_FALSE(engine.TakePhotoTo(MediaProbe::WindowsPath("missing\\a.jpg")));
@@ -771,7 +773,7 @@ TEST_F(Recording, VideosFolderOutsideTheCodePageTakesRecordingsAndPhotos) {
     const VideosFolder videos("Łódź_视频");
     OpenDevices({}, {}, false);
     CaptureEngine& engine = Engine();
-    ASSERT_TRUE(engine.StartRecording());
+    ASSERT_TRUE(EngineTest::RecordCurrentCamera(engine));
     // Two photos meanwhile, most likely in one second: two files all the same.
     for (int photo = 0; photo < 2; ++photo) {
         ASSERT_TRUE(engine.TakePhoto());
@@ -955,7 +957,7 @@ TEST_F(Recording, ADiskThatFillsEndsTheRecordingAsAStopWould) {
     };
     for (const Case& disk : {Case{"full.mp4", 0, -1}, Case{"low.mp4", -1, 60LL << 20}}) {
         SCOPED_TRACE(disk.name);
-        ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(disk.name)));
+        ASSERT_TRUE(EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath(disk.name)));
         const int64_t started = MonotonicMicros();
         Pump(1200);
         SimulateDisk(disk.writableBytes, disk.freeBytes);
@@ -981,7 +983,7 @@ TEST_F(Recording, ADiskThatFillsEndsTheRecordingAsAStopWould) {
     }
     // A disk that is nearly full refuses the start, as an unwritable folder does.
     SimulateDisk(-1, 60LL << 20);
-    EXPECT_FALSE(engine.StartRecordingTo(MediaProbe::WindowsPath("refused.mp4")));
+    EXPECT_FALSE(EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath("refused.mp4")));
     EXPECT_FALSE(engine.IsRecording());
     EXPECT_FALSE(MediaProbe::Exists("refused.mp4"));
 }
@@ -1029,7 +1031,7 @@ TEST_F(Recording, AFileAtItsVolumesSizeLimitGoesOnInANewFileLosingNothing) {
     CaptureEngine& engine = Engine();
     constexpr int64_t kLimit = 120 * 1024;
     SimulateFileSizeLimit(kLimit);
-    ASSERT_TRUE(engine.StartRecording());
+    ASSERT_TRUE(EngineTest::RecordCurrentCamera(engine));
     const int64_t started = MonotonicMicros();
     std::vector<std::string> told;
     bool endedByItself = false;

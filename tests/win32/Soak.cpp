@@ -30,6 +30,7 @@ extern "C" {
 #include "preview/LivePreview.h"
 #include "tests/support/MessagePump.h"
 #include "tests/win32/CameraTestSupport.h"
+#include "tests/win32/EngineTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
 #include "tests/win32/ProcessHandles.h"
@@ -123,7 +124,7 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     HWND parent = ::CreateWindowExA(0, "SoakParent", "", WS_POPUP | WS_VISIBLE, 0, 0, 1308, 800,
                                     nullptr, nullptr, instance, nullptr);
     CaptureEngine& engine = CaptureEngine::Instance();
-    ASSERT_TRUE(LivePreview::Attach(parent, instance) != nullptr);
+    ASSERT_TRUE(WireCapture(engine, CameraRegistry::Instance(), parent, instance) != nullptr);
     ::MoveWindow(LivePreview::Current()->Window(), 27, 87, 984, 554, TRUE);
 
     TestDevices::Configuration configuration = TestDevices::DefaultConfiguration();
@@ -133,7 +134,7 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     std::printf("camera picture: sensor noise %d\n", configuration.cameras[0].noiseLevel);
     ASSERT_TRUE(TestDevices::SaveConfiguration(configuration));
     CameraRegistry& registry = CameraRegistry::Instance();
-    registry.frameHandler = &CaptureEngine::FrameHandler;
+    registry.sampleSink = &engine;
     const CameraTest::Enumeration found = CameraTest::EnumerateAndMerge();
     ASSERT_EQ(found.cameraCount, 1);
     ASSERT_EQ(found.microphoneCount, 1);
@@ -144,7 +145,7 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     const std::string name = "soak.mp4";
     const uint64_t droppedBefore = engine.DroppedSamples();
     const uint64_t decodedBefore = engine.DecodedFrames();
-    ASSERT_TRUE(engine.StartRecordingTo(MediaProbe::WindowsPath(name)));
+    ASSERT_TRUE(EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath(name)));
     const int64_t started = MonotonicMicros();
     std::printf("%6s %12s %12s %8s %10s\n", "s", "working MB", "private MB", "handles", "dropped");
     Usage low{1e9, 1e9, 1L << 30};

@@ -177,7 +177,7 @@ TEST_F(StreamFormatTest, MjpgSamplesReachTheFrameCallbackThenYuy2AfterTheSwitch)
     OrvanaCamera* camera = OpenCamera(TestDevices::StandardVideoFormats());
     ASSERT_NE(camera, nullptr);
     ASSERT_TRUE(camera->running);
-    EXPECT_EQ(camera->frameCallback, RecordSample);
+    EXPECT_EQ(camera->sampleSink.load(), &Samples());
     Pump(2000);
     EXPECT_GE(Samples().samples.load(), 50);
     EXPECT_GE(Samples().jpegSamples.load(), 50);
