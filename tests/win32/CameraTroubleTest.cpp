@@ -20,16 +20,15 @@
 #include "settings/SettingsFile.h"
 #include "tests/win32/EngineTestSupport.h"
 #include "tests/win32/MediaProbe.h"
+#include "tests/win32/ProgramWindowSupport.h"
 #include "ui/OptionUI.h"
 
 using namespace CameraTest;
+using ProgramWindow::Window;
 using TestSupport::Pump;
 using TestSupport::WaitFor;
 
 namespace {
-
-// One window per process, as in the program.
-MainWindow* g_window = nullptr;
 
 constexpr unsigned kInUse = 0x800705AA;          // HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES)
 constexpr unsigned kGeneralFailure = 0x8007001F; // HRESULT_FROM_WIN32(ERROR_GEN_FAILURE)
@@ -45,14 +44,7 @@ Configuration OneCamera(const TestDevices::Faults& faults) {
 
 class CameraTroubleTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        ::DeleteFileW(SettingsFilePath().c_str());
-        ASSERT_TRUE(TestDevices::SaveConfiguration(OneCamera({})));
-        g_window = new MainWindow();
-        ASSERT_NE(g_window->Create(nullptr, nullptr, 0x96C80000, 0), nullptr);
-        g_window->ShowWindow(true, true);
-        Pump(200);
-    }
+    static void SetUpTestSuite() { ProgramWindow::Open(OneCamera({})); }
     void TearDown() override {
         CaptureEngine::Instance().StopRecording();
         TestDevices::SetFaults(PathOf(1), {});
@@ -61,13 +53,7 @@ protected:
     // The camera arrives anew with these faults, as a newly plugged one: the
     // window opens it at once.
     static void Arrive(const TestDevices::Faults& faults) {
-        ASSERT_TRUE(TestDevices::SaveConfiguration(Configuration()));
-        TestDevices::NotifyDeviceChange(PathOf(1), false);
-        ASSERT_TRUE(TestDevices::SaveConfiguration(OneCamera(faults)));
-        TestDevices::NotifyDeviceChange(PathOf(1), true);
-        Pump(50);
-        ASSERT_EQ(Registry().cameras.size(), 1u);
-        ASSERT_EQ(Registry().currentCamera, Registry().cameras[0]);
+        ASSERT_TRUE(ProgramWindow::ArriveAnew(OneCamera(faults), 50));
     }
     // Changes the faults of the running camera; the filter notices within 250 ms.
     static void SetFaults(const TestDevices::Faults& faults) {
@@ -113,26 +99,14 @@ protected:
             3000);
     }
     static Ui::COptionUI* RecordOption() {
-        Ui::CControlUI* control = g_window->GetPaintManager().FindControl("id_btn_capture");
-        return control != nullptr ? static_cast<Ui::COptionUI*>(control->GetInterface("Option"))
-                                  : nullptr;
-    }
-    // The record option pressed as the framework presses it, its row shown
-    // meanwhile (the shipped skin hides it).
-    static void PressRecord() {
-        Ui::COptionUI* record = RecordOption();
-        ASSERT_NE(record, nullptr);
-        record->GetParent()->SetVisible(true);
-        record->Activate();
-        record->GetParent()->SetVisible(false);
-        Pump(50);
+        return ProgramWindow::Control<Ui::COptionUI>("id_btn_capture", "Option");
     }
     static void ClickPhoto() {
         Ui::CNotifyEvent click;
         click.type = "click";
-        click.sender = g_window->GetPaintManager().FindControl("id_btn_photo");
+        click.sender = Window()->GetPaintManager().FindControl("id_btn_photo");
         ASSERT_NE(click.sender, nullptr);
-        g_window->GetControlPanel()->OnNotify(click);
+        Window()->GetControlPanel()->OnNotify(click);
     }
     // The recordings in the output folder.
     static std::set<std::string> Recordings() { return EngineTest::Recordings(); }
@@ -141,7 +115,7 @@ protected:
         return PreviewMessageText(LivePreview::Current()->Window());
     }
     static std::string NoticeText(const char* key) {
-        return g_window->GetControlPanel()->GetNotices().Text(key);
+        return Window()->GetControlPanel()->GetNotices().Text(key);
     }
     // The machine's execution state as this process last set it (asking
     // changes nothing while a continuous state is in force).
@@ -205,7 +179,7 @@ TEST_F(CameraTroubleTest, PhotoAndRecordRefuseWhileThereIsNoPicture) {
         EXPECT_EQ(PreviewWords(), NoticeText(ControlNames::Notice::kCameraNoPicture));
         ClickPhoto();
         EXPECT_FALSE(Engine().PhotoPending());
-        PressRecord();
+        EXPECT_TRUE(ProgramWindow::PressRecord());
         EXPECT_FALSE(Engine().IsRecording());
         EXPECT_FALSE(RecordOption()->IsSelected());
         // The words stay meanwhile.
@@ -223,7 +197,7 @@ TEST_F(CameraTroubleTest, AStreamThatEndsIsRestartedAndARecordingGoesOn) {
     ASSERT_GE(MillisecondsToPictures(5000), 0);
     const std::set<std::string> before = Recordings();
     const DWORD started = ::GetTickCount();
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_TRUE(Engine().IsRecording());
     SetFaults(EndOfStream());
     ASSERT_TRUE(PicturesStopped());
@@ -234,7 +208,7 @@ TEST_F(CameraTroubleTest, AStreamThatEndsIsRestartedAndARecordingGoesOn) {
     EXPECT_TRUE(Engine().IsRecording());
     EXPECT_TRUE(RecordOption()->IsSelected());
     EXPECT_TRUE(WaitFor([&] { return Engine().RecordedFrames() > recorded + 3; }));
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     const double seconds = (::GetTickCount() - started) / 1000.0;
     EXPECT_FALSE(Engine().IsRecording());
 
@@ -268,12 +242,12 @@ TEST_F(CameraTroubleTest, ARecordingKeepsTheMachineAwakeAndEndsWhenItSleeps) {
     ASSERT_GE(MillisecondsToPictures(5000), 0);
     constexpr EXECUTION_STATE kAwake = ES_CONTINUOUS | ES_SYSTEM_REQUIRED;
     ASSERT_NE(ExecutionState() & kAwake, kAwake);
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_TRUE(Engine().IsRecording());
     Pump(300);
     EXPECT_EQ(ExecutionState() & kAwake, kAwake);
 
-    g_window->SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
+    Window()->SendMessage(WM_POWERBROADCAST, PBT_APMSUSPEND, 0);
     EXPECT_FALSE(Engine().IsRecording());
     EXPECT_FALSE(RecordOption()->IsSelected());
     EXPECT_TRUE(Engine().WaitForFinishedRecordings(5000));
@@ -291,7 +265,7 @@ TEST_F(CameraTroubleTest, WakingUpRestartsTheCameraAtOnce) {
         SetFaults(EndOfStream());
         ASSERT_TRUE(PicturesStopped());
         SetFaults({});
-        g_window->SendMessage(WM_POWERBROADCAST, event, 0);
+        Window()->SendMessage(WM_POWERBROADCAST, event, 0);
         // Well before a camera without pictures would be restarted (3 s).
         EXPECT_GE(MillisecondsToPictures(1200), 0);
     }
@@ -305,8 +279,8 @@ TEST_F(CameraTroubleTest, WakingUpRestartsTheCameraAtOnce) {
 TEST_F(CameraTroubleTest, ABottomBarNoticeShowsBesideThePicture) {
     Arrive({});
     ASSERT_GE(MillisecondsToPictures(5000), 0);
-    Notices& notices = g_window->GetControlPanel()->GetNotices();
-    Ui::CControlUI* label = g_window->GetPaintManager().FindControl(ControlNames::kNoticeLabel);
+    Notices& notices = Window()->GetControlPanel()->GetNotices();
+    Ui::CControlUI* label = Window()->GetPaintManager().FindControl(ControlNames::kNoticeLabel);
     ASSERT_NE(label, nullptr);
     notices.Show(ControlNames::Notice::kCameraNotStarted);
     Pump(100);
@@ -315,9 +289,9 @@ TEST_F(CameraTroubleTest, ABottomBarNoticeShowsBesideThePicture) {
     EXPECT_TRUE(label->IsVisible());
     const RECT at = label->GetPos();
     const RECT defaultButton =
-        g_window->GetPaintManager().FindControl(ControlNames::kDefaultButton)->GetPos();
+        Window()->GetPaintManager().FindControl(ControlNames::kDefaultButton)->GetPos();
     RECT client{};
-    ::GetClientRect(g_window->GetHWND(), &client);
+    ::GetClientRect(Window()->GetHWND(), &client);
     EXPECT_GE(at.right - at.left, 200) << "too little room for a line of text";
     EXPECT_LE(at.right, defaultButton.left);
     EXPECT_GE(at.top, client.bottom - 70);

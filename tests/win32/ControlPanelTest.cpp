@@ -29,19 +29,17 @@
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
 #include "tests/win32/ProcessHandles.h"
+#include "tests/win32/ProgramWindowSupport.h"
 #include "ui/ComboUI.h"
 #include "ui/OptionUI.h"
 #include "ui/SliderUI.h"
 
 using namespace CameraTest;
+using ProgramWindow::Window;
 using TestSupport::Pump;
 using TestSupport::WaitFor;
 
 namespace {
-
-// The framework keeps reading the skin archive the window owns: one window
-// per process, as in the program.
-MainWindow* g_window = nullptr;
 
 constexpr long kBrightness = 0;
 constexpr long kContrast = 1;
@@ -60,45 +58,22 @@ Configuration ThreeCameras() {
 
 class ControlPanelTest : public ::testing::Test {
 protected:
-    static void SetUpTestSuite() {
-        // Start-up reads setting.ini: one left by an interrupted run must not choose the skin.
-        ::DeleteFileW(SettingsFilePath().c_str());
-        ASSERT_TRUE(TestDevices::SaveConfiguration(ThreeCameras()));
-        if (g_window != nullptr) {
-            return; // one window per process; ControlPanelShutdown shares it
-        }
-        g_window = new MainWindow();
-        ASSERT_NE(g_window->Create(nullptr, nullptr, 0x96C80000, 0), nullptr);
-        g_window->ShowWindow(true, true);
-        Pump(200);
-    }
+    // One window per process; ControlPanelShutdown shares it.
+    static void SetUpTestSuite() { ProgramWindow::Open(ThreeCameras()); }
 
-    // Every test starts with the three cameras arriving after all had gone, in
-    // their order and as new devices (first format, default properties), the
-    // first shown, and without setting.ini. An arrival alone would keep the
-    // cameras an earlier test left, in the order they came back.
+    // Every test starts with the three cameras arriving anew, the first
+    // shown, and without setting.ini.
     void SetUp() override {
         ::DeleteFileW(SettingsFilePath().c_str());
         // What earlier tests set on the cameras is not put back on new ones.
         ::DeleteFileW(CameraMemory::DefaultPath().c_str());
-        ArriveAnew(ThreeCameras());
-    }
-    static void ArriveAnew(const Configuration& cameras) {
-        ASSERT_TRUE(TestDevices::SaveConfiguration(Configuration()));
-        TestDevices::NotifyDeviceChange(PathOf(1), false);
-        ASSERT_TRUE(TestDevices::SaveConfiguration(cameras));
-        TestDevices::NotifyDeviceChange(PathOf(1), true);
-        Pump(100);
-        ASSERT_EQ(Registry().cameras.size(), 3u);
-        ASSERT_EQ(Registry().currentCamera, Registry().cameras[0]);
-        ASSERT_EQ(Registry().currentCamera->friendlyName, L"Test Camera 1");
+        ASSERT_TRUE(ProgramWindow::ArriveAnew(ThreeCameras()));
     }
 
     static CameraRegistry& Registry() { return CameraRegistry::Instance(); }
-    static ControlPanel& Panel() { return *g_window->GetControlPanel(); }
+    static ControlPanel& Panel() { return *Window()->GetControlPanel(); }
     template <class T> static T* Control(const char* name, const char* kind) {
-        Ui::CControlUI* control = g_window->GetPaintManager().FindControl(name);
-        return control != nullptr ? static_cast<T*>(control->GetInterface(kind)) : nullptr;
+        return ProgramWindow::Control<T>(name, kind);
     }
     static Ui::CComboUI* List(const char* name) { return Control<Ui::CComboUI>(name, "Combo"); }
     static Ui::CSliderUI* Slider(const char* word) {
@@ -108,7 +83,7 @@ protected:
         return Control<Ui::COptionUI>(name, "Option");
     }
     static std::string Text(const char* name) {
-        return g_window->GetPaintManager().FindControl(name)->GetText().GetData();
+        return Window()->GetPaintManager().FindControl(name)->GetText().GetData();
     }
     static std::vector<std::string> Entries(const char* name) {
         std::vector<std::string> texts;
@@ -121,11 +96,11 @@ protected:
 
     // A left click at the control's centre, shifted by dx, as real messages.
     static void Click(const char* name, int dx = 0) {
-        const RECT r = g_window->GetPaintManager().FindControl(name)->GetPos();
+        const RECT r = Window()->GetPaintManager().FindControl(name)->GetPos();
         const LPARAM at = MAKELPARAM((r.left + r.right) / 2 + dx, (r.top + r.bottom) / 2);
-        g_window->SendMessage(WM_MOUSEMOVE, 0, at);
-        g_window->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
-        g_window->SendMessage(WM_LBUTTONUP, 0, at);
+        Window()->SendMessage(WM_MOUSEMOVE, 0, at);
+        Window()->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
+        Window()->SendMessage(WM_LBUTTONUP, 0, at);
         Pump(50);
     }
 
@@ -133,16 +108,6 @@ protected:
     static TestDevices::PropertyRange DeviceProcAmp(int camera, long property) {
         const Configuration configuration = TestDevices::LoadConfiguration();
         return configuration.cameras.at(static_cast<size_t>(camera)).procAmp[property];
-    }
-    // The record option of the bottom bar pressed as the framework presses an
-    // option ("click" first, then it flips), its row shown meanwhile: the
-    // shipped skin keeps that row hidden.
-    static void PressRecord() {
-        Ui::COptionUI* record = Option("id_btn_capture");
-        ASSERT_NE(record, nullptr);
-        record->GetParent()->SetVisible(true);
-        EXPECT_TRUE(record->Activate());
-        record->GetParent()->SetVisible(false);
     }
     // Wine's system device enumerator keeps a handle for good for each
     // enumeration of a category and for each device listed (Windows keeps
@@ -293,7 +258,7 @@ TEST_F(ControlPanelTest, SlidersMoveInTheCamerasStepsAndShowWhatItHolds) {
     constexpr long kFocus = 6;
     Configuration configuration = ThreeCameras();
     configuration.cameras[0].cameraControl[kFocus] = {true, 3, 253, 5, 63, 3, 63, 2};
-    ArriveAnew(configuration);
+    ASSERT_TRUE(ProgramWindow::ArriveAnew(configuration));
     Ui::CSliderUI* focus = Slider("focus");
     ASSERT_TRUE(focus->IsEnabled());
     auto deviceFocus = [] {
@@ -311,9 +276,9 @@ TEST_F(ControlPanelTest, SlidersMoveInTheCamerasStepsAndShowWhatItHolds) {
     // A wheel step away from the user is one of the camera's steps.
     const RECT r = focus->GetPos();
     POINT at{(r.left + r.right) / 2, (r.top + r.bottom) / 2};
-    ::ClientToScreen(g_window->GetHWND(), &at);
+    ::ClientToScreen(Window()->GetHWND(), &at);
     const int before = focus->GetValue();
-    g_window->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(at.x, at.y));
+    Window()->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(at.x, at.y));
     Pump(50);
     EXPECT_EQ(focus->GetValue(), before + 5);
     EXPECT_EQ(deviceFocus().value, before + 5);
@@ -325,7 +290,7 @@ TEST_F(ControlPanelTest, MirrorFlipsThePictureWhereProperty9IsAGain) {
     Configuration configuration = ThreeCameras();
     configuration.cameras[0].procAmp[kMirrorProperty] = {true, 0, 255, 1, 64, 2, 64, 2};
     configuration.cameras[1].procAmp[kMirrorProperty] = {true, 0, 255, 1, 1, 2, 1, 2};
-    ArriveAnew(configuration);
+    ASSERT_TRUE(ProgramWindow::ArriveAnew(configuration));
     CaptureEngine& engine = CaptureEngine::Instance();
     // A photo of the next picture, as RGB.
     auto photo = [&](const char* name) {
@@ -428,7 +393,7 @@ TEST_F(ControlPanelTest, CamerasHoldingTheirLockInStopSwitchAndCloseWithoutHangi
     const int yuy2 = IndexOf(*first, "YUY2", 640, 480, 30);
     ASSERT_GE(mjpg, 0);
     ASSERT_GE(yuy2, 0);
-    HWND window = g_window->GetHWND();
+    HWND window = Window()->GetHWND();
     HangGuard guard("switching cameras that hold their lock in Stop", 90000);
     auto hundredTimes = [](const char* what, auto step) {
         DWORD longest = 0;
@@ -491,14 +456,14 @@ TEST_F(ControlPanelTest, AFormatTheCameraCannotRunLeavesItRunningAtItsPreviousOn
 
     Ui::CNotifyEvent click;
     click.type = "click";
-    click.sender = g_window->GetPaintManager().FindControl("id_btn_photo");
+    click.sender = Window()->GetPaintManager().FindControl("id_btn_photo");
     ASSERT_NE(click.sender, nullptr);
     Panel().OnNotify(click);
     EXPECT_FALSE(engine.PhotoPending());
     deliversItsFormerFormat();
 
     const std::set<std::string> before = Recordings();
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     EXPECT_FALSE(engine.IsRecording());
     EXPECT_FALSE(Option("id_btn_capture")->IsSelected());
     EXPECT_EQ(Recordings(), before);
@@ -523,11 +488,11 @@ TEST_F(ControlPanelTest, ARecordingAfterAFormatSwitchHasTheSizeOfTheNewFormat) {
     ASSERT_EQ(engine.PictureWidth(), 640);
 
     const std::set<std::string> before = Recordings();
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_TRUE(engine.IsRecording());
     const uint64_t decoded = engine.DecodedFrames();
     ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 10; }));
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_FALSE(engine.IsRecording());
     CurrentSettings = kept;
     ASSERT_TRUE(TakeNewRecording(before, "after-switch.mp4"));
@@ -633,7 +598,7 @@ TEST_F(ControlPanelTest, ArrivalsWithoutANewCameraLeaveTheShownCameraAndItsRecor
     configuration.microphones.push_back(
         TestDevices::DefaultMicrophone(L"USB Headset", headsetPath));
     configuration.microphones.back().plugged = false;
-    ArriveAnew(configuration);
+    ASSERT_TRUE(ProgramWindow::ArriveAnew(configuration));
     const std::wstring microphonePath = configuration.microphones[0].devicePath;
     ASSERT_TRUE(TestDevices::Unplug(microphonePath));
     Pump(100);
@@ -645,7 +610,7 @@ TEST_F(ControlPanelTest, ArrivalsWithoutANewCameraLeaveTheShownCameraAndItsRecor
     IGraphBuilder* graph = shown->graph.Get();
     CaptureEngine& engine = CaptureEngine::Instance();
     const std::set<std::string> before = Recordings();
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_TRUE(engine.IsRecording());
     const int64_t started = MonotonicMicros();
 
@@ -677,7 +642,7 @@ TEST_F(ControlPanelTest, ArrivalsWithoutANewCameraLeaveTheShownCameraAndItsRecor
     const uint64_t decoded = engine.DecodedFrames();
     ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 10; }));
     const double wall = (MonotonicMicros() - started) / 1e6;
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_FALSE(engine.IsRecording());
     ASSERT_TRUE(TakeNewRecording(before, "headset.mp4"));
     const std::vector<MediaProbe::Fields> streams = MediaProbe::Streams("headset.mp4");
@@ -726,7 +691,7 @@ TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoH
     OrvanaCamera* shown = Registry().cameras[0];
     IGraphBuilder* graph = shown->graph.Get();
     const std::set<std::string> before = Recordings();
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_TRUE(engine.IsRecording());
     const int64_t started = MonotonicMicros();
     auto cycle = [](int camera) {
@@ -759,7 +724,7 @@ TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoH
     EXPECT_TRUE(shown->running);
     EXPECT_EQ(Entries("id_combo_cameras").size(), 2u);
     const double wall = (MonotonicMicros() - started) / 1e6;
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     EXPECT_FALSE(engine.IsRecording());
     ASSERT_TRUE(TakeNewRecording(before, "others.mp4"));
     EXPECT_TRUE(CompleteRecording("others.mp4", wall, 1.0));
@@ -790,7 +755,7 @@ TEST_F(ControlPanelTest, UnpluggingTheRecordingCameraLeavesACompleteFileEveryTim
             handlesBefore = ProcessHandles::Count();
         }
         const std::set<std::string> before = Recordings();
-        PressRecord();
+        EXPECT_TRUE(ProgramWindow::PressRecord());
         ASSERT_TRUE(engine.IsRecording());
         const int64_t recordingFrom = MonotonicMicros();
         Pump(1500);
@@ -824,7 +789,7 @@ TEST_F(ControlPanelTest, UnpluggingTheRecordingCameraLeavesACompleteFileEveryTim
 TEST_F(ControlPanelTest, ARecordingEndedByAFullDiskSpringsTheRecordButtonBack) {
     CaptureEngine& engine = CaptureEngine::Instance();
     const std::set<std::string> before = Recordings();
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_TRUE(engine.IsRecording());
     ASSERT_TRUE(Option("id_btn_capture")->IsSelected());
     Pump(1200);
@@ -834,7 +799,7 @@ TEST_F(ControlPanelTest, ARecordingEndedByAFullDiskSpringsTheRecordButtonBack) {
     ASSERT_TRUE(stopped);
     EXPECT_FALSE(engine.Recordings().Active());
     EXPECT_FALSE(Option("id_btn_capture")->IsSelected());
-    EXPECT_FALSE(g_window->GetPaintManager().FindControl("id_cap_time_show")->IsVisible());
+    EXPECT_FALSE(Window()->GetPaintManager().FindControl("id_cap_time_show")->IsVisible());
     EXPECT_EQ(Text("id_cap_time_label"), "00:00");
     ASSERT_TRUE(TakeNewRecording(before, "filled.mp4"));
     EXPECT_EQ(MediaProbe::DecodeErrors("filled.mp4"), "");
@@ -928,17 +893,17 @@ TEST_F(ControlPanelShutdown, TheEndOfTheSessionFinishesTheRunningRecordingFirst)
     CaptureEngine& engine = CaptureEngine::Instance();
     const std::set<std::string> before = Recordings();
     const int64_t started = MonotonicMicros();
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_TRUE(engine.IsRecording());
     Pump(1000);
-    EXPECT_EQ(g_window->SendMessage(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
-    g_window->SendMessage(WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
+    EXPECT_EQ(Window()->SendMessage(WM_QUERYENDSESSION, 0, ENDSESSION_LOGOFF), TRUE);
+    Window()->SendMessage(WM_ENDSESSION, FALSE, ENDSESSION_LOGOFF);
     Pump(1000);
     EXPECT_TRUE(engine.IsRecording()) << "the end was called off";
 
-    EXPECT_EQ(g_window->SendMessage(WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
+    EXPECT_EQ(Window()->SendMessage(WM_QUERYENDSESSION, 0, ENDSESSION_CLOSEAPP), TRUE);
     const double seconds = (MonotonicMicros() - started) / 1e6;
-    g_window->SendMessage(WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
+    Window()->SendMessage(WM_ENDSESSION, TRUE, ENDSESSION_CLOSEAPP);
     EXPECT_FALSE(engine.IsRecording());
     EXPECT_TRUE(engine.WaitForFinishedRecordings(0)) << "the file was still being finished";
     ASSERT_TRUE(TakeNewRecording(before, "session-end.mp4"));
@@ -956,11 +921,11 @@ const auto* const kEnvironment = ::testing::AddGlobalTestEnvironment(new MediaTe
 TEST_F(ControlPanelTest, TheWindowSaysWhyARecordingHasNoSoundAndWhereItGoesOn) {
     Configuration denied = ThreeCameras();
     denied.microphones[0].startError = E_ACCESSDENIED;
-    ArriveAnew(denied);
+    ASSERT_TRUE(ProgramWindow::ArriveAnew(denied));
     CaptureEngine& engine = CaptureEngine::Instance();
     const std::set<std::string> before = Recordings();
     SimulateFileSizeLimit(150 * 1024);
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_TRUE(engine.IsRecording());
     EXPECT_TRUE(WaitFor([] {
         return Panel().GetNotices().Shown() == ControlNames::Notice::kNoSoundDenied;
@@ -971,7 +936,7 @@ TEST_F(ControlPanelTest, TheWindowSaysWhyARecordingHasNoSoundAndWhereItGoesOn) {
         20000))
         << "a recording that went on in a new file: shown " << Panel().GetNotices().Shown();
     SimulateFileSizeLimit(-1);
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_FALSE(engine.IsRecording());
     EXPECT_EQ(Panel().GetNotices().Shown(), ControlNames::Notice::kRecordingContinues)
         << "still said after the stop";
@@ -982,9 +947,9 @@ TEST_F(ControlPanelTest, TheWindowSaysWhyARecordingHasNoSoundAndWhereItGoesOn) {
         }
     }
 
-    ArriveAnew(ThreeCameras());
-    PressRecord();
+    ASSERT_TRUE(ProgramWindow::ArriveAnew(ThreeCameras()));
+    EXPECT_TRUE(ProgramWindow::PressRecord());
     EXPECT_TRUE(WaitFor([] { return Panel().GetNotices().Shown().empty(); }))
         << "the next recording takes the words away: " << Panel().GetNotices().Shown();
-    PressRecord();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
 }

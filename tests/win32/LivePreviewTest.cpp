@@ -232,6 +232,22 @@ protected:
         ASSERT_TRUE(TestDevices::SetFaults(TestDevices::kDefaultCameraPath, faults));
     }
 
+    // The camera started again with these faults (the filter reads them
+    // within 250 ms); true once its first new picture is decoded.
+    ::testing::AssertionResult RestartWith(const Faults& faults) {
+        if (!TestDevices::SetFaults(TestDevices::kDefaultCameraPath, faults)) {
+            return ::testing::AssertionFailure() << "the faults could not be set";
+        }
+        Pump(300);
+        CaptureEngine& engine = CaptureEngine::Instance();
+        const uint64_t decodedBefore = engine.DecodedFrames();
+        Restart();
+        if (!WaitFor([&] { return engine.DecodedFrames() > decodedBefore; })) {
+            return ::testing::AssertionFailure() << "no picture after the restart";
+        }
+        return ::testing::AssertionSuccess();
+    }
+
     // A picture of the camera's format is on hand and pictures keep coming.
     void ExpectLive(const char* when) {
         SCOPED_TRACE(when);
@@ -518,11 +534,7 @@ TEST_P(LivePreview, StallKeepsTheLastPictureUntilSamplesComeAgain) {
     Faults stall;
     stall.stallAfter = 20;
     stall.stallMs = 1000;
-    SetFaults(stall);
-    Pump(300);
-    const uint64_t decodedBefore = engine.DecodedFrames();
-    Restart();
-    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > decodedBefore; }));
+    ASSERT_TRUE(RestartWith(stall));
     // The stall shows as a stretch without pictures; the last one stays.
     ASSERT_TRUE(WaitUntilQuiet(400, 4000)) << "no stall seen";
     const Picture during = Snapshot();
@@ -570,11 +582,7 @@ TEST_P(LivePreview, EndOfStreamLeavesTheWorkerAndPictureForTheNextRun) {
     CaptureEngine& engine = CaptureEngine::Instance();
     Faults ending;
     ending.endOfStreamAfter = 15;
-    SetFaults(ending);
-    Pump(300);
-    const uint64_t decodedBefore = engine.DecodedFrames();
-    Restart();
-    ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() > decodedBefore; }));
+    ASSERT_TRUE(RestartWith(ending));
     ASSERT_TRUE(WaitUntilQuiet(400, 4000)) << "the stream did not end";
     const Picture last = Snapshot();
     EXPECT_EQ(Over(500).decoded, 0u);
@@ -583,9 +591,7 @@ TEST_P(LivePreview, EndOfStreamLeavesTheWorkerAndPictureForTheNextRun) {
     EXPECT_TRUE(ShowsColourBars(last));
 
     // The next run of the camera brings pictures back.
-    SetFaults(Faults{});
-    Pump(300);
-    Restart();
+    ASSERT_TRUE(RestartWith(Faults{}));
     ExpectGoodPicture("after the next run started");
 }
 

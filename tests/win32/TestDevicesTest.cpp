@@ -318,6 +318,25 @@ class TestDevicesTest : public ::testing::Test {
 protected:
     void SetUp() override { ASSERT_TRUE(ResetConfiguration()); }
     void TearDown() override { ResetConfiguration(); }
+
+    // Runs the camera's filter in format for about milliseconds, its samples
+    // going to collector, and takes the graph down again.
+    static ::testing::AssertionResult Capture(IBaseFilter* filter, const VideoFormat& format,
+                                              DWORD milliseconds, SampleCollector& collector) {
+        CaptureGraph graph;
+        HRESULT hr = graph.Build(filter, &collector, &format);
+        if (hr != S_OK) {
+            return ::testing::AssertionFailure()
+                   << "building the graph for " << SubtypeName(format.subtype) << ' '
+                   << format.width << 'x' << format.height << " answered " << std::hex << hr;
+        }
+        hr = graph.RunFor(milliseconds);
+        graph.TearDown();
+        if (hr != S_OK) {
+            return ::testing::AssertionFailure() << "running the graph answered " << std::hex << hr;
+        }
+        return ::testing::AssertionSuccess();
+    }
 };
 
 TEST_F(TestDevicesTest, DefaultDevicesAreEnumeratedWithTheirProperties) {
@@ -500,11 +519,7 @@ TEST_F(TestDevicesTest, MjpegGraphDeliversValidMovingJpegsAtTheChosenRate) {
     ComPtr<IBaseFilter> filter = BindCamera();
     ASSERT_TRUE(filter);
     SampleCollector collector(200);
-    CaptureGraph graph;
-    const VideoFormat format{VideoSubtype::MJPG, 640, 480, 30};
-    ASSERT_EQ(graph.Build(filter.Get(), &collector, &format), S_OK);
-    ASSERT_EQ(graph.RunFor(2000), S_OK);
-    graph.TearDown();
+    ASSERT_TRUE(Capture(filter.Get(), {VideoSubtype::MJPG, 640, 480, 30}, 2000, collector));
 
     EXPECT_GE(collector.lengths.size(), 50u);
     EXPECT_LE(collector.lengths.size(), 70u);
@@ -530,22 +545,14 @@ TEST_F(TestDevicesTest, Yuy2SamplesAreWholeFramesAndH264SamplesDecodeToTheChosen
     ASSERT_TRUE(filter);
     {
         SampleCollector collector(0);
-        CaptureGraph graph;
-        const VideoFormat format{VideoSubtype::YUY2, 1280, 720, 15};
-        ASSERT_EQ(graph.Build(filter.Get(), &collector, &format), S_OK);
-        ASSERT_EQ(graph.RunFor(1000), S_OK);
-        graph.TearDown();
+        ASSERT_TRUE(Capture(filter.Get(), {VideoSubtype::YUY2, 1280, 720, 15}, 1000, collector));
         ASSERT_GE(collector.lengths.size(), 5u);
         for (long length : collector.lengths)
             EXPECT_EQ(length, 1843200);
     }
     {
         SampleCollector collector(100);
-        CaptureGraph graph;
-        const VideoFormat format{VideoSubtype::H264, 640, 480, 30};
-        ASSERT_EQ(graph.Build(filter.Get(), &collector, &format), S_OK);
-        ASSERT_EQ(graph.RunFor(1500), S_OK);
-        graph.TearDown();
+        ASSERT_TRUE(Capture(filter.Get(), {VideoSubtype::H264, 640, 480, 30}, 1500, collector));
         ASSERT_GE(collector.bytes.size(), 20u);
         // Annex B: every sample starts with a start code.
         EXPECT_EQ(collector.bytes[0][0], 0);
@@ -694,11 +701,8 @@ TEST_F(TestDevicesTest, FaultsShapeTheDeliveredSamples) {
     ComPtr<IBaseFilter> filter = BindCamera();
     ASSERT_TRUE(filter);
     SampleCollector collector(0);
-    CaptureGraph graph;
     const VideoFormat format{VideoSubtype::YUY2, 640, 480, 30};
-    ASSERT_EQ(graph.Build(filter.Get(), &collector, &format), S_OK);
-    ASSERT_EQ(graph.RunFor(1500), S_OK);
-    graph.TearDown();
+    ASSERT_TRUE(Capture(filter.Get(), format, 1500, collector));
     // Twenty samples, then the end of the stream. Wine's grabber hands no empty buffer to
     // BufferCB, so the zero-length samples (every fourth) show as missing ones.
     std::vector<long> expected;
@@ -714,6 +718,7 @@ TEST_F(TestDevicesTest, FaultsShapeTheDeliveredSamples) {
     ASSERT_TRUE(SetFaults(kDefaultCameraPath, faults));
     Pump(300); // the filter re-reads its faults at most every quarter of a second
     SampleCollector slow(0);
+    CaptureGraph graph;
     ASSERT_EQ(graph.Build(filter.Get(), &slow, &format), S_OK);
     ComPtr<IMediaControl> control;
     ASSERT_EQ(graph.graph.As(&control), S_OK);
@@ -826,11 +831,7 @@ TEST_F(TestDevicesTest, FilterIsReleasedAfterTheGraphIsTornDown) {
     ASSERT_TRUE(filter);
     {
         SampleCollector collector(0);
-        CaptureGraph graph;
-        const VideoFormat format{VideoSubtype::MJPG, 640, 480, 30};
-        ASSERT_EQ(graph.Build(filter.Get(), &collector, &format), S_OK);
-        ASSERT_EQ(graph.RunFor(300), S_OK);
-        graph.TearDown();
+        ASSERT_TRUE(Capture(filter.Get(), {VideoSubtype::MJPG, 640, 480, 30}, 300, collector));
         EXPECT_GT(collector.lengths.size(), 0u);
     }
     EXPECT_EQ(filter.Detach()->Release(), 0u);
