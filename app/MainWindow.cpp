@@ -130,6 +130,36 @@ LRESULT MainWindow::OnCreate() {
     style |= WS_CLIPSIBLINGS | WS_CLIPCHILDREN;
     ::SetWindowLongA(m_hwnd, GWL_STYLE, style);
 
+    BuildControlTree();
+    WireParts();
+
+    // 11. Hear of capture devices coming and going.
+    DEV_BROADCAST_DEVICEINTERFACE_A filter{};
+    filter.dbcc_size = 32;
+    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
+    filter.dbcc_classguid = kCaptureCategory;
+    m_deviceNotify = ::RegisterDeviceNotificationA(m_hwnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
+
+    // 12. The settings the photo and record actions use.
+    AppSettings settings{};
+    LoadSettings(settings);
+    CurrentSettings = settings;
+
+    // Recordings a crash or a kill left fragmented are finished meanwhile.
+    m_repair.Start();
+
+    // 13. Devices.
+    int cameraCount = 0;
+    EnumerateAndMerge(cameraCount);
+
+    // 14. Open the camera the user chose last, else the first: one camera, once.
+    if (cameraCount > 0) {
+        ShowFirstCamera(m_controlPanel->PreferredCameraIndex());
+    }
+    return 0;
+}
+
+void MainWindow::BuildControlTree() {
     // 4. The skin file follows the language of the settings or of the thread locale.
     AppSettings settings{};
     bool settingsLoaded = LoadSettings(settings);
@@ -157,7 +187,9 @@ LRESULT MainWindow::OnCreate() {
     m_preview = preview != nullptr
                     ? static_cast<CaptureViewUI*>(preview->GetInterface("CaptureView"))
                     : nullptr;
+}
 
+void MainWindow::WireParts() {
     // 8, 9. The panel, empty until a camera is chosen.
     m_controlPanel =
         new ControlPanel(m_paintManager, CameraRegistry::Instance(), CaptureEngine::Instance(),
@@ -170,30 +202,6 @@ LRESULT MainWindow::OnCreate() {
         m_preview->Attach(WireCapture(CaptureEngine::Instance(), CameraRegistry::Instance(), m_hwnd,
                                       Ui::CResourceCache::GetInstance()));
     }
-
-    // 11. Hear of capture devices coming and going.
-    DEV_BROADCAST_DEVICEINTERFACE_A filter{};
-    filter.dbcc_size = 32;
-    filter.dbcc_devicetype = DBT_DEVTYP_DEVICEINTERFACE;
-    filter.dbcc_classguid = kCaptureCategory;
-    m_deviceNotify = ::RegisterDeviceNotificationA(m_hwnd, &filter, DEVICE_NOTIFY_WINDOW_HANDLE);
-
-    // 12. The settings the photo and record actions use.
-    LoadSettings(settings);
-    CurrentSettings = settings;
-
-    // Recordings a crash or a kill left fragmented are finished meanwhile.
-    m_repair.Start();
-
-    // 13. Devices.
-    int cameraCount = 0;
-    EnumerateAndMerge(cameraCount);
-
-    // 14. Open the camera the user chose last, else the first: one camera, once.
-    if (cameraCount > 0) {
-        ShowFirstCamera(m_controlPanel->PreferredCameraIndex());
-    }
-    return 0;
 }
 
 void MainWindow::Shutdown() {
@@ -473,6 +481,20 @@ LRESULT MainWindow::DefaultPath(UINT message, WPARAM wParam, LPARAM lParam) {
     return CWindowBase::HandleMessage(message, wParam, lParam);
 }
 
+LRESULT MainWindow::OnSysCommand(WPARAM command, LPARAM lParam) {
+    if (command == SC_CLOSE) {
+        Shutdown();
+        return 0;
+    }
+    const bool wasMaximized = ::IsZoomed(m_hwnd) != FALSE;
+    const LRESULT result = CWindowBase::HandleMessage(WM_SYSCOMMAND, command, lParam);
+    const bool isMaximized = ::IsZoomed(m_hwnd) != FALSE;
+    if (wasMaximized != isMaximized) {
+        SwapMaximizeButtons(isMaximized);
+    }
+    return result;
+}
+
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
@@ -508,19 +530,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
             return wParam == 0 ? TRUE : FALSE;
         }
         break;
-    case WM_SYSCOMMAND: {
-        if (wParam == SC_CLOSE) {
-            Shutdown();
-            return 0;
-        }
-        bool wasMaximized = ::IsZoomed(m_hwnd) != FALSE;
-        LRESULT result = CWindowBase::HandleMessage(message, wParam, lParam);
-        bool isMaximized = ::IsZoomed(m_hwnd) != FALSE;
-        if (wasMaximized != isMaximized) {
-            SwapMaximizeButtons(isMaximized);
-        }
-        return result;
-    }
+    case WM_SYSCOMMAND:
+        return OnSysCommand(wParam, lParam);
     case WM_TIMER:
         if (m_controlPanel != nullptr) {
             m_controlPanel->OnTimer(wParam, lParam);

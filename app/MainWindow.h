@@ -55,6 +55,14 @@ public:
 
 private:
     LRESULT OnCreate();
+    // The skin's control tree in the window's language, and the controls
+    // the window keeps (steps 4 to 7 of the creation).
+    void BuildControlTree();
+    // The panel, and the preview handed to the engine (steps 8 to 10).
+    void WireParts();
+    // Close as the close button does; the maximise button follows the
+    // window's state.
+    LRESULT OnSysCommand(WPARAM command, LPARAM lParam);
     // Copies the skin archive out of the resource, for the life of the
     // process, and hands it to the framework; false when there is none.
     bool LoadSkinArchive();
