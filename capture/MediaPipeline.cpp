@@ -362,37 +362,46 @@ bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sampl
         return false;
     }
 
-    bool decoded = false;
-    switch (SubtypeKindOf(m_format.subtype)) {
-    case SubtypeKind::Mjpg:
-    case SubtypeKind::H264:
-        decoded = DecodeCompressed(sample, length);
-        break;
-    case SubtypeKind::Yuy2:
-        decoded = ConvertYuy2(sample, length);
-        break;
-    default:
-        decoded = ConvertUncompressed(sample, length);
-        break;
-    }
-    if (!decoded) {
+    if (!ConvertSample(sample, length)) {
         return false;
     }
     m_convertedFrame->width = m_format.width;
     m_convertedFrame->height = m_format.height;
     m_convertedFrame->format = AV_PIX_FMT_YUV420P;
-
     if (softwareMirror) {
-        av_frame_unref(m_filteredFrame);
-        // The source keeps its own reference: the converted frame's planes
-        // stay ours for the next sample.
-        if (av_buffersrc_add_frame_flags(m_flipSource, m_currentPicture,
-                                         AV_BUFFERSRC_FLAG_KEEP_REF) >= 0 &&
-            av_buffersink_get_frame(m_flipSink, m_filteredFrame) >= 0) {
-            m_currentPicture = m_filteredFrame;
-        }
+        MirrorPicture();
     }
+    if (!PackPicture()) {
+        return false;
+    }
+    m_havePicture = true;
+    return true;
+}
 
+bool MediaPipeline::ConvertSample(const uint8_t* sample, int32_t length) {
+    switch (SubtypeKindOf(m_format.subtype)) {
+    case SubtypeKind::Mjpg:
+    case SubtypeKind::H264:
+        return DecodeCompressed(sample, length);
+    case SubtypeKind::Yuy2:
+        return ConvertYuy2(sample, length);
+    default:
+        return ConvertUncompressed(sample, length);
+    }
+}
+
+void MediaPipeline::MirrorPicture() {
+    av_frame_unref(m_filteredFrame);
+    // The source keeps its own reference: the converted frame's planes
+    // stay ours for the next sample.
+    if (av_buffersrc_add_frame_flags(m_flipSource, m_currentPicture, AV_BUFFERSRC_FLAG_KEEP_REF) >=
+            0 &&
+        av_buffersink_get_frame(m_flipSink, m_filteredFrame) >= 0) {
+        m_currentPicture = m_filteredFrame;
+    }
+}
+
+bool MediaPipeline::PackPicture() {
     AVFrame* picture = m_currentPicture;
     if (picture->data[0] == nullptr || picture->data[1] == nullptr || picture->data[2] == nullptr) {
         return false;
@@ -419,7 +428,6 @@ bool MediaPipeline::DecodeFrame(const StreamFormat& format, const uint8_t* sampl
         m_packedView = m_packed.get();
         m_packedViewSize = m_packedSize;
     }
-    m_havePicture = true;
     return true;
 }
 

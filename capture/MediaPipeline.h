@@ -92,6 +92,14 @@ private:
     // NV12, I420/IYUV, YV12, UYVY, RGB24 and RGB32 samples, right way up.
     bool ConvertUncompressed(const uint8_t* sample, int32_t length);
     bool MakeConvertedWritable();
+    // The sample into the converted 4:2:0 frame, by the stream's subtype.
+    bool ConvertSample(const uint8_t* sample, int32_t length);
+    // The current picture flipped left to right by the filter graph; left
+    // as it is when the graph fails.
+    void MirrorPicture();
+    // The current picture as one packed I420 block for the preview: the
+    // converted frame's own pool where it has one, else a copy.
+    bool PackPicture();
 
     std::mutex m_contextLock;
     StreamFormat m_format{};
