@@ -155,6 +155,37 @@ void CComboWindow::CloseWithOwner() {
     }
 }
 
+void CComboWindow::OnKeyDown(WPARAM key, LPARAM lParam) {
+    CComboUI* owner = m_owner;
+    if (key == VK_ESCAPE) {
+        owner->SelectItem(owner->GetSelectionAtOpen(), true, true);
+        owner->CloseDropDown();
+    } else if (key == VK_RETURN) {
+        owner->CloseDropDown();
+    } else {
+        // Other keys act on the list as if it were closed.
+        TEventUI event;
+        event.type = UiEvent::KeyDown;
+        event.sender = owner;
+        event.key = static_cast<char>(key);
+        event.wParam = key;
+        event.lParam = lParam;
+        event.timestamp = ::GetTickCount();
+        owner->Event(event);
+    }
+}
+
+void CComboWindow::OnMouseWheel(WPARAM wParam, LPARAM lParam) {
+    TEventUI event;
+    event.type = UiEvent::ScrollWheel;
+    event.sender = m_owner;
+    // 0: turned away from the user, 1: towards.
+    event.wParam = GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? 0 : 1;
+    event.lParam = lParam;
+    event.timestamp = ::GetTickCount();
+    m_owner->Event(event);
+}
+
 LRESULT CComboWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
@@ -180,23 +211,7 @@ LRESULT CComboWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
     }
     case WM_KEYDOWN:
         if (m_owner != nullptr) {
-            CComboUI* owner = m_owner;
-            if (wParam == VK_ESCAPE) {
-                owner->SelectItem(owner->GetSelectionAtOpen(), true, true);
-                owner->CloseDropDown();
-            } else if (wParam == VK_RETURN) {
-                owner->CloseDropDown();
-            } else {
-                // Other keys act on the list as if it were closed.
-                TEventUI event;
-                event.type = UiEvent::KeyDown;
-                event.sender = owner;
-                event.key = static_cast<char>(wParam);
-                event.wParam = wParam;
-                event.lParam = lParam;
-                event.timestamp = ::GetTickCount();
-                owner->Event(event);
-            }
+            OnKeyDown(wParam, lParam);
             return 0;
         }
         break;
@@ -208,14 +223,7 @@ LRESULT CComboWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) 
         break;
     case WM_MOUSEWHEEL:
         if (m_owner != nullptr) {
-            TEventUI event;
-            event.type = UiEvent::ScrollWheel;
-            event.sender = m_owner;
-            // 0: turned away from the user, 1: towards.
-            event.wParam = GET_WHEEL_DELTA_WPARAM(wParam) > 0 ? 0 : 1;
-            event.lParam = lParam;
-            event.timestamp = ::GetTickCount();
-            m_owner->Event(event);
+            OnMouseWheel(wParam, lParam);
             return 0;
         }
         break;

@@ -37,6 +37,9 @@ private:
     void BuildList();
     void ReleaseItems();
     void CloseWithOwner();
+    // Keys and the wheel over the open list, while it has its owner.
+    void OnKeyDown(WPARAM key, LPARAM lParam);
+    void OnMouseWheel(WPARAM wParam, LPARAM lParam);
 
     CComboUI* m_owner;
     CPaintManager m_manager;
