@@ -213,83 +213,126 @@ double PresentFps(const StreamFormat& format, const std::vector<std::vector<uint
     return fps;
 }
 
-} // namespace
+// Samples per round from the command line, never fewer than the distinct pictures.
+int ReadIterations(int argc, char** argv) {
+    const int iterations = argc > 1 ? std::atoi(argv[1]) : 150;
+    return iterations < kDistinctFrames ? kDistinctFrames : iterations;
+}
 
-int main(int argc, char** argv) {
-    int iterations = argc > 1 ? std::atoi(argv[1]) : 150;
-    if (iterations < kDistinctFrames) {
-        iterations = kDistinctFrames;
-    }
-    av_log_set_level(AV_LOG_ERROR);
-    std::setvbuf(stdout, nullptr, _IONBF, 0);
-    std::printf("camera picture: sensor noise %d\n", PictureNoiseLevel());
+void RegisterWindowClass() {
     WNDCLASSA windowClass{};
     windowClass.lpfnWndProc = WindowProc;
     windowClass.hInstance = ::GetModuleHandleA(nullptr);
     windowClass.lpszClassName = "OrvanaBenchWindow";
     ::RegisterClassA(&windowClass);
+}
+
+// The decoder of a subtype; none for YUY2, which is converted, not decoded.
+AVCodecID CodecOf(const char* name) {
+    if (std::strcmp(name, "MJPG") == 0) {
+        return AV_CODEC_ID_MJPEG;
+    }
+    if (std::strcmp(name, "H264") == 0) {
+        return AV_CODEC_ID_H264;
+    }
+    return AV_CODEC_ID_NONE;
+}
+
+// The fastest of the rounds for the pipeline and what it is measured against:
+// the bare decoder, or for YUY2 memcpy, libswscale and the program's own loop.
+struct Rates {
+    int decoded = 0; // in the pipeline's last round
+    double pipelineFps = 0.0;
+    double referenceFps = 0.0;
+    double scaleFps = 0.0;
+    double ownFps = 0.0;
+};
+
+Rates BestOfThree(const StreamFormat& format, AVCodecID id,
+                  const std::vector<std::vector<uint8_t>>& samples, int count) {
+    // Best of three alternating rounds: the machine is shared, and the
+    // fastest round is the one least disturbed by others.
+    Rates rates;
+    for (int round = 0; round < 3; ++round) {
+        rates.pipelineFps =
+            std::max(rates.pipelineFps, PipelineFps(format, samples, count, rates.decoded));
+        if (id == AV_CODEC_ID_NONE) {
+            rates.referenceFps = std::max(rates.referenceFps, MemcpyFps(samples, count));
+            rates.scaleFps =
+                std::max(rates.scaleFps, SwscaleFps(format.width, format.height, samples, count));
+            rates.ownFps =
+                std::max(rates.ownFps, OwnYuy2Fps(format.width, format.height, samples, count));
+        } else {
+            rates.referenceFps = std::max(rates.referenceFps, BareFps(id, samples, count));
+        }
+    }
+    return rates;
+}
+
+void PrintYuy2(const char* name, const char* label, const Rates& rates, double presentFps) {
+    const double copyFps = rates.referenceFps;
+    const double pipelineFps = rates.pipelineFps;
+    std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  %.1f fps  (vs memcpy)\n", name, label,
+                pipelineFps, copyFps, copyFps / pipelineFps, presentFps);
+    std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  (vs libswscale YUY2->I420)\n", name, label,
+                pipelineFps, rates.scaleFps, rates.scaleFps / pipelineFps);
+    std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  (own loop vs libswscale)\n", name, label,
+                rates.ownFps, rates.scaleFps, rates.scaleFps / rates.ownFps);
+    std::printf("RESULT YUY2_memcpy_ratio_%s %.3f\n", label, copyFps / pipelineFps);
+    std::printf("RESULT YUY2_swscale_ratio_%s %.3f\n", label, rates.scaleFps / pipelineFps);
+    std::printf("RESULT YUY2_own_swscale_ratio_%s %.3f\n", label, rates.scaleFps / rates.ownFps);
+}
+
+void PrintDecoded(const char* name, const char* label, const Rates& rates, double presentFps) {
+    const double bareFps = rates.referenceFps;
+    std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  %.1f fps  (vs bare decode)\n", name, label,
+                rates.pipelineFps, bareFps, bareFps / rates.pipelineFps, presentFps);
+    std::printf("RESULT %s_ratio_%s %.3f\n", name, label, bareFps / rates.pipelineFps);
+}
+
+// Measures and prints one subtype at one size.
+void MeasureFormat(const char* name, int width, int height, int iterations) {
+    char label[32];
+    std::snprintf(label, sizeof label, "%dx%d", width, height);
+    const StreamFormat format = FormatOf(name, width, height);
+    const AVCodecID id = CodecOf(name);
+    const std::vector<std::vector<uint8_t>> samples =
+        id == AV_CODEC_ID_NONE ? MakeYuy2(width, height) : Encode(id, width, height);
+    if (samples.empty()) {
+        std::printf("%-5s %-10s no samples could be made\n", name, label);
+        return;
+    }
+    // A YUY2 picture converts in a fraction of a millisecond: many more of
+    // them keep each round long enough to time.
+    const int count = id == AV_CODEC_ID_NONE ? iterations * 40 : iterations;
+    const Rates rates = BestOfThree(format, id, samples, count);
+    const double presentFps = PresentFps(format, samples, iterations);
+    if (id == AV_CODEC_ID_NONE) {
+        PrintYuy2(name, label, rates, presentFps);
+    } else {
+        PrintDecoded(name, label, rates, presentFps);
+    }
+    std::printf("RESULT %s_present_fps_%s %.1f\n", name, label, presentFps);
+    if (rates.decoded != count) {
+        std::printf("      %d of %d samples decoded\n", rates.decoded, count);
+    }
+}
+
+} // namespace
+
+int main(int argc, char** argv) {
+    const int iterations = ReadIterations(argc, argv);
+    av_log_set_level(AV_LOG_ERROR);
+    std::setvbuf(stdout, nullptr, _IONBF, 0);
+    std::printf("camera picture: sensor noise %d\n", PictureNoiseLevel());
+    RegisterWindowClass();
 
     std::printf("%-5s %-10s %12s %12s %8s  %s\n", "type", "size", "DecodeFrame", "reference",
                 "ratio", "upload+present");
     const int sizes[2][2] = {{1280, 720}, {1920, 1080}};
     for (const auto& size : sizes) {
-        const int width = size[0];
-        const int height = size[1];
-        char label[32];
-        std::snprintf(label, sizeof label, "%dx%d", width, height);
         for (const char* name : {"MJPG", "YUY2", "H264"}) {
-            const StreamFormat format = FormatOf(name, width, height);
-            std::vector<std::vector<uint8_t>> samples;
-            AVCodecID id = AV_CODEC_ID_NONE;
-            if (std::strcmp(name, "MJPG") == 0) {
-                id = AV_CODEC_ID_MJPEG;
-            } else if (std::strcmp(name, "H264") == 0) {
-                id = AV_CODEC_ID_H264;
-            }
-            samples = id == AV_CODEC_ID_NONE ? MakeYuy2(width, height) : Encode(id, width, height);
-            if (samples.empty()) {
-                std::printf("%-5s %-10s no samples could be made\n", name, label);
-                continue;
-            }
-            // A YUY2 picture converts in a fraction of a millisecond: many
-            // more of them keep each round long enough to time.
-            const int count = id == AV_CODEC_ID_NONE ? iterations * 40 : iterations;
-            // Best of three alternating rounds: the machine is shared, and
-            // the fastest round is the one least disturbed by others.
-            int decoded = 0;
-            double pipelineFps = 0.0, referenceFps = 0.0, scaleFps = 0.0, ownFps = 0.0;
-            for (int round = 0; round < 3; ++round) {
-                pipelineFps = std::max(pipelineFps, PipelineFps(format, samples, count, decoded));
-                if (id == AV_CODEC_ID_NONE) {
-                    referenceFps = std::max(referenceFps, MemcpyFps(samples, count));
-                    scaleFps = std::max(scaleFps, SwscaleFps(width, height, samples, count));
-                    ownFps = std::max(ownFps, OwnYuy2Fps(width, height, samples, count));
-                } else {
-                    referenceFps = std::max(referenceFps, BareFps(id, samples, count));
-                }
-            }
-            const double presentFps = PresentFps(format, samples, iterations);
-            if (id == AV_CODEC_ID_NONE) {
-                const double copyFps = referenceFps;
-                std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  %.1f fps  (vs memcpy)\n", name,
-                            label, pipelineFps, copyFps, copyFps / pipelineFps, presentFps);
-                std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  (vs libswscale YUY2->I420)\n",
-                            name, label, pipelineFps, scaleFps, scaleFps / pipelineFps);
-                std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  (own loop vs libswscale)\n",
-                            name, label, ownFps, scaleFps, scaleFps / ownFps);
-                std::printf("RESULT YUY2_memcpy_ratio_%s %.3f\n", label, copyFps / pipelineFps);
-                std::printf("RESULT YUY2_swscale_ratio_%s %.3f\n", label, scaleFps / pipelineFps);
-                std::printf("RESULT YUY2_own_swscale_ratio_%s %.3f\n", label, scaleFps / ownFps);
-            } else {
-                const double bareFps = referenceFps;
-                std::printf("%-5s %-10s %9.1f fps %8.1f fps %7.2fx  %.1f fps  (vs bare decode)\n",
-                            name, label, pipelineFps, bareFps, bareFps / pipelineFps, presentFps);
-                std::printf("RESULT %s_ratio_%s %.3f\n", name, label, bareFps / pipelineFps);
-            }
-            std::printf("RESULT %s_present_fps_%s %.1f\n", name, label, presentFps);
-            if (decoded != count) {
-                std::printf("      %d of %d samples decoded\n", decoded, count);
-            }
+            MeasureFormat(name, size[0], size[1], iterations);
         }
     }
     return 0;
