@@ -11,9 +11,7 @@
 
 LivePreview* WireCapture(CaptureEngine& engine, CameraRegistry& registry, HWND parent,
                          HINSTANCE instance, std::unique_ptr<PreviewRenderer> renderer) {
-    if (engine.PreviewReady()) {
-        return nullptr;
-    }
+    // A second preview is refused by Create: there is one per process.
     std::unique_ptr<LivePreview> preview =
         LivePreview::Create(parent, instance, std::move(renderer));
     LivePreview* shown = preview.get();

@@ -35,6 +35,7 @@
 #include "ui/SliderUI.h"
 
 using namespace CameraTest;
+using ProgramWindow::Control;
 using ProgramWindow::Window;
 using TestSupport::Pump;
 using TestSupport::WaitFor;
@@ -72,9 +73,6 @@ protected:
 
     static CameraRegistry& Registry() { return CameraRegistry::Instance(); }
     static ControlPanel& Panel() { return *Window()->GetControlPanel(); }
-    template <class T> static T* Control(const char* name, const char* kind) {
-        return ProgramWindow::Control<T>(name, kind);
-    }
     static Ui::CComboUI* List(const char* name) { return Control<Ui::CComboUI>(name, "Combo"); }
     static Ui::CSliderUI* Slider(const char* word) {
         return Control<Ui::CSliderUI>(("id_slider_" + std::string(word)).c_str(), "Slider");
