@@ -6,6 +6,7 @@
 #include <oleauto.h>
 #include <uuids.h>
 
+#include <algorithm>
 #include <string>
 
 #include "Core/ComHelpers.h"
@@ -114,7 +115,7 @@ void CameraRegistry::MergeDevices(OrvanaCamera** foundCameras, int cameraCount, 
     // Merged into copies (only this thread writes the lists), swapped in
     // under the lock, and the cameras that left closed outside it: closing
     // waits for the streaming thread, which may be waiting for the lock.
-    std::vector<OrvanaCamera*> mergedCameras = cameras;
+    std::vector<OrvanaCamera*> mergedCameras = Cameras();
     std::vector<OrvanaCamera*> leftCameras;
     MergeDeviceList(mergedCameras, foundCameras, cameraCount, SameDevice<OrvanaCamera>,
                     [&leftCameras](OrvanaCamera& camera) { leftCameras.push_back(&camera); });
@@ -122,22 +123,28 @@ void CameraRegistry::MergeDevices(OrvanaCamera** foundCameras, int cameraCount, 
     // the listed object. None ever has a graph of its own open, so one that
     // leaves needs no closing and never sets microphoneRemoved.
     (void)microphoneRemoved;
-    std::vector<OrvanaAudio*> mergedMicrophones = microphones;
+    std::vector<OrvanaAudio*> mergedMicrophones = Microphones();
+    OrvanaAudio* const microphoneBefore = Microphone();
     bool currentMicrophoneLeft = false;
     MergeDeviceList(mergedMicrophones, foundMicrophones, microphoneCount, SameDevice<OrvanaAudio>,
-                    [this, &currentMicrophoneLeft](OrvanaAudio& microphone) {
+                    [microphoneBefore, &currentMicrophoneLeft](OrvanaAudio& microphone) {
                         currentMicrophoneLeft =
-                            currentMicrophoneLeft || &microphone == currentMicrophone;
+                            currentMicrophoneLeft || &microphone == microphoneBefore;
                     });
     {
         std::lock_guard<std::mutex> hold(m_lock);
-        cameras.swap(mergedCameras);
-        microphones.swap(mergedMicrophones);
+        m_cameras.swap(mergedCameras);
+        m_microphones.swap(mergedMicrophones);
+        // A camera that left is nobody's current camera any more: its
+        // object stays alive, but nothing is to open or stop it again.
+        if (std::find(m_cameras.begin(), m_cameras.end(), m_currentCamera) == m_cameras.end()) {
+            m_currentCamera = nullptr;
+        }
         // Recordings would otherwise go on opening a device that is gone,
         // silent although another microphone is there: the first one left
         // takes its place, none means pictures only.
         if (currentMicrophoneLeft) {
-            currentMicrophone = microphones.empty() ? nullptr : microphones.front();
+            m_currentMicrophone = m_microphones.empty() ? nullptr : m_microphones.front();
         }
     }
     for (OrvanaCamera* camera : leftCameras) {
@@ -146,57 +153,85 @@ void CameraRegistry::MergeDevices(OrvanaCamera** foundCameras, int cameraCount, 
             cameraRemoved = true;
         }
     }
-    DeleteUntaken(cameras, foundCameras, cameraCount);
-    DeleteUntaken(microphones, foundMicrophones, microphoneCount);
+    DeleteUntaken(Cameras(), foundCameras, cameraCount);
+    DeleteUntaken(Microphones(), foundMicrophones, microphoneCount);
 }
 
 OrvanaCamera* CameraRegistry::CurrentCamera() {
     std::lock_guard<std::mutex> hold(m_lock);
-    if (cameras.empty()) {
-        currentCamera = nullptr;
+    if (m_cameras.empty()) {
+        m_currentCamera = nullptr;
         return nullptr;
     }
-    if (currentCamera == nullptr) {
-        currentCamera = cameras.front();
+    if (m_currentCamera == nullptr) {
+        m_currentCamera = m_cameras.front();
     }
-    return currentCamera;
+    return m_currentCamera;
 }
 
 OrvanaAudio* CameraRegistry::CurrentMicrophone() {
     std::lock_guard<std::mutex> hold(m_lock);
-    if (microphones.empty()) {
-        currentMicrophone = nullptr;
+    if (m_microphones.empty()) {
+        m_currentMicrophone = nullptr;
         return nullptr;
     }
-    if (currentMicrophone == nullptr) {
-        currentMicrophone = microphones.front();
+    if (m_currentMicrophone == nullptr) {
+        m_currentMicrophone = m_microphones.front();
     }
-    return currentMicrophone;
+    return m_currentMicrophone;
 }
 
 OrvanaCamera* CameraRegistry::SetCurrentCamera(unsigned index) {
     std::lock_guard<std::mutex> hold(m_lock);
-    if (index >= cameras.size()) {
+    if (index >= m_cameras.size()) {
         return nullptr;
     }
-    currentCamera = cameras[index];
-    return currentCamera;
+    m_currentCamera = m_cameras[index];
+    return m_currentCamera;
 }
 
 OrvanaAudio* CameraRegistry::SetCurrentMicrophone(unsigned index) {
     std::lock_guard<std::mutex> hold(m_lock);
-    if (index >= microphones.size()) {
+    if (index >= m_microphones.size()) {
         return nullptr;
     }
-    currentMicrophone = microphones[index];
-    return currentMicrophone;
+    m_currentMicrophone = m_microphones[index];
+    return m_currentMicrophone;
+}
+
+std::vector<OrvanaCamera*> CameraRegistry::Cameras() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_cameras;
+}
+
+std::vector<OrvanaAudio*> CameraRegistry::Microphones() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_microphones;
+}
+
+OrvanaCamera* CameraRegistry::Current() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_cameras.empty() ? nullptr : m_currentCamera;
+}
+
+OrvanaAudio* CameraRegistry::Microphone() {
+    std::lock_guard<std::mutex> hold(m_lock);
+    return m_microphones.empty() ? nullptr : m_currentMicrophone;
+}
+
+void CameraRegistry::SetSampleSink(SampleSink* sink) {
+    m_sampleSink = sink;
 }
 
 HRESULT CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND window) {
     if (camera == nullptr) {
         return 1;
     }
-    OrvanaCamera* previous = currentCamera;
+    OrvanaCamera* previous = nullptr;
+    {
+        std::lock_guard<std::mutex> hold(m_lock);
+        previous = m_currentCamera;
+    }
     // The current camera, already open, is left as it is. A current camera
     // that is not open (made current by CurrentCamera or SetCurrentCamera)
     // is opened: otherwise it could never start.
@@ -210,7 +245,7 @@ HRESULT CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND wi
     }
     {
         std::lock_guard<std::mutex> hold(m_lock);
-        currentCamera = camera;
+        m_currentCamera = camera;
     }
     if (camera->opened) {
         camera->Close();
@@ -227,7 +262,7 @@ HRESULT CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND wi
         camera->startResult = hr;
         return hr;
     }
-    camera->sampleSink = sampleSink;
+    camera->sampleSink = m_sampleSink.load();
     camera->opened = true;
     if (hr != S_OK) {
         // Opened without a graph: there is nothing that could run.

@@ -2,15 +2,15 @@
 // of each. One per process; device objects it has listed live until the
 // process ends, so pointers to them stay valid on every thread.
 //
-// The lists and the current pointers are written on the user-interface
-// thread only. The streaming and audio threads read them through
-// CurrentCamera and CurrentMicrophone; those reads and every write take the
-// registry's lock, so a re-enumeration never frees a list another thread is
-// walking. The user-interface thread reads the fields directly.
+// The program's camera thread (app/CameraHost) is the only one that changes
+// the lists and the current devices; every read and write takes the
+// registry's lock, and the lists are handed out as copies, so a
+// re-enumeration never changes a list another thread is walking.
 #pragma once
 
 #include <windows.h>
 
+#include <atomic>
 #include <mutex>
 #include <vector>
 
@@ -48,16 +48,26 @@ public:
     // connected. A camera whose graph does not run is not a success.
     HRESULT SelectCamera(OrvanaCamera* camera, OrvanaAudio* microphone, HWND notifyWindow);
 
-    OrvanaCamera* currentCamera = nullptr;
-    OrvanaAudio* currentMicrophone = nullptr;
-    std::vector<OrvanaCamera*> cameras;
-    std::vector<OrvanaAudio*> microphones;
-    // Given to every camera SelectCamera opens: where its samples go. The
-    // main window sets it to the capture engine once the preview exists.
-    SampleSink* sampleSink = nullptr;
+    // Copies of the lists, in the order the devices were first seen.
+    std::vector<OrvanaCamera*> Cameras();
+    std::vector<OrvanaAudio*> Microphones();
+    // The current device, or none (also while the list is empty); unlike
+    // CurrentCamera, none is made current.
+    OrvanaCamera* Current();
+    OrvanaAudio* Microphone();
+
+    // Where the samples of every camera SelectCamera opens from now on go.
+    // The capture wiring sets it to the engine once the preview exists.
+    void SetSampleSink(SampleSink* sink);
+    SampleSink* Sink() const { return m_sampleSink.load(); }
 
 private:
     CameraRegistry() = default;
 
-    std::mutex m_lock;
+    std::mutex m_lock; // guards the lists and the current devices
+    OrvanaCamera* m_currentCamera = nullptr;
+    OrvanaAudio* m_currentMicrophone = nullptr;
+    std::vector<OrvanaCamera*> m_cameras;
+    std::vector<OrvanaAudio*> m_microphones;
+    std::atomic<SampleSink*> m_sampleSink{nullptr};
 };

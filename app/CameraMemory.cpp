@@ -4,7 +4,6 @@
 
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaCamera.h"
-#include "capture/CaptureEngine.h"
 #include "capture/recording/OutputFile.h"
 #include "settings/UserDataFolder.h"
 
@@ -37,7 +36,7 @@ std::wstring CameraMemory::DefaultPath() {
 
 CameraIdentity CameraMemory::IdentityOf(const OrvanaCamera& camera) const {
     CameraIdentity identity{Utf8Path(camera.devicePath), Utf8Path(camera.friendlyName), 0};
-    for (const OrvanaCamera* other : m_registry.cameras) {
+    for (const OrvanaCamera* other : m_registry.Cameras()) {
         if (other == &camera)
             break;
         if (other->friendlyName == camera.friendlyName)
@@ -48,7 +47,7 @@ CameraIdentity CameraMemory::IdentityOf(const OrvanaCamera& camera) const {
 
 std::vector<CameraIdentity> CameraMemory::Attached() const {
     std::vector<CameraIdentity> attached;
-    for (const OrvanaCamera* camera : m_registry.cameras)
+    for (const OrvanaCamera* camera : m_registry.Cameras())
         attached.push_back(IdentityOf(*camera));
     return attached;
 }
@@ -57,7 +56,7 @@ RememberedCamera& CameraMemory::EntryFor(OrvanaCamera& camera) {
     return m_store.FindOrAdd(IdentityOf(camera), Attached());
 }
 
-void CameraMemory::PutBack(OrvanaCamera& camera, CaptureEngine& engine) {
+void CameraMemory::PutBack(OrvanaCamera& camera) {
     Reload();
     RememberedCamera* entry = m_store.Find(IdentityOf(camera), Attached());
     if (entry == nullptr)
@@ -82,8 +81,6 @@ void CameraMemory::PutBack(OrvanaCamera& camera, CaptureEngine& engine) {
             }
         } else {
             camera.pictureMirrored = entry->mirror == 1;
-            if (&camera == m_registry.currentCamera)
-                engine.FollowMirror(camera);
         }
     }
     if (entry->powerLine >= 0) {

@@ -2,7 +2,7 @@
 // camera opens (at start, at a switch, after a replug or a restart), since
 // many cameras forget it themselves. Kept in %LOCALAPPDATA%\Orvana apart
 // from setting.ini, read anew before each use and written whole at each
-// change the user makes. User-interface thread only.
+// change the user makes. The camera thread's (CameraHost) only.
 #pragma once
 
 #include <string>
@@ -11,7 +11,6 @@
 #include "settings/CameraMemoryStore.h"
 
 class CameraRegistry;
-class CaptureEngine;
 class OrvanaCamera;
 
 class CameraMemory {
@@ -22,9 +21,11 @@ public:
     static std::wstring DefaultPath();
 
     // Puts back the camera's remembered image properties, mirror state and
-    // anti-flicker frequency. A value the camera refuses now is forgotten,
-    // so it is not tried again at every open.
-    void PutBack(OrvanaCamera& camera, CaptureEngine& engine);
+    // anti-flicker frequency (for a camera without a mirror switch, the
+    // mirror state is only marked on it: its pictures are flipped by the
+    // caller). A value the camera refuses now is forgotten, so it is not
+    // tried again at every open.
+    void PutBack(OrvanaCamera& camera);
 
     // The user's changes, each saved at once.
     void RememberVideoProcAmp(OrvanaCamera& camera, long property, long value, long flags);

@@ -48,6 +48,13 @@ void CameraWatch::Hurry(bool restartRunning) {
     m_restartRunning = m_restartRunning || restartRunning;
 }
 
+void CameraWatch::SetUnseen(bool unseen) {
+    if (m_unseen && !unseen) {
+        m_hurry = true;
+    }
+    m_unseen = unseen;
+}
+
 CameraWatch::Step CameraWatch::Observe(const Look& look, uint64_t nowMs) {
     m_lastLook = nowMs;
     if (look.camera == nullptr) {
@@ -70,6 +77,10 @@ CameraWatch::Step CameraWatch::Observe(const Look& look, uint64_t nowMs) {
             m_nextTry = nowMs + kRetryMs;
         }
         m_trouble = TroubleOfStartFailure(look.startResult);
+        if (m_unseen) {
+            m_hurry = hurry;
+            return Step::Nothing;
+        }
         if (hurry || nowMs >= m_nextTry) {
             m_nextTry = nowMs + kRetryMs;
             return Step::StartAgain;

@@ -1,7 +1,7 @@
 // CameraWatch: whether the camera shown gives pictures, what keeps it from
-// doing so, and when the window is to try again. It only decides; the
-// window's timer shows it what the camera and the capture engine do and
-// carries out the step it answers (CameraMonitor).
+// doing so, and when to try again. It only decides; the camera thread
+// (CameraHost) shows it four times a second what the camera and the capture
+// engine do, and carries out the step it answers.
 //
 // A camera whose graph does not run (held by another program, denied by the
 // privacy setting) is started again every kRetryMs, often enough that its
@@ -56,6 +56,11 @@ public:
     // camera is restarted too, even while it still seems to deliver (its
     // stream has ended in the sleep).
     void Hurry(bool restartRunning);
+    // While the window is minimised or the session locked, a camera that
+    // does not run is not started again: a video-call program that lets it go
+    // for a moment (to change its resolution) would lose it to a window
+    // nobody looks at. Seen again, it is tried at once.
+    void SetUnseen(bool unseen);
 
     CameraTrouble Trouble() const { return m_trouble; }
     // Pictures come from the current camera, the last one at most
@@ -79,4 +84,5 @@ private:
     uint64_t m_restartWait = 0;
     bool m_hurry = false;
     bool m_restartRunning = false;
+    bool m_unseen = false;
 };

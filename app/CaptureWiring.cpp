@@ -18,7 +18,7 @@ LivePreview* WireCapture(CaptureEngine& engine, CameraRegistry& registry, HWND p
     if (!preview || !engine.AttachPreview(std::move(preview))) {
         return nullptr;
     }
-    registry.sampleSink = &engine;
+    registry.SetSampleSink(&engine);
     return shown;
 }
 

@@ -82,6 +82,7 @@ inline constexpr char kCameraInUse[] = "camera_in_use";
 inline constexpr char kCameraDenied[] = "camera_denied";
 inline constexpr char kCameraNoPicture[] = "camera_no_picture";
 inline constexpr char kCameraNotStarted[] = "camera_not_started";
+inline constexpr char kCameraStarting[] = "camera_starting";
 inline constexpr char kSettingsNotSaved[] = "settings_not_saved";
 inline constexpr char kRecordingContinues[] = "recording_continues";
 inline constexpr char kNoSoundDenied[] = "no_sound_denied";
@@ -91,10 +92,10 @@ inline constexpr char kNoSoundFailed[] = "no_sound_failed";
 } // namespace Notice
 // Every key whose text each skin must carry, in its language.
 inline constexpr const char* kNoticeKeys[] = {
-    Notice::kCameraInUse,      Notice::kCameraDenied,     Notice::kCameraNoPicture,
-    Notice::kCameraNotStarted, Notice::kSettingsNotSaved, Notice::kRecordingContinues,
-    Notice::kNoSoundDenied,    Notice::kNoSoundInUse,     Notice::kNoSoundLost,
-    Notice::kNoSoundFailed,
+    Notice::kCameraInUse,        Notice::kCameraDenied,   Notice::kCameraNoPicture,
+    Notice::kCameraNotStarted,   Notice::kCameraStarting, Notice::kSettingsNotSaved,
+    Notice::kRecordingContinues, Notice::kNoSoundDenied,  Notice::kNoSoundInUse,
+    Notice::kNoSoundLost,        Notice::kNoSoundFailed,
 };
 
 // What every skin must hold besides the property rows (whose sliders are

@@ -1,24 +1,15 @@
 #include "app/ControlPanel.h"
 
-#include "Core/CameraRegistry.h"
+#include "app/CameraHost.h"
 #include "app/ControlNames.h"
 #include "capture/CaptureEngine.h"
 #include "ui/ControlUI.h"
 
-ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
-                           CaptureEngine& engine, HWND owner, std::wstring memoryPath)
-    : m_registry(registry), m_engine(engine), m_owner(owner),
-      m_memory(registry, std::move(memoryPath)), m_properties(manager, registry, engine, m_memory),
-      m_formats(manager, registry, m_memory), m_recordingBar(manager, registry, engine, owner),
-      m_cameraList(manager, registry), m_notices(manager),
-      m_monitor(registry, engine, m_notices, owner, [this](OrvanaCamera& camera) {
-          // A camera restarted or reopened may have forgotten what its user set.
-          m_memory.PutBack(camera, m_engine);
-          RefreshFormatLists(&camera);
-      }) {
-    // Photo and record need a picture: a camera that runs without one
-    // would leave a photo pending and a recording without pictures.
-    m_recordingBar.SetPictureCheck([this] { return m_monitor.HasPicture(); });
+ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraHost& cameras, CaptureEngine& engine,
+                           HWND owner)
+    : m_cameras(cameras), m_engine(engine), m_owner(owner), m_properties(manager, cameras),
+      m_formats(manager, cameras), m_recordingBar(manager, cameras, engine, owner),
+      m_cameraList(manager), m_notices(manager) {
     // A choice that could not be saved anywhere holds until the program ends; the user is told.
     m_formats.SetApplyListener([this](FormatPanel::ApplyResult result) {
         if (result == FormatPanel::ApplyResult::NotSaved) {
@@ -27,6 +18,15 @@ ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
             m_notices.Clear();
         }
     });
+    if (m_owner != nullptr) {
+        ::SetTimer(m_owner, kTimer, kTimerPeriodMs, nullptr);
+    }
+}
+
+ControlPanel::~ControlPanel() {
+    if (m_owner != nullptr) {
+        ::KillTimer(m_owner, kTimer);
+    }
 }
 
 void ControlPanel::OnNotify(Ui::CNotifyEvent& event) {
@@ -62,8 +62,7 @@ void ControlPanel::OnClick(const Ui::CUiString& sender) {
 
 void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
     m_recordingBar.OnTimer(timerId);
-    if (timerId == CameraMonitor::kTimer) {
-        m_monitor.Check();
+    if (timerId == kTimer) {
         FollowRecording();
         TellAboutRecording();
     }
@@ -127,75 +126,101 @@ void ControlPanel::TellAboutRecording() {
 }
 
 void ControlPanel::FollowRecording() {
-    m_awake.Follow(m_engine.IsRecording());
+    m_awake.Follow(m_recordingBar.Recording());
 }
 
 void ControlPanel::OnPowerBroadcast(WPARAM event) {
     if (event == PBT_APMSUSPEND) {
-        // The lid is closed: the file is finished before the machine sleeps.
-        if (m_engine.IsRecording()) {
+        // The lid is closed: the recording is stopped before the machine
+        // sleeps (Windows gives about two seconds), its file finished after.
+        if (m_recordingBar.Recording()) {
             StopRecordingAndReset();
+            m_cameras.StopRecordingNow(kSuspendStopWaitMs);
         }
         FollowRecording();
     } else if (event == PBT_APMRESUMEAUTOMATIC || event == PBT_APMRESUMESUSPEND) {
-        m_monitor.Resumed();
+        m_cameras.Resumed();
     }
 }
 
-void ControlPanel::OnActivated() {
-    m_monitor.WindowActivated();
+void ControlPanel::OnCameraNews() {
+    const CameraView view = m_cameras.View();
+    for (const CameraNews& news : m_cameras.TakeNews()) {
+        switch (news.kind) {
+        case CameraNews::Kind::ListChanged:
+            m_cameraList.Show(view);
+            m_recordingBar.SetMicrophonePresent(view.microphone);
+            break;
+        case CameraNews::Kind::PanelChanged:
+            m_cameraList.Show(view);
+            m_recordingBar.SetMicrophonePresent(view.microphone);
+            RefreshFormatLists(view);
+            break;
+        case CameraNews::Kind::PropertyHeld:
+            m_properties.ShowHeld(view, news.row);
+            break;
+        case CameraNews::Kind::StatusChanged:
+            TellTrouble(view);
+            break;
+        case CameraNews::Kind::PhotoReady:
+            m_recordingBar.PhotoReady();
+            break;
+        case CameraNews::Kind::PhotoRefused:
+            break;
+        case CameraNews::Kind::RecordingStarted:
+            m_recordingBar.RecordingStarted();
+            break;
+        case CameraNews::Kind::RecordingRefused:
+            m_recordingBar.RecordingRefused();
+            break;
+        case CameraNews::Kind::RecordingStopped:
+            m_recordingBar.RecordingStoppedElsewhere();
+            break;
+        }
+    }
+    FollowRecording();
 }
 
-void ControlPanel::FillCameraList(int index) {
-    m_fillingList = true;
-    m_cameraList.Fill(index);
-    m_fillingList = false;
+void ControlPanel::TellTrouble(const CameraView& view) {
+    switch (view.trouble) {
+    case CameraTrouble::InUse:
+        m_notices.ShowOnPreview(ControlNames::Notice::kCameraInUse);
+        return;
+    case CameraTrouble::Denied:
+        m_notices.ShowOnPreview(ControlNames::Notice::kCameraDenied);
+        return;
+    case CameraTrouble::NotStarted:
+        m_notices.ShowOnPreview(ControlNames::Notice::kCameraNotStarted);
+        return;
+    case CameraTrouble::NoPicture:
+        m_notices.ShowOnPreview(ControlNames::Notice::kCameraNoPicture);
+        return;
+    case CameraTrouble::None:
+        break;
+    }
+    if (view.starting) {
+        m_notices.ShowOnPreview(ControlNames::Notice::kCameraStarting);
+    } else {
+        m_notices.ClearPreview();
+    }
 }
 
-int ControlPanel::PreferredCameraIndex() {
-    const int last = m_memory.LastChosenIndex();
-    return last >= 0 ? last : 0;
-}
-
-void ControlPanel::SyncCameraList() {
-    m_cameraList.Sync();
-}
-
-void ControlPanel::RefreshFormatLists(OrvanaCamera* camera) {
+void ControlPanel::RefreshFormatLists(const CameraView& view) {
     m_properties.Reset();
     m_recordingBar.ResetVolumes();
     m_formats.Empty();
-    if (camera == nullptr) {
+    if (view.shown < 0) {
         return;
     }
-    m_properties.Load(*camera);
-    m_formats.Fill(*camera);
-}
-
-void ControlPanel::ShowCamera(OrvanaCamera* camera, OrvanaAudio* microphone) {
-    m_monitor.CameraChosen(camera);
-    m_registry.SelectCamera(camera, microphone, m_owner);
-    if (camera != nullptr) {
-        m_memory.PutBack(*camera, m_engine);
-    }
-    RefreshFormatLists(camera);
-    ::Sleep(500);
-    ::PostMessageA(m_owner, WM_MOVE, 0, 0);
+    m_properties.Load(view);
+    m_formats.Fill(view);
 }
 
 void ControlPanel::OnCameraSelected() {
     const int position = m_cameraList.Selection();
     // No recording survives a change of camera.
     m_recordingBar.StopButtonRecording();
-    OrvanaAudio* microphone =
-        m_registry.microphones.empty() ? nullptr : m_registry.microphones.front();
-    OrvanaCamera* camera = static_cast<unsigned>(position) < m_registry.cameras.size()
-                               ? m_registry.cameras[static_cast<unsigned>(position)]
-                               : nullptr;
-    if (camera != nullptr && !m_fillingList) {
-        m_memory.RememberChosen(*camera);
-    }
-    ShowCamera(camera, microphone);
+    m_cameras.ChooseCamera(position);
 }
 
 void ControlPanel::StopRecordingIfActive() {

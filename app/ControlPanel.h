@@ -1,6 +1,7 @@
 // ControlPanel: the right-hand panel, the camera list and the bottom bar.
 // It hands each control's notification to the part that owns the control
-// and brings all of them into line with the camera shown:
+// and brings all of them into line with what the camera thread (CameraHost)
+// tells of the camera shown:
 //   PropertyPanel  image property rows, mirror choice, Default
 //   FormatPanel    format, resolution and refresh-rate lists, Apply
 //   RecordingBar   photo, record, open folder, recording time, volumes
@@ -9,16 +10,13 @@
 //
 // Notifications are synchronous: when the panel itself selects a list entry
 // or an option with notification, the matching action runs inside that call.
-// The order of the steps is therefore part of the behaviour.
+// The order of the steps is therefore part of the behaviour. Nothing here
+// calls into a camera: every camera action goes to the camera thread.
 #pragma once
 
 #include <windows.h>
 
-#include <string>
-
 #include "app/CameraList.h"
-#include "app/CameraMemory.h"
-#include "app/CameraMonitor.h"
 #include "app/FormatPanel.h"
 #include "app/IdleSleepBlock.h"
 #include "app/Notices.h"
@@ -30,39 +28,33 @@
 namespace Ui {
 class CPaintManager;
 } // namespace Ui
-class CameraRegistry;
+class CameraHost;
 class CaptureEngine;
-class OrvanaAudio;
-class OrvanaCamera;
+struct CameraView;
 
 class ControlPanel {
 public:
+    // The panel's own timer: the running recording looked at four times a second.
+    static constexpr UINT_PTR kTimer = 2011;
+    static constexpr UINT kTimerPeriodMs = 250;
+    // How long going to sleep waits for the recording to stop.
+    static constexpr unsigned kSuspendStopWaitMs = 1500;
+
     // Looks up every control it works with in the manager's tree; a control
     // the skin lacks stays null and its part of every action is skipped.
-    // memoryPath: where what the user set on each camera is kept (empty: for
-    // this run only).
-    ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry, CaptureEngine& engine,
-                 HWND owner, std::wstring memoryPath);
+    ControlPanel(Ui::CPaintManager& manager, CameraHost& cameras, CaptureEngine& engine,
+                 HWND owner);
+    ~ControlPanel();
+    ControlPanel(const ControlPanel&) = delete;
+    ControlPanel& operator=(const ControlPanel&) = delete;
 
     void OnNotify(Ui::CNotifyEvent& event);
     void OnTimer(WPARAM timerId, LPARAM lParam);
+    // The camera thread's news (CameraHost::kNewsMessage).
+    void OnCameraNews();
 
-    // Rebuilds the camera list and selects entry `index` with notification
-    // (which shows that camera); a negative index selects nothing. Such a
-    // selection is not taken for the user's choice of camera.
-    void FillCameraList(int index);
-    // The position of the camera the user chose last, when it is attached; else 0.
-    int PreferredCameraIndex();
-    // Rebuilds the camera list from the registry and marks the current
-    // camera's entry without notification: nothing is opened or closed.
-    void SyncCameraList();
-    // Brings the panel into line with a camera, or empties it without one.
-    void RefreshFormatLists(OrvanaCamera* camera);
-    // Shows a camera (none: nothing is opened): makes it current, opening it
-    // and closing the previous one; puts back what its user set on it;
-    // brings the panel into line with it;
-    // gives it 500 ms to start; then refits the preview to its picture.
-    void ShowCamera(OrvanaCamera* camera, OrvanaAudio* microphone);
+    // Brings the panel into line with the camera shown, or empties it without one.
+    void RefreshFormatLists(const CameraView& view);
 
     void StopRecordingIfActive();
     // Ends a running recording and resets the recording display.
@@ -71,18 +63,17 @@ public:
     // WM_POWERBROADCAST: going to sleep finishes a running recording as a
     // stop would; waking up restarts the camera at once.
     void OnPowerBroadcast(WPARAM event);
-    // The window was activated: a camera that would not start is tried again.
-    void OnActivated();
 
     PropertyPanel& Properties() { return m_properties; }
     FormatPanel& Formats() { return m_formats; }
     // What the window tells the user in words (bottom bar and preview).
     Notices& GetNotices() { return m_notices; }
-    CameraMonitor& Monitor() { return m_monitor; }
 
 private:
     void OnClick(const Ui::CUiString& sender);
     void OnCameraSelected();
+    // Why the shown camera gives no picture, on the preview.
+    void TellTrouble(const CameraView& view);
 
     // The machine stays awake exactly while a recording runs.
     void FollowRecording();
@@ -91,18 +82,14 @@ private:
     // recording starts.
     void TellAboutRecording();
 
-    CameraRegistry& m_registry;
+    CameraHost& m_cameras;
     CaptureEngine& m_engine;
     HWND m_owner;
-    // Before the parts that remember the user's changes in it.
-    CameraMemory m_memory;
-    bool m_fillingList = false;
     PropertyPanel m_properties;
     FormatPanel m_formats;
     RecordingBar m_recordingBar;
     CameraList m_cameraList;
     Notices m_notices;
-    CameraMonitor m_monitor;
     IdleSleepBlock m_awake;
     MicrophoneProblem m_soundProblem = MicrophoneProblem::None;
     bool m_watchingRecording = false;

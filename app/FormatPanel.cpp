@@ -3,9 +3,7 @@
 #include <string>
 #include <vector>
 
-#include "Core/CameraRegistry.h"
-#include "Core/OrvanaCamera.h"
-#include "app/CameraMemory.h"
+#include "app/CameraHost.h"
 #include "app/ControlNames.h"
 #include "app/FormatLists.h"
 #include "app/PanelControls.h"
@@ -15,8 +13,7 @@
 
 using namespace PanelControls;
 
-FormatPanel::FormatPanel(Ui::CPaintManager& manager, CameraRegistry& registry, CameraMemory& memory)
-    : m_registry(registry), m_memory(memory) {
+FormatPanel::FormatPanel(Ui::CPaintManager& manager, CameraHost& cameras) : m_cameras(cameras) {
     m_fileFormatList = FindList(manager, ControlNames::kFileFormatList);
     m_photoResolutionList = FindList(manager, ControlNames::kPhotoResolutionList);
     m_videoResolutionList = FindList(manager, ControlNames::kVideoResolutionList);
@@ -37,10 +34,9 @@ void FormatPanel::OnItemSelect(const Ui::CUiString& sender) {
 
 void FormatPanel::RefillResolutionLists() {
     std::vector<StreamFormat> entries;
-    OrvanaCamera* camera = m_registry.CurrentCamera();
-    if (camera != nullptr && m_fileFormatList != nullptr) {
+    if (m_fileFormatList != nullptr) {
         const std::string name = m_fileFormatList->GetText().GetData();
-        entries = FormatsNamed(camera->formats, name.c_str());
+        entries = FormatsNamed(m_formats, name.c_str());
     }
     ListResolutions(entries);
     SelectEntry(m_videoResolutionList, 0);
@@ -59,26 +55,27 @@ void FormatPanel::ListResolutions(const std::vector<StreamFormat>& entries) {
 }
 
 void FormatPanel::Empty() {
+    m_formats.clear();
+    m_opened = false;
     Clear(m_photoResolutionList);
     Clear(m_videoResolutionList);
     Clear(m_fileFormatList);
     Clear(m_refreshRateList);
 }
 
-void FormatPanel::Fill(OrvanaCamera& camera) {
-    FillFormatLists(camera);
-    FillRefreshRateList(camera);
+void FormatPanel::Fill(const CameraView& view) {
+    m_formats = view.formats;
+    m_opened = view.opened;
+    FillFormatLists(view);
+    FillRefreshRateList(view);
 }
 
-void FormatPanel::FillFormatLists(OrvanaCamera& camera) {
-    StreamFormat current{};
-    int frameRate = 0;
-    if (camera.GetCurrentFormat(current, frameRate) != 0) {
-        current = StreamFormat{};
-    }
+void FormatPanel::FillFormatLists(const CameraView& view) {
+    const StreamFormat current = view.formatKnown ? view.format : StreamFormat{};
+    const int frameRate = view.formatKnown ? view.frameRate : 0;
     int listed = 0;
     for (const char* name : kListedSubtypes) {
-        const std::vector<StreamFormat> entries = FormatsNamed(camera.formats, name);
+        const std::vector<StreamFormat> entries = FormatsNamed(m_formats, name);
         if (entries.empty()) {
             continue;
         }
@@ -98,11 +95,11 @@ void FormatPanel::FillFormatLists(OrvanaCamera& camera) {
     }
 }
 
-void FormatPanel::FillRefreshRateList(OrvanaCamera& camera) {
-    long frequency = 2;
-    if (camera.GetPowerLineFrequency(frequency) != 0) {
+void FormatPanel::FillRefreshRateList(const CameraView& view) {
+    if (!view.powerLineKnown) {
         return;
     }
+    const long frequency = view.powerLine;
     AddEntry(m_refreshRateList, "NTSC-50HZ");
     AddEntry(m_refreshRateList, "NTSC-60HZ");
     SelectEntry(m_refreshRateList, 0);
@@ -110,15 +107,14 @@ void FormatPanel::FillRefreshRateList(OrvanaCamera& camera) {
 }
 
 FormatPanel::ApplyResult FormatPanel::Apply() {
-    OrvanaCamera* camera = m_registry.CurrentCamera();
     m_lastApply = ApplyResult::NothingToApply;
-    if (camera == nullptr || !camera->opened) {
+    if (!m_opened) {
         return m_lastApply;
     }
-    m_lastApply = SaveChoice(*camera);
+    m_lastApply = SaveChoice();
     // The anti-flicker choice is written only with a chosen format.
     if (m_lastApply != ApplyResult::NothingToApply) {
-        ApplyAntiFlicker(*camera);
+        ApplyAntiFlicker();
         if (m_applyListener) {
             m_applyListener(m_lastApply);
         }
@@ -126,13 +122,13 @@ FormatPanel::ApplyResult FormatPanel::Apply() {
     return m_lastApply;
 }
 
-FormatPanel::ApplyResult FormatPanel::SaveChoice(OrvanaCamera& camera) {
+FormatPanel::ApplyResult FormatPanel::SaveChoice() {
     if (m_fileFormatList == nullptr || Selection(m_fileFormatList) < 0) {
         return ApplyResult::NothingToApply;
     }
     const std::string name = m_fileFormatList->GetText().GetData();
     AppSettings saved{};
-    if (!ChooseSavedSettings(camera.formats, name.c_str(), Selection(m_photoResolutionList),
+    if (!ChooseSavedSettings(m_formats, name.c_str(), Selection(m_photoResolutionList),
                              Selection(m_videoResolutionList), saved)) {
         return ApplyResult::NothingToApply;
     }
@@ -142,14 +138,10 @@ FormatPanel::ApplyResult FormatPanel::SaveChoice(OrvanaCamera& camera) {
     return stored ? ApplyResult::Saved : ApplyResult::NotSaved;
 }
 
-void FormatPanel::ApplyAntiFlicker(OrvanaCamera& camera) {
+void FormatPanel::ApplyAntiFlicker() {
     const long wanted = PowerLineFrequencyAt(Selection(m_refreshRateList));
-    if (wanted == 0) {
-        return;
-    }
-    long frequency = 0;
-    camera.GetPowerLineFrequency(frequency);
-    if (frequency == wanted || camera.SetPowerLineFrequency(wanted) == 0) {
-        m_memory.RememberPowerLine(camera, wanted);
+    if (wanted != 0) {
+        // The camera thread writes it only where the camera holds another.
+        m_cameras.SetPowerLine(wanted);
     }
 }

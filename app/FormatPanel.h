@@ -14,15 +14,14 @@ namespace Ui {
 class CComboUI;
 class CPaintManager;
 } // namespace Ui
-class CameraMemory;
-class CameraRegistry;
-class OrvanaCamera;
+class CameraHost;
+struct CameraView;
 
 class FormatPanel {
 public:
-    // Looks up its lists by name; one the skin lacks stays null and is skipped.
-    // The anti-flicker frequency applied is remembered for the camera in `memory`.
-    FormatPanel(Ui::CPaintManager& manager, CameraRegistry& registry, CameraMemory& memory);
+    // Looks up its lists by name; one the skin lacks stays null and is
+    // skipped. The anti-flicker frequency applied goes to the camera thread.
+    FormatPanel(Ui::CPaintManager& manager, CameraHost& cameras);
 
     // The actions of Apply and of a selection in one of its lists; nothing
     // for a control not its own.
@@ -33,7 +32,7 @@ public:
     void Empty();
     // The camera's formats, the resolutions of the one it runs and its
     // anti-flicker setting, the current ones selected (with notification).
-    void Fill(OrvanaCamera& camera);
+    void Fill(const CameraView& view);
     // What the last Apply did with the user's choice.
     enum class ApplyResult {
         NothingToApply, // no open camera, or the lists select no entries of one format
@@ -60,13 +59,15 @@ private:
     void RefillResolutionLists();
     // Both resolution lists hold the entries, photo and video texts alike, nothing selected.
     void ListResolutions(const std::vector<StreamFormat>& entries);
-    void FillFormatLists(OrvanaCamera& camera);
-    void FillRefreshRateList(OrvanaCamera& camera);
-    ApplyResult SaveChoice(OrvanaCamera& camera);
-    void ApplyAntiFlicker(OrvanaCamera& camera);
+    void FillFormatLists(const CameraView& view);
+    void FillRefreshRateList(const CameraView& view);
+    ApplyResult SaveChoice();
+    void ApplyAntiFlicker();
 
-    CameraRegistry& m_registry;
-    CameraMemory& m_memory;
+    CameraHost& m_cameras;
+    // The shown camera's formats, and whether it is open.
+    std::vector<StreamFormat> m_formats;
+    bool m_opened = false;
     Ui::CComboUI* m_fileFormatList = nullptr;
     Ui::CComboUI* m_photoResolutionList = nullptr;
     Ui::CComboUI* m_videoResolutionList = nullptr;

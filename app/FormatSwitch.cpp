@@ -33,8 +33,8 @@ FormatSwitch SwitchCameraFormat(OrvanaCamera* camera, const char* formatName, in
     if (best < 0) {
         return FormatSwitch::NotOffered;
     }
-    // A camera that refuses the format is back at its previous one.
+    // A camera that refuses the format is back at its previous one. The
+    // caller gives the switched camera its settle time before the capture.
     const HRESULT switched = camera->SetFormat(0, static_cast<unsigned>(best));
-    ::Sleep(1000);
     return switched == 0 ? FormatSwitch::Switched : FormatSwitch::Refused;
 }

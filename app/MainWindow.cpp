@@ -7,14 +7,16 @@
 #include <algorithm>
 #include <cstring>
 
+#include <wtsapi32.h>
+
 #include "Core/CameraRegistry.h"
-#include "Core/OrvanaAudio.h"
-#include "Core/OrvanaCamera.h"
+#include "app/CameraHost.h"
 #include "app/CameraMemory.h"
 #include "app/CaptureWiring.h"
 #include "app/ControlNames.h"
 #include "app/ControlPanel.h"
 #include "app/LanguageTable.h"
+#include "app/MessageWait.h"
 #include "capture/CaptureEngine.h"
 #include "preview/CaptureViewUI.h"
 #include "preview/LivePreview.h"
@@ -31,6 +33,9 @@ const GUID kCaptureCategory = {
 
 // How long closing waits for a stopped recording's file to be finished.
 constexpr unsigned kExitFinishWaitMs = 5000;
+// How long closing waits for the camera thread to stop the recording and
+// close the camera; a driver that hangs longer is left to the process's end.
+constexpr unsigned kExitCameraWaitMs = 5000;
 // How long closing waits for the start-up repair to stop: the window is gone
 // within about a second whatever that repair is doing.
 constexpr unsigned kExitRepairWaitMs = 300;
@@ -38,21 +43,6 @@ constexpr unsigned kExitRepairWaitMs = 300;
 // meanwhile and lets the user end the session at once.
 constexpr unsigned kSessionEndFinishWaitMs = 30000;
 constexpr wchar_t kFinishingReason[] = L"Finishing the recording";
-
-template <class Device> bool Holds(const std::vector<Device*>& devices, const Device* device) {
-    return std::find(devices.begin(), devices.end(), device) != devices.end();
-}
-
-// Whether a list holds a device that an earlier copy of it did not.
-template <class Device>
-bool GainedAny(const std::vector<Device*>& now, const std::vector<Device*>& before) {
-    for (const Device* device : now) {
-        if (!Holds(before, device)) {
-            return true;
-        }
-    }
-    return false;
-}
 
 // The monitor a window is on (the nearest one), and its work area: the
 // screen less the taskbar and docked bars.
@@ -148,14 +138,13 @@ LRESULT MainWindow::OnCreate() {
     // Recordings a crash or a kill left fragmented are finished meanwhile.
     m_repair.Start();
 
-    // 13. Devices.
-    int cameraCount = 0;
-    EnumerateAndMerge(cameraCount);
+    // A camera held by another program is left alone while the session is locked.
+    ::WTSRegisterSessionNotification(m_hwnd, NOTIFY_FOR_THIS_SESSION);
 
-    // 14. Open the camera the user chose last, else the first: one camera, once.
-    if (cameraCount > 0) {
-        ShowFirstCamera(m_controlPanel->PreferredCameraIndex());
-    }
+    // 13, 14. The devices listed and the camera the user chose last (else the
+    // first) opened on the camera thread: the window shows at once, and the
+    // picture follows when the camera has started.
+    m_cameras->Start();
     return 0;
 }
 
@@ -191,10 +180,11 @@ void MainWindow::BuildControlTree() {
 
 void MainWindow::WireParts() {
     // 8, 9. The panel, empty until a camera is chosen.
-    m_controlPanel =
-        new ControlPanel(m_paintManager, CameraRegistry::Instance(), CaptureEngine::Instance(),
-                         m_hwnd, CameraMemory::DefaultPath());
-    m_controlPanel->RefreshFormatLists(nullptr);
+    m_cameras = std::make_unique<CameraHost>(CameraRegistry::Instance(), CaptureEngine::Instance(),
+                                             m_hwnd, CameraMemory::DefaultPath());
+    m_controlPanel = std::make_unique<ControlPanel>(m_paintManager, *m_cameras,
+                                                    CaptureEngine::Instance(), m_hwnd);
+    m_controlPanel->RefreshFormatLists(CameraView());
 
     // 10. The preview window, handed to the engine; cameras send their
     // samples to the engine from now on, before the first one opens (14).
@@ -205,25 +195,34 @@ void MainWindow::WireParts() {
 }
 
 void MainWindow::Shutdown() {
-    if (m_controlPanel != nullptr) {
-        // A camera closed for the exit is not to be started again.
-        m_controlPanel->Monitor().Stop();
-        m_controlPanel->StopRecordingIfActive();
-    } else if (CaptureEngine::Instance().IsRecording()) {
-        CaptureEngine::Instance().StopRecording();
+    // Messages served while it waits may bring the close again; once done,
+    // running it again is harmless.
+    if (m_shuttingDown) {
+        return;
     }
-    CaptureEngine::Instance().RequestStop();
+    m_shuttingDown = true;
+    CaptureEngine& engine = CaptureEngine::Instance();
+    if (m_controlPanel != nullptr) {
+        m_controlPanel->StopRecordingIfActive();
+    }
+    if (m_cameras != nullptr) {
+        // Stops the recording and closes the camera on its own thread; a
+        // camera closed for the exit is not started again.
+        m_cameras->Shutdown(kExitCameraWaitMs);
+    } else if (engine.IsRecording()) {
+        engine.StopRecording();
+    }
+    engine.RequestStop();
     // The stopped recording's file is finished by its own thread; should the
     // process die before that, the next start finishes it.
-    CaptureEngine::Instance().WaitForFinishedRecordings(kExitFinishWaitMs);
+    ServeMessagesUntil([&engine] { return engine.WaitForFinishedRecordings(0); },
+                       kExitFinishWaitMs);
     // A repair that a slow or stalled disk holds up does not hold the window:
     // killed with the process, it is resumed by the next start.
-    m_repair.Stop(kExitRepairWaitMs);
-    ::Sleep(100);
-    OrvanaCamera* camera = CameraRegistry::Instance().CurrentCamera();
-    if (camera != nullptr && camera->opened) {
-        camera->Close();
-    }
+    m_repair.RequestStop();
+    ServeMessagesUntil([this] { return m_repair.Done(); }, kExitRepairWaitMs);
+    m_repair.Stop(0);
+    m_shuttingDown = false;
     ::PostQuitMessage(0);
 }
 
@@ -237,10 +236,14 @@ void MainWindow::EndSession() {
     }
     if (m_controlPanel != nullptr) {
         m_controlPanel->StopRecordingIfActive();
+    }
+    if (m_cameras != nullptr) {
+        m_cameras->Shutdown(kExitCameraWaitMs);
     } else {
         engine.StopRecording();
     }
-    engine.WaitForFinishedRecordings(kSessionEndFinishWaitMs);
+    ServeMessagesUntil([&engine] { return engine.WaitForFinishedRecordings(0); },
+                       kSessionEndFinishWaitMs);
     Shutdown();
     if (finishing) {
         ::ShutdownBlockReasonDestroy(m_hwnd);
@@ -260,92 +263,16 @@ bool MainWindow::OnDeviceChange(WPARAM event, LPARAM header) {
     if (std::memcmp(&device->dbcc_classguid, &kCaptureCategory, sizeof(GUID)) != 0) {
         return true;
     }
-    const bool arrival = event == DBT_DEVICEARRIVAL;
-    if (arrival) {
-        // Give the new device time to settle before it is enumerated.
-        ::Sleep(1000);
+    if (m_cameras != nullptr) {
+        m_cameras->DevicesChanged(event == DBT_DEVICEARRIVAL);
     }
-    CameraRegistry& registry = CameraRegistry::Instance();
-    const std::vector<OrvanaCamera*> camerasBefore = registry.cameras;
-    const std::vector<OrvanaAudio*> microphonesBefore = registry.microphones;
-    int cameraCount = 0;
-    const bool cameraRemoved = EnumerateAndMerge(cameraCount);
-
-    if (arrival && !cameraRemoved && !GainedAny(registry.cameras, camerasBefore)) {
-        // A headset or microphone, or a camera already listed: the camera the
-        // user chose goes on, and so does its recording.
-        AdoptArrivedMicrophone(microphonesBefore);
-        if (registry.cameras != camerasBefore && m_controlPanel != nullptr) {
-            m_controlPanel->SyncCameraList();
-        }
-        return true;
-    }
-    if (event == DBT_DEVICEREMOVECOMPLETE && !cameraRemoved) {
-        // The shown camera is still there: only the list must lose the
-        // entries of the cameras that went, so that its positions keep
-        // matching the registry.
-        if (m_controlPanel != nullptr) {
-            m_controlPanel->SyncCameraList();
-        }
-        return true;
-    }
-    if (event == DBT_DEVICEREMOVECOMPLETE && CaptureEngine::Instance().IsRecording() &&
-        m_controlPanel != nullptr) {
-        m_controlPanel->StopRecordingAndReset();
-    }
-    RefreshAfterDeviceChange();
     return true;
 }
 
-void MainWindow::AdoptArrivedMicrophone(const std::vector<OrvanaAudio*>& microphonesBefore) {
-    CameraRegistry& registry = CameraRegistry::Instance();
-    if (registry.currentMicrophone != nullptr) {
-        return;
+void MainWindow::FollowVisibility() {
+    if (m_cameras != nullptr) {
+        m_cameras->SetUnseen(m_minimized || m_locked);
     }
-    for (std::size_t i = 0; i < registry.microphones.size(); ++i) {
-        if (!Holds(microphonesBefore, registry.microphones[i])) {
-            registry.SetCurrentMicrophone(static_cast<unsigned>(i));
-            return;
-        }
-    }
-}
-
-bool MainWindow::EnumerateAndMerge(int& cameraCount) {
-    CameraRegistry& registry = CameraRegistry::Instance();
-    OrvanaCamera* cameras[CameraRegistry::kMaxDevices] = {};
-    OrvanaAudio* microphones[CameraRegistry::kMaxDevices] = {};
-    int microphoneCount = 0;
-    bool cameraRemoved = false;
-    bool microphoneRemoved = false;
-    registry.EnumerateDevices(cameras, cameraCount, microphones, microphoneCount);
-    registry.MergeDevices(cameras, cameraCount, cameraRemoved, microphones, microphoneCount,
-                          microphoneRemoved);
-    return cameraRemoved;
-}
-
-void MainWindow::RefreshAfterDeviceChange() {
-    if (CameraRegistry::Instance().cameras.empty()) {
-        if (m_controlPanel != nullptr) {
-            m_controlPanel->FillCameraList(0);
-            m_controlPanel->RefreshFormatLists(nullptr);
-        }
-        CaptureEngine::Instance().StopRecordingAndRepaint();
-        return;
-    }
-    if (m_controlPanel != nullptr) {
-        ShowFirstCamera();
-    }
-}
-
-void MainWindow::ShowFirstCamera(int index) {
-    // Selecting the list's entry shows that camera already; the camera list
-    // may be missing from the skin, and the registry's camera is shown all
-    // the same.
-    m_controlPanel->FillCameraList(index);
-    CameraRegistry& registry = CameraRegistry::Instance();
-    registry.SetCurrentCamera(static_cast<unsigned>(index));
-    registry.SetCurrentMicrophone(0);
-    m_controlPanel->ShowCamera(registry.CurrentCamera(), registry.CurrentMicrophone());
 }
 
 void MainWindow::Notify(Ui::CNotifyEvent& event) {
@@ -511,7 +438,22 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_SIZE:
         UpdateWindowRegion();
         CaptureEngine::Instance().SetMinimized(wParam == SIZE_MINIMIZED);
+        if (m_minimized != (wParam == SIZE_MINIMIZED)) {
+            m_minimized = wParam == SIZE_MINIMIZED;
+            FollowVisibility();
+        }
         break;
+    case WM_WTSSESSION_CHANGE:
+        if (wParam == WTS_SESSION_LOCK || wParam == WTS_SESSION_UNLOCK) {
+            m_locked = wParam == WTS_SESSION_LOCK;
+            FollowVisibility();
+        }
+        break;
+    case CameraHost::kNewsMessage:
+        if (m_controlPanel != nullptr) {
+            m_controlPanel->OnCameraNews();
+        }
+        return 0;
     case WM_NCCALCSIZE:
     case WM_NCPAINT:
         return 0;
@@ -546,8 +488,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         return TRUE;
     case WM_ACTIVATE:
-        if (LOWORD(wParam) != WA_INACTIVE && m_controlPanel != nullptr) {
-            m_controlPanel->OnActivated();
+        if (LOWORD(wParam) != WA_INACTIVE && m_cameras != nullptr) {
+            m_cameras->WindowActivated();
         }
         break;
     case WM_QUERYENDSESSION:

@@ -5,6 +5,7 @@
 
 #include <windows.h>
 
+#include <memory>
 #include <vector>
 
 #include "capture/recording/RecordingRepair.h"
@@ -13,9 +14,9 @@
 #include "ui/SkinBuilder.h"
 #include "ui/WindowBase.h"
 
+class CameraHost;
 class CaptureViewUI;
 class ControlPanel;
-class OrvanaAudio;
 
 class MainWindow : public Ui::CWindowBase,
                    public Ui::INotifyListener,
@@ -38,19 +39,21 @@ public:
     // ISkinBuilderCallback: the program's own "CaptureView" element.
     Ui::CControlUI* CreateControl(const char* className) override;
 
-    // Stops a recording, asks the worker to end, closes the camera, posts WM_QUIT.
+    // Stops a recording, closes the camera, asks the worker to end, posts
+    // WM_QUIT. The window keeps answering while it waits for them.
     void Shutdown();
     // The session ends (log-off, shutdown, an update's restart): the running
     // recording is finished into an ordinary file, Windows told why the
     // program holds the end up meanwhile, then Shutdown.
     void EndSession();
-    // Capture-device arrival and removal. Only a new camera's arrival, or the
-    // loss of the open camera, changes the camera shown; a headset or a
-    // camera enumerated again leaves it, and its recording, running.
+    // Capture-device arrival and removal, handed to the camera thread, which
+    // keeps showing the camera the user chose and its recording where it can.
     bool OnDeviceChange(WPARAM event, LPARAM header);
 
     Ui::CPaintManager& GetPaintManager() { return m_paintManager; }
-    ControlPanel* GetControlPanel() const { return m_controlPanel; }
+    ControlPanel* GetControlPanel() const { return m_controlPanel.get(); }
+    // The owner of the cameras' life; null before the window is created.
+    CameraHost* GetCameras() const { return m_cameras.get(); }
     CaptureViewUI* GetPreview() const { return m_preview; }
 
 private:
@@ -74,19 +77,8 @@ private:
     void LimitToWorkArea(MINMAXINFO& info);
     void SwapMaximizeButtons(bool maximized);
     LRESULT DefaultPath(UINT message, WPARAM wParam, LPARAM lParam);
-    // Enumerates the devices into the registry; answers whether an open
-    // camera has left. cameraCount: the cameras the enumeration found.
-    bool EnumerateAndMerge(int& cameraCount);
-    // After an arrival that brought no camera: a microphone that arrived
-    // becomes current when there was none, for the next recording.
-    void AdoptArrivedMicrophone(const std::vector<OrvanaAudio*>& microphonesBefore);
-    // After a device change: the first camera selected, open and shown, or
-    // an empty panel and a blank preview when none is left.
-    void RefreshAfterDeviceChange();
-    // The camera list refilled, the registry's camera at index (the first
-    // after a device change) and first microphone current, that camera open
-    // and shown.
-    void ShowFirstCamera(int index = 0);
+    // Minimised or locked: the camera thread leaves a held camera alone.
+    void FollowVisibility();
 
     HDEVNOTIFY m_deviceNotify = nullptr;
     // Finishes the recordings an earlier run left fragmented.
@@ -97,6 +89,10 @@ private:
     Ui::CControlUI* m_closeButton = nullptr;
     Ui::CControlUI* m_tabLayout = nullptr;
     CaptureViewUI* m_preview = nullptr;
-    ControlPanel* m_controlPanel = nullptr;
+    std::unique_ptr<CameraHost> m_cameras;
+    std::unique_ptr<ControlPanel> m_controlPanel;
+    bool m_minimized = false;
+    bool m_locked = false;
+    bool m_shuttingDown = false;
     std::vector<unsigned char> m_skinArchive;
 };

@@ -11,20 +11,18 @@ class COptionUI;
 class CPaintManager;
 class CSliderUI;
 } // namespace Ui
-class CameraMemory;
-class CameraRegistry;
-class CaptureEngine;
-class OrvanaCamera;
+class CameraHost;
+struct CameraView;
+struct PropertyView;
 
 class PropertyPanel {
 public:
     static constexpr int kRowCount = 8;
 
     // Looks up its controls by name; one the skin lacks stays null and its
-    // part of every action is skipped.
-    // Every change the user makes is remembered for the camera in `memory`.
-    PropertyPanel(Ui::CPaintManager& manager, CameraRegistry& registry, CaptureEngine& engine,
-                  CameraMemory& memory);
+    // part of every action is skipped. Every change goes to the camera
+    // thread, which writes it to the camera and remembers it.
+    PropertyPanel(Ui::CPaintManager& manager, CameraHost& cameras);
 
     // The actions of this part's controls; nothing for a control not
     // its own.
@@ -34,26 +32,17 @@ public:
     // Every row at 0 and disabled, "normal" selected.
     void Reset();
     // The camera's property values and modes, and its mirror state.
-    void Load(OrvanaCamera& camera);
-    // The current camera's properties and mirror back at their defaults.
-    void RestoreDefaults();
+    void Load(const CameraView& view);
+    // One row as the camera holds it after a change.
+    void ShowHeld(const CameraView& view, int row);
 
 private:
-    struct Row;
-    static const Row kRows[kRowCount];
-
-    void ToggleAutoMode(int row);
     void SetPropertyFromSlider(int row);
-    void Remember(OrvanaCamera& camera, int row, long value, long mode);
-    void LoadRow(OrvanaCamera& camera, int row);
-    void RestoreMirrorDefault(OrvanaCamera& camera);
+    void LoadRow(const PropertyView& property, int row);
     void ShowMirrorState(bool mirrored);
-    void SetMirror(bool mirrored);
 
-    CameraRegistry& m_registry;
-    CaptureEngine& m_engine;
-    CameraMemory& m_memory;
-    // Indexed like kRows.
+    CameraHost& m_cameras;
+    // Indexed like the rows of ImageProperties.
     Ui::CSliderUI* m_sliders[kRowCount] = {};
     Ui::CControlUI* m_labels[kRowCount] = {};
     Ui::COptionUI* m_autoOptions[kRowCount] = {};

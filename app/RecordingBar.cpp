@@ -5,12 +5,9 @@
 #include <cstdio>
 #include <string>
 
-#include "Core/CameraRegistry.h"
 #include "Core/EndpointVolume.h"
-#include "Core/OrvanaCamera.h"
-#include "app/CaptureWiring.h"
+#include "app/CameraHost.h"
 #include "app/ControlNames.h"
-#include "app/FormatSwitch.h"
 #include "app/PanelControls.h"
 #include "capture/CaptureEngine.h"
 #include "capture/OutputFolder.h"
@@ -23,9 +20,9 @@
 
 using namespace PanelControls;
 
-RecordingBar::RecordingBar(Ui::CPaintManager& manager, CameraRegistry& registry,
-                           CaptureEngine& engine, HWND owner)
-    : m_registry(registry), m_engine(engine), m_owner(owner) {
+RecordingBar::RecordingBar(Ui::CPaintManager& manager, CameraHost& cameras, CaptureEngine& engine,
+                           HWND owner)
+    : m_cameras(cameras), m_engine(engine), m_owner(owner) {
     m_recordingIndicator = manager.FindControl(ControlNames::kRecordingIndicator);
     m_recordingTimeLabel = manager.FindControl(ControlNames::kRecordingTime);
     m_recordButton = FindOption(manager, ControlNames::kRecordButton);
@@ -54,7 +51,7 @@ void RecordingBar::OnValueChanged(const Ui::CUiString& sender) {
 }
 
 void RecordingBar::OnTimer(WPARAM timerId) {
-    if (timerId != kRecordingTimer || !m_engine.IsRecording()) {
+    if (timerId != kRecordingTimer || m_state != State::Recording) {
         return;
     }
     // A full disk or a drive pulled out ended the recording: show it
@@ -70,20 +67,17 @@ void RecordingBar::OnTimer(WPARAM timerId) {
     SetText(m_recordingTimeLabel, text);
 }
 
-OrvanaCamera* RecordingBar::CameraWithPicture() {
-    OrvanaCamera* camera = m_registry.CurrentCamera();
-    if (camera == nullptr || !camera->running || (m_hasPicture && !m_hasPicture())) {
-        return nullptr;
-    }
-    return camera;
-}
-
 void RecordingBar::TakePhoto() {
-    OrvanaCamera* camera = CameraWithPicture();
-    if (camera == nullptr || m_engine.IsRecording()) {
+    if (Recording() || m_engine.IsRecording()) {
         return;
     }
-    if (UseSavedFormat(*camera, Capture::Photo) != FormatSwitch::Refused) {
+    m_photoAsked = true;
+    m_cameras.PreparePhoto(CurrentSettings);
+}
+
+void RecordingBar::PhotoReady() {
+    if (m_photoAsked) {
+        m_photoAsked = false;
         m_engine.TakePhoto();
     }
 }
@@ -91,41 +85,51 @@ void RecordingBar::TakePhoto() {
 void RecordingBar::ToggleRecording() {
     // The option flips its own look after this click: setting it selected
     // here leaves it unselected on screen, and the reverse.
-    if (m_engine.IsRecording()) {
-        m_engine.StopRecording();
+    if (Recording()) {
+        m_state = State::Idle;
+        m_cameras.StopRecording();
         ResetRecordingDisplay();
         Select(m_recordButton, true);
         return;
     }
-    OrvanaCamera* camera = CameraWithPicture();
-    if (camera == nullptr) {
-        Select(m_recordButton, true);
+    // The camera thread switches the camera, waits for its picture and
+    // starts the recording; the option shows it meanwhile.
+    m_state = State::Starting;
+    m_cameras.StartRecording(CurrentSettings);
+    Select(m_recordButton, false);
+}
+
+void RecordingBar::RecordingStarted() {
+    if (m_state != State::Starting) {
+        // Stopped by the user while it was starting.
+        m_cameras.StopRecording();
         return;
     }
-    RecordingSource source;
-    if (UseSavedFormat(*camera, Capture::Video) == FormatSwitch::Refused ||
-        !CurrentRecordingSource(m_registry, source) || !m_engine.StartRecording(source)) {
-        Select(m_recordButton, true);
-        return;
-    }
+    m_state = State::Recording;
     m_recordingStart = ::GetTickCount();
     ::SetTimer(m_owner, kRecordingTimer, kRecordingTimerPeriod, nullptr);
     if (m_recordingIndicator != nullptr) {
         m_recordingIndicator->SetVisible(true);
     }
-    Select(m_recordButton, false);
 }
 
-FormatSwitch RecordingBar::UseSavedFormat(OrvanaCamera& camera, Capture capture) {
-    const AppSettings settings = CurrentSettings;
-    const bool photo = capture == Capture::Photo;
-    const FormatSwitch outcome = SwitchCameraFormat(
-        &camera, settings.FileFormat,
-        photo ? settings.PhotoResolution_Width : settings.VideoResolution_Width,
-        photo ? settings.PhotoResolution_Height : settings.VideoResolution_Height);
-    // The preview takes the size of the picture that comes now.
-    ::SendMessageA(m_owner, WM_MOVE, 0, 0);
-    return outcome;
+void RecordingBar::RecordingRefused() {
+    if (m_state == State::Starting) {
+        m_state = State::Idle;
+        ShowRecordOption(false);
+    }
+}
+
+void RecordingBar::RecordingStoppedElsewhere() {
+    if (m_state != State::Idle) {
+        m_state = State::Idle;
+        ResetRecordingDisplay();
+        ShowRecordOption(false);
+    }
+}
+
+void RecordingBar::ShowRecordOption(bool recording) {
+    Select(m_recordButton, recording);
 }
 
 void RecordingBar::ResetRecordingDisplay() {
@@ -137,15 +141,17 @@ void RecordingBar::ResetRecordingDisplay() {
 }
 
 void RecordingBar::StopRecordingIfActive() {
-    if (m_engine.IsRecording()) {
-        m_engine.StopRecording();
+    if (Recording() || m_engine.IsRecording()) {
+        m_state = State::Idle;
+        m_cameras.StopRecording();
     }
 }
 
 void RecordingBar::StopRecordingAndReset() {
-    m_engine.StopRecording();
+    m_state = State::Idle;
+    m_cameras.StopRecording();
     ResetRecordingDisplay();
-    Select(m_recordButton, false);
+    ShowRecordOption(false);
 }
 
 void RecordingBar::StopButtonRecording() {
@@ -168,7 +174,7 @@ void RecordingBar::SetMicrophoneLevel() {
         return;
     }
     const int value = m_microphoneSlider->GetValue();
-    if (m_registry.CurrentMicrophone() == nullptr) {
+    if (!m_microphonePresent) {
         return;
     }
     m_engine.SetRecordingVolume(value);

@@ -4,9 +4,6 @@
 
 #include <windows.h>
 
-#include <functional>
-
-#include "app/FormatSwitch.h"
 #include "ui/UiString.h"
 
 namespace Ui {
@@ -15,9 +12,8 @@ class COptionUI;
 class CPaintManager;
 class CSliderUI;
 } // namespace Ui
-class CameraRegistry;
+class CameraHost;
 class CaptureEngine;
-class OrvanaCamera;
 
 class RecordingBar {
 public:
@@ -27,7 +23,10 @@ public:
 
     // Looks up its controls by name; one the skin lacks stays null and its
     // part of every action is skipped.
-    RecordingBar(Ui::CPaintManager& manager, CameraRegistry& registry, CaptureEngine& engine,
+    // Photo and recording are prepared on the camera thread (cameras), which
+    // switches the camera to the saved format first; the engine takes the
+    // photo and runs the recording.
+    RecordingBar(Ui::CPaintManager& manager, CameraHost& cameras, CaptureEngine& engine,
                  HWND owner);
 
     // The actions of this part's controls; nothing for a control not
@@ -37,6 +36,16 @@ public:
     // The recording-time label's tick.
     void OnTimer(WPARAM timerId);
 
+    // What the camera thread answered: the photo can be taken now, or not;
+    // the recording runs, could not start, or was ended there (its camera
+    // left).
+    void PhotoReady();
+    void RecordingStarted();
+    void RecordingRefused();
+    void RecordingStoppedElsewhere();
+    // Whether a recording runs or is starting.
+    bool Recording() const { return m_state != State::Idle; }
+
     void StopRecordingIfActive();
     // Ends a running recording and resets the recording display.
     void StopRecordingAndReset();
@@ -44,12 +53,11 @@ public:
     void StopButtonRecording();
     // Both volume sliders and their labels at 0; they stay usable.
     void ResetVolumes();
-    // Asked before a photo or a recording starts: whether the camera gives
-    // pictures. Without it, a running camera is enough.
-    void SetPictureCheck(std::function<bool()> hasPicture) { m_hasPicture = std::move(hasPicture); }
+    // Whether a microphone is attached, for the microphone slider.
+    void SetMicrophonePresent(bool present) { m_microphonePresent = present; }
 
 private:
-    enum class Capture { Photo, Video };
+    enum class State { Idle, Starting, Recording };
 
     void TakePhoto();
     void ToggleRecording();
@@ -57,13 +65,10 @@ private:
     void SetMicrophoneLevel();
     void SetSpeakerLevel();
     void ResetRecordingDisplay();
-    // The current camera when it runs and gives pictures; null otherwise.
-    OrvanaCamera* CameraWithPicture();
-    // Puts the camera into the saved format at the saved photo or video
-    // size and refits the preview.
-    FormatSwitch UseSavedFormat(OrvanaCamera& camera, Capture capture);
+    // The record option shows a running (or starting) recording, or none.
+    void ShowRecordOption(bool recording);
 
-    CameraRegistry& m_registry;
+    CameraHost& m_cameras;
     CaptureEngine& m_engine;
     HWND m_owner;
     Ui::CControlUI* m_recordingIndicator = nullptr;
@@ -74,5 +79,7 @@ private:
     Ui::CSliderUI* m_speakerSlider = nullptr;
     Ui::CControlUI* m_microphoneLabel = nullptr;
     Ui::CControlUI* m_speakerLabel = nullptr;
-    std::function<bool()> m_hasPicture;
+    State m_state = State::Idle;
+    bool m_photoAsked = false;
+    bool m_microphonePresent = false;
 };

@@ -5,7 +5,6 @@
 #include <new>
 #include <optional>
 
-#include "Core/OrvanaCamera.h"
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFolder.h"
 
@@ -352,30 +351,10 @@ void CaptureEngine::StopRecordingAndRepaint() {
     }
 }
 
-HRESULT CaptureEngine::SetMirror(OrvanaCamera* camera, bool mirrored) {
-    if (camera == nullptr) {
-        return 1;
-    }
-    if (camera->HasMirrorSwitch()) {
-        return camera->SetMirror(mirrored);
-    }
-    camera->pictureMirrored = mirrored;
-    FollowMirror(*camera);
-    return 0;
-}
-
-bool CaptureEngine::FollowMirror(OrvanaCamera& camera) {
-    const bool hasSwitch = camera.HasMirrorSwitch();
-    // The camera's own switch mirrors its picture; a flip would undo it.
-    const bool flip = !hasSwitch && camera.pictureMirrored;
+void CaptureEngine::SetPictureFlip(bool flip) {
     if (m_pipeline) {
         m_pipeline->softwareMirror = flip;
     }
-    if (!hasSwitch) {
-        return flip;
-    }
-    long value = 0, flags = 0;
-    return camera.GetVideoProcAmp(kMirrorProperty, value, flags) == 0 && value == 1;
 }
 
 void CaptureEngine::SetRecordingVolume(int32_t percent) {

@@ -24,8 +24,6 @@
 #include "capture/PictureSink.h"
 #include "capture/recording/Recorder.h"
 
-class OrvanaCamera;
-
 // What a recording takes from the devices: the format the camera delivers
 // now, and the microphone's name for the recorder (empty for none).
 struct RecordingSource {
@@ -104,15 +102,9 @@ public:
     // Stops a running recording, then lets the preview window show its black
     // background until the next picture.
     void StopRecordingAndRepaint();
-    // Mirrors the camera's picture: with the camera's own mirror switch
-    // where it has one (OrvanaCamera::HasMirrorSwitch), otherwise with the
-    // pipeline's flip (preview, photos and recordings), leaving property 9,
-    // a real gain there, alone. The device layer's result, 0 for the flip,
-    // 1 without a camera.
-    HRESULT SetMirror(OrvanaCamera* camera, bool mirrored);
-    // Whether the camera's picture is mirrored, as the mirror options show
-    // it; the pipeline's flip follows the camera, which is now the one shown.
-    bool FollowMirror(OrvanaCamera& camera);
+    // Flips every picture from now on (preview, photos and recordings), for
+    // a camera without a mirror switch of its own.
+    void SetPictureFlip(bool flip);
     // Volume in percent for the next recording's sound.
     void SetRecordingVolume(int32_t percent);
     // Tells the worker thread to end and waits (up to a few seconds, serving

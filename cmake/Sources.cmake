@@ -125,7 +125,9 @@ set(ORVANA_WIN32_SOURCES
     app/RecordingBar.cpp
     app/CameraList.cpp
     app/CameraMemory.cpp
-    app/CameraMonitor.cpp
+    app/CameraHost.cpp
+    app/CameraThread.cpp
+    app/MessageWait.cpp
     app/CaptureWiring.cpp
     app/IdleSleepBlock.cpp
     app/Notices.cpp

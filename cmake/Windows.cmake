@@ -103,7 +103,7 @@ target_compile_definitions(orvana_core PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN3
 target_compile_options(orvana_core PRIVATE ${ORVANA_WARNINGS})
 target_link_libraries(orvana_core PUBLIC orvana_media
     strmiids ole32 oleaut32 uuid psapi shlwapi shell32 bcrypt ws2_32 secur32 gdi32 user32
-    vfw32 msimg32 imm32 comctl32 winmm d3d9 setupapi)
+    vfw32 msimg32 imm32 comctl32 winmm d3d9 setupapi wtsapi32)
 target_link_options(orvana_core PUBLIC ${ORVANA_STATIC_LINK})
 
 # The YUY2 conversion loop is written for the vectoriser; let it use SSE2.

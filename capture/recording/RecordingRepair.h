@@ -47,6 +47,8 @@ public:
     // that a stalled disk holds up is left to the end of the process (the
     // next start resumes it). True when the thread ended.
     bool Stop(unsigned waitMs = 1000);
+    // Asks the thread to stop without waiting; Done tells when it has.
+    void RequestStop() { m_state->stop = true; }
     // Recordings finished so far.
     unsigned Repaired() const { return m_state->repaired; }
     // Whether the thread has gone through the whole journal.

@@ -78,6 +78,22 @@ TEST(CameraWatchStartFailures, ActivatingTheWindowTriesAtOnceAndAPictureEndsTheT
     EXPECT_TRUE(camera.watch.HasPicture());
 }
 
+TEST(CameraWatchStartFailures, AHeldCameraIsNotTakenWhileTheWindowIsUnseen) {
+    Watched camera;
+    camera.look.running = false;
+    camera.look.startResult = kInUse;
+    camera.Start();
+    camera.watch.SetUnseen(true);
+    // Minimised or locked: another program that lets go for a moment keeps it.
+    EXPECT_TRUE(camera.StepsWithin(10000, Step::StartAgain).empty());
+    camera.watch.Hurry(false);
+    EXPECT_EQ(camera.Tick(), Step::Nothing);
+    // Restored or unlocked: tried at once, then every 1.5 s again.
+    camera.watch.SetUnseen(false);
+    EXPECT_EQ(camera.Tick(), Step::StartAgain);
+    EXPECT_EQ(camera.StepsWithin(3000, Step::StartAgain), (std::vector<uint64_t>{1500, 3000}));
+}
+
 TEST(CameraWatchNoPicture, APictureGapOfThreeSecondsRestartsWithWaitsThatDoubleUpToThirty) {
     Watched camera;
     for (int i = 0; i < 8; ++i) {

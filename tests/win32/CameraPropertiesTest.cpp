@@ -18,7 +18,7 @@ protected:
         // A fresh object: its filter reads the configuration just saved.
         ResetRegistry();
         EnumerateAndMerge();
-        const std::vector<OrvanaCamera*>& cameras = CameraRegistry::Instance().cameras;
+        const std::vector<OrvanaCamera*>& cameras = CameraRegistry::Instance().Cameras();
         return cameras.size() == 1 ? cameras[0] : nullptr;
     }
 

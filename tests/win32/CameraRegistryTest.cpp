@@ -35,15 +35,15 @@ TEST_F(CameraRegistryTest, DefaultDevicesAreOneCameraAndOneMicrophone) {
     EXPECT_EQ(camera.sampleSink.load(), nullptr);
 
     CameraRegistry& registry = CameraRegistry::Instance();
-    EXPECT_EQ(registry.cameras, std::vector<OrvanaCamera*>{found.cameras[0]});
-    EXPECT_EQ(registry.microphones, std::vector<OrvanaAudio*>{found.microphones[0]});
+    EXPECT_EQ(registry.Cameras(), std::vector<OrvanaCamera*>{found.cameras[0]});
+    EXPECT_EQ(registry.Microphones(), std::vector<OrvanaAudio*>{found.microphones[0]});
     EXPECT_FALSE(found.cameraRemoved);
     EXPECT_FALSE(found.microphoneRemoved);
 }
 
 TEST_F(CameraRegistryTest, NoCameraMeansNoMicrophonesEither) {
     EnumerateAndMerge();
-    ASSERT_EQ(CameraRegistry::Instance().microphones.size(), 1u);
+    ASSERT_EQ(CameraRegistry::Instance().Microphones().size(), 1u);
 
     Configuration configuration;
     configuration.microphones.push_back(TestDevices::DefaultMicrophone());
@@ -51,8 +51,8 @@ TEST_F(CameraRegistryTest, NoCameraMeansNoMicrophonesEither) {
     Enumeration found = EnumerateAndMerge();
     EXPECT_EQ(found.cameraCount, 0);
     EXPECT_EQ(found.microphoneCount, 0);
-    EXPECT_TRUE(CameraRegistry::Instance().microphones.empty());
-    EXPECT_TRUE(CameraRegistry::Instance().cameras.empty());
+    EXPECT_TRUE(CameraRegistry::Instance().Microphones().empty());
+    EXPECT_TRUE(CameraRegistry::Instance().Cameras().empty());
     EXPECT_EQ(CameraRegistry::Instance().CurrentCamera(), nullptr);
     EXPECT_EQ(CameraRegistry::Instance().CurrentMicrophone(), nullptr);
 }
@@ -75,7 +75,7 @@ TEST_F(CameraRegistryTest, ElevenDevicesOfAKindGiveTen) {
         names.insert(found.cameras[i]->friendlyName);
     }
     EXPECT_EQ(names.size(), 10u);
-    EXPECT_EQ(CameraRegistry::Instance().cameras.size(), 10u);
+    EXPECT_EQ(CameraRegistry::Instance().Cameras().size(), 10u);
 }
 
 TEST_F(CameraRegistryTest, ReenumeratingKeepsTheOpenCameraObject) {
@@ -92,8 +92,8 @@ TEST_F(CameraRegistryTest, ReenumeratingKeepsTheOpenCameraObject) {
     ASSERT_EQ(found.cameraCount, 1);
 
     CameraRegistry& registry = CameraRegistry::Instance();
-    ASSERT_EQ(registry.cameras.size(), 1u);
-    EXPECT_EQ(registry.cameras[0], camera);
+    ASSERT_EQ(registry.Cameras().size(), 1u);
+    EXPECT_EQ(registry.Cameras()[0], camera);
     EXPECT_FALSE(found.cameraRemoved);
     EXPECT_TRUE(camera->opened);
     EXPECT_TRUE(camera->running);
@@ -101,8 +101,8 @@ TEST_F(CameraRegistryTest, ReenumeratingKeepsTheOpenCameraObject) {
     EXPECT_EQ(camera->formats.size(), formats.size());
 
     // Microphones keep their objects too; the enumeration's new ones went.
-    ASSERT_EQ(registry.microphones.size(), 1u);
-    EXPECT_EQ(registry.microphones[0], firstMicrophone);
+    ASSERT_EQ(registry.Microphones().size(), 1u);
+    EXPECT_EQ(registry.Microphones()[0], firstMicrophone);
     EXPECT_EQ(found.microphones[0], nullptr);
     EXPECT_EQ(found.cameras[0], nullptr);
 
@@ -119,10 +119,10 @@ TEST_F(CameraRegistryTest, UnpluggingTheOpenCameraClosesAndDropsIt) {
     Configure(configuration);
     EnumerateAndMerge();
     CameraRegistry& registry = CameraRegistry::Instance();
-    ASSERT_EQ(registry.cameras.size(), 2u);
-    OrvanaCamera* open = registry.cameras[0];
-    OrvanaCamera* other = registry.cameras[1];
-    registry.sampleSink = &Samples();
+    ASSERT_EQ(registry.Cameras().size(), 2u);
+    OrvanaCamera* open = registry.Cameras()[0];
+    OrvanaCamera* other = registry.Cameras()[1];
+    registry.SetSampleSink(&Samples());
     registry.SelectCamera(open, nullptr, nullptr);
     ASSERT_TRUE(open->running);
 
@@ -131,14 +131,14 @@ TEST_F(CameraRegistryTest, UnpluggingTheOpenCameraClosesAndDropsIt) {
     Enumeration found = EnumerateAndMerge();
     EXPECT_EQ(found.cameraCount, 1);
     EXPECT_FALSE(found.cameraRemoved);
-    EXPECT_EQ(registry.cameras, std::vector<OrvanaCamera*>{open});
+    EXPECT_EQ(registry.Cameras(), std::vector<OrvanaCamera*>{open});
     EXPECT_TRUE(open->running);
 
     ASSERT_TRUE(TestDevices::Unplug(open->devicePath, false));
     found = EnumerateAndMerge();
     EXPECT_EQ(found.cameraCount, 0);
     EXPECT_TRUE(found.cameraRemoved);
-    EXPECT_TRUE(registry.cameras.empty());
+    EXPECT_TRUE(registry.Cameras().empty());
     EXPECT_FALSE(open->opened);
     EXPECT_FALSE(open->running);
     EXPECT_FALSE(open->graphBuilt);
@@ -146,8 +146,9 @@ TEST_F(CameraRegistryTest, UnpluggingTheOpenCameraClosesAndDropsIt) {
                  open->captureBuilder || open->streamConfig);
     EXPECT_TRUE(open->captureFilter);
     EXPECT_TRUE(open->moniker);
-    // The caller chooses the next camera; the dropped object is still valid.
-    EXPECT_EQ(registry.currentCamera, open);
+    // The caller chooses the next camera; the dropped object is still valid
+    // (read above), but no longer anybody's current camera.
+    EXPECT_EQ(registry.Current(), nullptr);
 
     // Nothing arrives any more from the closed graph.
     Samples().Reset();
@@ -157,8 +158,8 @@ TEST_F(CameraRegistryTest, UnpluggingTheOpenCameraClosesAndDropsIt) {
     // Plugged in again it is a new object, which opens and streams.
     ASSERT_TRUE(TestDevices::Replug(open->devicePath, false));
     found = EnumerateAndMerge();
-    ASSERT_EQ(registry.cameras.size(), 1u);
-    OrvanaCamera* again = registry.cameras[0];
+    ASSERT_EQ(registry.Cameras().size(), 1u);
+    OrvanaCamera* again = registry.Cameras()[0];
     EXPECT_NE(again, open);
     registry.SelectCamera(again, nullptr, nullptr);
     EXPECT_TRUE(again->running);
@@ -172,7 +173,7 @@ TEST_F(CameraRegistryTest, UnpluggingTheOpenCameraClosesAndDropsIt) {
 TEST_F(CameraRegistryTest, ClosingLetsGoOfEveryFilterOfTheGraph) {
     EnumerateAndMerge();
     CameraRegistry& registry = CameraRegistry::Instance();
-    OrvanaCamera* camera = registry.cameras.at(0);
+    OrvanaCamera* camera = registry.Cameras().at(0);
     auto references = [](IUnknown* object) {
         object->AddRef();
         return object->Release();
@@ -200,16 +201,16 @@ TEST_F(CameraRegistryTest, CurrentAndSetCurrent) {
     CameraRegistry& registry = CameraRegistry::Instance();
     EXPECT_EQ(registry.CurrentCamera(), nullptr);
     EnumerateAndMerge();
-    ASSERT_EQ(registry.cameras.size(), 3u);
-    EXPECT_EQ(registry.currentCamera, nullptr);
-    EXPECT_EQ(registry.CurrentCamera(), registry.cameras[0]);
-    EXPECT_EQ(registry.SetCurrentCamera(2), registry.cameras[2]);
+    ASSERT_EQ(registry.Cameras().size(), 3u);
+    EXPECT_EQ(registry.Current(), nullptr);
+    EXPECT_EQ(registry.CurrentCamera(), registry.Cameras()[0]);
+    EXPECT_EQ(registry.SetCurrentCamera(2), registry.Cameras()[2]);
     EXPECT_EQ(registry.SetCurrentCamera(5), nullptr);
     EXPECT_EQ(registry.SetCurrentCamera(3), nullptr);
-    EXPECT_EQ(registry.CurrentCamera(), registry.cameras[2]);
-    EXPECT_FALSE(registry.cameras[2]->opened);
+    EXPECT_EQ(registry.CurrentCamera(), registry.Cameras()[2]);
+    EXPECT_FALSE(registry.Cameras()[2]->opened);
     EXPECT_EQ(registry.SetCurrentMicrophone(1), nullptr);
-    EXPECT_EQ(registry.CurrentMicrophone(), registry.microphones[0]);
+    EXPECT_EQ(registry.CurrentMicrophone(), registry.Microphones()[0]);
 }
 
 TEST_F(CameraRegistryTest, SelectingAnotherCameraClosesThePrevious) {
@@ -219,9 +220,9 @@ TEST_F(CameraRegistryTest, SelectingAnotherCameraClosesThePrevious) {
     Configure(configuration);
     EnumerateAndMerge();
     CameraRegistry& registry = CameraRegistry::Instance();
-    OrvanaCamera* first = registry.cameras[0];
-    OrvanaCamera* second = registry.cameras[1];
-    registry.sampleSink = &Samples();
+    OrvanaCamera* first = registry.Cameras()[0];
+    OrvanaCamera* second = registry.Cameras()[1];
+    registry.SetSampleSink(&Samples());
 
     registry.SelectCamera(first, nullptr, nullptr);
     ASSERT_TRUE(first->running);
@@ -239,7 +240,7 @@ TEST_F(CameraRegistryTest, SelectingAnotherCameraClosesThePrevious) {
     first->formats.resize(count);
 
     registry.SelectCamera(second, nullptr, nullptr);
-    EXPECT_EQ(registry.currentCamera, second);
+    EXPECT_EQ(registry.Current(), second);
     EXPECT_FALSE(first->opened);
     EXPECT_FALSE(first->running);
     EXPECT_FALSE(first->graph);
@@ -248,7 +249,7 @@ TEST_F(CameraRegistryTest, SelectingAnotherCameraClosesThePrevious) {
     EXPECT_FALSE(second->formats.empty());
 
     registry.SelectCamera(nullptr, nullptr, nullptr);
-    EXPECT_EQ(registry.currentCamera, second);
+    EXPECT_EQ(registry.Current(), second);
     EXPECT_TRUE(second->running);
 }
 
@@ -264,7 +265,7 @@ TEST_F(CameraRegistryTest, CurrentButClosedCameraIsOpenedBySelect) {
 
 TEST_F(CameraRegistryTest, SampleGrabberCallbackCountsNothing) {
     EnumerateAndMerge();
-    OrvanaCamera* camera = CameraRegistry::Instance().cameras.at(0);
+    OrvanaCamera* camera = CameraRegistry::Instance().Cameras().at(0);
     void* out = reinterpret_cast<void*>(1);
     EXPECT_EQ(camera->QueryInterface(IID_ISampleGrabberCB, &out), S_OK);
     EXPECT_EQ(out, static_cast<ISampleGrabberCB*>(camera));
@@ -286,7 +287,7 @@ TEST_F(CameraRegistryTest, SampleGrabberCallbackCountsNothing) {
     camera->sampleSink = &Samples();
     EXPECT_EQ(camera->BufferCB(0.5, bytes, 4), S_OK);
     EXPECT_EQ(Samples().samples.load(), 0);
-    CameraRegistry::Instance().sampleSink = &Samples();
+    CameraRegistry::Instance().SetSampleSink(&Samples());
     CameraRegistry::Instance().SelectCamera(camera, nullptr, nullptr);
     ASSERT_EQ(camera->Stop(), S_OK);
     Samples().Reset();
@@ -296,7 +297,7 @@ TEST_F(CameraRegistryTest, SampleGrabberCallbackCountsNothing) {
     EXPECT_EQ(camera->SampleCB(0.5, nullptr), S_OK);
     camera->sampleSink = nullptr;
 
-    OrvanaAudio* microphone = CameraRegistry::Instance().microphones.at(0);
+    OrvanaAudio* microphone = CameraRegistry::Instance().Microphones().at(0);
     EXPECT_EQ(microphone->AddRef(), 2u);
     EXPECT_EQ(microphone->Release(), 1u);
     EXPECT_EQ(microphone->QueryInterface(IID_ISampleGrabberCB, &out), S_OK);
@@ -321,9 +322,9 @@ TEST_F(CameraRegistryTest, CurrentMicrophoneThatLeavesIsReplacedByTheFirstLeft) 
     Configure(configuration);
     CameraRegistry& registry = CameraRegistry::Instance();
     EnumerateAndMerge();
-    ASSERT_EQ(registry.microphones.size(), 3u);
+    ASSERT_EQ(registry.Microphones().size(), 3u);
     registry.SelectCamera(registry.CurrentCamera(), nullptr, nullptr);
-    ASSERT_TRUE(registry.currentCamera->opened);
+    ASSERT_TRUE(registry.Current()->opened);
     ASSERT_NE(registry.SetCurrentMicrophone(1), nullptr);
 
     ASSERT_TRUE(TestDevices::Unplug(configuration.microphones[1].devicePath, false));
@@ -335,7 +336,7 @@ TEST_F(CameraRegistryTest, CurrentMicrophoneThatLeavesIsReplacedByTheFirstLeft) 
     ASSERT_TRUE(TestDevices::Unplug(configuration.microphones[0].devicePath, false));
     ASSERT_TRUE(TestDevices::Unplug(configuration.microphones[2].devicePath, false));
     EnumerateAndMerge();
-    EXPECT_TRUE(registry.microphones.empty());
+    EXPECT_TRUE(registry.Microphones().empty());
     EXPECT_EQ(registry.CurrentMicrophone(), nullptr);
-    EXPECT_TRUE(registry.currentCamera->opened);
+    EXPECT_TRUE(registry.Current()->opened);
 }

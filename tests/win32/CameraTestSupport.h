@@ -41,19 +41,16 @@ inline CameraConfig Camera(int n, std::vector<VideoFormat> capturePin) {
 // test starts from an empty registry (the objects themselves stay alive).
 inline void ResetRegistry() {
     CameraRegistry& registry = CameraRegistry::Instance();
-    for (OrvanaCamera* camera : registry.cameras) {
+    for (OrvanaCamera* camera : registry.Cameras()) {
         if (camera->opened || camera->graphBuilt || camera->running) {
             camera->Close();
         }
     }
-    if (registry.currentCamera != nullptr && registry.currentCamera->opened) {
-        registry.currentCamera->Close();
-    }
-    registry.cameras.clear();
-    registry.microphones.clear();
-    registry.currentCamera = nullptr;
-    registry.currentMicrophone = nullptr;
-    registry.sampleSink = nullptr;
+    // Every device leaves, as if all were unplugged at once.
+    bool cameraRemoved = false;
+    bool microphoneRemoved = false;
+    registry.MergeDevices(nullptr, 0, cameraRemoved, nullptr, 0, microphoneRemoved);
+    registry.SetSampleSink(nullptr);
 }
 
 struct Enumeration {
@@ -162,12 +159,12 @@ protected:
     static OrvanaCamera* OpenFirstCamera() {
         Enumeration found = EnumerateAndMerge();
         CameraRegistry& registry = CameraRegistry::Instance();
-        if (found.cameraCount < 1 || registry.cameras.empty()) {
+        if (found.cameraCount < 1 || registry.Cameras().empty()) {
             return nullptr;
         }
-        registry.sampleSink = &Samples();
-        registry.SelectCamera(registry.cameras.front(), nullptr, nullptr);
-        return registry.cameras.front();
+        registry.SetSampleSink(&Samples());
+        registry.SelectCamera(registry.Cameras().front(), nullptr, nullptr);
+        return registry.Cameras().front();
     }
 };
 

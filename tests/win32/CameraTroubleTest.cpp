@@ -53,7 +53,7 @@ protected:
     // The camera arrives anew with these faults, as a newly plugged one: the
     // window opens it at once.
     static void Arrive(const TestDevices::Faults& faults) {
-        ASSERT_TRUE(ProgramWindow::ArriveAnew(OneCamera(faults), 50));
+        ASSERT_TRUE(ProgramWindow::ArriveAnew(OneCamera(faults)));
     }
     // Changes the faults of the running camera; the filter notices within 250 ms.
     static void SetFaults(const TestDevices::Faults& faults) {
@@ -107,6 +107,7 @@ protected:
         click.sender = Window()->GetPaintManager().FindControl("id_btn_photo");
         ASSERT_NE(click.sender, nullptr);
         Window()->GetControlPanel()->OnNotify(click);
+        ASSERT_TRUE(ProgramWindow::Settle());
     }
     // The recordings in the output folder.
     static std::set<std::string> Recordings() { return EngineTest::Recordings(); }
@@ -131,7 +132,7 @@ TEST_F(CameraTroubleTest, ACameraThatWillNotStartComesBackByItselfOnceFreed) {
     for (unsigned result : {kInUse, kGeneralFailure, kDenied}) {
         SCOPED_TRACE(result);
         Arrive(StartFailure(result));
-        OrvanaCamera* camera = Registry().currentCamera;
+        OrvanaCamera* camera = Registry().Current();
         EXPECT_FALSE(camera->running);
         EXPECT_EQ(static_cast<unsigned>(camera->startResult), result);
         Pump(2500); // at least one attempt fails meanwhile
@@ -149,11 +150,29 @@ TEST_F(CameraTroubleTest, ACameraThatWillNotStartComesBackByItselfOnceFreed) {
         if (ms >= 0) {
             std::printf("picture back %ld ms after the camera was freed\n", ms + 300);
         }
-        EXPECT_EQ(Registry().currentCamera, camera);
+        EXPECT_EQ(Registry().Current(), camera);
         EXPECT_TRUE(camera->running);
         Pump(300);
         EXPECT_EQ(PreviewWords(), "");
     }
+}
+
+// A video-call program that lets the camera go for a moment keeps it while
+// this window is minimised: the camera is started again only once the window
+// is restored.
+TEST_F(CameraTroubleTest, AHeldCameraIsNotTakenWhileTheWindowIsMinimised) {
+    Arrive(StartFailure(kInUse));
+    OrvanaCamera* camera = Registry().Current();
+    ASSERT_FALSE(camera->running);
+    ::ShowWindow(Window()->GetHWND(), SW_MINIMIZE);
+    Pump(300);
+    SetFaults({});
+    Pump(4000);
+    EXPECT_FALSE(camera->running) << "taken from the other program while minimised";
+    ::ShowWindow(Window()->GetHWND(), SW_RESTORE);
+    const long ms = MillisecondsToPictures(3000);
+    EXPECT_GE(ms, 0) << "no picture once restored";
+    EXPECT_TRUE(camera->running);
 }
 
 // Photo and record refuse while no picture comes: from a camera that runs and
@@ -169,7 +188,7 @@ TEST_F(CameraTroubleTest, PhotoAndRecordRefuseWhileThereIsNoPicture) {
         } else {
             Arrive(NothingDelivered());
         }
-        ASSERT_TRUE(Registry().currentCamera->running);
+        ASSERT_TRUE(Registry().Current()->running);
         ASSERT_TRUE(PicturesStopped());
         // A second without a picture: already too long to wait for one.
         Pump(800);

@@ -23,6 +23,7 @@ extern "C" {
 #include "preview/PreviewFit.h"
 #include "tests/support/DirectShowFormats.h"
 #include "tests/support/MessagePump.h"
+#include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/MediaTestSupport.h"
 
 namespace {
@@ -61,12 +62,12 @@ CaptureEngine& ReadyEngine() {
     return engine;
 }
 
+// Every device gone; the engine stays the cameras' sink, as in the program.
 void ClearRegistry() {
     CameraRegistry& registry = CameraRegistry::Instance();
-    registry.cameras.clear();
-    registry.microphones.clear();
-    registry.currentCamera = nullptr;
-    registry.currentMicrophone = nullptr;
+    SampleSink* const sink = registry.Sink();
+    CameraTest::ResetRegistry();
+    registry.SetSampleSink(sink);
 }
 
 } // namespace
@@ -82,7 +83,7 @@ TEST(CaptureEngine, PreviewWindowIsMadeOnceWithItsClass) {
     EXPECT_EQ(static_cast<DWORD>(::GetWindowLongA(LivePreview::Current()->Window(), GWL_STYLE)) &
                   0x54000000u,
               0x54000000u);
-    EXPECT_EQ(CameraRegistry::Instance().sampleSink, &engine);
+    EXPECT_EQ(CameraRegistry::Instance().Sink(), &engine);
     // A second creation fails and changes nothing.
     HWND before = LivePreview::Current()->Window();
     EXPECT_EQ(
@@ -113,16 +114,10 @@ TEST(CaptureEngine, RefusesEmptySamplesAndSamplesWithoutAFormat) {
     EXPECT_EQ(closed.BufferCB(0.0, bytes, 16), S_OK);
     EXPECT_EQ(sink.taken, 0);
 
-    // Nothing to record without a camera, and the registry's stale current
-    // camera is cleared on the way.
-    OrvanaCamera stale(nullptr, nullptr, L"Gone", L"gone");
-    registry.currentCamera = &stale;
+    // Nothing to record without a camera.
     RecordingSource source;
     EXPECT_FALSE(CurrentRecordingSource(registry, source));
-    EXPECT_EQ(registry.currentCamera, nullptr);
-    registry.cameras.push_back(&closed);
-    EXPECT_FALSE(CurrentRecordingSource(registry, source));
-    EXPECT_EQ(registry.currentCamera, &closed);
+    EXPECT_EQ(registry.Current(), nullptr);
 
     ClearRegistry();
 }
@@ -230,12 +225,11 @@ TEST(CaptureEngine, WorkerDrawsFittedPictureAndKeepsItThroughDamagedSamples) {
     engine.SetMinimized(false);
 }
 
-TEST(CaptureEngine, StopRecordingWhenIdleAndMirrorWithoutCamera) {
+TEST(CaptureEngine, StopRecordingWhenIdleAndTheNextRecordingsVolume) {
     CaptureEngine& engine = ReadyEngine();
     ClearRegistry();
     EXPECT_TRUE(engine.StopRecording());
     EXPECT_FALSE(engine.IsRecording());
-    EXPECT_EQ(engine.SetMirror(nullptr, true), 1);
     engine.SetRecordingVolume(40);
     EXPECT_EQ(engine.Recordings().Volume(), 40);
 }

@@ -14,9 +14,9 @@
 #include <string>
 #include <vector>
 
+#include "app/CameraHost.h"
 #include "app/ControlNames.h"
 #include "app/ControlPanel.h"
-#include "app/FormatSwitch.h"
 #include "app/MainWindow.h"
 #include "capture/CaptureEngine.h"
 #include "capture/MonotonicClock.h"
@@ -68,6 +68,10 @@ protected:
         ::DeleteFileW(SettingsFilePath().c_str());
         // What earlier tests set on the cameras is not put back on new ones.
         ::DeleteFileW(CameraMemory::DefaultPath().c_str());
+        // Nor the faults an earlier test gave a camera.
+        for (int camera = 1; camera <= 3; ++camera) {
+            TestDevices::SetFaults(PathOf(camera), TestDevices::Faults{});
+        }
         ASSERT_TRUE(ProgramWindow::ArriveAnew(ThreeCameras()));
     }
 
@@ -100,6 +104,7 @@ protected:
         Window()->SendMessage(WM_LBUTTONDOWN, MK_LBUTTON, at);
         Window()->SendMessage(WM_LBUTTONUP, 0, at);
         Pump(50);
+        EXPECT_TRUE(ProgramWindow::Settle());
     }
 
     // The property state the device itself holds.
@@ -277,7 +282,7 @@ TEST_F(ControlPanelTest, SlidersMoveInTheCamerasStepsAndShowWhatItHolds) {
     ::ClientToScreen(Window()->GetHWND(), &at);
     const int before = focus->GetValue();
     Window()->SendMessage(WM_MOUSEWHEEL, MAKEWPARAM(0, WHEEL_DELTA), MAKELPARAM(at.x, at.y));
-    Pump(50);
+    ASSERT_TRUE(ProgramWindow::Settle());
     EXPECT_EQ(focus->GetValue(), before + 5);
     EXPECT_EQ(deviceFocus().value, before + 5);
     EXPECT_EQ(Text("id_label_focus"), std::to_string(before + 5));
@@ -330,8 +335,10 @@ TEST_F(ControlPanelTest, MirrorFlipsThePictureWhereProperty9IsAGain) {
     // Another camera shows its own state (a gain of 1 is no mirror); back
     // again, the options and the picture are mirrored still.
     List("id_combo_cameras")->SelectItem(1);
+    ASSERT_TRUE(ProgramWindow::Settle());
     EXPECT_TRUE(Option("id_btn_io_normal")->IsSelected());
     List("id_combo_cameras")->SelectItem(0);
+    ASSERT_TRUE(ProgramWindow::Settle());
     EXPECT_TRUE(Option("id_btn_io_mirrored")->IsSelected());
     EXPECT_FALSE(Option("id_btn_io_normal")->IsSelected());
     EXPECT_TRUE(sameBars(photo("gain-again.jpg"), normal, true));
@@ -363,13 +370,20 @@ TEST_F(ControlPanelTest, AppliedFormatIsWhatTheNextSwitchUsesAfterARestart) {
     // Read back, the name still ends in its line feed; the switch must match
     // it all the same.
     EXPECT_STREQ(saved.FileFormat, "YUY2\n");
-    ASSERT_EQ(SwitchCameraFormat(Registry().CurrentCamera(), saved.FileFormat,
-                                 saved.VideoResolution_Width, saved.VideoResolution_Height),
-              FormatSwitch::Switched);
+    // The next photo switches the camera to it (as a restart would read it).
+    CurrentSettings = saved;
+    Ui::CNotifyEvent click;
+    click.type = "click";
+    click.sender = Window()->GetPaintManager().FindControl("id_btn_photo");
+    ASSERT_NE(click.sender, nullptr);
+    const uint64_t photos = CaptureEngine::Instance().PhotosWritten();
+    Panel().OnNotify(click);
+    ASSERT_TRUE(ProgramWindow::Settle());
+    EXPECT_TRUE(WaitFor([&] { return CaptureEngine::Instance().PhotosWritten() > photos; }));
     const StreamFormat current = CurrentFormat();
     EXPECT_STREQ(current.subtypeName, "YUY2");
-    EXPECT_EQ(current.width, 1280);
-    EXPECT_EQ(current.height, 720);
+    EXPECT_EQ(current.width, 1920);
+    EXPECT_EQ(current.height, 1080);
 }
 
 // Real capture filters (Windows' kernel-streaming proxy, Wine's webcam
@@ -385,8 +399,8 @@ TEST_F(ControlPanelTest, CamerasHoldingTheirLockInStopSwitchAndCloseWithoutHangi
     ASSERT_TRUE(TestDevices::SetFaults(PathOf(3), locked));
     Pump(300); // running filters re-read their switches four times a second
     CaptureEngine& engine = CaptureEngine::Instance();
-    OrvanaCamera* first = Registry().cameras[0];
-    OrvanaCamera* third = Registry().cameras[2];
+    OrvanaCamera* first = Registry().Cameras()[0];
+    OrvanaCamera* third = Registry().Cameras()[2];
     const int mjpg = IndexOf(*first, "MJPG", 640, 480, 30);
     const int yuy2 = IndexOf(*first, "YUY2", 640, 480, 30);
     ASSERT_GE(mjpg, 0);
@@ -407,9 +421,9 @@ TEST_F(ControlPanelTest, CamerasHoldingTheirLockInStopSwitchAndCloseWithoutHangi
     };
     hundredTimes("camera switches", [&](int i) {
         Registry().SelectCamera(i % 2 == 0 ? third : first, nullptr, window);
-        ASSERT_TRUE(Registry().currentCamera->running) << i;
+        ASSERT_TRUE(Registry().Current()->running) << i;
     });
-    ASSERT_EQ(Registry().currentCamera, first);
+    ASSERT_EQ(Registry().Current(), first);
     hundredTimes("format switches", [&](int i) {
         ASSERT_EQ(first->SetFormat(0, static_cast<unsigned>(i % 2 == 0 ? yuy2 : mjpg)), 0) << i;
         ASSERT_TRUE(first->running) << i;
@@ -440,7 +454,7 @@ TEST_F(ControlPanelTest, AFormatTheCameraCannotRunLeavesItRunningAtItsPreviousOn
     CurrentSettings.VideoResolution_Width = CurrentSettings.PhotoResolution_Width = 1920;
     CurrentSettings.VideoResolution_Height = CurrentSettings.PhotoResolution_Height = 1080;
     CaptureEngine& engine = CaptureEngine::Instance();
-    OrvanaCamera* camera = Registry().cameras[0];
+    OrvanaCamera* camera = Registry().Cameras()[0];
     auto deliversItsFormerFormat = [&] {
         EXPECT_TRUE(camera->running);
         const StreamFormat current = CurrentFormat();
@@ -457,6 +471,7 @@ TEST_F(ControlPanelTest, AFormatTheCameraCannotRunLeavesItRunningAtItsPreviousOn
     click.sender = Window()->GetPaintManager().FindControl("id_btn_photo");
     ASSERT_NE(click.sender, nullptr);
     Panel().OnNotify(click);
+    ASSERT_TRUE(ProgramWindow::Settle());
     EXPECT_FALSE(engine.PhotoPending());
     deliversItsFormerFormat();
 
@@ -501,11 +516,12 @@ TEST_F(ControlPanelTest, ARecordingAfterAFormatSwitchHasTheSizeOfTheNewFormat) {
 }
 
 TEST_F(ControlPanelTest, RemovingACameraThatIsNotShownKeepsListAndRegistryInStep) {
-    OrvanaCamera* shown = Registry().cameras[0];
+    OrvanaCamera* shown = Registry().Cameras()[0];
     ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
+    ASSERT_TRUE(ProgramWindow::Settle());
     Pump(100);
-    ASSERT_EQ(Registry().cameras.size(), 2u);
-    EXPECT_EQ(Registry().currentCamera, shown);
+    ASSERT_EQ(Registry().Cameras().size(), 2u);
+    EXPECT_EQ(Registry().Current(), shown);
     EXPECT_TRUE(shown->running);
     EXPECT_EQ(Entries("id_combo_cameras"),
               (std::vector<std::string>{"Test Camera 1", "Test Camera 3"}));
@@ -513,8 +529,9 @@ TEST_F(ControlPanelTest, RemovingACameraThatIsNotShownKeepsListAndRegistryInStep
 
     // The second entry now opens camera 3, with its own formats.
     List("id_combo_cameras")->SelectItem(1);
-    EXPECT_EQ(Registry().currentCamera->friendlyName, L"Test Camera 3");
-    EXPECT_TRUE(Registry().currentCamera->running);
+    ASSERT_TRUE(ProgramWindow::Settle());
+    EXPECT_EQ(Registry().Current()->friendlyName, L"Test Camera 3");
+    EXPECT_TRUE(Registry().Current()->running);
     EXPECT_FALSE(shown->opened);
     EXPECT_EQ(Entries("id_combo_file_format"), (std::vector<std::string>{"MJPG", "H264"}));
     EXPECT_EQ(List("id_combo_file_format")->GetCurSel(), 0);
@@ -522,11 +539,12 @@ TEST_F(ControlPanelTest, RemovingACameraThatIsNotShownKeepsListAndRegistryInStep
 }
 
 TEST_F(ControlPanelTest, RemovingTheShownCameraShowsTheNextAndTheLastEmptiesThePanel) {
-    OrvanaCamera* next = Registry().cameras[1];
+    OrvanaCamera* next = Registry().Cameras()[1];
     ASSERT_TRUE(TestDevices::Unplug(PathOf(1)));
+    ASSERT_TRUE(ProgramWindow::Settle());
     Pump(100);
-    ASSERT_EQ(Registry().cameras.size(), 2u);
-    EXPECT_EQ(Registry().currentCamera, next);
+    ASSERT_EQ(Registry().Cameras().size(), 2u);
+    EXPECT_EQ(Registry().Current(), next);
     EXPECT_TRUE(next->running);
     EXPECT_EQ(List("id_combo_cameras")->GetCurSel(), 0);
     EXPECT_EQ(Entries("id_combo_cameras")[0],
@@ -534,9 +552,11 @@ TEST_F(ControlPanelTest, RemovingTheShownCameraShowsTheNextAndTheLastEmptiesTheP
 
     ASSERT_EQ(next->SetVideoProcAmp(kBrightness, 20, 2), 0);
     ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
+    ASSERT_TRUE(ProgramWindow::Settle());
     ASSERT_TRUE(TestDevices::Unplug(PathOf(3)));
+    ASSERT_TRUE(ProgramWindow::Settle());
     Pump(100);
-    EXPECT_TRUE(Registry().cameras.empty());
+    EXPECT_TRUE(Registry().Cameras().empty());
     EXPECT_TRUE(Entries("id_combo_cameras").empty());
     EXPECT_TRUE(Entries("id_combo_file_format").empty());
     EXPECT_TRUE(Entries("id_combo_refresh_rate").empty());
@@ -551,35 +571,42 @@ TEST_F(ControlPanelTest, RemovingTheShownCameraShowsTheNextAndTheLastEmptiesTheP
 
     // Plugging one back shows it.
     ASSERT_TRUE(TestDevices::Replug(PathOf(3)));
+    ASSERT_TRUE(ProgramWindow::Settle());
     Pump(100);
-    ASSERT_EQ(Registry().cameras.size(), 1u);
-    EXPECT_TRUE(Registry().currentCamera->running);
+    ASSERT_EQ(Registry().Cameras().size(), 1u);
+    EXPECT_TRUE(Registry().Current()->running);
     EXPECT_EQ(Entries("id_combo_cameras"), (std::vector<std::string>{"Test Camera 3"}));
 }
 
 TEST_F(ControlPanelTest, PlugCyclesKeepTheShownCameraRunningAndLeakNoHandles) {
-    OrvanaCamera* shown = Registry().cameras[0];
+    OrvanaCamera* shown = Registry().Cameras()[0];
     IGraphBuilder* graph = shown->graph.Get();
     // One cycle first: handles that Wine keeps once (registry keys, the
     // device enumerator's caches) are taken before counting.
     ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
+    ASSERT_TRUE(ProgramWindow::Settle());
     ASSERT_TRUE(TestDevices::Replug(PathOf(2)));
+    ASSERT_TRUE(ProgramWindow::Settle());
     // Each cycle enumerates without camera 2, then with it, and leaves the
     // camera object that camera 2 had alive.
     long kept = HandlesKeptByAnEnumeration() + HandlesHeldByACamera();
     ASSERT_TRUE(TestDevices::Unplug(PathOf(2), false));
+    ASSERT_TRUE(ProgramWindow::Settle());
     kept += HandlesKeptByAnEnumeration();
     ASSERT_TRUE(TestDevices::Replug(PathOf(2), false));
+    ASSERT_TRUE(ProgramWindow::Settle());
     const long before = ProcessHandles::Count();
     ASSERT_GT(before, 0) << "the handles cannot be counted here";
     for (int cycle = 0; cycle < 5; ++cycle) {
         ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
+        ASSERT_TRUE(ProgramWindow::Settle());
         ASSERT_TRUE(TestDevices::Replug(PathOf(2)));
+        ASSERT_TRUE(ProgramWindow::Settle());
     }
     Pump(100);
     EXPECT_LE(ProcessHandles::Count(), before + 5 * kept + 5);
-    EXPECT_EQ(Registry().cameras.size(), 3u);
-    EXPECT_EQ(Registry().currentCamera, shown);
+    EXPECT_EQ(Registry().Cameras().size(), 3u);
+    EXPECT_EQ(Registry().Current(), shown);
     EXPECT_EQ(shown->graph.Get(), graph);
     EXPECT_TRUE(shown->running);
     EXPECT_EQ(Entries("id_combo_cameras").size(), 3u);
@@ -599,12 +626,14 @@ TEST_F(ControlPanelTest, ArrivalsWithoutANewCameraLeaveTheShownCameraAndItsRecor
     ASSERT_TRUE(ProgramWindow::ArriveAnew(configuration));
     const std::wstring microphonePath = configuration.microphones[0].devicePath;
     ASSERT_TRUE(TestDevices::Unplug(microphonePath));
+    ASSERT_TRUE(ProgramWindow::Settle());
     Pump(100);
     EXPECT_EQ(Registry().CurrentMicrophone(), nullptr);
 
     List("id_combo_cameras")->SelectItem(1);
-    OrvanaCamera* shown = Registry().currentCamera;
-    ASSERT_EQ(shown, Registry().cameras[1]);
+    ASSERT_TRUE(ProgramWindow::Settle());
+    OrvanaCamera* shown = Registry().Current();
+    ASSERT_EQ(shown, Registry().Cameras()[1]);
     IGraphBuilder* graph = shown->graph.Get();
     CaptureEngine& engine = CaptureEngine::Instance();
     const std::set<std::string> before = Recordings();
@@ -616,24 +645,27 @@ TEST_F(ControlPanelTest, ArrivalsWithoutANewCameraLeaveTheShownCameraAndItsRecor
         SCOPED_TRACE(after);
         EXPECT_TRUE(engine.IsRecording());
         EXPECT_TRUE(Option("id_btn_capture")->IsSelected());
-        EXPECT_EQ(Registry().currentCamera, shown);
+        EXPECT_EQ(Registry().Current(), shown);
         EXPECT_EQ(shown->graph.Get(), graph);
         EXPECT_TRUE(shown->running);
         EXPECT_EQ(Entries("id_combo_cameras").size(), 3u);
         EXPECT_EQ(List("id_combo_cameras")->GetCurSel(), 1);
     };
     ASSERT_TRUE(TestDevices::Replug(headsetPath));
+    ASSERT_TRUE(ProgramWindow::Settle());
     Pump(100);
     expectUnchanged("the headset plugged in");
-    ASSERT_NE(Registry().currentMicrophone, nullptr);
-    EXPECT_EQ(Registry().currentMicrophone->friendlyName, L"USB Headset");
+    ASSERT_NE(Registry().Microphone(), nullptr);
+    EXPECT_EQ(Registry().Microphone()->friendlyName, L"USB Headset");
 
     ASSERT_TRUE(TestDevices::Replug(microphonePath));
+    ASSERT_TRUE(ProgramWindow::Settle());
     Pump(100);
     expectUnchanged("the microphone back");
-    EXPECT_EQ(Registry().currentMicrophone->friendlyName, L"USB Headset");
+    EXPECT_EQ(Registry().Microphone()->friendlyName, L"USB Headset");
 
     EXPECT_EQ(TestDevices::NotifyDeviceChange(PathOf(3), true), 1);
+    ASSERT_TRUE(ProgramWindow::Settle());
     Pump(100);
     expectUnchanged("camera 3 announced again");
 
@@ -650,6 +682,46 @@ TEST_F(ControlPanelTest, ArrivalsWithoutANewCameraLeaveTheShownCameraAndItsRecor
         MediaProbe::Number(streams[0], "start_time") + MediaProbe::Number(streams[0], "duration");
     EXPECT_NEAR(end, wall, 1.0);
     EXPECT_EQ(MediaProbe::Number(streams[0], "width"), 320.0) << "camera 2 recorded";
+}
+
+// The user's own camera comes back after a loose cable or a dock, listed
+// after the others now: it is shown again, not the first of the list. A
+// camera plugged in while another records leaves that recording running.
+TEST_F(ControlPanelTest, TheCameraTheUserChoseIsShownAgainWhenItComesBack) {
+    List("id_combo_cameras")->SelectItem(2);
+    ASSERT_TRUE(ProgramWindow::Settle());
+    ASSERT_EQ(Registry().Current()->friendlyName, L"Test Camera 3");
+    ASSERT_TRUE(TestDevices::Unplug(PathOf(3)));
+    ASSERT_TRUE(ProgramWindow::Settle());
+    EXPECT_EQ(Registry().Current()->friendlyName, L"Test Camera 1");
+    ASSERT_TRUE(TestDevices::Unplug(PathOf(1)));
+    ASSERT_TRUE(ProgramWindow::Settle());
+    ASSERT_TRUE(TestDevices::Replug(PathOf(1)));
+    ASSERT_TRUE(ProgramWindow::Settle());
+    EXPECT_EQ(Registry().Current()->friendlyName, L"Test Camera 2");
+    ASSERT_TRUE(TestDevices::Replug(PathOf(3)));
+    ASSERT_TRUE(ProgramWindow::Settle());
+    EXPECT_EQ(Entries("id_combo_cameras"),
+              (std::vector<std::string>{"Test Camera 2", "Test Camera 1", "Test Camera 3"}));
+    ASSERT_EQ(Registry().Current()->friendlyName, L"Test Camera 3");
+    EXPECT_TRUE(Registry().Current()->running);
+    EXPECT_EQ(List("id_combo_cameras")->GetCurSel(), 2);
+
+    OrvanaCamera* recording = Registry().Current();
+    CaptureEngine& engine = CaptureEngine::Instance();
+    const std::set<std::string> before = Recordings();
+    EXPECT_TRUE(ProgramWindow::PressRecord());
+    ASSERT_TRUE(engine.IsRecording());
+    ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
+    ASSERT_TRUE(ProgramWindow::Settle());
+    ASSERT_TRUE(TestDevices::Replug(PathOf(2)));
+    ASSERT_TRUE(ProgramWindow::Settle());
+    EXPECT_TRUE(engine.IsRecording()) << "a new camera's arrival ended the recording";
+    EXPECT_TRUE(Option("id_btn_capture")->IsSelected());
+    EXPECT_EQ(Registry().Current(), recording);
+    EXPECT_TRUE(ProgramWindow::PressRecord());
+    EXPECT_FALSE(engine.IsRecording());
+    ASSERT_TRUE(TakeNewRecording(before, "kept.mp4"));
 }
 
 // A finished recording: an ordinary MP4 of H.264 and AAC whose pictures last
@@ -686,7 +758,7 @@ TEST_F(ControlPanelTest, ArrivalsWithoutANewCameraLeaveTheShownCameraAndItsRecor
 // may stop the recording, touch the shown camera's graph or keep handles.
 TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoHandles) {
     CaptureEngine& engine = CaptureEngine::Instance();
-    OrvanaCamera* shown = Registry().cameras[0];
+    OrvanaCamera* shown = Registry().Cameras()[0];
     IGraphBuilder* graph = shown->graph.Get();
     const std::set<std::string> before = Recordings();
     EXPECT_TRUE(ProgramWindow::PressRecord());
@@ -694,7 +766,9 @@ TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoH
     const int64_t started = MonotonicMicros();
     auto cycle = [](int camera) {
         ASSERT_TRUE(TestDevices::Unplug(PathOf(camera)));
+        ASSERT_TRUE(ProgramWindow::Settle());
         ASSERT_TRUE(TestDevices::Replug(PathOf(camera), false));
+        ASSERT_TRUE(ProgramWindow::Settle());
     };
     // Handles that Wine keeps once are taken before counting.
     cycle(2);
@@ -702,8 +776,10 @@ TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoH
     // Each message enumerates camera 1, one of the others and the microphone,
     // and leaves one camera object alive.
     ASSERT_TRUE(TestDevices::Unplug(PathOf(3), false));
+    ASSERT_TRUE(ProgramWindow::Settle());
     const long kept = HandlesKeptByAnEnumeration() + HandlesHeldByACamera();
     ASSERT_TRUE(TestDevices::Replug(PathOf(3), false));
+    ASSERT_TRUE(ProgramWindow::Settle());
     Pump(100);
     const long handlesBefore = ProcessHandles::Count();
     ASSERT_GT(handlesBefore, 0) << "the handles cannot be counted here";
@@ -711,13 +787,13 @@ TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoH
     for (int i = 0; i < cycles; ++i) {
         cycle(2 + i % 2);
         ASSERT_TRUE(engine.IsRecording()) << "cycle " << i;
-        ASSERT_EQ(Registry().cameras.size(), 2u) << "cycle " << i;
+        ASSERT_EQ(Registry().Cameras().size(), 2u) << "cycle " << i;
         Pump(100);
     }
     Pump(100);
     const long handlesAfter = ProcessHandles::Count();
     EXPECT_LE(handlesAfter, handlesBefore + cycles * kept + 5);
-    EXPECT_EQ(Registry().currentCamera, shown);
+    EXPECT_EQ(Registry().Current(), shown);
     EXPECT_EQ(shown->graph.Get(), graph);
     EXPECT_TRUE(shown->running);
     EXPECT_EQ(Entries("id_combo_cameras").size(), 2u);
@@ -740,8 +816,10 @@ TEST_F(ControlPanelTest, CamerasComingAndGoingLeaveTheRecordingRunningAndLeakNoH
 TEST_F(ControlPanelTest, UnpluggingTheRecordingCameraLeavesACompleteFileEveryTime) {
     // Camera 1 alone, so that its return makes it the shown camera again.
     ASSERT_TRUE(TestDevices::Unplug(PathOf(2)));
+    ASSERT_TRUE(ProgramWindow::Settle());
     ASSERT_TRUE(TestDevices::Unplug(PathOf(3)));
-    ASSERT_EQ(Registry().cameras.size(), 1u);
+    ASSERT_TRUE(ProgramWindow::Settle());
+    ASSERT_EQ(Registry().Cameras().size(), 1u);
     CaptureEngine& engine = CaptureEngine::Instance();
     const int cycles = PlugCycles(3);
     const DWORD started = ::GetTickCount();
@@ -760,19 +838,21 @@ TEST_F(ControlPanelTest, UnpluggingTheRecordingCameraLeavesACompleteFileEveryTim
         const double wall = (MonotonicMicros() - recordingFrom) / 1e6;
         const DWORD unplugging = ::GetTickCount();
         ASSERT_TRUE(TestDevices::Unplug(PathOf(1)));
+        ASSERT_TRUE(ProgramWindow::Settle());
         EXPECT_LT(::GetTickCount() - unplugging, 2000u);
         EXPECT_FALSE(engine.IsRecording());
         EXPECT_FALSE(engine.Recordings().Active());
         EXPECT_FALSE(Option("id_btn_capture")->IsSelected());
         EXPECT_EQ(Text("id_cap_time_label"), "00:00");
-        EXPECT_TRUE(Registry().cameras.empty());
+        EXPECT_TRUE(Registry().Cameras().empty());
         const std::string name = "unplugged" + std::to_string(cycle) + ".mp4";
         ASSERT_TRUE(TakeNewRecording(before, name));
         EXPECT_TRUE(CompleteRecording(name, wall, 0.5));
 
         ASSERT_TRUE(TestDevices::Replug(PathOf(1)));
-        ASSERT_EQ(Registry().cameras.size(), 1u);
-        ASSERT_TRUE(Registry().currentCamera->running);
+        ASSERT_TRUE(ProgramWindow::Settle());
+        ASSERT_EQ(Registry().Cameras().size(), 1u);
+        ASSERT_TRUE(Registry().Current()->running);
         const uint64_t decoded = engine.DecodedFrames();
         ASSERT_TRUE(WaitFor([&] { return engine.DecodedFrames() >= decoded + 5; }));
     }
@@ -806,54 +886,54 @@ TEST_F(ControlPanelTest, ARecordingEndedByAFullDiskSpringsTheRecordButtonBack) {
 // A skin without the panel's controls: every action skips what is missing and
 // still does to the camera what needs no control.
 TEST(ControlPanelWithoutControlsTest, ActionsSkipMissingControls) {
-    ASSERT_TRUE(TestDevices::SaveConfiguration(ThreeCameras()));
-    EnumerateAndMerge();
+    ProgramWindow::Open(ThreeCameras());
+    ASSERT_TRUE(ProgramWindow::ArriveAnew(ThreeCameras()));
     CameraRegistry& registry = CameraRegistry::Instance();
-    ASSERT_EQ(registry.cameras.size(), 3u);
-    OrvanaCamera* camera = registry.CurrentCamera();
+    ASSERT_EQ(registry.Cameras().size(), 3u);
+    OrvanaCamera* camera = registry.Current();
+    ASSERT_NE(camera, nullptr);
     const bool opened = camera->opened;
     auto procAmp = [camera](long property) {
         long value = -1, flags = 0;
         camera->GetVideoProcAmp(property, value, flags);
         return value;
     };
+    auto notify = [](ControlPanel& panel, const char* name, const char* type) {
+        Ui::CControlUI sender;
+        sender.SetName(name);
+        Ui::CNotifyEvent event;
+        event.type = type;
+        event.sender = &sender;
+        panel.OnNotify(event);
+        EXPECT_TRUE(ProgramWindow::Settle()) << name;
+    };
     ::DeleteFileW(SettingsFilePath().c_str());
     Ui::CPaintManager manager;
-    ControlPanel panel(manager, registry, CaptureEngine::Instance(), nullptr, L"");
-    panel.RefreshFormatLists(camera);
-    panel.FillCameraList(0);
-    panel.SyncCameraList();
+    CameraHost& cameras = *Window()->GetCameras();
+    ControlPanel panel(manager, cameras, CaptureEngine::Instance(), nullptr);
+    panel.RefreshFormatLists(cameras.View());
     panel.Formats().Apply();
     EXPECT_EQ(::GetFileAttributesW(SettingsFilePath().c_str()), INVALID_FILE_ATTRIBUTES)
         << "no lists, nothing to save";
     ASSERT_EQ(camera->SetVideoProcAmp(kBrightness, 20, 2), 0);
-    panel.Properties().RestoreDefaults();
+    notify(panel, "id_btn_default", "click");
     EXPECT_EQ(procAmp(kBrightness), 0) << "the defaults need no control";
 
     ASSERT_EQ(camera->SetVideoProcAmp(kHue, 10, 2), 0);
     for (const char* name : {"id_btn_auto_contrasts", "id_btn_auto_focus", "id_btn_io_normal"}) {
-        Ui::CControlUI sender;
-        sender.SetName(name);
-        Ui::CNotifyEvent click;
-        click.type = "click";
-        click.sender = &sender;
-        panel.OnNotify(click);
+        notify(panel, name, "click");
     }
     for (const char* name :
          {"id_slider_hue", "id_slider_microphone", "id_combo_file_format", "id_combo_cameras"}) {
-        Ui::CControlUI sender;
-        sender.SetName(name);
-        Ui::CNotifyEvent event;
-        event.type =
-            std::string(name).find("slider") != std::string::npos ? "valuechanged" : "itemselect";
-        event.sender = &sender;
-        panel.OnNotify(event);
+        notify(panel, name,
+               std::string(name).find("slider") != std::string::npos ? "valuechanged"
+                                                                     : "itemselect");
     }
     // No slider gives a value to write, no list a camera to switch to.
     EXPECT_EQ(procAmp(kHue), 10);
-    EXPECT_EQ(registry.currentCamera, camera);
+    EXPECT_EQ(registry.Current(), camera);
     EXPECT_EQ(camera->opened, opened);
-    EXPECT_EQ(registry.cameras.size(), 3u);
+    EXPECT_EQ(registry.Cameras().size(), 3u);
 }
 
 // A choice that cannot be saved anywhere still holds until the program ends,

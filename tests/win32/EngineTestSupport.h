@@ -51,7 +51,7 @@ inline ::testing::AssertionResult ReadyWithDefaultDevices(CaptureEngine& engine)
         return ::testing::AssertionFailure() << "the engine has no preview";
     }
     CameraTest::ResetRegistry();
-    CameraRegistry::Instance().sampleSink = &engine;
+    CameraRegistry::Instance().SetSampleSink(&engine);
     if (!TestDevices::ResetConfiguration()) {
         return ::testing::AssertionFailure() << "the synthetic devices were not reset";
     }

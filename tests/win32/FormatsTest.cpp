@@ -87,12 +87,11 @@ protected:
         EXPECT_TRUE(TestDevices::SaveConfiguration(configuration));
         CameraTest::Enumeration found = CameraTest::EnumerateAndMerge();
         CameraRegistry& registry = CameraRegistry::Instance();
-        if (found.cameraCount != 1 || registry.cameras.empty()) {
+        if (found.cameraCount != 1 || registry.Cameras().empty()) {
             ADD_FAILURE() << "the camera is not enumerated";
             return nullptr;
         }
-        OrvanaCamera* camera = registry.cameras.front();
-        registry.currentCamera = camera;
+        OrvanaCamera* camera = registry.Cameras().front();
         registry.SelectCamera(camera, nullptr, nullptr);
         return camera;
     }

@@ -184,7 +184,7 @@ protected:
         ASSERT_TRUE(engine.PreviewReady());
         ASSERT_TRUE(engine.WorkerRunning());
         // The window made the engine the sink of every camera it opens.
-        ASSERT_EQ(CameraRegistry::Instance().sampleSink, &engine);
+        ASSERT_EQ(CameraRegistry::Instance().Sink(), &engine);
         ForgetDevices();
         TestDevices::Configuration configuration = TestDevices::DefaultConfiguration();
         configuration.cameras[0].capturePin = {GetParam()};
@@ -192,9 +192,8 @@ protected:
         CameraTest::Enumeration found = CameraTest::EnumerateAndMerge();
         CameraRegistry& registry = CameraRegistry::Instance();
         ASSERT_EQ(found.cameraCount, 1);
-        ASSERT_FALSE(registry.cameras.empty());
-        camera = registry.cameras.front();
-        registry.currentCamera = camera;
+        ASSERT_FALSE(registry.Cameras().empty());
+        camera = registry.Cameras().front();
         registry.SelectCamera(camera, registry.CurrentMicrophone(), Window().GetHWND());
         ASSERT_TRUE(camera->opened);
         ASSERT_EQ(camera->sampleSink.load(), &engine);
@@ -210,15 +209,14 @@ protected:
     // handler stays installed, as it does for the life of the program.
     static void ForgetDevices() {
         CameraRegistry& registry = CameraRegistry::Instance();
-        for (OrvanaCamera* each : registry.cameras) {
+        for (OrvanaCamera* each : registry.Cameras()) {
             if (each->opened || each->running || each->graphBuilt) {
                 each->Close();
             }
         }
-        registry.cameras.clear();
-        registry.microphones.clear();
-        registry.currentCamera = nullptr;
-        registry.currentMicrophone = nullptr;
+        bool cameraRemoved = false;
+        bool microphoneRemoved = false;
+        registry.MergeDevices(nullptr, 0, cameraRemoved, nullptr, 0, microphoneRemoved);
     }
 
     // A new run of the camera: the fault counters start again from its first sample.
@@ -737,11 +735,11 @@ TEST_P(LivePreviewShutdown, UnplugWhilePreviewingThenStopJoinsTheWorker) {
     configuration.cameras[0].capturePin = {GetParam()};
     ASSERT_TRUE(TestDevices::SaveConfiguration(configuration));
     CameraRegistry& registry = CameraRegistry::Instance();
-    registry.cameras.clear();
-    registry.currentCamera = nullptr;
+    CameraTest::ResetRegistry();
+    registry.SetSampleSink(&engine);
     CameraTest::Enumeration found = CameraTest::EnumerateAndMerge();
     ASSERT_EQ(found.cameraCount, 1);
-    OrvanaCamera* camera = registry.cameras.front();
+    OrvanaCamera* camera = registry.Cameras().front();
     registry.SelectCamera(camera, nullptr, Window().GetHWND());
     ASSERT_TRUE(camera->opened);
     const uint64_t before = engine.DecodedFrames();
@@ -773,8 +771,8 @@ TEST_P(LivePreviewShutdown, UnplugWhilePreviewingThenStopJoinsTheWorker) {
     }
     EXPECT_LE(engine.QueuedItems(), 5u);
 
-    registry.cameras.clear();
-    registry.currentCamera = nullptr;
+    CameraTest::ResetRegistry();
+    registry.SetSampleSink(&engine);
     TestDevices::ResetConfiguration();
 }
 

@@ -9,6 +9,8 @@
 
 #include "Core/CameraRegistry.h"
 #include "Core/OrvanaCamera.h"
+#include "app/CameraHost.h"
+#include "app/CameraMemory.h"
 #include "app/MainWindow.h"
 #include "settings/SettingsFile.h"
 #include "tests/support/MessagePump.h"
@@ -24,6 +26,21 @@ inline MainWindow*& Window() {
     return window;
 }
 
+// Serves the window's messages until the camera thread has done what it was
+// asked (settle times included) and the window has taken its news.
+inline ::testing::AssertionResult Settle(DWORD timeoutMs = 20000) {
+    CameraHost* cameras = Window() != nullptr ? Window()->GetCameras() : nullptr;
+    if (cameras == nullptr) {
+        return ::testing::AssertionFailure() << "the window has no camera thread";
+    }
+    if (!TestSupport::WaitFor([cameras] { return cameras->Idle(); }, timeoutMs)) {
+        return ::testing::AssertionFailure()
+               << "the camera thread was still busy after " << timeoutMs << " ms";
+    }
+    TestSupport::Pump(20);
+    return ::testing::AssertionSuccess();
+}
+
 // Opens the program's window with these devices plugged in, once per
 // process; without setting.ini, since one an interrupted run left must not
 // choose the skin.
@@ -37,23 +54,30 @@ inline void Open(const TestDevices::Configuration& devices) {
     ASSERT_NE(Window()->Create(nullptr, nullptr, 0x96C80000, 0), nullptr);
     Window()->ShowWindow(true, true);
     TestSupport::Pump(200);
+    ASSERT_TRUE(Settle());
 }
 
 // Every device leaves, then these arrive as newly plugged ones (first
-// format, default properties), in their order; the window opens the first
-// camera. An arrival alone would keep the cameras an earlier test left, in
-// the order they came back.
-inline ::testing::AssertionResult ArriveAnew(const TestDevices::Configuration& devices,
-                                             DWORD settleMs = 100) {
+// format, default properties), in their order; without a camera the user
+// chose before, the window opens the first camera. An arrival alone would
+// keep the cameras an earlier test left, in the order they came back.
+inline ::testing::AssertionResult ArriveAnew(const TestDevices::Configuration& devices) {
     if (!TestDevices::SaveConfiguration(TestDevices::Configuration())) {
         return ::testing::AssertionFailure() << "the devices could not be unplugged";
     }
     TestDevices::NotifyDeviceChange(CameraTest::PathOf(1), false);
+    if (::testing::AssertionResult settled = Settle(); !settled) {
+        return settled;
+    }
+    // The camera an earlier test chose would be shown instead of the first.
+    ::DeleteFileW(CameraMemory::DefaultPath().c_str());
     if (!TestDevices::SaveConfiguration(devices)) {
         return ::testing::AssertionFailure() << "the devices could not be configured";
     }
     TestDevices::NotifyDeviceChange(CameraTest::PathOf(1), true);
-    TestSupport::Pump(settleMs);
+    if (::testing::AssertionResult settled = Settle(); !settled) {
+        return settled;
+    }
     std::size_t plugged = 0;
     const TestDevices::CameraConfig* first = nullptr;
     for (const TestDevices::CameraConfig& camera : devices.cameras) {
@@ -62,13 +86,13 @@ inline ::testing::AssertionResult ArriveAnew(const TestDevices::Configuration& d
             ++plugged;
         }
     }
-    const CameraRegistry& registry = CameraRegistry::Instance();
-    if (registry.cameras.size() != plugged) {
+    CameraRegistry& registry = CameraRegistry::Instance();
+    if (registry.Cameras().size() != plugged) {
         return ::testing::AssertionFailure()
-               << registry.cameras.size() << " cameras listed, not " << plugged;
+               << registry.Cameras().size() << " cameras listed, not " << plugged;
     }
-    if (first != nullptr && (registry.currentCamera != registry.cameras[0] ||
-                             registry.currentCamera->friendlyName != first->name)) {
+    if (first != nullptr && (registry.Current() != registry.Cameras()[0] ||
+                             registry.Current()->friendlyName != first->name)) {
         return ::testing::AssertionFailure() << "the first camera is not the current one";
     }
     return ::testing::AssertionSuccess();
@@ -90,7 +114,9 @@ inline ::testing::AssertionResult PressRecord() {
     record->GetParent()->SetVisible(true);
     const bool activated = record->Activate();
     record->GetParent()->SetVisible(false);
-    TestSupport::Pump(50);
+    if (::testing::AssertionResult settled = Settle(); !settled) {
+        return settled;
+    }
     if (!activated) {
         return ::testing::AssertionFailure() << "the record option would not activate";
     }

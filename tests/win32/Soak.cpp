@@ -134,11 +134,11 @@ TEST(Soak, LongRecordingKeepsMemoryHandlesAndSyncSteady) {
     std::printf("camera picture: sensor noise %d\n", configuration.cameras[0].noiseLevel);
     ASSERT_TRUE(TestDevices::SaveConfiguration(configuration));
     CameraRegistry& registry = CameraRegistry::Instance();
-    registry.sampleSink = &engine;
+    registry.SetSampleSink(&engine);
     const CameraTest::Enumeration found = CameraTest::EnumerateAndMerge();
     ASSERT_EQ(found.cameraCount, 1);
     ASSERT_EQ(found.microphoneCount, 1);
-    registry.SelectCamera(registry.cameras.front(), nullptr, nullptr);
+    registry.SelectCamera(registry.Cameras().front(), nullptr, nullptr);
     TestSupport::WaitFor([&] { return engine.PictureWidth() == 1280; }, 10000);
     ASSERT_EQ(engine.PictureWidth(), 1280);
 

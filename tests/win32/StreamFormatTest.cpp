@@ -200,7 +200,7 @@ TEST_F(StreamFormatTest, MjpgSamplesReachTheFrameCallbackThenYuy2AfterTheSwitch)
 
 TEST_F(StreamFormatTest, SwitchAppliesTheFastestCapabilityOfThatSizeAndSubtype) {
     OpenCamera({kMjpg480, kYuy2_720, kYuy2_720_15});
-    OrvanaCamera* camera = CameraRegistry::Instance().cameras.at(0);
+    OrvanaCamera* camera = CameraRegistry::Instance().Cameras().at(0);
     const int slow = IndexOf(*camera, "YUY2", 1280, 720, 15);
     ASSERT_EQ(slow, 2);
     ASSERT_EQ(camera->SetFormat(0, slow), 0);
@@ -269,7 +269,6 @@ TEST_F(StreamFormatTest, TeardownLeavesOnlyTheDevice) {
     EXPECT_FALSE(camera->graph);
 
     // The capture filter is free again: it can be opened once more.
-    CameraRegistry::Instance().currentCamera = nullptr;
     CameraRegistry::Instance().SelectCamera(camera, nullptr, nullptr);
     EXPECT_TRUE(camera->running);
     Pump(300);
