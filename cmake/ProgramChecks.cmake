@@ -69,6 +69,15 @@ orvana_program_check(OrvanaRecordKill app-crash.sh
 set_property(TEST wine.OrvanaPanel wine.OrvanaDeviceChange wine.OrvanaRecord wine.OrvanaRecordKill
     APPEND PROPERTY ENVIRONMENT ${ORVANA_TEST_DEVICES_ENV})
 
+# OrvanaWindowProbe.exe: how long the program's window keeps its user waiting, phase by phase
+# (tests/support/WindowProbe.h), for the checks below.
+add_executable(OrvanaWindowProbe tests/win32/WindowProbeTool.cpp)
+target_link_libraries(OrvanaWindowProbe PRIVATE orvana_core)
+target_compile_options(OrvanaWindowProbe PRIVATE ${ORVANA_WARNINGS})
+target_link_options(OrvanaWindowProbe PRIVATE ${ORVANA_STATIC_LINK})
+set_target_properties(OrvanaWindowProbe PROPERTIES
+    RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/OrvanaWindowProbe)
+
 # A recording finished in place, killed at random moments of the finish (on a slow disk, so
 # that the kills land in every step) and finished again.
 add_executable(FinishFile tests/win32/FinishFile.cpp)
