@@ -9,10 +9,21 @@ namespace TestDevices {
 void CameraProperties::Load(const CameraConfig& camera) {
     std::lock_guard<std::mutex> guard(lock_);
     devicePath_ = camera.devicePath;
+    delayMs_ = camera.delays.propertyMs;
     for (int i = 0; i < kProcAmpCount; ++i)
         procAmp_[i] = camera.procAmp[i];
     for (int i = 0; i < kCameraControlCount; ++i)
         cameraControl_[i] = camera.cameraControl[i];
+}
+
+void CameraProperties::CallDelay() {
+    unsigned delay = 0;
+    {
+        std::lock_guard<std::mutex> guard(lock_);
+        delay = delayMs_;
+    }
+    if (delay > 0)
+        Sleep(delay);
 }
 
 PropertyRange* CameraProperties::Find(bool cameraControl, long property) {
@@ -27,6 +38,7 @@ HRESULT CameraProperties::GetRange(bool cameraControl, long property, long* mini
                                    long* step, long* defaultValue, long* capsFlags) {
     if (!minimum || !maximum || !step || !defaultValue || !capsFlags)
         return E_POINTER;
+    CallDelay();
     std::lock_guard<std::mutex> guard(lock_);
     const PropertyRange* range = Find(cameraControl, property);
     if (!range)
@@ -42,6 +54,7 @@ HRESULT CameraProperties::GetRange(bool cameraControl, long property, long* mini
 HRESULT CameraProperties::Get(bool cameraControl, long property, long* value, long* flags) {
     if (!value || !flags)
         return E_POINTER;
+    CallDelay();
     std::lock_guard<std::mutex> guard(lock_);
     const PropertyRange* range = Find(cameraControl, property);
     if (!range)
@@ -52,6 +65,7 @@ HRESULT CameraProperties::Get(bool cameraControl, long property, long* value, lo
 }
 
 HRESULT CameraProperties::Set(bool cameraControl, long property, long value, long flags) {
+    CallDelay();
     std::wstring path;
     {
         std::lock_guard<std::mutex> guard(lock_);

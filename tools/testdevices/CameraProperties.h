@@ -22,9 +22,12 @@ public:
 
 private:
     PropertyRange* Find(bool cameraControl, long property);
+    // A slow driver's time for one call, taken outside the lock.
+    void CallDelay();
 
     std::mutex lock_;
     std::wstring devicePath_;
+    unsigned delayMs_ = 0;
     PropertyRange procAmp_[kProcAmpCount];
     PropertyRange cameraControl_[kCameraControlCount];
 };

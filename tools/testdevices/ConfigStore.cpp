@@ -72,6 +72,8 @@ CameraConfig ReadCamera(const RegistryKey& key) {
     }
     if (key.ReadString(L"Faults", text))
         ParseFaultsText(text, camera.faults);
+    if (key.ReadString(L"Delays", text))
+        ParseDelaysText(text, camera.delays);
     return camera;
 }
 
@@ -101,6 +103,8 @@ MicrophoneConfig ReadMicrophone(const RegistryKey& key) {
         microphone.startError = static_cast<HRESULT>(startError);
     if (key.ReadString(L"Faults", text))
         ParseFaultsText(text, microphone.faults);
+    if (key.ReadString(L"Delays", text))
+        ParseDelaysText(text, microphone.delays);
     return microphone;
 }
 
@@ -115,7 +119,8 @@ bool WriteCamera(RegistryKey& key, const CameraConfig& camera) {
               key.WriteDword(L"HasVideoProcAmp", camera.hasVideoProcAmp) &&
               key.WriteDword(L"HasCameraControl", camera.hasCameraControl) &&
               key.WriteDword(L"Noise", static_cast<DWORD>(camera.noiseLevel)) &&
-              key.WriteString(L"Faults", FaultsText(camera.faults));
+              key.WriteString(L"Faults", FaultsText(camera.faults)) &&
+              key.WriteString(L"Delays", DelaysText(camera.delays));
     for (int i = 0; ok && i < kProcAmpCount; ++i) {
         if (camera.procAmp[i].supported) {
             ok = key.WriteString(PropertyValueName(false, i).c_str(),
@@ -139,7 +144,8 @@ bool WriteMicrophone(RegistryKey& key, const MicrophoneConfig& microphone) {
     return key.WriteString(L"Name", microphone.name) &&
            key.WriteString(L"DevicePath", microphone.devicePath) &&
            key.WriteDword(L"Plugged", microphone.plugged) && key.WriteString(L"Audio", audio) &&
-           key.WriteString(L"Faults", FaultsText(microphone.faults));
+           key.WriteString(L"Faults", FaultsText(microphone.faults)) &&
+           key.WriteString(L"Delays", DelaysText(microphone.delays));
 }
 
 void ApplyState(CameraConfig& camera) {
@@ -223,7 +229,8 @@ bool ValidConfiguration(const Configuration& configuration) {
     };
     for (const auto& camera : configuration.cameras) {
         if (!newPath(camera.name, camera.devicePath) || camera.capturePin.empty() ||
-            camera.noiseLevel < 0 || camera.noiseLevel > kMaxNoiseLevel) {
+            camera.noiseLevel < 0 || camera.noiseLevel > kMaxNoiseLevel ||
+            !ValidDelays(camera.delays)) {
             return false;
         }
         for (const auto* list : {&camera.capturePin, &camera.secondPin, &camera.stillPin}) {
@@ -246,7 +253,8 @@ bool ValidConfiguration(const Configuration& configuration) {
             microphone.sampleRate > 192000 || microphone.channels < 1 || microphone.channels > 2 ||
             microphone.toneHz < 1 || microphone.toneHz >= microphone.sampleRate / 2 ||
             microphone.clockPpm < -100000 || microphone.clockPpm > 100000 ||
-            microphone.bufferMs < 2 || microphone.bufferMs > 2000) {
+            microphone.bufferMs < 2 || microphone.bufferMs > 2000 ||
+            !ValidDelays(microphone.delays)) {
             return false;
         }
     }

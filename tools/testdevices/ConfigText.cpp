@@ -203,6 +203,28 @@ bool ParseFaultsText(const std::wstring& text, Faults& faults) {
     return true;
 }
 
+std::wstring DelaysText(const Delays& delays) {
+    wchar_t text[48];
+    swprintf(text, 48, L"%u %u %u", delays.startMs, delays.propertyMs, delays.bindMs);
+    return text;
+}
+
+bool ParseDelaysText(const std::wstring& text, Delays& delays) {
+    Delays parsed;
+    if (swscanf(text.c_str(), L"%u %u %u", &parsed.startMs, &parsed.propertyMs, &parsed.bindMs) !=
+            3 ||
+        !ValidDelays(parsed)) {
+        return false;
+    }
+    delays = parsed;
+    return true;
+}
+
+bool ValidDelays(const Delays& delays) {
+    return delays.startMs <= kMaxDelayMs && delays.propertyMs <= kMaxDelayMs &&
+           delays.bindMs <= kMaxDelayMs;
+}
+
 std::wstring InstanceKeyName(const std::wstring& devicePath) {
     // Registry key names cannot hold backslashes; device paths usually start with "\\?\".
     std::wstring name = devicePath;

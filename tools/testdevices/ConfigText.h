@@ -18,6 +18,10 @@ bool ParsePropertyText(const std::wstring& text, PropertyRange& range);
 // seed may be missing (periodic faults).
 std::wstring FaultsText(const Faults& faults);
 bool ParseFaultsText(const std::wstring& text, Faults& faults);
+// "start property bind", in milliseconds.
+std::wstring DelaysText(const Delays& delays);
+bool ParseDelaysText(const std::wstring& text, Delays& delays);
+bool ValidDelays(const Delays& delays);
 
 // Key name under a category's Instance key for a device path.
 std::wstring InstanceKeyName(const std::wstring& devicePath);

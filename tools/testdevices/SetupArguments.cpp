@@ -129,6 +129,33 @@ const FaultField kFaultFields[12] = {
     {L"deliverNothing", &Faults::deliverNothing},
 };
 
+const DelayField kDelayFields[3] = {
+    {L"startDelayMs", &Delays::startMs},
+    {L"propertyDelayMs", &Delays::propertyMs, true},
+    {L"bindDelayMs", &Delays::bindMs},
+};
+
+namespace {
+
+// Applies KEY=VALUE when KEY names a delay the device has; answers whether it did, and in
+// outcome a usage error for a bad value.
+bool ApplyDelay(const std::wstring& key, const std::wstring& value, bool camera, Delays& delays,
+                Outcome& outcome) {
+    for (const auto& field : kDelayFields) {
+        if (key != field.name || (field.cameraOnly && !camera))
+            continue;
+        unsigned parsed = 0;
+        if (!ParseUnsigned(value, parsed) || parsed > kMaxDelayMs)
+            outcome = BadValue(key, value, L"0 to 60000 milliseconds");
+        else
+            delays.*(field.member) = parsed;
+        return true;
+    }
+    return false;
+}
+
+} // namespace
+
 const wchar_t* GroupName(bool cameraControl) {
     return cameraControl ? L"cameracontrol" : L"procamp";
 }
@@ -196,10 +223,14 @@ Outcome ApplyCameraSettings(const Arguments& arguments, size_t first, CameraConf
                 changed.noiseLevel > kMaxNoiseLevel) {
                 return BadValue(key, value, L"0 to 32");
             }
+        } else if (Outcome delay; ApplyDelay(key, value, true, changed.delays, delay)) {
+            if (delay.exitCode != 0)
+                return delay;
         } else {
             return UsageError(L"unknown camera setting '" + key +
                               L"' (name, capture, second, preview, still, procamp, "
-                              L"cameracontrol, noise)");
+                              L"cameracontrol, noise, startDelayMs, propertyDelayMs, "
+                              L"bindDelayMs)");
         }
     }
     camera = std::move(changed);
@@ -234,9 +265,13 @@ Outcome ApplyMicrophoneSettings(const Arguments& arguments, size_t first,
             if (value.empty() || *end != L'\0' || errno == ERANGE || parsed > 0xFFFFFFFFul)
                 return BadValue(key, value, L"not an HRESULT (0x80070005)");
             changed.startError = static_cast<HRESULT>(parsed);
+        } else if (Outcome delay; ApplyDelay(key, value, false, changed.delays, delay)) {
+            if (delay.exitCode != 0)
+                return delay;
         } else {
             return UsageError(L"unknown microphone setting '" + key +
-                              L"' (name, rate, channels, tone, clockPpm, bufferMs, startError)");
+                              L"' (name, rate, channels, tone, clockPpm, bufferMs, startError, "
+                              L"startDelayMs, bindDelayMs)");
         }
         if (number != nullptr && !ParseInt(value, *number))
             return BadValue(key, value, L"not a number");

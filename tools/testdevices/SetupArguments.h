@@ -44,6 +44,12 @@ struct FaultField {
 // corruptEvery ... endOfStreamAfter, randomSeed, lockedStop, maxPixels, startFailure,
 // deliverNothing
 extern const FaultField kFaultFields[12];
+struct DelayField {
+    const wchar_t* name;
+    unsigned Delays::*member;
+    bool cameraOnly = false;
+};
+extern const DelayField kDelayFields[3]; // startDelayMs propertyDelayMs bindDelayMs
 
 // "procamp" (IAMVideoProcAmp, 0..13) or "cameracontrol" (IAMCameraControl, 0..6).
 struct PropertyId {
@@ -57,9 +63,11 @@ std::wstring PropertyName(const PropertyId& id); // "procamp 9"
 
 // Each applies the KEY=VALUE arguments from first on; nothing is changed on a usage error.
 // Camera: name, capture, second, preview, still (format lists; an empty list removes the
-// pin), procamp, cameracontrol (0 or 1: whether the interface exists), noise (0 to 32).
+// pin), procamp, cameracontrol (0 or 1: whether the interface exists), noise (0 to 32), the
+// kDelayFields names.
 Outcome ApplyCameraSettings(const Arguments& arguments, size_t first, CameraConfig& camera);
-// Microphone: name, rate, channels, tone.
+// Microphone: name, rate, channels, tone, clockPpm, bufferMs, startError, startDelayMs,
+// bindDelayMs.
 Outcome ApplyMicrophoneSettings(const Arguments& arguments, size_t first,
                                 MicrophoneConfig& microphone);
 // Property: the kPropertyFields names; marks the property supported.

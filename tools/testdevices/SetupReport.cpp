@@ -56,6 +56,18 @@ std::wstring FaultFacts(const Faults& faults) {
     return text;
 }
 
+std::wstring DelayFacts(const Delays& delays, bool camera) {
+    std::wstring text;
+    for (const auto& field : kDelayFields) {
+        if (field.cameraOnly && !camera)
+            continue;
+        if (!text.empty())
+            text += L' ';
+        text += std::wstring(field.name) + L'=' + std::to_wstring(delays.*(field.member));
+    }
+    return text;
+}
+
 void ReportCamera(Report& report, const std::wstring& prefix, const CameraConfig& camera) {
     report.Line(prefix, L"name " + camera.name);
     report.Line(prefix, L"path " + camera.devicePath);
@@ -78,6 +90,7 @@ void ReportCamera(Report& report, const std::wstring& prefix, const CameraConfig
                                 PropertyFacts(camera.cameraControl[i]));
     }
     report.Line(prefix, L"faults " + FaultFacts(camera.faults));
+    report.Line(prefix, L"delays " + DelayFacts(camera.delays, true));
 }
 
 void ReportMicrophone(Report& report, const std::wstring& prefix,
@@ -92,6 +105,7 @@ void ReportMicrophone(Report& report, const std::wstring& prefix,
                             std::to_wstring(microphone.bufferMs) + L" startError=" +
                             Hresult(microphone.startError));
     report.Line(prefix, L"faults " + FaultFacts(microphone.faults));
+    report.Line(prefix, L"delays " + DelayFacts(microphone.delays, false));
 }
 
 } // namespace

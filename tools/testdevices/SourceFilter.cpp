@@ -70,6 +70,7 @@ void SourceFilter::BuildPins(const std::wstring& devicePath) {
         if (!found)
             found = configuration.cameras.empty() ? &fallback : &configuration.cameras[0];
         devicePath_ = found->devicePath;
+        delays_ = found->delays;
         properties_.Load(*found);
         hasVideoProcAmp_ = found->hasVideoProcAmp;
         hasCameraControl_ = found->hasCameraControl;
@@ -94,6 +95,7 @@ void SourceFilter::BuildPins(const std::wstring& devicePath) {
             found = configuration.microphones.empty() ? &fallback : &configuration.microphones[0];
         }
         devicePath_ = found->devicePath;
+        delays_ = found->delays;
         PinFormat format;
         format.type = AudioMediaType(found->sampleRate, found->channels);
         const AUDIO_STREAM_CONFIG_CAPS caps = AudioCaps(found->sampleRate, found->channels);
@@ -162,32 +164,53 @@ STDMETHODIMP SourceFilter::GetClassID(CLSID* clsid) {
     return S_OK;
 }
 
+void SourceFilter::StateChangeDelay(FILTER_STATE target) {
+    if (state_ != target && delays_.startMs > 0)
+        Sleep(delays_.startMs);
+}
+
 STDMETHODIMP SourceFilter::Stop() {
     if (camera_ && Status().faults.lockedStop != 0) {
         // As real capture filters do: the lock is held while the streaming threads end, and
-        // each delivers the sample it had in hand.
+        // each delivers the sample it had in hand; the driver's own tear-down follows, still
+        // under the lock.
         std::lock_guard<std::recursive_mutex> guard(lock_);
+        const bool wasStopped = state_ == State_Stopped;
         state_ = State_Stopped;
         for (auto& pin : pins_)
             pin->Deactivate(true);
+        if (!wasStopped && delays_.startMs > 0)
+            Sleep(delays_.startMs);
         return S_OK;
     }
     std::vector<OutputPin*> pins;
+    bool wasStopped = false;
+    unsigned delay = 0;
     {
         std::lock_guard<std::recursive_mutex> guard(lock_);
+        wasStopped = state_ == State_Stopped;
         state_ = State_Stopped;
+        delay = delays_.startMs;
         for (auto& pin : pins_)
             pins.push_back(pin.get());
     }
-    // Outside the lock: a streaming thread may need it to finish its sample.
+    // Outside the lock: a streaming thread may need it to finish its sample. The driver's
+    // tear-down comes after the threads ended, so it cannot hold them up either.
     for (auto* pin : pins)
         pin->Deactivate();
+    if (!wasStopped && delay > 0)
+        Sleep(delay);
     return S_OK;
 }
 
 STDMETHODIMP SourceFilter::Pause() {
     EnsurePins();
     std::lock_guard<std::recursive_mutex> guard(lock_);
+    StateChangeDelay(State_Paused);
+    return PauseLocked();
+}
+
+HRESULT SourceFilter::PauseLocked() {
     // A microphone denied or held by another program refuses to start.
     if (state_ == State_Stopped && FAILED(startError_))
         return startError_;
@@ -214,9 +237,11 @@ STDMETHODIMP SourceFilter::Pause() {
 }
 
 STDMETHODIMP SourceFilter::Run(REFERENCE_TIME start) {
+    EnsurePins();
     std::lock_guard<std::recursive_mutex> guard(lock_);
+    StateChangeDelay(State_Running);
     if (state_ == State_Stopped) {
-        HRESULT hr = Pause();
+        HRESULT hr = PauseLocked();
         if (FAILED(hr))
             return hr;
     }
@@ -356,12 +381,19 @@ STDMETHODIMP SourceFilter::Load(IPropertyBag* bag, IErrorLog*) {
         path = value.bstrVal;
     }
     VariantClear(&value);
-    std::lock_guard<std::recursive_mutex> guard(lock_);
-    for (auto& pin : pins_) {
-        if (pin->IsConnected() || state_ != State_Stopped)
-            return VFW_E_WRONG_STATE;
+    unsigned bindDelay = 0;
+    {
+        std::lock_guard<std::recursive_mutex> guard(lock_);
+        for (auto& pin : pins_) {
+            if (pin->IsConnected() || state_ != State_Stopped)
+                return VFW_E_WRONG_STATE;
+        }
+        BuildPins(path);
+        bindDelay = delays_.bindMs;
     }
-    BuildPins(path);
+    // The device's driver is slow to open: BindToObject, which calls this, waits for it.
+    if (bindDelay > 0)
+        Sleep(bindDelay);
     return S_OK;
 }
 

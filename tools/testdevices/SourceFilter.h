@@ -100,6 +100,10 @@ public:
 private:
     void EnsurePins();
     void BuildPins(const std::wstring& devicePath);
+    // Pause's work, lock held, without the driver's delay (Run from stopped takes it once).
+    HRESULT PauseLocked();
+    // A slow driver's time for a change of state; a call that changes nothing takes none.
+    void StateChangeDelay(FILTER_STATE target);
     friend class PinEnumerator;
 
     const bool camera_;
@@ -123,6 +127,7 @@ private:
     bool hasVideoProcAmp_ = true;
     bool hasCameraControl_ = true;
     HRESULT startError_ = S_OK; // what a microphone's Pause and Run answer
+    Delays delays_;             // of the device the pins were built for
 
     std::mutex statusLock_;   // guards the four below, never taken with lock_ after it
     std::wstring statusPath_; // devicePath_, for the streaming thread

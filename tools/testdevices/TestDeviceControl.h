@@ -83,6 +83,23 @@ struct Faults {
 
 bool operator==(const Faults& a, const Faults& b);
 
+// How long a device's driver takes to answer, in milliseconds (0 to kMaxDelayMs; 0, the default,
+// answers at once). Read when the filter is made, so a change reaches the next opening.
+struct Delays {
+    // Each change of the filter's state (Pause, Run, Stop): real USB cameras take 0.3 to 3 s to
+    // start. A graph's Run from stopped pauses first, so it costs this twice. Stop takes its time
+    // after the streaming threads have ended.
+    unsigned startMs = 0;
+    // Cameras only: each IAMVideoProcAmp and IAMCameraControl GetRange, Get and Set (10 to 50 ms
+    // on real ones).
+    unsigned propertyMs = 0;
+    // Binding the device's moniker to its filter (BindToObject, through the filter's
+    // IPersistPropertyBag::Load); the moniker's own property bag is the system's and answers at
+    // once.
+    unsigned bindMs = 0;
+};
+constexpr unsigned kMaxDelayMs = 60000;
+
 constexpr int kProcAmpCount = 14;      // VideoProcAmp property numbers 0..13
 constexpr int kCameraControlCount = 7; // CameraControl property numbers 0..6
 
@@ -102,6 +119,7 @@ struct CameraConfig {
     PropertyRange procAmp[kProcAmpCount];
     PropertyRange cameraControl[kCameraControlCount];
     Faults faults;
+    Delays delays;
 };
 
 struct MicrophoneConfig {
@@ -123,6 +141,7 @@ struct MicrophoneConfig {
     // microphone (E_ACCESSDENIED) or another program holds it (0x800705AA, 0x8007001F).
     HRESULT startError = S_OK;
     Faults faults; // corruption, zero length, stall, rate and end of stream apply
+    Delays delays; // start and bind; propertyMs is not used
 };
 
 struct Configuration {
