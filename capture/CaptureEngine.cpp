@@ -285,7 +285,7 @@ bool CaptureEngine::StartRecordingWith(const std::string& path, int32_t width, i
     // Opening the devices and the file takes a while: the preview goes on
     // meanwhile, and only the start below holds the pipeline's lock, so that
     // the picture on screen is the recording's first.
-    if (!m_recorder.Open(path, width, height, frameRate, microphoneName)) {
+    if (!m_recorder.Open(path, width, height, frameRate, microphoneName, Disk())) {
         return false;
     }
     {
@@ -336,7 +336,7 @@ bool CaptureEngine::TakePhoto() {
 }
 
 bool CaptureEngine::TakePhotoTo(const std::string& path) {
-    if (!m_previewReady || !m_pipeline->PreparePhoto(path)) {
+    if (!m_previewReady || !m_pipeline->PreparePhoto(path, Disk())) {
         return false;
     }
     m_photoPending = true;
@@ -359,4 +359,15 @@ void CaptureEngine::SetPictureFlip(bool flip) {
 
 void CaptureEngine::SetRecordingVolume(int32_t percent) {
     m_recorder.SetVolume(percent);
+}
+
+void CaptureEngine::WriteOn(std::weak_ptr<OutputDisk> disk) {
+    std::lock_guard<std::mutex> lock(m_diskLock);
+    m_disk = std::move(disk);
+}
+
+std::shared_ptr<OutputDisk> CaptureEngine::Disk() {
+    std::lock_guard<std::mutex> lock(m_diskLock);
+    std::shared_ptr<OutputDisk> disk = m_disk.lock();
+    return disk ? disk : RealOutputDisk();
 }

@@ -107,6 +107,10 @@ public:
     void SetPictureFlip(bool flip);
     // Volume in percent for the next recording's sound.
     void SetRecordingVolume(int32_t percent);
+    // The disk the recordings and photos started from now on are written
+    // on: the one handed in for as long as it lives (a test's), then the
+    // real one again.
+    void WriteOn(std::weak_ptr<OutputDisk> disk);
     // Tells the worker thread to end and waits (up to a few seconds, serving
     // messages sent to this thread meanwhile) until it has. Answers whether
     // it has ended.
@@ -152,6 +156,7 @@ private:
     // Only EndAtExit destroys the engine, and only once the worker has ended.
     ~CaptureEngine() = default;
     static void EndAtExit();
+    std::shared_ptr<OutputDisk> Disk();
     // Waits until the last picture the worker took has the given size, at
     // most timeoutMs; answers whether it has.
     bool WaitForPictureSize(int32_t width, int32_t height, DWORD timeoutMs);
@@ -164,6 +169,8 @@ private:
     std::unique_ptr<PictureSink> m_preview;
     std::atomic<bool> m_previewReady{false};
     Recorder m_recorder;
+    std::mutex m_diskLock; // guards m_disk
+    std::weak_ptr<OutputDisk> m_disk;
     std::atomic<int32_t> m_frameWidth{1080};
     std::atomic<int32_t> m_frameHeight{720};
     std::atomic<bool> m_recording{false};

@@ -431,9 +431,9 @@ bool MediaPipeline::PackPicture() {
     return true;
 }
 
-bool MediaPipeline::PreparePhoto(const std::string& path) {
+bool MediaPipeline::PreparePhoto(const std::string& path, std::shared_ptr<OutputDisk> disk) {
     std::lock_guard<std::mutex> lock(m_contextLock);
-    return m_photo.Prepare(path);
+    return m_photo.Prepare(path, std::move(disk));
 }
 
 bool MediaPipeline::WritePhotoFrame() {

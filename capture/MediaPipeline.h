@@ -64,8 +64,8 @@ public:
     // null before the first (ContextLock held).
     const AVFrame* ShownPicture() const { return m_havePicture ? m_currentPicture : nullptr; }
 
-    // Photos: the file is made now, the next picture goes into it.
-    bool PreparePhoto(const std::string& path);
+    // Photos: the file is made now, the next picture goes into it, on disk.
+    bool PreparePhoto(const std::string& path, std::shared_ptr<OutputDisk> disk);
     // Writes the current picture into the prepared photo (ContextLock held).
     bool WritePhotoFrame();
 

@@ -47,13 +47,14 @@ bool EncodeJpeg(const AVFrame* picture, AVPacket* packet) {
 
 } // namespace
 
-bool PhotoWriter::Prepare(const std::string& path) {
+bool PhotoWriter::Prepare(const std::string& path, std::shared_ptr<OutputDisk> disk) {
     Cancel();
     std::string free = path;
     if (!CanCreateOutputFile(free)) {
         return false;
     }
     m_path = free;
+    m_disk = std::move(disk);
     return true;
 }
 
@@ -71,7 +72,7 @@ bool PhotoWriter::Write(const AVFrame* picture) {
     bool written = packet != nullptr && EncodeJpeg(picture, packet);
     if (written) {
         // Taken since it was tried (another copy of the program): the next free name.
-        AVIOContext* file = CreateOutputFile(path);
+        AVIOContext* file = CreateOutputFile(path, nullptr, *m_disk);
         written = file != nullptr;
         if (written) {
             avio_write(file, packet->data, packet->size);

@@ -5,7 +5,10 @@
 // written to the file, which is removed again when the write fails.
 #pragma once
 
+#include <memory>
 #include <string>
+
+#include "capture/recording/OutputDisk.h"
 
 struct AVFrame;
 
@@ -17,9 +20,9 @@ public:
     PhotoWriter& operator=(const PhotoWriter&) = delete;
 
     // Tries the file and keeps its name (the next free one when path is
-    // taken); an earlier photo still waiting for its picture is given up.
-    // False when the file cannot be created.
-    bool Prepare(const std::string& path);
+    // taken) and the disk it is written on; an earlier photo still waiting
+    // for its picture is given up. False when the file cannot be created.
+    bool Prepare(const std::string& path, std::shared_ptr<OutputDisk> disk = RealOutputDisk());
     bool Pending() const { return !m_path.empty(); }
     // Encodes a planar 4:2:0 video-range picture into the waiting photo's
     // file. False, with no file left, when encoding or writing fails.
@@ -29,4 +32,5 @@ public:
 
 private:
     std::string m_path;
+    std::shared_ptr<OutputDisk> m_disk;
 };

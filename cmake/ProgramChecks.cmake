@@ -81,7 +81,7 @@ set_target_properties(OrvanaWindowProbe PROPERTIES
 # A recording finished in place, killed at random moments of the finish (on a slow disk, so
 # that the kills land in every step) and finished again.
 add_executable(FinishFile tests/win32/FinishFile.cpp)
-target_link_libraries(FinishFile PRIVATE orvana_core)
+target_link_libraries(FinishFile PRIVATE orvana_core orvana_test_support)
 set_target_properties(FinishFile PROPERTIES RUNTIME_OUTPUT_DIRECTORY ${CMAKE_BINARY_DIR}/tests/FinishFile)
 orvana_program_check(FinishKill finish-kill.sh $<TARGET_FILE:FinishFile>)
 

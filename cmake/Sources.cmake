@@ -99,7 +99,7 @@ set(ORVANA_WIN32_SOURCES
     capture/recording/RecordingFile.cpp
     capture/recording/Win32RandomAccessFile.cpp
     capture/recording/WriteBehindFile.cpp
-    capture/recording/SimulatedDisk.cpp
+    capture/recording/OutputDisk.cpp
     capture/recording/VolumeFileLimit.cpp
     capture/recording/Recorder.cpp
     capture/recording/RecordingThread.cpp

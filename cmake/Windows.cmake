@@ -144,8 +144,10 @@ endforeach()
 # --- tests under Wine ----------------------------------------------------
 add_subdirectory(/usr/src/googletest ${CMAKE_BINARY_DIR}/googletest EXCLUDE_FROM_ALL)
 
-# What every test program under Wine shares: the message pump.
-add_library(orvana_test_support STATIC ${PROJECT_SOURCE_DIR}/tests/support/MessagePump.cpp)
+# What every test program under Wine shares: the message pump, and the disk
+# the tests hand to what they build.
+add_library(orvana_test_support STATIC ${PROJECT_SOURCE_DIR}/tests/support/MessagePump.cpp
+    ${PROJECT_SOURCE_DIR}/tests/support/SimulatedDisk.cpp)
 target_link_libraries(orvana_test_support PUBLIC orvana_core gtest)
 
 file(GLOB ORVANA_WINE_TESTS CONFIGURE_DEPENDS ${PROJECT_SOURCE_DIR}/tests/win32/*Test.cpp)

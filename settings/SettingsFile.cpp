@@ -45,7 +45,7 @@ std::wstring SettingsFileToRead() {
 // one step, so that a crash or a power cut leaves the old file or the new
 // one, never a file emptied or half written.
 bool ReplaceSettingsFile(const std::wstring& target, const AppSettings& settings,
-                         const char* language) {
+                         const char* language, SettingsWriter write) {
     // A setting.ini made read-only is the user's wish: kept as it is.
     const DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES &&
@@ -58,7 +58,7 @@ bool ReplaceSettingsFile(const std::wstring& target, const AppSettings& settings
     if (file == nullptr) {
         return false;
     }
-    bool written = WriteSettingsStream(file, settings, language);
+    bool written = write(file, settings, language);
     written = std::fflush(file) == 0 && written;
     // On the disk before it replaces the old file.
     written = _commit(_fileno(file)) == 0 && written;
@@ -100,16 +100,16 @@ bool LoadSettings(AppSettings& settings) {
     return true;
 }
 
-bool SaveSettings(const AppSettings& settings) {
+bool SaveSettings(const AppSettings& settings, SettingsWriter write) {
     // The language line is the user's: carry over what the file read at
     // start holds now, also into a first copy of the user's own.
     AppSettings previous{};
     LoadSettings(previous);
     const std::wstring beside = SettingsFilePath();
     if (FolderWritable(beside)) {
-        return ReplaceSettingsFile(beside, settings, previous.Language);
+        return ReplaceSettingsFile(beside, settings, previous.Language, write);
     }
     const std::wstring folder = UserDataFolder(true);
     return !folder.empty() &&
-           ReplaceSettingsFile(folder + L"\\setting.ini", settings, previous.Language);
+           ReplaceSettingsFile(folder + L"\\setting.ini", settings, previous.Language, write);
 }

@@ -4,9 +4,11 @@
 // place for reading and saving.
 #pragma once
 
+#include <cstdio>
 #include <string>
 
 #include "settings/AppSettings.h"
+#include "settings/SettingsFormat.h"
 
 // Full path of setting.ini in the running executable's folder, built anew on each call.
 std::wstring SettingsFilePath();
@@ -24,5 +26,8 @@ bool LoadSettings(AppSettings& settings);
 // the file in use, into a new file that replaces the old one in one step:
 // beside the executable, or in the user's copy when that folder cannot be
 // written. False when the settings could not be saved anywhere (the old file
-// then stays as it was).
-bool SaveSettings(const AppSettings& settings);
+// then stays as it was). write puts the lines into the new file; a test
+// hands in one that fails partway, as a disk that fills does.
+using SettingsWriter = bool (*)(std::FILE* stream, const AppSettings& settings,
+                                const char* language);
+bool SaveSettings(const AppSettings& settings, SettingsWriter write = &WriteSettingsStream);

@@ -69,19 +69,9 @@ void CopyTextValue(char* field, std::size_t width, const char* value, std::size_
     field[width] = '\0';
 }
 
-long long g_diskSpace = -1;
-
 bool WriteAll(std::FILE* stream, const CUiString& text) {
-    std::size_t length = text.GetLength();
-    std::size_t fits = length;
-    if (g_diskSpace >= 0 && static_cast<unsigned long long>(g_diskSpace) < length) {
-        fits = static_cast<std::size_t>(g_diskSpace);
-    }
-    if (g_diskSpace >= 0) {
-        g_diskSpace -= static_cast<long long>(fits);
-    }
-    const bool written = fits == 0 || std::fwrite(text.GetData(), 1, fits, stream) == fits;
-    return written && fits == length;
+    const std::size_t length = text.GetLength();
+    return length == 0 || std::fwrite(text.GetData(), 1, length, stream) == length;
 }
 
 const char kLanguageComments[] = "//select lanauage\n"
@@ -163,8 +153,4 @@ bool WriteSettingsStream(std::FILE* stream, const AppSettings& settings, const c
     text.Format("Language=%s\n", language != nullptr ? language : "");
     ok = WriteAll(stream, text) && ok;
     return ok;
-}
-
-void SimulateSettingsDiskSpace(long long bytes) {
-    g_diskSpace = bytes;
 }

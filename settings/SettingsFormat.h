@@ -24,7 +24,3 @@ void ReadSettingsStream(std::FILE* stream, AppSettings& settings);
 // then the comment block and "Language=" followed by `language` as it stands.
 // Returns false when a write fails.
 bool WriteSettingsStream(std::FILE* stream, const AppSettings& settings, const char* language);
-
-// A disk that fills, for tests: after `bytes` more bytes every write of the
-// settings fails (the bytes that still fit are written); -1: the real disk.
-void SimulateSettingsDiskSpace(long long bytes);

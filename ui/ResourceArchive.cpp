@@ -2,24 +2,11 @@
 
 #include <cstdio>
 
-#include "ui/ZipArchive.h"
-
 namespace Ui {
 
 namespace {
 
 const char kMemoryArchiveName[] = "membuffer";
-
-struct ResourceState {
-    CUiString path;
-    CUiString archiveName; // "membuffer" once the program has handed over its archive
-    CZipArchive archive;
-};
-
-ResourceState& State() {
-    static ResourceState state;
-    return state;
-}
 
 bool Fail(CUiString* error, const char* message, std::vector<unsigned char>& bytes) {
     bytes.clear();
@@ -29,9 +16,11 @@ bool Fail(CUiString* error, const char* message, std::vector<unsigned char>& byt
     return false;
 }
 
-bool ReadFromArchive(const char* name, std::vector<unsigned char>& bytes, CUiString* error,
-                     std::size_t limit) {
-    const CZipArchive& archive = State().archive;
+} // namespace
+
+bool ResourceSource::ReadFromArchive(const char* name, std::vector<unsigned char>& bytes,
+                                     CUiString* error, std::size_t limit) const {
+    const CZipArchive& archive = m_archive;
     if (!archive.IsOpen()) {
         return Fail(error, "Error opening zip file", bytes);
     }
@@ -53,9 +42,9 @@ bool ReadFromArchive(const char* name, std::vector<unsigned char>& bytes, CUiStr
     return true;
 }
 
-bool ReadFromDisk(const char* name, std::vector<unsigned char>& bytes, CUiString* error,
-                  std::size_t limit) {
-    const CUiString path = State().path + name;
+bool ResourceSource::ReadFromDisk(const char* name, std::vector<unsigned char>& bytes,
+                                  CUiString* error, std::size_t limit) const {
+    const CUiString path = m_path + name;
     std::FILE* file = std::fopen(path.GetData(), "rb");
     if (file == nullptr) {
         return Fail(error, "Error opening file", bytes);
@@ -84,52 +73,54 @@ bool ReadFromDisk(const char* name, std::vector<unsigned char>& bytes, CUiString
     return true;
 }
 
-} // namespace
-
-void SetResourcePath(const char* folder) {
-    State().path = folder;
-}
-
-const char* GetResourcePath() {
-    return State().path.GetData();
-}
-
-bool SetResourceZip(const void* data, std::size_t size) {
-    ResourceState& state = State();
-    if (data == nullptr || state.archiveName == kMemoryArchiveName) {
+bool ResourceSource::SetZip(const void* data, std::size_t size) {
+    if (data == nullptr || m_archiveName == kMemoryArchiveName) {
         return false;
     }
-    state.archiveName = kMemoryArchiveName;
-    return state.archive.Open(data, size);
+    m_archiveName = kMemoryArchiveName;
+    return m_archive.Open(data, size);
 }
 
-bool HasResourceZip() {
-    return !State().archiveName.IsEmpty();
-}
-
-const CZipArchive* GetResourceZip() {
-    const ResourceState& state = State();
-    return state.archive.IsOpen() ? &state.archive : nullptr;
-}
-
-bool ReadResourceFile(const char* name, std::vector<unsigned char>& bytes, CUiString* error,
-                      std::size_t limit) {
+bool ResourceSource::Read(const char* name, std::vector<unsigned char>& bytes, CUiString* error,
+                          std::size_t limit) const {
     bytes.clear();
     if (name == nullptr) {
-        return Fail(error, HasResourceZip() ? "Could not find ziped file" : "Error opening file",
-                    bytes);
+        return Fail(error, HasZip() ? "Could not find ziped file" : "Error opening file", bytes);
     }
-    if (HasResourceZip()) {
+    if (HasZip()) {
         return ReadFromArchive(name, bytes, error, limit);
     }
     return ReadFromDisk(name, bytes, error, limit);
 }
 
-void ResetResourcesForTesting() {
-    ResourceState& state = State();
-    state.path.Empty();
-    state.archiveName.Empty();
-    state.archive.Close();
+ResourceSource& ProcessResources() {
+    static ResourceSource resources;
+    return resources;
+}
+
+void SetResourcePath(const char* folder) {
+    ProcessResources().SetPath(folder);
+}
+
+const char* GetResourcePath() {
+    return ProcessResources().Path();
+}
+
+bool SetResourceZip(const void* data, std::size_t size) {
+    return ProcessResources().SetZip(data, size);
+}
+
+bool HasResourceZip() {
+    return ProcessResources().HasZip();
+}
+
+const CZipArchive* GetResourceZip() {
+    return ProcessResources().Zip();
+}
+
+bool ReadResourceFile(const char* name, std::vector<unsigned char>& bytes, CUiString* error,
+                      std::size_t limit) {
+    return ProcessResources().Read(name, bytes, error, limit);
 }
 
 } // namespace Ui

@@ -221,10 +221,10 @@ bool CXmlDocument::LoadFromMem(const unsigned char* utf8, std::size_t size) {
     return Load(text.GetData());
 }
 
-bool CXmlDocument::LoadFromFile(const char* name) {
+bool CXmlDocument::LoadFromFile(const char* name, const ResourceSource& source) {
     std::vector<unsigned char> bytes;
     CUiString error;
-    if (!ReadResourceFile(name, bytes, &error, kMaxResourceDocumentSize)) {
+    if (!source.Read(name, bytes, &error, kMaxResourceDocumentSize)) {
         Release();
         m_errorMessage = error;
         m_errorLocation = name;

@@ -16,6 +16,8 @@
 namespace Ui {
 
 class CXmlDocument;
+class ResourceSource;
+ResourceSource& ProcessResources();
 
 // How a parsed document is stored; only CXmlDocument and CXmlNode use these.
 namespace XmlDetail {
@@ -88,8 +90,8 @@ public:
     bool Load(const char* ansiText);
     // Skips a byte-order mark EF BB BF, converts the UTF-8 to ANSI and parses.
     bool LoadFromMem(const unsigned char* utf8, std::size_t size);
-    // Reads the resource file (archive or disk) and parses it as UTF-8.
-    bool LoadFromFile(const char* name);
+    // Reads the resource file (archive or disk) of the source and parses it as UTF-8.
+    bool LoadFromFile(const char* name, const ResourceSource& source = ProcessResources());
     void Release();
 
     CXmlNode GetRoot() const; // first top-level element; invalid when nothing is loaded

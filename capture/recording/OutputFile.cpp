@@ -2,7 +2,6 @@
 
 #include <windows.h>
 
-#include <atomic>
 #include <new>
 #include <utility>
 
@@ -22,39 +21,22 @@ namespace {
 // FFmpeg's own buffer size for files.
 constexpr int kBufferBytes = 32768;
 
-std::atomic<int64_t> g_writableBytes{-1};
-std::atomic<int64_t> g_freeBytes{-1};
-std::atomic<void (*)(const std::string&)> g_openedElsewhere{nullptr};
-
-// Takes size bytes from the simulated disk; false when they do not fit.
-bool TakeSimulatedSpace(int64_t size) {
-    int64_t left = g_writableBytes.load();
-    while (left >= 0) {
-        if (left < size) {
-            return false;
-        }
-        if (g_writableBytes.compare_exchange_weak(left, left - size)) {
-            return true;
-        }
-    }
-    return true;
-}
-
 // What FFmpeg's I/O context writes through: the file, written behind so
 // that a disk stalling for a moment holds up no encoder, where the next
-// write lands, and who is shown every write.
+// write lands, who is shown every write, and the disk it is on.
 struct OutputHandle {
-    OutputHandle(UniqueHandle handle, Mp4HeaderCopy* shown)
-        : file(std::move(handle)), headers(shown) {}
+    OutputHandle(UniqueHandle handle, Mp4HeaderCopy* shown, OutputDisk& on)
+        : file(std::move(handle), on), headers(shown), disk(on) {}
     WriteBehindFile file;
     uint64_t position = 0;
     Mp4HeaderCopy* headers = nullptr;
+    OutputDisk& disk;
     std::string path;
 };
 
 int WritePacket(void* opaque, uint8_t* data, int size) {
     auto* file = static_cast<OutputHandle*>(opaque);
-    if (!TakeSimulatedSpace(size)) {
+    if (!file->disk.Takes(static_cast<size_t>(size))) {
         return AVERROR(ENOSPC);
     }
     // A failed write is seen here at the next one, or at the close.
@@ -147,14 +129,14 @@ std::string Utf8Path(const std::wstring& path) {
     return text;
 }
 
-AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers) {
+AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers, OutputDisk& disk) {
     UniqueHandle file(CreateNewFile(path, GENERIC_READ | GENERIC_WRITE));
     if (!file.Valid()) {
         return nullptr;
     }
     // The buffer belongs to the context from here on.
     auto* buffer = static_cast<unsigned char*>(av_malloc(kBufferBytes));
-    auto* open = new (std::nothrow) OutputHandle(std::move(file), headers);
+    auto* open = new (std::nothrow) OutputHandle(std::move(file), headers, disk);
     if (open != nullptr) {
         open->path = path;
     }
@@ -189,9 +171,7 @@ bool CloseOutputFile(AVIOContext** file) {
             open->headers->Truncated(0);
         }
     }
-    if (auto* opener = g_openedElsewhere.load()) {
-        opener(open->path);
-    }
+    open->disk.Closed(open->path);
     delete open;
     av_freep(&context->buffer);
     avio_context_free(&context);
@@ -225,10 +205,6 @@ int64_t OutputFileSize(const std::string& path) {
 }
 
 int64_t FreeDiskBytes(const std::string& path) {
-    const int64_t simulated = g_freeBytes.load();
-    if (simulated >= 0) {
-        return simulated;
-    }
     std::wstring folder = WidePath(path);
     // The query takes a folder: a file's volume is its folder's.
     const DWORD attributes = ::GetFileAttributesW(folder.c_str());
@@ -241,13 +217,4 @@ int64_t FreeDiskBytes(const std::string& path) {
         return -1;
     }
     return static_cast<int64_t>(available.QuadPart);
-}
-
-void SimulateOpenedElsewhereOnClose(void (*opener)(const std::string& path)) {
-    g_openedElsewhere = opener;
-}
-
-void SimulateDisk(int64_t writableBytes, int64_t freeBytes) {
-    g_writableBytes = writableBytes;
-    g_freeBytes = freeBytes;
 }

@@ -11,6 +11,8 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/recording/OutputDisk.h"
+
 struct AVIOContext;
 class Mp4HeaderCopy;
 
@@ -24,9 +26,10 @@ std::string Utf8Path(const std::wstring& path);
 // program recording in the same second, another program's file) is never
 // opened: the next free name of the naming rule is taken (NextOutputPath),
 // and path becomes the name created. While it is open, others may only
-// read it. Every write is also shown to headers, when given (it must
-// outlive the context).
-AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers = nullptr);
+// read it. Every write is also shown to headers, when given, and passes the
+// hooks of disk (both must outlive the context).
+AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers = nullptr,
+                              OutputDisk& disk = *RealOutputDisk());
 // Flushes and closes the file and frees the context; *file becomes null,
 // so a second call does nothing. True when every byte written reached the
 // file.
@@ -42,13 +45,3 @@ int64_t OutputFileSize(const std::string& path);
 // Bytes the user may still write on the volume of path (a file or a
 // folder); -1 when that cannot be told.
 int64_t FreeDiskBytes(const std::string& path);
-
-// A disk as rude as a full one or a drive pulled out, for tests: after
-// writableBytes more bytes every write through CreateOutputFile fails, and
-// FreeDiskBytes answers freeBytes. -1 leaves that part to the real disk.
-void SimulateDisk(int64_t writableBytes, int64_t freeBytes);
-
-// Another program (a backup tool, an indexer) that opens a file of ours for
-// reading and writing the moment we close it, for tests: opener is called
-// with the path right after CloseOutputFile closed the file (null: none).
-void SimulateOpenedElsewhereOnClose(void (*opener)(const std::string& path));

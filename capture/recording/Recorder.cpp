@@ -33,7 +33,7 @@ Recorder::~Recorder() {
 }
 
 bool Recorder::Open(const std::string& path, int width, int height, int frameRate,
-                    const std::wstring& microphoneName) {
+                    const std::wstring& microphoneName, std::shared_ptr<OutputDisk> disk) {
     // The previous recording's file is finished by its own thread meanwhile.
     Stop();
     m_openedFile.reset();
@@ -54,7 +54,7 @@ bool Recorder::Open(const std::string& path, int width, int height, int frameRat
     }
     const SoundFormat sound = microphone->Format();
     m_openedFramePeriodUs = 1000000 / RecordingFrameRate(frameRate);
-    auto file = std::make_unique<RecordingFile>();
+    auto file = std::make_unique<RecordingFile>(std::move(disk));
     if (!file->Open(path, width, height, frameRate, haveSound ? &sound : nullptr)) {
         return false;
     }

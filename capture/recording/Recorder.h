@@ -30,11 +30,12 @@ public:
     // Opens the microphone of that name (none when empty or when it does not
     // open: the file then has no sound track, and WhyNoSound tells why once
     // the recording runs) and the file for a width x height
-    // recording. Slow, and holds no lock: the preview goes on meanwhile.
+    // recording on disk. Slow, and holds no lock: the preview goes on meanwhile.
     // False, with nothing left open, when the file cannot be made. A running
     // recording is stopped first.
     bool Open(const std::string& path, int width, int height, int frameRate,
-              const std::wstring& microphoneName);
+              const std::wstring& microphoneName,
+              std::shared_ptr<OutputDisk> disk = RealOutputDisk());
     // Starts what Open opened, with firstPicture (may be null) as the picture
     // at its time 0, then the microphone. The caller holds the lock under
     // which it hands pictures to PushPicture, so that none comes before the

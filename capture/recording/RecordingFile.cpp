@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cstring>
+#include <utility>
 
 extern "C" {
 #include <libavcodec/avcodec.h>
@@ -21,7 +22,6 @@ extern "C" {
 #include "capture/mp4/Mp4RecordingMark.h"
 #include "capture/recording/OutputFile.h"
 #include "capture/recording/RecordingJournalEntry.h"
-#include "capture/recording/Win32RandomAccessFile.h"
 
 namespace {
 
@@ -81,6 +81,8 @@ bool SupportsRate(const AVCodec* codec, int rate) {
 }
 
 } // namespace
+
+RecordingFile::RecordingFile(std::shared_ptr<OutputDisk> disk) : m_disk(std::move(disk)) {}
 
 RecordingFile::~RecordingFile() {
     Release();
@@ -282,10 +284,11 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
     if (opened && !(m_output->oformat->flags & AVFMT_NOFILE)) {
         // An unwritable folder, or a disk that is nearly full, ends the
         // start here, before anything runs.
-        const int64_t freeBytes = FreeDiskBytes(path);
+        const int64_t freeBytes = m_disk->FreeBytes(path);
         if (freeBytes < 0 || freeBytes >= ReserveBytes()) {
             m_headers = Mp4HeaderCopy();
-            m_output->pb = CreateOutputFile(m_path, &m_headers); // m_path: the name taken
+            // m_path: the name taken
+            m_output->pb = CreateOutputFile(m_path, &m_headers, *m_disk);
         }
         created = m_output->pb != nullptr;
         opened = created;
@@ -296,7 +299,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         // recording, should it be cut off, and nothing that is not ours.
         const RecordingJournalEntry entry{NewRecordingId(), m_path};
         av_dict_set(&m_output->metadata, "comment", RecordingMarkComment(entry.id).c_str(), 0);
-        m_journal.Open(entry);
+        m_journal.Open(entry, m_disk->JournalFolder());
     }
     if (opened) {
         // One fragment per group of pictures (under half a second), written
@@ -327,11 +330,12 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
 
 void RecordingFile::FinishInPlace() {
     const int64_t started = MonotonicMicros();
-    Win32RandomAccessFile file(WidePath(m_path));
+    const std::unique_ptr<RandomAccessFile> file =
+        m_disk->Open(WidePath(m_path), Win32RandomAccessFile::Access::ReadWrite);
     // Held open elsewhere for writing (another finish, another program): it
     // stays fragmented, which plays, and the next start finishes it.
-    if (file.IsOpen()) {
-        HeaderCopiedFile copied(file, m_headers);
+    if (file) {
+        HeaderCopiedFile copied(*file, m_headers);
         m_finished.inPlace = FinishFragmentedMp4(copied);
     }
     m_finished.finishMicros = MonotonicMicros() - started;

@@ -6,10 +6,12 @@
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
 
 #include "capture/mp4/Mp4HeaderCopy.h"
 #include "capture/mp4/Mp4InPlaceFinisher.h"
+#include "capture/recording/OutputDisk.h"
 #include "capture/recording/RecordingClock.h"
 #include "capture/recording/RecordingJournal.h"
 
@@ -42,7 +44,8 @@ struct SoundFormat {
 
 class RecordingFile {
 public:
-    RecordingFile() = default;
+    // Writes on disk: its free space, its limit, the journal, the finish.
+    explicit RecordingFile(std::shared_ptr<OutputDisk> disk = RealOutputDisk());
     // Drops whatever is open without finishing the file.
     ~RecordingFile();
     RecordingFile(const RecordingFile&) = delete;
@@ -100,6 +103,7 @@ public:
     // what about 10 s of it need, at least 64 MB.
     int64_t ReserveBytes() const;
     const std::string& Path() const { return m_path; }
+    const std::shared_ptr<OutputDisk>& Disk() const { return m_disk; }
     // How long the file would be, at most, finished now: the media muxed so
     // far, its fragment headers, the trailer and the index the finish adds.
     int64_t BytesAtFinish() const;
@@ -139,6 +143,7 @@ private:
     void FillSoundToPictureEnd();
     const AVFrame* FitPicture(const AVFrame* picture);
 
+    std::shared_ptr<OutputDisk> m_disk;
     std::string m_path;
     AVFormatContext* m_output = nullptr; // the fragmented file
     AVCodecContext* m_video = nullptr;

@@ -4,15 +4,11 @@
 
 #include <shlobj.h>
 
-#include <mutex>
 #include <utility>
 
 #include "capture/recording/OutputFile.h"
 
 namespace {
-
-std::mutex g_folderLock;
-std::wstring g_testFolder;
 
 bool MakeFolder(const std::wstring& path) {
     if (::CreateDirectoryW(path.c_str(), nullptr)) {
@@ -25,12 +21,6 @@ bool MakeFolder(const std::wstring& path) {
 } // namespace
 
 std::wstring RecordingJournalFolder() {
-    {
-        std::lock_guard<std::mutex> lock(g_folderLock);
-        if (!g_testFolder.empty()) {
-            return MakeFolder(g_testFolder) ? g_testFolder : std::wstring();
-        }
-    }
     wchar_t base[MAX_PATH] = {};
     if (FAILED(::SHGetFolderPathW(nullptr, CSIDL_LOCAL_APPDATA | CSIDL_FLAG_CREATE, nullptr,
                                   SHGFP_TYPE_CURRENT, base))) {
@@ -41,14 +31,8 @@ std::wstring RecordingJournalFolder() {
     return MakeFolder(program) && MakeFolder(journal) ? journal : std::wstring();
 }
 
-void SetRecordingJournalFolder(const std::wstring& folder) {
-    std::lock_guard<std::mutex> lock(g_folderLock);
-    g_testFolder = folder;
-}
-
-bool RecordingJournalHold::Open(const RecordingJournalEntry& entry) {
+bool RecordingJournalHold::Open(const RecordingJournalEntry& entry, const std::wstring& folder) {
     Close(false);
-    const std::wstring folder = RecordingJournalFolder();
     if (folder.empty()) {
         return false;
     }

@@ -15,8 +15,6 @@
 
 // The journal's folder, made when missing; empty when there is none.
 std::wstring RecordingJournalFolder();
-// For tests: keeps the journal in `folder` instead (empty: the usual one).
-void SetRecordingJournalFolder(const std::wstring& folder);
 
 // The entry of one recording, from before its first byte to its finish.
 class RecordingJournalHold {
@@ -27,11 +25,11 @@ public:
     RecordingJournalHold(const RecordingJournalHold&) = delete;
     RecordingJournalHold& operator=(const RecordingJournalHold&) = delete;
 
-    // Writes the entry (a new file: identifiers are never reused) and
-    // flushes it to the disk. False when it could not be written: the
+    // Writes the entry into the journal's folder (a new file: identifiers
+    // are never reused) and flushes it to the disk. False when it could not be written: the
     // recording then goes on without one, and a crash leaves it fragmented
     // (it plays), unfinished by the next start.
-    bool Open(const RecordingJournalEntry& entry);
+    bool Open(const RecordingJournalEntry& entry, const std::wstring& folder);
     // Lets go of the entry: removed when the recording needs nothing more
     // (finished, or its file gone), else left for the next start.
     void Close(bool remove);

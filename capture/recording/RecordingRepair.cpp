@@ -2,8 +2,7 @@
 
 #include <windows.h>
 
-#include <map>
-#include <mutex>
+#include <utility>
 #include <vector>
 
 #include "Core/HandleOwners.h"
@@ -12,7 +11,6 @@
 #include "capture/recording/OutputFile.h"
 #include "capture/recording/RecordingJournal.h"
 #include "capture/recording/RecordingJournalEntry.h"
-#include "capture/recording/Win32RandomAccessFile.h"
 
 namespace {
 
@@ -22,20 +20,6 @@ constexpr DWORD kRecallOnDataAccess = 0x00400000;
 constexpr DWORD kOnlineOnly = FILE_ATTRIBUTE_OFFLINE | kRecallOnOpen | kRecallOnDataAccess;
 // An entry is a few hundred bytes; anything larger is not one.
 constexpr DWORD kMaxEntryBytes = 64 * 1024;
-
-std::mutex g_simulatedLock;
-std::map<std::wstring, DWORD> g_simulated;
-
-DWORD AttributesOf(const std::wstring& path) {
-    {
-        std::lock_guard<std::mutex> lock(g_simulatedLock);
-        const auto found = g_simulated.find(path);
-        if (found != g_simulated.end()) {
-            return found->second;
-        }
-    }
-    return ::GetFileAttributesW(path.c_str());
-}
 
 // A file whose every operation fails once stop is set: a finish stopped
 // that way is left as a kill would leave it, which the next start resumes.
@@ -73,9 +57,9 @@ bool FolderExists(const std::wstring& path) {
     return attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0;
 }
 
-Fate Repair(const RecordingJournalEntry& entry, const std::atomic<bool>& stop) {
+Fate Repair(const RecordingJournalEntry& entry, const std::atomic<bool>& stop, OutputDisk& disk) {
     const std::wstring path = WidePath(entry.path);
-    const DWORD attributes = AttributesOf(path);
+    const DWORD attributes = disk.Attributes(path);
     if (attributes == INVALID_FILE_ATTRIBUTES) {
         // Deleted from a folder that is there: nothing left to do. A folder
         // that is not there (a drive removed, a network folder away) may come back.
@@ -91,12 +75,13 @@ Fate Repair(const RecordingJournalEntry& entry, const std::atomic<bool>& stop) {
     }
     {
         // Ours? Read only: another program's file is never opened for writing.
-        Win32RandomAccessFile reading(path, Win32RandomAccessFile::Access::ReadOnly);
-        if (!reading.IsOpen()) {
+        const std::unique_ptr<RandomAccessFile> reading =
+            disk.Open(path, Win32RandomAccessFile::Access::ReadOnly);
+        if (!reading) {
             return Fate::Unreachable;
         }
         std::string id;
-        switch (ReadRecordingMark(reading, id)) {
+        switch (ReadRecordingMark(*reading, id)) {
         case Mp4MarkStatus::ReadError:
             return Fate::Unreachable;
         case Mp4MarkStatus::Unmarked:
@@ -109,11 +94,12 @@ Fate Repair(const RecordingJournalEntry& entry, const std::atomic<bool>& stop) {
         }
     }
     // Held open for writing elsewhere, it does not open here.
-    Win32RandomAccessFile file(path);
-    if (!file.IsOpen()) {
+    const std::unique_ptr<RandomAccessFile> file =
+        disk.Open(path, Win32RandomAccessFile::Access::ReadWrite);
+    if (!file) {
         return Fate::Unreachable;
     }
-    StoppableFile stoppable(file, stop);
+    StoppableFile stoppable(*file, stop);
     const Mp4FinishOutcome outcome = FinishFragmentedMp4(stoppable).outcome;
     if (outcome == Mp4FinishOutcome::Finished) {
         return Fate::Finished;
@@ -127,16 +113,8 @@ Fate Repair(const RecordingJournalEntry& entry, const std::atomic<bool>& stop) {
 
 } // namespace
 
-void SimulateFileAttributes(const std::wstring& path, unsigned long attributes) {
-    std::lock_guard<std::mutex> lock(g_simulatedLock);
-    if (attributes == 0) {
-        g_simulated.erase(path);
-    } else {
-        g_simulated[path] = attributes;
-    }
-}
-
-RepairCounts RepairJournaledRecordings(const std::wstring& folder, const std::atomic<bool>& stop) {
+RepairCounts RepairJournaledRecordings(const std::wstring& folder, const std::atomic<bool>& stop,
+                                       OutputDisk& disk) {
     RepairCounts counts;
     if (folder.empty()) {
         return counts;
@@ -182,7 +160,7 @@ RepairCounts RepairJournaledRecordings(const std::wstring& folder, const std::at
             fate = Fate::Unreachable;
         } else if (ParseJournalEntry(text, entry) &&
                    Utf8Path(name) == JournalEntryFileName(entry.id)) {
-            fate = Repair(entry, stop);
+            fate = Repair(entry, stop, disk);
         }
         entryFile.Close();
         if (stop && fate == Fate::Unreachable) {
@@ -199,7 +177,8 @@ RepairCounts RepairJournaledRecordings(const std::wstring& folder, const std::at
     return counts;
 }
 
-RecordingRepair::RecordingRepair() : m_state(std::make_shared<State>()) {}
+RecordingRepair::RecordingRepair(std::shared_ptr<OutputDisk> disk)
+    : m_disk(std::move(disk)), m_state(std::make_shared<State>()) {}
 
 RecordingRepair::~RecordingRepair() {
     Stop();
@@ -210,10 +189,12 @@ void RecordingRepair::Start() {
         return;
     }
     std::shared_ptr<State> state = m_state;
-    m_thread = std::thread([state] {
+    // The thread keeps the disk too: it may outlive this object.
+    m_thread = std::thread([state, disk = m_disk] {
         // Behind the preview and the recording: only the disk waits for it.
         ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
-        state->repaired = RepairJournaledRecordings(RecordingJournalFolder(), state->stop).finished;
+        state->repaired =
+            RepairJournaledRecordings(disk->JournalFolder(), state->stop, *disk).finished;
         state->done = true;
     });
 }

@@ -11,6 +11,8 @@
 #include <string>
 #include <thread>
 
+#include "capture/recording/OutputDisk.h"
+
 // What became of the journal's entries.
 struct RepairCounts {
     unsigned finished = 0;    // recordings finished now
@@ -26,16 +28,14 @@ struct RepairCounts {
 // write). A file is opened for writing only when it is ours and needs a
 // finish; one kept online only is not opened at all. Stops between entries,
 // and in the middle of a finish (which the next start resumes), once stop
-// is set.
-RepairCounts RepairJournaledRecordings(const std::wstring& folder, const std::atomic<bool>& stop);
-
-// For tests: the attributes the repair sees for `path` (a file kept online
-// only), and 0 to let the file system answer again.
-void SimulateFileAttributes(const std::wstring& path, unsigned long attributes);
+// is set. The files are looked at and opened on disk.
+RepairCounts RepairJournaledRecordings(const std::wstring& folder, const std::atomic<bool>& stop,
+                                       OutputDisk& disk = *RealOutputDisk());
 
 class RecordingRepair {
 public:
-    RecordingRepair();
+    // Repairs what the journal on disk names.
+    explicit RecordingRepair(std::shared_ptr<OutputDisk> disk = RealOutputDisk());
     // Stop, waiting a second at most.
     ~RecordingRepair();
     RecordingRepair(const RecordingRepair&) = delete;
@@ -61,6 +61,7 @@ private:
         std::atomic<unsigned> repaired{0};
         std::atomic<bool> done{false};
     };
+    std::shared_ptr<OutputDisk> m_disk;
     std::shared_ptr<State> m_state;
     std::thread m_thread;
 };

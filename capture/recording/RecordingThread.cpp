@@ -8,8 +8,6 @@
 
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFolder.h"
-#include "capture/recording/OutputFile.h"
-#include "capture/recording/VolumeFileLimit.h"
 
 extern "C" {
 #include <libavutil/frame.h>
@@ -84,7 +82,7 @@ void RecordingThread::Run() {
     ::SetThreadPriority(::GetCurrentThread(), THREAD_PRIORITY_BELOW_NORMAL);
     // Asked here, not where the recording starts: a network volume may take
     // a while to answer. Its next files go into the same folder.
-    m_largestFile = LargestFileOnVolume(m_file->Path());
+    m_largestFile = m_file->Disk()->LargestFile(m_file->Path());
     int64_t nextSpaceCheckUs = 0;
     for (;;) {
         // A failed write loses all that follows; a disk about to fill would
@@ -185,7 +183,7 @@ bool RecordingThread::FollowLimit(int64_t atUs) {
         if (!NearLimit(m_file->MediaBytes() / seconds)) {
             return true;
         }
-        auto next = std::make_unique<RecordingFile>();
+        auto next = std::make_unique<RecordingFile>(m_file->Disk());
         RecordingFile* model = m_file.get();
         const std::string path = NextRecordingPath(model->Path());
         // What Open takes from the model was set when it opened, and stays.
@@ -278,7 +276,7 @@ bool RecordingThread::OutOfRoom(int64_t& nextCheckUs) const {
         return false;
     }
     nextCheckUs = now + kSpaceCheckUs;
-    const int64_t freeBytes = FreeDiskBytes(m_file->Path());
+    const int64_t freeBytes = m_file->Disk()->FreeBytes(m_file->Path());
     return freeBytes >= 0 && freeBytes < m_file->ReserveBytes();
 }
 

@@ -3,7 +3,6 @@
 #include <windows.h>
 
 #include "capture/recording/OutputFile.h"
-#include "capture/recording/SimulatedDisk.h"
 
 namespace {
 // A FAT directory entry holds the size in 32 bits.
@@ -11,10 +10,6 @@ constexpr int64_t kFatLargestFile = 0xFFFFFFFFLL;
 } // namespace
 
 int64_t LargestFileOnVolume(const std::string& path) {
-    const int64_t simulated = SimulatedFileSizeLimit();
-    if (simulated >= 0) {
-        return simulated;
-    }
     // The volume's root, also for a folder mounted into another volume.
     wchar_t root[MAX_PATH + 1] = {};
     if (!::GetVolumePathNameW(WidePath(path).c_str(), root, MAX_PATH)) {

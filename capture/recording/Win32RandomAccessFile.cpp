@@ -3,16 +3,11 @@
 #include <windows.h>
 
 #include <algorithm>
-#include <atomic>
-
-#include "capture/recording/SimulatedDisk.h"
 
 namespace {
 
 // ReadFile and WriteFile take a DWORD count; larger requests go in pieces.
 constexpr size_t kMaxPiece = 1u << 30;
-
-std::atomic<unsigned> g_slowFlushMs{0};
 
 OVERLAPPED At(uint64_t offset) {
     OVERLAPPED position{};
@@ -54,11 +49,6 @@ bool Win32RandomAccessFile::ReadAt(uint64_t offset, void* buffer, size_t size) {
 }
 
 bool Win32RandomAccessFile::WriteAt(uint64_t offset, const void* data, size_t size) {
-    WaitOutSimulatedStall();
-    if (!FitsSimulatedFileSizeLimit(offset + size)) {
-        ::SetLastError(ERROR_FILE_TOO_LARGE);
-        return false;
-    }
     const auto* in = static_cast<const unsigned char*>(data);
     while (size > 0) {
         const DWORD piece = static_cast<DWORD>(std::min(size, kMaxPiece));
@@ -84,18 +74,7 @@ bool Win32RandomAccessFile::Size(uint64_t& size) {
 }
 
 bool Win32RandomAccessFile::Flush() {
-    const unsigned slow = g_slowFlushMs;
-    if (slow > 0) {
-        Sleep(slow);
-    }
-    WaitOutSimulatedStall();
-    const bool flushed = FlushFileBuffers(m_handle.Get()) != FALSE;
-    NoteSimulatedFlush();
-    return flushed;
-}
-
-void Win32RandomAccessFile::SimulateSlowFlush(unsigned milliseconds) {
-    g_slowFlushMs = milliseconds;
+    return FlushFileBuffers(m_handle.Get()) != FALSE;
 }
 
 bool Win32RandomAccessFile::Truncate(uint64_t size) {

@@ -25,10 +25,6 @@ public:
     bool Flush() override;
     bool Truncate(uint64_t size) override;
 
-    // A disk as slow as a USB stick, for tests: every Flush takes
-    // milliseconds longer (0: the real disk alone).
-    static void SimulateSlowFlush(unsigned milliseconds);
-
 private:
     UniqueHandle m_handle;
 };

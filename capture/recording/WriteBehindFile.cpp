@@ -9,7 +9,7 @@
 #include <cstring>
 
 #include "capture/MonotonicClock.h"
-#include "capture/recording/SimulatedDisk.h"
+#include "capture/recording/OutputDisk.h"
 
 namespace {
 // Small writes that follow each other are joined up to this size: fewer
@@ -17,7 +17,8 @@ namespace {
 constexpr size_t kJoinBytes = 1u << 20;
 } // namespace
 
-WriteBehindFile::WriteBehindFile(UniqueHandle handle) : m_handle(std::move(handle)) {
+WriteBehindFile::WriteBehindFile(UniqueHandle handle, OutputDisk& disk)
+    : m_handle(std::move(handle)), m_disk(disk) {
     LARGE_INTEGER size{};
     if (::GetFileSizeEx(m_handle.Get(), &size)) {
         m_end = static_cast<uint64_t>(size.QuadPart);
@@ -131,9 +132,7 @@ void WriteBehindFile::Run() {
 }
 
 bool WriteBehindFile::WriteToDisk(const Piece& piece) {
-    WaitOutSimulatedStall();
-    if (!FitsSimulatedFileSizeLimit(piece.offset + piece.bytes.size())) {
-        ::SetLastError(ERROR_FILE_TOO_LARGE);
+    if (!m_disk.BeforeWrite(piece.offset + piece.bytes.size())) {
         return false;
     }
     const unsigned char* data = piece.bytes.data();
@@ -156,8 +155,8 @@ bool WriteBehindFile::WriteToDisk(const Piece& piece) {
 }
 
 void WriteBehindFile::FlushToDisk() {
-    WaitOutSimulatedStall();
+    m_disk.BeforeFlush();
     // A flush that fails loses nothing that a later one cannot still save.
     ::FlushFileBuffers(m_handle.Get());
-    NoteSimulatedFlush();
+    m_disk.AfterFlush();
 }

@@ -17,14 +17,17 @@
 
 #include "Core/HandleOwners.h"
 
+class OutputDisk;
+
 class WriteBehindFile {
 public:
     // A recording at 4 Mbit/s fills this in 8 s; then writers wait.
     static constexpr size_t kBufferBytes = 4u << 20;
     static constexpr int64_t kFlushEveryUs = 1000000;
 
-    // Takes over an open file handle that writes at any offset.
-    explicit WriteBehindFile(UniqueHandle handle);
+    // Takes over an open file handle that writes at any offset; its writes
+    // and flushes pass the disk's hooks (the disk must outlive the file).
+    WriteBehindFile(UniqueHandle handle, OutputDisk& disk);
     // Closes, when Close was not called.
     ~WriteBehindFile();
     WriteBehindFile(const WriteBehindFile&) = delete;
@@ -54,6 +57,7 @@ private:
     void FlushToDisk();
 
     UniqueHandle m_handle;
+    OutputDisk& m_disk;
     mutable std::mutex m_lock; // guards all below
     std::condition_variable m_changed;
     std::deque<Piece> m_waiting;

@@ -1,4 +1,4 @@
-// The process-wide resource source: the archive in memory, the folder on disk, and the exact
+// The resource source: the archive in memory, the folder on disk, and the exact
 // failure messages skin loading reports.
 #include <cstdint>
 #include <cstdio>
@@ -47,7 +47,6 @@ std::string Text(const Bytes& bytes) {
 class ResourceArchiveTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        Ui::ResetResourcesForTesting();
         char pattern[] = "/tmp/resarchXXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_folder = std::string(pattern) + "/";
@@ -57,7 +56,6 @@ protected:
             std::remove((m_folder + name).c_str());
         }
         rmdir(m_folder.c_str());
-        Ui::ResetResourcesForTesting();
     }
     void WriteFile(const std::string& name, const std::string& data) {
         std::FILE* file = std::fopen((m_folder + name).c_str(), "wb");
@@ -66,17 +64,23 @@ protected:
         std::fclose(file);
         m_written.push_back(name);
     }
-    // Reads and answers the content, or the error message.
-    static std::string Outcome(const char* name, std::size_t limit = 4194304) {
+    // Reads from source and answers the content, or the error message.
+    static std::string Outcome(const Ui::ResourceSource& source, const char* name,
+                               std::size_t limit = 4194304) {
         Bytes bytes{'x'};
         Ui::CUiString error = "untouched";
-        if (Ui::ReadResourceFile(name, bytes, &error, limit)) {
+        if (source.Read(name, bytes, &error, limit)) {
             return Text(bytes);
         }
         EXPECT_TRUE(bytes.empty());
         return std::string("! ") + error.GetData();
     }
 
+    std::string Outcome(const char* name, std::size_t limit = 4194304) const {
+        return Outcome(m_resources, name, limit);
+    }
+
+    Ui::ResourceSource m_resources;
     std::string m_folder;
     std::vector<std::string> m_written;
 };
@@ -86,11 +90,11 @@ TEST_F(ResourceArchiveTest, ReadsFilesFromTheResourceFolder) {
     WriteFile("empty.xml", "");
     WriteFile("four.bin", std::string("ab\0d", 4));
 
-    EXPECT_STREQ(Ui::GetResourcePath(), "");
+    EXPECT_STREQ(m_resources.Path(), "");
     EXPECT_EQ(Outcome("skin.xml"), "! Error opening file"); // not in the current folder
-    Ui::SetResourcePath(m_folder.c_str());
-    EXPECT_STREQ(Ui::GetResourcePath(), m_folder.c_str());
-    EXPECT_FALSE(Ui::HasResourceZip());
+    m_resources.SetPath(m_folder.c_str());
+    EXPECT_STREQ(m_resources.Path(), m_folder.c_str());
+    EXPECT_FALSE(m_resources.HasZip());
 
     EXPECT_EQ(Outcome("skin.xml"), "<Window/>\r\n"); // binary: no newline translation
     EXPECT_EQ(Outcome("missing.xml"), "! Error opening file");
@@ -100,20 +104,20 @@ TEST_F(ResourceArchiveTest, ReadsFilesFromTheResourceFolder) {
     EXPECT_EQ(Outcome("four.bin", 3), "! File too large");
 
     Bytes bytes;
-    EXPECT_FALSE(Ui::ReadResourceFile("missing.xml", bytes)); // no error text wanted
+    EXPECT_FALSE(m_resources.Read("missing.xml", bytes)); // no error text wanted
 }
 
 TEST_F(ResourceArchiveTest, DocumentsAreLimitedToFourMebibytes) {
-    Ui::SetResourcePath(m_folder.c_str());
+    m_resources.SetPath(m_folder.c_str());
     WriteFile("limit.xml", std::string(4194304, ' '));
     WriteFile("over.xml", std::string(4194305, ' '));
     Bytes bytes;
-    EXPECT_TRUE(Ui::ReadResourceFile("limit.xml", bytes));
+    EXPECT_TRUE(m_resources.Read("limit.xml", bytes));
     EXPECT_EQ(bytes.size(), 4194304u);
     EXPECT_EQ(Outcome("over.xml"), "! File too large");
 
     Ui::CXmlDocument doc;
-    EXPECT_FALSE(doc.LoadFromFile("over.xml"));
+    EXPECT_FALSE(doc.LoadFromFile("over.xml", m_resources));
     EXPECT_STREQ(doc.GetLastErrorMessage(), "File too large");
 }
 
@@ -125,11 +129,11 @@ TEST_F(ResourceArchiveTest, ReadsFromTheArchiveOnceOneIsSet) {
                    {"Orvana/broken.png", "broken", true}});
     const Bytes other = StoredZip({{"Orvana/logo.png", "other bytes", false}});
     WriteFile("ondisk.xml", "<Window/>");
-    Ui::SetResourcePath(m_folder.c_str());
+    m_resources.SetPath(m_folder.c_str());
 
-    ASSERT_TRUE(Ui::SetResourceZip(archive.data(), archive.size()));
-    EXPECT_TRUE(Ui::HasResourceZip());
-    EXPECT_NE(Ui::GetResourceZip(), nullptr);
+    ASSERT_TRUE(m_resources.SetZip(archive.data(), archive.size()));
+    EXPECT_TRUE(m_resources.HasZip());
+    EXPECT_NE(m_resources.Zip(), nullptr);
     EXPECT_EQ(Outcome("Orvana\\logo.png"), "png bytes");
     EXPECT_EQ(Outcome("orvana/LOGO.PNG"), "png bytes");
     EXPECT_EQ(Outcome("ondisk.xml"), "! Could not find ziped file"); // the disk is not asked
@@ -139,37 +143,38 @@ TEST_F(ResourceArchiveTest, ReadsFromTheArchiveOnceOneIsSet) {
     EXPECT_EQ(Outcome("Orvana/broken.png"), "! Could not unzip file");
 
     // The archive is handed over once; a second one is ignored.
-    EXPECT_FALSE(Ui::SetResourceZip(other.data(), other.size()));
+    EXPECT_FALSE(m_resources.SetZip(other.data(), other.size()));
     EXPECT_EQ(Outcome("Orvana/logo.png"), "png bytes");
 
     Ui::CXmlDocument doc;
-    ASSERT_TRUE(doc.LoadFromFile("Orvana\\Orvana_English.xml")) << doc.GetLastErrorMessage();
+    ASSERT_TRUE(doc.LoadFromFile("Orvana\\Orvana_English.xml", m_resources))
+        << doc.GetLastErrorMessage();
     EXPECT_STREQ(doc.GetRoot().GetAttributeValue("a"), "1");
-    EXPECT_FALSE(doc.LoadFromFile("Orvana/broken.png"));
+    EXPECT_FALSE(doc.LoadFromFile("Orvana/broken.png", m_resources));
     EXPECT_STREQ(doc.GetLastErrorMessage(), "Could not unzip file");
     EXPECT_FALSE(doc.GetRoot().IsValid());
 
-    Ui::ResetResourcesForTesting();
-    EXPECT_FALSE(Ui::HasResourceZip());
-    EXPECT_STREQ(Ui::GetResourcePath(), "");
-    EXPECT_TRUE(Ui::SetResourceZip(other.data(), other.size()));
-    EXPECT_EQ(Outcome("Orvana/logo.png"), "other bytes");
+    Ui::ResourceSource fresh;
+    EXPECT_FALSE(fresh.HasZip());
+    EXPECT_STREQ(fresh.Path(), "");
+    EXPECT_TRUE(fresh.SetZip(other.data(), other.size()));
+    EXPECT_EQ(Outcome(fresh, "Orvana/logo.png"), "other bytes");
 }
 
 TEST_F(ResourceArchiveTest, AnArchiveThatDoesNotOpenStillTakesThePlaceOfTheDisk) {
     WriteFile("skin.xml", "<Window/>");
-    Ui::SetResourcePath(m_folder.c_str());
+    m_resources.SetPath(m_folder.c_str());
     const std::string junk = "not an archive, but long enough to look for one";
-    EXPECT_FALSE(Ui::SetResourceZip(junk.data(), junk.size()));
-    EXPECT_TRUE(Ui::HasResourceZip());
-    EXPECT_EQ(Ui::GetResourceZip(), nullptr);
+    EXPECT_FALSE(m_resources.SetZip(junk.data(), junk.size()));
+    EXPECT_TRUE(m_resources.HasZip());
+    EXPECT_EQ(m_resources.Zip(), nullptr);
     EXPECT_EQ(Outcome("skin.xml"), "! Error opening zip file");
 
     Ui::CXmlDocument doc;
-    EXPECT_FALSE(doc.LoadFromFile("skin.xml"));
+    EXPECT_FALSE(doc.LoadFromFile("skin.xml", m_resources));
     EXPECT_STREQ(doc.GetLastErrorMessage(), "Error opening zip file");
 
-    EXPECT_FALSE(Ui::SetResourceZip(nullptr, 10));
+    EXPECT_FALSE(m_resources.SetZip(nullptr, 10));
 }
 
 } // namespace

@@ -266,14 +266,13 @@ protected:
         char pattern[] = "/tmp/xmldocXXXXXX";
         ASSERT_NE(mkdtemp(pattern), nullptr);
         m_folder = pattern;
-        Ui::ResetResourcesForTesting();
-        Ui::SetResourcePath((m_folder + "/").c_str());
+        m_resources.SetPath((m_folder + "/").c_str());
     }
     void TearDown() override {
         std::remove((m_folder + "/skin.xml").c_str());
         rmdir(m_folder.c_str());
-        Ui::ResetResourcesForTesting();
     }
+    Ui::ResourceSource m_resources;
     std::string m_folder;
 };
 
@@ -284,10 +283,10 @@ TEST_F(XmlDocumentFileTest, LoadsFromTheResourceFolder) {
     std::fclose(file);
 
     CXmlDocument doc;
-    ASSERT_TRUE(doc.LoadFromFile("skin.xml")) << doc.GetLastErrorMessage();
+    ASSERT_TRUE(doc.LoadFromFile("skin.xml", m_resources)) << doc.GetLastErrorMessage();
     EXPECT_STREQ(doc.GetRoot().GetAttributeValue("size"), "1,2");
 
-    EXPECT_FALSE(doc.LoadFromFile("missing.xml"));
+    EXPECT_FALSE(doc.LoadFromFile("missing.xml", m_resources));
     EXPECT_STREQ(doc.GetLastErrorMessage(), "Error opening file");
     EXPECT_STREQ(doc.GetLastErrorLocation(), "missing.xml");
     EXPECT_FALSE(doc.GetRoot().IsValid());

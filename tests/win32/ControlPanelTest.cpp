@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <set>
 #include <string>
 #include <vector>
@@ -22,9 +23,9 @@
 #include "capture/MonotonicClock.h"
 #include "capture/OutputFolder.h"
 #include "capture/recording/OutputFile.h"
-#include "capture/recording/SimulatedDisk.h"
 #include "preview/LivePreview.h"
 #include "settings/SettingsFile.h"
+#include "tests/support/SimulatedDisk.h"
 #include "tests/win32/EngineTestSupport.h"
 #include "tests/win32/MediaProbe.h"
 #include "tests/win32/MediaTestEnvironment.h"
@@ -63,8 +64,9 @@ protected:
     static void SetUpTestSuite() { ProgramWindow::Open(ThreeCameras()); }
 
     // Every test starts with the three cameras arriving anew, the first
-    // shown, and without setting.ini.
+    // shown, without setting.ini, and recording on a disk of its own.
     void SetUp() override {
+        CaptureEngine::Instance().WriteOn(m_disk);
         ::DeleteFileW(SettingsFilePath().c_str());
         // What earlier tests set on the cameras is not put back on new ones.
         ::DeleteFileW(CameraMemory::DefaultPath().c_str());
@@ -74,6 +76,8 @@ protected:
         }
         ASSERT_TRUE(ProgramWindow::ArriveAnew(ThreeCameras()));
     }
+
+    const std::shared_ptr<SimulatedDisk> m_disk = std::make_shared<SimulatedDisk>();
 
     static CameraRegistry& Registry() { return CameraRegistry::Instance(); }
     static ControlPanel& Panel() { return *Window()->GetControlPanel(); }
@@ -871,9 +875,9 @@ TEST_F(ControlPanelTest, ARecordingEndedByAFullDiskSpringsTheRecordButtonBack) {
     ASSERT_TRUE(engine.IsRecording());
     ASSERT_TRUE(Option("id_btn_capture")->IsSelected());
     Pump(1200);
-    SimulateDisk(-1, 1 << 20);
+    m_disk->Fill(-1, 1 << 20);
     const bool stopped = WaitFor([&] { return !engine.IsRecording(); }, 10000);
-    SimulateDisk(-1, -1);
+    m_disk->Fill(-1, -1);
     ASSERT_TRUE(stopped);
     EXPECT_FALSE(engine.Recordings().Active());
     EXPECT_FALSE(Option("id_btn_capture")->IsSelected());
@@ -1002,7 +1006,7 @@ TEST_F(ControlPanelTest, TheWindowSaysWhyARecordingHasNoSoundAndWhereItGoesOn) {
     ASSERT_TRUE(ProgramWindow::ArriveAnew(denied));
     CaptureEngine& engine = CaptureEngine::Instance();
     const std::set<std::string> before = Recordings();
-    SimulateFileSizeLimit(150 * 1024);
+    m_disk->LimitFileSize(150 * 1024);
     EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_TRUE(engine.IsRecording());
     EXPECT_TRUE(WaitFor([] {
@@ -1013,7 +1017,7 @@ TEST_F(ControlPanelTest, TheWindowSaysWhyARecordingHasNoSoundAndWhereItGoesOn) {
         [] { return Panel().GetNotices().Shown() == ControlNames::Notice::kRecordingContinues; },
         20000))
         << "a recording that went on in a new file: shown " << Panel().GetNotices().Shown();
-    SimulateFileSizeLimit(-1);
+    m_disk->LimitFileSize(-1);
     EXPECT_TRUE(ProgramWindow::PressRecord());
     ASSERT_FALSE(engine.IsRecording());
     EXPECT_EQ(Panel().GetNotices().Shown(), ControlNames::Notice::kRecordingContinues)

@@ -8,15 +8,17 @@
 #include <cstdio>
 #include <cstdlib>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "capture/mp4/Mp4InPlaceFinisher.h"
-#include "capture/recording/Win32RandomAccessFile.h"
+#include "tests/support/SimulatedDisk.h"
 
 int main(int argc, char** argv) {
     int first = 1;
+    SimulatedDisk disk;
     if (argc > 2 && std::strcmp(argv[1], "--slow-flush") == 0) {
-        Win32RandomAccessFile::SimulateSlowFlush(static_cast<unsigned>(std::atoi(argv[2])));
+        disk.SlowFlush(static_cast<unsigned>(std::atoi(argv[2])));
         first = 3;
     }
     int failed = 0;
@@ -24,9 +26,10 @@ int main(int argc, char** argv) {
         const std::string name = argv[i];
         std::printf("finishing %s\n", argv[i]);
         std::fflush(stdout);
-        Win32RandomAccessFile file(std::wstring(name.begin(), name.end()));
+        const std::unique_ptr<RandomAccessFile> file = disk.Open(
+            std::wstring(name.begin(), name.end()), Win32RandomAccessFile::Access::ReadWrite);
         const Mp4FinishOutcome outcome =
-            file.IsOpen() ? FinishFragmentedMp4(file).outcome : Mp4FinishOutcome::FileError;
+            file ? FinishFragmentedMp4(*file).outcome : Mp4FinishOutcome::FileError;
         const bool ok =
             outcome == Mp4FinishOutcome::Finished || outcome == Mp4FinishOutcome::AlreadyOrdinary;
         std::printf("%s %s\n", ok ? "finished" : "FAILED", argv[i]);

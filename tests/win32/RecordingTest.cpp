@@ -8,6 +8,7 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -26,11 +27,10 @@ extern "C" {
 #include "capture/recording/RecordingJournal.h"
 #include "capture/recording/RecordingJournalEntry.h"
 #include "capture/recording/RecordingRepair.h"
-#include "capture/recording/SimulatedDisk.h"
-#include "capture/recording/Win32RandomAccessFile.h"
 #include "preview/LivePreview.h"
 #include "tests/support/DirectShowFormats.h"
 #include "tests/support/MessagePump.h"
+#include "tests/support/SimulatedDisk.h"
 #include "tests/win32/CameraTestSupport.h"
 #include "tests/win32/EngineTestSupport.h"
 #include "tests/win32/MediaProbe.h"
@@ -72,15 +72,16 @@ struct Recorded {
 
 class Recording : public ::testing::Test {
 protected:
-    void SetUp() override { ASSERT_TRUE(EngineTest::ReadyWithDefaultDevices(Engine())); }
+    // The engine records and takes photos on the test's own disk, which
+    // goes with the test.
+    void SetUp() override {
+        Engine().WriteOn(m_disk);
+        ASSERT_TRUE(EngineTest::ReadyWithDefaultDevices(Engine()));
+    }
 
     void TearDown() override {
         Engine().StopRecording();
-        Win32RandomAccessFile::SimulateSlowFlush(0);
         Engine().WaitForFinishedRecordings(kFinishWaitMs);
-        SimulateDisk(-1, -1);
-        SimulateStallingDisk(0, 0);
-        SimulateFileSizeLimit(-1);
         CameraTest::ResetRegistry();
         TestDevices::ResetConfiguration();
     }
@@ -139,6 +140,8 @@ protected:
         EXPECT_TRUE(engine.WaitForFinishedRecordings(kFinishWaitMs));
         return result;
     }
+
+    const std::shared_ptr<SimulatedDisk> m_disk = std::make_shared<SimulatedDisk>();
 };
 
 // Points the user's Videos folder at a folder in the scratch folder, made
@@ -584,20 +587,20 @@ void HoldOpenElsewhere(const std::string& path) {
     }
 }
 
-// A journal of recordings under way of a test's own, removed with it.
+// A journal of recordings under way of a test's own, kept on its disk and
+// emptied with it.
 class TestJournal {
 public:
-    TestJournal() {
-        ::CreateDirectoryW(WidePath(MediaProbe::WindowsPath("journal")).c_str(), nullptr);
-        SetRecordingJournalFolder(WidePath(MediaProbe::WindowsPath("journal")));
+    explicit TestJournal(SimulatedDisk& disk) {
+        ::CreateDirectoryW(Folder().c_str(), nullptr);
+        disk.KeepJournalIn(Folder());
     }
     ~TestJournal() {
         for (const std::string& name : Entries()) {
             ::DeleteFileW(WidePath(MediaProbe::WindowsPath("journal\\" + name)).c_str());
         }
-        SetRecordingJournalFolder(L"");
     }
-    std::wstring Folder() const { return WidePath(MediaProbe::WindowsPath("journal")); }
+    static std::wstring Folder() { return WidePath(MediaProbe::WindowsPath("journal")); }
     std::vector<std::string> Entries() const {
         std::vector<std::string> names;
         WIN32_FIND_DATAW found{};
@@ -629,12 +632,12 @@ public:
 };
 
 TEST_F(Recording, AFileHeldOpenElsewhereStaysFragmentedAndTheNextStartFinishesIt) {
-    const TestJournal journal;
+    const TestJournal journal(*m_disk);
     OpenDevices({}, {}, false);
     const std::string name = "2021-02-03_04-05-06.mp4";
-    SimulateOpenedElsewhereOnClose(&HoldOpenElsewhere);
+    m_disk->OpenElsewhereOnClose(&HoldOpenElsewhere);
     const Recorded recorded = Record(name, 1500);
-    SimulateOpenedElsewhereOnClose(nullptr);
+    m_disk->OpenElsewhereOnClose(nullptr);
     ASSERT_NE(g_heldElsewhere, INVALID_HANDLE_VALUE);
     EXPECT_FALSE(Engine().Recordings().LastFinished().ordinary);
     EXPECT_TRUE(Engine().Recordings().LastFinished().complete);
@@ -721,7 +724,7 @@ TEST_F(Recording, StopReturnsAtOnceAndTheNextRecordingStartsWhileTheFileIsFinish
     OpenDevices();
     CaptureEngine& engine = Engine();
     // The finish flushes four times: six seconds on this disk.
-    Win32RandomAccessFile::SimulateSlowFlush(1500);
+    m_disk->SlowFlush(1500);
     ASSERT_TRUE(EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath("slow.mp4")));
     Pump(1000);
     const int64_t stopping = MonotonicMicros();
@@ -736,7 +739,7 @@ TEST_F(Recording, StopReturnsAtOnceAndTheNextRecordingStartsWhileTheFileIsFinish
     EXPECT_TRUE(MediaProbe::Exists("meanwhile.jpg"));
     EXPECT_FALSE(engine.WaitForFinishedRecordings(0))
         << "the photo and the new recording waited for the finish";
-    Win32RandomAccessFile::SimulateSlowFlush(0);
+    m_disk->SlowFlush(0);
     Pump(1000);
     engine.StopRecording();
     ASSERT_TRUE(engine.WaitForFinishedRecordings(kFinishWaitMs));
@@ -813,7 +816,7 @@ void CopyWhileRecorded(CaptureEngine&) {
     ::CopyFileA(MediaProbe::WindowsPath("source.mp4").c_str(),
                 MediaProbe::WindowsPath("killed.mp4").c_str(), FALSE);
     WIN32_FIND_DATAW found{};
-    const std::wstring journal = RecordingJournalFolder();
+    const std::wstring journal = TestJournal::Folder();
     HANDLE search = ::FindFirstFileW((journal + L"\\*.recording").c_str(), &found);
     if (search != INVALID_HANDLE_VALUE) {
         ParseJournalEntry(TestSupport::WholeFile(journal + L"\\" + found.cFileName), g_killedEntry);
@@ -822,7 +825,7 @@ void CopyWhileRecorded(CaptureEngine&) {
 }
 
 TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) {
-    const TestJournal journal;
+    const TestJournal journal(*m_disk);
     OpenDevices({}, {}, false);
     // New recordings never take a name that exists: another test's source goes first.
     ::DeleteFileA(MediaProbe::WindowsPath("source.mp4").c_str());
@@ -876,10 +879,10 @@ TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) 
 
     // First start: our recording is kept online only.
     const std::wstring oursPath = WidePath(MediaProbe::WindowsPath(videos / ours));
-    SimulateFileAttributes(oursPath, FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_ARCHIVE);
+    m_disk->SetAttributes(oursPath, FILE_ATTRIBUTE_OFFLINE | FILE_ATTRIBUTE_ARCHIVE);
     const std::atomic<bool> stop{false};
-    RepairCounts counts = RepairJournaledRecordings(journal.Folder(), stop);
-    SimulateFileAttributes(oursPath, 0);
+    RepairCounts counts = RepairJournaledRecordings(journal.Folder(), stop, *m_disk);
+    m_disk->SetAttributes(oursPath, 0);
     EXPECT_EQ(counts.finished, 0u);
     // The entry whose name another program's file has now, and the half one.
     EXPECT_EQ(counts.removed, 2u);
@@ -889,7 +892,7 @@ TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) 
     EXPECT_EQ(journal.Entries().size(), 3u);
 
     // Next start: it is here now.
-    RecordingRepair repair;
+    RecordingRepair repair(m_disk);
     repair.Start();
     ASSERT_TRUE(WaitFor([&] { return repair.Done(); }, 20000));
     EXPECT_EQ(repair.Repaired(), 1u);
@@ -913,7 +916,7 @@ TEST_F(Recording, TheNextStartFinishesOnlyTheRecordingsTheJournalNamesAndMarks) 
 // the repair is doing: here a finish whose flushes a stalled disk holds up
 // for seconds. The finish stopped halfway is resumed by the next start.
 TEST_F(Recording, TheRepairLetsGoWithinABoundedWaitWhileADiskStallsItsFinish) {
-    const TestJournal journal;
+    const TestJournal journal(*m_disk);
     OpenDevices({}, {}, false);
     // New recordings never take a name that exists: another test's source goes first.
     ::DeleteFileA(MediaProbe::WindowsPath("source.mp4").c_str());
@@ -923,8 +926,8 @@ TEST_F(Recording, TheRepairLetsGoWithinABoundedWaitWhileADiskStallsItsFinish) {
                             MediaProbe::WindowsPath(name).c_str(), FALSE));
     journal.Put({g_killedEntry.id, MediaProbe::WindowsPath(name)});
 
-    Win32RandomAccessFile::SimulateSlowFlush(4000);
-    RecordingRepair repair;
+    m_disk->SlowFlush(4000);
+    RecordingRepair repair(m_disk);
     repair.Start();
     Pump(500); // into the finish's first flush
     const int64_t stopping = MonotonicMicros();
@@ -932,7 +935,7 @@ TEST_F(Recording, TheRepairLetsGoWithinABoundedWaitWhileADiskStallsItsFinish) {
     EXPECT_LT(MonotonicMicros() - stopping, 800000) << "the window waited for the repair";
     // The thread, let go of, ends on its own once the disk answers.
     ASSERT_TRUE(WaitFor([&] { return repair.Done(); }, 20000));
-    Win32RandomAccessFile::SimulateSlowFlush(0);
+    m_disk->SlowFlush(0);
     EXPECT_GT(MediaProbe::Streams(name).size(), 0u);
     EXPECT_EQ(journal.Entries().size(), 1u);
 
@@ -959,7 +962,7 @@ TEST_F(Recording, ADiskThatFillsEndsTheRecordingAsAStopWould) {
         ASSERT_TRUE(EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath(disk.name)));
         const int64_t started = MonotonicMicros();
         Pump(1200);
-        SimulateDisk(disk.writableBytes, disk.freeBytes);
+        m_disk->Fill(disk.writableBytes, disk.freeBytes);
         const double faulted = (MonotonicMicros() - started) / 1e6;
         EXPECT_TRUE(WaitFor([&] { return engine.RecordingEndedByItself(); }));
         if (disk.writableBytes == 0) {
@@ -971,7 +974,7 @@ TEST_F(Recording, ADiskThatFillsEndsTheRecordingAsAStopWould) {
             EXPECT_FALSE(MediaProbe::Exists("full.jpg"));
         }
         engine.StopRecording();
-        SimulateDisk(-1, -1);
+        m_disk->Fill(-1, -1);
         const std::vector<Fields> streams = MediaProbe::Streams(disk.name);
         ASSERT_EQ(streams.size(), 2u);
         const double duration = Number(streams[0], "start_time") + Number(streams[0], "duration");
@@ -981,7 +984,7 @@ TEST_F(Recording, ADiskThatFillsEndsTheRecordingAsAStopWould) {
         EXPECT_EQ(MediaProbe::DecodeErrors(disk.name), "");
     }
     // A disk that is nearly full refuses the start, as an unwritable folder does.
-    SimulateDisk(-1, 60LL << 20);
+    m_disk->Fill(-1, 60LL << 20);
     EXPECT_FALSE(EngineTest::RecordCurrentCamera(engine, MediaProbe::WindowsPath("refused.mp4")));
     EXPECT_FALSE(engine.IsRecording());
     EXPECT_FALSE(MediaProbe::Exists("refused.mp4"));
@@ -992,10 +995,10 @@ TEST_F(Recording, ADiskThatFillsEndsTheRecordingAsAStopWould) {
 // a picture, and its file still reaches the disk every second or two.
 TEST_F(Recording, ADiskStallingASecondInThreeLosesNoPicture) {
     OpenDevices();
-    SimulateStallingDisk(1000, 3000);
+    m_disk->Stall(1000, 3000);
     const Recorded recorded = Record("stalling.mp4", 20000);
-    const int64_t longestUnflushedUs = LongestSimulatedFlushGapMicros();
-    SimulateStallingDisk(0, 0);
+    const int64_t longestUnflushedUs = m_disk->LongestFlushGapMicros();
+    m_disk->Stall(0, 0);
     std::printf("%.1f s recorded: %llu pictures, %llu dropped, %.2f s longest unflushed\n",
                 recorded.wallSeconds,
                 static_cast<unsigned long long>(Engine().Recordings().LastPictures()),
@@ -1029,7 +1032,7 @@ TEST_F(Recording, AFileAtItsVolumesSizeLimitGoesOnInANewFileLosingNothing) {
     OpenDevices();
     CaptureEngine& engine = Engine();
     constexpr int64_t kLimit = 120 * 1024;
-    SimulateFileSizeLimit(kLimit);
+    m_disk->LimitFileSize(kLimit);
     ASSERT_TRUE(EngineTest::RecordCurrentCamera(engine));
     const int64_t started = MonotonicMicros();
     std::vector<std::string> told;

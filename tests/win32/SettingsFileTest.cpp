@@ -8,7 +8,6 @@
 #include <gtest/gtest.h>
 
 #include "settings/SettingsFile.h"
-#include "settings/SettingsFormat.h"
 #include "tests/support/WholeFile.h"
 
 namespace {
@@ -108,14 +107,20 @@ TEST_F(SettingsFileTest, EmptyFileReadsSuccessfully) {
     EXPECT_EQ(s.VideoResolution_Width, 0);
 }
 
+// The lines of a save on a disk that fills partway: the first reach the new
+// file, then a write fails.
+bool WriteUntilTheDiskIsFull(std::FILE* stream, const AppSettings&, const char*) {
+    std::fputs("PhotoResolution_Width=1920\nPhotoResolution_Height=1080\nVideoResolution_Wid",
+               stream);
+    return false;
+}
+
 // A save cut off (a full disk here; a crash or a power cut alike) leaves the
 // file as it was, the user's language line included, and nothing beside it.
 TEST_F(SettingsFileTest, ASaveThatFailsHalfwayLeavesTheOldFileWhole) {
     const std::string old = "PhotoResolution_Width=320\r\nFileFormat=MJPG\r\nLanguage=german\r\n";
     WriteWholeFile(path, old);
-    SimulateSettingsDiskSpace(100);
-    EXPECT_FALSE(SaveSettings(Sample()));
-    SimulateSettingsDiskSpace(-1);
+    EXPECT_FALSE(SaveSettings(Sample(), &WriteUntilTheDiskIsFull));
     EXPECT_EQ(WholeFile(path), old);
     const std::wstring folder = path.substr(0, path.rfind(L'\\') + 1);
     WIN32_FIND_DATAW found{};
