@@ -10,7 +10,7 @@ ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
     : m_registry(registry), m_engine(engine), m_owner(owner),
       m_memory(registry, std::move(memoryPath)), m_properties(manager, registry, engine, m_memory),
       m_formats(manager, registry, m_memory), m_recordingBar(manager, registry, engine, owner),
-      m_cameraList(manager, registry), m_notices(manager),
+      m_cameraList(manager, registry), m_notices(manager), m_outcomes(m_notices, engine),
       m_monitor(registry, engine, m_notices, owner, [this](OrvanaCamera& camera) {
           // A camera restarted or reopened may have forgotten what its user set.
           m_memory.PutBack(camera, m_engine);
@@ -19,6 +19,8 @@ ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraRegistry& registry,
     // Photo and record need a picture: a camera that runs without one
     // would leave a photo pending and a recording without pictures.
     m_recordingBar.SetPictureCheck([this] { return m_monitor.HasPicture(); });
+    m_recordingBar.SetFolderListener(
+        [this](OutputProblem problem) { m_outcomes.FolderOpened(problem); });
     // A choice that could not be saved anywhere holds until the program ends; the user is told.
     m_formats.SetApplyListener([this](FormatPanel::ApplyResult result) {
         if (result == FormatPanel::ApplyResult::NotSaved) {
@@ -58,6 +60,8 @@ void ControlPanel::OnClick(const Ui::CUiString& sender) {
     m_properties.OnClick(sender);
     m_formats.OnClick(sender);
     FollowRecording();
+    // A photo or a recording refused is told at once.
+    m_outcomes.Check();
 }
 
 void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
@@ -66,6 +70,7 @@ void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
         m_monitor.Check();
         FollowRecording();
         TellAboutRecording();
+        m_outcomes.Check();
     }
 }
 

@@ -22,6 +22,7 @@
 #include "app/FormatPanel.h"
 #include "app/IdleSleepBlock.h"
 #include "app/Notices.h"
+#include "app/OutcomeNotices.h"
 #include "app/PropertyPanel.h"
 #include "app/RecordingBar.h"
 #include "capture/recording/MicrophoneProblem.h"
@@ -102,6 +103,7 @@ private:
     RecordingBar m_recordingBar;
     CameraList m_cameraList;
     Notices m_notices;
+    OutcomeNotices m_outcomes;
     CameraMonitor m_monitor;
     IdleSleepBlock m_awake;
     MicrophoneProblem m_soundProblem = MicrophoneProblem::None;

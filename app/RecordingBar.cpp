@@ -1,7 +1,5 @@
 #include "app/RecordingBar.h"
 
-#include <shellapi.h>
-
 #include <cstdio>
 #include <string>
 
@@ -10,11 +8,10 @@
 #include "Core/OrvanaCamera.h"
 #include "app/CaptureWiring.h"
 #include "app/ControlNames.h"
+#include "app/FolderOpening.h"
 #include "app/FormatSwitch.h"
 #include "app/PanelControls.h"
 #include "capture/CaptureEngine.h"
-#include "capture/OutputFolder.h"
-#include "capture/recording/OutputFile.h"
 #include "settings/SettingsFile.h"
 #include "ui/ControlUI.h"
 #include "ui/OptionUI.h"
@@ -155,12 +152,10 @@ void RecordingBar::StopButtonRecording() {
 }
 
 void RecordingBar::OpenOutputFolder() {
-    bool made = false;
-    const std::string folder = OutputFolder(m_owner, &made);
-    if (!made) {
-        return;
+    const OutputProblem problem = OpenOutputFolderInExplorer(m_owner);
+    if (m_folderListener) {
+        m_folderListener(problem);
     }
-    ::ShellExecuteW(nullptr, L"open", L"explorer.exe", WidePath(folder).c_str(), nullptr, SW_SHOW);
 }
 
 void RecordingBar::SetMicrophoneLevel() {

@@ -7,6 +7,7 @@
 #include <functional>
 
 #include "app/FormatSwitch.h"
+#include "capture/OutputProblem.h"
 #include "ui/UiString.h"
 
 namespace Ui {
@@ -47,6 +48,10 @@ public:
     // Asked before a photo or a recording starts: whether the camera gives
     // pictures. Without it, a running camera is enough.
     void SetPictureCheck(std::function<bool()> hasPicture) { m_hasPicture = std::move(hasPicture); }
+    // Told what became of each click on the open-folder button.
+    void SetFolderListener(std::function<void(OutputProblem)> listener) {
+        m_folderListener = std::move(listener);
+    }
 
 private:
     enum class Capture { Photo, Video };
@@ -75,4 +80,5 @@ private:
     Ui::CControlUI* m_microphoneLabel = nullptr;
     Ui::CControlUI* m_speakerLabel = nullptr;
     std::function<bool()> m_hasPicture;
+    std::function<void(OutputProblem)> m_folderListener;
 };

@@ -431,9 +431,13 @@ bool MediaPipeline::PackPicture() {
     return true;
 }
 
-bool MediaPipeline::PreparePhoto(const std::string& path) {
+bool MediaPipeline::PreparePhoto(const std::string& path, OutputProblem* problem) {
     std::lock_guard<std::mutex> lock(m_contextLock);
-    return m_photo.Prepare(path);
+    const bool prepared = m_photo.Prepare(path);
+    if (problem != nullptr) {
+        *problem = m_photo.Problem();
+    }
+    return prepared;
 }
 
 bool MediaPipeline::WritePhotoFrame() {

@@ -65,9 +65,12 @@ public:
     const AVFrame* ShownPicture() const { return m_havePicture ? m_currentPicture : nullptr; }
 
     // Photos: the file is made now, the next picture goes into it.
-    bool PreparePhoto(const std::string& path);
+    // *problem, when given, tells why it could not be.
+    bool PreparePhoto(const std::string& path, OutputProblem* problem = nullptr);
     // Writes the current picture into the prepared photo (ContextLock held).
     bool WritePhotoFrame();
+    // The photo's file and what kept it from being written (ContextLock held).
+    const PhotoWriter& Photo() const { return m_photo; }
 
     // Pictures pass through the hflip graph while this is set (by the
     // user-interface thread; the worker reads it for every picture).

@@ -7,6 +7,8 @@
 
 #include <string>
 
+#include "capture/OutputProblem.h"
+
 struct AVFrame;
 
 class PhotoWriter {
@@ -18,7 +20,7 @@ public:
 
     // Tries the file and keeps its name (the next free one when path is
     // taken); an earlier photo still waiting for its picture is given up.
-    // False when the file cannot be created.
+    // False when the file cannot be created (Problem tells why).
     bool Prepare(const std::string& path);
     bool Pending() const { return !m_path.empty(); }
     // Encodes a planar 4:2:0 video-range picture into the waiting photo's
@@ -27,6 +29,13 @@ public:
     // Gives up a waiting photo.
     void Cancel() { m_path.clear(); }
 
+    // Of the last Prepare or Write: the file written (or tried), and why it
+    // could not be, as far as the folder or the disk is to blame.
+    const std::string& LastPath() const { return m_lastPath; }
+    OutputProblem Problem() const { return m_problem; }
+
 private:
     std::string m_path;
+    std::string m_lastPath;
+    OutputProblem m_problem = OutputProblem::None;
 };
