@@ -76,6 +76,8 @@ inline constexpr char kApplyButton[] = "id_btn_apply";
 // Notices: the one-line notice in the bottom bar, and the texts of every
 // notice, each a hidden label named kNoticeTextPrefix followed by its key.
 inline constexpr char kNoticeLabel[] = "id_label_notice";
+// Steps aside while a notice shows, so that the notice has its room.
+inline constexpr char kVersionLabel[] = "id_label_version";
 inline constexpr char kNoticeTextPrefix[] = "id_text_";
 namespace Notice {
 inline constexpr char kCameraInUse[] = "camera_in_use";
@@ -89,13 +91,36 @@ inline constexpr char kNoSoundDenied[] = "no_sound_denied";
 inline constexpr char kNoSoundInUse[] = "no_sound_in_use";
 inline constexpr char kNoSoundLost[] = "no_sound_lost";
 inline constexpr char kNoSoundFailed[] = "no_sound_failed";
+// What became of a photo, a recording, the open-folder button: the first
+// four name the cause with the token kWhy, filled with one of the kWhy*
+// texts; a saved photo names its file (kFile), the disk's time left its
+// minutes (kMinutes).
+inline constexpr char kPhotoSaved[] = "photo_saved";
+inline constexpr char kPhotoNotSaved[] = "photo_not_saved";
+inline constexpr char kRecordingNotStarted[] = "recording_not_started";
+inline constexpr char kRecordingStopped[] = "recording_stopped";
+inline constexpr char kFolderNotOpened[] = "folder_not_opened";
+inline constexpr char kDiskMinutesLeft[] = "disk_minutes_left";
+inline constexpr char kWhyFolderDenied[] = "why_folder_denied";
+inline constexpr char kWhyFolderUnreachable[] = "why_folder_unreachable";
+inline constexpr char kWhyDiskFull[] = "why_disk_full";
+inline constexpr char kWhyNoFreeName[] = "why_no_free_name";
+inline constexpr char kWhyWriteFailed[] = "why_write_failed";
+inline constexpr char kWhyExplorerFailed[] = "why_explorer_failed";
+inline constexpr char kWhy[] = "{why}";
+inline constexpr char kFile[] = "{file}";
+inline constexpr char kMinutes[] = "{minutes}";
 } // namespace Notice
 // Every key whose text each skin must carry, in its language.
 inline constexpr const char* kNoticeKeys[] = {
-    Notice::kCameraInUse,        Notice::kCameraDenied,   Notice::kCameraNoPicture,
-    Notice::kCameraNotStarted,   Notice::kCameraStarting, Notice::kSettingsNotSaved,
-    Notice::kRecordingContinues, Notice::kNoSoundDenied,  Notice::kNoSoundInUse,
-    Notice::kNoSoundLost,        Notice::kNoSoundFailed,
+    Notice::kCameraInUse,         Notice::kCameraDenied,     Notice::kCameraNoPicture,
+    Notice::kCameraNotStarted,    Notice::kCameraStarting,   Notice::kSettingsNotSaved,
+    Notice::kRecordingContinues,  Notice::kNoSoundDenied,    Notice::kNoSoundInUse,
+    Notice::kNoSoundLost,         Notice::kNoSoundFailed,    Notice::kPhotoSaved,
+    Notice::kPhotoNotSaved,       Notice::kRecordingNotStarted, Notice::kRecordingStopped,
+    Notice::kFolderNotOpened,     Notice::kDiskMinutesLeft,  Notice::kWhyFolderDenied,
+    Notice::kWhyFolderUnreachable, Notice::kWhyDiskFull,     Notice::kWhyNoFreeName,
+    Notice::kWhyWriteFailed,      Notice::kWhyExplorerFailed,
 };
 
 // What every skin must hold besides the property rows (whose sliders are

@@ -9,7 +9,9 @@ ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraHost& cameras, Capt
                            HWND owner)
     : m_cameras(cameras), m_engine(engine), m_owner(owner), m_properties(manager, cameras),
       m_formats(manager, cameras), m_recordingBar(manager, cameras, engine, owner),
-      m_cameraList(manager), m_notices(manager) {
+      m_cameraList(manager), m_notices(manager), m_outcomes(m_notices, engine) {
+    m_recordingBar.SetFolderListener(
+        [this](OutputProblem problem) { m_outcomes.FolderOpened(problem); });
     // A choice that could not be saved anywhere holds until the program ends; the user is told.
     m_formats.SetApplyListener([this](FormatPanel::ApplyResult result) {
         if (result == FormatPanel::ApplyResult::NotSaved) {
@@ -58,6 +60,8 @@ void ControlPanel::OnClick(const Ui::CUiString& sender) {
     m_properties.OnClick(sender);
     m_formats.OnClick(sender);
     FollowRecording();
+    // A photo or a recording refused is told at once.
+    m_outcomes.Check();
 }
 
 void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
@@ -65,6 +69,7 @@ void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
     if (timerId == kTimer) {
         FollowRecording();
         TellAboutRecording();
+        m_outcomes.Check();
     }
 }
 

@@ -20,6 +20,7 @@
 #include "app/FormatPanel.h"
 #include "app/IdleSleepBlock.h"
 #include "app/Notices.h"
+#include "app/OutcomeNotices.h"
 #include "app/PropertyPanel.h"
 #include "app/RecordingBar.h"
 #include "capture/recording/MicrophoneProblem.h"
@@ -90,6 +91,7 @@ private:
     RecordingBar m_recordingBar;
     CameraList m_cameraList;
     Notices m_notices;
+    OutcomeNotices m_outcomes;
     IdleSleepBlock m_awake;
     MicrophoneProblem m_soundProblem = MicrophoneProblem::None;
     bool m_watchingRecording = false;

@@ -1,5 +1,9 @@
 #include "app/Notices.h"
 
+#include <windows.h>
+
+#include <cstring>
+
 #include "app/ControlNames.h"
 #include "preview/LivePreview.h"
 #include "preview/PreviewMessage.h"
@@ -18,7 +22,17 @@ std::string SkinFace(Ui::CPaintManager& manager) {
 } // namespace
 
 Notices::Notices(Ui::CPaintManager& manager)
-    : m_manager(manager), m_label(manager.FindControl(ControlNames::kNoticeLabel)) {}
+    : m_manager(manager), m_label(manager.FindControl(ControlNames::kNoticeLabel)),
+      m_version(manager.FindControl(ControlNames::kVersionLabel)) {}
+
+void Notices::SetLine(const std::string& text) {
+    if (m_label != nullptr) {
+        m_label->SetText(text.c_str());
+    }
+    if (m_version != nullptr && m_version->IsVisible() != text.empty()) {
+        m_version->SetVisible(text.empty());
+    }
+}
 
 std::string Notices::Text(const char* key) const {
     const std::string name = std::string(ControlNames::kNoticeTextPrefix) + key;
@@ -27,17 +41,40 @@ std::string Notices::Text(const char* key) const {
 }
 
 void Notices::Show(const char* key) {
+    Show(key, nullptr, std::string());
+}
+
+void Notices::Show(const char* key, const char* token, const std::string& value) {
     m_shown = key;
-    if (m_label != nullptr) {
-        m_label->SetText(Text(key).c_str());
+    m_clearAt = 0;
+    std::string text = Text(key);
+    if (token != nullptr) {
+        const std::size_t at = text.find(token);
+        if (at != std::string::npos) {
+            text.replace(at, std::strlen(token), value);
+        }
+    }
+    SetLine(text);
+}
+
+void Notices::ShowFor(unsigned ms, const char* key, const char* token, const std::string& value) {
+    Show(key, token, value);
+    // 0 means "stays": a deadline that lands on it moves by a tick.
+    m_clearAt = static_cast<uint32_t>(::GetTickCount()) + ms;
+    m_clearAt = m_clearAt != 0 ? m_clearAt : 1;
+}
+
+void Notices::Tick() {
+    if (m_clearAt != 0 &&
+        static_cast<int32_t>(static_cast<uint32_t>(::GetTickCount()) - m_clearAt) >= 0) {
+        Clear();
     }
 }
 
 void Notices::Clear() {
     m_shown.clear();
-    if (m_label != nullptr) {
-        m_label->SetText("");
-    }
+    m_clearAt = 0;
+    SetLine(std::string());
 }
 
 void Notices::ShowOnPreview(const char* key) {

@@ -11,6 +11,7 @@
 // User-interface thread only.
 #pragma once
 
+#include <cstdint>
 #include <string>
 
 namespace Ui {
@@ -27,6 +28,14 @@ public:
 
     // The one-line notice in the bottom bar, shown until cleared or replaced.
     void Show(const char* key);
+    // The same with a part of the text filled in: token (as "{file}") is
+    // replaced by value (ANSI, as the skin's texts are).
+    void Show(const char* key, const char* token, const std::string& value);
+    // Shown for ms only: then Tick clears it, unless another notice has
+    // taken the line meanwhile.
+    void ShowFor(unsigned ms, const char* key, const char* token, const std::string& value);
+    // Clears a notice whose time is up; the panel's timer calls it.
+    void Tick();
     void Clear();
     // The key shown in the bottom bar; empty for none.
     const std::string& Shown() const { return m_shown; }
@@ -40,7 +49,14 @@ public:
 
 private:
     Ui::CPaintManager& m_manager;
+    // Writes the bottom bar's notice; the version label beside it steps
+    // aside while there is one.
+    void SetLine(const std::string& text);
+
     Ui::CControlUI* m_label = nullptr;
+    Ui::CControlUI* m_version = nullptr;
     std::string m_shown;
+    // When the notice shown for a while goes (GetTickCount); 0: it stays.
+    uint32_t m_clearAt = 0;
     std::string m_shownOnPreview;
 };

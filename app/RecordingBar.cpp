@@ -1,17 +1,14 @@
 #include "app/RecordingBar.h"
 
-#include <shellapi.h>
-
 #include <cstdio>
 #include <string>
 
 #include "Core/EndpointVolume.h"
 #include "app/CameraHost.h"
 #include "app/ControlNames.h"
+#include "app/FolderOpening.h"
 #include "app/PanelControls.h"
 #include "capture/CaptureEngine.h"
-#include "capture/OutputFolder.h"
-#include "capture/recording/OutputFile.h"
 #include "settings/SettingsFile.h"
 #include "ui/ControlUI.h"
 #include "ui/OptionUI.h"
@@ -161,12 +158,10 @@ void RecordingBar::StopButtonRecording() {
 }
 
 void RecordingBar::OpenOutputFolder() {
-    bool made = false;
-    const std::string folder = OutputFolder(m_owner, &made);
-    if (!made) {
-        return;
+    const OutputProblem problem = OpenOutputFolderInExplorer(m_owner);
+    if (m_folderListener) {
+        m_folderListener(problem);
     }
-    ::ShellExecuteW(nullptr, L"open", L"explorer.exe", WidePath(folder).c_str(), nullptr, SW_SHOW);
 }
 
 void RecordingBar::SetMicrophoneLevel() {

@@ -4,6 +4,9 @@
 
 #include <windows.h>
 
+#include <functional>
+
+#include "capture/OutputProblem.h"
 #include "ui/UiString.h"
 
 namespace Ui {
@@ -55,6 +58,10 @@ public:
     void ResetVolumes();
     // Whether a microphone is attached, for the microphone slider.
     void SetMicrophonePresent(bool present) { m_microphonePresent = present; }
+    // Told what became of each click on the open-folder button.
+    void SetFolderListener(std::function<void(OutputProblem)> listener) {
+        m_folderListener = std::move(listener);
+    }
 
 private:
     enum class State { Idle, Starting, Recording };
@@ -82,4 +89,5 @@ private:
     State m_state = State::Idle;
     bool m_photoAsked = false;
     bool m_microphonePresent = false;
+    std::function<void(OutputProblem)> m_folderListener;
 };

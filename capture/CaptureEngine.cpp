@@ -176,12 +176,18 @@ void CaptureEngine::ProcessVideo(CaptureItem& item) {
             m_recorder.PushPicture(m_pipeline->ShownPicture(), item.arrivalUs)) {
             ++m_recorded;
         }
-        if (decoded && m_photoPending) {
+        PhotoState pending = PhotoState::Pending;
+        if (decoded && m_photoState.compare_exchange_strong(pending, PhotoState::Writing)) {
             // Tried once: a photo that fails to write is not retried.
-            if (m_pipeline->WritePhotoFrame()) {
+            const bool written = m_pipeline->WritePhotoFrame();
+            if (written) {
                 ++m_photos;
             }
-            m_photoPending = false;
+            m_photoOutcome.result =
+                written ? PhotoOutcome::Result::Written : PhotoOutcome::Result::NotWritten;
+            m_photoOutcome.problem = m_pipeline->Photo().Problem();
+            m_photoOutcome.path = m_pipeline->Photo().LastPath();
+            m_photoState = PhotoState::Done;
         }
     }
     if (!decoded) {
@@ -285,7 +291,10 @@ bool CaptureEngine::StartRecordingWith(const std::string& path, int32_t width, i
     // Opening the devices and the file takes a while: the preview goes on
     // meanwhile, and only the start below holds the pipeline's lock, so that
     // the picture on screen is the recording's first.
+    m_recordingProblem = OutputProblem::None;
     if (!m_recorder.Open(path, width, height, frameRate, microphoneName, Disk())) {
+        m_recordingProblem = m_recorder.OpenProblem();
+        m_recordingEnded = false;
         return false;
     }
     {
@@ -310,6 +319,12 @@ bool CaptureEngine::WaitForPictureSize(int32_t width, int32_t height, DWORD time
 
 bool CaptureEngine::StopRecording() {
     if (m_recording) {
+        // Kept for the window: the stop would forget why it ended.
+        const OutputProblem ended = m_recorder.EndProblem();
+        if (ended != OutputProblem::None) {
+            m_recordingProblem = ended;
+            m_recordingEnded = true;
+        }
         m_recording = false;
         m_recorder.Stop();
     }
@@ -336,11 +351,46 @@ bool CaptureEngine::TakePhoto() {
 }
 
 bool CaptureEngine::TakePhotoTo(const std::string& path) {
-    if (!m_previewReady || !m_pipeline->PreparePhoto(path, Disk())) {
+    if (!m_previewReady) {
         return false;
     }
-    m_photoPending = true;
+    // The earlier photo still waiting is given up; one being written goes on.
+    CancelPhoto();
+    OutputProblem problem = OutputProblem::None;
+    if (!m_pipeline->PreparePhoto(path, Disk(), &problem)) {
+        m_photoRefused.result = PhotoOutcome::Result::NotWritten;
+        m_photoRefused.problem = problem;
+        m_photoRefused.path = path;
+        return false;
+    }
+    m_photoRefused = PhotoOutcome{};
+    m_photoState = PhotoState::Pending;
     return true;
+}
+
+void CaptureEngine::CancelPhoto() {
+    PhotoState pending = PhotoState::Pending;
+    m_photoState.compare_exchange_strong(pending, PhotoState::Idle);
+}
+
+PhotoOutcome CaptureEngine::TakePhotoOutcome() {
+    PhotoOutcome outcome;
+    if (m_photoRefused.result != PhotoOutcome::Result::None) {
+        std::swap(outcome, m_photoRefused);
+    } else if (m_photoState == PhotoState::Done) {
+        outcome = m_photoOutcome;
+        m_photoState = PhotoState::Idle;
+    }
+    return outcome;
+}
+
+OutputProblem CaptureEngine::TakeRecordingProblem(bool* ended) {
+    const OutputProblem problem = m_recordingProblem;
+    if (ended != nullptr) {
+        *ended = m_recordingEnded;
+    }
+    m_recordingProblem = OutputProblem::None;
+    return problem;
 }
 
 void CaptureEngine::StopRecordingAndRepaint() {

@@ -21,6 +21,8 @@
 #include "capture/CaptureItem.h"
 #include "capture/CaptureQueue.h"
 #include "capture/MediaPipeline.h"
+#include "capture/OutputProblem.h"
+#include "capture/PhotoOutcome.h"
 #include "capture/PictureSink.h"
 #include "capture/recording/Recorder.h"
 
@@ -94,11 +96,29 @@ public:
     // it. False when the file cannot be made.
     bool TakePhoto();
     bool TakePhotoTo(const std::string& path);
-    // Whether a prepared photo still waits for its picture.
-    bool PhotoPending() const { return m_photoPending; }
+    // Whether a prepared photo still waits for its picture (or is being written).
+    bool PhotoPending() const {
+        return m_photoState != PhotoState::Idle && m_photoState != PhotoState::Done;
+    }
     // Gives up a photo still waiting for its picture (the camera has stopped
     // delivering): it leaves no file, and no later picture goes into it.
-    void CancelPhoto() { m_photoPending = false; }
+    // One being written is written.
+    void CancelPhoto();
+    // Once for each photo asked for: written, or not and why (refused at
+    // once, or when its picture came). None while none is known; a photo
+    // asked for before the last one was told of replaces it. The worker
+    // hands it over without a lock: the picture's way is never held up.
+    // User-interface thread.
+    PhotoOutcome TakePhotoOutcome();
+
+    // Once: why the last recording could not start (its file could not be
+    // made) or ended by itself (*ended: the disk filled, a write failed), as
+    // far as the folder or the disk is to blame; None when nothing is to
+    // tell. User-interface thread.
+    OutputProblem TakeRecordingProblem(bool* ended = nullptr);
+    // What the running recording has written and its disk's free space;
+    // false when none runs.
+    bool RecordingDiskUse(RecordingDiskUse* use) { return m_recording && m_recorder.DiskUse(use); }
     // Stops a running recording, then lets the preview window show its black
     // background until the next picture.
     void StopRecordingAndRepaint();
@@ -174,7 +194,17 @@ private:
     std::atomic<int32_t> m_frameWidth{1080};
     std::atomic<int32_t> m_frameHeight{720};
     std::atomic<bool> m_recording{false};
-    std::atomic<bool> m_photoPending{false};
+    // A photo's way: the user-interface thread makes it Pending and takes
+    // a Done one back to Idle; the worker makes Pending Writing, then Done,
+    // filling the outcome between. So each side touches the outcome only in
+    // states the other does not leave.
+    enum class PhotoState { Idle, Pending, Writing, Done };
+    std::atomic<PhotoState> m_photoState{PhotoState::Idle};
+    PhotoOutcome m_photoOutcome; // worker writes in Writing, UI reads in Done
+    PhotoOutcome m_photoRefused; // user-interface thread only
+    // User-interface thread only: what TakeRecordingProblem tells.
+    OutputProblem m_recordingProblem = OutputProblem::None;
+    bool m_recordingEnded = false;
     std::atomic<bool> m_minimized{false};
     std::atomic<WorkerState> m_workerState{WorkerState::Running};
     // Manual reset, set as the worker ends: stopping waits on it while

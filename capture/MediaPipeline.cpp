@@ -431,9 +431,14 @@ bool MediaPipeline::PackPicture() {
     return true;
 }
 
-bool MediaPipeline::PreparePhoto(const std::string& path, std::shared_ptr<OutputDisk> disk) {
+bool MediaPipeline::PreparePhoto(const std::string& path, std::shared_ptr<OutputDisk> disk,
+                                 OutputProblem* problem) {
     std::lock_guard<std::mutex> lock(m_contextLock);
-    return m_photo.Prepare(path, std::move(disk));
+    const bool prepared = m_photo.Prepare(path, std::move(disk));
+    if (problem != nullptr) {
+        *problem = m_photo.Problem();
+    }
+    return prepared;
 }
 
 bool MediaPipeline::WritePhotoFrame() {

@@ -64,10 +64,14 @@ public:
     // null before the first (ContextLock held).
     const AVFrame* ShownPicture() const { return m_havePicture ? m_currentPicture : nullptr; }
 
-    // Photos: the file is made now, the next picture goes into it, on disk.
-    bool PreparePhoto(const std::string& path, std::shared_ptr<OutputDisk> disk);
+    // Photos: the file is made now, on disk; the next picture goes into it.
+    // *problem, when given, tells why it could not be.
+    bool PreparePhoto(const std::string& path, std::shared_ptr<OutputDisk> disk,
+                      OutputProblem* problem = nullptr);
     // Writes the current picture into the prepared photo (ContextLock held).
     bool WritePhotoFrame();
+    // The photo's file and what kept it from being written (ContextLock held).
+    const PhotoWriter& Photo() const { return m_photo; }
 
     // Pictures pass through the hflip graph while this is set (by the
     // user-interface thread; the worker reads it for every picture).

@@ -23,7 +23,7 @@ bool EnsureFolder(const std::string& base, const char* name) {
     return ::CreateDirectoryW(WidePath(base + "/" + name).c_str(), nullptr) != FALSE;
 }
 
-std::string OutputFolder(HWND window, bool* made, bool create) {
+std::string OutputFolder(HWND window, bool* made, bool create, OutputProblem* problem) {
     // Wide: a user name in letters the ANSI code page lacks would turn into
     // "?" and name no folder.
     wchar_t base[MAX_PATH] = {};
@@ -35,6 +35,14 @@ std::string OutputFolder(HWND window, bool* made, bool create) {
     std::string folder = Utf8Path(base);
     const bool ensured =
         create ? EnsureFolder(folder, kFolderName) : FolderExists(folder, kFolderName);
+    if (problem != nullptr) {
+        *problem = ensured ? OutputProblem::None : OutputProblemOfError(::GetLastError());
+        // A file of that name stands where the folder would go, or no code told why.
+        if (!ensured &&
+            (*problem == OutputProblem::None || *problem == OutputProblem::NoFreeName)) {
+            *problem = OutputProblem::FolderUnreachable;
+        }
+    }
     if (made != nullptr) {
         *made = ensured;
     }

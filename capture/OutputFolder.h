@@ -7,15 +7,19 @@
 
 #include <string>
 
+#include "capture/OutputProblem.h"
+
 // True when base + "/" + name is a directory or could be created now. Only
 // that last level is created.
 bool EnsureFolder(const std::string& base, const char* name);
 
 // The Videos folder (not created when missing; the current directory when
 // the shell has none) with "\OrvanaCapture" appended when that folder exists
-// or could be made, else the base folder itself. *made tells which. Without
-// create, "OrvanaCapture" is only looked for, not made.
-std::string OutputFolder(HWND window, bool* made = nullptr, bool create = true);
+// or could be made, else the base folder itself. *made tells which, and
+// *problem why it could not be made. Without create, "OrvanaCapture" is only
+// looked for, not made.
+std::string OutputFolder(HWND window, bool* made = nullptr, bool create = true,
+                         OutputProblem* problem = nullptr);
 
 // A new file in the output folder named after the local time, with
 // extension ".jpg" or ".mp4"; never the name of a file that exists.

@@ -50,11 +50,14 @@ bool EncodeJpeg(const AVFrame* picture, AVPacket* packet) {
 bool PhotoWriter::Prepare(const std::string& path, std::shared_ptr<OutputDisk> disk) {
     Cancel();
     std::string free = path;
-    if (!CanCreateOutputFile(free)) {
+    m_problem = OutputProblem::None;
+    m_lastPath = path;
+    if (!CanCreateOutputFile(free, &m_problem)) {
         return false;
     }
     m_path = free;
     m_disk = std::move(disk);
+    m_lastPath = free;
     return true;
 }
 
@@ -64,6 +67,8 @@ bool PhotoWriter::Write(const AVFrame* picture) {
     }
     std::string path = m_path;
     m_path.clear();
+    m_lastPath = path;
+    m_problem = OutputProblem::None;
     if (picture == nullptr || picture->width <= 0 || picture->height <= 0 ||
         picture->format != AV_PIX_FMT_YUV420P) {
         return false;
@@ -72,12 +77,13 @@ bool PhotoWriter::Write(const AVFrame* picture) {
     bool written = packet != nullptr && EncodeJpeg(picture, packet);
     if (written) {
         // Taken since it was tried (another copy of the program): the next free name.
-        AVIOContext* file = CreateOutputFile(path, nullptr, *m_disk);
+        AVIOContext* file = CreateOutputFile(path, nullptr, *m_disk, &m_problem);
         written = file != nullptr;
         if (written) {
+            m_lastPath = path;
             avio_write(file, packet->data, packet->size);
             // A full disk leaves no broken photo.
-            if (!CloseOutputFile(&file)) {
+            if (!CloseOutputFile(&file, &m_problem)) {
                 DeleteOutputFile(path);
                 written = false;
             }

@@ -8,6 +8,7 @@
 #include <memory>
 #include <string>
 
+#include "capture/OutputProblem.h"
 #include "capture/recording/OutputDisk.h"
 
 struct AVFrame;
@@ -21,7 +22,8 @@ public:
 
     // Tries the file and keeps its name (the next free one when path is
     // taken) and the disk it is written on; an earlier photo still waiting
-    // for its picture is given up. False when the file cannot be created.
+    // for its picture is given up. False when the file cannot be created
+    // (Problem tells why).
     bool Prepare(const std::string& path, std::shared_ptr<OutputDisk> disk = RealOutputDisk());
     bool Pending() const { return !m_path.empty(); }
     // Encodes a planar 4:2:0 video-range picture into the waiting photo's
@@ -30,7 +32,14 @@ public:
     // Gives up a waiting photo.
     void Cancel() { m_path.clear(); }
 
+    // Of the last Prepare or Write: the file written (or tried), and why it
+    // could not be, as far as the folder or the disk is to blame.
+    const std::string& LastPath() const { return m_lastPath; }
+    OutputProblem Problem() const { return m_problem; }
+
 private:
     std::string m_path;
     std::shared_ptr<OutputDisk> m_disk;
+    std::string m_lastPath;
+    OutputProblem m_problem = OutputProblem::None;
 };

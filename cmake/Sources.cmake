@@ -44,6 +44,7 @@ set(ORVANA_NEUTRAL_SOURCES
     capture/OutputNaming.cpp
     capture/recording/RecordingClock.cpp
     capture/recording/MicrophoneProblem.cpp
+    capture/recording/DiskTimeLeft.cpp
     preview/PreviewFit.cpp
     preview/SurfaceCopy.cpp
     preview/DrawingGate.cpp
@@ -94,6 +95,7 @@ set(ORVANA_WIN32_SOURCES
     capture/CaptureEngine.cpp
     capture/MediaPipeline.cpp
     capture/OutputFolder.cpp
+    capture/OutputProblem.cpp
     capture/recording/OutputFile.cpp
     capture/MonotonicClock.cpp
     capture/recording/RecordingFile.cpp
@@ -131,4 +133,6 @@ set(ORVANA_WIN32_SOURCES
     app/CaptureWiring.cpp
     app/IdleSleepBlock.cpp
     app/Notices.cpp
+    app/OutcomeNotices.cpp
+    app/FolderOpening.cpp
 )

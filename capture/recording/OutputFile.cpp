@@ -94,7 +94,9 @@ std::wstring Widen(const std::string& text, UINT codePage, DWORD flags) {
 
 // Creates a file where none is, sharing reading only (two writers would
 // ruin it); at a name that is taken, the next one (see CreateOutputFile).
-HANDLE CreateNewFile(std::string& path, DWORD access) {
+// *problem tells why none could be made (an empty path: no name was free).
+HANDLE CreateNewFile(std::string& path, DWORD access, OutputProblem* problem) {
+    OutputProblem why = OutputProblem::NoFreeName;
     while (!path.empty()) {
         HANDLE file = ::CreateFileW(WidePath(path).c_str(), access, FILE_SHARE_READ, nullptr,
                                     CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -103,9 +105,13 @@ HANDLE CreateNewFile(std::string& path, DWORD access) {
         }
         const DWORD error = ::GetLastError();
         if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            return INVALID_HANDLE_VALUE;
+            why = OutputProblemOfError(error);
+            break;
         }
         path = NextOutputPath(path);
+    }
+    if (problem != nullptr) {
+        *problem = why;
     }
     return INVALID_HANDLE_VALUE;
 }
@@ -129,8 +135,9 @@ std::string Utf8Path(const std::wstring& path) {
     return text;
 }
 
-AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers, OutputDisk& disk) {
-    UniqueHandle file(CreateNewFile(path, GENERIC_READ | GENERIC_WRITE));
+AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers, OutputDisk& disk,
+                              OutputProblem* problem) {
+    UniqueHandle file(CreateNewFile(path, GENERIC_READ | GENERIC_WRITE, problem));
     if (!file.Valid()) {
         return nullptr;
     }
@@ -145,6 +152,9 @@ AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers, OutputD
             ? avio_alloc_context(buffer, kBufferBytes, 1, open, nullptr, &WritePacket, &Seek)
             : nullptr;
     if (context == nullptr) {
+        if (problem != nullptr) {
+            *problem = OutputProblem::WriteFailed;
+        }
         av_free(buffer);
         delete open; // closes the file it took over
         file.Close();
@@ -155,7 +165,7 @@ AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers, OutputD
     return context;
 }
 
-bool CloseOutputFile(AVIOContext** file) {
+bool CloseOutputFile(AVIOContext** file, OutputProblem* problem) {
     if (file == nullptr || *file == nullptr) {
         return true;
     }
@@ -163,13 +173,18 @@ bool CloseOutputFile(AVIOContext** file) {
     *file = nullptr;
     avio_flush(context);
     bool whole = context->error >= 0;
+    bool diskFull = context->error == AVERROR(ENOSPC);
     auto* open = static_cast<OutputHandle*>(context->opaque);
     // Waits for what is still buffered to reach the file.
     if (!open->file.Close()) {
         whole = false;
+        diskFull = diskFull || open->file.DiskFull();
         if (open->headers != nullptr) {
             open->headers->Truncated(0);
         }
+    }
+    if (!whole && problem != nullptr) {
+        *problem = diskFull ? OutputProblem::DiskFull : OutputProblem::WriteFailed;
     }
     open->disk.Closed(open->path);
     delete open;
@@ -178,8 +193,8 @@ bool CloseOutputFile(AVIOContext** file) {
     return whole;
 }
 
-bool CanCreateOutputFile(std::string& path) {
-    UniqueHandle file(CreateNewFile(path, GENERIC_WRITE));
+bool CanCreateOutputFile(std::string& path, OutputProblem* problem) {
+    UniqueHandle file(CreateNewFile(path, GENERIC_WRITE, problem));
     if (!file.Valid()) {
         return false;
     }

@@ -11,6 +11,7 @@
 #include <cstdint>
 #include <string>
 
+#include "capture/OutputProblem.h"
 #include "capture/recording/OutputDisk.h"
 
 struct AVIOContext;
@@ -27,18 +28,20 @@ std::string Utf8Path(const std::wstring& path);
 // opened: the next free name of the naming rule is taken (NextOutputPath),
 // and path becomes the name created. While it is open, others may only
 // read it. Every write is also shown to headers, when given, and passes the
-// hooks of disk (both must outlive the context).
+// hooks of disk (both must outlive the context). *problem, when given,
+// tells why it failed.
 AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers = nullptr,
-                              OutputDisk& disk = *RealOutputDisk());
+                              OutputDisk& disk = *RealOutputDisk(),
+                              OutputProblem* problem = nullptr);
 // Flushes and closes the file and frees the context; *file becomes null,
 // so a second call does nothing. True when every byte written reached the
-// file.
-bool CloseOutputFile(AVIOContext** file);
+// file; else *problem, when given, tells why not.
+bool CloseOutputFile(AVIOContext** file, OutputProblem* problem = nullptr);
 
 // Whether a new file could be created now at path or, when that is taken,
 // at the next free name, which path then becomes; leaves nothing behind and
-// opens no file that is there.
-bool CanCreateOutputFile(std::string& path);
+// opens no file that is there. *problem, when given, tells why not.
+bool CanCreateOutputFile(std::string& path, OutputProblem* problem = nullptr);
 bool DeleteOutputFile(const std::string& path);
 bool OutputFileExists(const std::string& path);
 int64_t OutputFileSize(const std::string& path);

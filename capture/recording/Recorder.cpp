@@ -39,6 +39,7 @@ bool Recorder::Open(const std::string& path, int width, int height, int frameRat
     m_openedFile.reset();
     m_openedMicrophone.reset();
     m_openedProblem = MicrophoneProblem::None;
+    m_openProblem = OutputProblem::None;
     auto microphone = std::make_unique<AudioInput>();
     bool haveSound = false;
     if (!microphoneName.empty()) {
@@ -56,6 +57,7 @@ bool Recorder::Open(const std::string& path, int width, int height, int frameRat
     m_openedFramePeriodUs = 1000000 / RecordingFrameRate(frameRate);
     auto file = std::make_unique<RecordingFile>(std::move(disk));
     if (!file->Open(path, width, height, frameRate, haveSound ? &sound : nullptr)) {
+        m_openProblem = file->Problem();
         return false;
     }
     m_openedFile = std::move(file);
@@ -187,6 +189,21 @@ bool Recorder::Active() {
 bool Recorder::EndedByItself() {
     std::lock_guard<std::mutex> lock(m_lock);
     return m_recording != nullptr && m_recording->EndedByItself();
+}
+
+OutputProblem Recorder::EndProblem() {
+    std::lock_guard<std::mutex> lock(m_lock);
+    return m_recording != nullptr && m_recording->EndedByItself() ? m_recording->EndProblem()
+                                                                  : OutputProblem::None;
+}
+
+bool Recorder::DiskUse(RecordingDiskUse* use) {
+    std::lock_guard<std::mutex> lock(m_lock);
+    if (!m_recording) {
+        return false;
+    }
+    *use = m_recording->DiskUse();
+    return true;
 }
 
 bool Recorder::TakeContinuation(std::string* path) {

@@ -36,6 +36,9 @@ public:
     bool Open(const std::string& path, int width, int height, int frameRate,
               const std::wstring& microphoneName,
               std::shared_ptr<OutputDisk> disk = RealOutputDisk());
+    // Why the last Open could not make the file, as far as the folder or the
+    // disk is to blame (RecordingFile::Problem).
+    OutputProblem OpenProblem() const { return m_openProblem; }
     // Starts what Open opened, with firstPicture (may be null) as the picture
     // at its time 0, then the microphone. The caller holds the lock under
     // which it hands pictures to PushPicture, so that none comes before the
@@ -57,6 +60,11 @@ public:
     // Whether the running recording ended without a stop (a write failed or
     // the disk is nearly full); Stop still has to be called.
     bool EndedByItself();
+    // Why it did (None while it runs on).
+    OutputProblem EndProblem();
+    // What the running recording has written and its disk's free space;
+    // false when none runs. Any thread.
+    bool DiskUse(RecordingDiskUse* use);
     // True once after each time the running recording went on in a new file,
     // with that file's path (RecordingThread::TakeContinuation).
     bool TakeContinuation(std::string* path = nullptr);
@@ -89,6 +97,7 @@ private:
     std::unique_ptr<RecordingFile> m_openedFile;
     std::unique_ptr<AudioInput> m_openedMicrophone;
     MicrophoneProblem m_openedProblem = MicrophoneProblem::None;
+    OutputProblem m_openProblem = OutputProblem::None;
     int64_t m_openedFramePeriodUs = 0;
 
     std::mutex m_lock; // guards the three below

@@ -263,6 +263,7 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
     m_videoFrames = 0;
     m_audioFrames = 0;
     m_writeFailed = false;
+    m_problem = path.empty() ? OutputProblem::NoFreeName : OutputProblem::None;
     m_muxedBytes = 0;
     m_largestPacket = 0;
     m_keyPictures = 0;
@@ -288,7 +289,9 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         if (freeBytes < 0 || freeBytes >= ReserveBytes()) {
             m_headers = Mp4HeaderCopy();
             // m_path: the name taken
-            m_output->pb = CreateOutputFile(m_path, &m_headers, *m_disk);
+            m_output->pb = CreateOutputFile(m_path, &m_headers, *m_disk, &m_problem);
+        } else {
+            m_problem = OutputProblem::DiskFull;
         }
         created = m_output->pb != nullptr;
         opened = created;
@@ -314,6 +317,10 @@ bool RecordingFile::Open(const std::string& path, int width, int height, int fra
         m_output->flush_packets = 1;
         opened = avformat_write_header(m_output, &options) >= 0;
         av_dict_free(&options);
+        if (!opened && m_output->pb != nullptr && m_output->pb->error < 0) {
+            m_problem = m_output->pb->error == AVERROR(ENOSPC) ? OutputProblem::DiskFull
+                                                               : OutputProblem::WriteFailed;
+        }
         m_headerBytes = opened ? avio_tell(m_output->pb) : 0;
     }
     if (!opened) {
@@ -421,6 +428,9 @@ bool RecordingFile::MuxPacket(AVCodecContext* encoder, AVStream* stream) {
     av_packet_unref(m_packet);
     if (written < 0) {
         m_writeFailed = true;
+        const bool full = written == AVERROR(ENOSPC) ||
+                          (m_output->pb != nullptr && m_output->pb->error == AVERROR(ENOSPC));
+        m_problem = full ? OutputProblem::DiskFull : OutputProblem::WriteFailed;
         return false;
     }
     return true;

@@ -9,6 +9,7 @@
 #include <memory>
 #include <string>
 
+#include "capture/OutputProblem.h"
 #include "capture/mp4/Mp4HeaderCopy.h"
 #include "capture/mp4/Mp4InPlaceFinisher.h"
 #include "capture/recording/OutputDisk.h"
@@ -99,6 +100,9 @@ public:
     // Whether a write to the file failed (a full disk, a drive pulled out):
     // nothing after it reaches the file, so the recording must end.
     bool WriteFailed() const { return m_writeFailed; }
+    // Why the last Open failed, or why the write failed, as far as the
+    // folder or the disk is to blame; None for other causes (an encoder).
+    OutputProblem Problem() const { return m_problem; }
     // The free space below which a recording ends before the disk is full:
     // what about 10 s of it need, at least 64 MB.
     int64_t ReserveBytes() const;
@@ -177,6 +181,7 @@ private:
     int64_t m_audioFrames = 0;
     bool m_headerWritten = false;
     bool m_writeFailed = false;
+    OutputProblem m_problem = OutputProblem::None;
     FinishedRecording m_finished;
     // What the finish reads back, copied as it is written.
     Mp4HeaderCopy m_headers;

@@ -87,9 +87,10 @@ void RecordingThread::Run() {
     for (;;) {
         // A failed write loses all that follows; a disk about to fill would
         // soon do the same. Either ends the recording as a stop does.
-        if (!m_ending && (m_file->WriteFailed() || OutOfRoom(nextSpaceCheckUs))) {
-            m_endedByItself = true;
-            m_ending = true;
+        if (!m_ending && m_file->WriteFailed()) {
+            EndByItself(m_file->Problem());
+        } else if (!m_ending && OutOfRoom(nextSpaceCheckUs)) {
+            EndByItself(OutputProblem::DiskFull);
         }
         // Read before looking at the queue: once ending is seen, nothing
         // more arrives, so an empty queue then means all is written. Until
@@ -111,11 +112,11 @@ void RecordingThread::Run() {
         }
         if (item->kind == Item::kVideo) {
             if (!m_endedByItself && !FollowLimit(item->time)) {
-                m_endedByItself = true;
-                m_ending = true;
+                EndByItself(OutputProblem::WriteFailed);
             }
             m_written += m_file->WriteVideo(item->frame.get(), item->time) ? 1 : 0;
             WriteHeldSound(item->time);
+            m_recordedBytes = m_earlierFilesBytes + m_file->MediaBytes();
         } else if (m_opening.valid() || !m_heldSound.empty()) {
             m_heldSound.push_back(std::move(*item));
         } else {
@@ -219,6 +220,7 @@ void RecordingThread::ContinueIn(std::unique_ptr<RecordingFile> next, int64_t at
     m_lastSoundUs = INT64_MIN;
     next->Begin(boundary);
     m_file->EndSoundAt(boundary);
+    m_earlierFilesBytes += m_file->MediaBytes();
     m_previous = std::move(m_file);
     m_switchUs = boundary;
     m_file = std::move(next);
@@ -270,14 +272,31 @@ bool RecordingThread::TakeContinuation(std::string* path) {
     return true;
 }
 
-bool RecordingThread::OutOfRoom(int64_t& nextCheckUs) const {
+bool RecordingThread::OutOfRoom(int64_t& nextCheckUs) {
     const int64_t now = MonotonicMicros();
     if (now < nextCheckUs) {
         return false;
     }
     nextCheckUs = now + kSpaceCheckUs;
     const int64_t freeBytes = m_file->Disk()->FreeBytes(m_file->Path());
-    return freeBytes >= 0 && freeBytes < m_file->ReserveBytes();
+    const int64_t reserveBytes = m_file->ReserveBytes();
+    m_reserveBytes = reserveBytes;
+    m_freeBytes = freeBytes;
+    return freeBytes >= 0 && freeBytes < reserveBytes;
+}
+
+void RecordingThread::EndByItself(OutputProblem why) {
+    m_endProblem = why == OutputProblem::None ? OutputProblem::WriteFailed : why;
+    m_endedByItself = true;
+    m_ending = true;
+}
+
+RecordingDiskUse RecordingThread::DiskUse() const {
+    RecordingDiskUse use;
+    use.recordedBytes = m_recordedBytes;
+    use.freeBytes = m_freeBytes;
+    use.reserveBytes = m_reserveBytes;
+    return use;
 }
 
 void RecordingThread::End() {

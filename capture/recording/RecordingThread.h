@@ -19,9 +19,17 @@
 #include <vector>
 
 #include "capture/CaptureQueue.h"
+#include "capture/OutputProblem.h"
 #include "capture/recording/RecordingFile.h"
 
 struct AVFrame;
+
+// How much a recording has written and how much its disk still takes.
+struct RecordingDiskUse {
+    int64_t recordedBytes = 0; // into all its files so far
+    int64_t freeBytes = -1;    // on its volume when last looked at; -1: not known
+    int64_t reserveBytes = 0;  // the free space at which it ends by itself
+};
 
 class RecordingThread {
 public:
@@ -55,6 +63,10 @@ public:
     // free space of its volume fell below RecordingFile::ReserveBytes. The
     // file is then finished as far as it was written; Finish still joins.
     bool EndedByItself() const { return m_endedByItself; }
+    // Why it ended by itself: the disk is full, a write failed.
+    OutputProblem EndProblem() const { return m_endProblem; }
+    // Any thread: what it has written, and the free space it last saw.
+    RecordingDiskUse DiskUse() const;
 
     // True once after each time the recording went on in a new file (the
     // user-interface thread polls it to say so), with that file's path.
@@ -111,7 +123,9 @@ private:
     // Hands the previous file to a thread that finishes it.
     void RetirePrevious();
     // Looks at the free space at most once a second (nextCheckUs).
-    bool OutOfRoom(int64_t& nextCheckUs) const;
+    bool OutOfRoom(int64_t& nextCheckUs);
+    // Ends the recording without a stop, for the reason given.
+    void EndByItself(OutputProblem why);
 
     std::unique_ptr<RecordingFile> m_file;
     // The file before the last switch: it takes the sound captured before
@@ -134,6 +148,13 @@ private:
     CaptureQueue<Item> m_queue;
     std::atomic<bool> m_ending{false};
     std::atomic<bool> m_endedByItself{false};
+    std::atomic<OutputProblem> m_endProblem{OutputProblem::None};
+    // For DiskUse: the media of the files written before m_file (this
+    // thread only), and what was last published.
+    int64_t m_earlierFilesBytes = 0;
+    std::atomic<int64_t> m_recordedBytes{0};
+    std::atomic<int64_t> m_freeBytes{-1};
+    std::atomic<int64_t> m_reserveBytes{0};
     std::atomic<uint64_t> m_written{0};
     bool m_complete = false;
     std::atomic<int64_t> m_endedAtUs{0};

@@ -557,6 +557,14 @@ TEST_P(SkinDocument, CarriesEveryNoticeTextHiddenAndTranslated) {
         if (!isEnglish) {
             EXPECT_NE(text->AttrOr("text"), englishText(name)) << name << " is not translated";
         }
+        // What the program fills in (a file name, the minutes, the cause)
+        // must be in every language, or the notice loses it.
+        for (const char* token : {ControlNames::Notice::kWhy, ControlNames::Notice::kFile,
+                                  ControlNames::Notice::kMinutes}) {
+            EXPECT_EQ(text->AttrOr("text").find(token) != std::string::npos,
+                      englishText(name).find(token) != std::string::npos)
+                << name << " " << token;
+        }
     }
 }
 
