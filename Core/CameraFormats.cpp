@@ -108,11 +108,11 @@ void OrvanaCamera::RecordActiveFormat() {
 
 HRESULT OrvanaCamera::GetCurrentFormat(StreamFormat& format, int& frameRate) {
     if (!opened) {
-        return 1;
+        return kNotAvailable;
     }
     std::lock_guard<std::mutex> hold(m_activeLock);
     if (!m_activeKnown) {
-        return 1;
+        return kNotAvailable;
     }
     format = m_activeFormat;
     frameRate = m_activeFrameRate;

@@ -11,6 +11,7 @@
 
 #include "Core/ComHelpers.h"
 #include "Core/DeviceListMerge.h"
+#include "Core/DeviceResult.h"
 #include "Core/OrvanaAudio.h"
 #include "Core/OrvanaCamera.h"
 
@@ -225,7 +226,7 @@ void CameraRegistry::SetSampleSink(SampleSink* sink) {
 
 HRESULT CameraRegistry::SelectCamera(OrvanaCamera* camera, OrvanaAudio*, HWND window) {
     if (camera == nullptr) {
-        return 1;
+        return kNotAvailable;
     }
     OrvanaCamera* previous = nullptr;
     {

@@ -44,7 +44,7 @@ public:
     // Closes the previous camera, makes camera current, opens and runs it.
     // The microphone is accepted and not used. S_OK when the camera runs (or
     // was already the open current one); otherwise why it does not, also
-    // kept in its startResult: a failure code, or 1 when nothing could be
+    // kept in its startResult: a failure code, or kNotAvailable when nothing could be
     // connected. A camera whose graph does not run is not a success.
     HRESULT SelectCamera(OrvanaCamera* camera, OrvanaAudio* microphone, HWND notifyWindow);
 

@@ -197,26 +197,26 @@ HRESULT OrvanaCamera::AddGraphFilters() {
 HRESULT OrvanaCamera::ConnectCapturePin() {
     const int group = ChooseBuildGroup(pinGroups, opened, currentFormat.pinIndex);
     if (group < 0) {
-        return 1;
+        return kNotAvailable;
     }
     ComPtr<IPin> capturePin;
     if (FAILED(captureFilter->FindPin(pinGroups[group].pinId, &capturePin)) || !capturePin) {
-        return 1;
+        return kNotAvailable;
     }
     if (FAILED(capturePin.As(&streamConfig))) {
-        return 1;
+        return kNotAvailable;
     }
     ComPtr<IPin> grabberInput;
     if (FAILED(FindFilterPin(grabberFilter.Get(), false, PINDIR_INPUT, &grabberInput)) ||
         FAILED(graph->Connect(capturePin.Get(), grabberInput.Get()))) {
-        return 1;
+        return kNotAvailable;
     }
     ComPtr<IPin> grabberOutput;
     ComPtr<IPin> rendererInput;
     if (FAILED(FindFilterPin(grabberFilter.Get(), false, PINDIR_OUTPUT, &grabberOutput)) ||
         FAILED(FindFilterPin(nullRenderer.Get(), false, PINDIR_INPUT, &rendererInput)) ||
         FAILED(graph->Connect(grabberOutput.Get(), rendererInput.Get()))) {
-        return 1;
+        return kNotAvailable;
     }
     return S_OK;
 }
@@ -240,11 +240,11 @@ HRESULT OrvanaCamera::SettleFormat() {
     const HRESULT hr = streamConfig->GetFormat(&raw);
     MediaTypePtr active(raw);
     if (FAILED(hr) || !active) {
-        return 1;
+        return kNotAvailable;
     }
     const int group = ChooseBuildGroup(pinGroups, false, 0);
     if (group < 0) {
-        return 1;
+        return kNotAvailable;
     }
     const PinFormatGroup& pin = pinGroups[group];
     VideoFormatInfo info;

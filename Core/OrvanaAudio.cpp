@@ -2,6 +2,8 @@
 
 #include <objbase.h>
 
+#include "Core/DeviceResult.h"
+
 #include <utility>
 
 OrvanaAudio::OrvanaAudio(IMoniker* deviceMoniker, IBaseFilter* deviceFilter, std::wstring name)
@@ -18,7 +20,7 @@ HRESULT STDMETHODCALLTYPE OrvanaAudio::BufferCB(double sampleTime, BYTE* buffer,
 }
 
 HRESULT OrvanaAudio::GetCaptureFormat(AM_MEDIA_TYPE&) {
-    return 1;
+    return kNotAvailable;
 }
 
 std::wstring OrvanaAudio::RecorderName() const {

@@ -25,7 +25,7 @@ public:
     HRESULT STDMETHODCALLTYPE BufferCB(double sampleTime, BYTE* buffer, LONG length) override;
 
     // The format of the microphone's own capture stream. No such stream is
-    // ever opened, so this answers 1 (not available) and writes nothing.
+    // ever opened, so this answers kNotAvailable and writes nothing.
     HRESULT GetCaptureFormat(AM_MEDIA_TYPE& format);
 
     // The name the recorder opens the microphone by: its friendly name, or,

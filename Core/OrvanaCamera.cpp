@@ -115,20 +115,20 @@ HRESULT OrvanaCamera::RunBuiltGraph() {
 
 HRESULT OrvanaCamera::Reopen(UINT notifyMessage) {
     if (!opened) {
-        return 1;
+        return kNotAvailable;
     }
     return Rebuild(notifyMessage, true);
 }
 
 HRESULT OrvanaCamera::SetFormat(UINT notifyMessage, unsigned index) {
     if (!opened || index >= formats.size()) {
-        return 1;
+        return kNotAvailable;
     }
     const bool wasRunning = running;
     const StreamFormat previous = currentFormat;
     currentFormat = formats[index];
     const HRESULT hr = Rebuild(notifyMessage, wasRunning);
-    if (hr != 0) {
+    if (!DeviceDone(hr)) {
         currentFormat = previous;
         // A graph that would not stop still runs at the previous format; any
         // other failure left the camera stopped, so it comes back at the
@@ -157,7 +157,7 @@ HRESULT OrvanaCamera::Rebuild(UINT notifyMessage, bool run) {
         return hr;
     }
     hr = BuildGraph(notifyWindow, notifyMessage);
-    if (hr != 0) {
+    if (!DeviceDone(hr)) {
         return hr;
     }
     return run ? StartGraph() : S_OK;

@@ -9,6 +9,7 @@
 #include <qedit.h>
 #include <wrl/client.h>
 
+#include "Core/DeviceResult.h"
 #include "Core/GrabberCallback.h"
 
 #include <atomic>
@@ -59,10 +60,10 @@ public:
     // started again.
     HRESULT StartGraph();
     // Takes the graph down and builds it again at currentFormat, then runs
-    // it: for a camera that runs but has stopped delivering. 1 when not
+    // it: for a camera that runs but has stopped delivering. kNotAvailable when not
     // opened; otherwise as SetFormat.
     HRESULT Reopen(UINT notifyMessage);
-    // Switches to formats[index] by rebuilding the graph. 0 switched, 1 not
+    // Switches to formats[index] by rebuilding the graph. 0 switched, kNotAvailable not
     // opened or index out of range, E_UNEXPECTED when the graph would not
     // stop, or the failure of rebuilding, of the pin's SetFormat or of
     // running. After a failure the camera is back at its previous format,
@@ -71,7 +72,8 @@ public:
 
     // Graph (CaptureGraph.cpp).
     HRESULT CreateGraphObjects();
-    // 0 built or nothing to do, 1 no usable pin, connection or format, or a failure code.
+    // 0 built or nothing to do, kNotAvailable no usable pin, connection or format, or a failure
+    // code.
     HRESULT BuildGraph(HWND notifyWindow, UINT notifyMessage);
     // Disconnects and removes every filter downstream of filter; takes over the reference.
     void RemoveDownstream(Microsoft::WRL::ComPtr<IBaseFilter> filter);
@@ -83,7 +85,7 @@ public:
     // interface thread, with the graph built and not running).
     void RecordActiveFormat();
     // 0 with the capture pin's format as recorded when the graph was last
-    // built, or 1 when it is not available. Never calls into the filter: the
+    // built, or kNotAvailable. Never calls into the filter: the
     // streaming thread asks it for every sample, and real filters hold their
     // lock in Stop while they wait for that thread.
     HRESULT GetCurrentFormat(StreamFormat& format, int& frameRate);
@@ -115,7 +117,7 @@ public:
     bool opened = false;
     bool running = false;
     bool graphBuilt = false;
-    // Why the camera last failed to open or run (the failing HRESULT, or 1
+    // Why the camera last failed to open or run (the failing HRESULT, or kNotAvailable
     // when nothing could be connected); S_OK once it runs. A camera held by
     // another program answers HRESULT_FROM_WIN32(ERROR_NO_SYSTEM_RESOURCES)
     // or 0x8007001F, one that the privacy setting denies E_ACCESSDENIED.
@@ -136,7 +138,7 @@ private:
     HRESULT Rebuild(UINT notifyMessage, bool run);
     // Run on the built graph: S_OK, or the failure, the graph stopped again.
     HRESULT RunBuiltGraph();
-    // The steps of BuildGraph (CaptureGraph.cpp): S_OK, 1 or a failure code.
+    // The steps of BuildGraph (CaptureGraph.cpp): S_OK, kNotAvailable or a failure code.
     HRESULT AddGraphFilters();
     HRESULT ConnectCapturePin();
     HRESULT SettleFormat();

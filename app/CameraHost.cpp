@@ -486,7 +486,7 @@ void CameraHost::StartAgain(OrvanaCamera& camera) {
         }
         hr = m_registry.SelectCamera(&camera, m_registry.CurrentMicrophone(), m_window);
     }
-    if (FAILED(hr) || hr == 1) {
+    if (!DeviceDone(hr)) {
         return;
     }
     if (!wasOpened) {

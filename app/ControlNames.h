@@ -113,14 +113,14 @@ inline constexpr char kMinutes[] = "{minutes}";
 } // namespace Notice
 // Every key whose text each skin must carry, in its language.
 inline constexpr const char* kNoticeKeys[] = {
-    Notice::kCameraInUse,         Notice::kCameraDenied,     Notice::kCameraNoPicture,
-    Notice::kCameraNotStarted,    Notice::kCameraStarting,   Notice::kSettingsNotSaved,
-    Notice::kRecordingContinues,  Notice::kNoSoundDenied,    Notice::kNoSoundInUse,
-    Notice::kNoSoundLost,         Notice::kNoSoundFailed,    Notice::kPhotoSaved,
-    Notice::kPhotoNotSaved,       Notice::kRecordingNotStarted, Notice::kRecordingStopped,
-    Notice::kFolderNotOpened,     Notice::kDiskMinutesLeft,  Notice::kWhyFolderDenied,
-    Notice::kWhyFolderUnreachable, Notice::kWhyDiskFull,     Notice::kWhyNoFreeName,
-    Notice::kWhyWriteFailed,      Notice::kWhyExplorerFailed,
+    Notice::kCameraInUse,          Notice::kCameraDenied,        Notice::kCameraNoPicture,
+    Notice::kCameraNotStarted,     Notice::kCameraStarting,      Notice::kSettingsNotSaved,
+    Notice::kRecordingContinues,   Notice::kNoSoundDenied,       Notice::kNoSoundInUse,
+    Notice::kNoSoundLost,          Notice::kNoSoundFailed,       Notice::kPhotoSaved,
+    Notice::kPhotoNotSaved,        Notice::kRecordingNotStarted, Notice::kRecordingStopped,
+    Notice::kFolderNotOpened,      Notice::kDiskMinutesLeft,     Notice::kWhyFolderDenied,
+    Notice::kWhyFolderUnreachable, Notice::kWhyDiskFull,         Notice::kWhyNoFreeName,
+    Notice::kWhyWriteFailed,       Notice::kWhyExplorerFailed,
 };
 
 // What every skin must hold besides the property rows (whose sliders are
