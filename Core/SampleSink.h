@@ -1,6 +1,7 @@
 // SampleSink: where a camera hands each captured sample, with the format the
 // camera delivers it in. The device layer calls it; the capture engine is
-// the sink the main window gives every camera it opens.
+// the sink: the capture wiring makes it the registry's sink, and the
+// registry gives it to every camera it opens.
 #pragma once
 
 #include <cstdint>

@@ -317,6 +317,12 @@ bool CameraHost::Shutdown(unsigned waitMs) {
                     camera->Close();
                 }
             }
+            // The stopped recording's file finished, and its microphone let
+            // go, here rather than on the window's thread.
+            const ULONGLONG until = ::GetTickCount64() + kExitFinishWaitMs;
+            while (!m_engine.WaitForFinishedRecordings(0) && ::GetTickCount64() < until) {
+                ::Sleep(20);
+            }
         },
         waitMs);
 }
@@ -446,6 +452,10 @@ void CameraHost::Watch() {
     if (m_stopped) {
         return;
     }
+    // A stopped recording's microphone is let go here once its file is
+    // finished: closing a device takes a driver's while, and until then it
+    // stays busy for every other program.
+    m_engine.WaitForFinishedRecordings(0);
     OrvanaCamera* camera = Shown();
     CameraWatch::Look look;
     look.camera = camera;

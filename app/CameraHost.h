@@ -57,6 +57,8 @@ public:
     // A start that takes longer than this is told on the preview.
     static constexpr unsigned kSlowStartMs = 300;
     static constexpr unsigned kWatchPeriodMs = 250;
+    // How long the exit waits on this thread for a stopped recording's file.
+    static constexpr unsigned kExitFinishWaitMs = 5000;
 
     // memoryPath: where what the user set on each camera is kept (empty: for
     // this run only). Nothing is listed before Start.
@@ -95,7 +97,8 @@ public:
     void Resumed();
     void SetUnseen(bool unseen);
 
-    // Stops a recording, closes the camera and ends the thread, waiting up to
+    // Stops a recording, closes the camera, waits (at most kExitFinishWaitMs)
+    // for the stopped recording's file and ends the thread, waiting up to
     // waitMs while the calling thread's messages are served; true when done.
     bool Shutdown(unsigned waitMs);
 

@@ -151,7 +151,8 @@ void CameraThread::Run() {
 
 bool CameraThread::Stop(Task finalTask, unsigned waitMs) {
     if (!m_thread.joinable()) {
-        return true;
+        // Joined before, or let go: then whether it has ended since.
+        return m_ended.IsSet();
     }
     {
         std::lock_guard<std::mutex> hold(m_lock);

@@ -21,6 +21,11 @@ int WINAPI WinMain(HINSTANCE instance, HINSTANCE, LPSTR, int) {
     window.CenterWindow();
     window.ShowWindow(true, true);
     Ui::CPaintManager::MessageLoop();
+    // Nothing answers the window's messages from here on: it goes now, not
+    // with the process, so that no other program waits on it meanwhile.
+    if (::IsWindow(window.GetHWND())) {
+        ::DestroyWindow(window.GetHWND());
+    }
 
     ::CoUninitialize();
     return 0;

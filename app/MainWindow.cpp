@@ -207,8 +207,11 @@ void MainWindow::Shutdown() {
     }
     if (m_cameras != nullptr) {
         // Stops the recording and closes the camera on its own thread; a
-        // camera closed for the exit is not started again.
-        m_cameras->Shutdown(kExitCameraWaitMs);
+        // camera closed for the exit is not started again. A thread that a
+        // hanging driver holds keeps what it uses until the process ends.
+        if (!m_cameras->Shutdown(kExitCameraWaitMs + CameraHost::kExitFinishWaitMs)) {
+            (void)m_cameras.release();
+        }
     } else if (engine.IsRecording()) {
         engine.StopRecording();
     }
@@ -238,7 +241,7 @@ void MainWindow::EndSession() {
         m_controlPanel->StopRecordingIfActive();
     }
     if (m_cameras != nullptr) {
-        m_cameras->Shutdown(kExitCameraWaitMs);
+        m_cameras->Shutdown(kExitCameraWaitMs + CameraHost::kExitFinishWaitMs);
     } else {
         engine.StopRecording();
     }

@@ -99,6 +99,8 @@ expect_property camera:0 procamp 9 "1 2" "mirror put back after the replug"
 
 echo "== Two cameras, switched back and forth"
 wine "$setup" replug camera:1 >/dev/null
+# The new camera is listed once it had its second to settle.
+sleep 2
 choose_camera 1
 drag_brightness -40
 read -r brightness_b flags <<<"$(property camera:1 procamp 0)"
