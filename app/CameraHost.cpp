@@ -136,11 +136,7 @@ void CameraHost::SetProperty(int row, long value) {
         }
         PropertyView& shown = m_view.properties[row];
         if (Set(*camera, row, value, kManual) == 0) {
-            if (kRows[row].cameraControl()) {
-                m_memory.RememberCameraControl(*camera, kRows[row].property, value, kManual);
-            } else {
-                m_memory.RememberVideoProcAmp(*camera, kRows[row].property, value, kManual);
-            }
+            Remember(*camera, row, value, kManual);
             shown.flags = kManual;
         }
         // What the camera holds now, which may not be what was asked for; a
@@ -171,11 +167,7 @@ void CameraHost::SetAutomatic(int row, bool automatic) {
         const long mode = automatic ? kAutomatic : kManual;
         if (Set(*camera, row, now.value, mode) == 0) {
             now.flags = mode;
-            if (kRows[row].cameraControl()) {
-                m_memory.RememberCameraControl(*camera, kRows[row].property, now.value, mode);
-            } else {
-                m_memory.RememberVideoProcAmp(*camera, kRows[row].property, now.value, mode);
-            }
+            Remember(*camera, row, now.value, mode);
         }
         m_view.properties[row] = now;
         Tell(CameraNews::Kind::PropertyHeld, row);
@@ -519,6 +511,14 @@ void CameraHost::Restart(OrvanaCamera& camera) {
     PutBack(camera);
     ReadPanel(&camera);
     Tell(CameraNews::Kind::PanelChanged);
+}
+
+void CameraHost::Remember(OrvanaCamera& camera, int row, long value, long mode) {
+    if (kRows[row].cameraControl()) {
+        m_memory.RememberCameraControl(camera, kRows[row].property, value, mode);
+    } else {
+        m_memory.RememberVideoProcAmp(camera, kRows[row].property, value, mode);
+    }
 }
 
 void CameraHost::PutBack(OrvanaCamera& camera) {

@@ -120,6 +120,8 @@ private:
     void Watch();
     void StartAgain(OrvanaCamera& camera);
     void Restart(OrvanaCamera& camera);
+    // A property the user set, kept for the camera (CameraMemory).
+    void Remember(OrvanaCamera& camera, int row, long value, long mode);
     // What the user set put back, the picture's flip following the camera.
     void PutBack(OrvanaCamera& camera);
     void ApplyMirror(OrvanaCamera& camera);

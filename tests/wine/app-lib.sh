@@ -192,6 +192,21 @@ click() {
     fi
 }
 
+# Opens the camera list with a click and waits (up to $1 tenths of a second,
+# 30 unless given) for its drop-down window: its geometry in DROP_X, DROP_Y,
+# DROP_WIDTH and DROP_HEIGHT.
+open_camera_list() {
+    click "${camera_list[@]}" 0
+    local drop=""
+    for _ in $(seq "${1:-30}"); do
+        drop="$(xdotool search --onlyvisible --class orvana 2>/dev/null | grep -vx "$window" | head -n 1)"
+        [ -n "$drop" ] && break
+        sleep 0.1
+    done
+    [ -n "$drop" ] || fail "clicking the camera list opened no drop-down window"
+    eval "$(xdotool getwindowgeometry --shell "$drop" | sed 's/^/DROP_/')"
+}
+
 # Opens the list at X Y with a click and moves its selection down by N entries.
 choose() {
     click "$1" "$2" 0.5

@@ -205,15 +205,7 @@ echo "== start: launch to window shown $((shown - launched)) ms (process start t
 # --- a camera switch: the camera list, then its second entry.
 eval "$(xdotool getwindowgeometry --shell "$window")"
 begin_action camera-switch
-click "${camera_list[@]}" 0
-drop=""
-for _ in $(seq 100); do
-    drop="$(xdotool search --onlyvisible --class orvana 2>/dev/null | grep -vx "$window" | head -n 1)"
-    [ -n "$drop" ] && break
-    sleep 0.1
-done
-[ -n "$drop" ] || fail "clicking the camera list opened no drop-down window"
-eval "$(xdotool getwindowgeometry --shell "$drop" | sed 's/^/DROP_/')"
+open_camera_list 100
 xdotool mousemove $((DROP_X + DROP_WIDTH / 2)) $((DROP_Y + 2 + (DROP_HEIGHT - 4) * 3 / 4)) click 1
 finish_action camera-switch picture_back
 

@@ -43,15 +43,7 @@ check_preview camera-A 640 480
 
 # Open the camera list; its drop-down window holds the two entries (and a
 # 2-pixel frame): click the lower one.
-click "${camera_list[@]}"
-drop=""
-for _ in $(seq 30); do
-    drop="$(xdotool search --onlyvisible --class orvana 2>/dev/null | grep -vx "$window" | head -n 1)"
-    [ -n "$drop" ] && break
-    sleep 0.1
-done
-[ -n "$drop" ] || fail "clicking the camera list opened no drop-down window"
-eval "$(xdotool getwindowgeometry --shell "$drop" | sed 's/^/DROP_/')"
+open_camera_list
 echo "drop-down window ${DROP_WIDTH}x${DROP_HEIGHT} at $DROP_X,$DROP_Y"
 xdotool mousemove $((DROP_X + DROP_WIDTH / 2)) $((DROP_Y + 2 + (DROP_HEIGHT - 4) * 3 / 4)) click 1
 sleep 1
