@@ -361,19 +361,13 @@ bool CameraHost::EnumerateAndMerge() {
 
 void CameraHost::Show(OrvanaCamera* camera) {
     m_starting = true;
-    ReadList();
+    // The list marks the camera being started while it starts.
+    ReadList(camera);
     ReadStatus();
     Tell(CameraNews::Kind::ListChanged);
-    // A slow driver's start is told on the preview meanwhile.
-    m_thread.PostDelayed(
-        kSlowStartMs,
-        [this] {
-            if (m_starting) {
-                ReadStatus();
-                Tell(CameraNews::Kind::StatusChanged);
-            }
-        },
-        kSlowStartKey);
+    // The window tells a slow start on the preview: this thread is busy
+    // with it until the camera runs.
+    Tell(CameraNews::Kind::StatusChanged);
     m_watch.Observe(CameraWatch::Look{}, ::GetTickCount64());
     m_registry.SelectCamera(camera, m_registry.CurrentMicrophone(), m_window);
     if (camera != nullptr) {
@@ -588,10 +582,13 @@ void CameraHost::EndRecording(bool tell) {
 }
 
 void CameraHost::ReadList() {
+    ReadList(Shown());
+}
+
+void CameraHost::ReadList(OrvanaCamera* shown) {
     m_view.names.clear();
     m_view.shown = -1;
     const std::vector<OrvanaCamera*> cameras = m_registry.Cameras();
-    OrvanaCamera* shown = Shown();
     for (std::size_t i = 0; i < cameras.size(); ++i) {
         m_view.names.push_back(cameras[i]->friendlyName);
         if (cameras[i] == shown) {

@@ -54,8 +54,6 @@ public:
     static constexpr unsigned kSelectionSettleMs = 500;
     static constexpr unsigned kFormatSettleMs = 1000;
     static constexpr unsigned kArrivalSettleMs = 1000;
-    // A start that takes longer than this is told on the preview.
-    static constexpr unsigned kSlowStartMs = 300;
     static constexpr unsigned kWatchPeriodMs = 250;
     // How long the exit waits on this thread for a stopped recording's file.
     static constexpr unsigned kExitFinishWaitMs = 5000;
@@ -110,7 +108,7 @@ public:
     bool Idle();
 
 private:
-    enum DelayKey : unsigned { kRefitKey = 1, kListKey, kSlowStartKey, kCaptureKey };
+    enum DelayKey : unsigned { kRefitKey = 1, kListKey, kCaptureKey };
 
     // Camera thread only, from here on.
     OrvanaCamera* Shown() const;
@@ -134,6 +132,7 @@ private:
 
     // What the window sees, copied under the news lock.
     void ReadList();
+    void ReadList(OrvanaCamera* shown);
     void ReadPanel(OrvanaCamera* camera);
     void ReadStatus();
     void Tell(CameraNews::Kind kind, int row = -1);

@@ -28,6 +28,7 @@ ControlPanel::ControlPanel(Ui::CPaintManager& manager, CameraHost& cameras, Capt
 ControlPanel::~ControlPanel() {
     if (m_owner != nullptr) {
         ::KillTimer(m_owner, kTimer);
+        ::KillTimer(m_owner, kStartingTimer);
     }
 }
 
@@ -66,6 +67,14 @@ void ControlPanel::OnClick(const Ui::CUiString& sender) {
 
 void ControlPanel::OnTimer(WPARAM timerId, LPARAM) {
     m_recordingBar.OnTimer(timerId);
+    if (timerId == kStartingTimer) {
+        ::KillTimer(m_owner, kStartingTimer);
+        m_startingTimer = false;
+        const CameraView view = m_cameras.View();
+        if (view.starting && view.trouble == CameraTrouble::None) {
+            m_notices.ShowOnPreview(ControlNames::Notice::kCameraStarting);
+        }
+    }
     if (timerId == kTimer) {
         FollowRecording();
         TellAboutRecording();
@@ -204,10 +213,16 @@ void ControlPanel::TellTrouble(const CameraView& view) {
         break;
     }
     if (view.starting) {
-        m_notices.ShowOnPreview(ControlNames::Notice::kCameraStarting);
-    } else {
-        m_notices.ClearPreview();
+        if (!m_startingTimer && m_owner != nullptr) {
+            m_startingTimer = ::SetTimer(m_owner, kStartingTimer, kSlowStartMs, nullptr) != 0;
+        }
+        return;
     }
+    if (m_startingTimer) {
+        ::KillTimer(m_owner, kStartingTimer);
+        m_startingTimer = false;
+    }
+    m_notices.ClearPreview();
 }
 
 void ControlPanel::RefreshFormatLists(const CameraView& view) {

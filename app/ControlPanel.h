@@ -38,6 +38,9 @@ public:
     // The panel's own timer: the running recording looked at four times a second.
     static constexpr UINT_PTR kTimer = 2011;
     static constexpr UINT kTimerPeriodMs = 250;
+    // A camera's start that takes longer than this is told on the preview.
+    static constexpr UINT_PTR kStartingTimer = 2012;
+    static constexpr UINT kSlowStartMs = 300;
     // How long going to sleep waits for the recording to stop.
     static constexpr unsigned kSuspendStopWaitMs = 1500;
 
@@ -95,4 +98,5 @@ private:
     IdleSleepBlock m_awake;
     MicrophoneProblem m_soundProblem = MicrophoneProblem::None;
     bool m_watchingRecording = false;
+    bool m_startingTimer = false;
 };

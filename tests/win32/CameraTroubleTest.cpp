@@ -175,6 +175,27 @@ TEST_F(CameraTroubleTest, AHeldCameraIsNotTakenWhileTheWindowIsMinimised) {
     EXPECT_TRUE(camera->running);
 }
 
+// A driver that takes its time to start: the preview says so meanwhile (the
+// camera's own thread is busy starting it, so the window tells it), and the
+// words go once the camera runs.
+TEST_F(CameraTroubleTest, ASlowStartIsToldUntilTheCameraRuns) {
+    ASSERT_TRUE(TestDevices::SaveConfiguration(Configuration()));
+    TestDevices::NotifyDeviceChange(PathOf(1), false);
+    ASSERT_TRUE(ProgramWindow::Settle());
+    Configuration slow = OneCamera({});
+    slow.cameras[0].delays.startMs = 1500;
+    ASSERT_TRUE(TestDevices::SaveConfiguration(slow));
+    TestDevices::NotifyDeviceChange(PathOf(1), true);
+    const std::string starting = NoticeText(ControlNames::Notice::kCameraStarting);
+    ASSERT_FALSE(starting.empty());
+    EXPECT_TRUE(WaitFor([&] { return PreviewWords() == starting; }, 3000))
+        << "shown: " << PreviewWords();
+    ASSERT_TRUE(ProgramWindow::Settle());
+    EXPECT_TRUE(Registry().Current()->running);
+    EXPECT_EQ(PreviewWords(), "");
+    EXPECT_GE(MillisecondsToPictures(3000), 0);
+}
+
 // Photo and record refuse while no picture comes: from a camera that runs and
 // delivers nothing, and from one whose pictures stopped after it ran. No photo
 // stays pending, no recording starts, the record option springs back.
