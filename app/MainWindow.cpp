@@ -425,6 +425,32 @@ LRESULT MainWindow::OnSysCommand(WPARAM command, LPARAM lParam) {
     return result;
 }
 
+void MainWindow::OnSize(WPARAM kind) {
+    UpdateWindowRegion();
+    const bool minimized = kind == SIZE_MINIMIZED;
+    CaptureEngine::Instance().SetMinimized(minimized);
+    if (m_minimized != minimized) {
+        m_minimized = minimized;
+        FollowVisibility();
+    }
+}
+
+void MainWindow::OnSessionChange(WPARAM event) {
+    if (event == WTS_SESSION_LOCK || event == WTS_SESSION_UNLOCK) {
+        m_locked = event == WTS_SESSION_LOCK;
+        FollowVisibility();
+    }
+}
+
+LRESULT MainWindow::OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam) {
+    // The skin's limits first, then the work area's.
+    const LRESULT result = DefaultPath(WM_GETMINMAXINFO, wParam, lParam);
+    if (lParam != 0) {
+        LimitToWorkArea(*reinterpret_cast<MINMAXINFO*>(lParam));
+    }
+    return result;
+}
+
 LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     switch (message) {
     case WM_CREATE:
@@ -439,18 +465,10 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
         }
         break;
     case WM_SIZE:
-        UpdateWindowRegion();
-        CaptureEngine::Instance().SetMinimized(wParam == SIZE_MINIMIZED);
-        if (m_minimized != (wParam == SIZE_MINIMIZED)) {
-            m_minimized = wParam == SIZE_MINIMIZED;
-            FollowVisibility();
-        }
+        OnSize(wParam);
         break;
     case WM_WTSSESSION_CHANGE:
-        if (wParam == WTS_SESSION_LOCK || wParam == WTS_SESSION_UNLOCK) {
-            m_locked = wParam == WTS_SESSION_LOCK;
-            FollowVisibility();
-        }
+        OnSessionChange(wParam);
         break;
     case CameraHost::kNewsMessage:
         if (m_controlPanel != nullptr) {
@@ -460,14 +478,8 @@ LRESULT MainWindow::HandleMessage(UINT message, WPARAM wParam, LPARAM lParam) {
     case WM_NCCALCSIZE:
     case WM_NCPAINT:
         return 0;
-    case WM_GETMINMAXINFO: {
-        // The skin's limits first, then the work area's.
-        const LRESULT result = DefaultPath(message, wParam, lParam);
-        if (lParam != 0) {
-            LimitToWorkArea(*reinterpret_cast<MINMAXINFO*>(lParam));
-        }
-        return result;
-    }
+    case WM_GETMINMAXINFO:
+        return OnGetMinMaxInfo(wParam, lParam);
     case WM_NCHITTEST:
         return HitTest(lParam);
     case WM_NCACTIVATE:

@@ -79,6 +79,12 @@ private:
     LRESULT DefaultPath(UINT message, WPARAM wParam, LPARAM lParam);
     // Minimised or locked: the camera thread leaves a held camera alone.
     void FollowVisibility();
+    // WM_SIZE: the window's region, and whether it is minimised.
+    void OnSize(WPARAM kind);
+    // WM_WTSSESSION_CHANGE: the session locked or unlocked.
+    void OnSessionChange(WPARAM event);
+    // WM_GETMINMAXINFO: the skin's limits, kept inside the work area.
+    LRESULT OnGetMinMaxInfo(WPARAM wParam, LPARAM lParam);
 
     HDEVNOTIFY m_deviceNotify = nullptr;
     // Finishes the recordings an earlier run left fragmented.

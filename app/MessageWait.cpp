@@ -7,7 +7,8 @@ void DispatchWaitingMessages() {
             ::PostQuitMessage(static_cast<int>(message.wParam));
             return;
         }
-        ::TranslateMessage(&message);
+        // No translation of keys to characters: nobody types into the window
+        // during these short waits, and the camera thread has no keyboard.
         ::DispatchMessageA(&message);
     }
 }

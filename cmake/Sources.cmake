@@ -96,6 +96,7 @@ set(ORVANA_WIN32_SOURCES
     capture/MediaPipeline.cpp
     capture/OutputFolder.cpp
     capture/OutputProblem.cpp
+    capture/recording/FilePaths.cpp
     capture/recording/OutputFile.cpp
     capture/MonotonicClock.cpp
     capture/recording/RecordingFile.cpp

@@ -458,6 +458,141 @@ bool NextCandidate(RandomAccessFile& file, uint64_t from, uint64_t fileSize,
     return true;
 }
 
+// Walks the fragments after the movie box in file order, into out: each
+// whole fragment in turn, and past a damaged stretch to the next whole one.
+class FragmentWalk {
+public:
+    FragmentWalk(RandomAccessFile& file, uint64_t fileSize, FragmentedMp4& out)
+        : m_file(file), m_fileSize(fileSize), m_out(out), m_offset(out.movie.End()),
+          m_resumeFrom(m_offset) {}
+
+    Mp4IndexStatus Run() {
+        m_out.keepEnd = m_fileSize;
+        while (m_offset < m_fileSize) {
+            bool goOn = false;
+            const Mp4IndexStatus status = Step(goOn);
+            if (status != Mp4IndexStatus::Read) {
+                return status;
+            }
+            if (!goOn) {
+                break;
+            }
+        }
+        return Mp4IndexStatus::Read;
+    }
+
+private:
+    // The box at the walk's place: a whole fragment or a box to skip moves
+    // on; anything else is a damaged stretch. goOn: whether to read further.
+    Mp4IndexStatus Step(bool& goOn) {
+        if (!ReadAhead(m_offset)) {
+            return Mp4IndexStatus::ReadError;
+        }
+        if (IsFinishTail(m_ahead.data(), m_ahead.size(), m_offset, m_fileSize)) {
+            m_out.keepEnd = m_offset;
+            return Mp4IndexStatus::Read;
+        }
+        BoxHeader box;
+        const HeaderStatus header =
+            Mp4::ParseBoxHeader(m_ahead.data(), m_ahead.size(), m_offset, m_fileSize, box);
+        if (header == HeaderStatus::Whole && box.type == FourCc("moof")) {
+            const FragmentStatus status = Take(box, 0);
+            if (status == FragmentStatus::ReadError) {
+                return Mp4IndexStatus::ReadError;
+            }
+            if (status == FragmentStatus::Whole) {
+                goOn = true;
+                return Mp4IndexStatus::Read;
+            }
+        } else if (header == HeaderStatus::Whole && Skippable(box.type)) {
+            m_offset = m_resumeFrom = box.End();
+            goOn = true;
+            return Mp4IndexStatus::Read;
+        }
+        return CrossDamagedStretch(goOn);
+    }
+
+    // A damaged stretch: it goes on to the next whole fragment (or the
+    // finisher's tail, or the end of the file) and stays as it is.
+    Mp4IndexStatus CrossDamagedStretch(bool& found) {
+        const uint64_t stretch = m_resumeFrom < m_offset ? m_resumeFrom : m_offset;
+        uint64_t from = m_resumeFrom < m_offset ? m_resumeFrom : m_offset + 1;
+        uint64_t next = m_fileSize;
+        found = false;
+        for (;;) {
+            uint64_t at = m_fileSize;
+            if (!NextCandidate(m_file, from, m_fileSize, m_scan, at)) {
+                return Mp4IndexStatus::ReadError;
+            }
+            if (at >= m_fileSize) {
+                break;
+            }
+            if (!ReadAhead(at)) {
+                return Mp4IndexStatus::ReadError;
+            }
+            if (IsFinishTail(m_ahead.data(), m_ahead.size(), at, m_fileSize)) {
+                next = m_out.keepEnd = at;
+                break;
+            }
+            BoxHeader candidate;
+            if (Mp4::ParseBoxHeader(m_ahead.data(), m_ahead.size(), at, m_fileSize, candidate) ==
+                    HeaderStatus::Whole &&
+                candidate.type == FourCc("moof")) {
+                const FragmentStatus status = Take(candidate, m_sequence + 1);
+                if (status == FragmentStatus::ReadError) {
+                    return Mp4IndexStatus::ReadError;
+                }
+                if (status == FragmentStatus::Whole) {
+                    next = candidate.offset;
+                    found = true;
+                    break;
+                }
+            }
+            from = at + 1;
+        }
+        ++m_out.damagedStretches;
+        m_out.damagedBytes += next > stretch ? next - stretch : 0;
+        return Mp4IndexStatus::Read;
+    }
+
+    // The one reader of a fragment, in order and after a damaged stretch:
+    // a whole fragment (its sequence at least minSequence) is taken, and the
+    // walk goes on after it.
+    FragmentStatus Take(const BoxHeader& moof, uint32_t minSequence) {
+        FragmentEnd read;
+        const FragmentStatus status = ReadFragment(m_file, m_fileSize, moof, m_ahead, m_buffer,
+                                                   m_out.tracks, minSequence, read);
+        if (status == FragmentStatus::Whole) {
+            m_out.fragmentOffsets.push_back(moof.offset);
+            m_sequence = read.sequence;
+            m_resumeFrom = read.dataEnd;
+            m_offset = read.end;
+        }
+        return status;
+    }
+
+    // Reads the first bytes at `at` into the look-ahead; false when that fails.
+    bool ReadAhead(uint64_t at) {
+        m_ahead.resize(static_cast<size_t>(std::min<uint64_t>(kReadAhead, m_fileSize - at)));
+        const size_t got = m_file.ReadUpTo(at, m_ahead.data(), m_ahead.size());
+        m_ahead.resize(got);
+        return got > 0;
+    }
+
+    RandomAccessFile& m_file;
+    const uint64_t m_fileSize;
+    FragmentedMp4& m_out;
+    std::vector<uint8_t> m_ahead;
+    std::vector<uint8_t> m_buffer;
+    std::vector<uint8_t> m_scan;
+    uint64_t m_offset;
+    // Where a search for the next fragment starts when the box at the walk's
+    // place turns out damaged: the end of what was last read as whole. It
+    // lies before that place when a damaged size sent the reading too far.
+    uint64_t m_resumeFrom;
+    uint32_t m_sequence = 0;
+};
+
 } // namespace
 
 Mp4IndexStatus ReadFragmentedMp4(RandomAccessFile& file, uint64_t fileSize,
@@ -476,100 +611,5 @@ Mp4IndexStatus ReadFragmentedMp4(RandomAccessFile& file, uint64_t fileSize,
     if (parsed != Mp4IndexStatus::Read) {
         return parsed;
     }
-    std::vector<uint8_t> ahead;
-    std::vector<uint8_t> buffer;
-    std::vector<uint8_t> scan;
-    // Reads the first bytes at `at` into `ahead`; false when that fails.
-    const auto readAhead = [&](uint64_t at) {
-        ahead.resize(static_cast<size_t>(std::min<uint64_t>(kReadAhead, fileSize - at)));
-        const size_t got = file.ReadUpTo(at, ahead.data(), ahead.size());
-        ahead.resize(got);
-        return got > 0;
-    };
-    uint64_t offset = movie.End();
-    // Where a search for the next fragment starts when the box at `offset`
-    // turns out damaged: the end of what was last read as whole. It lies
-    // before `offset` when a damaged size sent the reading too far.
-    uint64_t resumeFrom = offset;
-    uint32_t sequence = 0;
-    out.keepEnd = fileSize;
-    while (offset < fileSize) {
-        if (!readAhead(offset)) {
-            return Mp4IndexStatus::ReadError;
-        }
-        if (IsFinishTail(ahead.data(), ahead.size(), offset, fileSize)) {
-            out.keepEnd = offset;
-            break;
-        }
-        BoxHeader box;
-        const HeaderStatus header =
-            Mp4::ParseBoxHeader(ahead.data(), ahead.size(), offset, fileSize, box);
-        if (header == HeaderStatus::Whole && box.type == FourCc("moof")) {
-            FragmentEnd read;
-            const FragmentStatus status =
-                ReadFragment(file, fileSize, box, ahead, buffer, out.tracks, 0, read);
-            if (status == FragmentStatus::ReadError) {
-                return Mp4IndexStatus::ReadError;
-            }
-            if (status == FragmentStatus::Whole) {
-                out.fragmentOffsets.push_back(box.offset);
-                sequence = read.sequence;
-                resumeFrom = read.dataEnd;
-                offset = read.end;
-                continue;
-            }
-        } else if (header == HeaderStatus::Whole && Skippable(box.type)) {
-            offset = resumeFrom = box.End();
-            continue;
-        }
-        // A damaged stretch: it goes on to the next whole fragment (or the
-        // finisher's tail, or the end of the file) and stays as it is.
-        const uint64_t stretch = resumeFrom < offset ? resumeFrom : offset;
-        uint64_t from = resumeFrom < offset ? resumeFrom : offset + 1;
-        uint64_t next = fileSize;
-        bool found = false;
-        for (;;) {
-            uint64_t at = fileSize;
-            if (!NextCandidate(file, from, fileSize, scan, at)) {
-                return Mp4IndexStatus::ReadError;
-            }
-            if (at >= fileSize) {
-                break;
-            }
-            if (!readAhead(at)) {
-                return Mp4IndexStatus::ReadError;
-            }
-            if (IsFinishTail(ahead.data(), ahead.size(), at, fileSize)) {
-                next = out.keepEnd = at;
-                break;
-            }
-            BoxHeader candidate;
-            FragmentEnd read;
-            if (Mp4::ParseBoxHeader(ahead.data(), ahead.size(), at, fileSize, candidate) ==
-                    HeaderStatus::Whole &&
-                candidate.type == FourCc("moof")) {
-                const FragmentStatus status = ReadFragment(file, fileSize, candidate, ahead, buffer,
-                                                           out.tracks, sequence + 1, read);
-                if (status == FragmentStatus::ReadError) {
-                    return Mp4IndexStatus::ReadError;
-                }
-                if (status == FragmentStatus::Whole) {
-                    out.fragmentOffsets.push_back(candidate.offset);
-                    sequence = read.sequence;
-                    next = candidate.offset;
-                    resumeFrom = read.dataEnd;
-                    offset = read.end;
-                    found = true;
-                    break;
-                }
-            }
-            from = at + 1;
-        }
-        ++out.damagedStretches;
-        out.damagedBytes += next > stretch ? next - stretch : 0;
-        if (!found) {
-            break;
-        }
-    }
-    return Mp4IndexStatus::Read;
+    return FragmentWalk(file, fileSize, out).Run();
 }

@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "capture/recording/OutputFile.h"
+#include "capture/recording/FilePaths.h"
 #include "capture/recording/RecordingJournal.h"
 #include "capture/recording/VolumeFileLimit.h"
 

@@ -81,17 +81,6 @@ int64_t Seek(void* opaque, int64_t offset, int whence) {
     return position;
 }
 
-std::wstring Widen(const std::string& text, UINT codePage, DWORD flags) {
-    const int length = ::MultiByteToWideChar(codePage, flags, text.c_str(), -1, nullptr, 0);
-    if (length <= 0) {
-        return std::wstring();
-    }
-    std::wstring wide(static_cast<size_t>(length), L'\0');
-    ::MultiByteToWideChar(codePage, flags, text.c_str(), -1, &wide[0], length);
-    wide.resize(static_cast<size_t>(length - 1));
-    return wide;
-}
-
 // Creates a file where none is, sharing reading only (two writers would
 // ruin it); at a name that is taken, the next one (see CreateOutputFile).
 // *problem tells why none could be made (an empty path: no name was free).
@@ -117,23 +106,6 @@ HANDLE CreateNewFile(std::string& path, DWORD access, OutputProblem* problem) {
 }
 
 } // namespace
-
-std::wstring WidePath(const std::string& path) {
-    std::wstring wide = Widen(path, CP_UTF8, MB_ERR_INVALID_CHARS);
-    return wide.empty() && !path.empty() ? Widen(path, CP_ACP, 0) : wide;
-}
-
-std::string Utf8Path(const std::wstring& path) {
-    const int length =
-        ::WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, nullptr, 0, nullptr, nullptr);
-    if (length <= 0) {
-        return std::string();
-    }
-    std::string text(static_cast<size_t>(length), '\0');
-    ::WideCharToMultiByte(CP_UTF8, 0, path.c_str(), -1, &text[0], length, nullptr, nullptr);
-    text.resize(static_cast<size_t>(length - 1));
-    return text;
-}
 
 AVIOContext* CreateOutputFile(std::string& path, Mp4HeaderCopy* headers, OutputDisk& disk,
                               OutputProblem* problem) {
@@ -217,19 +189,4 @@ int64_t OutputFileSize(const std::string& path) {
         return 0;
     }
     return (static_cast<int64_t>(data.nFileSizeHigh) << 32) | data.nFileSizeLow;
-}
-
-int64_t FreeDiskBytes(const std::string& path) {
-    std::wstring folder = WidePath(path);
-    // The query takes a folder: a file's volume is its folder's.
-    const DWORD attributes = ::GetFileAttributesW(folder.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        const size_t slash = folder.find_last_of(L"\\/");
-        folder = slash == std::wstring::npos ? L"." : folder.substr(0, slash + 1);
-    }
-    ULARGE_INTEGER available{};
-    if (!::GetDiskFreeSpaceExW(folder.c_str(), &available, nullptr, nullptr)) {
-        return -1;
-    }
-    return static_cast<int64_t>(available.QuadPart);
 }

@@ -12,15 +12,11 @@
 #include <string>
 
 #include "capture/OutputProblem.h"
+#include "capture/recording/FilePaths.h"
 #include "capture/recording/OutputDisk.h"
 
 struct AVIOContext;
 class Mp4HeaderCopy;
-
-// UTF-8 to UTF-16; text that is not UTF-8 is read in the ANSI code page, as
-// FFmpeg does with such names.
-std::wstring WidePath(const std::string& path);
-std::string Utf8Path(const std::wstring& path);
 
 // Creates a new file and answers an I/O context that writes and seeks in it;
 // null when it cannot be created. A file that is there (another copy of the
@@ -45,6 +41,3 @@ bool CanCreateOutputFile(std::string& path, OutputProblem* problem = nullptr);
 bool DeleteOutputFile(const std::string& path);
 bool OutputFileExists(const std::string& path);
 int64_t OutputFileSize(const std::string& path);
-// Bytes the user may still write on the volume of path (a file or a
-// folder); -1 when that cannot be told.
-int64_t FreeDiskBytes(const std::string& path);

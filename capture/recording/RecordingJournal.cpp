@@ -6,7 +6,7 @@
 
 #include <utility>
 
-#include "capture/recording/OutputFile.h"
+#include "capture/recording/FilePaths.h"
 
 namespace {
 

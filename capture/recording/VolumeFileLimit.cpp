@@ -2,7 +2,7 @@
 
 #include <windows.h>
 
-#include "capture/recording/OutputFile.h"
+#include "capture/recording/FilePaths.h"
 
 namespace {
 // A FAT directory entry holds the size in 32 bits.
