@@ -80,20 +80,9 @@ CameraHost::~CameraHost() {
 // --- Requests (window's thread) ---------------------------------------------
 
 void CameraHost::Start() {
-    m_thread.Post([this] {
-        EnumerateAndMerge();
-        const std::vector<OrvanaCamera*> cameras = m_registry.Cameras();
-        m_registry.SetCurrentMicrophone(0);
-        if (cameras.empty()) {
-            ReadList();
-            ReadPanel(nullptr);
-            Tell(CameraNews::Kind::ListChanged);
-            Tell(CameraNews::Kind::PanelChanged);
-            return;
-        }
-        const int last = m_memory.LastChosenIndex();
-        Show(cameras[last >= 0 ? static_cast<unsigned>(last) : 0]);
-    });
+    // The first listing chooses as every later one does: the camera the user
+    // chose last, else the first.
+    m_thread.Post([this] { Refresh(true); });
 }
 
 void CameraHost::ChooseCamera(int position) {
@@ -389,7 +378,7 @@ void CameraHost::Show(OrvanaCamera* camera) {
         kSelectionSettleMs, [this] { PostToWindow(WM_MOVE); }, kRefitKey);
 }
 
-void CameraHost::Refresh() {
+void CameraHost::Refresh(bool firstListing) {
     if (m_stopped) {
         return;
     }
@@ -425,7 +414,7 @@ void CameraHost::Refresh() {
                  : shownAttached ? shownBefore
                                  : cameras.front();
     }
-    if (target == shownBefore && shownAttached) {
+    if (target == shownBefore && shownAttached && !firstListing) {
         ReadList();
         Tell(CameraNews::Kind::ListChanged);
         return;

@@ -114,7 +114,10 @@ private:
     OrvanaCamera* Shown() const;
     bool EnumerateAndMerge();
     void Show(OrvanaCamera* camera);
-    void Refresh();
+    // Lists the devices and shows the camera the user chose last when it is
+    // attached, else the one shown before, else the first; the first listing
+    // shows it even when it is open already.
+    void Refresh(bool firstListing = false);
     void Watch();
     void StartAgain(OrvanaCamera& camera);
     void Restart(OrvanaCamera& camera);
